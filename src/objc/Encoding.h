@@ -1,0 +1,91 @@
+// Type encodings: the platform's method type codes, computed from C++ types.
+//
+//   objc::encodingOf<void, objc::id>()   // "v@:@"  (return type, receiver, selector, arguments)
+//
+// Each code stands for exactly one C++ type, so two signatures with the same encoding are the
+// same C++ function type and a body stored under one may be called through the other. Types with
+// no code here do not compile.
+#pragma once
+
+#include "objc/Forward.h"
+#include "objc/Object.h"
+#include "objc/Selector.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <type_traits>
+
+namespace objc {
+
+template <class T, class = void>
+struct TypeEncoding; // no code for this type
+
+#define OBJC_TYPE_ENCODING(Type, Code) \
+    template <> struct TypeEncoding<Type> { static std::string get() { return Code; } }
+OBJC_TYPE_ENCODING(void, "v");
+OBJC_TYPE_ENCODING(bool, "B");
+OBJC_TYPE_ENCODING(char, "c");
+OBJC_TYPE_ENCODING(std::int32_t, "i");
+OBJC_TYPE_ENCODING(std::uint32_t, "I");
+OBJC_TYPE_ENCODING(std::int64_t, "q");
+OBJC_TYPE_ENCODING(std::uint64_t, "Q");
+OBJC_TYPE_ENCODING(float, "f");
+OBJC_TYPE_ENCODING(double, "d");
+OBJC_TYPE_ENCODING(SEL, ":");
+OBJC_TYPE_ENCODING(Class, "#");
+OBJC_TYPE_ENCODING(id, "@");
+OBJC_TYPE_ENCODING(Id, "@");
+OBJC_TYPE_ENCODING(const char*, "*");
+OBJC_TYPE_ENCODING(void*, "^v");
+#undef OBJC_TYPE_ENCODING
+
+// Blocks carry their own signature, as the extended block encoding does: "@?<v@?B>" is a block
+// taking a boolean. Blocks of different shapes therefore never pass for one another.
+template <class R, class... A>
+struct TypeEncoding<std::function<R(A...)>> {
+    static std::string get() { return "@?<" + TypeEncoding<R>::get() + "@?" + (std::string() + ... + TypeEncoding<A>::get()) + ">"; }
+};
+
+// The type a value of type T is passed as: objects (raw pointers to objects, strong references,
+// nullptr) are passed as `id`, classes as `Class`, everything else as itself.
+template <class T, class = void>
+struct CanonicalArgument { using type = std::remove_cv_t<std::remove_reference_t<T>>; };
+template <class T>
+struct CanonicalArgument<T*, std::enable_if_t<std::is_base_of_v<Object, T> && !std::is_base_of_v<ClassObject, T>>> { using type = id; };
+template <class T>
+struct CanonicalArgument<T*, std::enable_if_t<std::is_base_of_v<ClassObject, T>>> { using type = Class; };
+template <class T>
+struct CanonicalArgument<Ref<T>> { using type = id; };
+template <>
+struct CanonicalArgument<std::nullptr_t> { using type = id; };
+template <std::size_t N>
+struct CanonicalArgument<char[N]> { using type = const char*; };
+
+template <class T>
+using Canonical = typename CanonicalArgument<std::remove_cv_t<std::remove_reference_t<T>>>::type;
+
+template <class T>
+Canonical<T> toCanonical(T&& value)
+{
+    using C = Canonical<T>;
+    if constexpr (std::is_same_v<C, id>) {
+        using D = std::remove_cv_t<std::remove_reference_t<T>>;
+        if constexpr (std::is_same_v<D, std::nullptr_t>) return nullptr;
+        else if constexpr (std::is_pointer_v<D>) return static_cast<id>(value);
+        else return static_cast<id>(value.get());
+    } else {
+        return static_cast<C>(std::forward<T>(value));
+    }
+}
+
+// The encoding of a method returning R and taking A..., interned (so equal encodings are equal
+// pointers). Computed once per signature.
+template <class R, class... A>
+const char* encodingOf()
+{
+    static const char* const interned = internEncoding(TypeEncoding<R>::get() + "@:" + (std::string() + ... + TypeEncoding<A>::get()));
+    return interned;
+}
+
+} // namespace objc

@@ -1,0 +1,29 @@
+// Declarations shared by every user of the object runtime.
+#pragma once
+
+#include <cstdint>
+
+namespace objc {
+
+class Object;
+class ClassObject;
+struct Selector;
+struct Method;
+struct Property;
+class Runtime;
+template <class T> class Ref;
+template <class T> class WeakRef;
+
+// The runtime's spelling of its core handles. `id` is a plain, non-owning pointer: arguments and
+// receivers are borrowed for the length of a call. Results of type '@' come back as `Id`, a strong
+// reference, so a caller never holds an object that nobody owns.
+using id = Object*;
+using Id = Ref<Object>;
+using Class = ClassObject*;
+using SEL = const Selector*;
+
+// An erased method body. Every body is stored with its type encoding and is only ever called
+// through a function type whose encoding matched it.
+using IMP = void (*)();
+
+} // namespace objc

@@ -1,0 +1,179 @@
+// Reference-counted objects, strong references and zeroing weak references.
+//
+//   objc::Ref<Widget> w = objc::make<Widget>();   // strong: the object lives while a Ref does
+//   objc::WeakRef<Widget> weak = w;               // weak: reads null once the object has ended
+//   w = nullptr;                                  // last strong reference gone: the object ends
+//   assert(!weak.get());
+//
+// Objects are only ever made through factories (`make<T>` or a class's `alloc`), never on the
+// stack. Every object knows its class (`isa`), through which messages are dispatched.
+#pragma once
+
+#include "objc/Forward.h"
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace objc {
+
+// Association policies, with the platform's values. Only assign and retain are supported.
+enum class AssociationPolicy : std::uintptr_t {
+    Assign = 0,
+    RetainNonatomic = 1,
+    CopyNonatomic = 3,
+    Retain = 01401,
+    Copy = 01403,
+};
+
+namespace detail {
+// Shared by an object and its weak references. It outlives the object while weak references
+// remain, and reads null from the moment the object starts to end.
+struct WeakControl {
+    Object* object;
+    std::size_t weakCount;
+};
+struct Association {
+    const void* key;
+    Object* value;
+    bool owned;
+};
+} // namespace detail
+
+class Object {
+public:
+    Object() = default;
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+    virtual ~Object();
+
+    // The object's class. Set once, when the object is made.
+    Class isa = nullptr;
+
+    void retain() const noexcept;
+    void release() const noexcept;
+    std::uint32_t retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
+
+    // Class objects live as long as their process's class table and ignore retain and release.
+    void makeImmortal() noexcept { refs_.store(kImmortal, std::memory_order_relaxed); }
+
+    const char* className() const noexcept;
+
+private:
+    template <class T> friend class WeakRef;
+    friend void objc_setAssociatedObject(id, const void*, id, AssociationPolicy);
+    friend Id objc_getAssociatedObject(id, const void*);
+    friend void objc_removeAssociatedObjects(id);
+
+    static constexpr std::uint32_t kImmortal = 0xffffffffu;
+
+    detail::WeakControl* weakControl() const;
+    void dealloc() const noexcept;
+
+    mutable std::atomic<std::uint32_t> refs_{1};
+    mutable detail::WeakControl* weak_ = nullptr;
+    std::unique_ptr<std::vector<detail::Association>> associations_;
+};
+
+// A strong, intrusive reference.
+template <class T>
+class Ref {
+public:
+    Ref() noexcept = default;
+    Ref(std::nullptr_t) noexcept {}
+    // Takes a new strong reference to `object`.
+    Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
+    Ref(const Ref& other) noexcept : Ref(other.ptr_) {}
+    Ref(Ref&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    Ref(const Ref<U>& other) noexcept : Ref(other.get()) {}
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    Ref(Ref<U>&& other) noexcept : ptr_(other.leak()) {}
+    ~Ref() { if (ptr_) ptr_->release(); }
+
+    Ref& operator=(Ref other) noexcept { std::swap(ptr_, other.ptr_); return *this; }
+
+    // Wraps an object whose initial reference the caller hands over.
+    static Ref adopt(T* object) noexcept { Ref r; r.ptr_ = object; return r; }
+    // Gives up this reference without releasing it.
+    T* leak() noexcept { return std::exchange(ptr_, nullptr); }
+
+    T* get() const noexcept { return ptr_; }
+    T* operator->() const noexcept { return ptr_; }
+    T& operator*() const noexcept { return *ptr_; }
+    explicit operator bool() const noexcept { return ptr_ != nullptr; }
+    operator T*() const noexcept { return ptr_; }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+template <class T, class U>
+bool operator==(const Ref<T>& a, const Ref<U>& b) { return a.get() == b.get(); }
+
+// A weak reference: does not keep its object alive and reads null once the object has ended.
+// Single-threaded: weak references are made and read on the main thread only.
+template <class T>
+class WeakRef {
+public:
+    WeakRef() noexcept = default;
+    WeakRef(std::nullptr_t) noexcept {}
+    WeakRef(T* object) { reset(object); }
+    WeakRef(const Ref<T>& object) { reset(object.get()); }
+    WeakRef(const WeakRef& other) { copyFrom(other); }
+    WeakRef& operator=(const WeakRef& other) { if (this != &other) { drop(); copyFrom(other); } return *this; }
+    WeakRef& operator=(T* object) { reset(object); return *this; }
+    ~WeakRef() { drop(); }
+
+    // The object, or null once it has ended. Callers that use it across a call keep a Ref.
+    T* get() const noexcept { return control_ && control_->object ? static_cast<T*>(control_->object) : nullptr; }
+    Ref<T> lock() const { return Ref<T>(get()); }
+    explicit operator bool() const noexcept { return get() != nullptr; }
+    // True for a reference that was made to an object which has since ended.
+    bool expired() const noexcept { return control_ && !control_->object; }
+
+private:
+    void reset(T* object)
+    {
+        drop();
+        if (!object) return;
+        control_ = static_cast<const Object*>(object)->weakControl();
+        ++control_->weakCount;
+    }
+    void copyFrom(const WeakRef& other)
+    {
+        control_ = other.control_;
+        if (control_) ++control_->weakCount;
+    }
+    void drop()
+    {
+        if (control_ && --control_->weakCount == 0 && !control_->object) delete control_;
+        control_ = nullptr;
+    }
+
+    detail::WeakControl* control_ = nullptr;
+};
+
+// Makes an object of C++ type T whose class is the one registered under T's class name in the
+// current process. T names its class with `static constexpr const char* kClassName`.
+Class classForCppType(const char* name);
+
+template <class T, class... Args>
+Ref<T> make(Args&&... args)
+{
+    Class cls = classForCppType(T::kClassName);
+    T* object = new T(std::forward<Args>(args)...);
+    object->isa = cls;
+    return Ref<T>::adopt(object);
+}
+
+// The object as a T when its C++ type is a T, else null.
+template <class T>
+T* cast(id object) { return dynamic_cast<T*>(object); }
+template <class T, class U>
+T* cast(const Ref<U>& object) { return dynamic_cast<T*>(object.get()); }
+
+} // namespace objc

@@ -1,0 +1,168 @@
+// The class table of one simulated process, and the runtime functions that read and change it.
+//
+//   objc::Runtime runtime;                    // usually owned by a foundation Process
+//   objc::Runtime::Scope scope(runtime);      // the current process's runtime on this thread
+//   objc::Class view = objc::objc_getClass("UIView");
+//
+// Everything here runs on the main thread, except message lookup, which may be reached from
+// other threads (a once-only initialiser racing its first callers) and is guarded.
+#pragma once
+
+#include "objc/Class.h"
+#include "objc/Encoding.h"
+#include "objc/Forward.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace objc {
+
+// A broken rule of the runtime: an unrecognised selector, a signature that does not match a
+// method's encoding, an unknown class. Always names the class and the selector.
+class RuntimeError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+class Runtime {
+public:
+    Runtime();
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    // The runtime of the process running on this program now. Set by Scope; there is one at a
+    // time, and every thread sees it.
+    static Runtime* current();
+    static Runtime& require();
+
+    class Scope {
+    public:
+        explicit Scope(Runtime& runtime);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        Runtime* previous_;
+    };
+
+    // Registers a class and its metaclass. Fails loudly when the name is taken or the superclass
+    // is missing from this runtime. Without an allocator the superclass's is inherited.
+    Class registerClass(std::string_view name, Class superclass, InstanceAllocator allocator = nullptr);
+    Class lookUpClass(std::string_view name) const;
+    std::size_t classCount() const { return classes_.size(); }
+
+    // Called whenever a method is added or replaced anywhere: every cache refills on next use.
+    void invalidateCaches() { generation_.fetch_add(1, std::memory_order_acq_rel); }
+    std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
+    std::mutex& lookupMutex() { return lookupMutex_; }
+
+private:
+    std::unordered_map<std::string, std::unique_ptr<ClassObject>> classes_;
+    std::vector<std::unique_ptr<ClassObject>> metaclasses_;
+    std::atomic<std::uint64_t> generation_{1};
+    std::mutex lookupMutex_;
+};
+
+// ---- The platform's runtime functions -------------------------------------------------------
+
+Class objc_getClass(std::string_view name);
+Class object_getClass(id object);
+const char* class_getName(Class cls);
+Class class_getSuperclass(Class cls);
+
+const Method* class_getInstanceMethod(Class cls, SEL sel);
+const Method* class_getClassMethod(Class cls, SEL sel);
+bool class_respondsToSelector(Class cls, SEL sel);
+const char* method_getTypeEncoding(const Method* method);
+
+// Adds an instance method when the class does not define one by that name itself (an inherited
+// one does not count); otherwise changes nothing and returns false. The body's C++ signature
+// must match `types`.
+template <class R, class... A>
+bool class_addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...), const char* types);
+
+// Same as class_addMethod, with the encoding taken from the body's signature.
+template <class R, class... A>
+bool addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
+template <class R, class... A>
+bool addClassMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
+
+// Replaces the body of a method this class defines, or adds it when it does not; returns the
+// previous body of the class's own method, or null.
+template <class R, class... A>
+IMP class_replaceMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
+
+// The body of a method as a typed function pointer. Fails loudly when the signature does not
+// match the method's encoding.
+template <class R, class... A>
+R (*method_getImplementation(const Method* method, SEL sel = nullptr))(id, SEL, A...);
+
+bool class_addProperty(Class cls, const char* name, const PropertyAttribute* attributes, unsigned count);
+const Property* class_getProperty(Class cls, const char* name);
+const char* property_getAttributes(const Property* property);
+
+void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy);
+Id objc_getAssociatedObject(id object, const void* key);
+void objc_removeAssociatedObjects(id object);
+
+// Makes a new instance of a class, with a reference count of one, owned by the result.
+Id class_createInstance(Class cls);
+
+// ---- Unchecked building blocks, used by the typed templates above and by the hooking library --
+
+bool addMethodUnchecked(Class cls, SEL sel, IMP imp, const char* types);
+IMP method_setImplementationUnchecked(Method* method, IMP imp);
+[[noreturn]] void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes, bool classMethod);
+[[noreturn]] void throwUnrecognizedSelector(id receiver, SEL sel);
+std::string describeMethod(Class cls, SEL sel);
+
+template <class R, class... A>
+bool class_addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...), const char* types)
+{
+    const char* expected = encodingOf<R, A...>();
+    const char* given = internEncoding(types ? types : "");
+    if (given != expected) throwSignatureMismatch(cls, sel, given, expected, cls && cls->isMetaclass());
+    return addMethodUnchecked(cls, sel, reinterpret_cast<IMP>(body), expected);
+}
+
+template <class R, class... A>
+bool addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...))
+{
+    return addMethodUnchecked(cls, sel, reinterpret_cast<IMP>(body), encodingOf<R, A...>());
+}
+
+template <class R, class... A>
+bool addClassMethod(Class cls, SEL sel, R (*body)(id, SEL, A...))
+{
+    return addMethodUnchecked(cls ? cls->metaclass() : nullptr, sel, reinterpret_cast<IMP>(body), encodingOf<R, A...>());
+}
+
+template <class R, class... A>
+IMP class_replaceMethod(Class cls, SEL sel, R (*body)(id, SEL, A...))
+{
+    const char* expected = encodingOf<R, A...>();
+    if (auto* own = const_cast<Method*>(cls ? cls->ownMethod(sel) : nullptr)) {
+        if (own->types != expected) throwSignatureMismatch(cls, sel, own->types, expected, cls->isMetaclass());
+        return method_setImplementationUnchecked(own, reinterpret_cast<IMP>(body));
+    }
+    addMethodUnchecked(cls, sel, reinterpret_cast<IMP>(body), expected);
+    return nullptr;
+}
+
+template <class R, class... A>
+R (*method_getImplementation(const Method* method, SEL sel))(id, SEL, A...)
+{
+    if (!method) return nullptr;
+    const char* expected = encodingOf<R, A...>();
+    if (method->types != expected) throwSignatureMismatch(nullptr, sel ? sel : method->name, method->types, expected, false);
+    return reinterpret_cast<R (*)(id, SEL, A...)>(method->imp);
+}
+
+} // namespace objc

@@ -1,0 +1,193 @@
+#include "objc/Message.h"
+#include "objc/Runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace objc;
+
+namespace {
+
+struct Counter : Object {
+    static constexpr const char* kClassName = "Counter";
+    int value = 0;
+};
+
+int counterValue(id self, SEL) { return static_cast<Counter*>(self)->value; }
+void counterSetValue(id self, SEL, std::int32_t v) { static_cast<Counter*>(self)->value = v; }
+int answer41(id, SEL) { return 41; }
+int answer42(id, SEL) { return 42; }
+int answer43(id, SEL) { return 43; }
+double half(id, SEL, double x) { return x / 2; }
+
+class RuntimeTest : public ::testing::Test {
+protected:
+    Runtime runtime;
+    Runtime::Scope scope{runtime};
+    Class base = runtime.registerClass("Base", objc_getClass("NSObject"), []() -> Object* { return new Counter(); });
+    Class derived = runtime.registerClass("Derived", base);
+};
+
+TEST_F(RuntimeTest, ClassesAreRegisteredByNameWithSuperclassAndMetaclass)
+{
+    EXPECT_EQ(objc_getClass("Base"), base);
+    EXPECT_EQ(objc_getClass("Derived")->superclass(), base);
+    EXPECT_EQ(objc_getClass("Nope"), nullptr);
+    EXPECT_TRUE(derived->metaclass()->isMetaclass());
+    EXPECT_EQ(derived->metaclass()->superclass(), base->metaclass());
+    EXPECT_THROW(runtime.registerClass("Base", nullptr), RuntimeError);
+}
+
+TEST_F(RuntimeTest, SelectorsAreInternedOnce)
+{
+    EXPECT_EQ(sel("frame"), sel(std::string("fra") + "me"));
+    EXPECT_NE(sel("frame"), sel("setFrame:"));
+    EXPECT_STREQ(sel_getName(sel("a:b:")), "a:b:");
+    EXPECT_EQ(sel_argumentCount(sel("a:b:")), 2);
+}
+
+TEST_F(RuntimeTest, InstancesGetTheAllocatorOfTheNearestClassThatHasOne)
+{
+    Id object = send<Id>(derived, "new");
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->isa, derived);
+    EXPECT_NE(cast<Counter>(object), nullptr);
+    EXPECT_EQ(object->retainCount(), 1u);
+}
+
+TEST_F(RuntimeTest, DispatchFindsInheritedMethodsAndOverridesWin)
+{
+    addMethod(base, sel("value"), counterValue);
+    addMethod(base, sel("setValue:"), counterSetValue);
+    Id object = send<Id>(derived, "new");
+    send(object, "setValue:", std::int32_t{7});
+    EXPECT_EQ(send<int>(object, "value"), 7);
+    addMethod(derived, sel("value"), answer42);
+    EXPECT_EQ(send<int>(object, "value"), 42) << "an override added later must not be hidden by the cache";
+    Id plain = send<Id>(base, "new");
+    EXPECT_EQ(send<int>(plain, "value"), 0);
+}
+
+TEST_F(RuntimeTest, CacheStaysCorrectWhenSuperclassMethodsChange)
+{
+    addMethod(base, sel("answer"), answer41);
+    Id object = send<Id>(derived, "new");
+    EXPECT_EQ(send<int>(object, "answer"), 41); // fills Derived's cache
+    class_replaceMethod(base, sel("answer"), answer43);
+    EXPECT_EQ(send<int>(object, "answer"), 43);
+    EXPECT_FALSE(respondsTo(object, sel("late")));
+    addMethod(base, sel("late"), answer42); // a cached miss must not survive an add
+    EXPECT_TRUE(respondsTo(object, sel("late")));
+    EXPECT_EQ(send<int>(object, "late"), 42);
+}
+
+TEST_F(RuntimeTest, ClassAddMethodAddsOnlyWhenTheClassItselfLacksTheSelector)
+{
+    EXPECT_TRUE(class_addMethod(base, sel("answer"), answer41, "i@:"));
+    EXPECT_FALSE(class_addMethod(base, sel("answer"), answer42, "i@:"));
+    EXPECT_TRUE(class_addMethod(derived, sel("answer"), answer42, "i@:")) << "an inherited method does not count";
+    Id object = send<Id>(derived, "new");
+    EXPECT_EQ(send<int>(object, "answer"), 42);
+}
+
+TEST_F(RuntimeTest, EncodingsAreCheckedAtAddAndAtSend)
+{
+    EXPECT_THROW(class_addMethod(base, sel("half:"), half, "d@:f"), RuntimeError);
+    EXPECT_TRUE(class_addMethod(base, sel("half:"), half, "d@:d"));
+    Id object = send<Id>(base, "new");
+    EXPECT_DOUBLE_EQ(send<double>(object, "half:", 5.0), 2.5);
+    try {
+        send<double>(object, "half:", 5); // an int is not a double
+        FAIL() << "expected a signature mismatch";
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(std::string(e.what()).find("-[Base half:]"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("d@:i"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(send<float>(object, "half:", 5.0), RuntimeError);
+    EXPECT_STREQ((encodingOf<void, id>()), "v@:@");
+    EXPECT_STREQ((encodingOf<void, bool>()), "v@:B");
+    EXPECT_STREQ((encodingOf<Id>()), "@@:");
+    EXPECT_STREQ((encodingOf<void, std::function<void(bool)>>()), "v@:@?<v@?B>");
+}
+
+TEST_F(RuntimeTest, UnrecognizedSelectorNamesClassAndSelector)
+{
+    Id object = send<Id>(derived, "new");
+    try {
+        send(object, "frobnicate:", 1.0);
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(std::string(e.what()).find("-[Derived frobnicate:]: unrecognized selector"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(send(derived, "frobnicate"), RuntimeError);
+}
+
+TEST_F(RuntimeTest, MessagesToNilReturnZero)
+{
+    id nothing = nullptr;
+    EXPECT_EQ(send<int>(nothing, "anything"), 0);
+    EXPECT_EQ(send<double>(Id(), "anything"), 0.0);
+    EXPECT_FALSE(send<Id>(nothing, "anything"));
+    send(nothing, "anything:", 3.0);
+}
+
+TEST_F(RuntimeTest, ClassMethodsLiveOnTheMetaclassAndAreInherited)
+{
+    addClassMethod(base, sel("answer"), answer42);
+    EXPECT_EQ(send<int>(derived, "answer"), 42);
+    EXPECT_TRUE(send<bool>(derived, "respondsToSelector:", sel("answer")));
+    Id object = send<Id>(derived, "new");
+    EXPECT_FALSE(respondsTo(object, sel("answer")));
+    EXPECT_NE(class_getClassMethod(base, sel("alloc")), nullptr);
+}
+
+TEST_F(RuntimeTest, RespondsToSelectorAndIsKindOfClass)
+{
+    addMethod(base, sel("value"), counterValue);
+    Id object = send<Id>(derived, "new");
+    EXPECT_TRUE(send<bool>(object, "respondsToSelector:", sel("value")));
+    EXPECT_FALSE(send<bool>(object, "respondsToSelector:", sel("delegate")));
+    EXPECT_TRUE(send<bool>(object, "isKindOfClass:", base));
+    EXPECT_TRUE(send<bool>(object, "isKindOfClass:", objc_getClass("NSObject")));
+    Id parent = send<Id>(base, "new");
+    EXPECT_FALSE(send<bool>(parent, "isKindOfClass:", derived));
+    EXPECT_FALSE(isKindOf(nullptr, base));
+    EXPECT_EQ(send<Class>(object, "class"), derived);
+}
+
+TEST_F(RuntimeTest, SuperSendsStartAboveTheDefiningClass)
+{
+    addMethod(base, sel("answer"), answer41);
+    addMethod(derived, sel("answer"), +[](id self, SEL cmd) -> int {
+        return sendSuper<int>(self, objc_getClass("Derived"), cmd) + 1;
+    });
+    Id object = send<Id>(derived, "new");
+    EXPECT_EQ(send<int>(object, "answer"), 42);
+}
+
+TEST_F(RuntimeTest, PropertiesKeepTheirAttributeListsReadableBack)
+{
+    PropertyAttribute strongObject[] = {{"T", "@\"BLNotificationBanner\""}, {"&", ""}, {"N", ""}};
+    PropertyAttribute plainDouble[] = {{"T", "d"}, {"N", ""}};
+    EXPECT_TRUE(class_addProperty(base, "brimlight", strongObject, 3));
+    EXPECT_TRUE(class_addProperty(base, "bannerHeight", plainDouble, 2));
+    EXPECT_FALSE(class_addProperty(base, "bannerHeight", plainDouble, 2));
+    EXPECT_STREQ(property_getAttributes(class_getProperty(derived, "brimlight")), "T@\"BLNotificationBanner\",&,N");
+    EXPECT_STREQ(property_getAttributes(class_getProperty(base, "bannerHeight")), "Td,N");
+    EXPECT_EQ(class_getProperty(base, "missing"), nullptr);
+}
+
+TEST_F(RuntimeTest, ConcurrentLookupsAgree)
+{
+    addClassMethod(base, sel("answer"), answer42);
+    std::vector<std::thread> threads;
+    std::atomic<int> sum{0};
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&] { for (int k = 0; k < 200; ++k) sum += send<int>(derived, "answer"); });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(sum.load(), 8 * 200 * 42);
+}
+
+} // namespace
