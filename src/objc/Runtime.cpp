@@ -86,6 +86,14 @@ Class Runtime::registerClass(std::string_view name, Class superclass, InstanceAl
     return result;
 }
 
+bool Runtime::addImage(std::string_view installPath)
+{
+    for (const auto& image : images_)
+        if (image == installPath) return false;
+    images_.emplace_back(installPath);
+    return true;
+}
+
 Class Runtime::lookUpClass(std::string_view name) const
 {
     auto it = classes_.find(std::string(name));

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace objc {
 
@@ -58,6 +59,11 @@ public:
     Class lookUpClass(std::string_view name) const;
     std::size_t classCount() const { return classes_.size(); }
 
+    // Images (dynamic libraries) whose classes this process has registered, as the platform's
+    // runtime keeps them. Returns false when the image was already added.
+    bool addImage(std::string_view installPath);
+    const std::vector<std::string>& imageNames() const { return images_; }
+
     // Called whenever a method is added or replaced anywhere: every cache refills on next use.
     void invalidateCaches() { generation_.fetch_add(1, std::memory_order_acq_rel); }
     std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
@@ -66,6 +72,7 @@ public:
 private:
     std::unordered_map<std::string, std::unique_ptr<ClassObject>> classes_;
     std::vector<std::unique_ptr<ClassObject>> metaclasses_;
+    std::vector<std::string> images_;
     std::atomic<std::uint64_t> generation_{1};
     std::mutex lookupMutex_;
 };

@@ -1,0 +1,105 @@
+#include "substrate/Substrate.h"
+
+#include "objc/Message.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace objc;
+
+namespace {
+
+std::string baseName(id, SEL) { return "base"; }
+
+// Each hook records what it saw of its slot, so a test can tell the chain apart.
+int baseValue(id, SEL) { return 1; }
+int derivedValue(id, SEL) { return 10; }
+int (*previousValue)(id, SEL) = nullptr;
+int hookedValue(id self, SEL cmd) { return previousValue(self, cmd) + 100; }
+int (*previousValue2)(id, SEL) = nullptr;
+int hookedValue2(id self, SEL cmd) { return previousValue2(self, cmd) + 1000; }
+double wrongSignature(id, SEL) { return 0; }
+
+class SubstrateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousValue = previousValue2 = nullptr;
+        addMethod(base, sel("value"), baseValue);
+    }
+    Runtime runtime;
+    Runtime::Scope scope{runtime};
+    Class base = runtime.registerClass("Base", objc_getClass("NSObject"));
+    Class middle = runtime.registerClass("Middle", base);
+    Class leaf = runtime.registerClass("Leaf", middle);
+};
+
+TEST_F(SubstrateTest, HookingADefinedMethodReplacesItAndHandsBackThePreviousBody)
+{
+    Id object = send<Id>(base, "new");
+    EXPECT_EQ(send<int>(object, "value"), 1); // warms the cache
+    MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
+    ASSERT_EQ(previousValue, &baseValue);
+    EXPECT_EQ(send<int>(object, "value"), 101);
+    Id leafObject = send<Id>(leaf, "new");
+    EXPECT_EQ(send<int>(leafObject, "value"), 101) << "subclasses that do not define it see the hook";
+}
+
+TEST_F(SubstrateTest, HookingAnInheritedMethodLeavesTheSuperclassUntouched)
+{
+    MSHookMessageEx(middle, sel("value"), hookedValue, &previousValue);
+    EXPECT_EQ(previousValue, &baseValue) << "the inherited body is the previous one";
+    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1);
+    EXPECT_EQ(send<int>(send<Id>(middle, "new"), "value"), 101);
+    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 101);
+    EXPECT_NE(middle->ownMethod(sel("value")), nullptr);
+}
+
+TEST_F(SubstrateTest, SubclassesWithTheirOwnMethodAreNotAffected)
+{
+    addMethod(leaf, sel("value"), derivedValue);
+    MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
+    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 10);
+}
+
+TEST_F(SubstrateTest, HooksChainWhenAppliedTwice)
+{
+    MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
+    MSHookMessageEx(base, sel("value"), hookedValue2, &previousValue2);
+    EXPECT_EQ(previousValue2, &hookedValue);
+    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1101);
+}
+
+TEST_F(SubstrateTest, SlotIsFilledBeforeTheNewBodyCanRun)
+{
+    // The new body runs with whatever the slot holds; a hook that reached an empty slot would
+    // crash here instead of answering.
+    static int (*slot)(id, SEL) = nullptr;
+    static bool sawEmptySlot = false;
+    auto body = +[](id self, SEL cmd) -> int {
+        if (!slot) { sawEmptySlot = true; return -1; }
+        return slot(self, cmd) + 5;
+    };
+    MSHookMessageEx(middle, sel("value"), body, &slot);
+    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 6);
+    EXPECT_FALSE(sawEmptySlot);
+}
+
+TEST_F(SubstrateTest, MismatchedSignaturesAndMissingMethodsFailLoudly)
+{
+    double (*slot)(id, SEL) = nullptr;
+    try {
+        MSHookMessageEx(base, sel("value"), wrongSignature, &slot);
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_NE(std::string(e.what()).find("-[Base value]"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(slot, nullptr);
+    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1) << "a refused hook changes nothing";
+    EXPECT_THROW(MSHookMessageEx(base, sel("missing"), hookedValue, &previousValue), RuntimeError);
+    EXPECT_THROW(MSHookMessageEx(Class(nullptr), sel("value"), hookedValue, &previousValue), RuntimeError);
+    (void)baseName;
+}
+
+} // namespace
