@@ -38,6 +38,9 @@ OBJC_TYPE_ENCODING(id, "@");
 OBJC_TYPE_ENCODING(Id, "@");
 OBJC_TYPE_ENCODING(const char*, "*");
 OBJC_TYPE_ENCODING(void*, "^v");
+OBJC_TYPE_ENCODING(const void*, "r^v");
+OBJC_TYPE_ENCODING(std::uint32_t*, "^I");
+OBJC_TYPE_ENCODING(id*, "^@");
 #undef OBJC_TYPE_ENCODING
 
 // Blocks carry their own signature, as the extended block encoding does: "@?<v@?B>" is a block

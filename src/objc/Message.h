@@ -28,6 +28,8 @@ struct SelectorName {
 };
 
 inline id receiverOf(id object) { return object; }
+template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
+id receiverOf(T* object) { return object; }
 template <class T>
 id receiverOf(const Ref<T>& object) { return object.get(); }
 template <class T>

@@ -1,0 +1,79 @@
+// Costs that every banner pays many times: a post reaching a handful of observers, and a burst
+// of run loop items such as one animation frame queues.
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSString.h"
+#include "foundation/Process.h"
+#include "foundation/RunLoop.h"
+#include "objc/Message.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Counter : objc::Object {
+    static constexpr const char* kClassName = "BenchCounter";
+    std::int64_t heard = 0;
+};
+
+void counterHeard(objc::id self, objc::SEL, objc::id) { ++static_cast<Counter*>(self)->heard; }
+void counterPing(objc::id self, objc::SEL) { ++static_cast<Counter*>(self)->heard; }
+
+objc::Class registerCounter(zovo::Process& process)
+{
+    objc::Class cls = process.runtime().registerClass(Counter::kClassName, objc::objc_getClass("NSObject"), []() -> objc::Object* { return new Counter(); });
+    objc::addMethod(cls, objc::sel("heard:"), counterHeard);
+    objc::addMethod(cls, objc::sel("ping"), counterPing);
+    return cls;
+}
+
+// The common case: three observers of one name among a few dozen other entries.
+void BM_PostWithThreeObservers(benchmark::State& state)
+{
+    zovo::Process process;
+    registerCounter(process);
+    NSNotificationCenter* centre = process.defaultCenter();
+    std::vector<objc::Ref<Counter>> observers;
+    for (int i = 0; i < 3; ++i) {
+        observers.push_back(objc::make<Counter>());
+        centre->addObserver(observers.back(), objc::sel(i == 1 ? "ping" : "heard:"), NSString::from("Zovorudovu_UpdateContent"), nullptr);
+    }
+    for (int i = 0; i < 30; ++i)
+        centre->addObserver(observers[0], objc::sel("heard:"), NSString::from("Zovorudovu_Other_" + std::to_string(i)), nullptr);
+    objc::Ref<NSString> name = NSString::from("Zovorudovu_UpdateContent");
+    for (auto _ : state) centre->postNotificationName(name, nullptr);
+    benchmark::DoNotOptimize(observers[0]->heard);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PostWithThreeObservers);
+
+void BM_PostWithNoObservers(benchmark::State& state)
+{
+    zovo::Process process;
+    NSNotificationCenter* centre = process.defaultCenter();
+    objc::Ref<NSString> name = NSString::from("Zovorudovu_Unheard");
+    for (auto _ : state) centre->postNotificationName(name, nullptr);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PostWithNoObservers);
+
+// Fifty items at mixed due times, queued and run in one step.
+void BM_RunLoopBurstOfFifty(benchmark::State& state)
+{
+    zovo::RunLoop loop;
+    std::int64_t ran = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 50; ++i) {
+            if (i % 2) loop.perform([&ran] { ++ran; });
+            else loop.schedule(0.001 * (i % 7), [&ran] { ++ran; });
+        }
+        loop.advance(0.01);
+    }
+    benchmark::DoNotOptimize(ran);
+    state.SetItemsProcessed(state.iterations() * 50);
+}
+BENCHMARK(BM_RunLoopBurstOfFifty);
+
+} // namespace

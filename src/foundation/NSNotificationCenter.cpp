@@ -1,0 +1,203 @@
+#include "foundation/NSNotificationCenter.h"
+
+#include "foundation/NSNotification.h"
+#include "foundation/Process.h"
+#include "objc/Message.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+struct NSNotificationCenter::Entry {
+    objc::WeakRef<objc::Object> observer;
+    objc::SEL selector = nullptr;
+    // Empty for an entry that listens for every name.
+    std::string name;
+    bool anyName = true;
+    objc::WeakRef<objc::Object> object;
+    bool anyObject = true;
+    std::uint64_t serial = 0;
+    // Set when the entry leaves the centre, so that a post already under way skips it.
+    bool removed = false;
+
+    // An entry whose observer or object filter has ended can never be called again.
+    bool dead() const { return observer.expired() || (!anyObject && object.expired()); }
+    bool accepts(objc::id sender) const { return anyObject || (sender && object.get() == sender); }
+};
+
+namespace {
+
+const char* const kNotificationEncoding = "v@:@";
+const char* const kPlainEncoding = "v@:";
+
+enum class ObserverShape { WithNotification, WithoutArgument };
+
+// The way an observer's method is called, from its encoding. Throws for any other encoding.
+ObserverShape shapeOf(const objc::Method& method, objc::Class cls, objc::SEL selector)
+{
+    if (method.types == objc::encodingOf<void, objc::id>()) return ObserverShape::WithNotification;
+    if (method.types == objc::encodingOf<void>()) return ObserverShape::WithoutArgument;
+    throw objc::RuntimeError(objc::describeMethod(cls, selector) + ": a notification observer's method must be encoded \"" + kNotificationEncoding +
+                             "\" or \"" + kPlainEncoding + "\", but it is encoded \"" + method.types + "\"");
+}
+
+NSNotificationCenter& centreOf(objc::id self, objc::SEL sel)
+{
+    auto* centre = objc::cast<NSNotificationCenter>(self);
+    if (!centre) throw objc::RuntimeError(objc::describeMethod(self->isa, sel) + ": the receiver is not backed by an NSNotificationCenter");
+    return *centre;
+}
+
+const NSString* nameArgument(objc::id self, objc::SEL sel, objc::id name)
+{
+    const auto* text = objc::cast<NSString>(name);
+    if (name && !text)
+        throw objc::RuntimeError(objc::describeMethod(self->isa, sel) + ": the name is an instance of " + name->className() + ", not an NSString");
+    return text;
+}
+
+objc::Id defaultCenterImp(objc::id, objc::SEL) { return objc::Id(NSNotificationCenter::defaultCenter()); }
+
+void addObserverImp(objc::id self, objc::SEL sel, objc::id observer, objc::SEL selector, objc::id name, objc::id object)
+{
+    centreOf(self, sel).addObserver(observer, selector, nameArgument(self, sel, name), object);
+}
+
+void postNotificationNameImp(objc::id self, objc::SEL sel, objc::id name, objc::id object)
+{
+    centreOf(self, sel).postNotificationName(nameArgument(self, sel, name), object);
+}
+
+void removeObserverImp(objc::id self, objc::SEL sel, objc::id observer) { centreOf(self, sel).removeObserver(observer); }
+
+void removeObserverNameObjectImp(objc::id self, objc::SEL sel, objc::id observer, objc::id name, objc::id object)
+{
+    centreOf(self, sel).removeObserver(observer, nameArgument(self, sel, name), object);
+}
+
+} // namespace
+
+objc::Class NSNotificationCenter::registerIn(objc::Runtime& runtime)
+{
+    objc::Class cls = runtime.registerClass(kClassName, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new NSNotificationCenter(); });
+    objc::addClassMethod(cls, objc::sel("defaultCenter"), defaultCenterImp);
+    objc::addMethod(cls, objc::sel("addObserver:selector:name:object:"), addObserverImp);
+    objc::addMethod(cls, objc::sel("postNotificationName:object:"), postNotificationNameImp);
+    objc::addMethod(cls, objc::sel("removeObserver:"), removeObserverImp);
+    objc::addMethod(cls, objc::sel("removeObserver:name:object:"), removeObserverNameObjectImp);
+    return cls;
+}
+
+NSNotificationCenter* NSNotificationCenter::defaultCenter() { return zovo::Process::current().defaultCenter(); }
+
+void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, const NSString* name, objc::id object)
+{
+    if (!observer) throw std::invalid_argument("-[NSNotificationCenter addObserver:selector:name:object:]: the observer is nil");
+    if (!selector) throw std::invalid_argument("-[NSNotificationCenter addObserver:selector:name:object:]: the selector is nil");
+    // A method the observer gains later is checked when a post reaches it.
+    if (const objc::Method* method = objc::class_getInstanceMethod(observer->isa, selector)) shapeOf(*method, observer->isa, selector);
+
+    auto entry = std::make_shared<Entry>();
+    entry->observer = observer;
+    entry->selector = selector;
+    entry->anyName = name == nullptr;
+    if (name) entry->name = name->utf8();
+    entry->anyObject = object == nullptr;
+    entry->object = object;
+    entry->serial = nextSerial_++;
+    (name ? byName_[entry->name] : anyName_).push_back(std::move(entry));
+}
+
+void NSNotificationCenter::removeObserver(objc::id observer)
+{
+    if (!observer) return;
+    removeWhere([observer](const Entry& e) { return e.observer.get() == observer; });
+}
+
+void NSNotificationCenter::removeObserver(objc::id observer, const NSString* name, objc::id object)
+{
+    if (!observer) return;
+    removeWhere([&](const Entry& e) {
+        return e.observer.get() == observer && (!name || (!e.anyName && e.name == name->utf8())) && (!object || (!e.anyObject && e.object.get() == object));
+    });
+}
+
+void NSNotificationCenter::removeWhere(const std::function<bool(const Entry&)>& doomed)
+{
+    auto sweep = [&](EntryList& list) {
+        std::erase_if(list, [&](const std::shared_ptr<Entry>& e) {
+            if (!doomed(*e)) return false;
+            e->removed = true;
+            return true;
+        });
+    };
+    sweep(anyName_);
+    for (auto it = byName_.begin(); it != byName_.end();) {
+        sweep(it->second);
+        it = it->second.empty() ? byName_.erase(it) : std::next(it);
+    }
+}
+
+void NSNotificationCenter::prune(EntryList& list)
+{
+    std::erase_if(list, [](const std::shared_ptr<Entry>& e) {
+        if (!e->dead()) return false;
+        e->removed = true;
+        return true;
+    });
+}
+
+void NSNotificationCenter::collect(EntryList* named, objc::id object, EntryList& out)
+{
+    prune(anyName_);
+    if (named) prune(*named);
+    const EntryList empty;
+    const EntryList& a = named ? *named : empty;
+    const EntryList& b = anyName_;
+    out.reserve(a.size() + b.size());
+    // Both lists are in serial order: merging them keeps registration order across the two.
+    auto ia = a.begin();
+    auto ib = b.begin();
+    while (ia != a.end() || ib != b.end()) {
+        const bool takeA = ib == b.end() || (ia != a.end() && (*ia)->serial < (*ib)->serial);
+        const std::shared_ptr<Entry>& e = takeA ? *ia++ : *ib++;
+        if (e->accepts(object)) out.push_back(e);
+    }
+}
+
+void NSNotificationCenter::postNotificationName(const NSString* name, objc::id object)
+{
+    if (!name) throw std::invalid_argument("-[NSNotificationCenter postNotificationName:object:]: the name is nil");
+    if (postListener_) postListener_(name->utf8());
+
+    EntryList snapshot;
+    auto found = byName_.find(name->utf8());
+    collect(found == byName_.end() ? nullptr : &found->second, object, snapshot);
+    if (found != byName_.end() && found->second.empty()) byName_.erase(found);
+
+    objc::Ref<NSNotification> notification;
+    for (const auto& entry : snapshot) {
+        if (entry->removed) continue;
+        objc::Id observer = entry->observer.lock();
+        if (!observer) continue;
+        const objc::Method* method = objc::class_getInstanceMethod(observer->isa, entry->selector);
+        if (!method) objc::throwUnrecognizedSelector(observer, entry->selector);
+        if (shapeOf(*method, observer->isa, entry->selector) == ObserverShape::WithoutArgument) {
+            objc::send(observer, entry->selector);
+        } else {
+            if (!notification) notification = NSNotification::make(name, object);
+            objc::send(observer, entry->selector, notification.get());
+        }
+    }
+}
+
+void NSNotificationCenter::post(std::string_view name) { postNotificationName(NSString::from(name).get(), nullptr); }
+
+void NSNotificationCenter::setPostListener(std::function<void(const std::string& name)> listener) { postListener_ = std::move(listener); }
+
+std::size_t NSNotificationCenter::entryCount() const
+{
+    std::size_t count = anyName_.size();
+    for (const auto& [name, list] : byName_) count += list.size();
+    return count;
+}

@@ -1,0 +1,562 @@
+#include "foundation/PropertyList.h"
+
+#include "foundation/NSArray.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zovo {
+namespace {
+
+struct Failure {
+    PropertyListError error;
+    std::string reason;
+};
+
+PropertyListResult fail(PropertyListError error, std::string_view name, std::string_view reason)
+{
+    PropertyListResult result;
+    result.error = error;
+    result.message = std::string(name) + ": " + std::string(reason);
+    return result;
+}
+
+// ---- Pre-scan of binary lists -------------------------------------------------------------
+//
+// The parser follows object references recursively and copies an object once for every place
+// that refers to it, so a file can overflow the stack by nesting or exhaust memory by sharing.
+// This walks the object graph without recursion first and refuses what would do either.
+
+std::uint64_t readBigEndian(const unsigned char* bytes, unsigned width)
+{
+    std::uint64_t value = 0;
+    for (unsigned i = 0; i < width; ++i) value = (value << 8) | bytes[i];
+    return value;
+}
+
+class BinaryScan {
+public:
+    explicit BinaryScan(std::string_view bytes) : data_(reinterpret_cast<const unsigned char*>(bytes.data())), size_(bytes.size()) {}
+
+    std::optional<Failure> run()
+    {
+        constexpr std::size_t kHeader = 8;
+        constexpr std::size_t kTrailer = 32;
+        if (size_ < kHeader + kTrailer) return malformed("the binary property list is truncated");
+        const unsigned char* trailer = data_ + size_ - kTrailer;
+        offsetWidth_ = trailer[6];
+        refWidth_ = trailer[7];
+        objectCount_ = readBigEndian(trailer + 8, 8);
+        std::uint64_t top = readBigEndian(trailer + 16, 8);
+        tableOffset_ = readBigEndian(trailer + 24, 8);
+        if (offsetWidth_ < 1 || offsetWidth_ > 8 || refWidth_ < 1 || refWidth_ > 8) return malformed("the binary trailer has invalid field widths");
+        std::uint64_t tableEnd = size_ - kTrailer;
+        if (objectCount_ == 0 || top >= objectCount_) return malformed("the binary trailer names no valid top object");
+        if (tableOffset_ < kHeader || tableOffset_ > tableEnd) return malformed("the binary offset table lies outside the file");
+        if (objectCount_ > (tableEnd - tableOffset_) / offsetWidth_) return malformed("the binary offset table is truncated");
+        return walk(top);
+    }
+
+private:
+    struct Container {
+        std::uint64_t refs = 0;     // number of references that follow
+        std::uint64_t firstRef = 0; // file offset of the first reference
+        std::uint64_t keys = 0;     // how many of the references, from the first, are keys
+    };
+    struct Frame {
+        std::uint64_t object;
+        Container container;
+        std::uint64_t next = 0; // index of the next reference to follow
+        int height = 0;         // tallest child seen so far
+        std::uint64_t values = 1;
+    };
+    enum : unsigned char { Unseen, OnPath, Done };
+
+    static std::optional<Failure> malformed(std::string reason) { return Failure{PropertyListError::NotAPropertyList, std::move(reason)}; }
+
+    // Where an object starts, or nullopt when its offset points outside the object area.
+    std::optional<std::uint64_t> objectOffset(std::uint64_t object) const
+    {
+        std::uint64_t offset = readBigEndian(data_ + tableOffset_ + object * offsetWidth_, offsetWidth_);
+        if (offset < 8 || offset >= tableOffset_) return std::nullopt;
+        return offset;
+    }
+
+    // Reads an object's element count: the marker's low nibble, or when that is 0xF an integer
+    // object of 1, 2, 4 or 8 bytes after the marker. Moves `position` past what it read; false
+    // when the count does not fit the object area.
+    bool readCount(std::uint64_t& position, unsigned nibble, std::uint64_t& count) const
+    {
+        count = nibble;
+        if (nibble != 0x0F) return true;
+        if (position >= tableOffset_ || (data_[position] >> 4) != 0x1 || (data_[position] & 0x0F) > 3) return false;
+        unsigned width = 1u << (data_[position] & 0x0F);
+        if (tableOffset_ - position - 1 < width) return false;
+        count = readBigEndian(data_ + position + 1, width);
+        position += 1 + width;
+        return true;
+    }
+
+    // The references of an array, set or dictionary (a dictionary's keys first, then its values);
+    // nullopt for any other object. Sets `bad` when the header or references do not fit the file.
+    std::optional<Container> containerAt(std::uint64_t offset, bool& bad) const
+    {
+        unsigned char marker = data_[offset];
+        unsigned type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD) return std::nullopt;
+        std::uint64_t position = offset + 1;
+        std::uint64_t count = 0;
+        if (!readCount(position, marker & 0x0F, count)) { bad = true; return std::nullopt; }
+        std::uint64_t perEntry = type == 0xD ? 2 : 1;
+        std::uint64_t room = (tableOffset_ - position) / refWidth_;
+        if (count > room / perEntry) { bad = true; return std::nullopt; }
+        return Container{count * perEntry, position, type == 0xD ? count : 0};
+    }
+
+    // Keys must be strings without NUL characters: the parser asserts (and so aborts the whole
+    // program) when asked for a key whose length disagrees with its C string.
+    std::optional<Failure> checkKey(std::uint64_t object) const
+    {
+        std::optional<std::uint64_t> offset = objectOffset(object);
+        if (!offset) return malformed("an object offset points outside the object area");
+        unsigned char marker = data_[*offset];
+        unsigned type = marker >> 4;
+        if (type != 0x5 && type != 0x6) return malformed("a dictionary key is not a string");
+        std::uint64_t position = *offset + 1;
+        std::uint64_t count = 0;
+        unsigned unit = type == 0x5 ? 1 : 2; // ASCII bytes or UTF-16 code units
+        if (!readCount(position, marker & 0x0F, count) || count > (tableOffset_ - position) / unit)
+            return malformed("a dictionary key runs past the object area");
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const unsigned char* at = data_ + position + i * unit;
+            if (at[0] == 0 && (unit == 1 || at[1] == 0)) return malformed("a dictionary key holds a NUL character");
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Failure> walk(std::uint64_t top)
+    {
+        std::vector<unsigned char> state(objectCount_, Unseen);
+        std::vector<unsigned char> height(objectCount_, 0);
+        std::vector<std::uint64_t> values(objectCount_, 0);
+        std::vector<Frame> path;
+        path.reserve(kMaxPropertyListDepth + 1);
+
+        // Visits an object: leaves are finished at once, containers go on the path.
+        auto enter = [&](std::uint64_t object) -> std::optional<Failure> {
+            std::optional<std::uint64_t> offset = objectOffset(object);
+            if (!offset) return malformed("an object offset points outside the object area");
+            bool bad = false;
+            std::optional<Container> container = containerAt(*offset, bad);
+            if (bad) return malformed("a container's references run past the object area");
+            if (!container) {
+                state[object] = Done;
+                height[object] = 0;
+                values[object] = 1;
+                return std::nullopt;
+            }
+            if (path.size() >= static_cast<std::size_t>(kMaxPropertyListDepth))
+                return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+            state[object] = OnPath;
+            path.push_back(Frame{object, *container});
+            return std::nullopt;
+        };
+
+        if (auto failure = enter(top)) return failure;
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            if (frame.next < frame.container.refs) {
+                std::uint64_t child = readBigEndian(data_ + frame.container.firstRef + frame.next * refWidth_, refWidth_);
+                bool isKey = frame.next < frame.container.keys;
+                ++frame.next;
+                if (child >= objectCount_) return malformed("a reference names an object that does not exist");
+                if (isKey)
+                    if (auto failure = checkKey(child)) return failure;
+                if (state[child] == OnPath) return malformed("an object contains itself");
+                if (state[child] == Unseen) {
+                    if (auto failure = enter(child)) return failure;
+                    if (state[child] == OnPath) continue; // `frame` may have moved; resume with the child
+                }
+                if (auto failure = addChild(path, height[child], values[child])) return failure;
+                continue;
+            }
+            Frame done = frame;
+            path.pop_back();
+            state[done.object] = Done;
+            height[done.object] = static_cast<unsigned char>(done.height + 1);
+            values[done.object] = done.values;
+            if (!path.empty())
+                if (auto failure = addChild(path, height[done.object], done.values)) return failure;
+        }
+        return std::nullopt;
+    }
+
+    // Adds a finished child to the container at the end of the path. A child finished earlier
+    // through another path may reach deeper from here, so the depth is checked again.
+    static std::optional<Failure> addChild(std::vector<Frame>& path, int childHeight, std::uint64_t childValues)
+    {
+        Frame& parent = path.back();
+        if (path.size() + static_cast<std::size_t>(childHeight) > static_cast<std::size_t>(kMaxPropertyListDepth))
+            return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+        parent.height = std::max(parent.height, childHeight);
+        parent.values += childValues;
+        if (parent.values > kMaxPropertyListValues)
+            return Failure{PropertyListError::TooLarge, "the list stands for more than " + std::to_string(kMaxPropertyListValues) + " values"};
+        return std::nullopt;
+    }
+
+    const unsigned char* data_;
+    std::uint64_t size_;
+    unsigned offsetWidth_ = 0;
+    unsigned refWidth_ = 0;
+    std::uint64_t objectCount_ = 0;
+    std::uint64_t tableOffset_ = 0;
+};
+
+// ---- Pre-scan of XML lists ----------------------------------------------------------------
+//
+// Counts open <dict> and <array> elements the way the parser's tokenizer sees tags, so that no
+// deeply nested document reaches it (building or freeing such a tree recurses once per level).
+// Errs towards counting: malformed input may be refused as too deep where the parser would
+// have refused it anyway.
+
+std::optional<Failure> scanXmlDepth(std::string_view text)
+{
+    auto startsWith = [&](std::size_t at, std::string_view prefix) { return text.compare(at, prefix.size(), prefix) == 0; };
+    // The '>' that ends a tag, passing over quoted attribute values; npos when there is none.
+    auto tagEnd = [&](std::size_t from) {
+        for (std::size_t i = from; i < text.size(); ++i) {
+            if (text[i] == '"') {
+                i = text.find('"', i + 1);
+                if (i == std::string_view::npos) return i;
+            } else if (text[i] == '>') {
+                return i;
+            }
+        }
+        return std::string_view::npos;
+    };
+    int depth = 0;
+    std::size_t at = 0;
+    while ((at = text.find('<', at)) != std::string_view::npos) {
+        std::size_t end;
+        if (startsWith(at, "<!--")) {
+            end = text.find("-->", at + 4);
+            if (end == std::string_view::npos) break;
+            at = end + 3;
+            continue;
+        }
+        if (startsWith(at, "<![CDATA[")) {
+            end = text.find("]]>", at + 9);
+            if (end == std::string_view::npos) break;
+            at = end + 3;
+            continue;
+        }
+        if (startsWith(at, "<?")) {
+            end = text.find("?>", at + 2);
+            if (end == std::string_view::npos) break;
+            at = end + 2;
+            continue;
+        }
+        if (startsWith(at, "<!")) {
+            end = tagEnd(at + 2);
+            std::size_t bracket = text.find('[', at + 2);
+            if (bracket != std::string_view::npos && (end == std::string_view::npos || bracket < end)) end = text.find("]>", bracket);
+            if (end == std::string_view::npos) break;
+            at = end + 1;
+            continue;
+        }
+        std::size_t nameStart = at + 1;
+        bool closing = nameStart < text.size() && text[nameStart] == '/';
+        if (closing) ++nameStart;
+        std::size_t nameEnd = text.find_first_of(" \t\r\n/<>", nameStart);
+        if (nameEnd == std::string_view::npos) break;
+        std::string_view name = text.substr(nameStart, nameEnd - nameStart);
+        if (text[nameEnd] == '<') { // the parser refuses this tag; keep scanning from the next one
+            at = nameEnd;
+            continue;
+        }
+        end = tagEnd(nameEnd);
+        if (end == std::string_view::npos) break;
+        bool empty = text[end - 1] == '/';
+        if (name == "dict" || name == "array") {
+            if (closing) {
+                if (depth > 0) --depth;
+            } else if (!empty && ++depth > kMaxPropertyListDepth) {
+                return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+            }
+        }
+        at = end + 1;
+    }
+    return std::nullopt;
+}
+
+// ---- Conversion to objects ----------------------------------------------------------------
+
+struct PlistFree {
+    void operator()(void* node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistFree>;
+
+class Converter {
+public:
+    std::optional<Failure> failure;
+
+    // The object for a node, or null for a value that is left out (data, UID) or on failure.
+    objc::Id convert(plist_t node, int depth)
+    {
+        switch (plist_get_node_type(node)) {
+        case PLIST_DICT: {
+            if (!enter(depth)) return nullptr;
+            std::vector<NSDictionary::Entry> entries;
+            if (!collectEntries(node, depth, entries)) return nullptr;
+            return NSDictionary::from(std::move(entries));
+        }
+        case PLIST_ARRAY: {
+            if (!enter(depth)) return nullptr;
+            std::vector<objc::Id> elements;
+            std::uint32_t count = plist_array_get_size(node);
+            elements.reserve(count);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                objc::Id element = convert(plist_array_get_item(node, i), depth + 1);
+                if (failure) return nullptr;
+                if (element) elements.push_back(std::move(element));
+            }
+            return NSArray::from(std::move(elements));
+        }
+        case PLIST_STRING: {
+            std::uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return NSString::from(text ? std::string_view(text, length) : std::string_view());
+        }
+        case PLIST_BOOLEAN: {
+            std::uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return NSNumber::numberWithBool(value != 0);
+        }
+        case PLIST_UINT: {
+            std::uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            // The parser keeps negative integers as their two's-complement bits.
+            return NSNumber::numberWithInteger(static_cast<std::int64_t>(value));
+        }
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return NSNumber::numberWithDouble(value);
+        }
+        case PLIST_DATE: {
+            std::int32_t seconds = 0;
+            std::int32_t microseconds = 0;
+            plist_get_date_val(node, &seconds, &microseconds);
+            return NSNumber::numberWithDouble(seconds + microseconds / 1e6);
+        }
+        default: return nullptr; // data, UID and anything newer are left out
+        }
+    }
+
+    // The entries of a dictionary node whose own level is `depth`.
+    bool collectEntries(plist_t node, int depth, std::vector<NSDictionary::Entry>& entries)
+    {
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        if (!iter) return true;
+        std::unique_ptr<void, decltype(&std::free)> iterOwner(iter, &std::free);
+        while (true) {
+            char* key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iter, &key, &value);
+            std::unique_ptr<char, decltype(&std::free)> keyOwner(key, &std::free);
+            if (!value) break;
+            objc::Id object = convert(value, depth + 1);
+            if (failure) return false;
+            if (object) entries.emplace_back(key ? key : "", std::move(object));
+        }
+        return true;
+    }
+
+private:
+    bool enter(int depth)
+    {
+        if (depth <= kMaxPropertyListDepth) return true;
+        failure = Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+        return false;
+    }
+};
+
+// ---- Conversion from objects --------------------------------------------------------------
+
+class Encoder {
+public:
+    std::string error;
+
+    PlistPtr encode(objc::id object, const std::string& path, int depth)
+    {
+        if (auto* dictionary = objc::cast<NSDictionary>(object)) {
+            if (!enter(path, depth)) return nullptr;
+            PlistPtr node(plist_new_dict());
+            for (const auto& [key, value] : dictionary->entries()) {
+                if (key.find('\0') != std::string::npos) {
+                    error = "a key in \"" + path + "\" holds a NUL character, which a property list cannot carry";
+                    return nullptr;
+                }
+                PlistPtr child = encode(value.get(), path.empty() ? key : path + "." + key, depth + 1);
+                if (!child) return nullptr;
+                plist_dict_set_item(node.get(), key.c_str(), child.release());
+            }
+            return node;
+        }
+        if (auto* array = objc::cast<NSArray>(object)) {
+            if (!enter(path, depth)) return nullptr;
+            PlistPtr node(plist_new_array());
+            for (std::size_t i = 0; i < array->elements().size(); ++i) {
+                PlistPtr child = encode(array->elements()[i].get(), path + "[" + std::to_string(i) + "]", depth + 1);
+                if (!child) return nullptr;
+                plist_array_append_item(node.get(), child.release());
+            }
+            return node;
+        }
+        if (auto* string = objc::cast<NSString>(object)) {
+            if (string->utf8().find('\0') != std::string::npos) {
+                error = "the string at \"" + path + "\" holds a NUL character, which a property list cannot carry";
+                return nullptr;
+            }
+            return PlistPtr(plist_new_string(string->utf8().c_str()));
+        }
+        if (auto* number = objc::cast<NSNumber>(object)) {
+            switch (number->kind()) {
+            case NSNumber::Kind::Bool: return PlistPtr(plist_new_bool(number->boolValue() ? 1 : 0));
+            case NSNumber::Kind::Integer: return PlistPtr(plist_new_uint(static_cast<std::uint64_t>(number->integerValue())));
+            case NSNumber::Kind::Real: return PlistPtr(plist_new_real(number->doubleValue()));
+            }
+        }
+        error = "the value at \"" + path + "\" is " + (object ? std::string("an instance of ") + object->className() : std::string("nil")) +
+                ", which a property list cannot hold";
+        return nullptr;
+    }
+
+private:
+    bool enter(const std::string& path, int depth)
+    {
+        if (depth <= kMaxPropertyListDepth) return true;
+        error = "the value at \"" + path + "\" is nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels";
+        return false;
+    }
+};
+
+} // namespace
+
+const char* describe(PropertyListError error)
+{
+    switch (error) {
+    case PropertyListError::None: return "no error";
+    case PropertyListError::Missing: return "missing";
+    case PropertyListError::Unreadable: return "unreadable";
+    case PropertyListError::TooLarge: return "too large";
+    case PropertyListError::NotAPropertyList: return "not a property list";
+    case PropertyListError::RootNotDictionary: return "root is not a dictionary";
+    case PropertyListError::TooDeep: return "nested too deeply";
+    }
+    return "unknown error";
+}
+
+PropertyListResult parsePropertyList(std::string_view bytes, std::string_view name)
+{
+    if (bytes.size() > kMaxPropertyListBytes)
+        return fail(PropertyListError::TooLarge, name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
+    if (bytes.empty()) return fail(PropertyListError::NotAPropertyList, name, "empty, not a property list");
+
+    bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
+    std::optional<Failure> scanned = binary ? BinaryScan(bytes).run() : scanXmlDepth(bytes);
+    if (scanned) return fail(scanned->error, name, scanned->reason);
+
+    plist_t parsed = nullptr;
+    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &parsed);
+    PlistPtr root(parsed);
+    if (!root) return fail(PropertyListError::NotAPropertyList, name, binary ? "not a valid binary property list" : "not a valid XML property list");
+    if (plist_get_node_type(root.get()) != PLIST_DICT) return fail(PropertyListError::RootNotDictionary, name, "the root of the property list is not a dictionary");
+
+    Converter converter;
+    std::vector<NSDictionary::Entry> entries;
+    converter.collectEntries(root.get(), 1, entries);
+    if (converter.failure) return fail(converter.failure->error, name, converter.failure->reason);
+    PropertyListResult result;
+    result.dictionary = objc::make<NSMutableDictionary>(std::move(entries));
+    return result;
+}
+
+PropertyListResult readPropertyList(const std::filesystem::path& hostPath)
+{
+    const std::string name = hostPath.string();
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(hostPath, error);
+    if (status.type() == std::filesystem::file_type::not_found) return fail(PropertyListError::Missing, name, "no such file");
+    if (error) return fail(PropertyListError::Unreadable, name, error.message());
+    if (status.type() != std::filesystem::file_type::regular) return fail(PropertyListError::Unreadable, name, "not a regular file");
+    std::uintmax_t size = std::filesystem::file_size(hostPath, error);
+    if (error) return fail(PropertyListError::Unreadable, name, error.message());
+    if (size > kMaxPropertyListBytes) return fail(PropertyListError::TooLarge, name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
+
+    std::ifstream in(hostPath, std::ios::binary);
+    if (!in) return fail(PropertyListError::Unreadable, name, "cannot be opened for reading");
+    // Reads one byte past the limit, so a file that grew since its size was taken is still caught.
+    std::string bytes(static_cast<std::size_t>(kMaxPropertyListBytes) + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return fail(PropertyListError::Unreadable, name, "read error");
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return parsePropertyList(bytes, name);
+}
+
+PropertyListWriteResult encodePropertyList(const NSDictionary* dictionary, PropertyListFormat format, std::string& out)
+{
+    if (!dictionary) return {false, "no dictionary to write"};
+    Encoder encoder;
+    PlistPtr root = encoder.encode(const_cast<NSDictionary*>(dictionary), "", 1);
+    if (!root) return {false, encoder.error};
+    char* buffer = nullptr;
+    std::uint32_t length = 0;
+    if (format == PropertyListFormat::Binary) {
+        plist_to_bin(root.get(), &buffer, &length);
+        if (!buffer) return {false, "the binary encoder failed"};
+        out.assign(buffer, length);
+        plist_to_bin_free(buffer);
+    } else {
+        plist_to_xml(root.get(), &buffer, &length);
+        if (!buffer) return {false, "the XML encoder failed"};
+        out.assign(buffer, length);
+        plist_to_xml_free(buffer);
+    }
+    return {true, {}};
+}
+
+PropertyListWriteResult writePropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary, PropertyListFormat format)
+{
+    std::string bytes;
+    PropertyListWriteResult encoded = encodePropertyList(dictionary, format, bytes);
+    if (!encoded) return {false, hostPath.string() + ": " + encoded.message};
+    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+    if (!out) return {false, hostPath.string() + ": cannot be opened for writing"};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) return {false, hostPath.string() + ": write error"};
+    return {true, {}};
+}
+
+PropertyListWriteResult writeBinaryPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
+{
+    return writePropertyList(hostPath, dictionary, PropertyListFormat::Binary);
+}
+
+PropertyListWriteResult writeXmlPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
+{
+    return writePropertyList(hostPath, dictionary, PropertyListFormat::Xml);
+}
+
+} // namespace zovo

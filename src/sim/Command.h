@@ -1,0 +1,15 @@
+// The commands of the zovorudovu tool. Each takes its arguments (without the command name),
+// writes JSON for machines on standard output and messages for people on standard error, and
+// returns the exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zovo {
+
+using Arguments = std::vector<std::string>;
+
+int prefsCommand(const Arguments& args);
+
+} // namespace zovo

@@ -1,0 +1,47 @@
+#include "sim/Command.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace {
+
+struct CommandEntry {
+    const char* name;
+    int (*run)(const zovo::Arguments&);
+    const char* usage;
+};
+
+const CommandEntry kCommands[] = {
+    {"prefs", zovo::prefsCommand, "prefs FILE [--defaults FILE]   print the effective settings read from FILE"},
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: zovorudovu COMMAND [ARGS]\ncommands:\n");
+    for (const auto& c : kCommands) std::fprintf(stderr, "  %s\n", c.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return usage();
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        usage();
+        return 0;
+    }
+    for (const auto& c : kCommands) {
+        if (name != c.name) continue;
+        try {
+            return c.run(zovo::Arguments(argv + 2, argv + argc));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "zovorudovu %s: internal error: %s\n", c.name, e.what());
+            return 3;
+        }
+    }
+    std::fprintf(stderr, "zovorudovu: unknown command '%s'\n", name.c_str());
+    return usage();
+}

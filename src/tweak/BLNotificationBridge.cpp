@@ -1,0 +1,132 @@
+#include "tweak/BLNotificationBridge.h"
+
+#include "objc/Message.h"
+#include "tweak/Tweak.h"
+#include "uikit/CGGeometry.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIDevice.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+using objc::Id;
+using objc::id;
+using objc::SEL;
+
+BLNotificationBridge* BLNotificationBridge::sharedInstance()
+{
+    auto& g = zovorudovu::globals();
+    std::call_once(g.bridgeOnce, [&] {
+        // Whatever class asks, the instance is a plain BLNotificationBridge.
+        g.bridge = objc::class_createInstance(objc::objc_getClass(kClassName));
+    });
+    return static_cast<BLNotificationBridge*>(g.bridge.get());
+}
+
+namespace {
+
+// The notch widths by model identifier. The lists are tested in order and the first that holds
+// the identifier decides; two identifiers stand in the first two lists and so get the first width.
+struct NotchList {
+    float width;
+    std::array<std::string_view, 8> models;
+    std::size_t count;
+};
+constexpr NotchList kNotchLists[] = {
+    {209, {"iPhone10,3", "iPhone10,6", "iPhone11,2", "iPhone12,3", "iPhone13,1", "iPhone14,4", "iPhone12,5", "iPhone11,6"}, 8},
+    {230, {"iPhone11,8", "iPhone12,1", "iPhone13,2", "iPhone13,3", "iPhone14,5", "iPhone14,2", "iPhone12,5", "iPhone11,6"}, 8},
+    {238, {"iPhone13,4", "iPhone14,3"}, 2},
+};
+
+} // namespace
+
+void BLNotificationBridge::notchWidthForCurrentDeviceModel()
+{
+    objc::Class device = objc::objc_getClass("UIDevice");
+    if (!objc::send<bool>(device, "tf_deviceHasFaceID") || objc::send<bool>(device, "currentIsIPad")) {
+        Id screen = objc::send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+        CGRect bounds = objc::send<CGRect>(screen, "bounds");
+        notchWidth = static_cast<float>(bounds.size.width - 80.0);
+        return;
+    }
+    platform::utsname systemInfo;
+    platform::uname(&systemInfo);
+    std::string_view model(systemInfo.machine, strnlen(systemInfo.machine, sizeof systemInfo.machine));
+    for (const auto& list : kNotchLists)
+        for (std::size_t i = 0; i < list.count; ++i)
+            if (list.models[i] == model) {
+                notchWidth = list.width;
+                return;
+            }
+    // An unknown model with a notch keeps whatever width was recorded before.
+}
+
+void BLNotificationBridge::getAverageColour(id image)
+{
+    adaptive_backgroundColour = objc::send<Id>(image, "averageColor");
+    determineWhetherUIColorIsLightOrDark(adaptive_backgroundColour);
+}
+
+void BLNotificationBridge::determineWhetherUIColorIsLightOrDark(id colour)
+{
+    auto* c = objc::cast<UIColor>(colour);
+    const double* rgb = c ? CGColorGetComponents(c->CGColor()) : nullptr;
+    double brightness = rgb ? ((rgb[0] * 299 + rgb[1] * 587) + rgb[2] * 114) / 1000 : 1.0;
+    // A brightness that is not a number counts as light, as exactly 0.5 does.
+    adaptive_textColour = brightness < 0.5 ? UIColor::whiteColor() : UIColor::blackColor();
+}
+
+namespace {
+
+BLNotificationBridge* self_(id self) { return static_cast<BLNotificationBridge*>(self); }
+
+#define BRIDGE_OBJECT(field, setter)                                                          \
+    Id get_##field(id self, SEL) { return self_(self)->field; }                               \
+    void set_##field(id self, SEL, id value) { self_(self)->field = Id(value); }
+#define BRIDGE_VALUE(type, field, setter)                                                     \
+    type get_##field(id self, SEL) { return self_(self)->field; }                             \
+    void set_##field(id self, SEL, type value) { self_(self)->field = value; }
+#define BRIDGE_FIELDS(OBJECT, VALUE)                                                          \
+    OBJECT(icon, "setIcon:")                                                                  \
+    OBJECT(primaryText, "setPrimaryText:")                                                    \
+    OBJECT(secondaryText, "setSecondaryText:")                                                \
+    OBJECT(dateText, "setDateText:")                                                          \
+    VALUE(bool, presented, "setPresented:")                                                   \
+    VALUE(bool, adaptiveColours, "setAdaptiveColours:")                                       \
+    VALUE(bool, showGrabber, "setShowGrabber:")                                               \
+    VALUE(bool, showTimestamp, "setShowTimestamp:")                                           \
+    VALUE(bool, customWidth, "setCustomWidth:")                                               \
+    VALUE(float, customWidthValue, "setCustomWidthValue:")                                    \
+    VALUE(float, safeYPos, "setSafeYPos:")                                                    \
+    VALUE(float, notchWidth, "setNotchWidth:")                                                \
+    OBJECT(adaptive_backgroundColour, "setAdaptive_backgroundColour:")                        \
+    OBJECT(adaptive_textColour, "setAdaptive_textColour:")                                    \
+    VALUE(bool, longLookActivated, "setLongLookActivated:")                                   \
+    VALUE(bool, longLookActivationMethodWasSwipe, "setLongLookActivationMethodWasSwipe:")
+
+BRIDGE_FIELDS(BRIDGE_OBJECT, BRIDGE_VALUE)
+
+Id sharedInstanceMethod(id, SEL) { return Id(BLNotificationBridge::sharedInstance()); }
+void notchWidthMethod(id self, SEL) { self_(self)->notchWidthForCurrentDeviceModel(); }
+void getAverageColourMethod(id self, SEL, id image) { self_(self)->getAverageColour(image); }
+void lightOrDarkMethod(id self, SEL, id colour) { self_(self)->determineWhetherUIColorIsLightOrDark(colour); }
+
+} // namespace
+
+void registerBLNotificationBridge(objc::Runtime& runtime)
+{
+    objc::Class cls = runtime.registerClass(BLNotificationBridge::kClassName, objc::objc_getClass("NSObject"),
+                                            []() -> objc::Object* { return new BLNotificationBridge(); });
+#define REGISTER_OBJECT(field, setter)                                                        \
+    objc::addMethod(cls, objc::sel(#field), get_##field);                                     \
+    objc::addMethod(cls, objc::sel(setter), set_##field);
+#define REGISTER_VALUE(type, field, setter) REGISTER_OBJECT(field, setter)
+    BRIDGE_FIELDS(REGISTER_OBJECT, REGISTER_VALUE)
+#undef REGISTER_OBJECT
+#undef REGISTER_VALUE
+    objc::addClassMethod(cls, objc::sel("sharedInstance"), sharedInstanceMethod);
+    objc::addMethod(cls, objc::sel("notchWidthForCurrentDeviceModel"), notchWidthMethod);
+    objc::addMethod(cls, objc::sel("getAverageColour:"), getAverageColourMethod);
+    objc::addMethod(cls, objc::sel("determineWhetherUIColorIsLightOrDark:"), lightOrDarkMethod);
+}

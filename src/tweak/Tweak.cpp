@@ -1,0 +1,452 @@
+#include "tweak/Tweak.h"
+
+#include "foundation/DarwinNotifyCenter.h"
+#include "foundation/NSString.h"
+#include "foundation/Process.h"
+#include "objc/Message.h"
+#include "substrate/Substrate.h"
+#include "tweak/BLNotificationBridge.h"
+#include "tweak/UIColor+Conversion.h"
+#include "uikit/CGGeometry.h"
+#include "uikit/UIColor.h"
+
+#include <cstdio>
+#include <functional>
+
+using objc::Class;
+using objc::Id;
+using objc::id;
+using objc::SEL;
+using objc::send;
+
+namespace zovorudovu {
+
+namespace {
+
+// The saved previous implementations, one per replaced method. Each is written once, by the
+// hooking library, before any call can reach its replacement.
+struct Slots {
+    void (*statusBarLayoutSubviews)(id, SEL) = nullptr;
+    Id (*bannerWindowInitWithFrame)(id, SEL, CGRect) = nullptr;
+    void (*shortLookViewDidLoad)(id, SEL) = nullptr;
+    void (*shortLookViewWillDisappear)(id, SEL, bool) = nullptr;
+    void (*longLookViewWillAppear)(id, SEL, bool) = nullptr;
+    void (*longLookViewWillDisappear)(id, SEL, bool) = nullptr;
+    void (*shortLookViewLayoutSubviews)(id, SEL) = nullptr;
+    Id (*destinationInit)(id, SEL) = nullptr;
+    void (*destinationPostNotificationRequest)(id, SEL, id) = nullptr;
+    void (*destinationDismissBannerCompleted)(id, SEL, id) = nullptr;
+    void (*springBoardDidFinishLaunching)(id, SEL, id) = nullptr;
+};
+
+struct State {
+    Globals globals;
+    Slots slots;
+};
+
+State& state() { return zovo::Process::current().local<State>(); }
+Slots& slots() { return state().slots; }
+BLNotificationBridge* bridge() { return BLNotificationBridge::sharedInstance(); }
+
+Id string(const char* text) { return NSString::from(text); }
+Id defaultCenter() { return send<Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
+void observe(id observer, const char* selector, const char* name)
+{
+    send(defaultCenter(), "addObserver:selector:name:object:", observer, objc::sel(selector), string(name), nullptr);
+}
+void post(const char* name) { send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
+bool nameIs(id notification, const char* name)
+{
+    Id actual = send<Id>(notification, "name");
+    return send<bool>(actual, "isEqualToString:", string(name));
+}
+void animate(double duration, std::function<void()> animations, std::function<void(bool)> completion)
+{
+    send(objc::objc_getClass("UIView"), "animateWithDuration:animations:completion:", duration, std::move(animations), std::move(completion));
+}
+
+// ---- Settings --------------------------------------------------------------------------
+
+// A value of the settings file read as a flag or a number. A value of another kind (an array,
+// say) cannot answer and counts as absent.
+bool respondsToValue(id value, const char* selector) { return value && objc::respondsTo(value, objc::sel(selector)); }
+
+objc::Ref<UIColor> colourSetting(id value, objc::Ref<UIColor> fallback)
+{
+    // Only text is a colour; anything else counts as absent.
+    if (!objc::isKindOf(value, objc::objc_getClass("NSString"))) return fallback;
+    Id hex = value;
+    float alpha = 1.0f;
+    Id colon = string(":");
+    if (send<bool>(value, "containsString:", colon)) {
+        Id pieces = send<Id>(value, "componentsSeparatedByString:", colon);
+        hex = send<Id>(pieces, "objectAtIndex:", std::uint64_t{0});
+        alpha = send<float>(send<Id>(pieces, "objectAtIndex:", std::uint64_t{1}), "floatValue");
+    }
+    Id colour = send<Id>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", hex, static_cast<double>(alpha));
+    return objc::Ref<UIColor>(objc::cast<UIColor>(colour));
+}
+
+// ---- SpringBoard properties -------------------------------------------------------------
+
+Id brimlight(id self, SEL);
+double bannerHeight(id self, SEL);
+// Each property's association key is the address of its own getter.
+const void* brimlightKey() { return reinterpret_cast<const void*>(&brimlight); }
+const void* bannerHeightKey() { return reinterpret_cast<const void*>(&bannerHeight); }
+
+Id brimlight(id self, SEL) { return objc::objc_getAssociatedObject(self, brimlightKey()); }
+void setBrimlight(id self, SEL, id window)
+{
+    objc::objc_setAssociatedObject(self, brimlightKey(), window, objc::AssociationPolicy::RetainNonatomic);
+}
+double bannerHeight(id self, SEL)
+{
+    double height = 0;
+    Id box = objc::objc_getAssociatedObject(self, bannerHeightKey());
+    send(box, "getValue:", static_cast<void*>(&height));
+    return height;
+}
+void setBannerHeight(id self, SEL, double height)
+{
+    Id box = send<Id>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
+    objc::objc_setAssociatedObject(self, bannerHeightKey(), box, objc::AssociationPolicy::RetainNonatomic);
+}
+
+// ---- SpringBoard: presentation -----------------------------------------------------------
+
+void applicationDidFinishLaunching(id self, SEL cmd, id application)
+{
+    slots().springBoardDidFinishLaunching(self, cmd, application);
+    observe(self, "showBrimlight:", kPresent);
+    observe(self, "dismissBrimlight:", kDismiss);
+    observe(self, "dismissBrimlight:", kDismissAccelerated);
+    bridge()->notchWidthForCurrentDeviceModel();
+    send(self, "setBannerHeight:", 120.0);
+}
+
+void showBrimlight(id self, SEL, id)
+{
+    bridge()->notchWidthForCurrentDeviceModel();
+    const double width = bridge()->customWidth ? bridge()->customWidthValue : bridge()->notchWidth;
+    const double height = send<double>(self, "bannerHeight");
+    Globals& g = globals();
+    Id window = send<Id>(send<Id>(objc::objc_getClass("BLNotificationBanner"), "alloc"), "initWithFrame:bgColour:textColour:",
+                         CGRectMake(0, -height, width, height), g.bgColour, g.textColour);
+    send(self, "setBrimlight:", window);
+    const double cx = send<CGRect>(send<Id>(objc::objc_getClass("UIScreen"), "mainScreen"), "bounds").size.width / 2.0;
+    send(window, "setCenter:", CGPointMake(cx, send<CGPoint>(window, "center").y));
+    send(window, "makeKeyAndVisible");
+    Id app(self);
+    animate(0.3, [app] {
+        Id current = send<Id>(app, "brimlight");
+        CGRect frame = send<CGRect>(current, "frame");
+        frame.origin.y = 0;
+        send(current, "setFrame:", frame);
+    }, nullptr);
+    bridge()->presented = true;
+}
+
+void dismissBrimlight(id self, SEL, id notification)
+{
+    if (nameIs(notification, kDismissAccelerated)) {
+        send(send<Id>(self, "brimlight"), "removeFromSuperview");
+        send(self, "setBrimlight:", nullptr);
+        return;
+    }
+    Id app(self);
+    // The completion takes down the window this dismissal slid out. A newer banner presented
+    // while it slid is spared and stays owned.
+    Id slidOut = send<Id>(self, "brimlight");
+    animate(0.3, [app] {
+        Id current = send<Id>(app, "brimlight");
+        CGRect frame = send<CGRect>(current, "frame");
+        frame.origin.y = -send<double>(app, "bannerHeight");
+        send(current, "setFrame:", frame);
+    }, [app, slidOut](bool) {
+        send(slidOut, "removeFromSuperview");
+        if (send<Id>(app, "brimlight") == slidOut) send(app, "setBrimlight:", nullptr);
+    });
+    bridge()->presented = false;
+    post(kRequestBannerDismissal);
+}
+
+// ---- Content capture ----------------------------------------------------------------------
+
+const char tapRegistrationKey = 0;
+
+void shortLookViewLayoutSubviews(id self, SEL cmd)
+{
+    slots().shortLookViewLayoutSubviews(self, cmd);
+    ancestryCheck(self);
+    if (!globals().isBanner) return;
+    checkOrientation();
+    if (globals().isLandscape) return;
+    // One registration per view, however many layout passes it gets, so that one tap performs
+    // the tap action once.
+    if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
+        observe(self, "fakeActivateTapGesture:", kExecuteTapAction);
+        objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered"), objc::AssociationPolicy::RetainNonatomic);
+    }
+    // With no icon the shared icon becomes none and the capture goes on.
+    bridge()->icon = send<Id>(send<Id>(self, "icons"), "firstObject");
+    Id provisionalTitle;
+    Id subviews = send<Id>(self, "subviews");
+    const std::uint64_t count = send<std::uint64_t>(subviews, "count");
+    for (std::uint64_t i = 0; i < count; ++i) {
+        Id subview = send<Id>(subviews, "objectAtIndex:", i);
+        if (!objc::respondsTo(subview, objc::sel("setDateFormatStyle:"))) continue;
+        provisionalTitle = send<Id>(subview, "title");
+        bridge()->dateText = send<Id>(send<Id>(subview, "_dateLabel"), "text");
+    }
+    Id primary = send<Id>(self, "primaryText");
+    Id title = send<std::uint64_t>(primary, "length") > 0 ? primary : provisionalTitle;
+    Id secondary = send<Id>(self, "secondaryText");
+    Id message = send<std::uint64_t>(secondary, "length") > 0 ? secondary : send<Id>(self, "primarySubtitleText");
+    bridge()->primaryText = title;
+    bridge()->secondaryText = message;
+    post(kUpdateContent);
+    send(self, "setHidden:", true);
+}
+
+void fakeActivateTapGesture(id self, SEL, id)
+{
+    Id recognizer = send<Id>(send<Id>(self, "gestureRecognizers"), "lastObject");
+    send(recognizer, "tapRecognizerRecognizedTap:", nullptr);
+}
+
+// ---- Banner destination ------------------------------------------------------------------
+
+Id destinationInit(id self, SEL cmd)
+{
+    observe(self, "_cancelDismissTimer", kCancelBannerTimer);
+    observe(self, "_startDismissTimer", kStartBannerTimer);
+    observe(self, "ensureBannerGetsDismissed", kRequestBannerDismissal);
+    return slots().destinationInit(self, cmd);
+}
+
+void destinationPostNotificationRequest(id self, SEL cmd, id request)
+{
+    slots().destinationPostNotificationRequest(self, cmd, request);
+    if (bridge()->presented) post(kDismissAccelerated);
+}
+
+void destinationDismissBannerCompleted(id self, SEL cmd, id argument)
+{
+    slots().destinationDismissBannerCompleted(self, cmd, argument);
+    if (bridge()->presented) post(kDismiss);
+}
+
+void ensureBannerGetsDismissed(id self, SEL)
+{
+    send(self, "_dismissPresentedBannerAnimated:reason:forceIfSticky:", true, nullptr, true);
+}
+
+// ---- System banner window, long look, status bar -----------------------------------------
+
+void statusBarLayoutSubviews(id self, SEL cmd)
+{
+    slots().statusBarLayoutSubviews(self, cmd);
+    bridge()->safeYPos = static_cast<float>(CGRectGetMaxY(send<CGRect>(self, "frame")) - 15.0);
+}
+
+Id bannerWindowInitWithFrame(id self, SEL cmd, CGRect frame)
+{
+    checkOrientation();
+    if (globals().isLandscape) return slots().bannerWindowInitWithFrame(self, cmd, frame);
+    observe(self, "toggleInteraction:", kBannerWindowTouchable);
+    observe(self, "toggleInteraction:", kBannerWindowUntouchable);
+    send(self, "setUserInteractionEnabled:", false);
+    return slots().bannerWindowInitWithFrame(self, cmd, frame);
+}
+
+void toggleInteraction(id self, SEL, id notification)
+{
+    if (nameIs(notification, kBannerWindowTouchable)) send(self, "setUserInteractionEnabled:", true);
+    else if (nameIs(notification, kBannerWindowUntouchable)) send(self, "setUserInteractionEnabled:", false);
+}
+
+void shortLookViewDidLoad(id self, SEL cmd)
+{
+    slots().shortLookViewDidLoad(self, cmd);
+    ancestryCheck(send<Id>(self, "view"));
+    if (!globals().isBanner) return;
+    checkOrientation();
+    if (globals().isLandscape) return;
+    observe(self, "expandContent:", kExpand);
+    post(kPresent);
+}
+
+void shortLookViewWillDisappear(id self, SEL cmd, bool animated)
+{
+    slots().shortLookViewWillDisappear(self, cmd, animated);
+    ancestryCheck(send<Id>(self, "view"));
+    if (globals().isBanner) send(self, "adjustForLongLook:", false);
+}
+
+void expandContent(id self, SEL, id)
+{
+    ancestryCheck(send<Id>(self, "view"));
+    if (!globals().isBanner) return;
+    send(self, "adjustForLongLook:", true);
+    if (bridge()->longLookActivationMethodWasSwipe)
+        send(self, "_presentLongLookForScrollAnimated:completion:", true, std::function<void()>());
+    else
+        send(self, "_presentLongLookViaClickPresentationInteraction:", nullptr);
+}
+
+void adjustForLongLook(id, SEL, bool flag)
+{
+    post(flag ? kBannerWindowTouchable : kBannerWindowUntouchable);
+    post(flag ? kWindowLevelSetLow : kWindowLevelSetHigh);
+}
+
+void longLookViewWillAppear(id self, SEL cmd, bool animated)
+{
+    slots().longLookViewWillAppear(self, cmd, animated);
+    bridge()->longLookActivated = true;
+}
+
+void longLookViewWillDisappear(id self, SEL cmd, bool animated)
+{
+    slots().longLookViewWillDisappear(self, cmd, animated);
+    bridge()->longLookActivated = false;
+}
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+void prefsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadPrefs(); }
+
+// Encodings of added methods are formed from their argument's type code, as on the phone.
+std::string addedEncoding(const char* argumentCode) { return std::string("v@:") + argumentCode; }
+
+void installHooks()
+{
+    Slots& s = slots();
+    // Each class is looked up once, before its first row. A class the host lacks has its rows
+    // skipped; the others are applied.
+    if (Class c = objc::objc_getClass("_UIStatusBarForegroundView")) {
+        MSHookMessageEx(c, objc::sel("layoutSubviews"), statusBarLayoutSubviews, &s.statusBarLayoutSubviews);
+    }
+    if (Class c = objc::objc_getClass("SBBannerWindow")) {
+        MSHookMessageEx(c, objc::sel("initWithFrame:"), bannerWindowInitWithFrame, &s.bannerWindowInitWithFrame);
+        objc::class_addMethod(c, objc::sel("toggleInteraction:"), toggleInteraction, addedEncoding("@").c_str());
+    }
+    if (Class c = objc::objc_getClass("NCNotificationShortLookViewController")) {
+        MSHookMessageEx(c, objc::sel("viewDidLoad"), shortLookViewDidLoad, &s.shortLookViewDidLoad);
+        MSHookMessageEx(c, objc::sel("viewWillDisappear:"), shortLookViewWillDisappear, &s.shortLookViewWillDisappear);
+        objc::class_addMethod(c, objc::sel("expandContent:"), expandContent, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("adjustForLongLook:"), adjustForLongLook, addedEncoding("B").c_str());
+    }
+    if (Class c = objc::objc_getClass("NCNotificationLongLookViewController")) {
+        MSHookMessageEx(c, objc::sel("viewWillAppear:"), longLookViewWillAppear, &s.longLookViewWillAppear);
+        MSHookMessageEx(c, objc::sel("viewWillDisappear:"), longLookViewWillDisappear, &s.longLookViewWillDisappear);
+    }
+    if (Class c = objc::objc_getClass("NCNotificationShortLookView")) {
+        MSHookMessageEx(c, objc::sel("layoutSubviews"), shortLookViewLayoutSubviews, &s.shortLookViewLayoutSubviews);
+        objc::class_addMethod(c, objc::sel("fakeActivateTapGesture:"), fakeActivateTapGesture, addedEncoding("@").c_str());
+    }
+    if (Class c = objc::objc_getClass("SBNotificationBannerDestination")) {
+        MSHookMessageEx(c, objc::sel("init"), destinationInit, &s.destinationInit);
+        MSHookMessageEx(c, objc::sel("postNotificationRequest:"), destinationPostNotificationRequest, &s.destinationPostNotificationRequest);
+        MSHookMessageEx(c, objc::sel("_dismissBannerCompleted:"), destinationDismissBannerCompleted, &s.destinationDismissBannerCompleted);
+        objc::class_addMethod(c, objc::sel("ensureBannerGetsDismissed"), ensureBannerGetsDismissed, addedEncoding("").c_str());
+    }
+    if (Class c = objc::objc_getClass("SpringBoard")) {
+        const objc::PropertyAttribute brimlightAttributes[] = {{"T", "@\"BLNotificationBanner\""}, {"&", ""}, {"N", ""}};
+        objc::class_addProperty(c, "brimlight", brimlightAttributes, 3);
+        char getter[8], setter[8];
+        std::snprintf(getter, sizeof getter, "%s@:", "@");
+        std::snprintf(setter, sizeof setter, "v@:%s", "@");
+        objc::class_addMethod(c, objc::sel("brimlight"), brimlight, getter);
+        objc::class_addMethod(c, objc::sel("setBrimlight:"), setBrimlight, setter);
+        const objc::PropertyAttribute heightAttributes[] = {{"T", "d"}, {"N", ""}};
+        objc::class_addProperty(c, "bannerHeight", heightAttributes, 2);
+        std::snprintf(getter, sizeof getter, "%s@:", "d");
+        std::snprintf(setter, sizeof setter, "v@:%s", "d");
+        objc::class_addMethod(c, objc::sel("bannerHeight"), bannerHeight, getter);
+        objc::class_addMethod(c, objc::sel("setBannerHeight:"), setBannerHeight, setter);
+        MSHookMessageEx(c, objc::sel("applicationDidFinishLaunching:"), applicationDidFinishLaunching, &s.springBoardDidFinishLaunching);
+        objc::class_addMethod(c, objc::sel("showBrimlight:"), showBrimlight, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("dismissBrimlight:"), dismissBrimlight, addedEncoding("@").c_str());
+    }
+    globals().hooksInstalled = true;
+}
+
+} // namespace
+
+Globals& globals() { return state().globals; }
+
+void initPrefs()
+{
+    Id files = send<Id>(objc::objc_getClass("NSFileManager"), "defaultManager");
+    if (send<bool>(files, "fileExistsAtPath:", string(kSettingsPathForCopy))) return;
+    send<bool>(files, "copyItemAtPath:toPath:error:", string(kDefaultsPath), string(kSettingsPathForCopy), static_cast<id*>(nullptr));
+}
+
+void loadPrefs()
+{
+    Globals& g = globals();
+    Id prefs = send<Id>(send<Id>(objc::objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", string(kSettingsPath));
+    auto value = [&](const char* key) { return send<Id>(prefs, "objectForKey:", string(key)); };
+    auto flag = [&](const char* key, bool fallback) {
+        Id v = value(key);
+        return respondsToValue(v, "boolValue") ? send<bool>(v, "boolValue") : fallback;
+    };
+    if (prefs) g.isEnabled = flag("isEnabled", true);
+    g.bgColour = colourSetting(value("bgColour"), UIColor::blackColor());
+    g.textColour = colourSetting(value("textColour"), UIColor::whiteColor());
+    BLNotificationBridge* shared = BLNotificationBridge::sharedInstance();
+    shared->adaptiveColours = flag("adaptiveColours", false);
+    shared->showGrabber = flag("showGrabber", true);
+    shared->showTimestamp = flag("showTimestamp", true);
+    shared->customWidth = flag("customWidth", false);
+    Id width = value("customWidthValue");
+    shared->customWidthValue = respondsToValue(width, "floatValue") ? send<float>(width, "floatValue") : 209.0f;
+}
+
+void checkOrientation()
+{
+    Id screen = send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+    const double width = send<CGRect>(screen, "bounds").size.width;
+    const double height = send<CGRect>(screen, "bounds").size.height;
+    globals().isLandscape = width > height;
+}
+
+void ancestryCheck(id view)
+{
+    Globals& g = globals();
+    g.isBanner = true;
+    Id controller = send<Id>(view, "_viewControllerForAncestor");
+    if (!objc::respondsTo(controller, objc::sel("delegate"))) {
+        g.isBanner = false;
+        return;
+    }
+    Id delegate = send<Id>(send<Id>(view, "_viewControllerForAncestor"), "delegate");
+    if (!g.bannerDestinationClass) g.bannerDestinationClass = objc::objc_getClass("SBNotificationBannerDestination");
+    if (!objc::isKindOf(delegate, g.bannerDestinationClass)) g.isBanner = false;
+}
+
+void initialiser(int, char**, char**)
+{
+    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, prefsChanged,
+                                    CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, CFNotificationSuspensionBehaviorCoalesce);
+    initPrefs();
+    loadPrefs();
+    if (!globals().isEnabled) return;
+    installHooks();
+}
+
+const zovo::DynamicLibrary& library()
+{
+    static const zovo::DynamicLibrary lib{kInstallPath, registerClasses, initialiser};
+    return lib;
+}
+
+void registerClasses(objc::Runtime& runtime)
+{
+    registerBLNotificationBridge(runtime);
+    registerUIColorConversion(runtime);
+}
+
+} // namespace zovorudovu

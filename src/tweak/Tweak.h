@@ -1,0 +1,68 @@
+// The component's start-up, its process-wide values and the names by which its parts talk.
+#pragma once
+
+#include "objc/Object.h"
+#include "objc/Runtime.h"
+#include "substrate/Loader.h"
+
+#include <mutex>
+
+class UIColor;
+
+namespace zovorudovu {
+
+// The internal notification names, posted on the default centre with no object.
+inline constexpr const char* kPresent = "Zovorudovu_Present";
+inline constexpr const char* kUpdateContent = "Zovorudovu_UpdateContent";
+inline constexpr const char* kExecuteTapAction = "Zovorudovu_ExecuteTapAction";
+inline constexpr const char* kExpand = "Zovorudovu_Expand";
+inline constexpr const char* kBannerWindowTouchable = "Zovorudovu_SBBannerWindow_Touchable";
+inline constexpr const char* kWindowLevelSetLow = "Zovorudovu_WindowLevel_SetLow";
+inline constexpr const char* kBannerWindowUntouchable = "Zovorudovu_SBBannerWindow_Untouchable";
+inline constexpr const char* kWindowLevelSetHigh = "Zovorudovu_WindowLevel_SetHigh";
+inline constexpr const char* kCancelBannerTimer = "Zovorudovu_CancelBannerTimer";
+inline constexpr const char* kStartBannerTimer = "Zovorudovu_StartBannerTimer";
+inline constexpr const char* kDismissAccelerated = "Zovorudovu_Dismiss_Accelerated";
+inline constexpr const char* kDismiss = "Zovorudovu_Dismiss";
+inline constexpr const char* kRequestBannerDismissal = "Zovorudovu_RequestBannerDismissal";
+// The settings pane's system-wide notification.
+inline constexpr const char* kPrefsUpdated = "com.tarvik.zovorudovu/prefsupdated";
+
+inline constexpr const char* kSettingsPath = "/var/mobile/Library/Preferences/com.tarvik.zovorudovu.plist";
+inline constexpr const char* kSettingsPathForCopy = "/User/Library/Preferences/com.tarvik.zovorudovu.plist";
+inline constexpr const char* kDefaultsPath = "/Library/PreferenceBundles/zovorudovu.bundle/defaults.plist";
+inline constexpr const char* kInstallPath = "/Library/MobileSubstrate/DynamicLibraries/Zovorudovu.dylib";
+
+// The component's process-wide variables. On a phone these are the library's globals; here each
+// simulated process has its own.
+struct Globals {
+    bool isEnabled = false;
+    objc::Ref<UIColor> bgColour;
+    objc::Ref<UIColor> textColour;
+    bool isLandscape = false;
+    bool isBanner = false;
+    bool hooksInstalled = false;
+    objc::Class bannerDestinationClass = nullptr;
+    std::once_flag bridgeOnce;
+    objc::Ref<objc::Object> bridge;
+};
+Globals& globals();
+
+// Start-up: settings-changed registration, settings, and (when enabled) the hooks.
+void initialiser(int argc, char** argv, char** envp);
+// Puts the defaults file in place when no settings file exists.
+void initPrefs();
+// Reads the settings file and spreads its keys over the process values and the shared state.
+void loadPrefs();
+// isLandscape := the main screen is wider than high.
+void checkOrientation();
+// isBanner := the view's enclosing controller was presented by the banner destination.
+void ancestryCheck(objc::id view);
+
+// Registers the component's classes and categories in a process, as loading the library does.
+void registerClasses(objc::Runtime& runtime);
+
+// The library as the loader sees it: install path, classes, initialiser.
+const zovo::DynamicLibrary& library();
+
+} // namespace zovorudovu

@@ -1,0 +1,31 @@
+#include "uikit/UIKitClasses.h"
+
+#include "objc/Message.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIDevice.h"
+
+using objc::Id;
+using objc::id;
+using objc::SEL;
+
+namespace {
+Id colorWithRGBA(id, SEL, double r, double g, double b, double a) { return UIColor::colorWithRed(r, g, b, a); }
+Id blackColor(id, SEL) { return UIColor::blackColor(); }
+Id whiteColor(id, SEL) { return UIColor::whiteColor(); }
+Id grayColor(id, SEL) { return UIColor::grayColor(); }
+Id clearColor(id, SEL) { return UIColor::clearColor(); }
+Id currentDevice(id, SEL) { return UIDevice::currentDevice(); }
+} // namespace
+
+void registerUIKitClasses(objc::Runtime& runtime)
+{
+    objc::Class object = runtime.lookUpClass("NSObject");
+    objc::Class color = runtime.registerClass("UIColor", object, []() -> objc::Object* { return new UIColor(); });
+    objc::addClassMethod(color, objc::sel("colorWithRed:green:blue:alpha:"), colorWithRGBA);
+    objc::addClassMethod(color, objc::sel("blackColor"), blackColor);
+    objc::addClassMethod(color, objc::sel("whiteColor"), whiteColor);
+    objc::addClassMethod(color, objc::sel("grayColor"), grayColor);
+    objc::addClassMethod(color, objc::sel("clearColor"), clearColor);
+    objc::Class device = runtime.registerClass("UIDevice", object, []() -> objc::Object* { return new UIDevice(); });
+    objc::addClassMethod(device, objc::sel("currentDevice"), currentDevice);
+}

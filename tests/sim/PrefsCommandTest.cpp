@@ -1,0 +1,86 @@
+#include "sim/Command.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    nlohmann::json out;
+    std::string err;
+};
+
+ToolRun prefs(const zovo::Arguments& args)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = zovo::prefsCommand(args);
+    std::string out = testing::internal::GetCapturedStdout();
+    std::string err = testing::internal::GetCapturedStderr();
+    return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), err};
+}
+
+std::string writeTemp(const std::string& name, const std::string& body)
+{
+    auto path = std::filesystem::temp_directory_path() / ("zovo-prefs-test-" + name);
+    std::ofstream(path) << body;
+    return path.string();
+}
+
+std::string plist(const std::string& dictBody)
+{
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + dictBody + "</dict></plist>";
+}
+
+TEST(PrefsCommand, ShippedDefaultsGiveTheDocumentedSettings)
+{
+    ToolRun r = prefs({ZOVO_SOURCE_DIR "/data/defaults.plist"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out["isEnabled"], true);
+    EXPECT_EQ(r.out["hooksInstalled"], true);
+    EXPECT_EQ(r.out["bgColour"]["alpha"], 1.0);
+    EXPECT_EQ(r.out["textColour"]["red"], 1.0);
+    EXPECT_EQ(r.out["customWidthValue"], 209.0);
+    EXPECT_TRUE(r.out["warnings"].empty());
+}
+
+TEST(PrefsCommand, WarningsNameWhatIsWrong)
+{
+    ToolRun r = prefs({writeTemp("warn.plist", plist("<key>bgColour</key><string> #FF8000</string><key>showGrabber</key><array/>"
+                                                 "<key>bogus</key><true/><key>customWidthValue</key><real>250</real>"))});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out["customWidthValue"], 250.0);
+    EXPECT_EQ(r.out["showGrabber"], true);
+    std::string all = r.out["warnings"].dump();
+    EXPECT_NE(all.find("scans to nothing"), std::string::npos) << all;
+    EXPECT_NE(all.find("showGrabber"), std::string::npos) << all;
+    EXPECT_NE(all.find("unknown key \\\"bogus\\\""), std::string::npos) << all;
+}
+
+TEST(PrefsCommand, UnreadableFilesExitOneWithJsonAndBadArgumentsExitTwo)
+{
+    ToolRun missing = prefs({"/nonexistent/settings.plist"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out["isEnabled"], false);
+    EXPECT_NE(missing.out["warnings"].dump().find("/nonexistent/settings.plist"), std::string::npos);
+    ToolRun notDict = prefs({writeTemp("array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")});
+    EXPECT_EQ(notDict.status, 1);
+    EXPECT_EQ(prefs({}).status, 2);
+    EXPECT_EQ(prefs({"a", "b"}).status, 2);
+    EXPECT_EQ(prefs({"a", "--frobnicate"}).status, 2);
+    EXPECT_EQ(prefs({"a", "--defaults", "/nonexistent"}).status, 2);
+}
+
+TEST(PrefsCommand, DefaultsFileStandsInForAMissingSettingsFile)
+{
+    ToolRun r = prefs({"/nonexistent/settings.plist", "--defaults", writeTemp("defaults.plist", plist("<key>customWidth</key><true/>"))});
+    EXPECT_EQ(r.status, 1) << "the named file itself was not read";
+    EXPECT_EQ(r.out["isEnabled"], true);
+    EXPECT_EQ(r.out["customWidth"], true);
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include "TweakFixture.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using Bridge = TweakFixture;
+
+TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
+{
+    zovorudovu::registerClasses(process.runtime());
+    objc::Class cls = objc::objc_getClass("BLNotificationBridge");
+    std::vector<std::thread> threads;
+    std::vector<objc::id> seen(8);
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&, i] { seen[i] = objc::send<objc::Id>(cls, "sharedInstance").get(); });
+    for (auto& t : threads) t.join();
+    for (auto* s : seen) EXPECT_EQ(s, seen[0]);
+    EXPECT_EQ(objc::send<objc::Id>(cls, "sharedInstance").get(), seen[0]);
+    EXPECT_EQ(seen[0]->isa, cls);
+}
+
+TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
+{
+    zovorudovu::registerClasses(process.runtime());
+    BLNotificationBridge* b = bridge();
+    EXPECT_FALSE(b->presented || b->adaptiveColours || b->showGrabber || b->showTimestamp || b->customWidth);
+    EXPECT_FALSE(b->longLookActivated || b->longLookActivationMethodWasSwipe);
+    EXPECT_EQ(b->customWidthValue + b->safeYPos + b->notchWidth, 0.0f);
+    EXPECT_FALSE(b->icon || b->primaryText || b->secondaryText || b->dateText || b->adaptive_backgroundColour || b->adaptive_textColour);
+}
+
+TEST_F(Bridge, FloatPropertiesNarrowToSinglePrecision)
+{
+    zovorudovu::registerClasses(process.runtime());
+    objc::Id shared = objc::send<objc::Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance");
+    objc::send(shared, "setSafeYPos:", static_cast<float>(100.7));
+    EXPECT_EQ(static_cast<double>(objc::send<float>(shared, "safeYPos")), 100.69999694824219);
+    EXPECT_THROW(objc::send(shared, "setSafeYPos:", 100.7), objc::RuntimeError) << "a double is not the setter's type";
+}
+
+TEST_F(Bridge, ContentFieldsKeepTheirOwnReferences)
+{
+    zovorudovu::registerClasses(process.runtime());
+    objc::WeakRef<objc::Object> weak;
+    {
+        objc::Id title = text("Title from a view that is about to go");
+        weak = title.get();
+        objc::send(objc::Id(bridge()), "setPrimaryText:", title);
+    }
+    ASSERT_TRUE(weak.get()) << "the bridge keeps the text alive after its owner let go";
+    EXPECT_EQ(textOf(objc::send<objc::Id>(objc::Id(bridge()), "primaryText")), "Title from a view that is about to go");
+}
+
+TEST_F(Bridge, LightOrDarkUsesLumaWeights)
+{
+    zovorudovu::registerClasses(process.runtime());
+    auto textFor = [&](double r, double g, double b) {
+        bridge()->determineWhetherUIColorIsLightOrDark(UIColor::colorWithRed(r, g, b, 1));
+        return objc::cast<UIColor>(bridge()->adaptive_textColour)->red();
+    };
+    EXPECT_EQ(textFor(0.5, 0.5, 0.5), 0.0) << "exactly 0.5 counts as light: black text";
+    EXPECT_EQ(textFor(1, 0, 0), 1.0) << "0.299: white text";
+    EXPECT_EQ(textFor(0, 1, 0), 0.0) << "0.587: black text";
+}
+
+class NotchWidth : public TweakFixture {
+protected:
+    NotchWidth() { zovorudovu::registerClasses(process.runtime()); }
+    float widthFor(const char* model, float before = 0)
+    {
+        UIDevice::setModelIdentifier(model);
+        bridge()->notchWidth = before;
+        objc::send(objc::Id(bridge()), "notchWidthForCurrentDeviceModel");
+        return bridge()->notchWidth;
+    }
+};
+
+TEST_F(NotchWidth, ModelListsAreTestedInOrder)
+{
+    EXPECT_EQ(widthFor("iPhone12,5"), 209.0f) << "in the first two lists: the first wins";
+    EXPECT_EQ(widthFor("iPhone11,6"), 209.0f);
+    EXPECT_EQ(widthFor("iPhone13,2"), 230.0f);
+    EXPECT_EQ(widthFor("iPhone14,3"), 238.0f);
+    EXPECT_EQ(widthFor("iPhone10,3"), 209.0f);
+    EXPECT_EQ(widthFor("iphone14,3", 77), 77.0f) << "comparison is case-sensitive; unknown models keep the old width";
+    EXPECT_EQ(widthFor("iPhone99,1", 12), 12.0f);
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+#include "TweakFixture.h"
+
+namespace {
+
+using Prefs = TweakFixture;
+
+void expectDefaults(TweakFixture& t, BLNotificationBridge* b)
+{
+    (void)t;
+    const auto& g = zovorudovu::globals();
+    ASSERT_TRUE(g.bgColour && g.textColour);
+    EXPECT_EQ(g.bgColour->red() + g.bgColour->green() + g.bgColour->blue(), 0.0);
+    EXPECT_EQ(g.bgColour->alpha(), 1.0);
+    EXPECT_EQ(g.textColour->red() + g.textColour->green() + g.textColour->blue(), 3.0);
+    EXPECT_FALSE(b->adaptiveColours);
+    EXPECT_TRUE(b->showGrabber);
+    EXPECT_TRUE(b->showTimestamp);
+    EXPECT_FALSE(b->customWidth);
+    EXPECT_EQ(b->customWidthValue, 209.0f);
+}
+
+TEST_F(Prefs, NoSettingsAndNoDefaultsLeaveTheComponentInactiveWithDefaults)
+{
+    load();
+    EXPECT_FALSE(g().isEnabled);
+    EXPECT_FALSE(g().hooksInstalled);
+    expectDefaults(*this, bridge());
+    EXPECT_FALSE(objc::respondsTo(objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")));
+}
+
+TEST_F(Prefs, EmptyDictionaryCountsAsEnabledWithEveryDefault)
+{
+    writeSettings({});
+    load();
+    EXPECT_TRUE(g().isEnabled);
+    EXPECT_TRUE(g().hooksInstalled);
+    expectDefaults(*this, bridge());
+}
+
+TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
+{
+    writeSettings({{"customWidthValue", number(300)}}, zovorudovu::kDefaultsPath);
+    load();
+    EXPECT_TRUE(std::filesystem::exists(process.hostPath(zovorudovu::kSettingsPath)));
+    EXPECT_EQ(bridge()->customWidthValue, 300.0f);
+
+    zovo::Process other;
+    registerUIKitClasses(other.runtime());
+    zovo::registerHostClasses(other.runtime());
+    auto defaults = NSDictionary::from({{"customWidthValue", number(300)}});
+    auto settings = NSDictionary::from({{"customWidthValue", number(250)}});
+    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kDefaultsPath), defaults.get()));
+    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kSettingsPath), settings.get()));
+    zovo::Loader::load(other.runtime(), zovorudovu::library());
+    EXPECT_EQ(BLNotificationBridge::sharedInstance()->customWidthValue, 250.0f) << "an existing settings file is never overwritten";
+}
+
+TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
+{
+    writeSettings({{"isEnabled", flag(true)}, {"bgColour", text("FF8000:0.5")}, {"textColour", text("#00FF00")},
+                   {"adaptiveColours", flag(true)}, {"showGrabber", flag(false)}, {"showTimestamp", flag(false)},
+                   {"customWidth", flag(true)}, {"customWidthValue", number(250)}});
+    load();
+    EXPECT_DOUBLE_EQ(g().bgColour->green(), 128 / 255.0);
+    EXPECT_DOUBLE_EQ(g().bgColour->alpha(), 0.5);
+    EXPECT_EQ(g().textColour->green(), 1.0);
+    EXPECT_TRUE(bridge()->adaptiveColours);
+    EXPECT_FALSE(bridge()->showGrabber);
+    EXPECT_FALSE(bridge()->showTimestamp);
+    EXPECT_TRUE(bridge()->customWidth);
+    EXPECT_EQ(bridge()->customWidthValue, 250.0f);
+
+    writeSettings({{"showGrabber", flag(false)}});
+    postPrefsChanged();
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    EXPECT_FALSE(bridge()->customWidth);
+    EXPECT_FALSE(bridge()->showGrabber);
+    EXPECT_EQ(g().bgColour->red(), 0.0);
+}
+
+TEST_F(Prefs, SettingsAreReadAgainOnlyWhenTheRunLoopDeliversTheChange)
+{
+    writeSettings({});
+    load();
+    writeSettings({{"customWidthValue", number(111)}});
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f) << "delivery goes through the run loop";
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(bridge()->customWidthValue, 111.0f);
+}
+
+TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
+{
+    writeSettings({{"isEnabled", flag(false)}});
+    load();
+    EXPECT_FALSE(g().hooksInstalled);
+    writeSettings({{"isEnabled", flag(true)}, {"customWidthValue", number(260)}});
+    postPrefsChanged();
+    EXPECT_TRUE(g().isEnabled);
+    EXPECT_EQ(bridge()->customWidthValue, 260.0f) << "the settings are still read again";
+    EXPECT_FALSE(g().hooksInstalled) << "turning it on later installs nothing";
+    EXPECT_EQ(objc::objc_getClass("SpringBoard")->ownMethod(objc::sel("showBrimlight:")), nullptr);
+}
+
+TEST_F(Prefs, AnUnreadableFileLeavesTheFlagAndResetsTheRest)
+{
+    writeSettings({{"showGrabber", flag(false)}});
+    load();
+    ASSERT_TRUE(g().isEnabled);
+    writeRaw("this is not a property list");
+    postPrefsChanged();
+    EXPECT_TRUE(g().isEnabled) << "an unreadable file leaves isEnabled as it was";
+    EXPECT_TRUE(bridge()->showGrabber);
+}
+
+TEST_F(Prefs, OversizedOrDeeplyNestedFilesCountAsUnreadable)
+{
+    std::string huge = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>pad</key><string>" + std::string(1 << 20, 'x') +
+                       "</string></dict></plist>";
+    writeRaw(huge);
+    load();
+    EXPECT_FALSE(g().isEnabled);
+
+    zovo::Process other;
+    registerUIKitClasses(other.runtime());
+    zovo::registerHostClasses(other.runtime());
+    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>";
+    for (int i = 0; i < 5000; ++i) deep += "<array>";
+    for (int i = 0; i < 5000; ++i) deep += "</array>";
+    deep += "</dict></plist>";
+    std::ofstream(other.hostPath(zovorudovu::kSettingsPath), std::ios::binary) << deep;
+    zovo::Loader::load(other.runtime(), zovorudovu::library());
+    EXPECT_FALSE(zovorudovu::globals().isEnabled);
+}
+
+TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
+{
+    writeSettings({{"bgColour", number(255)}, {"textColour", flag(true)}, {"showGrabber", NSDictionary::from({})},
+                   {"customWidthValue", NSDictionary::from({})}, {"showTimestamp", text("NO")}, {"customWidth", text("yes")}});
+    load();
+    ASSERT_TRUE(g().isEnabled);
+    EXPECT_EQ(g().bgColour->red(), 0.0);
+    EXPECT_EQ(g().textColour->red(), 1.0);
+    EXPECT_TRUE(bridge()->showGrabber);
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    EXPECT_FALSE(bridge()->showTimestamp) << "text answers boolValue as the platform reads it";
+    EXPECT_TRUE(bridge()->customWidth);
+}
+
+TEST_F(Prefs, ColourAlphaFollowsTheColon)
+{
+    auto alphaOf = [&](const char* setting) {
+        writeSettings({{"bgColour", text(setting)}});
+        postPrefsChanged();
+        return g().bgColour->alpha();
+    };
+    writeSettings({});
+    load();
+    EXPECT_EQ(alphaOf("000000"), 1.0);
+    EXPECT_EQ(alphaOf("000000:0.25"), 0.25);
+    EXPECT_EQ(alphaOf("000000:abc"), 0.0);
+    EXPECT_EQ(alphaOf("000000:"), 0.0);
+    EXPECT_EQ(alphaOf("FF0000:0.5:0.9"), 0.5);
+    EXPECT_EQ(g().bgColour->red(), 1.0);
+}
+
+} // namespace

@@ -1,0 +1,59 @@
+// A fresh simulated process with UIKit and the host's classes, into which each case writes the
+// settings it wants and then loads the component.
+#pragma once
+
+#include "foundation/DarwinNotifyCenter.h"
+#include "foundation/NSDictionary.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSNumber.h"
+#include "foundation/NSString.h"
+#include "foundation/Process.h"
+#include "foundation/PropertyList.h"
+#include "foundation/RunLoop.h"
+#include "objc/Message.h"
+#include "springboard/HostClasses.h"
+#include "substrate/Loader.h"
+#include "tweak/BLNotificationBridge.h"
+#include "tweak/Tweak.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIDevice.h"
+#include "uikit/UIKitClasses.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+class TweakFixture : public ::testing::Test {
+protected:
+    explicit TweakFixture(zovo::DeviceFacts facts = {}, std::vector<std::string> omit = {})
+    {
+        registerUIKitClasses(process.runtime());
+        zovo::registerHostClasses(process.runtime(), facts, omit);
+    }
+
+    static objc::Id text(const char* s) { return NSString::from(s); }
+    static objc::Id flag(bool b) { return NSNumber::numberWithBool(b); }
+    static objc::Id number(double d) { return NSNumber::numberWithDouble(d); }
+
+    void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
+    {
+        auto dictionary = NSDictionary::from(std::move(entries));
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(process.hostPath(path), dictionary.get()));
+    }
+    void writeRaw(const std::string& bytes, const char* path = zovorudovu::kSettingsPath)
+    {
+        std::ofstream(process.hostPath(path), std::ios::binary) << bytes;
+    }
+    void load() { zovo::Loader::load(process.runtime(), zovorudovu::library()); }
+    void postPrefsChanged()
+    {
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
+        process.mainRunLoop().runUntilIdle();
+    }
+
+    zovorudovu::Globals& g() { return zovorudovu::globals(); }
+    BLNotificationBridge* bridge() { return BLNotificationBridge::sharedInstance(); }
+
+    zovo::Process process;
+};
