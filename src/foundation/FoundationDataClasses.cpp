@@ -40,7 +40,12 @@ T* argument(id value, SEL sel, const char* what)
     throw std::invalid_argument(std::string(objc::sel_getName(sel)) + ": " + what + " is an instance of " + value->className() + ", not " + T::kClassName);
 }
 
-std::string_view textArgument(id value) { auto* string = dynamic_cast<NSString*>(value); return string ? std::string_view(string->utf8()) : std::string_view(); }
+// The text of a string argument; empty for nil or anything else, which no path or name matches.
+std::string_view textArgument(id value)
+{
+    auto* string = dynamic_cast<NSString*>(value);
+    return string ? std::string_view(string->utf8()) : std::string_view();
+}
 
 // ---- NSString ---------------------------------------------------------------------------
 
