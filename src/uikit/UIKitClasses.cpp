@@ -3,6 +3,7 @@
 #include "objc/Message.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
+#include "uikit/Registration.h"
 
 using objc::Id;
 using objc::id;
@@ -28,4 +29,9 @@ void registerUIKitClasses(objc::Runtime& runtime)
     objc::addClassMethod(color, objc::sel("clearColor"), clearColor);
     objc::Class device = runtime.registerClass("UIDevice", object, []() -> objc::Object* { return new UIDevice(); });
     objc::addClassMethod(device, objc::sel("currentDevice"), currentDevice);
+    zovo::uikit::registerViewClasses(runtime);
+    zovo::uikit::registerImageClasses(runtime);
+    zovo::uikit::registerTextClasses(runtime);
+    zovo::uikit::registerLayoutClasses(runtime);
+    zovo::uikit::registerGestureClasses(runtime);
 }

@@ -1,0 +1,13 @@
+// The UIKit layer registers its classes group by group, superclasses first. Each group lives
+// beside the classes it registers.
+#pragma once
+
+#include "objc/Runtime.h"
+
+namespace zovo::uikit {
+void registerViewClasses(objc::Runtime& runtime);     // CALayer, CAShapeLayer, UIBezierPath, UIView, UIWindow, UIScreen
+void registerImageClasses(objc::Runtime& runtime);    // UIImage
+void registerTextClasses(objc::Runtime& runtime);     // UIFont, UILabel, UIImageView
+void registerLayoutClasses(objc::Runtime& runtime);   // NSLayoutConstraint
+void registerGestureClasses(objc::Runtime& runtime);  // UIGestureRecognizer and its subclasses
+} // namespace zovo::uikit

@@ -1,0 +1,69 @@
+#include "uikit/UIScreen.h"
+
+#include "foundation/Process.h"
+#include "uikit/UIDevice.h"
+#include "uikit/UIWindow.h"
+
+#include <algorithm>
+
+namespace {
+struct ScreenState {
+    objc::Ref<UIScreen> screen;
+};
+} // namespace
+
+UIScreen* UIScreen::mainScreen()
+{
+    auto& state = zovo::Process::current().local<ScreenState>();
+    if (!state.screen) {
+        state.screen = objc::make<UIScreen>();
+        state.screen->device_ = &zovo::defaultDeviceProfile();
+        if (UIDevice::modelIdentifier().empty()) UIDevice::setModelIdentifier(std::string(state.screen->device_->model));
+    }
+    return state.screen.get();
+}
+
+void UIScreen::useDevice(const zovo::DeviceProfile& profile)
+{
+    mainScreen()->device_ = &profile;
+    UIDevice::setModelIdentifier(std::string(profile.model));
+}
+
+CGRect UIScreen::bounds() const
+{
+    const CGSize portrait = device_->screen;
+    if (orientation_ == Orientation::Landscape) return CGRectMake(0, 0, portrait.height, portrait.width);
+    return CGRectMake(0, 0, portrait.width, portrait.height);
+}
+
+void UIScreen::addWindow(UIWindow* window)
+{
+    std::erase_if(windows_, [](const objc::WeakRef<UIWindow>& w) { return !w; });
+    for (const auto& w : windows_)
+        if (w.get() == window) return;
+    windows_.emplace_back(window);
+}
+
+std::vector<UIWindow*> UIScreen::visibleWindows() const
+{
+    std::vector<UIWindow*> shown;
+    for (const auto& w : windows_)
+        if (UIWindow* window = w.get(); window && !window->isHidden()) shown.push_back(window);
+    std::stable_sort(shown.begin(), shown.end(), [](const UIWindow* a, const UIWindow* b) {
+        if (a->windowLevel() != b->windowLevel()) return a->windowLevel() < b->windowLevel();
+        return a->showOrder() < b->showOrder();
+    });
+    return shown;
+}
+
+UIWindow* UIScreen::windowForTouchAt(CGPoint point) const
+{
+    const auto windows = visibleWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        UIWindow* window = *it;
+        if (!window->isUserInteractionEnabled() || window->alpha() <= 0.01) continue;
+        const CGRect f = window->frame();
+        if (window->pointInside(CGPointMake(point.x - f.origin.x, point.y - f.origin.y))) return window;
+    }
+    return nullptr;
+}

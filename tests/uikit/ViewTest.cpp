@@ -1,0 +1,188 @@
+#include "UIKitFixture.h"
+
+#include "foundation/Trace.h"
+#include "objc/Message.h"
+#include "uikit/CAShapeLayer.h"
+#include "uikit/UIBezierPath.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIView.h"
+#include "uikit/UIWindow.h"
+
+using objc::Id;
+
+namespace {
+
+class View : public UIKitFixture {};
+
+// A view that counts its layout passes.
+class CountingView : public UIView {
+public:
+    void layoutSubviews() override { ++layouts; }
+    int layouts = 0;
+};
+
+TEST_F(View, AnimationSetsModelAtOnceAndMovesPresentationAlongEaseInOut)
+{
+    auto v = makeView<UIView>(CGRectMake(0, -120, 209, 120));
+    bool finished = false;
+    int completions = 0;
+    UIView::animate(0.3, [&] { v->setFrame(CGRectMake(0, 0, 209, 120)); }, [&](bool f) { finished = f; ++completions; });
+    EXPECT_EQ(v->frame().origin.y, 0);
+    EXPECT_EQ(v->presentationFrame().origin.y, -120);
+    advance(0.15);
+    EXPECT_NEAR(v->presentationFrame().origin.y, -60, 1e-6); // the curve is symmetric about its midpoint
+    advance(0.05);
+    EXPECT_GT(v->presentationFrame().origin.y, -40); // ease-in-out: past the linear point after the middle
+    EXPECT_EQ(completions, 0);
+    advance(0.1);
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(v->presentationFrame().origin.y, 0);
+    advance(1);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
+{
+    auto v = makeView<UIView>(CGRectZero);
+    int completions = 0;
+    UIView::animate(0, [&] { v->setAlpha(0); }, [&](bool) { ++completions; });
+    EXPECT_EQ(completions, 0);
+    EXPECT_EQ(v->presentationAlpha(), 0); // a zero duration changes at once
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(View, NewAnimationStartsFromWhatTheScreenShows)
+{
+    auto v = makeView<UIView>(CGRectMake(0, 0, 10, 10));
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(100, 0, 10, 10)); });
+    advance(0.5);
+    const double midway = v->presentationFrame().origin.x;
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(0, 0, 10, 10)); });
+    EXPECT_DOUBLE_EQ(v->presentationFrame().origin.x, midway);
+    v->setFrame(CGRectMake(5, 0, 10, 10)); // outside a block: jumps
+    EXPECT_EQ(v->presentationFrame().origin.x, 5);
+    EXPECT_FALSE(v->isAnimating());
+}
+
+TEST_F(View, TreeOrderAndOwnership)
+{
+    auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
+    objc::WeakRef<UIView> weakChild;
+    {
+        auto a = makeView<UIView>(CGRectZero);
+        auto b = makeView<UIView>(CGRectZero);
+        root->addSubview(a);
+        root->addSubview(b);
+        root->sendSubviewToBack(b);
+        ASSERT_EQ(root->subviews().size(), 2u);
+        EXPECT_EQ(root->subviews()[0].get(), b.get());
+        root->addSubview(root); // a view never contains itself
+        a->addSubview(root);    // nor its own ancestor
+        EXPECT_EQ(root->superview(), nullptr);
+        weakChild = a.get();
+    }
+    ASSERT_TRUE(weakChild); // the parent keeps its children
+    weakChild.get()->removeFromSuperview();
+    EXPECT_FALSE(weakChild);
+    EXPECT_EQ(root->subviews().size(), 1u);
+}
+
+TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
+{
+    auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
+    auto back = makeView<UIView>(CGRectMake(10, 10, 50, 50));
+    auto front = makeView<UIView>(CGRectMake(10, 10, 50, 50));
+    root->addSubview(back);
+    root->addSubview(front);
+    EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), front.get());
+    front->setUserInteractionEnabled(false);
+    EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), back.get());
+    back->setHidden(true);
+    EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), root.get());
+    EXPECT_EQ(root->hitTest(CGPointMake(120, 20)), nullptr);
+    auto inner = makeView<UIView>(CGRectMake(5, 5, 10, 10));
+    back->addSubview(inner);
+    const CGPoint p = inner->convertPointToView(CGPointMake(1, 1), root);
+    EXPECT_EQ(p.x, 16);
+    EXPECT_EQ(p.y, 16);
+    EXPECT_EQ(inner->convertPointFromView(p, root).x, 1);
+}
+
+TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
+{
+    auto root = makeView<CountingView>(CGRectMake(0, 0, 100, 100));
+    auto child = makeView<CountingView>(CGRectMake(0, 0, 10, 10));
+    root->addSubview(child);
+    process.mainRunLoop().runUntilIdle();
+    const int rootLayouts = root->layouts;
+    child->setFrame(CGRectMake(0, 0, 20, 20)); // a size change marks the view and its parent
+    child->setFrame(CGRectMake(0, 0, 30, 30));
+    EXPECT_EQ(root->layouts, rootLayouts);
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(root->layouts, rootLayouts + 1);
+    child->setFrame(CGRectMake(5, 5, 30, 30)); // a move alone does not
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(root->layouts, rootLayouts + 1);
+}
+
+TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
+{
+    UIScreen* screen = UIScreen::mainScreen();
+    auto low = makeView<UIWindow>(CGRectMake(0, 0, 375, 812));
+    auto high = makeView<UIWindow>(CGRectMake(0, 0, 100, 100));
+    EXPECT_TRUE(screen->visibleWindows().empty()); // new windows are hidden
+    high->setWindowLevel(UIWindowLevelStatusBar + 100);
+    high->makeKeyAndVisible();
+    low->makeKeyAndVisible();
+    ASSERT_EQ(screen->visibleWindows().size(), 2u);
+    EXPECT_EQ(screen->visibleWindows().back(), high.get());
+    EXPECT_EQ(screen->windowForTouchAt(CGPointMake(50, 50)), high.get());
+    EXPECT_EQ(screen->windowForTouchAt(CGPointMake(200, 50)), low.get());
+    EXPECT_TRUE(low->isKeyWindow());
+    high->setUserInteractionEnabled(false);
+    EXPECT_EQ(screen->windowForTouchAt(CGPointMake(50, 50)), low.get());
+    high = nullptr; // a window that ends leaves the screen
+    EXPECT_EQ(screen->visibleWindows().size(), 1u);
+    EXPECT_EQ(zovo::trace().eventsOfKind("windowRemoved").size(), 1u);
+    EXPECT_EQ(zovo::trace().eventsOfKind("windowShown").size(), 2u);
+}
+
+TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
+{
+    UIScreen::useDevice(*zovo::findDeviceProfile("iPhone13,2"));
+    Id screen = objc::send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 390, 844));
+    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
+    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 844, 390));
+    for (const auto& profile : zovo::deviceProfiles()) {
+        EXPECT_GT(profile.screen.width, 0) << profile.model;
+        EXPECT_EQ(zovo::findDeviceProfile(profile.model), &profile);
+    }
+}
+
+TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
+{
+    Id path = objc::send<Id>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
+                             CGRectMake(0, 0, 200, 30), std::uint64_t{UIRectCornerBottomLeft | UIRectCornerBottomRight}, CGSizeMake(23, 23));
+    CGPathRef cg = objc::send<CGPathRef>(path, "CGPath");
+    ASSERT_TRUE(cg->roundedRect);
+    EXPECT_EQ(cg->roundedRect->corners, 12u);
+    EXPECT_EQ(cg->boundingBox(), CGRectMake(0, 0, 200, 30));
+    int curves = 0;
+    for (const auto& e : cg->elements) curves += e.type == CGPathElement::Type::CurveTo;
+    EXPECT_EQ(curves, 2);
+    // The radius is clamped to half the height: the bottom edge starts 15 in from the corner.
+    bool bottomEdge = false;
+    for (const auto& e : cg->elements)
+        if (e.type == CGPathElement::Type::LineTo && e.points[0].y == 30 && e.points[0].x == 15) bottomEdge = true;
+    EXPECT_TRUE(bottomEdge);
+
+    Id shape = objc::send<Id>(objc::objc_getClass("CAShapeLayer"), "layer");
+    objc::send(shape, "setPath:", cg);
+    path = nullptr; // the layer keeps its own copy
+    EXPECT_EQ(objc::send<CGPathRef>(shape, "path")->roundedRect->radii, CGSizeMake(23, 23));
+}
+
+} // namespace
