@@ -1,32 +1,65 @@
 // What a person or the system would see happen in a process, in order, with the run loop's time:
-// notifications posted, calls into the system's banner machinery, windows shown and removed,
-// layout conflicts. Scenarios are checked against it and users read it to debug.
+// notifications posted, calls into the system's banner machinery, host events, windows shown and
+// removed, layout conflicts. Scenarios are checked against it and users read it to debug.
 //
-//   zovo::trace().record("windowShown", "BLNotificationBanner", "level 1100");
+//   zovo::trace().record("host", {{"event", "bannerPresented"}, {"request", "r1"}});
+//   zovo::trace().record("layoutConflict", "UILabel", "Unable to simultaneously satisfy constraints...");
 //   for (const zovo::TraceEvent& e : zovo::trace().events()) ...
 //
-// One trace per process. Main thread only.
+// Each event has a type and named fields whose values are kept as JSON text, so tools can write an
+// event as one JSON object without this layer knowing a JSON library. One trace per process. Main
+// thread only.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zovo {
 
+// A JSON value, already encoded.
+struct TraceValue {
+    TraceValue(std::string_view text);            // a string, escaped
+    TraceValue(const char* text) : TraceValue(std::string_view(text ? text : "")) {}
+    TraceValue(const std::string& text) : TraceValue(std::string_view(text)) {}
+    TraceValue(double number);                    // a number; null when not finite
+    TraceValue(int number) : TraceValue(static_cast<double>(number)) {}
+    TraceValue(bool flag) : json(flag ? "true" : "false") {}
+    static TraceValue raw(std::string json);      // trusted JSON text (an array, an object, null)
+
+    std::string json;
+
+private:
+    TraceValue() = default;
+};
+
+struct TraceField {
+    std::string key;
+    TraceValue value;
+};
+
 struct TraceEvent {
-    double time = 0;     // run-loop seconds when it happened
-    std::string kind;    // what happened: "post", "windowShown", "layoutConflict" ...
-    std::string subject; // what it happened to: a notification name, a class name ...
-    std::string detail;  // free text for people; empty when there is nothing to add
+    double time = 0;         // run-loop seconds when it happened
+    std::string type;        // "post", "call", "host", "window", "touch", "layoutConflict" ...
+    std::vector<TraceField> fields;
+
+    // The field's value as JSON text, or empty when absent.
+    std::string field(std::string_view key) const;
+    // A string field's text (unescaped), or empty.
+    std::string text(std::string_view key) const;
+    // The whole event as one JSON object: {"t": ..., "type": ..., fields...}.
+    std::string toJson() const;
 };
 
 class Trace {
 public:
-    void record(std::string kind, std::string subject, std::string detail = {});
+    void record(std::string type, std::vector<TraceField> fields);
+    // Shorthand for events described in words: fields "subject" and, when not empty, "detail".
+    void record(std::string type, std::string subject, std::string detail = {});
     const std::vector<TraceEvent>& events() const { return events_; }
-    // The events of one kind, in order.
-    std::vector<TraceEvent> eventsOfKind(const std::string& kind) const;
+    // The events of one type, in order.
+    std::vector<TraceEvent> eventsOfKind(const std::string& type) const;
     void clear() { events_.clear(); }
     // Called with every event as it is recorded (a live log); empty to stop.
     void setListener(std::function<void(const TraceEvent&)> listener) { listener_ = std::move(listener); }
@@ -38,5 +71,9 @@ private:
 
 // The current process's trace.
 Trace& trace();
+
+// JSON text helpers for callers that build raw values.
+std::string jsonString(std::string_view text);
+std::string jsonNumber(double number);
 
 } // namespace zovo

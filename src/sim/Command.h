@@ -11,5 +11,8 @@ namespace zovo {
 using Arguments = std::vector<std::string>;
 
 int prefsCommand(const Arguments& args);
+int devicesCommand(const Arguments& args);
+int notchCommand(const Arguments& args);
+int bannerCommand(const Arguments& args);
 
 } // namespace zovo

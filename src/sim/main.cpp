@@ -14,6 +14,10 @@ struct CommandEntry {
 
 const CommandEntry kCommands[] = {
     {"prefs", zovo::prefsCommand, "prefs FILE [--defaults FILE]   print the effective settings read from FILE"},
+    {"devices", zovo::devicesCommand, "devices                        print the built-in device profiles"},
+    {"notch", zovo::notchCommand, "notch --model ID [--faceid yes|no] [--ipad yes|no] [--screen WxH]   print the notch width for a device"},
+    {"banner", zovo::bannerCommand,
+     "banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG]   lay out one banner and print it"},
 };
 
 int usage()

@@ -5,8 +5,11 @@
 #include "foundation/Process.h"
 #include "objc/Message.h"
 #include "substrate/Substrate.h"
+#include "tweak/BLBottomGrabberView.h"
+#include "tweak/BLNotificationBanner.h"
 #include "tweak/BLNotificationBridge.h"
 #include "tweak/UIColor+Conversion.h"
+#include "tweak/UIImageAverageColorAddition.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 
@@ -447,6 +450,9 @@ void registerClasses(objc::Runtime& runtime)
 {
     registerBLNotificationBridge(runtime);
     registerUIColorConversion(runtime);
+    registerUIImageAverageColorAddition(runtime);
+    registerBLBottomGrabberView(runtime);
+    registerBLNotificationBanner(runtime);
 }
 
 } // namespace zovorudovu

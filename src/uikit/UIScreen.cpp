@@ -18,6 +18,7 @@ UIScreen* UIScreen::mainScreen()
     if (!state.screen) {
         state.screen = objc::make<UIScreen>();
         state.screen->device_ = &zovo::defaultDeviceProfile();
+        state.screen->portraitSize_ = state.screen->device_->screen;
         if (UIDevice::modelIdentifier().empty()) UIDevice::setModelIdentifier(std::string(state.screen->device_->model));
     }
     return state.screen.get();
@@ -26,12 +27,13 @@ UIScreen* UIScreen::mainScreen()
 void UIScreen::useDevice(const zovo::DeviceProfile& profile)
 {
     mainScreen()->device_ = &profile;
+    mainScreen()->portraitSize_ = profile.screen;
     UIDevice::setModelIdentifier(std::string(profile.model));
 }
 
 CGRect UIScreen::bounds() const
 {
-    const CGSize portrait = device_->screen;
+    const CGSize portrait = portraitSize_;
     if (orientation_ == Orientation::Landscape) return CGRectMake(0, 0, portrait.height, portrait.width);
     return CGRectMake(0, 0, portrait.width, portrait.height);
 }

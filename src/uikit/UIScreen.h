@@ -9,6 +9,7 @@
 #include "uikit/CGGeometry.h"
 #include "uikit/DeviceProfile.h"
 #include "uikit/Forward.h"
+#include "uikit/UIWindow.h"
 
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
     static void useDevice(const zovo::DeviceProfile& profile);
 
     const zovo::DeviceProfile& device() const { return *device_; }
+    // Overrides the portrait size of the device's screen (a device the profiles do not know).
+    void setPortraitSize(CGSize size) { portraitSize_ = size; }
     // In points, in the current orientation: width and height swap in landscape.
     CGRect bounds() const;
     double scale() const { return device_->scale; }
@@ -42,11 +45,14 @@ public:
     void addWindow(UIWindow* window);
     void setKeyWindow(UIWindow* window) { key_ = window; }
     std::uint64_t nextShowOrder() { return ++showCounter_; }
+    std::uint64_t nextWindowId() { return ++windowCounter_; }
 
 private:
     const zovo::DeviceProfile* device_ = nullptr;
+    CGSize portraitSize_{};
     Orientation orientation_ = Orientation::Portrait;
     std::vector<objc::WeakRef<UIWindow>> windows_;
     objc::WeakRef<UIWindow> key_;
     std::uint64_t showCounter_ = 0;
+    std::uint64_t windowCounter_ = 0;
 };

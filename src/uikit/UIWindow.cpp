@@ -4,15 +4,19 @@
 #include "foundation/Trace.h"
 #include "uikit/UIScreen.h"
 
-#include <sstream>
 
 namespace {
-std::string describe(const UIWindow& window)
+// A window's record in the trace: which one (class and serial), where and at what level.
+void record(const UIWindow& window, const char* event)
 {
-    std::ostringstream out;
     const CGRect f = window.frame();
-    out << "level " << window.windowLevel() << " frame (" << f.origin.x << ", " << f.origin.y << ", " << f.size.width << ", " << f.size.height << ")";
-    return out.str();
+    std::string frame = "[" + zovo::jsonNumber(f.origin.x) + "," + zovo::jsonNumber(f.origin.y) + "," + zovo::jsonNumber(f.size.width) + "," +
+                        zovo::jsonNumber(f.size.height) + "]";
+    zovo::trace().record("window", {{"event", event},
+                                    {"class", window.className()},
+                                    {"id", static_cast<double>(window.windowId())},
+                                    {"frame", zovo::TraceValue::raw(std::move(frame))},
+                                    {"level", window.windowLevel()}});
 }
 } // namespace
 
@@ -21,7 +25,7 @@ UIWindow::UIWindow() { UIView::setHidden(true); }
 UIWindow::~UIWindow()
 {
     // A shown window that ends leaves the screen; the list drops it on its own (it is weak).
-    if (!isHidden() && zovo::Process::currentOrNull()) zovo::trace().record("windowRemoved", className(), describe(*this));
+    if (!isHidden() && zovo::Process::currentOrNull()) record(*this, "removed");
 }
 
 void UIWindow::makeKeyAndVisible()
@@ -40,9 +44,10 @@ void UIWindow::setHidden(bool hidden)
         UIScreen* screen = UIScreen::mainScreen();
         screen->addWindow(this);
         showOrder_ = screen->nextShowOrder();
+        if (windowId_ == 0) windowId_ = screen->nextWindowId();
         setNeedsLayout();
     }
-    zovo::trace().record(hidden ? "windowHidden" : "windowShown", className(), describe(*this));
+    record(*this, hidden ? "removed" : "shown");
 }
 
 bool UIWindow::isKeyWindow() const { return UIScreen::mainScreen()->keyWindow() == this; }

@@ -28,9 +28,12 @@ public:
     void setSecure(bool secure) { secure_ = secure; }
     // Orders windows of equal level: bumped each time the window is shown.
     std::uint64_t showOrder() const { return showOrder_; }
+    // Names the window in the trace: a serial given when it is first shown, 0 before.
+    std::uint64_t windowId() const { return windowId_; }
 
 private:
     double windowLevel_ = UIWindowLevelNormal;
     bool secure_ = false;
     std::uint64_t showOrder_ = 0;
+    std::uint64_t windowId_ = 0;
 };

@@ -145,8 +145,12 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
     EXPECT_EQ(screen->windowForTouchAt(CGPointMake(50, 50)), low.get());
     high = nullptr; // a window that ends leaves the screen
     EXPECT_EQ(screen->visibleWindows().size(), 1u);
-    EXPECT_EQ(zovo::trace().eventsOfKind("windowRemoved").size(), 1u);
-    EXPECT_EQ(zovo::trace().eventsOfKind("windowShown").size(), 2u);
+    const auto records = zovo::trace().eventsOfKind("window");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].text("event"), "removed");
+    EXPECT_EQ(records[2].field("id"), records[0].field("id"));
+    EXPECT_EQ(records[2].field("level"), "1100");
+    EXPECT_EQ(records[2].field("frame"), "[0,0,100,100]");
 }
 
 TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)

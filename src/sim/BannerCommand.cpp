@@ -1,0 +1,116 @@
+// zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D]
+// [--icon PNG]: presents one banner in a fresh process as SpringBoard does, lets it slide in,
+// fills it with the content, lays it out and prints its snapshot.
+
+#include "sim/Command.h"
+
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSString.h"
+#include "foundation/Process.h"
+#include "foundation/PropertyList.h"
+#include "foundation/RunLoop.h"
+#include "objc/Message.h"
+#include "sim/BannerSnapshot.h"
+#include "sim/Options.h"
+#include "sim/SimulatedPhone.h"
+#include "tweak/BLNotificationBridge.h"
+#include "tweak/Tweak.h"
+#include "uikit/UIImage.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+namespace zovo {
+namespace {
+
+constexpr OptionSpec kOptions[] = {{"--device", "ID"},       {"--settings", "FILE"}, {"--safe-y", "Y"}, {"--title", "T"},
+                                   {"--message", "M"},       {"--date", "D"},        {"--icon", "PNG"}};
+constexpr const char* kUsage =
+    "usage: zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG]\n"
+    "  --device   a model from `zovorudovu devices` (default iPhone12,3)\n"
+    "  --safe-y   where the status bar ends, less 15 points (default: the device's status-bar height - 15)\n";
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "zovorudovu banner: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+int inputError(const std::string& message)
+{
+    std::fprintf(stderr, "zovorudovu banner: %s\n", message.c_str());
+    return 1;
+}
+
+} // namespace
+
+int bannerCommand(const Arguments& args)
+{
+    ParsedOptions parsed = parseOptions(args, kOptions);
+    if (!parsed.error.empty()) return usageError(parsed.error);
+    if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
+    if (!parsed.has("--title")) return usageError("--title is required");
+    if (!parsed.has("--message")) return usageError("--message is required");
+
+    PhoneOptions phone;
+    if (parsed.has("--device")) phone.model = parsed.value("--device");
+    const DeviceProfile* profile = findDeviceProfile(phone.model);
+    if (!profile) return usageError("unknown device " + phone.model + " (see `zovorudovu devices`)");
+
+    std::optional<double> safeY;
+    if (parsed.has("--safe-y")) {
+        safeY = parseNumber(parsed.value("--safe-y"));
+        if (!safeY || *safeY < -1000 || *safeY > 1000) return usageError("--safe-y must be a number of points, not " + parsed.value("--safe-y"));
+    }
+
+    // The process comes first: everything read below is made of its objects.
+    Process process;
+    if (parsed.has("--settings")) {
+        const std::string file = parsed.value("--settings");
+        PropertyListResult settings = readPropertyList(file);
+        if (!settings) return inputError(settings.message);
+        std::error_code ec;
+        fs::copy_file(file, process.hostPath(zovorudovu::kSettingsPath), fs::copy_options::overwrite_existing, ec);
+        if (ec) return inputError("cannot copy the settings file " + file + ": " + ec.message());
+    }
+    startPhone(process, phone, ComponentStart::Load);
+    objc::Id icon;
+    if (parsed.has("--icon")) {
+        const std::string file = parsed.value("--icon");
+        if (ImageResult loaded = loadPNG(file); !loaded) return inputError(loaded.message);
+        icon = UIImage::imageWithContentsOfFile(file);
+        if (!icon) return inputError("cannot load the icon " + file);
+    }
+
+    if (!zovorudovu::globals().isEnabled)
+        return inputError("the settings file " + parsed.value("--settings") + " turns the component off (isEnabled is false): no banner is shown");
+
+    BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
+    bridge->safeYPos = static_cast<float>(safeY ? *safeY : profile->statusBarHeight - 15.0);
+
+    // Launch, then present as the short-look hook would, and let the slide-in finish.
+    objc::Id springBoard = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
+    objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
+    NSNotificationCenter* centre = NSNotificationCenter::defaultCenter();
+    centre->post(zovorudovu::kPresent);
+    process.mainRunLoop().advance(0.3);
+
+    // Content, as the capture hook leaves it in the shared state.
+    bridge->icon = icon;
+    bridge->primaryText = NSString::from(parsed.value("--title"));
+    bridge->secondaryText = NSString::from(parsed.value("--message"));
+    bridge->dateText = parsed.has("--date") ? objc::Id(NSString::from(parsed.value("--date"))) : objc::Id();
+    centre->post(zovorudovu::kUpdateContent);
+
+    objc::Id window = objc::send<objc::Id>(springBoard, "brimlight");
+    objc::send(window, "layoutIfNeeded");
+    std::cout << snapshotBanner(window).dump(2) << '\n';
+    return 0;
+}
+
+} // namespace zovo

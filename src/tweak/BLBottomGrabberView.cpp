@@ -1,0 +1,62 @@
+#include "tweak/BLBottomGrabberView.h"
+
+#include "objc/Message.h"
+#include "tweak/BLNotificationBridge.h"
+#include "uikit/CGGeometry.h"
+
+using objc::Id;
+using objc::id;
+using objc::SEL;
+using objc::send;
+
+namespace {
+
+constexpr double kPillWidth = 35.0;
+constexpr double kPillHeight = 5.0;
+constexpr double kPillBottomInset = 10.0;
+
+BLBottomGrabberView* self_(id self) { return static_cast<BLBottomGrabberView*>(self); }
+objc::Class grabberClass() { return objc::objc_getClass(BLBottomGrabberView::kClassName); }
+
+// The pill sits 17 points left of the centre line and 10 points above the bottom edge.
+CGRect pillFrame(CGSize grabber)
+{
+    return CGRectMake(grabber.width / 2.0 - 17.0, grabber.height - kPillHeight - kPillBottomInset, kPillWidth, kPillHeight);
+}
+
+Id initWithFrame(id self, SEL, CGRect frame)
+{
+    Id view = objc::sendSuper<Id>(self, grabberClass(), "initWithFrame:", frame);
+    if (!view) return nullptr;
+    if (send<bool>(send<Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance"), "showGrabber")) {
+        Id pill = send<Id>(send<Id>(objc::objc_getClass("UIView"), "alloc"), "initWithFrame:", pillFrame(send<CGRect>(view, "frame").size));
+        send(pill, "setClipsToBounds:", true);
+        send(send<Id>(pill, "layer"), "setCornerRadius:", send<CGRect>(pill, "frame").size.height / 2);
+        send(pill, "setBackgroundColor:", send<Id>(objc::objc_getClass("UIColor"), "grayColor"));
+        send(view, "addSubview:", pill);
+        self_(view)->pill = pill;
+    }
+    return view;
+}
+
+// The pill follows the view's size: every layout pass after a resize puts it back in place.
+void layoutSubviews(id self, SEL)
+{
+    objc::sendSuper(self, grabberClass(), "layoutSubviews");
+    if (Id pill = self_(self)->pill) send(pill, "setFrame:", pillFrame(send<CGRect>(self, "bounds").size));
+}
+
+Id getPill(id self, SEL) { return self_(self)->pill; }
+void setPill(id self, SEL, id pill) { self_(self)->pill = Id(pill); }
+
+} // namespace
+
+void registerBLBottomGrabberView(objc::Runtime& runtime)
+{
+    objc::Class cls = runtime.registerClass(BLBottomGrabberView::kClassName, objc::objc_getClass("UIView"),
+                                            []() -> objc::Object* { return new BLBottomGrabberView(); });
+    objc::addMethod(cls, objc::sel("initWithFrame:"), initWithFrame);
+    objc::addMethod(cls, objc::sel("layoutSubviews"), layoutSubviews);
+    objc::addMethod(cls, objc::sel("pill"), getPill);
+    objc::addMethod(cls, objc::sel("setPill:"), setPill);
+}

@@ -1,0 +1,343 @@
+#include "tweak/BLNotificationBanner.h"
+
+#include "foundation/NSString.h"
+#include "objc/Message.h"
+#include "tweak/Tweak.h"
+#include "uikit/CGPath.h"
+
+#include <functional>
+
+using objc::Id;
+using objc::id;
+using objc::SEL;
+using objc::send;
+
+namespace {
+
+// Window levels: above the status bar while shown, level with it while the long look is up.
+constexpr double kStatusBarLevel = 1000.0; // UIWindowLevelStatusBar
+constexpr double kHighLevel = kStatusBarLevel + 100.0;
+// How far a drag must carry the banner, up or down, to dismiss or expand it.
+constexpr double kDragThreshold = 25.0;
+constexpr float kGestureAnimationDuration = 0.2f;
+
+// Recogniser states, with the platform's values.
+constexpr std::int64_t kStateBegan = 1;
+constexpr std::int64_t kStateChanged = 2;
+constexpr std::int64_t kStateEnded = 3;
+constexpr std::int64_t kStateCancelled = 4;
+constexpr std::int64_t kStateFailed = 5;
+
+// Layout attributes and relation, with the platform's values.
+constexpr std::int64_t kLeft = 1, kRight = 2, kWidth = 7, kCenterY = 10, kEqual = 0;
+
+BLNotificationBanner* self_(id self) { return static_cast<BLNotificationBanner*>(self); }
+objc::Class bannerClass() { return objc::objc_getClass(BLNotificationBanner::kClassName); }
+Id bridge() { return send<Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance"); }
+Id defaultCenter() { return send<Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
+Id string(const char* text) { return NSString::from(text); }
+void post(const char* name) { send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
+
+Id make(const char* className, CGRect frame)
+{
+    return send<Id>(send<Id>(objc::objc_getClass(className), "alloc"), "initWithFrame:", frame);
+}
+Id systemFont(double size) { return send<Id>(objc::objc_getClass("UIFont"), "systemFontOfSize:", size); }
+
+// ---- Construction ---------------------------------------------------------------------------
+
+Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
+{
+    Id window = objc::sendSuper<Id>(self, bannerClass(), "initWithFrame:", frame);
+    if (!window) return nullptr;
+    BLNotificationBanner* banner = self_(window);
+    banner->bgColour = Id(bg);
+    banner->textColour = Id(text);
+
+    Id centre = defaultCenter();
+    send(centre, "addObserver:selector:name:object:", window, objc::sel("adjustWindowLevel:"), string(zovorudovu::kWindowLevelSetLow), nullptr);
+    send(centre, "addObserver:selector:name:object:", window, objc::sel("adjustWindowLevel:"), string(zovorudovu::kWindowLevelSetHigh), nullptr);
+    send(centre, "addObserver:selector:name:object:", window, objc::sel("updateContent"), string(zovorudovu::kUpdateContent), nullptr);
+
+    const CGRect own = send<CGRect>(window, "frame");
+    const double width = own.size.width, height = own.size.height;
+    const float iconY = send<float>(bridge(), "safeYPos") + 5.0f;
+
+    send(window, "setWindowLevel:", kHighLevel);
+    send(window, "_setSecure:", false);
+
+    banner->container = make("UIView", CGRectMake(10.0, 0.0, width - 20.0, height - 10.0));
+    send(window, "addSubview:", banner->container);
+
+    banner->iconView = make("UIImageView", CGRectMake(0.0, static_cast<double>(iconY), 20.0, 20.0));
+    send(banner->container, "addSubview:", banner->iconView);
+
+    if (send<bool>(bridge(), "showTimestamp")) {
+        banner->date = make("UILabel", CGRectZero);
+        send(banner->date, "setFont:", systemFont(12.0));
+        send(banner->date, "setTranslatesAutoresizingMaskIntoConstraints:", false);
+        send(banner->container, "addSubview:", banner->date);
+    }
+
+    banner->primary = make("UILabel", CGRectZero);
+    send(banner->primary, "setFont:", systemFont(14.0));
+    send(banner->primary, "setTranslatesAutoresizingMaskIntoConstraints:", false);
+    send(banner->container, "addSubview:", banner->primary);
+
+    banner->secondary = make("UILabel", CGRectZero);
+    send(banner->secondary, "setFont:", systemFont(12.0));
+    send(banner->secondary, "setLineBreakMode:", std::int64_t{0}); // by word wrapping
+    send(banner->secondary, "setNumberOfLines:", std::int64_t{0});  // as many as it needs
+    send(banner->container, "addSubview:", banner->secondary);
+
+    banner->bottomSection = make("BLBottomGrabberView", CGRectZero);
+    send(banner->bottomSection, "setClipsToBounds:", true);
+    send(window, "addSubview:", banner->bottomSection);
+    send(window, "sendSubviewToBack:", banner->bottomSection);
+
+    banner->tapGestureRecognizer = send<Id>(send<Id>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:",
+                                            window, objc::sel("handleTap"));
+    send(window, "addGestureRecognizer:", banner->tapGestureRecognizer);
+    send(banner->tapGestureRecognizer, "setDelegate:", window);
+
+    banner->holdGestureRecognizer = send<Id>(send<Id>(objc::objc_getClass("UILongPressGestureRecognizer"), "alloc"), "init");
+    send(banner->holdGestureRecognizer, "addTarget:action:", window, objc::sel("handleHoldExpansionRequest"));
+    send(banner->holdGestureRecognizer, "setDelegate:", window);
+    send(window, "addGestureRecognizer:", banner->holdGestureRecognizer);
+
+    banner->panGesture = send<Id>(send<Id>(objc::objc_getClass("UIPanGestureRecognizer"), "alloc"), "initWithTarget:action:", window,
+                                  objc::sel("handlePanGesture:"));
+    send(window, "addGestureRecognizer:", banner->panGesture);
+    return window;
+}
+
+// ---- Content --------------------------------------------------------------------------------
+
+void addConstraint(BLNotificationBanner* banner, id item1, std::int64_t attribute1, id item2, std::int64_t attribute2, double constant)
+{
+    Id constraint = send<Id>(objc::objc_getClass("NSLayoutConstraint"), "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:",
+                             item1, attribute1, kEqual, item2, attribute2, 1.0, constant);
+    send(banner->container, "addConstraint:", constraint);
+    banner->contentConstraints.push_back(constraint);
+}
+
+void updateContent(id self, SEL)
+{
+    BLNotificationBanner* banner = self_(self);
+    Id keep(self);
+
+    // 1. Icon.
+    send(banner->iconView, "setImage:", send<Id>(bridge(), "icon"));
+
+    // 2. Colours: taken from the icon in adaptive mode, when there is one; otherwise kept.
+    if (send<bool>(bridge(), "adaptiveColours")) {
+        if (Id image = send<Id>(banner->iconView, "image")) {
+            send(bridge(), "getAverageColour:", image);
+            banner->bgColour = send<Id>(bridge(), "adaptive_backgroundColour");
+            banner->textColour = send<Id>(bridge(), "adaptive_textColour");
+        }
+    }
+
+    // This update's constraints replace the previous update's, so they never pile up or conflict.
+    for (const Id& constraint : banner->contentConstraints) send(banner->container, "removeConstraint:", constraint);
+    banner->contentConstraints.clear();
+
+    // 3. Timestamp, on the right edge and centred on the icon. A banner built without a timestamp
+    // label has nothing to fill.
+    const bool timestamp = send<bool>(bridge(), "showTimestamp") && banner->date;
+    if (timestamp) {
+        send(banner->date, "setText:", send<Id>(bridge(), "dateText"));
+        send(banner->date, "sizeToFit");
+        send(banner->date, "setTextColor:", banner->textColour);
+        addConstraint(banner, banner->date, kRight, banner->container, kRight, 0.0);
+        addConstraint(banner, banner->date, kCenterY, banner->iconView, kCenterY, 0.0);
+    }
+
+    // 4. Title, right of the icon and centred on it.
+    send(banner->primary, "setText:", send<Id>(bridge(), "primaryText"));
+    send(banner->primary, "setTextColor:", banner->textColour);
+    addConstraint(banner, banner->primary, kLeft, banner->iconView, kRight, 5.0);
+    addConstraint(banner, banner->primary, kCenterY, banner->iconView, kCenterY, 0.0);
+
+    // 5. Title width: the container's, less the icon and the timestamp (or a small margin).
+    const double iconRight = CGRectGetMaxX(send<CGRect>(banner->iconView, "frame"));
+    double k;
+    if (send<bool>(bridge(), "showTimestamp") && banner->date)
+        k = 0.0 - iconRight - send<CGRect>(banner->date, "frame").size.width - 10.0;
+    else
+        k = 0.0 - iconRight - 5.0;
+    addConstraint(banner, banner->primary, kWidth, banner->container, kWidth, k);
+
+    // 6. Message, below the icon, across the container, as tall as its text up to the
+    // container's bottom edge.
+    const CGRect containerFrame = send<CGRect>(banner->container, "frame");
+    const double messageY = CGRectGetMaxY(send<CGRect>(banner->iconView, "frame")) + 5.0;
+    send(banner->secondary, "setFrame:", CGRectMake(0.0, messageY, containerFrame.size.width, 0.0));
+    send(banner->secondary, "setText:", send<Id>(bridge(), "secondaryText"));
+    send(banner->secondary, "setTextColor:", banner->textColour);
+    const CGRect full = send<CGRect>(banner->secondary, "frame");
+    send(banner->secondary, "sizeToFit");
+    const CGRect fitted = send<CGRect>(banner->secondary, "frame");
+    const double height = CGRectGetMaxY(fitted) < CGRectGetMaxY(containerFrame) ? fitted.size.height : containerFrame.size.height - fitted.origin.y;
+    send(banner->secondary, "setFrame:", CGRectMake(full.origin.x, full.origin.y, full.size.width, height));
+
+    // 7. Lower body: down to below the message, with room for the grabber when it is shown.
+    const double messageBottom = CGRectGetMaxY(send<CGRect>(banner->secondary, "frame"));
+    float bodyHeight = static_cast<float>(messageBottom + 20.0);
+    if (!send<bool>(bridge(), "showGrabber")) bodyHeight = static_cast<float>(messageBottom + 10.0);
+
+    // 8. Lower body frame and colour.
+    const double windowWidth = send<CGRect>(self, "frame").size.width;
+    send(banner->bottomSection, "setFrame:", CGRectMake(0.0, 0.0, windowWidth, static_cast<double>(bodyHeight)));
+    send(banner->bottomSection, "setBackgroundColor:", banner->bgColour);
+
+    // 9. Mask: square top corners, bottom corners rounded.
+    banner->bottomMaskLayer = send<Id>(objc::objc_getClass("CAShapeLayer"), "layer");
+    Id path = send<Id>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
+                       send<CGRect>(banner->bottomSection, "bounds"), std::uint64_t{4 | 8}, CGSizeMake(23.0, 23.0));
+    send(banner->bottomMaskLayer, "setPath:", send<CGPathRef>(path, "CGPath"));
+    send(send<Id>(banner->bottomSection, "layer"), "setMask:", banner->bottomMaskLayer);
+}
+
+// ---- Gestures and animation -----------------------------------------------------------------
+
+void animateSetFrame(id self, SEL, CGRect frame, float duration, bool shouldDismiss)
+{
+    Id window(self);
+    send(objc::objc_getClass("UIView"), "animateWithDuration:animations:completion:", static_cast<double>(duration),
+         std::function<void()>([window, frame] { send(window, "setFrame:", frame); }),
+         std::function<void(bool)>([window, shouldDismiss](bool) {
+             if (shouldDismiss) send(window, "handleDismissalRequest");
+         }));
+}
+
+void handleExpansionRequest(id self, SEL)
+{
+    CGRect frame = send<CGRect>(self, "frame");
+    frame.origin.y = -frame.size.height;
+    send(self, "animateSetFrame:withDuration:shouldDismiss:", frame, kGestureAnimationDuration, false);
+    post(zovorudovu::kExpand);
+}
+
+void handleDismissalRequest(id, SEL) { post(zovorudovu::kDismiss); }
+
+void updateFramesToFitInBounds(id self, SEL)
+{
+    const CGRect frame = send<CGRect>(self, "frame");
+    if (frame.origin.y < -kDragThreshold) {
+        CGRect target = frame;
+        target.origin.y = -frame.size.height;
+        send(self, "animateSetFrame:withDuration:shouldDismiss:", target, kGestureAnimationDuration, true);
+    }
+    if (frame.origin.y > kDragThreshold) {
+        send(bridge(), "setLongLookActivationMethodWasSwipe:", true);
+        send(self, "handleExpansionRequest");
+    }
+}
+
+void snapBack(id self)
+{
+    CGRect frame = send<CGRect>(self, "frame");
+    frame.origin.y = 0.0;
+    send(self, "animateSetFrame:withDuration:shouldDismiss:", frame, kGestureAnimationDuration, false);
+}
+
+void handlePanGesture(id self, SEL, id recognizer)
+{
+    if (send<bool>(bridge(), "longLookActivated")) return;
+    Id keep(self);
+
+    const CGPoint translation = send<CGPoint>(recognizer, "translationInView:", self);
+    const CGPoint centre = send<CGPoint>(send<Id>(recognizer, "view"), "center");
+    send(self, "setCenter:", CGPointMake(centre.x, centre.y + translation.y));
+    send(recognizer, "setTranslation:inView:", CGPointMake(0.0, 0.0), self);
+
+    const double y = send<CGRect>(self, "frame").origin.y;
+    switch (send<std::int64_t>(recognizer, "state")) {
+    case kStateChanged:
+        // Pulled far enough down, the banner expands without waiting for the release.
+        if (y > kDragThreshold) send(self, "updateFramesToFitInBounds");
+        post(zovorudovu::kCancelBannerTimer);
+        break;
+    case kStateEnded:
+        // A release exactly on a threshold snaps back: settling acts only beyond them.
+        if (y > kDragThreshold || y < -kDragThreshold) send(self, "updateFramesToFitInBounds");
+        else snapBack(self);
+        post(zovorudovu::kStartBannerTimer);
+        break;
+    case kStateCancelled:
+    case kStateFailed:
+        // An interrupted drag must not leave the banner out of place with the system's timer stopped.
+        snapBack(self);
+        post(zovorudovu::kStartBannerTimer);
+        break;
+    default:
+        break;
+    }
+}
+
+void handleTap(id, SEL) { post(zovorudovu::kExecuteTapAction); }
+
+// A hold expands once, when it is recognised; moving or lifting the finger afterwards does not
+// ask again.
+void handleHoldExpansionRequest(id self, SEL)
+{
+    if (send<std::int64_t>(self_(self)->holdGestureRecognizer, "state") != kStateBegan) return;
+    send(bridge(), "setLongLookActivationMethodWasSwipe:", false);
+    send(self, "handleExpansionRequest");
+}
+
+bool nameIs(id notification, const char* name)
+{
+    return send<bool>(send<Id>(notification, "name"), "isEqualToString:", string(name));
+}
+
+void adjustWindowLevel(id self, SEL, id notification)
+{
+    if (nameIs(notification, zovorudovu::kWindowLevelSetLow)) send(self, "setWindowLevel:", kStatusBarLevel);
+    else if (nameIs(notification, zovorudovu::kWindowLevelSetHigh)) send(self, "setWindowLevel:", kHighLevel);
+}
+
+// ---- Accessors ------------------------------------------------------------------------------
+
+#define BANNER_FIELDS(X)                                                                                                   \
+    X(bottomMaskLayer, "setBottomMaskLayer:")                                                                              \
+    X(panGesture, "setPanGesture:")                                                                                        \
+    X(tapGestureRecognizer, "setTapGestureRecognizer:")                                                                    \
+    X(holdGestureRecognizer, "setHoldGestureRecognizer:")                                                                  \
+    X(iconView, "setIconView:")                                                                                            \
+    X(primary, "setPrimary:")                                                                                              \
+    X(secondary, "setSecondary:")                                                                                          \
+    X(date, "setDate:")                                                                                                    \
+    X(container, "setContainer:")                                                                                          \
+    X(bgColour, "setBgColour:")                                                                                            \
+    X(textColour, "setTextColour:")                                                                                        \
+    X(bottomSection, "setBottomSection:")
+#define BANNER_ACCESSORS(field, setter)                                                                                    \
+    Id get_##field(id self, SEL) { return self_(self)->field; }                                                            \
+    void set_##field(id self, SEL, id value) { self_(self)->field = Id(value); }
+BANNER_FIELDS(BANNER_ACCESSORS)
+#undef BANNER_ACCESSORS
+
+} // namespace
+
+void registerBLNotificationBanner(objc::Runtime& runtime)
+{
+    objc::Class cls = runtime.registerClass(BLNotificationBanner::kClassName, objc::objc_getClass("UIWindow"),
+                                            []() -> objc::Object* { return new BLNotificationBanner(); });
+    objc::addMethod(cls, objc::sel("initWithFrame:bgColour:textColour:"), initWithFrame);
+    objc::addMethod(cls, objc::sel("updateContent"), updateContent);
+    objc::addMethod(cls, objc::sel("handlePanGesture:"), handlePanGesture);
+    objc::addMethod(cls, objc::sel("handleTap"), handleTap);
+    objc::addMethod(cls, objc::sel("handleHoldExpansionRequest"), handleHoldExpansionRequest);
+    objc::addMethod(cls, objc::sel("updateFramesToFitInBounds"), updateFramesToFitInBounds);
+    objc::addMethod(cls, objc::sel("handleExpansionRequest"), handleExpansionRequest);
+    objc::addMethod(cls, objc::sel("handleDismissalRequest"), handleDismissalRequest);
+    objc::addMethod(cls, objc::sel("animateSetFrame:withDuration:shouldDismiss:"), animateSetFrame);
+    objc::addMethod(cls, objc::sel("adjustWindowLevel:"), adjustWindowLevel);
+#define REGISTER_ACCESSORS(field, setter)                                                                                  \
+    objc::addMethod(cls, objc::sel(#field), get_##field);                                                                  \
+    objc::addMethod(cls, objc::sel(setter), set_##field);
+    BANNER_FIELDS(REGISTER_ACCESSORS)
+#undef REGISTER_ACCESSORS
+}

@@ -1,0 +1,40 @@
+// The component's banner window: icon, title, message and timestamp over a lower body with
+// rounded bottom corners, above the status bar. It takes tap, hold and drag, and talks to the
+// rest of the component only through the internal notifications and the shared state.
+//
+// One window is built per presentation (initWithFrame:bgColour:textColour:), filled by
+// updateContent on "Zovorudovu_UpdateContent", and dropped by its owner after dismissal.
+#pragma once
+
+#include "objc/Runtime.h"
+#include "uikit/CGGeometry.h"
+#include "uikit/UIWindow.h"
+
+#include <vector>
+
+class BLNotificationBanner : public UIWindow {
+public:
+    static constexpr const char* kClassName = "BLNotificationBanner";
+
+    // Fields, all owned by the window.
+    objc::Id bottomMaskLayer;       // CAShapeLayer; null until the first content update
+    objc::Id panGesture;            // UIPanGestureRecognizer
+    objc::Id tapGestureRecognizer;  // UITapGestureRecognizer
+    objc::Id holdGestureRecognizer; // UILongPressGestureRecognizer
+    objc::Id iconView;              // UIImageView, 20 by 20
+    objc::Id primary;               // UILabel: the title
+    objc::Id secondary;             // UILabel: the message, on as many lines as it needs
+    objc::Id date;                  // UILabel: the timestamp; null when timestamps were off at construction
+    objc::Id container;             // UIView holding the icon and the labels
+    objc::Id bgColour;              // UIColor
+    objc::Id textColour;            // UIColor
+    objc::Id bottomSection;         // BLBottomGrabberView
+
+    // The constraints the latest content update added to `container`. The next update removes
+    // them before adding its own, so repeated updates lay out as a first one would.
+    std::vector<objc::Id> contentConstraints;
+};
+
+// Registers the class under UIWindow with its initialiser, content update, gesture actions,
+// animation primitive, window-level switch and field accessors.
+void registerBLNotificationBanner(objc::Runtime& runtime);

@@ -1,0 +1,100 @@
+#include "sim/Command.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    nlohmann::json out;
+    std::string err;
+};
+
+ToolRun run(int (*command)(const zovo::Arguments&), const zovo::Arguments& args)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = command(args);
+    std::string out = testing::internal::GetCapturedStdout();
+    std::string err = testing::internal::GetCapturedStderr();
+    return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), err};
+}
+
+TEST(NotchCommand, WidthsByModelAndDeviceFacts)
+{
+    auto width = [](zovo::Arguments args) { return run(zovo::notchCommand, args).out["notchWidth"].get<double>(); };
+    EXPECT_EQ(width({"--model", "iPhone12,5"}), 209);
+    EXPECT_EQ(width({"--model", "iPhone13,2"}), 230);
+    EXPECT_EQ(width({"--model", "iPhone14,3"}), 238);
+    EXPECT_EQ(width({"--model", "iPhone12,8"}), 295) << "no Face ID: the profile's 375-point screen less 80";
+    EXPECT_EQ(width({"--model", "iPhone12,3", "--faceid", "no", "--screen", "414x896"}), 334);
+    EXPECT_EQ(width({"--model", "iPad8,1"}), 754);
+    EXPECT_EQ(width({"--model", "iPhone99,9"}), 0) << "unknown notched model: nothing recorded in a fresh process";
+}
+
+TEST(NotchCommand, BadArgumentsAreNamed)
+{
+    for (const zovo::Arguments& args : std::vector<zovo::Arguments>{{}, {"--model"}, {"--model", "x", "--faceid", "maybe"}, {"--model", "x", "--screen", "0x5"},
+                                                                    {"--model", "x", "--bogus", "1"}, {"--model", "a", "--model", "b"}}) {
+        ToolRun r = run(zovo::notchCommand, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    }
+}
+
+TEST(DevicesCommand, ListsEveryModelOfTheNotchTables)
+{
+    ToolRun r = run(zovo::devicesCommand, {});
+    ASSERT_EQ(r.status, 0);
+    std::set<std::string> models;
+    for (const auto& d : r.out) models.insert(d["model"].get<std::string>());
+    for (const char* m : {"iPhone10,3", "iPhone10,6", "iPhone11,2", "iPhone11,6", "iPhone11,8", "iPhone12,1", "iPhone12,3", "iPhone12,5", "iPhone13,1",
+                          "iPhone13,2", "iPhone13,3", "iPhone13,4", "iPhone14,2", "iPhone14,3", "iPhone14,4", "iPhone14,5"})
+        EXPECT_TRUE(models.count(m)) << m;
+}
+
+TEST(BannerCommand, PrintsTheLaidOutBanner)
+{
+    ToolRun r = run(zovo::bannerCommand, {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto& b = r.out;
+    EXPECT_EQ(b["window"]["frame"], nlohmann::json({83, 0, 209, 120}));
+    EXPECT_EQ(b["window"]["level"], 1100);
+    EXPECT_EQ(b["container"], nlohmann::json({10, 0, 189, 110}));
+    EXPECT_EQ(b["icon"]["frame"], nlohmann::json({0, 34, 20, 20}));
+    EXPECT_FALSE(b["icon"]["hasImage"]);
+    EXPECT_EQ(b["primary"]["text"], "Messages");
+    EXPECT_EQ(b["primary"]["frame"][0], 25);
+    EXPECT_EQ(b["date"]["text"], "now");
+    EXPECT_EQ(b["mask"]["roundedCorners"], nlohmann::json({"bottomLeft", "bottomRight"}));
+    EXPECT_EQ(b["mask"]["radius"], nlohmann::json({23, 23}));
+    EXPECT_EQ(b["bgColour"], nlohmann::json({0, 0, 0, 1})) << "the shipped defaults: black on white";
+    EXPECT_TRUE(b["pill"].is_object());
+}
+
+TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
+{
+    const std::string missing = (std::filesystem::temp_directory_path() / "zovo-no-such-icon.png").string();
+    ToolRun r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--icon", missing});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(missing), std::string::npos);
+    EXPECT_TRUE(r.out.is_null());
+
+    r = run(zovo::bannerCommand, {"--title", "T"});
+    EXPECT_EQ(r.status, 2);
+    r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--device", "Nokia3310"});
+    EXPECT_EQ(r.status, 2);
+
+    const auto off = std::filesystem::temp_directory_path() / "zovo-banner-off.plist";
+    std::ofstream(off) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>isEnabled</key><false/></dict></plist>";
+    r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--settings", off.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("isEnabled"), std::string::npos);
+}
+
+} // namespace

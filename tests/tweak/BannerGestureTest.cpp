@@ -1,0 +1,105 @@
+#include "BannerFixture.h"
+
+namespace {
+
+constexpr std::int64_t kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5;
+
+class Gestures : public BannerFixture {
+protected:
+    Gestures()
+    {
+        banner = makeBanner(CGRectMake(83, 0, 209, 120));
+        banner->makeKeyAndVisible();
+    }
+    double y() const { return banner->frame().origin.y; }
+    objc::Ref<BLNotificationBanner> banner;
+};
+
+TEST_F(Gestures, DragMovesOnlyVerticallyAndPausesTheTimerOnEveryMovement)
+{
+    drag(banner, kBegan, 3);
+    drag(banner, kChanged, 10);
+    drag(banner, kChanged, -4);
+    EXPECT_EQ(banner->frame(), CGRectMake(83, 9, 209, 120));
+    EXPECT_EQ(pan->translation, CGPointMake(0, 0)) << "each message applies only the movement since the last";
+    EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 2);
+    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 0);
+}
+
+TEST_F(Gestures, ReleaseInsideOrOnTheThresholdsSnapsBack)
+{
+    for (double target : {24.0, 25.0, -25.0}) {
+        posted.clear();
+        drag(banner, kEnded, target - y());
+        EXPECT_EQ(banner->presentationFrame().origin.y, target) << "the snap-back starts where the finger left it";
+        process.mainRunLoop().advance(0.21); // 0.2 s, passed in single precision
+        EXPECT_EQ(y(), 0.0) << "released at " << target;
+        EXPECT_EQ(banner->presentationFrame().origin.y, 0.0);
+        EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kStartBannerTimer}) << "released at " << target;
+    }
+}
+
+TEST_F(Gestures, PushedUpPastTheThresholdSlidesOutThenAsksForDismissal)
+{
+    drag(banner, kEnded, -40);
+    EXPECT_EQ(y(), -120.0) << "the model jumps to the target at once";
+    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 0);
+    process.mainRunLoop().advance(0.19);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 0);
+    process.mainRunLoop().advance(0.02);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 1) << "after the 0.2 s slide";
+    EXPECT_EQ(banner->frame(), CGRectMake(83, -120, 209, 120));
+}
+
+TEST_F(Gestures, PulledDownPastTheThresholdExpandsWhileTheFingerIsDown)
+{
+    bridge()->longLookActivationMethodWasSwipe = false;
+    std::vector<bool> swipeWhenExpanding;
+    NSNotificationCenter::defaultCenter()->setPostListener([&](const std::string& name) {
+        posted.push_back(name);
+        if (name == zovorudovu::kExpand) swipeWhenExpanding.push_back(bridge()->longLookActivationMethodWasSwipe);
+    });
+    drag(banner, kChanged, 20);
+    EXPECT_EQ(count(zovorudovu::kExpand), 0);
+    drag(banner, kChanged, 10);
+    EXPECT_EQ(posted, (std::vector<std::string>{zovorudovu::kCancelBannerTimer, zovorudovu::kExpand, zovorudovu::kCancelBannerTimer}));
+    EXPECT_EQ(swipeWhenExpanding, std::vector<bool>{true});
+    EXPECT_EQ(y(), -120.0);
+    EXPECT_EQ(banner->presentationFrame().origin.y, 30.0) << "Expand goes out before the slide has run";
+}
+
+TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
+{
+    for (std::int64_t state : {kCancelled, kFailed}) {
+        posted.clear();
+        drag(banner, kChanged, 15);
+        drag(banner, state, 0);
+        process.mainRunLoop().advance(0.21);
+        EXPECT_EQ(y(), 0.0);
+        EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
+    }
+}
+
+TEST_F(Gestures, DragsAreIgnoredWhileTheLongLookIsUp)
+{
+    bridge()->longLookActivated = true;
+    drag(banner, kChanged, 60);
+    drag(banner, kEnded, 60);
+    EXPECT_EQ(y(), 0.0);
+    EXPECT_TRUE(posted.empty());
+}
+
+TEST_F(Gestures, SettlingActsOnlyBeyondTheThresholds)
+{
+    banner->setFrame(CGRectMake(83, 25, 209, 120));
+    objc::send(objc::Id(banner), "updateFramesToFitInBounds");
+    EXPECT_EQ(y(), 25.0);
+    EXPECT_TRUE(posted.empty());
+    banner->setFrame(CGRectMake(83, 30, 209, 120));
+    objc::send(objc::Id(banner), "updateFramesToFitInBounds");
+    EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
+    EXPECT_EQ(count(zovorudovu::kExpand), 1);
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#include "BannerFixture.h"
+
+namespace {
+
+class Presentation : public BannerFixture {
+protected:
+    Presentation()
+    {
+        UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,3")); // 375 wide, notch 209
+        springBoard = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
+        objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
+    }
+    void post(const char* name) { NSNotificationCenter::defaultCenter()->post(name); }
+    objc::Id brimlight() { return objc::send<objc::Id>(springBoard, "brimlight"); }
+    objc::Id springBoard;
+};
+
+TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
+{
+    EXPECT_EQ(bridge()->notchWidth, 209.0f);
+    EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
+}
+
+TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
+{
+    post(zovorudovu::kPresent);
+    auto* window = objc::cast<BLNotificationBanner>(brimlight());
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(bridge()->presented);
+    EXPECT_FALSE(window->isHidden());
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_EQ(window->frame(), CGRectMake(83, 0, 209, 120));
+    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, -120, 209, 120));
+    process.mainRunLoop().advance(0.3);
+    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, 0, 209, 120));
+}
+
+TEST_F(Presentation, CustomWidthWinsOverTheNotch)
+{
+    bridge()->customWidth = true;
+    bridge()->customWidthValue = 250;
+    post(zovorudovu::kPresent);
+    EXPECT_EQ(objc::cast<UIView>(brimlight())->frame(), CGRectMake(62.5, 0, 250, 120));
+}
+
+TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
+{
+    post(zovorudovu::kPresent);
+    objc::WeakRef<objc::Object> weak(brimlight().get());
+    posted.clear();
+    post(zovorudovu::kDismissAccelerated);
+    EXPECT_FALSE(brimlight());
+    EXPECT_FALSE(weak) << "no other owner keeps it";
+    EXPECT_TRUE(bridge()->presented);
+    EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kDismissAccelerated});
+    EXPECT_TRUE(UIScreen::mainScreen()->visibleWindows().empty());
+}
+
+TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
+{
+    post(zovorudovu::kPresent);
+    process.mainRunLoop().advance(0.3);
+    auto* window = objc::cast<BLNotificationBanner>(brimlight());
+    posted.clear();
+    post(zovorudovu::kDismiss);
+    EXPECT_FALSE(bridge()->presented);
+    EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 1);
+    EXPECT_EQ(window->frame().origin.y, -120.0);
+    process.mainRunLoop().advance(0.29);
+    EXPECT_TRUE(brimlight());
+    process.mainRunLoop().advance(0.01);
+    EXPECT_FALSE(brimlight());
+
+    post(zovorudovu::kDismiss); // nothing presented: still clears and asks the system
+    EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 2);
+}
+
+TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
+{
+    post(zovorudovu::kPresent);
+    post(zovorudovu::kDismiss);
+    process.mainRunLoop().advance(0.1);
+    post(zovorudovu::kPresent);
+    objc::Id newer = brimlight();
+    process.mainRunLoop().advance(0.3);
+    EXPECT_EQ(brimlight(), newer);
+    EXPECT_TRUE(bridge()->presented);
+    ASSERT_EQ(UIScreen::mainScreen()->visibleWindows().size(), 1u);
+    EXPECT_EQ(UIScreen::mainScreen()->visibleWindows()[0], newer.get());
+}
+
+TEST_F(Presentation, ColourChangesShowFromTheNextPresentation)
+{
+    post(zovorudovu::kPresent);
+    auto* first = objc::cast<BLNotificationBanner>(brimlight());
+    objc::Id firstColour = first->bgColour;
+    writeSettings({{"bgColour", text("FF0000")}});
+    postPrefsChanged();
+    EXPECT_EQ(first->bgColour, firstColour);
+    post(zovorudovu::kPresent);
+    EXPECT_EQ(objc::cast<UIColor>(objc::cast<BLNotificationBanner>(brimlight())->bgColour)->red(), 1.0);
+}
+
+class NotchGeometry : public TweakFixture {
+protected:
+    NotchGeometry(zovo::DeviceFacts facts) : TweakFixture(facts) { zovorudovu::registerClasses(process.runtime()); }
+    float notch()
+    {
+        objc::send(objc::Id(bridge()), "notchWidthForCurrentDeviceModel");
+        return bridge()->notchWidth;
+    }
+};
+struct NoFaceID : NotchGeometry {
+    NoFaceID() : NotchGeometry({false, false}) {}
+};
+struct IPad : NotchGeometry {
+    IPad() : NotchGeometry({true, true}) {}
+};
+
+TEST_F(NoFaceID, GetsTheScreenWidthLessEighty)
+{
+    UIScreen::mainScreen()->setPortraitSize(CGSizeMake(414, 896));
+    UIDevice::setModelIdentifier("iPhone12,3"); // the lists are not consulted
+    EXPECT_EQ(notch(), 334.0f);
+}
+
+TEST_F(IPad, GetsTheScreenWidthLessEightyAndLandscapeFollowsBounds)
+{
+    UIScreen::useDevice(*zovo::findDeviceProfile("iPad8,1"));
+    EXPECT_EQ(notch(), 754.0f);
+    zovorudovu::checkOrientation();
+    EXPECT_FALSE(g().isLandscape);
+    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
+    zovorudovu::checkOrientation();
+    EXPECT_TRUE(g().isLandscape);
+    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Portrait);
+    UIScreen::mainScreen()->setPortraitSize(CGSizeMake(500, 500));
+    zovorudovu::checkOrientation();
+    EXPECT_FALSE(g().isLandscape) << "a square screen counts as portrait";
+}
+
+} // namespace

@@ -1,0 +1,267 @@
+#include "UIKitFixture.h"
+
+#include "foundation/NSString.h"
+#include "foundation/Trace.h"
+#include "objc/Message.h"
+#include "uikit/LayoutEngine.h"
+#include "uikit/NSLayoutConstraint.h"
+#include "uikit/UIView.h"
+#include "uikit/UIWindow.h"
+
+#include <cmath>
+#include <stdexcept>
+
+using objc::Id;
+
+namespace {
+
+// A label-like view: a fixed intrinsic size, registered under its own class name so constraint
+// descriptions tell it apart from plain views.
+class SizedView : public UIView {
+public:
+    static constexpr const char* kClassName = "SizedView";
+    CGSize intrinsicContentSize() const override { return intrinsic; }
+    CGSize intrinsic{UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric};
+};
+
+// A view that records the frame of its first subview when its layoutSubviews runs.
+class WatchingView : public UIView {
+public:
+    void layoutSubviews() override { seen = subviews().front()->frame(); }
+    CGRect seen{};
+};
+
+// The banner's shape: a window, a container inset 10 from its sides, a 20 x 20 icon in it.
+class Layout : public UIKitFixture {
+protected:
+    Layout()
+    {
+        process.runtime().registerClass(SizedView::kClassName, objc::objc_getClass("UIView"), []() -> objc::Object* { return new SizedView(); });
+        window->addSubview(container);
+        container->addSubview(icon);
+    }
+
+    objc::Ref<SizedView> label(CGSize intrinsic, CGRect frame = CGRectZero)
+    {
+        auto view = makeView<SizedView>(frame);
+        view->intrinsic = intrinsic;
+        view->setTranslatesAutoresizingMaskIntoConstraints(false);
+        container->addSubview(view);
+        return view;
+    }
+
+    // Adds view.a == multiplier * other.b + constant to the container.
+    NSLayoutConstraint* pin(UIView* view, NSLayoutAttribute a, UIView* other, NSLayoutAttribute b, double constant, double multiplier = 1,
+                            NSLayoutRelation relation = NSLayoutRelationEqual)
+    {
+        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, multiplier, constant);
+        container->addConstraint(c);
+        return c.get();
+    }
+    NSLayoutConstraint* fix(UIView* view, NSLayoutAttribute a, double constant, NSLayoutRelation relation = NSLayoutRelationEqual)
+    {
+        return pin(view, a, nullptr, NSLayoutAttributeNotAnAttribute, constant, 1, relation);
+    }
+
+    std::vector<zovo::TraceEvent> conflicts() const { return zovo::trace().eventsOfKind("layoutConflict"); }
+
+    objc::Ref<UIWindow> window = makeView<UIWindow>(CGRectMake(0, -120, 375, 120));
+    objc::Ref<UIView> container = makeView<UIView>(CGRectMake(10, 0, 355, 110));
+    objc::Ref<UIView> icon = makeView<UIView>(CGRectMake(0, 37, 20, 20));
+};
+
+TEST_F(Layout, TitleBesideTheIconGetsItsExactFrameWithIntrinsicHeight)
+{
+    auto title = label(CGSizeMake(200, 17));
+    pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
+    pin(title, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY, 0);
+    pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -25);
+    window->layoutIfNeeded();
+    EXPECT_EQ(title->frame(), CGRectMake(25, 38.5, 330, 17));
+    EXPECT_TRUE(conflicts().empty());
+}
+
+TEST_F(Layout, ConflictingWidthIsTracedOnceAndBrokenWhileRepeatsAreAccepted)
+{
+    auto title = label(CGSizeMake(200, 17));
+    pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
+    pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -25);
+    pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5); // a second content update repeats itself
+    pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -25);
+    window->layoutIfNeeded();
+    EXPECT_TRUE(conflicts().empty());
+
+    NSLayoutConstraint* narrower = pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -63);
+    window->layoutIfNeeded();
+    window->layoutIfNeeded();
+    EXPECT_EQ(title->frame().size.width, 330); // the newer constraint is the one broken
+    const auto events = conflicts();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].text("subject"), "SizedView");
+    EXPECT_EQ(events[0].text("constraint"), "<NSLayoutConstraint SizedView.width == UIView.width - 63>");
+    EXPECT_EQ(events[0].text("detail"), "Unable to simultaneously satisfy constraints.\n(\n"
+                                "    \"<NSLayoutConstraint SizedView.width == UIView.width - 25>\",\n"
+                                "    \"<NSLayoutConstraint SizedView.width == UIView.width - 63>\"\n)\n\n"
+                                "Will attempt to recover by breaking constraint \n<NSLayoutConstraint SizedView.width == UIView.width - 63>");
+
+    narrower->setConstant(-25); // fits now: nothing to report
+    window->layoutIfNeeded();
+    narrower->setConstant(-90); // conflicts anew: reported again
+    window->layoutIfNeeded();
+    ASSERT_EQ(conflicts().size(), 2u);
+    EXPECT_EQ(conflicts()[1].text("constraint"), "<NSLayoutConstraint SizedView.width == UIView.width - 90>");
+}
+
+TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
+{
+    auto title = label(CGSizeMake(80, 17), CGRectMake(1, 2, 3, 4));
+    NSLayoutConstraint* toEnded = nullptr;
+    {
+        auto gone = makeView<UIView>(CGRectMake(0, 0, 500, 500));
+        toEnded = pin(title, NSLayoutAttributeWidth, gone, NSLayoutAttributeWidth, 0);
+    }
+    EXPECT_TRUE(toEnded->hasEndedItem());
+    EXPECT_EQ(toEnded->description(), "<NSLayoutConstraint SizedView.width == (ended).width>");
+    auto stranger = makeView<UIView>(CGRectMake(0, 0, 500, 500));
+    pin(title, NSLayoutAttributeHeight, stranger, NSLayoutAttributeHeight, 0);
+    pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
+    icon->removeFromSuperview();
+    window->layoutIfNeeded();
+    EXPECT_EQ(title->frame(), CGRectMake(1, 2, 80, 17));
+    EXPECT_TRUE(conflicts().empty());
+}
+
+TEST_F(Layout, IntrinsicSizeFillsOnlyWhatConstraintsLeaveOpenAndAmbiguityKeepsTheFrame)
+{
+    auto sized = label(CGSizeMake(50, 17), CGRectMake(7, 9, 1, 1));
+    fix(sized, NSLayoutAttributeWidth, 80);
+    pin(sized, NSLayoutAttributeTop, container, NSLayoutAttributeTop, 4);
+    auto plain = label(CGSizeMake(UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric), CGRectMake(0, 6, 40, 30));
+    pin(plain, NSLayoutAttributeRight, container, NSLayoutAttributeRight, -5); // keeps its width, moves
+    window->layoutIfNeeded();
+    EXPECT_EQ(sized->frame(), CGRectMake(7, 4, 80, 17));
+    EXPECT_EQ(plain->frame(), CGRectMake(310, 6, 40, 30));
+}
+
+TEST_F(Layout, RightEdgeWithIntrinsicWidthPlacesTheViewAtTheContainersRightEdge)
+{
+    auto date = label(CGSizeMake(42, 15));
+    pin(date, NSLayoutAttributeRight, container, NSLayoutAttributeRight, 0);
+    pin(date, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY, 0);
+    window->layoutIfNeeded();
+    EXPECT_EQ(date->frame(), CGRectMake(313, 39.5, 42, 15));
+}
+
+TEST_F(Layout, NestedViewsAreSolvedInTheirSuperviewsCoordinatesAgainstTheRootsBounds)
+{
+    auto outer = label(CGSizeMake(UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric));
+    auto inner = makeView<UIView>(CGRectZero);
+    inner->setTranslatesAutoresizingMaskIntoConstraints(false);
+    outer->addSubview(inner);
+    pin(outer, NSLayoutAttributeLeading, container, NSLayoutAttributeLeading, 10);
+    pin(outer, NSLayoutAttributeTop, window, NSLayoutAttributeTop, 20); // the root's bounds, not its frame
+    fix(outer, NSLayoutAttributeWidth, 100);
+    fix(outer, NSLayoutAttributeHeight, 50);
+    pin(inner, NSLayoutAttributeCenterX, container, NSLayoutAttributeCenterX, 0);
+    pin(inner, NSLayoutAttributeTop, icon, NSLayoutAttributeBottom, 0);
+    pin(inner, NSLayoutAttributeWidth, outer, NSLayoutAttributeWidth, 0, 0.5);
+    pin(inner, NSLayoutAttributeHeight, inner, NSLayoutAttributeWidth, 0, 0.2); // an aspect ratio
+    window->layoutIfNeeded();
+    EXPECT_EQ(outer->frame(), CGRectMake(10, 20, 100, 50));
+    // Container centre 10 + 177.5 in the window; inner's left edge there is 10 + 10 + x.
+    EXPECT_EQ(inner->frame(), CGRectMake(142.5, 37, 50, 10));
+}
+
+TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhenViolated)
+{
+    auto capped = label(CGSizeMake(150, 10));
+    fix(capped, NSLayoutAttributeWidth, 100, NSLayoutRelationLessThanOrEqual);
+    auto roomy = label(CGSizeMake(60, 10));
+    fix(roomy, NSLayoutAttributeWidth, 100, NSLayoutRelationLessThanOrEqual);
+    fix(roomy, NSLayoutAttributeHeight, 12, NSLayoutRelationGreaterThanOrEqual);
+    auto fixed = label(CGSizeMake(60, 10));
+    fix(fixed, NSLayoutAttributeWidth, 80);
+    fix(fixed, NSLayoutAttributeWidth, 90, NSLayoutRelationGreaterThanOrEqual);
+    window->layoutIfNeeded();
+    EXPECT_EQ(capped->frame().size, CGSizeMake(100, 10));
+    EXPECT_EQ(roomy->frame().size, CGSizeMake(60, 12));
+    EXPECT_EQ(fixed->frame().size.width, 80);
+    ASSERT_EQ(conflicts().size(), 1u);
+    EXPECT_EQ(conflicts()[0].text("constraint"), "<NSLayoutConstraint SizedView.width >= 90>");
+}
+
+TEST_F(Layout, ViewsThatTranslateTheirMaskStayFixedAndContradictionsWithThemAreConflicts)
+{
+    pin(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeLeft, 50);
+    auto huge = label(CGSizeMake(20, 20), CGRectMake(1, 1, 20, 20));
+    pin(huge, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, 0, 1e308); // overflows
+    window->layoutIfNeeded();
+    EXPECT_EQ(icon->frame(), CGRectMake(0, 37, 20, 20));
+    EXPECT_EQ(huge->frame(), CGRectMake(1, 1, 20, 20));
+    ASSERT_EQ(conflicts().size(), 2u);
+    EXPECT_NE(conflicts()[1].text("detail").find("not finite"), std::string::npos);
+}
+
+TEST_F(Layout, SolvedFramesAreInPlaceBeforeLayoutSubviewsRuns)
+{
+    auto watcher = makeView<WatchingView>(CGRectMake(0, 0, 100, 100));
+    auto child = makeView<UIView>(CGRectZero);
+    child->setTranslatesAutoresizingMaskIntoConstraints(false);
+    watcher->addSubview(child);
+    watcher->addConstraint(NSLayoutConstraint::constraintWithItem(child, NSLayoutAttributeWidth, NSLayoutRelationEqual, watcher,
+                                                                  NSLayoutAttributeWidth, 0.5, 0));
+    watcher->layoutIfNeeded();
+    EXPECT_EQ(watcher->seen.size.width, 50);
+}
+
+TEST_F(Layout, MalformedConstraintsAreRefused)
+{
+    auto make = [&](UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, double m = 1, double c = 0) {
+        return NSLayoutConstraint::constraintWithItem(a, aa, NSLayoutRelationEqual, b, ba, m, c);
+    };
+    EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute, 1, 10), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon, 11, 0, container, 7, 1, 0), std::invalid_argument);
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon, 7, 2, container, 7, 1, 0), std::invalid_argument);
+    auto ok = make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight, 0.5, -1.25);
+    EXPECT_EQ(ok->description(), "<NSLayoutConstraint UIView.width == 0.5*UIView.height - 1.25>");
+    EXPECT_THROW(ok->setConstant(INFINITY), std::invalid_argument);
+}
+
+TEST_F(Layout, SelectorsBuildReadActivateAndDeactivateConstraints)
+{
+    auto title = label(CGSizeMake(10, 10));
+    objc::Class cls = objc::objc_getClass("NSLayoutConstraint");
+    const char* factory = "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:";
+    Id c = objc::send<Id>(cls, factory, title.get(), std::int64_t{1}, std::int64_t{0}, icon.get(), std::int64_t{2}, 1.0, 5.0);
+    EXPECT_EQ(objc::send<Id>(c, "firstItem").get(), title.get());
+    EXPECT_EQ(objc::send<Id>(c, "secondItem").get(), icon.get());
+    EXPECT_EQ(objc::send<std::int64_t>(c, "secondAttribute"), 2);
+    EXPECT_EQ(objc::send<double>(c, "constant"), 5.0);
+    EXPECT_EQ(objc::cast<NSString>(objc::send<Id>(c, "description"))->utf8(), "<NSLayoutConstraint SizedView.left == UIView.right + 5>");
+    EXPECT_THROW(objc::send<Id>(cls, factory, c.get(), std::int64_t{7}, std::int64_t{0}, nullptr, std::int64_t{0}, 1.0, 5.0), std::invalid_argument);
+
+    EXPECT_FALSE(objc::send<bool>(c, "isActive"));
+    objc::send(c, "setActive:", true);
+    EXPECT_TRUE(objc::send<bool>(c, "isActive"));
+    ASSERT_EQ(container->constraints().size(), 1u); // the nearest common ancestor holds it
+    window->layoutIfNeeded();
+    EXPECT_FALSE(container->needsLayout());
+    objc::send(c, "setConstant:", 7.0);
+    EXPECT_TRUE(container->needsLayout());
+    window->layoutIfNeeded();
+    EXPECT_EQ(title->frame().origin.x, 27);
+    objc::send(c, "setActive:", false);
+    EXPECT_TRUE(container->constraints().empty());
+
+    auto loose = makeView<UIView>(CGRectZero);
+    Id apart = objc::send<Id>(cls, factory, loose.get(), std::int64_t{7}, std::int64_t{0}, icon.get(), std::int64_t{7}, 1.0, 0.0);
+    EXPECT_THROW(objc::send(apart, "setActive:", true), std::invalid_argument);
+}
+
+} // namespace
