@@ -4,16 +4,11 @@
 
 #include "sim/Command.h"
 
-#include "foundation/NSNotificationCenter.h"
-#include "foundation/NSString.h"
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
-#include "foundation/RunLoop.h"
-#include "objc/Message.h"
 #include "sim/BannerSnapshot.h"
 #include "sim/Options.h"
 #include "sim/SimulatedPhone.h"
-#include "tweak/BLNotificationBridge.h"
 #include "tweak/Tweak.h"
 #include "uikit/UIImage.h"
 
@@ -90,25 +85,14 @@ int bannerCommand(const Arguments& args)
     if (!zovorudovu::globals().isEnabled)
         return inputError("the settings file " + parsed.value("--settings") + " turns the component off (isEnabled is false): no banner is shown");
 
-    BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
-    bridge->safeYPos = static_cast<float>(safeY ? *safeY : profile->statusBarHeight - 15.0);
-
-    // Launch, then present as the short-look hook would, and let the slide-in finish.
-    objc::Id springBoard = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
-    objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
-    NSNotificationCenter* centre = NSNotificationCenter::defaultCenter();
-    centre->post(zovorudovu::kPresent);
-    process.mainRunLoop().advance(0.3);
-
-    // Content, as the capture hook leaves it in the shared state.
-    bridge->icon = icon;
-    bridge->primaryText = NSString::from(parsed.value("--title"));
-    bridge->secondaryText = NSString::from(parsed.value("--message"));
-    bridge->dateText = parsed.has("--date") ? objc::Id(NSString::from(parsed.value("--date"))) : objc::Id();
-    centre->post(zovorudovu::kUpdateContent);
-
-    objc::Id window = objc::send<objc::Id>(springBoard, "brimlight");
-    objc::send(window, "layoutIfNeeded");
+    BannerContent content;
+    content.icon = icon;
+    content.title = parsed.value("--title");
+    content.message = parsed.value("--message");
+    if (parsed.has("--date")) content.date = parsed.value("--date");
+    content.safeY = safeY ? *safeY : profile->statusBarHeight - 15.0;
+    PresentedBanner shown = presentOneBanner(process, content);
+    objc::Id window = shown.window;
     std::cout << snapshotBanner(window).dump(2) << '\n';
     return 0;
 }

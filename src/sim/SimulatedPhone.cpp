@@ -1,8 +1,13 @@
 #include "sim/SimulatedPhone.h"
 
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSString.h"
+#include "foundation/RunLoop.h"
+#include "objc/Message.h"
 #include "sim/ShippedDefaults.h"
 #include "springboard/HostClasses.h"
 #include "substrate/Loader.h"
+#include "tweak/BLNotificationBridge.h"
 #include "tweak/Tweak.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIKitClasses.h"
@@ -35,6 +40,30 @@ PhoneFacts startPhone(Process& process, const PhoneOptions& options, ComponentSt
     if (start == ComponentStart::Load) Loader::load(process.runtime(), zovorudovu::library());
     else zovorudovu::registerClasses(process.runtime());
     return facts;
+}
+
+PresentedBanner presentOneBanner(Process& process, const BannerContent& content)
+{
+    BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
+    bridge->safeYPos = static_cast<float>(content.safeY);
+
+    PresentedBanner shown;
+    shown.springBoard = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
+    objc::send(shown.springBoard, "applicationDidFinishLaunching:", shown.springBoard);
+    NSNotificationCenter* centre = NSNotificationCenter::defaultCenter();
+    centre->post(zovorudovu::kPresent);
+    process.mainRunLoop().advance(0.3);
+
+    bridge->icon = content.icon;
+    bridge->primaryText = NSString::from(content.title);
+    bridge->secondaryText = NSString::from(content.message);
+    bridge->dateText = content.date ? objc::Id(NSString::from(*content.date)) : objc::Id();
+    centre->post(zovorudovu::kUpdateContent);
+
+    if (!objc::respondsTo(shown.springBoard, objc::sel("brimlight"))) return shown; // the component is off
+    shown.window = objc::send<objc::Id>(shown.springBoard, "brimlight");
+    objc::send(shown.window, "layoutIfNeeded");
+    return shown;
 }
 
 } // namespace zovo

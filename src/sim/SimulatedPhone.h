@@ -3,6 +3,7 @@
 #pragma once
 
 #include "foundation/Process.h"
+#include "objc/Object.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/DeviceProfile.h"
 
@@ -37,5 +38,23 @@ enum class ComponentStart {
 
 // Registers the classes, sets the device, and brings in the component.
 PhoneFacts startPhone(Process& process, const PhoneOptions& options, ComponentStart start);
+
+// One banner's content, as the capture hook leaves it in the shared state.
+struct BannerContent {
+    objc::Id icon; // UIImage or null
+    std::string title;
+    std::string message;
+    std::optional<std::string> date;
+    double safeY = 29; // the status-bar hook's record: where the status bar ends, less 15
+};
+
+struct PresentedBanner {
+    objc::Id springBoard; // owns the window
+    objc::Id window;      // the component's banner window, or null when it showed none
+};
+
+// In a phone started with ComponentStart::Load: launches SpringBoard, presents one banner as the
+// short-look hook does, lets its slide-in finish, fills it with `content` and lays it out.
+PresentedBanner presentOneBanner(Process& process, const BannerContent& content);
 
 } // namespace zovo

@@ -15,8 +15,8 @@ using objc::send;
 namespace {
 
 // Window levels: above the status bar while shown, level with it while the long look is up.
-constexpr double kStatusBarLevel = 1000.0; // UIWindowLevelStatusBar
-constexpr double kHighLevel = kStatusBarLevel + 100.0;
+constexpr double kStatusBarLevel = UIWindowLevelStatusBar;
+constexpr double kHighLevel = UIWindowLevelStatusBar + 100.0;
 // How far a drag must carry the banner, up or down, to dismiss or expand it.
 constexpr double kDragThreshold = 25.0;
 constexpr float kGestureAnimationDuration = 0.2f;

@@ -180,21 +180,6 @@ struct Expression {
 
 enum Component : std::size_t { kX, kY, kWidth, kHeight, kComponents };
 
-bool isHorizontal(NSLayoutAttribute attribute)
-{
-    switch (attribute) {
-    case NSLayoutAttributeLeft:
-    case NSLayoutAttributeRight:
-    case NSLayoutAttributeLeading:
-    case NSLayoutAttributeTrailing:
-    case NSLayoutAttributeWidth:
-    case NSLayoutAttributeCenterX:
-        return true;
-    default:
-        return false;
-    }
-}
-
 double componentOf(const CGRect& frame, std::size_t component)
 {
     switch (component) {
@@ -303,7 +288,7 @@ private:
     // An attribute of a view of the tree, in the root's coordinates.
     Expression attribute(const UIView* view, NSLayoutAttribute attribute) const
     {
-        const bool horizontal = isHorizontal(attribute);
+        const bool horizontal = zovo::layoutAxisOf(attribute) == zovo::LayoutAxis::Horizontal;
         Expression origin;
         Expression size;
         if (view == root_) {

@@ -9,29 +9,6 @@
 
 namespace {
 
-enum class Axis { None, Horizontal, Vertical };
-
-Axis axisOf(NSLayoutAttribute attribute)
-{
-    switch (attribute) {
-    case NSLayoutAttributeLeft:
-    case NSLayoutAttributeRight:
-    case NSLayoutAttributeLeading:
-    case NSLayoutAttributeTrailing:
-    case NSLayoutAttributeWidth:
-    case NSLayoutAttributeCenterX:
-        return Axis::Horizontal;
-    case NSLayoutAttributeTop:
-    case NSLayoutAttributeBottom:
-    case NSLayoutAttributeHeight:
-    case NSLayoutAttributeCenterY:
-        return Axis::Vertical;
-    case NSLayoutAttributeNotAnAttribute:
-        break;
-    }
-    return Axis::None;
-}
-
 bool isDimension(NSLayoutAttribute attribute) { return attribute == NSLayoutAttributeWidth || attribute == NSLayoutAttributeHeight; }
 bool isDirectional(NSLayoutAttribute attribute) { return attribute == NSLayoutAttributeLeading || attribute == NSLayoutAttributeTrailing; }
 bool isAbsoluteEdge(NSLayoutAttribute attribute) { return attribute == NSLayoutAttributeLeft || attribute == NSLayoutAttributeRight; }
@@ -94,7 +71,7 @@ void validate(UIView* view1, NSLayoutAttribute attribute1, UIView* view2, NSLayo
         refuse(std::string("a location (") + attributeName(attribute1) + ") cannot equal a constant");
     if (!view2) return;
     if (isDimension(attribute1) != isDimension(attribute2)) refuse("invalid pairing of a location and a dimension: " + pair);
-    if (!isDimension(attribute1) && axisOf(attribute1) != axisOf(attribute2)) refuse("invalid pairing of attributes of different axes: " + pair);
+    if (!isDimension(attribute1) && zovo::layoutAxisOf(attribute1) != zovo::layoutAxisOf(attribute2)) refuse("invalid pairing of attributes of different axes: " + pair);
     if ((isDirectional(attribute1) && isAbsoluteEdge(attribute2)) || (isAbsoluteEdge(attribute1) && isDirectional(attribute2)))
         refuse("leading and trailing cannot be related to left and right: " + pair);
 }
@@ -184,3 +161,28 @@ std::string NSLayoutConstraint::description() const
     if (constant_ < 0) text += " - " + number(-constant_);
     return text + ">";
 }
+
+namespace zovo {
+
+LayoutAxis layoutAxisOf(NSLayoutAttribute attribute)
+{
+    switch (attribute) {
+    case NSLayoutAttributeLeft:
+    case NSLayoutAttributeRight:
+    case NSLayoutAttributeLeading:
+    case NSLayoutAttributeTrailing:
+    case NSLayoutAttributeWidth:
+    case NSLayoutAttributeCenterX:
+        return LayoutAxis::Horizontal;
+    case NSLayoutAttributeTop:
+    case NSLayoutAttributeBottom:
+    case NSLayoutAttributeHeight:
+    case NSLayoutAttributeCenterY:
+        return LayoutAxis::Vertical;
+    case NSLayoutAttributeNotAnAttribute:
+        break;
+    }
+    return LayoutAxis::None;
+}
+
+} // namespace zovo

@@ -103,3 +103,9 @@ private:
     double constant_ = 0.0;
     bool conflictReported_ = false;
 };
+
+namespace zovo {
+enum class LayoutAxis { None, Horizontal, Vertical };
+// Which axis an attribute measures along; NotAnAttribute has none.
+LayoutAxis layoutAxisOf(NSLayoutAttribute attribute);
+} // namespace zovo

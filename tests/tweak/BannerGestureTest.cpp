@@ -1,5 +1,7 @@
 #include "BannerFixture.h"
 
+#include "uikit/TouchInput.h"
+
 namespace {
 
 constexpr std::int64_t kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5;
@@ -100,6 +102,66 @@ TEST_F(Gestures, SettlingActsOnlyBeyondTheThresholds)
     objc::send(objc::Id(banner), "updateFramesToFitInBounds");
     EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
     EXPECT_EQ(count(zovorudovu::kExpand), 1);
+}
+
+// The same behaviours through the touch screen and the window's real recognisers.
+class Touches : public Gestures {
+protected:
+    void step(double seconds) { process.mainRunLoop().advance(seconds); }
+};
+
+TEST_F(Touches, QuickTapAsksForTheTapActionOnly)
+{
+    zovo::touchDown({187, 40});
+    step(0.1);
+    zovo::touchUp({187, 40});
+    step(0.01);
+    EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kExecuteTapAction});
+}
+
+TEST_F(Touches, HoldExpandsOnceWhenRecognised)
+{
+    bridge()->longLookActivationMethodWasSwipe = true;
+    zovo::touchDown({187, 40});
+    step(0.49);
+    EXPECT_EQ(count(zovorudovu::kExpand), 0);
+    step(0.02);
+    EXPECT_EQ(count(zovorudovu::kExpand), 1);
+    EXPECT_FALSE(bridge()->longLookActivationMethodWasSwipe);
+    zovo::touchMove({190, 42}); // moving and lifting the held finger does not ask again
+    zovo::touchUp({190, 42});
+    step(0.3);
+    EXPECT_EQ(count(zovorudovu::kExpand), 1);
+    EXPECT_EQ(count(zovorudovu::kExecuteTapAction), 0);
+}
+
+TEST_F(Touches, DragFollowsTheFingerAndPushUpDismisses)
+{
+    zovo::touchDown({187, 60});
+    for (int i = 1; i <= 6; ++i) {
+        step(0.016);
+        zovo::touchMove({187.0 + i, 60.0 - 10 * i});
+    }
+    EXPECT_EQ(banner->frame().origin.x, 83.0) << "only vertical movement";
+    EXPECT_EQ(y(), -60.0) << "the banner follows the finger exactly";
+    zovo::touchUp({193, 0});
+    step(0.25);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 1);
+    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
+    EXPECT_EQ(count(zovorudovu::kExecuteTapAction), 0);
+    EXPECT_EQ(count(zovorudovu::kExpand), 0);
+}
+
+TEST_F(Touches, CancelledDragSnapsBack)
+{
+    zovo::touchDown({187, 60});
+    zovo::touchMove({187, 75});
+    zovo::touchMove({187, 80});
+    EXPECT_EQ(y(), 20.0);
+    zovo::touchCancel();
+    step(0.25);
+    EXPECT_EQ(y(), 0.0);
+    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
 }
 
 } // namespace

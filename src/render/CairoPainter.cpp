@@ -1,0 +1,324 @@
+#include "render/CairoPainter.h"
+
+#include "render/Frame.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <unordered_map>
+
+namespace zovo {
+
+namespace {
+
+// Entries the image cache keeps before it starts over. A screen shows a handful of images; a
+// scenario that makes a new one each frame must not grow the cache without bound.
+constexpr std::size_t kMaxCachedImages = 256;
+
+bool usable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPaintCoordinate; }
+bool usable(CGPoint p) { return usable(p.x) && usable(p.y); }
+bool usable(const CGRect& r) { return usable(r.origin) && usable(r.size.width) && usable(r.size.height); }
+bool drawable(const CGRect& r) { return usable(r) && r.size.width > 0 && r.size.height > 0; }
+
+bool usable(const CGPath& path)
+{
+    for (const CGPathElement& e : path.elements) {
+        const int n = e.type == CGPathElement::Type::CurveTo ? 3 : e.type == CGPathElement::Type::Close ? 0 : 1;
+        for (int i = 0; i < n; ++i)
+            if (!usable(e.points[i])) return false;
+    }
+    return true;
+}
+
+double unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
+
+double clampedRadius(const CGRect& r, double radius)
+{
+    if (!(radius > 0)) return 0;
+    return std::min(radius, std::min(r.size.width, r.size.height) / 2);
+}
+
+void roundedRectPath(cairo_t* cr, const CGRect& r, double radius)
+{
+    cairo_new_path(cr);
+    radius = clampedRadius(r, radius);
+    if (radius <= 0) {
+        cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+        return;
+    }
+    const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
+    constexpr double pi = std::numbers::pi;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x1 - radius, y0 + radius, radius, -pi / 2, 0);
+    cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, pi / 2);
+    cairo_arc(cr, x0 + radius, y1 - radius, radius, pi / 2, pi);
+    cairo_arc(cr, x0 + radius, y0 + radius, radius, pi, 3 * pi / 2);
+    cairo_close_path(cr);
+}
+
+void pathOf(cairo_t* cr, const CGPath& path)
+{
+    cairo_new_path(cr);
+    for (const CGPathElement& e : path.elements) {
+        switch (e.type) {
+        case CGPathElement::Type::MoveTo: cairo_move_to(cr, e.points[0].x, e.points[0].y); break;
+        case CGPathElement::Type::LineTo: cairo_line_to(cr, e.points[0].x, e.points[0].y); break;
+        case CGPathElement::Type::CurveTo:
+            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x, e.points[2].y);
+            break;
+        case CGPathElement::Type::Close: cairo_close_path(cr); break;
+        }
+    }
+}
+
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+Surface surfaceFor(const CGImage& image)
+{
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(image.width()), static_cast<int>(image.height())),
+                    cairo_surface_destroy);
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return Surface(nullptr, cairo_surface_destroy);
+    cairo_surface_flush(surface.get());
+    image.copyAsPremultipliedARGB32(cairo_image_surface_get_data(surface.get()), static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())));
+    cairo_surface_mark_dirty(surface.get());
+    return surface;
+}
+
+// A Cairo surface over a frame's pixels, without copying them. Cairo only reads a source, so
+// handing it the const frame's bytes is safe.
+Surface wrap(const Frame& frame)
+{
+    return Surface(cairo_image_surface_create_for_data(const_cast<std::uint8_t*>(frame.data()), CAIRO_FORMAT_ARGB32, frame.width(),
+                                                       frame.height(), static_cast<int>(frame.stride())),
+                   cairo_surface_destroy);
+}
+
+} // namespace
+
+// ---- ImageSurfaceCache -------------------------------------------------------------------------
+
+struct ImageSurfaceCache::Impl {
+    struct Entry {
+        std::weak_ptr<const CGImage> image;
+        Surface surface;
+    };
+    std::unordered_map<const CGImage*, Entry> entries;
+
+    cairo_surface_t* surfaceFor(const std::shared_ptr<const CGImage>& image)
+    {
+        auto it = entries.find(image.get());
+        // A different image at the address of one that has ended is a miss, not a hit.
+        if (it != entries.end() && it->second.image.lock() == image) return it->second.surface.get();
+        if (it != entries.end()) entries.erase(it);
+        if (entries.size() >= kMaxCachedImages) entries.clear();
+        Surface surface = zovo::surfaceFor(*image);
+        if (!surface) return nullptr;
+        cairo_surface_t* raw = surface.get();
+        entries.emplace(image.get(), Entry{image, std::move(surface)});
+        return raw;
+    }
+};
+
+ImageSurfaceCache::ImageSurfaceCache() : impl_(std::make_unique<Impl>()) {}
+ImageSurfaceCache::~ImageSurfaceCache() = default;
+std::size_t ImageSurfaceCache::size() const { return impl_->entries.size(); }
+void ImageSurfaceCache::clear() { impl_->entries.clear(); }
+
+void ImageSurfaceCache::sweep()
+{
+    std::erase_if(impl_->entries, [](const auto& item) { return item.second.image.expired(); });
+}
+
+// ---- CairoPainter ------------------------------------------------------------------------------
+
+struct CairoPainter::Impl {
+    Impl(Frame& frame, ImageSurfaceCache* cache)
+        : target(frame)
+        , images(cache)
+        , surface(cairo_image_surface_create_for_data(frame.data(), CAIRO_FORMAT_ARGB32, frame.width(), frame.height(),
+                                                      static_cast<int>(frame.stride())),
+                  cairo_surface_destroy)
+        , cr(cairo_create(surface.get()), cairo_destroy)
+    {
+        // The scale is part of the user-space matrix rather than the surface's device scale, so
+        // that the text layout, which reads the context's matrix, lays glyphs out for the pixels
+        // they land on.
+        cairo_scale(cr.get(), frame.scale(), frame.scale());
+    }
+
+    bool ok() const { return cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS; }
+
+    void fill(RGBA colour)
+    {
+        cairo_set_source_rgba(cr.get(), unit(colour.red), unit(colour.green), unit(colour.blue), unit(colour.alpha));
+        cairo_fill(cr.get());
+    }
+
+    Frame& target;
+    ImageSurfaceCache* images;
+    Surface surface;
+    std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cr;
+};
+
+CairoPainter::CairoPainter(Frame& target, ImageSurfaceCache* images) : impl_(std::make_unique<Impl>(target, images)) {}
+
+CairoPainter::~CairoPainter()
+{
+    impl_->cr.reset();
+    cairo_surface_flush(impl_->surface.get());
+}
+
+bool CairoPainter::ok() const { return impl_->ok(); }
+
+void CairoPainter::save() { cairo_save(impl_->cr.get()); }
+void CairoPainter::restore() { cairo_restore(impl_->cr.get()); }
+
+void CairoPainter::translate(double dx, double dy)
+{
+    if (usable(dx) && usable(dy)) cairo_translate(impl_->cr.get(), dx, dy);
+}
+
+void CairoPainter::clipToRect(CGRect rect) { clipToRoundedRect(rect, 0); }
+
+void CairoPainter::clipToRoundedRect(CGRect rect, double radius)
+{
+    cairo_t* cr = impl_->cr.get();
+    if (!drawable(rect)) {
+        // An empty or unusable shape clips everything away, as an empty mask would.
+        cairo_new_path(cr);
+        cairo_rectangle(cr, 0, 0, 0, 0);
+        cairo_clip(cr);
+        return;
+    }
+    roundedRectPath(cr, rect, radius);
+    cairo_clip(cr);
+}
+
+void CairoPainter::clipToPath(const CGPath& path)
+{
+    cairo_t* cr = impl_->cr.get();
+    if (!usable(path)) {
+        cairo_new_path(cr);
+        cairo_rectangle(cr, 0, 0, 0, 0);
+        cairo_clip(cr);
+        return;
+    }
+    pathOf(cr, path);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_clip(cr);
+}
+
+CGRect CairoPainter::clipBounds() const
+{
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    cairo_clip_extents(impl_->cr.get(), &x0, &y0, &x1, &y1);
+    if (!(x1 > x0) || !(y1 > y0)) return CGRectZero;
+    return CGRectMake(x0, y0, x1 - x0, y1 - y0);
+}
+
+void CairoPainter::fillRect(CGRect rect, RGBA colour) { fillRoundedRect(rect, 0, colour); }
+
+void CairoPainter::fillRoundedRect(CGRect rect, double radius, RGBA colour)
+{
+    if (!drawable(rect) || !(colour.alpha > 0)) return;
+    roundedRectPath(impl_->cr.get(), rect, radius);
+    impl_->fill(colour);
+}
+
+void CairoPainter::fillPath(const CGPath& path, RGBA colour)
+{
+    if (!usable(path) || !(colour.alpha > 0)) return;
+    pathOf(impl_->cr.get(), path);
+    cairo_set_fill_rule(impl_->cr.get(), CAIRO_FILL_RULE_WINDING);
+    impl_->fill(colour);
+}
+
+void CairoPainter::fillRectWithLinearGradient(CGRect rect, CGPoint start, CGPoint end, std::span<const GradientStop> stops)
+{
+    if (!drawable(rect) || !usable(start) || !usable(end) || stops.empty()) return;
+    cairo_t* cr = impl_->cr.get();
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    for (const GradientStop& stop : stops) {
+        const RGBA& c = stop.colour;
+        cairo_pattern_add_color_stop_rgba(gradient, unit(stop.offset), unit(c.red), unit(c.green), unit(c.blue), unit(c.alpha));
+    }
+    cairo_pattern_set_extend(gradient, CAIRO_EXTEND_PAD);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_set_source(cr, gradient);
+    cairo_fill(cr);
+    cairo_pattern_destroy(gradient);
+}
+
+void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
+{
+    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    Surface owned(nullptr, cairo_surface_destroy);
+    cairo_surface_t* source = nullptr;
+    if (impl_->images) {
+        source = impl_->images->impl_->surfaceFor(image);
+    } else {
+        owned = surfaceFor(*image);
+        source = owned.get();
+    }
+    if (!source) return;
+
+    cairo_t* cr = impl_->cr.get();
+    cairo_save(cr);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+    // The pattern maps the rectangle onto the image's pixels.
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, static_cast<double>(image->width()) / rect.size.width, static_cast<double>(image->height()) / rect.size.height);
+    cairo_matrix_translate(&matrix, -rect.origin.x, -rect.origin.y);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    // A box filter when shrinking (an app icon of 180 pixels into 60), bilinear when growing.
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_set_source(cr, pattern);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    cairo_fill(cr);
+    cairo_pattern_destroy(pattern);
+    cairo_restore(cr);
+}
+
+void CairoPainter::drawText(std::string_view text, const TextStyle& style, CGRect rect)
+{
+    if (!drawable(rect)) return;
+    zovo::drawText(impl_->cr.get(), text, style, rect);
+}
+
+void CairoPainter::drawBitmap(const Frame& bitmap, CGPoint origin, BitmapBlend blend)
+{
+    if (bitmap.empty() || !usable(origin) || bitmap.scale() != impl_->target.scale()) return;
+    Surface source = wrap(bitmap);
+    if (cairo_surface_status(source.get()) != CAIRO_STATUS_SUCCESS) return;
+    cairo_t* cr = impl_->cr.get();
+    double x = origin.x, y = origin.y;
+    cairo_user_to_device(cr, &x, &y);
+    x = std::round(x);
+    y = std::round(y);
+    cairo_save(cr);
+    // Device space: one unit is one pixel, so the copy is exact.
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, source.get(), x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_set_operator(cr, blend == BitmapBlend::Replace ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x, y, bitmap.width(), bitmap.height());
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+void CairoPainter::beginGroup() { cairo_push_group(impl_->cr.get()); }
+
+void CairoPainter::endGroup(double alpha)
+{
+    cairo_t* cr = impl_->cr.get();
+    cairo_pop_group_to_source(cr);
+    cairo_paint_with_alpha(cr, unit(alpha));
+}
+
+} // namespace zovo

@@ -1,0 +1,86 @@
+// Draws the simulated screen as it is at this moment of the run loop's clock.
+//
+//   zovo::Frame now = zovo::renderScreen();                      // the main screen, at its scale
+//   process.mainRunLoop().advance(0.15);                         // halfway through a slide
+//   zovo::Frame later = zovo::renderScreen({.scale = 1});        // smaller frames for an animation
+//   zovo::writeFramePNG(later, "/tmp/frame-001.png");
+//
+// A frame is composed back to front: the wallpaper; the windows below the status bar's level;
+// the status bar; the windows at or above its level (the banner above the status bar covers it);
+// and the notch over everything, as the hardware is. Windows are drawn in the screen's order
+// (level, then the order they were shown), each by its presentation values (zovo::paintView).
+// Frames are width × scale by height × scale pixels, rounded up, in the screen's current
+// orientation: a 390 × 844 point screen at scale 3 is 1170 × 2532 pixels.
+//
+// What does not change between frames (the wallpaper, the status bar, the notch) is drawn once
+// into bitmaps kept by the renderer and copied into each frame; a kept bitmap is redrawn when
+// what it shows changes (size, scale, orientation, device, status-bar content).
+#pragma once
+
+#include "render/CairoPainter.h"
+#include "render/Frame.h"
+#include "render/Painter.h"
+#include "render/ScreenChrome.h"
+#include "uikit/Forward.h"
+
+#include <optional>
+
+namespace zovo {
+
+struct RenderOptions {
+    // The screen to draw; null: the current process's main screen.
+    UIScreen* screen = nullptr;
+    // Pixels per point; 0: the device's own scale. Must otherwise be a positive finite number.
+    double scale = 0;
+    StatusBarContent statusBar;
+    bool showWallpaper = true; // without it the screen behind the windows is black
+    bool showStatusBar = true; // in portrait; the phone hides it in landscape
+    bool showNotch = true;
+};
+
+class ScreenRenderer {
+public:
+    ScreenRenderer();
+    ~ScreenRenderer();
+    ScreenRenderer(const ScreenRenderer&) = delete;
+    ScreenRenderer& operator=(const ScreenRenderer&) = delete;
+
+    // Throws std::invalid_argument naming the problem for a scale that is not a positive finite
+    // number or a frame that would be empty or larger than kMaxImageSide pixels a side.
+    Frame render(const RenderOptions& options = {});
+    // Draws into `frame`, reusing its pixels when the size is unchanged: the way to make many
+    // frames without allocating a screenful of memory for each.
+    void render(Frame& frame, const RenderOptions& options = {});
+
+    // How often each kept bitmap has been drawn, for tools and tests that check the keeping.
+    struct Redraws {
+        int wallpaper = 0;
+        int statusBar = 0;
+        int notch = 0;
+    };
+    Redraws redraws() const { return redraws_; }
+
+private:
+    struct Piece;
+    void paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options);
+    const Frame* wallpaper(int width, int height, double scale);
+    const Piece* statusBar(const ChromeLayout& layout, const StatusBarContent& content, double scale);
+    const Piece* notch(const ChromeLayout& layout, double scale);
+
+    ImageSurfaceCache images_;
+    std::optional<Frame> wallpaper_;
+    std::unique_ptr<Piece> statusBar_;
+    std::unique_ptr<Piece> notch_;
+    Redraws redraws_;
+};
+
+// Renders with a renderer that belongs to the current process and keeps its bitmaps between
+// calls. Throws as ScreenRenderer::render does, and objc::RuntimeError without a process.
+Frame renderScreen(const RenderOptions& options = {});
+void renderScreen(Frame& frame, const RenderOptions& options = {});
+
+// The pixel size of a frame of `points` at `scale`: each side rounded up, after forgiving the
+// rounding noise of the multiplication.
+int framePixels(double points, double scale);
+
+} // namespace zovo
