@@ -195,6 +195,16 @@ void NSNotificationCenter::post(std::string_view name) { postNotificationName(NS
 
 void NSNotificationCenter::setPostListener(std::function<void(const std::string& name)> listener) { postListener_ = std::move(listener); }
 
+std::size_t NSNotificationCenter::liveEntryCount() const
+{
+    auto live = [](const EntryList& list) {
+        return static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [](const auto& e) { return e->observer.get() != nullptr; }));
+    };
+    std::size_t count = live(anyName_);
+    for (const auto& [name, list] : byName_) count += live(list);
+    return count;
+}
+
 std::size_t NSNotificationCenter::entryCount() const
 {
     std::size_t count = anyName_.size();

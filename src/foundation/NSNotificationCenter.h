@@ -74,6 +74,8 @@ public:
 
     // Entries held now, including those of ended observers not yet dropped.
     std::size_t entryCount() const;
+    // Entries whose observer is still alive.
+    std::size_t liveEntryCount() const;
 
 private:
     struct Entry;

@@ -98,4 +98,11 @@ Class classForCppType(const char* name)
     return cls;
 }
 
+namespace detail {
+void dropWeakReference(WeakControl* control) noexcept
+{
+    if (--control->weakCount == 0 && !control->object) delete control;
+}
+} // namespace detail
+
 } // namespace objc

@@ -41,6 +41,10 @@ struct Association {
     Object* value;
     bool owned;
 };
+// Gives up one weak reference; the control block ends with the last one once its object has
+// ended. Out of line: GCC 12 misreads the inlined delete as a use after free wherever a weak
+// reference is moved.
+void dropWeakReference(WeakControl* control) noexcept;
 } // namespace detail
 
 class Object {
@@ -150,7 +154,7 @@ private:
     }
     void drop()
     {
-        if (control_ && --control_->weakCount == 0 && !control_->object) delete control_;
+        if (control_) detail::dropWeakReference(control_);
         control_ = nullptr;
     }
 

@@ -14,5 +14,7 @@ int prefsCommand(const Arguments& args);
 int devicesCommand(const Arguments& args);
 int notchCommand(const Arguments& args);
 int bannerCommand(const Arguments& args);
+int galleryCommand(const Arguments& args);
+int runCommand(const Arguments& args);
 
 } // namespace zovo

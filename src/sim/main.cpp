@@ -13,11 +13,14 @@ struct CommandEntry {
 };
 
 const CommandEntry kCommands[] = {
+    {"run", zovo::runCommand, "run SCENARIO.json [--trace FILE]   play a scenario and write its trace as JSON lines"},
     {"prefs", zovo::prefsCommand, "prefs FILE [--defaults FILE]   print the effective settings read from FILE"},
     {"devices", zovo::devicesCommand, "devices                        print the built-in device profiles"},
     {"notch", zovo::notchCommand, "notch --model ID [--faceid yes|no] [--ipad yes|no] [--screen WxH]   print the notch width for a device"},
     {"banner", zovo::bannerCommand,
      "banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG]   lay out one banner and print it"},
+    {"gallery", zovo::galleryCommand,
+     "gallery --out DIR [--settings FILE] [--title T] [--message M]   render one banner on every device, with an HTML contact sheet"},
 };
 
 int usage()

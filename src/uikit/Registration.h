@@ -10,4 +10,5 @@ void registerImageClasses(objc::Runtime& runtime);    // UIImage
 void registerTextClasses(objc::Runtime& runtime);     // UIFont, UILabel, UIImageView
 void registerLayoutClasses(objc::Runtime& runtime);   // NSLayoutConstraint
 void registerGestureClasses(objc::Runtime& runtime);  // UIGestureRecognizer and its subclasses
+void registerViewControllerClasses(objc::Runtime& runtime); // UIViewController, UIView's _viewControllerForAncestor
 } // namespace zovo::uikit

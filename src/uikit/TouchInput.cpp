@@ -8,16 +8,13 @@
 #include "uikit/UIView.h"
 #include "uikit/UIWindow.h"
 
-#include <sstream>
 
 namespace zovo {
 namespace {
 
 void recordTouch(const char* phase, CGPoint point)
 {
-    std::ostringstream detail;
-    detail << point.x << ',' << point.y;
-    trace().record("touch", phase, detail.str());
+    trace().record("touch", {{"phase", phase}, {"x", point.x}, {"y", point.y}});
 }
 
 Touch touchAt(CGPoint point) { return Touch{point, Process::current().mainRunLoop().now()}; }

@@ -8,8 +8,8 @@
 // then to the view that window's hitTest:withEvent: picks. The recognisers of that view and of
 // each of its ancestors up to the window, innermost first and in the order each view holds them,
 // take part in the sequence; later moves and the lift go to the same recognisers wherever the
-// finger goes. Every touch is written to the process trace (kind "touch", subject "down", "move",
-// "up" or "cancel", detail "x,y" in screen points).
+// finger goes. Every touch is written to the process trace (type "touch", "phase" down, move, up
+// or cancel, "x" and "y" in screen points).
 //
 // One finger at a time: a second touchDown while the finger is down, and a move, lift or cancel
 // with no finger down, are ignored and answer false. A move to the point the finger is already at

@@ -34,4 +34,5 @@ void registerUIKitClasses(objc::Runtime& runtime)
     zovo::uikit::registerTextClasses(runtime);
     zovo::uikit::registerLayoutClasses(runtime);
     zovo::uikit::registerGestureClasses(runtime);
+    zovo::uikit::registerViewControllerClasses(runtime);
 }

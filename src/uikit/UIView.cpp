@@ -269,10 +269,6 @@ void UIView::sizeToFit()
     setFrame(CGRect{frame_.origin, fitted});
 }
 
-// GCC 12 reports a use after free inside the weak reference's release when the lambda below is
-// moved into the run loop; the reference count guards it and sanitizer runs agree.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuse-after-free"
 void UIView::setNeedsLayout()
 {
     needsLayout_ = true;
@@ -285,7 +281,6 @@ void UIView::setNeedsLayout()
         if (objc::Ref<UIView> r = weakRoot.lock()) r->layoutIfNeeded();
     });
 }
-#pragma GCC diagnostic pop
 
 void UIView::layoutIfNeeded()
 {

@@ -423,7 +423,7 @@ TEST_F(TouchInput, TouchesGoToTheTopmostWindowThatTakesThemAndAreTraced)
     zovo::touchCancel();
     EXPECT_FALSE(zovo::touchUp({0, 0})); // no finger down
     std::vector<std::string> seen;
-    for (const auto& e : zovo::trace().eventsOfKind("touch")) seen.push_back(e.text("subject") + " " + e.text("detail"));
+    for (const auto& e : zovo::trace().eventsOfKind("touch")) seen.push_back(e.text("phase") + " " + e.field("x") + "," + e.field("y"));
     EXPECT_EQ(seen, (std::vector<std::string>{"down 500,700", "move 500,650.5", "cancel 500,650.5"}));
     EXPECT_EQ(actions->calls.size(), 2u);
 }

@@ -1,0 +1,150 @@
+#include "sim/FrameRecorder.h"
+
+#include "foundation/Process.h"
+#include "foundation/RunLoop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace zovo {
+namespace {
+
+// The fastest frame rate GIF viewers honour: delays under 2 centiseconds are shown as 10.
+constexpr double kMaxGifFps = 50;
+// Clock times this close count as the same moment: the run loop counts whole nanoseconds, so a
+// frame due at 1/30 s is never exactly where the sum of doubles says.
+constexpr double kSameMoment = 1e-6;
+
+std::string frameName(int number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05d.png", number);
+    return name;
+}
+
+void advanceTo(double time)
+{
+    RunLoop& loop = Process::current().mainRunLoop();
+    const double step = time - loop.now();
+    if (step > 0) loop.advance(step);
+}
+
+} // namespace
+
+FrameRecorder::FrameRecorder(Options options) : options_(std::move(options))
+{
+    if (!std::isfinite(options_.fps) || !(options_.fps > 0) || options_.fps > 1000)
+        throw std::invalid_argument("FrameRecorder: fps " + std::to_string(options_.fps) + " is not above 0 and at most 1000");
+    if (!std::isfinite(options_.scale) || options_.scale < 0)
+        throw std::invalid_argument("FrameRecorder: scale " + std::to_string(options_.scale) + " is not a positive number (or 0 for the device's)");
+    if (options_.dir.empty()) throw std::invalid_argument("FrameRecorder: no directory to write the frames to");
+    if (options_.gifMaxWidth < 1) throw std::invalid_argument("FrameRecorder: a GIF width of " + std::to_string(options_.gifMaxWidth) + " pixels");
+}
+
+FrameRecorder::~FrameRecorder() = default;
+
+ImageWriteResult FrameRecorder::failed(std::string message)
+{
+    if (error_.empty()) error_ = std::move(message);
+    gif_.reset();
+    return ImageWriteResult{false, error_};
+}
+
+void FrameRecorder::report(const std::string& line)
+{
+    if (options_.progress) *options_.progress << line << '\n' << std::flush;
+}
+
+ImageWriteResult FrameRecorder::capture()
+{
+    if (!error_.empty()) return ImageWriteResult{false, error_};
+    if (finished_) return ImageWriteResult{false, gifPath().string() + ": a frame captured after the recording was finished"};
+    if (!dirReady_) {
+        std::error_code ec;
+        fs::create_directories(options_.dir, ec);
+        if (ec || !fs::is_directory(options_.dir)) return failed("cannot make the directory " + options_.dir.string() + ": " + (ec ? ec.message() : "a file is in the way"));
+        dirReady_ = true;
+    }
+
+    lastCapture_ = Process::current().mainRunLoop().now();
+    renderer_.render(frame_, RenderOptions{.scale = options_.scale});
+    const int number = frames_ + 1;
+
+    if (options_.writePNGs) {
+        const fs::path file = options_.dir / frameName(number);
+        if (ImageWriteResult written = writeFramePNG(frame_, file); !written) return failed(written.message);
+        files_.push_back(file.string());
+    }
+
+    // The GIF is sized by the first frame; a later frame of another size (the screen turned) is
+    // fitted into it.
+    const int gifStride = static_cast<int>(std::ceil(options_.fps / kMaxGifFps - kSameMoment));
+    if (frames_ % gifStride == 0) {
+        if (!gif_) {
+            GifOptions gif = options_.gif;
+            gif.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth;
+            gif_ = std::make_unique<GifWriter>(gifPath(), frame_.width(), frame_.height(), 0, gif);
+        }
+        // Delays in whole centiseconds that add up to the frames' times, so that 30 frames a
+        // second play as 3, 4, 3, 3, 4, 3 ... rather than drifting at 3 each.
+        const int shown = frames_ / gifStride;
+        const double centiseconds = 100.0 * gifStride / options_.fps;
+        const int delay = static_cast<int>(std::lround((shown + 1) * centiseconds) - std::lround(shown * centiseconds));
+        if (ImageWriteResult added = gif_->addFrame(frame_, delay); !added) return failed(added.message);
+    }
+
+    frames_ = number;
+    const int every = std::max(1, static_cast<int>(std::lround(options_.fps)));
+    if (frames_ % every == 0)
+        report("frame " + std::to_string(frames_) + (options_.expectedFrames > 0 ? "/" + std::to_string(options_.expectedFrames) : std::string()));
+    return ImageWriteResult{true, {}};
+}
+
+ImageWriteResult FrameRecorder::captureAt(double time)
+{
+    if (!std::isfinite(time)) throw std::invalid_argument("FrameRecorder: a frame time of " + std::to_string(time) + " seconds");
+    advanceTo(time);
+    return capture();
+}
+
+ImageWriteResult FrameRecorder::recordUntil(double time)
+{
+    if (!std::isfinite(time)) throw std::invalid_argument("FrameRecorder: a frame time of " + std::to_string(time) + " seconds");
+    for (;;) {
+        const double due = lastCapture_ ? *lastCapture_ + frameInterval() : Process::current().mainRunLoop().now();
+        if (due > time + kSameMoment) break;
+        if (ImageWriteResult captured = captureAt(due); !captured) return captured;
+    }
+    advanceTo(time);
+    return ImageWriteResult{error_.empty(), error_};
+}
+
+ImageWriteResult FrameRecorder::finish()
+{
+    if (finished_) return finishResult_;
+    finished_ = true;
+    if (!error_.empty()) {
+        finishResult_ = ImageWriteResult{false, error_};
+        return finishResult_;
+    }
+    if (!gif_) {
+        finishResult_ = ImageWriteResult{false, gifPath().string() + ": no frames were captured"};
+        return finishResult_;
+    }
+    finishResult_ = gif_->finish();
+    gif_.reset();
+    if (finishResult_) {
+        files_.push_back(gifPath().string());
+        report("wrote " + std::to_string(frames_) + " frames to " + options_.dir.string());
+    } else {
+        error_ = finishResult_.message;
+    }
+    return finishResult_;
+}
+
+} // namespace zovo

@@ -1,0 +1,91 @@
+// Films a run of the current process's screen: numbered PNG frames and a looping GIF.
+//
+//   zovo::FrameRecorder recorder({.dir = "/tmp/run", .fps = 30, .scale = 1});
+//   recorder.capture();                       // the screen now: /tmp/run/frame-00001.png
+//   process.mainRunLoop().advance(0.1);
+//   recorder.capture();                       // frame-00002.png
+//   recorder.recordUntil(2.0);                // the clock moves to 2 s, a frame every 1/30 s
+//   if (auto done = recorder.finish(); !done) std::cerr << done.message << '\n';  // animation.gif
+//
+// Each frame is rendered (zovo::ScreenRenderer, kept between frames so the wallpaper and status
+// bar are drawn once) at `scale` pixels a point, written as DIR/frame-NNNNN.png, and added to
+// DIR/animation.gif, made smaller by a whole factor until it is at most `gifMaxWidth` pixels wide.
+// The GIF shows one frame every 1/fps seconds, whatever the clock did between captures: drive
+// the clock with recordUntil for an animation that plays at the pace of the run. Viewers do not
+// show frames faster than 50 a second, so above that rate the GIF takes every second (third ...)
+// frame. Progress ("frame 30/300") goes out once a second of the run.
+//
+// A recorder belongs to the process that is current while it captures; make it after the
+// process and end it before. Failures (a directory that cannot be made, a file that cannot be
+// written) name the path; the first one ends the recording, and every later call returns it.
+#pragma once
+
+#include "render/Frame.h"
+#include "render/GifEncoder.h"
+#include "render/ScreenRenderer.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zovo {
+
+class FrameRecorder {
+public:
+    struct Options {
+        std::filesystem::path dir;  // made, with its parents, when missing
+        double fps = 30;            // frames a second of the clock, above 0 and at most 1000
+        double scale = 0;           // pixels a point; 0: the device's own scale (1 is much faster)
+        int gifMaxWidth = 400;      // pixels
+        bool writePNGs = true;      // without them only the GIF is written
+        int expectedFrames = 0;     // the N of "frame 12/N" in progress messages; 0: unknown
+        std::ostream* progress = &std::cerr; // where progress goes; null: nowhere
+        GifOptions gif{.palette = GifPalette::Adaptive, .dither = GifDither::None}; // downscale is chosen here
+    };
+
+    // Throws std::invalid_argument naming the option for an fps or scale out of range, an empty
+    // directory or a GIF width below 1. The directory is made by the first capture.
+    explicit FrameRecorder(Options options);
+    ~FrameRecorder();
+    FrameRecorder(const FrameRecorder&) = delete;
+    FrameRecorder& operator=(const FrameRecorder&) = delete;
+
+    // Renders the screen as it is now as the next frame.
+    ImageWriteResult capture();
+    // Moves the main run loop's clock to `time` (seconds since the process began; a time already
+    // passed does not move it back) and captures. Throws std::invalid_argument for a time that
+    // is not finite, here and in recordUntil.
+    ImageWriteResult captureAt(double time);
+    // Moves the clock to `time`, capturing a frame whenever a frame is due on the way: 1/fps
+    // after the previous capture, or at once when nothing has been captured yet.
+    ImageWriteResult recordUntil(double time);
+    // Closes animation.gif. Later calls return the same result; captures after it fail.
+    ImageWriteResult finish();
+
+    // The files written so far, in order: the frames, then animation.gif once finished.
+    const std::vector<std::string>& files() const { return files_; }
+    int frameCount() const { return frames_; }
+    double frameInterval() const { return 1.0 / options_.fps; }
+    std::filesystem::path gifPath() const { return options_.dir / "animation.gif"; }
+
+private:
+    ImageWriteResult failed(std::string message);
+    void report(const std::string& line);
+
+    Options options_;
+    ScreenRenderer renderer_;
+    Frame frame_;
+    std::unique_ptr<GifWriter> gif_;
+    std::vector<std::string> files_;
+    int frames_ = 0;
+    std::optional<double> lastCapture_;
+    bool dirReady_ = false;
+    bool finished_ = false;
+    std::string error_;
+    ImageWriteResult finishResult_;
+};
+
+} // namespace zovo

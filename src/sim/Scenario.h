@@ -1,0 +1,65 @@
+// Scenarios: a device, settings and a timed list of events that a run plays on the virtual clock.
+//
+//   ScenarioLoad loaded = loadScenario("demo.json");
+//   if (!loaded) { report(loaded.error); }          // names the event index and the field
+//
+// A scenario is checked in full before it runs: every field's type, every event's kind, every icon
+// file. A scenario that loads runs to its end.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zovo {
+
+enum class ScreenOrientation { Portrait, Landscape };
+
+struct ScenarioNotify {
+    std::string id, app, title, subtitle, message, date;
+    std::filesystem::path iconFile;      // a PNG, resolved against the scenario's folder
+    std::optional<std::uint32_t> iconRGB; // "#RRGGBB": a solid icon of that colour
+    bool sticky = false;
+};
+
+struct ScenarioTouch {
+    enum class Phase { Down, Move, Up, Cancel } phase;
+    double x = 0, y = 0;
+    double t = 0; // seconds after the event's time
+};
+
+struct ScenarioEvent {
+    enum class Kind { Notify, Tap, Drag, Hold, Touches, CloseLongLook, Settings, Rotate, Snapshot } kind;
+    double at = 0;
+    ScenarioNotify notify;
+    double dy = 0, duration = 0;          // drag: dy and duration; hold: duration
+    std::vector<ScenarioTouch> touches;
+    nlohmann::ordered_json settings;      // the new settings dictionary
+    ScreenOrientation rotate = ScreenOrientation::Portrait;
+    std::string label;                    // snapshot
+};
+
+struct Scenario {
+    std::string device = "iPhone13,2";
+    ScreenOrientation orientation = ScreenOrientation::Portrait;
+    std::optional<nlohmann::ordered_json> settings; // absent: no settings file
+    std::optional<nlohmann::ordered_json> defaults; // absent: no defaults file
+    double bannerDuration = 5.0;                    // the system banner's dismiss timer
+    double until = 10.0;                            // when the run stops
+    std::vector<ScenarioEvent> events;              // in time order (stable for equal times)
+};
+
+struct ScenarioLoad {
+    std::optional<Scenario> scenario;
+    std::string error; // names the file, the event index and the field
+    explicit operator bool() const { return scenario.has_value(); }
+};
+
+ScenarioLoad loadScenario(const std::filesystem::path& file);
+// `baseDir` resolves relative icon paths; `name` stands for the source in messages.
+ScenarioLoad parseScenario(const std::string& text, const std::filesystem::path& baseDir, const std::string& name);
+
+} // namespace zovo

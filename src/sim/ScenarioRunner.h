@@ -1,0 +1,46 @@
+// Plays a scenario in a fresh simulated process on the virtual clock: the phone launches with the
+// component loaded, each event happens at its time, and the trace records what happened.
+//
+//   ScenarioRunner runner(scenario, {.onEvent = [&](const TraceEvent& e) { out << e.toJson() << '\n'; }});
+//   std::string problem = runner.run();   // empty when the run went through
+#pragma once
+
+#include "foundation/Trace.h"
+#include "sim/Scenario.h"
+
+#include <functional>
+#include <string>
+
+namespace zovo {
+
+class Process;
+class SpringBoardHost;
+
+struct RunnerOptions {
+    // Every trace record, as it is recorded.
+    std::function<void(const TraceEvent&)> onEvent;
+    // Called at 0, 1/fps, 2/fps ... up to the scenario's end, after the events of that moment.
+    std::function<void(Process&, double time)> onFrame;
+    double fps = 30;
+    // Called at each snapshot event with its label, after the snapshot is recorded.
+    std::function<void(Process&, const std::string& label)> onSnapshot;
+    // Called once the scenario's time is up, before the process ends.
+    std::function<void(Process&, SpringBoardHost&)> onFinish;
+};
+
+class ScenarioRunner {
+public:
+    ScenarioRunner(Scenario scenario, RunnerOptions options = {});
+    // Runs the whole scenario in a fresh process. Returns empty on success, or a message (an icon
+    // that cannot be decoded, a settings file that cannot be written) naming the event.
+    std::string run();
+
+private:
+    void perform(Process& process, SpringBoardHost& host, const ScenarioEvent& event, std::size_t index);
+    void snapshot(SpringBoardHost& host, const std::string& label);
+
+    Scenario scenario_;
+    RunnerOptions options_;
+};
+
+} // namespace zovo

@@ -1,0 +1,22 @@
+// Settings written by a scenario, as the settings pane would write them: a binary property list.
+#pragma once
+
+#include "foundation/NSDictionary.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <string>
+
+namespace zovo {
+
+// A JSON object as a property-list dictionary: true/false become booleans, whole numbers
+// integers, other numbers reals, text strings, lists arrays, objects dictionaries. Null has no
+// property-list form and is left out. Needs a running process.
+objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object);
+
+// Writes `object` at a host path as a binary property list. Empty on success, else a message
+// naming the file.
+std::string writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object);
+
+} // namespace zovo

@@ -1,0 +1,142 @@
+#include "springboard/Host.h"
+
+#include "foundation/DarwinNotifyCenter.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/Process.h"
+#include "foundation/Trace.h"
+#include "objc/Message.h"
+#include "springboard/HostSupport.h"
+#include "springboard/NCNotificationRequest.h"
+#include "springboard/NCNotificationShortLookViewController.h"
+#include "springboard/SBBannerWindow.h"
+#include "springboard/SBNotificationBannerDestination.h"
+#include "springboard/SpringBoard.h"
+#include "uikit/UIDevice.h"
+#include "uikit/UIKitClasses.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace zovo {
+namespace {
+
+// The app of the process, once launched. Process-local, so it ends with the process, before the
+// classes it points at.
+struct HostState {
+    objc::Ref<SpringBoard> app;
+};
+
+HostState& state() { return Process::current().local<HostState>(); }
+
+bool positive(double value) { return value > 0 && !std::isnan(value); }
+
+} // namespace
+
+SpringBoardHost::SpringBoardHost(Process& process, HostOptions options)
+    : process_(process), options_(std::move(options)), profile_(findDeviceProfile(options_.model))
+{
+    if (options_.model.empty()) throw std::invalid_argument("SpringBoardHost: the device model is empty");
+    if (!positive(options_.bannerDuration)) throw std::invalid_argument("SpringBoardHost: the banner duration must be a positive number of seconds");
+    screen_ = profile_ ? profile_->screen : CGSizeMake(375, 812);
+    facts_ = profile_ ? DeviceFacts{profile_->hasFaceID, profile_->isIPad} : DeviceFacts{};
+    if (options_.screen) {
+        const CGSize s = *options_.screen;
+        if (!positive(s.width) || !positive(s.height) || std::isinf(s.width) || std::isinf(s.height))
+            throw std::invalid_argument("SpringBoardHost: the screen size must be positive and finite");
+        screen_ = s;
+    }
+    if (options_.hasFaceID) facts_.hasFaceID = *options_.hasFaceID;
+    if (options_.isIPad) facts_.isIPad = *options_.isIPad;
+}
+
+void SpringBoardHost::launch()
+{
+    if (&Process::current() != &process_) throw std::logic_error("SpringBoardHost: its process is not the current one");
+    if (launched()) throw std::logic_error("SpringBoardHost: SpringBoard has already launched in this process");
+    objc::Runtime& runtime = process_.runtime();
+    if (!runtime.lookUpClass("UIView")) registerUIKitClasses(runtime);
+    registerHostClasses(runtime, facts_);
+    host::config().bannerDuration = options_.bannerDuration;
+
+    UIScreen::useDevice(profile_ ? *profile_ : defaultDeviceProfile());
+    UIScreen::mainScreen()->setPortraitSize(screen_);
+    UIScreen::mainScreen()->setOrientation(options_.orientation);
+    UIDevice::setModelIdentifier(options_.model);
+
+    process_.defaultCenter()->setPostListener([prefix = options_.tracedPostPrefix](const std::string& name) {
+        if (name.starts_with(prefix)) trace().record("post", {{"name", name}});
+    });
+
+    for (const DynamicLibrary& library : options_.libraries) Loader::load(runtime, library);
+
+    objc::Id app = objc::send<objc::Id>(host::alloc(host::classes().springBoard), "init");
+    state().app = objc::cast<SpringBoard>(app);
+    objc::send(app, "applicationDidFinishLaunching:", app);
+}
+
+bool SpringBoardHost::launched() const { return springBoard() && springBoard()->hasLaunched(); }
+
+void SpringBoardHost::postRequest(const NotificationRequest& request)
+{
+    if (!launched()) throw std::logic_error("SpringBoardHost: a request was posted before launch");
+    auto r = host::make<NCNotificationRequest>(host::classes().request);
+    r->identifier = request.id;
+    r->appName = request.app;
+    r->title = request.title;
+    r->subtitle = request.subtitle;
+    r->message = request.message;
+    r->icon = request.icon;
+    r->dateText = request.date;
+    r->sticky = request.sticky;
+    objc::send(destination(), "postNotificationRequest:", r);
+}
+
+bool SpringBoardHost::closeLongLook()
+{
+    SBNotificationBannerDestination* d = destination();
+    return d && d->closeLongLook();
+}
+
+void SpringBoardHost::rotate(UIScreen::Orientation orientation)
+{
+    UIScreen::mainScreen()->setOrientation(orientation);
+    if (SpringBoard* app = springBoard()) app->layOutStatusBar();
+}
+
+PropertyListWriteResult SpringBoardHost::changeSettings(const NSDictionary* settings)
+{
+    const std::filesystem::path path = process_.hostPath(options_.settings.path);
+    if (path.empty()) return {false, "the settings path \"" + options_.settings.path + "\" is not an absolute path inside the process"};
+    if (!settings) return {false, "no settings to write to " + options_.settings.path};
+    PropertyListWriteResult written = writeBinaryPropertyList(path, settings);
+    if (written) process_.darwinCenter().post(options_.settings.changedNotification);
+    return written;
+}
+
+SpringBoard* SpringBoardHost::springBoard() const { return state().app.get(); }
+
+SBNotificationBannerDestination* SpringBoardHost::destination() const
+{
+    SpringBoard* app = springBoard();
+    return app ? app->bannerDestination() : nullptr;
+}
+
+SBBannerWindow* SpringBoardHost::bannerWindow() const
+{
+    SBNotificationBannerDestination* d = destination();
+    return d ? d->bannerWindow() : nullptr;
+}
+
+NCNotificationShortLookView* SpringBoardHost::shortLookView() const
+{
+    SBBannerWindow* window = bannerWindow();
+    return window ? window->shortLookView() : nullptr;
+}
+
+NCNotificationLongLookViewController* SpringBoardHost::longLook() const
+{
+    SBNotificationBannerDestination* d = destination();
+    return d ? d->longLookController() : nullptr;
+}
+
+} // namespace zovo

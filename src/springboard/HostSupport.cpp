@@ -1,0 +1,38 @@
+#include "springboard/HostSupport.h"
+
+#include "foundation/NSString.h"
+#include "foundation/Process.h"
+#include "foundation/Trace.h"
+#include "objc/Message.h"
+
+namespace zovo::host {
+
+ClassTable& classes() { return Process::current().local<ClassTable>(); }
+Config& config() { return Process::current().local<Config>(); }
+
+objc::Id alloc(objc::Class cls) { return objc::send<objc::Id>(cls, "alloc"); }
+
+std::string argumentJson(bool flag) { return flag ? "true" : "false"; }
+
+std::string argumentJson(objc::id object)
+{
+    if (!object) return "null";
+    if (auto* text = objc::cast<NSString>(object)) return jsonString(text->utf8());
+    return jsonString(object->className());
+}
+
+std::string argumentJson(const std::function<void()>& block) { return block ? jsonString("block") : "null"; }
+
+void recordCallJson(objc::id receiver, std::string_view selector, std::string argsJson)
+{
+    trace().record("call", {{"receiver", receiver ? receiver->className() : "nil"},
+                            {"selector", std::string(selector)},
+                            {"args", TraceValue::raw(std::move(argsJson))}});
+}
+
+void recordHostEvent(const char* event, const std::string& requestId)
+{
+    trace().record("host", {{"event", event}, {"request", requestId}});
+}
+
+} // namespace zovo::host

@@ -1,0 +1,69 @@
+// What the host's classes share within one process: the classes as registered, the host's
+// settings, and the records the host writes into the trace. Private to the springboard layer.
+#pragma once
+
+#include "objc/Object.h"
+#include "objc/Runtime.h"
+#include "springboard/HostClasses.h"
+#include "springboard/HostDefaults.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zovo::host {
+
+// The host's classes as this process registered them. A class left out under its system name is
+// still registered under a private one, and the host makes its objects from these handles, so it
+// works the same whether or not anything can find the class by name.
+struct ClassTable {
+    objc::Class springBoard = nullptr;
+    objc::Class destination = nullptr;
+    objc::Class request = nullptr;
+    objc::Class shortLookController = nullptr;
+    objc::Class longLookController = nullptr;
+    objc::Class shortLookView = nullptr;
+    objc::Class header = nullptr;
+    objc::Class tapRecognizer = nullptr;
+    objc::Class bannerWindow = nullptr;
+    objc::Class statusBarView = nullptr;
+};
+ClassTable& classes();
+
+struct Config {
+    DeviceFacts facts;
+    double bannerDuration = kSystemBannerDuration;
+};
+Config& config();
+
+// A new instance of `cls` (alloc by message), not yet initialised.
+objc::Id alloc(objc::Class cls);
+// The same, as its C++ type, for the host's parts that need no initialiser (subviews).
+template <class T>
+objc::Ref<T> make(objc::Class cls)
+{
+    objc::Id object = alloc(cls);
+    return objc::Ref<T>(objc::cast<T>(object));
+}
+
+// Arguments as they appear in a call record: flags as true/false, nil as null, strings as their
+// text, other objects as their class name, blocks as "block" (or null when empty).
+std::string argumentJson(bool flag);
+std::string argumentJson(objc::id object);
+std::string argumentJson(const std::function<void()>& block);
+
+// A "call" record: the receiver's class name, the selector and the arguments.
+void recordCallJson(objc::id receiver, std::string_view selector, std::string argsJson);
+template <class... A>
+void recordCall(objc::id receiver, std::string_view selector, const A&... args)
+{
+    std::string json = "[";
+    ((json += (json.size() > 1 ? "," : "") + argumentJson(args)), ...);
+    recordCallJson(receiver, selector, json + "]");
+}
+
+// A "host" record: one of requestReceived, bannerPresented, bannerDismissed, defaultAction,
+// longLookPresented, longLookDismissed, with the request's identifier.
+void recordHostEvent(const char* event, const std::string& requestId);
+
+} // namespace zovo::host

@@ -1,0 +1,53 @@
+#include "springboard/SpringBoard.h"
+
+#include "objc/Message.h"
+#include "springboard/HostSupport.h"
+#include "springboard/SBNotificationBannerDestination.h"
+#include "springboard/UIStatusBarForegroundView.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIWindow.h"
+
+using objc::Id;
+using objc::id;
+using objc::SEL;
+using objc::send;
+
+SpringBoard::SpringBoard() = default;
+SpringBoard::~SpringBoard() = default;
+
+void SpringBoard::didFinishLaunching()
+{
+    using namespace zovo::host;
+    if (launched_) return;
+    launched_ = true;
+    objc::Ref<SpringBoard> keep(this);
+    statusBarWindow_ = makeView<UIWindow>(CGRectZero);
+    statusBarWindow_->setWindowLevel(UIWindowLevelStatusBar);
+    statusBarWindow_->setUserInteractionEnabled(false);
+    statusBar_ = objc::cast<UIStatusBarForegroundView>(send<Id>(alloc(classes().statusBarView), "initWithFrame:", CGRectZero));
+    statusBarWindow_->addSubview(statusBar_.get());
+    layOutStatusBar();
+    destination_ = objc::cast<SBNotificationBannerDestination>(send<Id>(alloc(classes().destination), "init"));
+}
+
+void SpringBoard::layOutStatusBar()
+{
+    if (!statusBar_) return;
+    const CGRect strip = CGRectMake(0, 0, UIScreen::mainScreen()->bounds().size.width, UIScreen::mainScreen()->device().statusBarHeight);
+    statusBarWindow_->setFrame(strip);
+    send(statusBar_, "setFrame:", strip);
+    send(statusBar_, "setNeedsLayout");
+    send(statusBar_, "layoutIfNeeded");
+}
+
+namespace zovo::host {
+
+objc::Class registerSpringBoard(objc::Runtime& runtime, const char* name)
+{
+    objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new SpringBoard(); });
+    objc::addMethod(cls, objc::sel("applicationDidFinishLaunching:"), +[](id self, SEL, id) { static_cast<SpringBoard*>(self)->didFinishLaunching(); });
+    objc::addMethod(cls, objc::sel("bannerDestination"), +[](id self, SEL) -> Id { return static_cast<SpringBoard*>(self)->bannerDestination(); });
+    return cls;
+}
+
+} // namespace zovo::host

@@ -1,0 +1,215 @@
+// Whole scenarios, each in a fresh process, checked through their traces.
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/Process.h"
+#include "sim/Scenario.h"
+#include "sim/ScenarioRunner.h"
+#include "springboard/Host.h"
+#include "uikit/UIScreen.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct Played {
+    std::vector<zovo::TraceEvent> events;
+
+    // The records of one type whose field `key` reads `value` (text fields compared unquoted).
+    std::vector<zovo::TraceEvent> where(const std::string& type, const std::string& key = {}, const std::string& value = {}) const
+    {
+        std::vector<zovo::TraceEvent> out;
+        for (const auto& e : events)
+            if (e.type == type && (key.empty() || e.text(key) == value || e.field(key) == value)) out.push_back(e);
+        return out;
+    }
+    std::size_t count(const std::string& type, const std::string& key = {}, const std::string& value = {}) const { return where(type, key, value).size(); }
+    double firstTime(const std::string& type, const std::string& key, const std::string& value) const
+    {
+        auto found = where(type, key, value);
+        return found.empty() ? -1 : found.front().time;
+    }
+    Json snapshot(const std::string& label) const
+    {
+        for (const auto& e : where("snapshot", "label", label))
+            return Json{{"banner", Json::parse(e.field("banner"))}, {"bridge", Json::parse(e.field("bridge"))}, {"windows", Json::parse(e.field("windows"))}};
+        return nullptr;
+    }
+    // Whether the "post" records hold these names in this order (others may stand between).
+    bool postsInOrder(std::vector<std::string> names) const
+    {
+        std::size_t next = 0;
+        for (const auto& e : where("post"))
+            if (next < names.size() && e.text("name") == names[next]) ++next;
+        return next == names.size();
+    }
+};
+
+Played play(Json scenario, zovo::RunnerOptions options = {})
+{
+    zovo::ScenarioLoad loaded = zovo::parseScenario(scenario.dump(), ".", "test");
+    EXPECT_TRUE(loaded) << loaded.error;
+    Played run;
+    if (!loaded) return run;
+    options.onEvent = [&](const zovo::TraceEvent& e) { run.events.push_back(e); };
+    zovo::ScenarioRunner runner(*loaded.scenario, options);
+    EXPECT_EQ(runner.run(), "");
+    return run;
+}
+
+Json notify(double at, const std::string& id, bool sticky = false)
+{
+    return {{"at", at}, {"notify", {{"id", id}, {"app", "Messages"}, {"title", "Anna"}, {"message", "Lunch at one?"}, {"icon", "#34C759"}, {"sticky", sticky}}}};
+}
+
+Json base(Json events, double until)
+{
+    return {{"device", "iPhone13,2"}, {"settings", Json::object()}, {"bannerDuration", 5}, {"until", until}, {"events", std::move(events)}};
+}
+
+TEST(Scenario, OneNotificationTravelsTheWholeRoad)
+{
+    Played run = play(base({notify(0.5, "r1"), {{"at", 1.0}, {"snapshot", "shown"}}}, 7.0));
+    EXPECT_TRUE(run.postsInOrder({"Zovorudovu_Present", "Zovorudovu_UpdateContent", "Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"}));
+    EXPECT_EQ(run.count("window", "class", "BLNotificationBanner"), 2u) << "shown once, removed once";
+    EXPECT_EQ(run.count("host", "event", "bannerPresented"), 1u);
+    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u);
+
+    Json shown = run.snapshot("shown");
+    EXPECT_EQ(shown["banner"]["primary"]["text"], "Anna");
+    EXPECT_EQ(shown["banner"]["window"]["frame"], Json({80, 0, 230, 120}));
+    EXPECT_TRUE(shown["banner"]["icon"]["hasImage"]);
+    EXPECT_TRUE(shown["bridge"]["presented"]);
+    EXPECT_GT(shown["bridge"]["safeYPos"].get<double>(), 0) << "the status bar was laid out before the first banner";
+}
+
+TEST(Scenario, UserPushesTheBannerAway)
+{
+    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}}}, 3.0));
+    EXPECT_TRUE(run.postsInOrder({"Zovorudovu_CancelBannerTimer", "Zovorudovu_StartBannerTimer", "Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"}));
+    EXPECT_GE(run.count("call", "selector", "_cancelDismissTimer"), 1u);
+    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u);
+    EXPECT_LT(run.firstTime("host", "event", "bannerDismissed"), 2.0) << "well before the 5 s timer";
+}
+
+TEST(Scenario, NewNotificationDropsTheShownBannerAtOnce)
+{
+    Played run = play(base({notify(0.1, "r1"), notify(1.0, "r2"), {{"at", 2.0}, {"snapshot", "second"}}}, 2.5));
+    EXPECT_GE(run.count("post", "name", "Zovorudovu_Dismiss_Accelerated"), 1u);
+    EXPECT_EQ(run.count("host", "event", "bannerPresented"), 2u);
+    EXPECT_EQ(run.where("host", "event", "bannerPresented")[1].text("request"), "r2");
+    Json second = run.snapshot("second");
+    EXPECT_TRUE(second["bridge"]["presented"]);
+    EXPECT_EQ(std::count_if(second["windows"].begin(), second["windows"].end(), [](const Json& w) { return w["class"] == "BLNotificationBanner"; }), 1);
+}
+
+TEST(Scenario, NotificationWithoutIconStillShowsItsContent)
+{
+    Json request = notify(0.1, "r1");
+    request["notify"].erase("icon");
+    Played run = play(base({request, {{"at", 1.0}, {"snapshot", "plain"}}}, 2.0));
+    Json plain = run.snapshot("plain");
+    EXPECT_FALSE(plain["banner"]["icon"]["hasImage"]);
+    EXPECT_EQ(plain["banner"]["primary"]["text"], "Anna");
+    EXPECT_EQ(plain["banner"]["secondary"]["text"], "Lunch at one?");
+}
+
+TEST(Scenario, TapPerformsTheDefaultActionOnce)
+{
+    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"tap", true}}}, 2.0));
+    EXPECT_EQ(run.count("post", "name", "Zovorudovu_ExecuteTapAction"), 1u);
+    EXPECT_EQ(run.count("call", "selector", "tapRecognizerRecognizedTap:"), 1u);
+    EXPECT_EQ(run.count("host", "event", "defaultAction"), 1u);
+}
+
+TEST(Scenario, PullDownAndHoldOpenTheLongLookAndCloseBack)
+{
+    for (Json gesture : {Json{{"drag", {{"dy", 60}, {"duration", 0.2}}}}, Json{{"hold", {{"duration", 0.8}}}}}) {
+        gesture["at"] = 1.0;
+        Played run = play(base({notify(0.1, "r1"), gesture, {{"at", 2.0}, {"snapshot", "open"}}, {{"at", 2.5}, {"closeLongLook", true}}}, 4.0));
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Expand"), 1u) << gesture.dump();
+        EXPECT_EQ(run.count("host", "event", "longLookPresented"), 1u) << gesture.dump();
+        EXPECT_EQ(run.count("host", "event", "longLookDismissed"), 1u) << gesture.dump();
+        Json open = run.snapshot("open");
+        EXPECT_TRUE(open["bridge"]["longLookActivated"]);
+        for (const auto& w : open["windows"]) {
+            if (w["class"] == "BLNotificationBanner") {
+                EXPECT_EQ(w["level"], 1000) << "lowered under the long look";
+            }
+        }
+        EXPECT_TRUE(run.postsInOrder({"Zovorudovu_Expand", "Zovorudovu_Dismiss"})) << gesture.dump();
+    }
+}
+
+TEST(Scenario, LandscapeLeavesTheSystemBannerAlone)
+{
+    Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"snapshot", "landscape"}}}, 2.0);
+    scenario["orientation"] = "landscape";
+    Played run = play(scenario);
+    EXPECT_EQ(run.count("post", "name", "Zovorudovu_Present"), 0u);
+    EXPECT_EQ(run.count("window", "class", "BLNotificationBanner"), 0u);
+    Json shot = run.snapshot("landscape");
+    EXPECT_TRUE(shot["banner"].is_null());
+    bool systemBanner = false;
+    for (const auto& w : shot["windows"]) systemBanner |= w["class"] == "SBBannerWindow" && w["userInteractionEnabled"] == true;
+    EXPECT_TRUE(systemBanner);
+}
+
+TEST(Scenario, DisabledComponentShowsNothing)
+{
+    Json scenario = base({notify(0.1, "r1")}, 6.0);
+    scenario["settings"] = {{"isEnabled", false}};
+    Played run = play(scenario);
+    EXPECT_EQ(run.count("post"), 0u);
+    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner comes and goes";
+}
+
+TEST(Scenario, SettingsChangeShowsFromTheNextBanner)
+{
+    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"settings", {{"bgColour", "FF0000"}}}}, {{"at", 1.5}, {"snapshot", "old"}},
+                         notify(7.0, "r2"), {{"at", 8.0}, {"snapshot", "new"}}},
+                        9.0));
+    EXPECT_EQ(run.snapshot("old")["banner"]["bgColour"], Json({0, 0, 0, 1}));
+    EXPECT_EQ(run.snapshot("new")["banner"]["bgColour"], Json({1, 0, 0, 1}));
+}
+
+TEST(Scenario, BurstOfFiftyLeavesNothingBehind)
+{
+    Json events = Json::array();
+    for (int i = 0; i < 50; ++i) events.push_back(notify(i * 0.02, "r" + std::to_string(i)));
+    std::size_t windowsLeft = 99, liveEntries = 0, liveAtLaunch = 0;
+    zovo::RunnerOptions options;
+    options.onFinish = [&](zovo::Process&, zovo::SpringBoardHost&) {
+        windowsLeft = UIScreen::mainScreen()->visibleWindows().size();
+        liveEntries = NSNotificationCenter::defaultCenter()->liveEntryCount();
+    };
+    Played run = play(base(events, 400.0), options);
+    EXPECT_EQ(run.count("host", "event", "requestReceived"), 50u);
+    EXPECT_EQ(run.count("host", "event", "bannerPresented"), 50u) << "each request is shown, in arrival order";
+    EXPECT_EQ(run.where("host", "event", "bannerPresented").back().text("request"), "r49");
+    EXPECT_EQ(windowsLeft, 0u) << "no window is left on screen";
+    // What launch registers (SpringBoard and the destination) is all that stays registered.
+    zovo::RunnerOptions idle;
+    idle.onFinish = [&](zovo::Process&, zovo::SpringBoardHost&) { liveAtLaunch = NSNotificationCenter::defaultCenter()->liveEntryCount(); };
+    play(base(Json::array(), 1.0), idle);
+    EXPECT_EQ(liveEntries, liveAtLaunch) << "no banner window, controller or view is left observing";
+}
+
+TEST(ScenarioFile, BadScenariosAreRefusedWithTheEventAndField)
+{
+    auto error = [](const std::string& text) { return zovo::parseScenario(text, ".", "s.json").error; };
+    EXPECT_NE(error("{").find("not valid JSON"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": 1, "jump": true}]})").find("events[0].jump: unknown event"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": "soon", "tap": true}]})").find("events[0].at: expected a number"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": 1, "drag": {"dy": "far"}}]})").find("events[0].drag.dy"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": 1, "notify": {"id": "a", "icon": "missing.png"}}]})").find("no icon file"), std::string::npos);
+    EXPECT_NE(error(R"({"device": "Nokia"})").find("unknown device"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": 1, "tap": true, "hold": {}}]})").find("one event each"), std::string::npos);
+    EXPECT_NE(error(R"({"events": [{"at": 1, "snapshot": "../x"}]})").find("label"), std::string::npos);
+    EXPECT_NE(error(R"([1])").find("expected an object"), std::string::npos);
+}
+
+} // namespace
