@@ -13,7 +13,7 @@ build: configure
 	@cmake --build --preset default
 
 demo: build
-	./build/bin/zovorudovu prefs data/defaults.plist
+	./build/bin/zovorudovu demo --out out/demo
 
 test: build
 	ctest --preset default

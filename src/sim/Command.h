@@ -16,5 +16,6 @@ int notchCommand(const Arguments& args);
 int bannerCommand(const Arguments& args);
 int galleryCommand(const Arguments& args);
 int runCommand(const Arguments& args);
+int demoCommand(const Arguments& args);
 
 } // namespace zovo

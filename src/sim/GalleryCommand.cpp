@@ -9,6 +9,8 @@
 #include "objc/Message.h"
 #include "render/CairoPainter.h"
 #include "render/ScreenRenderer.h"
+#include "sim/AppIcons.h"
+#include "sim/Html.h"
 #include "sim/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/BLNotificationBanner.h"
@@ -52,51 +54,6 @@ int inputError(const std::string& message)
     return 1;
 }
 
-// A 20-point app icon at 3 pixels a point: a rounded green square with a white speech bubble,
-// the look of a messaging app, drawn here so that the gallery needs no image files.
-std::shared_ptr<const CGImage> drawMessagesIcon()
-{
-    constexpr double kSide = 20, kScale = 3, kKappa = 0.5522847498307936;
-    Frame frame(static_cast<int>(kSide * kScale), static_cast<int>(kSide * kScale), kScale);
-    {
-        CairoPainter painter(frame);
-        painter.fillRoundedRect(CGRectMake(0, 0, kSide, kSide), 4.5, RGBA{0.20, 0.78, 0.35, 1});
-        // The bubble and its tail wind the same way, so the non-zero rule fills their overlap.
-        const double cx = 10, cy = 9.4, rx = 6.8, ry = 5.5;
-        using T = CGPathElement::Type;
-        CGPath bubble;
-        bubble.elements = {
-            {T::MoveTo, {CGPointMake(cx + rx, cy)}},
-            {T::CurveTo, {CGPointMake(cx + rx, cy + ry * kKappa), CGPointMake(cx + rx * kKappa, cy + ry), CGPointMake(cx, cy + ry)}},
-            {T::CurveTo, {CGPointMake(cx - rx * kKappa, cy + ry), CGPointMake(cx - rx, cy + ry * kKappa), CGPointMake(cx - rx, cy)}},
-            {T::CurveTo, {CGPointMake(cx - rx, cy - ry * kKappa), CGPointMake(cx - rx * kKappa, cy - ry), CGPointMake(cx, cy - ry)}},
-            {T::CurveTo, {CGPointMake(cx + rx * kKappa, cy - ry), CGPointMake(cx + rx, cy - ry * kKappa), CGPointMake(cx + rx, cy)}},
-            {T::Close, {}},
-            {T::MoveTo, {CGPointMake(cx - 3.6, cy + 3.4)}},
-            {T::LineTo, {CGPointMake(cx - 0.6, cy + 5.2)}},
-            {T::LineTo, {CGPointMake(cx - 5.8, cy + 7.4)}},
-            {T::Close, {}},
-        };
-        painter.fillPath(bubble, RGBA{1, 1, 1, 1});
-    }
-    return frame.toImage();
-}
-
-std::string escapeHTML(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // "209", "187.5": points as a person would write them.
 std::string points(double value)
@@ -180,7 +137,7 @@ int galleryCommand(const Arguments& args)
     if (ec || !fs::is_directory(out))
         return inputError("cannot make the output directory " + out.string() + ": " + (ec ? ec.message() : "a file is in the way"));
 
-    const std::shared_ptr<const CGImage> icon = drawMessagesIcon();
+    const std::shared_ptr<const CGImage> icon = drawAppIcon(AppIcon::Messages);
     const auto devices = deviceProfiles();
     std::vector<Shot> shots;
     for (const DeviceProfile& device : devices) {

@@ -21,6 +21,13 @@ ParsedOptions parseOptions(const Arguments& args, std::span<const OptionSpec> sp
             parsed.error = "unknown option " + arg;
             return parsed;
         }
+        if (!spec->valueName) {
+            if (!parsed.values.emplace(arg, "yes").second) {
+                parsed.error = arg + " is given more than once";
+                return parsed;
+            }
+            continue;
+        }
         if (i + 1 >= args.size()) {
             parsed.error = arg + " needs a value (" + spec->valueName + ")";
             return parsed;

@@ -18,7 +18,7 @@ namespace zovo {
 
 struct OptionSpec {
     const char* name;      // "--model"
-    const char* valueName; // "ID"; every option takes one value
+    const char* valueName; // "ID"; null for a flag, which takes no value
 };
 
 struct ParsedOptions {

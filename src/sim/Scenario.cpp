@@ -77,11 +77,11 @@ private:
     std::string where_;
 };
 
-ScreenOrientation orientation(const Reader& r)
+ScenarioOrientation orientation(const Reader& r)
 {
     const std::string text = r.text();
-    if (text == "portrait") return ScreenOrientation::Portrait;
-    if (text == "landscape") return ScreenOrientation::Landscape;
+    if (text == "portrait") return ScenarioOrientation::Portrait;
+    if (text == "landscape") return ScenarioOrientation::Landscape;
     r.fail("expected \"portrait\" or \"landscape\", got \"" + text + "\"");
 }
 

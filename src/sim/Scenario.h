@@ -16,7 +16,7 @@
 
 namespace zovo {
 
-enum class ScreenOrientation { Portrait, Landscape };
+enum class ScenarioOrientation { Portrait, Landscape };
 
 struct ScenarioNotify {
     std::string id, app, title, subtitle, message, date;
@@ -38,13 +38,13 @@ struct ScenarioEvent {
     double dy = 0, duration = 0;          // drag: dy and duration; hold: duration
     std::vector<ScenarioTouch> touches;
     nlohmann::ordered_json settings;      // the new settings dictionary
-    ScreenOrientation rotate = ScreenOrientation::Portrait;
+    ScenarioOrientation rotate = ScenarioOrientation::Portrait;
     std::string label;                    // snapshot
 };
 
 struct Scenario {
     std::string device = "iPhone13,2";
-    ScreenOrientation orientation = ScreenOrientation::Portrait;
+    ScenarioOrientation orientation = ScenarioOrientation::Portrait;
     std::optional<nlohmann::ordered_json> settings; // absent: no settings file
     std::optional<nlohmann::ordered_json> defaults; // absent: no defaults file
     double bannerDuration = 5.0;                    // the system banner's dismiss timer

@@ -27,9 +27,9 @@ namespace {
 constexpr double kTapLength = 0.08;
 constexpr double kDragStep = 1.0 / 60.0;
 
-UIScreen::Orientation toScreen(ScreenOrientation o)
+UIScreen::Orientation toScreen(ScenarioOrientation o)
 {
-    return o == ScreenOrientation::Landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait;
+    return o == ScenarioOrientation::Landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait;
 }
 
 // A solid icon the size of an app icon at 3x.

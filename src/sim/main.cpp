@@ -13,7 +13,8 @@ struct CommandEntry {
 };
 
 const CommandEntry kCommands[] = {
-    {"run", zovo::runCommand, "run SCENARIO.json [--trace FILE]   play a scenario and write its trace as JSON lines"},
+    {"demo", zovo::demoCommand, "demo [--out DIR] [--scenario FILE] [--fps N] [--scale S]   the main job: film the built-in scenario into out/demo"},
+    {"run", zovo::runCommand, "run SCENARIO.json [--trace FILE] [--frames DIR [--fps N] [--scale S]] [--snapshot-png]   play a scenario; write its trace as JSON lines"},
     {"prefs", zovo::prefsCommand, "prefs FILE [--defaults FILE]   print the effective settings read from FILE"},
     {"devices", zovo::devicesCommand, "devices                        print the built-in device profiles"},
     {"notch", zovo::notchCommand, "notch --model ID [--faceid yes|no] [--ipad yes|no] [--screen WxH]   print the notch width for a device"},
