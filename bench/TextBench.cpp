@@ -17,7 +17,7 @@ const char* const kTwoLineMessage = "Your package has been delivered to the fron
 
 void MeasureTwoLineMessageAtBannerWidth(benchmark::State& state)
 {
-    const zovo::FontSpec font{zovo::systemFontFamily(), 12.0};
+    const zovo::FontDescriptor font{zovo::systemFontFamily(), 12.0};
     for (auto _ : state) {
         zovo::TextMeasurement m = zovo::measureText(kTwoLineMessage, font, 189.0, 0, NSLineBreakByWordWrapping);
         benchmark::DoNotOptimize(m);
@@ -27,7 +27,7 @@ BENCHMARK(MeasureTwoLineMessageAtBannerWidth)->Unit(benchmark::kMicrosecond);
 
 void MeasureSingleLineTitle(benchmark::State& state)
 {
-    const zovo::FontSpec font{zovo::systemFontFamily(), 14.0};
+    const zovo::FontDescriptor font{zovo::systemFontFamily(), 14.0};
     for (auto _ : state) {
         zovo::TextMeasurement m = zovo::measureText("Delivery update", font, 0, 1, NSLineBreakByTruncatingTail);
         benchmark::DoNotOptimize(m);
@@ -38,7 +38,7 @@ BENCHMARK(MeasureSingleLineTitle)->Unit(benchmark::kMicrosecond);
 // The worst a hostile message can do: the longest text that is laid out at all.
 void MeasureLongestLaidOutText(benchmark::State& state)
 {
-    const zovo::FontSpec font{zovo::systemFontFamily(), 12.0};
+    const zovo::FontDescriptor font{zovo::systemFontFamily(), 12.0};
     std::string text;
     while (text.size() < 4 * zovo::kMaxLaidOutCodePoints) text += "lorem ipsum dolor sit amet ";
     for (auto _ : state) {
@@ -51,7 +51,7 @@ BENCHMARK(MeasureLongestLaidOutText)->Unit(benchmark::kMillisecond);
 // A message that is one enormous word, the case Pango handles worst when wrapping by words.
 void MeasureLongestUnbrokenWord(benchmark::State& state)
 {
-    const zovo::FontSpec font{zovo::systemFontFamily(), 12.0};
+    const zovo::FontDescriptor font{zovo::systemFontFamily(), 12.0};
     const std::string text(zovo::kMaxLaidOutCodePoints, 'W');
     for (auto _ : state) {
         zovo::TextMeasurement m = zovo::measureText(text, font, 189.0, 0, NSLineBreakByWordWrapping);

@@ -149,7 +149,7 @@ void paintStatusBar(Painter& painter, const ChromeLayout& layout, const StatusBa
     if (!(layout.statusBar.size.height > 0)) return;
 
     TextStyle time;
-    time.font = FontSpec{systemFontFamily(), 15, FontWeight::Bold};
+    time.font = FontDescriptor{systemFontFamily(), 15, FontWeight::Bold};
     time.rgba[0] = time.rgba[1] = time.rgba[2] = time.rgba[3] = 1;
     time.alignment = NSTextAlignmentCenter;
     time.lineBreakMode = NSLineBreakByClipping;

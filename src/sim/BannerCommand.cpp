@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace zovo {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--device", "ID"},       {"--settings", "FILE"}, {"--safe-y", "Y"}, {"--title", "T"},
+constexpr OptionDefinition kOptions[] = {{"--device", "ID"},       {"--settings", "FILE"}, {"--safe-y", "Y"}, {"--title", "T"},
                                    {"--message", "M"},       {"--date", "D"},        {"--icon", "PNG"}};
 constexpr const char* kUsage =
     "usage: zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG]\n"

@@ -27,7 +27,7 @@ using Json = nlohmann::ordered_json;
 namespace zovo {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--out", "DIR"}, {"--scenario", "FILE"}, {"--fps", "N"}, {"--scale", "S"}};
+constexpr OptionDefinition kOptions[] = {{"--out", "DIR"}, {"--scenario", "FILE"}, {"--fps", "N"}, {"--scale", "S"}};
 constexpr const char* kUsage = "usage: zovorudovu demo [--out DIR] [--scenario FILE] [--fps N] [--scale S]\n"
                                "  --out       where everything goes (default out/demo)\n"
                                "  --scenario  a scenario to play instead of the built-in one\n"

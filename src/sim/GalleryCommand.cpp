@@ -34,7 +34,7 @@ namespace {
 
 // --scale is left out of the usage text: it exists so that tests and quick looks can render
 // small images; the gallery is meant to be seen at each device's own scale.
-constexpr OptionSpec kOptions[] = {{"--out", "DIR"}, {"--settings", "FILE"}, {"--title", "T"}, {"--message", "M"}, {"--scale", "N"}};
+constexpr OptionDefinition kOptions[] = {{"--out", "DIR"}, {"--settings", "FILE"}, {"--title", "T"}, {"--message", "M"}, {"--scale", "N"}};
 constexpr const char* kUsage =
     "usage: zovorudovu gallery --out DIR [--settings FILE] [--title T] [--message M]\n"
     "  renders one banner at rest on every built-in device: DIR/<model>.png and DIR/index.html\n";

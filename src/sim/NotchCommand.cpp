@@ -17,7 +17,7 @@
 namespace zovo {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}, {"--ipad", "yes|no"}, {"--screen", "WxH"}};
+constexpr OptionDefinition kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}, {"--ipad", "yes|no"}, {"--screen", "WxH"}};
 
 int usageError(const std::string& message)
 {

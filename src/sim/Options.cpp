@@ -5,7 +5,7 @@
 
 namespace zovo {
 
-ParsedOptions parseOptions(const Arguments& args, std::span<const OptionSpec> specs)
+ParsedOptions parseOptions(const Arguments& args, std::span<const OptionDefinition> definitions)
 {
     ParsedOptions parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -14,14 +14,14 @@ ParsedOptions parseOptions(const Arguments& args, std::span<const OptionSpec> sp
             parsed.positional.push_back(arg);
             continue;
         }
-        const OptionSpec* spec = nullptr;
-        for (const auto& s : specs)
-            if (arg == s.name) spec = &s;
-        if (!spec) {
+        const OptionDefinition* option = nullptr;
+        for (const auto& s : definitions)
+            if (arg == s.name) option = &s;
+        if (!option) {
             parsed.error = "unknown option " + arg;
             return parsed;
         }
-        if (!spec->valueName) {
+        if (!option->valueName) {
             if (!parsed.values.emplace(arg, "yes").second) {
                 parsed.error = arg + " is given more than once";
                 return parsed;
@@ -29,7 +29,7 @@ ParsedOptions parseOptions(const Arguments& args, std::span<const OptionSpec> sp
             continue;
         }
         if (i + 1 >= args.size()) {
-            parsed.error = arg + " needs a value (" + spec->valueName + ")";
+            parsed.error = arg + " needs a value (" + option->valueName + ")";
             return parsed;
         }
         if (!parsed.values.emplace(arg, args[++i]).second) {

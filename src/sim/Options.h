@@ -1,6 +1,6 @@
 // Declarative option parsing for the tool's commands.
 //
-//   constexpr OptionSpec kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}};
+//   constexpr OptionDefinition kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}};
 //   ParsedOptions parsed = parseOptions(args, kOptions);
 //   if (!parsed.error.empty()) return usageError(parsed.error);
 //   std::string model = parsed.value("--model");
@@ -16,7 +16,7 @@
 
 namespace zovo {
 
-struct OptionSpec {
+struct OptionDefinition {
     const char* name;      // "--model"
     const char* valueName; // "ID"; null for a flag, which takes no value
 };
@@ -35,7 +35,7 @@ struct ParsedOptions {
 };
 
 // Unknown options, a missing value and an option given twice are errors, named in `error`.
-ParsedOptions parseOptions(const Arguments& args, std::span<const OptionSpec> specs);
+ParsedOptions parseOptions(const Arguments& args, std::span<const OptionDefinition> definitions);
 
 // "yes"/"no" (also "true"/"false", "1"/"0"); nothing for anything else.
 std::optional<bool> parseYesNo(const std::string& text);

@@ -20,7 +20,7 @@
 namespace zovo {
 namespace {
 
-constexpr OptionSpec kOptions[] = {{"--trace", "FILE"}, {"--frames", "DIR"}, {"--fps", "N"}, {"--scale", "S"}, {"--snapshot-png", nullptr}};
+constexpr OptionDefinition kOptions[] = {{"--trace", "FILE"}, {"--frames", "DIR"}, {"--fps", "N"}, {"--scale", "S"}, {"--snapshot-png", nullptr}};
 constexpr const char* kUsage =
     "usage: zovorudovu run SCENARIO.json [--trace FILE] [--frames DIR [--fps N] [--scale S]] [--snapshot-png]\n"
     "  --frames        write DIR/frame-NNNNN.png for the whole run and DIR/animation.gif\n"

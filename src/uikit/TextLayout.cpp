@@ -79,7 +79,7 @@ double clampedFontSize(double size)
     return std::clamp(size, kMinFontSize, kMaxFontSize);
 }
 
-FontDescription describe(const FontSpec& font)
+FontDescription describe(const FontDescriptor& font)
 {
     FontDescription d(pango_font_description_new());
     // An empty family would let Pango pick its own default; the system font is the better guess.
@@ -136,7 +136,7 @@ PangoWrapMode wrapFor(NSLineBreakMode mode, const std::string& text)
 }
 
 // Sets every property of a (possibly reused) layout, so nothing from an earlier use carries over.
-void configureLayout(PangoLayout* layout, const std::string& text, const FontSpec& font, double maxWidth,
+void configureLayout(PangoLayout* layout, const std::string& text, const FontDescriptor& font, double maxWidth,
                      std::int64_t numberOfLines, NSLineBreakMode mode, Purpose purpose)
 {
     if (!isKnownMode(mode)) mode = NSLineBreakByTruncatingTail;
@@ -291,7 +291,7 @@ const std::string& systemFontFamily()
     return family;
 }
 
-FontMetrics measureFont(const FontSpec& font)
+FontMetrics measureFont(const FontDescriptor& font)
 {
     PangoState& state = pangoState();
     const FontDescription description = describe(font);
@@ -310,7 +310,7 @@ FontMetrics measureFont(const FontSpec& font)
     return result;
 }
 
-TextMeasurement measureText(std::string_view text, const FontSpec& font, double maxWidth, std::int64_t numberOfLines,
+TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
                             NSLineBreakMode mode)
 {
     const std::string laidOut = sanitizeText(text);

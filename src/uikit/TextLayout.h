@@ -1,6 +1,6 @@
 // Text measurement and drawing with Pango, for labels and the renderer.
 //
-//   zovo::FontSpec font{zovo::systemFontFamily(), 12.0, zovo::FontWeight::Regular};
+//   zovo::FontDescriptor font{zovo::systemFontFamily(), 12.0, zovo::FontWeight::Regular};
 //   zovo::TextMeasurement m = zovo::measureText(message, font, 189.0, 0, NSLineBreakByWordWrapping);
 //   m.size;   // whole points, rounded up as the platform's label sizing does
 //   m.lines;  // lines laid out within the limit
@@ -46,11 +46,11 @@ namespace zovo {
 
 enum class FontWeight { Regular, Bold };
 
-struct FontSpec {
+struct FontDescriptor {
     std::string family;
     double pointSize = 17.0;
     FontWeight weight = FontWeight::Regular;
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontDescriptor&, const FontDescriptor&) = default;
 };
 
 // Font sizes outside this range are clamped when text is laid out: Pango needs a positive size,
@@ -85,7 +85,7 @@ struct FontMetrics {
     double descender = 0;
     double lineHeight = 0; // the height of one laid-out line
 };
-FontMetrics measureFont(const FontSpec& font);
+FontMetrics measureFont(const FontDescriptor& font);
 
 struct TextMeasurement {
     CGSize size;   // whole points, rounded up; 0 by 0 for empty text
@@ -100,12 +100,12 @@ struct TextMeasurement {
 // its width is capped at the limit, where it would be cut. Explicit line breaks always start a
 // new line, and white space at the end of a line does not count towards its width.
 // Unknown line-break modes measure as NSLineBreakByTruncatingTail, the label's default.
-TextMeasurement measureText(std::string_view text, const FontSpec& font, double maxWidth, std::int64_t numberOfLines,
+TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
                             NSLineBreakMode mode);
 
 // How a label's text looks.
 struct TextStyle {
-    FontSpec font;
+    FontDescriptor font;
     double rgba[4] = {0, 0, 0, 1};
     NSTextAlignment alignment = NSTextAlignmentLeft;
     NSLineBreakMode lineBreakMode = NSLineBreakByTruncatingTail;

@@ -36,7 +36,7 @@ public:
     // The face as Pango's font descriptions name it: the family, followed by " Bold" for the bold
     // face ("DejaVu Sans Bold"), so a renderer can hand it to Pango as it is.
     std::string fontName() const;
-    const zovo::FontSpec& spec() const { return spec_; }
+    const zovo::FontDescriptor& descriptor() const { return spec_; }
 
     // In points; the descender is negative, as the platform gives it. Measured on first use.
     double ascender() const { return metrics().ascender; }
@@ -47,6 +47,6 @@ private:
     static objc::Ref<UIFont> make(double pointSize, zovo::FontWeight weight);
     const zovo::FontMetrics& metrics() const;
 
-    zovo::FontSpec spec_;
+    zovo::FontDescriptor spec_;
     mutable std::optional<zovo::FontMetrics> metrics_;
 };

@@ -62,7 +62,7 @@ CGSize UILabel::intrinsicContentSize() const
 zovo::TextStyle UILabel::textStyle() const
 {
     zovo::TextStyle style;
-    style.font = font_->spec();
+    style.font = font_->descriptor();
     style.rgba[0] = textColor_->red();
     style.rgba[1] = textColor_->green();
     style.rgba[2] = textColor_->blue();
@@ -76,7 +76,7 @@ zovo::TextStyle UILabel::textStyle() const
 CGSize UILabel::measure(double width) const
 {
     if (measured_ && measured_->width == width) return measured_->size;
-    const CGSize size = zovo::measureText(utf8_, font_->spec(), width, numberOfLines_, lineBreakMode_).size;
+    const CGSize size = zovo::measureText(utf8_, font_->descriptor(), width, numberOfLines_, lineBreakMode_).size;
     measured_ = Measured{width, size};
     return size;
 }

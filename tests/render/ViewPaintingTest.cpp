@@ -152,7 +152,7 @@ TEST_F(ViewPainting, LabelIsDrawnWithTheStyleAndSizeItWasMeasuredWith)
     ASSERT_EQ(painter.texts.size(), 1u);
     const auto& drawn = painter.texts[0];
     EXPECT_EQ(drawn.text, label->textString());
-    EXPECT_EQ(drawn.style.font, label->font()->spec());
+    EXPECT_EQ(drawn.style.font, label->font()->descriptor());
     EXPECT_EQ(drawn.style.numberOfLines, 0);
     EXPECT_EQ(drawn.style.lineBreakMode, label->lineBreakMode());
     EXPECT_EQ(drawn.rect, CGRectMake(128, 45, label->frame().size.width, label->frame().size.height));

@@ -25,7 +25,7 @@ protected:
     }
     static zovo::TextMeasurement measure(const char* text, double size, double width, std::int64_t lines, NSLineBreakMode mode)
     {
-        return zovo::measureText(text, zovo::FontSpec{zovo::systemFontFamily(), size}, width, lines, mode);
+        return zovo::measureText(text, zovo::FontDescriptor{zovo::systemFontFamily(), size}, width, lines, mode);
     }
 };
 

@@ -18,9 +18,9 @@ namespace {
 
 const char* const kMessage = "Your package has been delivered to the front door. Tap to see the photo the courier left.";
 
-zovo::FontSpec systemFont(double size, zovo::FontWeight weight = zovo::FontWeight::Regular)
+zovo::FontDescriptor systemFont(double size, zovo::FontWeight weight = zovo::FontWeight::Regular)
 {
-    return zovo::FontSpec{zovo::systemFontFamily(), size, weight};
+    return zovo::FontDescriptor{zovo::systemFontFamily(), size, weight};
 }
 
 zovo::TextMeasurement wrapped(const char* text, double width, std::int64_t lines = 0)
@@ -72,7 +72,7 @@ TEST(TextLayout, LineLimitKeepsTheFirstLines)
 
 TEST(TextLayout, SingleLineCutsInsteadOfWrappingAndKeepsExplicitBreaksOut)
 {
-    const zovo::FontSpec font = systemFont(12);
+    const zovo::FontDescriptor font = systemFont(12);
     const double natural = zovo::measureText(kMessage, font, 0, 1, NSLineBreakByTruncatingTail).size.width;
     for (NSLineBreakMode mode : {NSLineBreakByClipping, NSLineBreakByTruncatingHead, NSLineBreakByTruncatingTail, NSLineBreakByTruncatingMiddle}) {
         const zovo::TextMeasurement m = zovo::measureText(kMessage, font, 100, 1, mode);
@@ -107,7 +107,7 @@ TEST(TextLayout, LongWordsBreakBetweenCharactersAndCharWrappingFillsLines)
 
 TEST(TextLayout, TrailingSpaceAtAWrapDoesNotCount)
 {
-    const zovo::FontSpec font = systemFont(12);
+    const zovo::FontDescriptor font = systemFont(12);
     const double word = zovo::measureText("delivered", font, 0, 1, NSLineBreakByClipping).size.width;
     const double wider = zovo::measureText("delivered   ", font, 0, 1, NSLineBreakByClipping).size.width;
     EXPECT_EQ(wider, word);
@@ -184,8 +184,8 @@ TEST_F(Font, SystemFontsThroughMessages)
 
     const auto* b = objc::cast<UIFont>(bold);
     const auto* r = objc::cast<UIFont>(regular);
-    EXPECT_GT(zovo::measureText("Delivered", b->spec(), 0, 1, NSLineBreakByClipping).size.width,
-              zovo::measureText("Delivered", r->spec(), 0, 1, NSLineBreakByClipping).size.width);
+    EXPECT_GT(zovo::measureText("Delivered", b->descriptor(), 0, 1, NSLineBreakByClipping).size.width,
+              zovo::measureText("Delivered", r->descriptor(), 0, 1, NSLineBreakByClipping).size.width);
 }
 
 TEST_F(Font, MetricsHaveThePlatformsSignsAndScaleWithSize)
