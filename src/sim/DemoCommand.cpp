@@ -96,16 +96,8 @@ int demoCommand(const Arguments& args)
     if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
     const fs::path out = parsed.has("--out") ? fs::path(parsed.value("--out")) : fs::path("out/demo");
     double fps = 30, scale = 1;
-    if (parsed.has("--fps")) {
-        auto v = parseNumber(parsed.value("--fps"));
-        if (!v || *v <= 0 || *v > 120) return usageError("--fps must be a number above 0 and at most 120, not " + parsed.value("--fps"));
-        fps = *v;
-    }
-    if (parsed.has("--scale")) {
-        auto v = parseNumber(parsed.value("--scale"));
-        if (!v || *v <= 0 || *v > 4) return usageError("--scale must be a number above 0 and at most 4, not " + parsed.value("--scale"));
-        scale = *v;
-    }
+    if (std::string bad = numberOption(parsed, "--fps", 0, 120, fps); !bad.empty()) return usageError(bad);
+    if (std::string bad = numberOption(parsed, "--scale", 0, 4, scale); !bad.empty()) return usageError(bad);
 
     std::error_code ec;
     fs::create_directories(out / "icons", ec);

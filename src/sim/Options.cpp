@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 namespace zovo {
 
@@ -54,6 +55,19 @@ std::optional<double> parseNumber(const std::string& text)
     const double value = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
+}
+
+std::string numberOption(const ParsedOptions& parsed, const std::string& name, double low, double high, double& value)
+{
+    if (!parsed.has(name)) return {};
+    auto v = parseNumber(parsed.value(name));
+    if (!v || *v <= low || *v > high) {
+        std::ostringstream message;
+        message << name << " must be a number above " << low << " and at most " << high << ", not " << parsed.value(name);
+        return message.str();
+    }
+    value = *v;
+    return {};
 }
 
 std::optional<std::pair<double, double>> parseSize(const std::string& text)

@@ -41,6 +41,9 @@ ParsedOptions parseOptions(const Arguments& args, std::span<const OptionDefiniti
 std::optional<bool> parseYesNo(const std::string& text);
 // A finite number, the whole text; nothing otherwise.
 std::optional<double> parseNumber(const std::string& text);
+// Reads option `name`, when given, into `value` as a number above `low` and at most `high`.
+// Returns empty, or the message for a value that is not such a number.
+std::string numberOption(const ParsedOptions& parsed, const std::string& name, double low, double high, double& value);
 // "WxH" with two positive finite numbers.
 std::optional<std::pair<double, double>> parseSize(const std::string& text);
 

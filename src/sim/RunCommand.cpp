@@ -64,16 +64,8 @@ int runCommand(const Arguments& args)
     }
 
     double fps = 30, scale = 0;
-    if (parsed.has("--fps")) {
-        auto v = parseNumber(parsed.value("--fps"));
-        if (!v || *v <= 0 || *v > 120) return usageError("--fps must be a number above 0 and at most 120, not " + parsed.value("--fps"));
-        fps = *v;
-    }
-    if (parsed.has("--scale")) {
-        auto v = parseNumber(parsed.value("--scale"));
-        if (!v || *v <= 0 || *v > 4) return usageError("--scale must be a number above 0 and at most 4, not " + parsed.value("--scale"));
-        scale = *v;
-    }
+    if (std::string bad = numberOption(parsed, "--fps", 0, 120, fps); !bad.empty()) return usageError(bad);
+    if (std::string bad = numberOption(parsed, "--scale", 0, 4, scale); !bad.empty()) return usageError(bad);
     if ((parsed.has("--fps") || parsed.has("--scale")) && !parsed.has("--frames") && !parsed.has("--snapshot-png"))
         return usageError("--fps and --scale go with --frames or --snapshot-png");
 

@@ -2,12 +2,15 @@
 // settings, and the records the host writes into the trace. Private to the springboard layer.
 #pragma once
 
+#include "objc/Message.h"
 #include "objc/Object.h"
 #include "objc/Runtime.h"
 #include "springboard/HostClasses.h"
 #include "springboard/HostDefaults.h"
+#include "springboard/NCNotificationRequest.h"
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -65,5 +68,23 @@ void recordCall(objc::id receiver, std::string_view selector, const A&... args)
 // A "host" record: one of requestReceived, bannerPresented, bannerDismissed, defaultAction,
 // longLookPresented, longLookDismissed, with the request's identifier.
 void recordHostEvent(const char* event, const std::string& requestId);
+
+// Registers a view-controller class that is made with a notification request and answers to a
+// weakly held delegate: initWithNotificationRequest:, delegate and setDelegate:.
+template <class Controller>
+objc::Class registerRequestController(objc::Runtime& runtime, const char* name)
+{
+    objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIViewController"), []() -> objc::Object* { return new Controller(); });
+    objc::addMethod(cls, objc::sel("initWithNotificationRequest:"), +[](objc::id self, objc::SEL s, objc::id request) -> objc::Id {
+        if (request && !objc::cast<NCNotificationRequest>(request))
+            throw std::invalid_argument(std::string(objc::sel_getName(s)) + ": the request is an instance of " + request->className() +
+                                        ", not NCNotificationRequest");
+        static_cast<Controller*>(self)->setRequest(objc::cast<NCNotificationRequest>(request));
+        return objc::Id(self);
+    });
+    objc::addMethod(cls, objc::sel("delegate"), +[](objc::id self, objc::SEL) -> objc::Id { return static_cast<Controller*>(self)->delegate(); });
+    objc::addMethod(cls, objc::sel("setDelegate:"), +[](objc::id self, objc::SEL, objc::id delegate) { static_cast<Controller*>(self)->setDelegate(delegate); });
+    return cls;
+}
 
 } // namespace zovo::host

@@ -84,17 +84,7 @@ namespace zovo::host {
 
 objc::Class registerLongLookViewController(objc::Runtime& runtime, const char* name)
 {
-    objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIViewController"),
-                                            []() -> objc::Object* { return new NCNotificationLongLookViewController(); });
-    objc::addMethod(cls, objc::sel("initWithNotificationRequest:"), +[](id self, SEL s, id request) -> Id {
-        if (request && !objc::cast<NCNotificationRequest>(request))
-            throw std::invalid_argument(std::string(objc::sel_getName(s)) + ": the request is an instance of " + request->className() +
-                                        ", not NCNotificationRequest");
-        controller(self)->setRequest(objc::cast<NCNotificationRequest>(request));
-        return Id(self);
-    });
-    objc::addMethod(cls, objc::sel("delegate"), +[](id self, SEL) -> Id { return controller(self)->delegate(); });
-    objc::addMethod(cls, objc::sel("setDelegate:"), +[](id self, SEL, id delegate) { controller(self)->setDelegate(delegate); });
+    objc::Class cls = registerRequestController<NCNotificationLongLookViewController>(runtime, name);
     objc::addMethod(cls, objc::sel("loadView"), +[](id self, SEL) { controller(self)->buildView(); });
     objc::addMethod(cls, objc::sel("viewWillAppear:"),
                     +[](id self, SEL, bool animated) { objc::sendSuper(self, classes().longLookController, "viewWillAppear:", animated); });

@@ -28,17 +28,7 @@ namespace zovo::host {
 
 objc::Class registerShortLookViewController(objc::Runtime& runtime, const char* name)
 {
-    objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIViewController"),
-                                            []() -> objc::Object* { return new NCNotificationShortLookViewController(); });
-    objc::addMethod(cls, objc::sel("initWithNotificationRequest:"), +[](id self, SEL s, id request) -> Id {
-        if (request && !objc::cast<NCNotificationRequest>(request))
-            throw std::invalid_argument(std::string(objc::sel_getName(s)) + ": the request is an instance of " + request->className() +
-                                        ", not NCNotificationRequest");
-        controller(self)->setRequest(objc::cast<NCNotificationRequest>(request));
-        return Id(self);
-    });
-    objc::addMethod(cls, objc::sel("delegate"), +[](id self, SEL) -> Id { return controller(self)->delegate(); });
-    objc::addMethod(cls, objc::sel("setDelegate:"), +[](id self, SEL, id delegate) { controller(self)->setDelegate(delegate); });
+    objc::Class cls = registerRequestController<NCNotificationShortLookViewController>(runtime, name);
     // The card is made with the request's content; its recognisers are attached once it has loaded.
     objc::addMethod(cls, objc::sel("loadView"), +[](id self, SEL) {
         Id view = objc::send<Id>(alloc(classes().shortLookView), "initWithFrame:", UIScreen::mainScreen()->bounds());
