@@ -6,6 +6,7 @@
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
+#include "render/ScreenRenderer.h"
 #include "sim/BannerSnapshot.h"
 #include "sim/Options.h"
 #include "sim/SimulatedPhone.h"
@@ -24,11 +25,13 @@ namespace zovo {
 namespace {
 
 constexpr OptionDefinition kOptions[] = {{"--device", "ID"},       {"--settings", "FILE"}, {"--safe-y", "Y"}, {"--title", "T"},
-                                   {"--message", "M"},       {"--date", "D"},        {"--icon", "PNG"}};
+                                   {"--message", "M"},       {"--date", "D"},        {"--icon", "PNG"},
+                                   {"--png", "FILE"}};
 constexpr const char* kUsage =
-    "usage: zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG]\n"
+    "usage: zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG] [--png FILE]\n"
     "  --device   a model from `zovorudovu devices` (default iPhone12,3)\n"
-    "  --safe-y   where the status bar ends, less 15 points (default: the device's status-bar height - 15)\n";
+    "  --safe-y   where the status bar ends, less 15 points (default: the device's status-bar height - 15)\n"
+    "  --png      also draw the screen with the banner, at the device's scale, into FILE\n";
 
 int usageError(const std::string& message)
 {
@@ -93,6 +96,9 @@ int bannerCommand(const Arguments& args)
     content.safeY = safeY ? *safeY : profile->statusBarHeight - 15.0;
     PresentedBanner shown = presentOneBanner(process, content);
     objc::Id window = shown.window;
+    if (parsed.has("--png")) {
+        if (auto written = writeFramePNG(renderScreen(), parsed.value("--png")); !written) return inputError(written.message);
+    }
     std::cout << snapshotBanner(window).dump(2) << '\n';
     return 0;
 }

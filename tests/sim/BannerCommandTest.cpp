@@ -60,7 +60,9 @@ TEST(DevicesCommand, ListsEveryModelOfTheNotchTables)
 
 TEST(BannerCommand, PrintsTheLaidOutBanner)
 {
-    ToolRun r = run(zovo::bannerCommand, {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29"});
+    const auto png = std::filesystem::temp_directory_path() / "zovo-banner-test.png";
+    std::filesystem::remove(png);
+    ToolRun r = run(zovo::bannerCommand, {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29", "--png", png.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto& b = r.out;
     EXPECT_EQ(b["window"]["frame"], nlohmann::json({83, 0, 209, 120}));
@@ -75,6 +77,7 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
     EXPECT_EQ(b["mask"]["radius"], nlohmann::json({23, 23}));
     EXPECT_EQ(b["bgColour"], nlohmann::json({0, 0, 0, 1})) << "the shipped defaults: black on white";
     EXPECT_TRUE(b["pill"].is_object());
+    EXPECT_GT(std::filesystem::file_size(png), 1000u) << "the picture beside the JSON";
 }
 
 TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
