@@ -76,7 +76,7 @@ int bannerCommand(const Arguments& args)
         fs::copy_file(file, process.hostPath(zovorudovu::kSettingsPath), fs::copy_options::overwrite_existing, ec);
         if (ec) return inputError("cannot copy the settings file " + file + ": " + ec.message());
     }
-    startPhone(process, phone, ComponentStart::Load);
+    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
     objc::Id icon;
     if (parsed.has("--icon")) {
         const std::string file = parsed.value("--icon");
@@ -94,8 +94,7 @@ int bannerCommand(const Arguments& args)
     content.message = parsed.value("--message");
     if (parsed.has("--date")) content.date = parsed.value("--date");
     content.safeY = safeY ? *safeY : profile->statusBarHeight - 15.0;
-    PresentedBanner shown = presentOneBanner(process, content);
-    objc::Id window = shown.window;
+    objc::Id window = presentOneBanner(process, *host, content);
     if (parsed.has("--png")) {
         if (auto written = writeFramePNG(renderScreen(), parsed.value("--png")); !written) return inputError(written.message);
     }

@@ -151,7 +151,7 @@ int galleryCommand(const Arguments& args)
         }
         PhoneOptions phone;
         phone.model = std::string(device.model);
-        startPhone(process, phone, ComponentStart::Load);
+        std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
         if (!zovorudovu::globals().isEnabled)
             return inputError("the settings file " + settingsFile + " turns the component off (isEnabled is false): no banner is shown");
 
@@ -161,8 +161,8 @@ int galleryCommand(const Arguments& args)
         content.message = message;
         content.date = "now";
         content.safeY = device.statusBarHeight - 15.0;
-        const PresentedBanner shown = presentOneBanner(process, content);
-        auto* banner = objc::cast<BLNotificationBanner>(shown.window.get());
+        const objc::Id window = presentOneBanner(process, *host, content);
+        auto* banner = objc::cast<BLNotificationBanner>(window.get());
         if (!banner) return inputError("no banner window was shown on " + std::string(device.model));
 
         Shot shot{&device, std::string(device.model) + ".png", banner->frame(), CGRectZero};

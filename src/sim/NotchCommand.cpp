@@ -53,7 +53,7 @@ int notchCommand(const Arguments& args)
     }
 
     Process process;
-    startPhone(process, phone, ComponentStart::ClassesOnly);
+    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::ClassesOnly);
     BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
     objc::send(objc::Id(bridge), "notchWidthForCurrentDeviceModel");
     nlohmann::ordered_json out{{"model", phone.model}, {"notchWidth", bridge->notchWidth}};

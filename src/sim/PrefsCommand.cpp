@@ -3,6 +3,7 @@
 // with warnings that help a person fix the file.
 
 #include "sim/Command.h"
+#include "sim/Options.h"
 
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
@@ -133,19 +134,13 @@ bool copyInto(const fs::path& from, const fs::path& to)
 
 int prefsCommand(const Arguments& args)
 {
+    constexpr OptionDefinition kOptions[] = {{"--defaults", "FILE"}};
+    ParsedOptions parsed = parseOptions(args, kOptions);
+    if (!parsed.error.empty()) return usageError(parsed.error);
+    if (parsed.positional.size() > 1) return usageError("more than one settings file given");
     std::optional<std::string> file, defaults;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--defaults") {
-            if (++i >= args.size()) return usageError("--defaults needs a file");
-            defaults = args[i];
-        } else if (!args[i].empty() && args[i][0] == '-') {
-            return usageError("unknown option " + args[i]);
-        } else if (file) {
-            return usageError("more than one settings file given");
-        } else {
-            file = args[i];
-        }
-    }
+    if (!parsed.positional.empty()) file = parsed.positional.front();
+    if (parsed.has("--defaults")) defaults = parsed.value("--defaults");
     if (!file) return usageError("no settings file given");
     if (defaults && !fs::is_regular_file(*defaults)) return usageError("cannot read the defaults file " + *defaults);
 

@@ -63,10 +63,7 @@ std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
     return CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
 }
 
-std::string rect(const CGRect& r)
-{
-    return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}).dump();
-}
+Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
 
 } // namespace
 
@@ -212,7 +209,7 @@ void ScenarioRunner::snapshot(SpringBoardHost& host, const std::string& label)
                 {"longLookActivationMethodWasSwipe", b->longLookActivationMethodWasSwipe}};
     Json windows = Json::array();
     for (UIWindow* w : UIScreen::mainScreen()->visibleWindows())
-        windows.push_back({{"class", w->className()}, {"frame", Json::parse(rect(w->frame()))}, {"level", w->windowLevel()},
+        windows.push_back({{"class", w->className()}, {"frame", rect(w->frame())}, {"level", w->windowLevel()},
                            {"userInteractionEnabled", w->isUserInteractionEnabled()}});
     trace().record("snapshot", {{"label", label},
                                 {"banner", TraceValue::raw(snapshotBanner(componentBanner(host)).dump())},

@@ -1,12 +1,13 @@
-// Sets up a fresh simulated process as a phone: UIKit, the host's classes with their device
-// answers, the screen of the chosen model, and the component's classes.
+// A phone for the one-shot tools: the simulated home screen launched on a chosen device with the
+// component brought in, and one banner presented on it as SpringBoard presents it.
 #pragma once
 
 #include "foundation/Process.h"
 #include "objc/Object.h"
+#include "springboard/Host.h"
 #include "uikit/CGGeometry.h"
-#include "uikit/DeviceProfile.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,21 +24,13 @@ struct PhoneOptions {
     bool installDefaults = true;
 };
 
-// What the phone was set up as.
-struct PhoneFacts {
-    const DeviceProfile* profile; // null for a model without a built-in profile
-    bool hasFaceID;
-    bool isIPad;
-    CGSize screen;
-};
-
 enum class ComponentStart {
     ClassesOnly, // the component's classes are registered; its start-up does not run
     Load,        // the loader loads the component: classes, then start-up with the settings in place
 };
 
-// Registers the classes, sets the device, and brings in the component.
-PhoneFacts startPhone(Process& process, const PhoneOptions& options, ComponentStart start);
+// Launches the home screen in `process` (settings files already in place) and returns it.
+std::unique_ptr<SpringBoardHost> startPhone(Process& process, const PhoneOptions& options, ComponentStart start);
 
 // One banner's content, as the capture hook leaves it in the shared state.
 struct BannerContent {
@@ -48,13 +41,9 @@ struct BannerContent {
     double safeY = 29; // the status-bar hook's record: where the status bar ends, less 15
 };
 
-struct PresentedBanner {
-    objc::Id springBoard; // owns the window
-    objc::Id window;      // the component's banner window, or null when it showed none
-};
-
-// In a phone started with ComponentStart::Load: launches SpringBoard, presents one banner as the
-// short-look hook does, lets its slide-in finish, fills it with `content` and lays it out.
-PresentedBanner presentOneBanner(Process& process, const BannerContent& content);
+// On a phone started with ComponentStart::Load: presents one banner as the short-look hook asks
+// SpringBoard to, lets its slide-in finish, fills it with `content` and lays it out. Returns the
+// component's banner window (SpringBoard owns it), or null when the component showed none.
+objc::Id presentOneBanner(Process& process, SpringBoardHost& host, const BannerContent& content);
 
 } // namespace zovo
