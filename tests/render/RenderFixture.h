@@ -9,20 +9,11 @@
 #include "uikit/UIColor.h"
 #include "uikit/UIKitClasses.h"
 #include "uikit/UIScreen.h"
-#include "uikit/UIView.h"
 #include "uikit/UIWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
-#include <ostream>
-
-// Readable failure messages for rectangles.
-inline void PrintTo(const CGRect& r, std::ostream* os)
-{
-    *os << "(" << r.origin.x << ", " << r.origin.y << ", " << r.size.width << ", " << r.size.height << ")";
-}
 
 class RenderFixture : public ::testing::Test {
 protected:
@@ -32,23 +23,21 @@ protected:
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone13,2"));
     }
 
-    void advance(double seconds) { process.mainRunLoop().advance(seconds); }
-
-    // A shown window of `frame` (screen points) at `level`, without a background.
-    objc::Ref<UIWindow> showWindow(CGRect frame, double level = UIWindowLevelNormal)
+    // A shown window of `frame` (screen points) at `level`, filled with `colour` when there is one.
+    static objc::Ref<UIWindow> showWindow(CGRect frame, double level = UIWindowLevelNormal, UIColor* colour = nullptr)
     {
         auto window = makeView<UIWindow>(frame);
         window->setWindowLevel(level);
+        window->setBackgroundColor(colour);
         window->setHidden(false);
         return window;
     }
 
-    // A view of `frame` filled with a colour, added to `parent`.
-    template <class T = UIView>
-    objc::Ref<T> addView(UIView* parent, CGRect frame, double r, double g, double b, double a = 1)
+    // A view of `frame` filled with an opaque colour, added to `parent`.
+    static objc::Ref<UIView> addView(UIView* parent, CGRect frame, double r, double g, double b)
     {
-        auto view = makeView<T>(frame);
-        view->setBackgroundColor(UIColor::colorWithRed(r, g, b, a));
+        auto view = makeView<UIView>(frame);
+        view->setBackgroundColor(UIColor::colorWithRed(r, g, b, 1));
         parent->addSubview(view);
         return view;
     }
@@ -56,12 +45,11 @@ protected:
     zovo::Process process;
 };
 
-// Whether a pixel is within `tolerance` of a colour in every channel (opaque unless told).
-inline ::testing::AssertionResult isColour(std::optional<zovo::RGBA8> pixel, int r, int g, int b, int tolerance = 2, int a = 255)
+// Whether a pixel is opaque and within `tolerance` of a colour in every channel; no pixel never is.
+inline ::testing::AssertionResult isColour(std::optional<zovo::RGBA8> pixel, int r, int g, int b, int tolerance = 2)
 {
-    if (!pixel) return ::testing::AssertionFailure() << "no pixel there";
-    auto near = [&](int actual, int expected) { return std::abs(actual - expected) <= tolerance; };
-    if (near(pixel->red, r) && near(pixel->green, g) && near(pixel->blue, b) && near(pixel->alpha, a)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel is (" << int(pixel->red) << ", " << int(pixel->green) << ", " << int(pixel->blue) << ", "
-                                         << int(pixel->alpha) << "), expected (" << r << ", " << g << ", " << b << ", " << a << ")";
+    const zovo::RGBA8 p = pixel.value_or(zovo::RGBA8{});
+    if (std::abs(p.red - r) <= tolerance && std::abs(p.green - g) <= tolerance && std::abs(p.blue - b) <= tolerance && p.alpha >= 255 - tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pixel is (" << +p.red << ", " << +p.green << ", " << +p.blue << ", " << +p.alpha << ")";
 }

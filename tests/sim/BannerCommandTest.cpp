@@ -28,9 +28,7 @@ ToolRun run(int (*command)(const zovo::Arguments&), const zovo::Arguments& args)
 TEST(NotchCommand, WidthsByModelAndDeviceFacts)
 {
     auto width = [](zovo::Arguments args) { return run(zovo::notchCommand, args).out["notchWidth"].get<double>(); };
-    EXPECT_EQ(width({"--model", "iPhone12,5"}), 209);
-    EXPECT_EQ(width({"--model", "iPhone13,2"}), 230);
-    EXPECT_EQ(width({"--model", "iPhone14,3"}), 238);
+    EXPECT_EQ(width({"--model", "iPhone13,2"}), 230) << "the lists themselves are the bridge's tests";
     EXPECT_EQ(width({"--model", "iPhone12,8"}), 295) << "no Face ID: the profile's 375-point screen less 80";
     EXPECT_EQ(width({"--model", "iPhone12,3", "--faceid", "no", "--screen", "414x896"}), 334);
     EXPECT_EQ(width({"--model", "iPad8,1"}), 754);

@@ -152,16 +152,4 @@ TEST_F(Touches, DragFollowsTheFingerAndPushUpDismisses)
     EXPECT_EQ(count(zovorudovu::kExpand), 0);
 }
 
-TEST_F(Touches, CancelledDragSnapsBack)
-{
-    zovo::touchDown({187, 60});
-    zovo::touchMove({187, 75});
-    zovo::touchMove({187, 80});
-    EXPECT_EQ(y(), 20.0);
-    zovo::touchCancel();
-    step(0.25);
-    EXPECT_EQ(y(), 0.0);
-    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
-}
-
 } // namespace
