@@ -223,21 +223,4 @@ TEST_F(PropertyListTest, NestingIsLimitedToThirtyTwoLevelsInBothFormatsAndInTheW
     EXPECT_EQ(textOf(read.dictionary->objectForKey("a")), tags);
 }
 
-TEST_F(PropertyListTest, InitWithContentsOfFileReadsInsideTheProcessOrAnswersNil)
-{
-    ASSERT_TRUE(zovo::writeBinaryPropertyList(host(kSettings), NSDictionary::from({{"bgColour", s("FF8800")}})));
-    objc::Class mutableClass = objc::objc_getClass("NSMutableDictionary");
-    auto load = [&](objc::id path) { return send<Id>(send<Id>(mutableClass, "alloc"), "initWithContentsOfFile:", path); };
-    Id read = load(s("/User/Library/Preferences/com.tarvik.zovorudovu.plist"));
-    ASSERT_TRUE(read) << "the /User spelling leads to the same file";
-    EXPECT_EQ(read->isa, mutableClass);
-    EXPECT_EQ(textOf(send<Id>(read, "objectForKey:", s("bgColour"))), "FF8800");
-    EXPECT_TRUE(send<Id>(mutableClass, "dictionaryWithContentsOfFile:", s(kSettings)));
-
-    EXPECT_FALSE(load(s("/var/mobile/Library/Preferences/missing.plist")));
-    EXPECT_FALSE(load(nullptr));
-    writeFile(host(kSettings), xmlList("<array/>"));
-    EXPECT_FALSE(load(s(kSettings))) << "a list whose root is not a dictionary";
-}
-
 } // namespace

@@ -119,37 +119,4 @@ TEST_F(NSStringTest, LengthCountsUtf16CodeUnits)
     EXPECT_EQ(s("\xe2\x82")->length(), 2u) << "a truncated sequence is not swallowed";
 }
 
-TEST_F(NSStringTest, EqualityComparesTheText)
-{
-    EXPECT_TRUE(s("abc")->isEqualToString(s("abc")));
-    EXPECT_FALSE(s("abc")->isEqualToString(s("abd")));
-    EXPECT_FALSE(s("abc")->isEqualToString(nullptr));
-    EXPECT_TRUE(send<bool>(s("abc"), "isEqual:", s("abc")));
-    EXPECT_EQ(send<std::uint64_t>(s("abc"), "hash"), send<std::uint64_t>(s("abc"), "hash"));
-}
-
-TEST_F(NSStringTest, AnswersItsSelectorsThroughTheRuntime)
-{
-    Id text = NSString::from(" 000000:abc");
-    EXPECT_EQ(send<std::uint64_t>(text, "length"), 11u);
-    ASSERT_TRUE(send<bool>(text, "containsString:", s(":")));
-    Id parts = send<Id>(text, "componentsSeparatedByString:", s(":"));
-    EXPECT_EQ(send<std::uint64_t>(parts, "count"), 2u);
-    EXPECT_EQ(send<float>(send<Id>(parts, "objectAtIndex:", std::uint64_t{1}), "floatValue"), 0.0f) << "\"abc\" gives alpha 0";
-    EXPECT_FALSE(send<bool>(text, "boolValue"));
-    EXPECT_EQ(send<double>(s("2.5"), "doubleValue"), 2.5);
-    EXPECT_EQ(send<std::int32_t>(s("17"), "intValue"), 17);
-    EXPECT_STREQ(send<const char*>(text, "UTF8String"), " 000000:abc");
-    EXPECT_TRUE(send<bool>(text, "isEqualToString:", s(" 000000:abc")));
-    Id made = send<Id>(objc::objc_getClass("NSString"), "stringWithUTF8String:", "made");
-    EXPECT_EQ(textOf(made), "made");
-}
-
-TEST_F(NSStringTest, TextOfGivesEmptyTextForNilAndNonStrings)
-{
-    EXPECT_EQ(textOf(nullptr), "");
-    EXPECT_EQ(textOf(s("x")), "x");
-    EXPECT_EQ(textOf(NSArray::from({})), "");
-}
-
 } // namespace

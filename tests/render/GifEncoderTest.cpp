@@ -186,28 +186,6 @@ TEST_F(GifEncoder, StreamsALoopingAnimationWritingOnlyTheRectangleThatChanged)
     EXPECT_EQ(read.rgb(4, 60, 24), (Rgb{0, 0, 0}));
 }
 
-TEST_F(GifEncoder, FixedPaletteGivesEveryPixelItsNearestColourAndKeepsGreysGrey)
-{
-    const Bytes& palette = zovo::gifFixedPalette();
-    auto distance = [&](std::size_t i, Rgb c) { int d = 0; for (std::size_t k = 0; k < 3; ++k) d += (c[k] - palette.at(i * 3 + k)) * (c[k] - palette.at(i * 3 + k)); return d; };
-    auto nearest = [&](Rgb c) { int best = 1 << 30; for (std::size_t i = 0; i < 256; ++i) best = std::min(best, distance(i, c)); return best; };
-    // Seven levels of green do not meet the six of red and blue between black and white; the
-    // extra greys keep a grey interface from turning green or purple.
-    for (int v : {51, 102, 153, 204}) EXPECT_EQ(nearest({v, v, v}), 0) << v;
-
-    std::mt19937 random(11);
-    zovo::Frame frame(120, 100, 1.0);
-    std::vector<Rgb> colours;
-    for (int i = 0; i < 120 * 100; ++i) {
-        colours.push_back({int(random() % 256), int(random() % 256), int(random() % 256)});
-        setPixel(frame, i % 120, i / 120, colours.back());
-    }
-    const Gif read = roundTrip(120, 100, {frame}, {.palette = zovo::GifPalette::Fixed});
-    ASSERT_EQ(read.images.size(), 1u);
-    EXPECT_EQ(read.globalTable, palette);
-    for (std::size_t i = 0; i < colours.size(); ++i) ASSERT_EQ(distance(read.images[0].indices[i], colours[i]), nearest(colours[i])) << "pixel " << i;
-}
-
 TEST_F(GifEncoder, AdaptivePaletteFollowsTheFramesColours)
 {
     // 200 shades of one hue: a cube of fixed levels has six of them, a table made for the frame
@@ -252,20 +230,6 @@ TEST_F(GifEncoder, DownscalesByAveragingWholeBlocks)
     EXPECT_EQ(read.rgb(0, 0, 0), (Rgb{128, 128, 128})) << "two black and two white pixels";
     EXPECT_EQ(read.rgb(0, 1, 0), (Rgb{255, 0, 0}));
     EXPECT_EQ(read.rgb(0, 2, 1), (Rgb{0, 0, 200})) << "a corner block of one pixel";
-}
-
-TEST_F(GifEncoder, OrderedDitherMixesNeighbouringColoursInProportion)
-{
-    const zovo::Frame frame = solid(16, 16, {76, 64, 140});
-    const Gif read = roundTrip(16, 16, {frame, frame}, {.palette = zovo::GifPalette::Fixed, .dither = zovo::GifDither::Ordered});
-    ASSERT_EQ(read.images.size(), 2u);
-    EXPECT_GE(std::set(read.images[0].indices.begin(), read.images[0].indices.end()).size(), 2u);
-    for (std::size_t k = 0; k < 3; ++k) {
-        double mean = 0;
-        for (int i = 0; i < 256; ++i) mean += read.rgb(0, i % 16, i / 16)[k] / 256.0;
-        EXPECT_NEAR(mean, (Rgb{76, 64, 140}[k]), 4) << "channel " << k;
-    }
-    EXPECT_EQ(read.images[1].width, 1) << "the pattern is fixed to the canvas: an unchanged frame dithers the same";
 }
 
 TEST_F(GifEncoder, FailuresNameTheFileAndAreRepeated)

@@ -131,27 +131,6 @@ TEST_F(Render, NotchHangsFromTheTopInPortraitAndStandsOnTheLeftInLandscape)
     EXPECT_TRUE(isColour(zovo::renderScreen({.scale = 1}).pixelAtPoint(100, 1), 255, 0, 0)) << "a phone without a notch shows none";
 }
 
-TEST_F(Render, KeptBitmapsAreRedrawnOnlyWhenWhatTheyShowChanges)
-{
-    zovo::ScreenRenderer renderer;
-    zovo::Frame frame;
-    renderer.render(frame);
-    const std::uint8_t* pixels = frame.data();
-    renderer.render(frame);
-    EXPECT_EQ(frame.data(), pixels); // the same size reuses the frame's memory
-    renderer.render(frame, {.statusBar = {.time = "10:09"}});
-    EXPECT_EQ(renderer.redraws().wallpaper, 1);
-    EXPECT_EQ(renderer.redraws().statusBar, 2);
-
-    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
-    renderer.render(frame);
-    EXPECT_EQ(renderer.redraws().wallpaper, 2);
-    EXPECT_EQ(renderer.redraws().notch, 2);
-    // Without wallpaper the reused frame shows black, not the picture it held.
-    renderer.render(frame, {.showWallpaper = false});
-    EXPECT_TRUE(isColour(frame.pixelAtPoint(422, 195), 0, 0, 0));
-}
-
 TEST_F(Render, KeptBitmapsDrawTheSameAsAFreshRenderer)
 {
     auto window = showWindow(CGRectMake(0, 0, 390, 200));

@@ -212,26 +212,6 @@ TEST_F(Host, RequestIsPresentedOnALaterTurnAndItsCardAnswersAReaderByMessage)
     EXPECT_EQ(host->shortLookView()->header()->dateLabel()->textString(), zovo::kDateTextForNow);
 }
 
-TEST_F(Host, WaitingRequestsAreShownInArrivalOrderEachAfterTheLastCompletionReturns)
-{
-    post("r1");
-    turn();
-    post("r2");
-    post("r3");
-    EXPECT_EQ(records("call").back(), std::string(kDismiss) + " [true,\"newRequest\",true]");
-    EXPECT_EQ(destination()->pendingCount(), 2u);
-    // A hook that asks for a forced dismissal during the completion must find nothing to dismiss.
-    onDismissCompleted = [](id destination) { send(destination, kDismiss, true, nullptr, true); };
-    advance(kExit);
-    EXPECT_EQ(since("_dismissBannerCompleted: r1 begins"), (Log{"_dismissBannerCompleted: r1 begins", "_dismissBannerCompleted: r1 returns",
-                                                                "SBBannerWindow initWithFrame:", "viewDidLoad", "card layoutSubviews", "card layoutSubviews"}));
-    onDismissCompleted = nullptr;
-    advance(zovo::kSystemBannerDuration + kExit);
-    EXPECT_EQ(presented(), "r3") << "a request already waiting lets the banner before it run its time";
-    EXPECT_EQ(records("host"), (Log{"requestReceived r1", "bannerPresented r1", "requestReceived r2", "requestReceived r3", "bannerDismissed r1",
-                                    "bannerPresented r2", "bannerDismissed r2", "bannerPresented r3"}));
-}
-
 TEST_F(ShortBanners, TimerDismissesWhenTheWholeDurationSinceItsLastStartRunsOut)
 {
     post("r1");
@@ -296,35 +276,6 @@ TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDism
     EXPECT_EQ(records("call"), (Log{"_startDismissTimer []", std::string(kDismiss) + " [true,\"timeout\",false]", "tapRecognizerRecognizedTap: [null]",
                                     std::string(kDismiss) + " [true,\"defaultAction\",true]", "tapRecognizerRecognizedTap: [null]"}))
         << "no timer started at presentation";
-}
-
-TEST_F(Host, LongLookHoldsTheBannerUntilATapOutsideItsCardClosesItThenDismisses)
-{
-    post("r1");
-    turn();
-    bool completed = false;
-    send(destination()->shortLookController(), "_presentLongLookForScrollAnimated:completion:", true, std::function<void()>([&] { completed = true; }));
-    EXPECT_EQ(since("longLook viewWillAppear:"), Log{"longLook viewWillAppear:"});
-    EXPECT_FALSE(completed);
-    advance(zovo::kLongLookAppearDuration);
-    EXPECT_TRUE(completed);
-
-    // Held: no timer, no dismissal that is not forced, and a new request only waits.
-    send(destination(), "_startDismissTimer");
-    dismiss(false);
-    post("r2");
-    advance(3 * zovo::kSystemBannerDuration);
-    ASSERT_TRUE(host->longLook());
-    const CGRect card = host->longLook()->card()->frameInWindow();
-    tap(CGPointMake(CGRectGetMidX(card), CGRectGetMidY(card)));
-    EXPECT_EQ(presented(), "r1") << "a tap on the card itself keeps it open";
-    journal.clear();
-    tap(CGPointMake(CGRectGetMidX(card), CGRectGetMaxY(card) + 100));
-    EXPECT_FALSE(host->closeLongLook()) << "closed already";
-    EXPECT_EQ(journal, (Log{"longLook viewWillDisappear:", "shortLook viewWillDisappear:"}));
-    advance(kExit);
-    EXPECT_EQ(records("host"), (Log{"requestReceived r1", "bannerPresented r1", "longLookPresented r1", "requestReceived r2", "longLookDismissed r1",
-                                    "bannerDismissed r1", "bannerPresented r2"}));
 }
 
 TEST_F(Host, ForcedDismissalClosesAnOpenLongLookFirstAndABannerOnItsWayOutOpensNone)

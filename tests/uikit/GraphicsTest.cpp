@@ -131,17 +131,6 @@ TEST_F(Graphics, InterpolationQualityDecidesHowImagesShrink)
     EXPECT_EQ(mixed[3], 255) << "edges are not faded into transparency";
 }
 
-TEST_F(Graphics, SnapshotsKeepTheirPixelsAndOpaqueContextsStartBlack)
-{
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(1, 1), true, 1);
-    auto black = UIGraphicsGetImageFromCurrentImageContext();
-    image(1, 1, {255, 0, 0, 128})->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
-    auto red = UIGraphicsGetImageFromCurrentImageContext();
-    EXPECT_EQ(red->CGImage()->rgbaAt(0, 0)[3], 255);
-    EXPECT_EQ(black->CGImage()->rgbaAt(0, 0), (Pixel{0, 0, 0, 255})) << "an earlier snapshot is unchanged by later drawing";
-    UIGraphicsEndImageContext();
-}
-
 TEST_F(Graphics, UnusableDrawingsChangeNothingAndLeaveTheContextWorking)
 {
     auto red = image(2, 2, {255, 0, 0, 255});

@@ -172,20 +172,4 @@ TEST_F(Layout, MalformedConstraintsAreRefused)
     EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon, 7, 2, container, 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
-TEST_F(Layout, ConstraintsMadeAndAddedThroughMessagesLayOutAndCanBeRemoved)
-{
-    auto title = label(CGSizeMake(10, 10));
-    objc::Class cls = objc::objc_getClass("NSLayoutConstraint");
-    const char* factory = "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:";
-    Id c = objc::send<Id>(cls, factory, title.get(), std::int64_t{7}, std::int64_t{0}, icon.get(), std::int64_t{7}, 0.5, -1.25);
-    EXPECT_EQ(textOf(objc::send<Id>(c, "description")), "<NSLayoutConstraint SizedView.width == 0.5*UIView.width - 1.25>");
-    EXPECT_THROW(objc::send<Id>(cls, factory, NSString::from("icon"), std::int64_t{7}, std::int64_t{0}, nullptr, std::int64_t{0}, 1.0, 5.0),
-                 std::invalid_argument) << "not a view";
-    objc::send(container, "addConstraint:", c);
-    window->layoutIfNeeded();
-    EXPECT_EQ(title->frame().size.width, 8.75);
-    objc::send(container, "removeConstraint:", c);
-    EXPECT_TRUE(container->constraints().empty());
-}
-
 } // namespace
