@@ -1,0 +1,29 @@
+// The one JSON writer of the trace and the tool. Text that came from outside (settings keys, file
+// names, notification titles) may hold invalid UTF-8; it is repaired on the way out, each byte that
+// cannot start or continue a valid sequence becoming U+FFFD, so everything written is valid JSON.
+//
+//   std::cout << zovo::toJsonText(summary, zovo::JsonStyle::Pretty) << '\n';
+//   std::string field = zovo::jsonString(userTitle);
+//
+// Only the light forward declarations of the JSON library are included here.
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace zovo {
+
+enum class JsonStyle { Pretty, Compact };
+
+// The value as JSON text: two-space indentation when pretty, no spaces when compact.
+std::string toJsonText(const nlohmann::ordered_json& value, JsonStyle style);
+std::string toJsonText(const nlohmann::json& value, JsonStyle style);
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool isValidUtf8(std::string_view text);
+// `text` with every invalid byte replaced by U+FFFD; valid text comes back unchanged.
+std::string repairUtf8(std::string_view text);
+
+} // namespace zovo
