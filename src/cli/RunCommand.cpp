@@ -3,11 +3,11 @@
 // lines; with --frames it also films the run (numbered PNG frames and animation.gif), and with
 // --snapshot-png each snapshot event also writes LABEL.png.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "render/ScreenRenderer.h"
 #include "sim/FrameRecorder.h"
-#include "sim/Options.h"
+#include "cli/Options.h"
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 

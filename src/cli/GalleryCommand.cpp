@@ -2,7 +2,7 @@
 // every built-in device, each in a fresh process, rendered in portrait as DIR/<model>.png, with a
 // contact sheet DIR/index.html and a JSON summary on standard output.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
@@ -10,8 +10,8 @@
 #include "render/CairoPainter.h"
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
-#include "sim/Html.h"
-#include "sim/Options.h"
+#include "cli/Html.h"
+#include "cli/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/BLNotificationBanner.h"
 #include "tweak/Tweak.h"

@@ -1,4 +1,4 @@
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -6,7 +6,7 @@
 //   std::string model = parsed.value("--model");
 #pragma once
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include <map>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "uikit/CGImage.h"
 #include "uikit/DeviceProfile.h"

@@ -1,4 +1,4 @@
-#include "sim/Html.h"
+#include "cli/Html.h"
 
 namespace zovo {
 

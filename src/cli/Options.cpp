@@ -1,4 +1,4 @@
-#include "sim/Options.h"
+#include "cli/Options.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,13 +2,13 @@
 // [--icon PNG]: presents one banner in a fresh process as SpringBoard does, lets it slide in,
 // fills it with the content, lays it out and prints its snapshot.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
 #include "render/ScreenRenderer.h"
 #include "sim/BannerSnapshot.h"
-#include "sim/Options.h"
+#include "cli/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/Tweak.h"
 #include "uikit/UIImage.h"

@@ -1,6 +1,6 @@
 // zovorudovu devices: the built-in device profiles as a JSON array.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "uikit/DeviceProfile.h"
 

@@ -2,14 +2,14 @@
 // built-in scenario (or the one given) and writes, into DIR (default out/demo): the frames and
 // animation.gif, key frames at the device's own scale, the trace, and index.html to open.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
-#include "sim/DemoScenario.h"
+#include "cli/DemoScenario.h"
 #include "sim/FrameRecorder.h"
-#include "sim/Html.h"
-#include "sim/Options.h"
+#include "cli/Html.h"
+#include "cli/Options.h"
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 

@@ -1,4 +1,4 @@
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include <cstdio>
 #include <exception>

@@ -1,11 +1,11 @@
 // zovorudovu notch --model ID [--faceid yes|no] [--ipad yes|no] [--screen WxH]: the notch width
 // the component records for a device, in a fresh process.
 
-#include "sim/Command.h"
+#include "cli/Command.h"
 
 #include "foundation/Process.h"
 #include "objc/Message.h"
-#include "sim/Options.h"
+#include "cli/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/BLNotificationBridge.h"
 

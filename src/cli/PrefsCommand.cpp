@@ -2,8 +2,8 @@
 // process, runs the component's start-up, and prints the settings as the component took them,
 // with warnings that help a person fix the file.
 
-#include "sim/Command.h"
-#include "sim/Options.h"
+#include "cli/Command.h"
+#include "cli/Options.h"
 
 #include "foundation/NSArray.h"
 #include "foundation/NSDictionary.h"
