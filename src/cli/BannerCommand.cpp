@@ -1,105 +1,91 @@
 // zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D]
-// [--icon PNG]: presents one banner in a fresh process as SpringBoard does, lets it slide in,
-// fills it with the content, lays it out and prints its snapshot.
+// [--icon PNG] [--png FILE]: presents one banner in a fresh process as SpringBoard does, lets it
+// slide in, fills it with the content, lays it out and prints its snapshot.
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
 #include "render/ScreenRenderer.h"
 #include "sim/BannerSnapshot.h"
-#include "cli/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/Tweak.h"
+#include "uikit/DeviceProfile.h"
 #include "uikit/UIImage.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <filesystem>
-#include <iostream>
-
-namespace fs = std::filesystem;
+#include <memory>
 
 namespace zovo {
 namespace {
 
-constexpr OptionDefinition kOptions[] = {{"--device", "ID"},       {"--settings", "FILE"}, {"--safe-y", "Y"}, {"--title", "T"},
-                                   {"--message", "M"},       {"--date", "D"},        {"--icon", "PNG"},
-                                   {"--png", "FILE"}};
-constexpr const char* kUsage =
-    "usage: zovorudovu banner [--device ID] [--settings FILE] [--safe-y Y] --title T --message M [--date D] [--icon PNG] [--png FILE]\n"
-    "  --device   a model from `zovorudovu devices` (default iPhone12,3)\n"
-    "  --safe-y   where the status bar ends, less 15 points (default: the device's status-bar height - 15)\n"
-    "  --png      also draw the screen with the banner, at the device's scale, into FILE\n";
+struct BannerOptions {
+    std::string device = PhoneOptions{}.model;
+    std::optional<std::string> settings, icon, png, date;
+    std::optional<double> safeY;
+    std::string title, message;
+};
 
-int usageError(const std::string& message)
+ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
 {
-    std::fprintf(stderr, "zovorudovu banner: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
+    PhoneOptions phone;
+    phone.model = o.device;
+    const DeviceProfile* profile = findDeviceProfile(phone.model);
+    if (!profile) return tool.fail(ExitStatus::InputUnusable, "unknown device " + phone.model + " (see `zovorudovu devices`)");
 
-int inputError(const std::string& message)
-{
-    std::fprintf(stderr, "zovorudovu banner: %s\n", message.c_str());
-    return 1;
+    // The process comes first: everything read below is made of its objects.
+    Process process;
+    if (o.settings) {
+        InputFile file = readInputFile(*o.settings);
+        if (!file) return tool.fail(ExitStatus::InputUnusable, file.error);
+        if (PropertyListResult settings = parsePropertyList(file.bytes, file.name); !settings) return tool.fail(ExitStatus::InputUnusable, settings.message);
+        if (std::string problem = writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), file.bytes); !problem.empty())
+            return tool.fail(ExitStatus::InputUnusable, problem);
+    }
+    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
+    objc::Id icon;
+    if (o.icon) {
+        if (ImageResult loaded = loadPNG(*o.icon); !loaded) return tool.fail(ExitStatus::InputUnusable, loaded.message);
+        icon = UIImage::imageWithContentsOfFile(*o.icon);
+        if (!icon) return tool.fail(ExitStatus::InputUnusable, "cannot load the icon " + *o.icon);
+    }
+    if (!zovorudovu::globals().isEnabled)
+        return tool.fail(ExitStatus::InputUnusable, "the settings file " + o.settings.value_or("") + " turns the component off (isEnabled is false): no banner is shown");
+
+    BannerContent content;
+    content.icon = icon;
+    content.title = o.title;
+    content.message = o.message;
+    content.date = o.date;
+    content.safeY = o.safeY ? *o.safeY : profile->statusBarHeight - 15.0;
+    objc::Id window = presentOneBanner(process, *host, content);
+    if (o.png) {
+        if (auto written = writeFramePNG(renderScreen(), *o.png); !written) return tool.fail(ExitStatus::InputUnusable, written.message);
+    }
+    tool.printJson(snapshotBanner(window));
+    return ExitStatus::Done;
 }
 
 } // namespace
 
-int bannerCommand(const Arguments& args)
+CommandRun defineBanner(CLI::App& app)
 {
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
-    if (!parsed.has("--title")) return usageError("--title is required");
-    if (!parsed.has("--message")) return usageError("--message is required");
-
-    PhoneOptions phone;
-    if (parsed.has("--device")) phone.model = parsed.value("--device");
-    const DeviceProfile* profile = findDeviceProfile(phone.model);
-    if (!profile) return usageError("unknown device " + phone.model + " (see `zovorudovu devices`)");
-
-    std::optional<double> safeY;
-    if (parsed.has("--safe-y")) {
-        safeY = parseNumber(parsed.value("--safe-y"));
-        if (!safeY || *safeY < -1000 || *safeY > 1000) return usageError("--safe-y must be a number of points, not " + parsed.value("--safe-y"));
-    }
-
-    // The process comes first: everything read below is made of its objects.
-    Process process;
-    if (parsed.has("--settings")) {
-        const std::string file = parsed.value("--settings");
-        PropertyListResult settings = readPropertyList(file);
-        if (!settings) return inputError(settings.message);
-        std::error_code ec;
-        fs::copy_file(file, process.hostPath(zovorudovu::kSettingsPath), fs::copy_options::overwrite_existing, ec);
-        if (ec) return inputError("cannot copy the settings file " + file + ": " + ec.message());
-    }
-    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
-    objc::Id icon;
-    if (parsed.has("--icon")) {
-        const std::string file = parsed.value("--icon");
-        if (ImageResult loaded = loadPNG(file); !loaded) return inputError(loaded.message);
-        icon = UIImage::imageWithContentsOfFile(file);
-        if (!icon) return inputError("cannot load the icon " + file);
-    }
-
-    if (!zovorudovu::globals().isEnabled)
-        return inputError("the settings file " + parsed.value("--settings") + " turns the component off (isEnabled is false): no banner is shown");
-
-    BannerContent content;
-    content.icon = icon;
-    content.title = parsed.value("--title");
-    content.message = parsed.value("--message");
-    if (parsed.has("--date")) content.date = parsed.value("--date");
-    content.safeY = safeY ? *safeY : profile->statusBarHeight - 15.0;
-    objc::Id window = presentOneBanner(process, *host, content);
-    if (parsed.has("--png")) {
-        if (auto written = writeFramePNG(renderScreen(), parsed.value("--png")); !written) return inputError(written.message);
-    }
-    std::cout << snapshotBanner(window).dump(2) << '\n';
-    return 0;
+    app.footer("Present one banner as SpringBoard does on a phone with the package installed, let it slide in, fill it, "
+                    "lay it out and print one snapshot: window, colours, container, icon, labels, lower body, mask and grabber pill.");
+    auto o = std::make_shared<BannerOptions>();
+    app.add_option("--device", o->device, "a model from `zovorudovu devices`")->capture_default_str();
+    app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
+    app.add_option("--safe-y", o->safeY, "where the status bar ends, less 15 points (default: the device's status-bar height - 15)")
+        ->check(CLI::Range(-1000.0, 1000.0));
+    app.add_option("--title", o->title, "the banner's title")->required();
+    app.add_option("--message", o->message, "the banner's message")->required();
+    app.add_option("--date", o->date, "the timestamp text, such as now");
+    app.add_option("--icon", o->icon, "a PNG for the app icon");
+    app.add_option("--png", o->png, "also draw the screen with the banner, at the device's scale, into this file");
+    return [o](const ToolContext& tool) { return banner(*o, tool); };
 }
 
 } // namespace zovo

@@ -1,24 +1,28 @@
-// zovorudovu demo [--out DIR] [--scenario FILE] [--fps N] [--scale S]: the main job. Plays the
-// built-in scenario (or the one given) and writes, into DIR (default out/demo): the frames and
-// animation.gif, key frames at the device's own scale, the trace, and index.html to open.
+// zovorudovu demo [--out DIR] [--scenario FILE] [--fps N] [--scale S] [--frames]: the main job.
+// Plays the built-in scenario (or the one given) and writes, into DIR (default out/demo): the
+// animation as WebP with a GIF fallback, key frames at the device's own scale, the trace, and
+// index.html to open; the numbered frames too with --frames.
 
 #include "cli/Command.h"
-
-#include "render/ScreenRenderer.h"
-#include "sim/AppIcons.h"
 #include "cli/DemoScenario.h"
-#include "sim/FrameRecorder.h"
+#include "cli/DemoStory.h"
 #include "cli/Html.h"
 #include "cli/Options.h"
+#include "cli/Progress.h"
+
+#include "render/ScreenRenderer.h"
+#include "render/WebPAnimation.h"
+#include "sim/FrameRecorder.h"
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -27,157 +31,181 @@ using Json = nlohmann::ordered_json;
 namespace zovo {
 namespace {
 
-constexpr OptionDefinition kOptions[] = {{"--out", "DIR"}, {"--scenario", "FILE"}, {"--fps", "N"}, {"--scale", "S"}};
-constexpr const char* kUsage = "usage: zovorudovu demo [--out DIR] [--scenario FILE] [--fps N] [--scale S]\n"
-                               "  --out       where everything goes (default out/demo)\n"
-                               "  --scenario  a scenario to play instead of the built-in one\n"
-                               "  --fps       frames a second (default 30)\n"
-                               "  --scale     pixels a point of the frames (default 1; key frames use the device's scale)\n";
+struct DemoOptions {
+    std::string out = "out/demo";
+    std::optional<std::string> scenario;
+    double fps = 30;
+    double scale = 1;
+    bool frames = false;
+};
 
-int usageError(const std::string& message)
+// The key frames' scale: the device's own, so the page can show them as sharp as the phone.
+constexpr double kKeyFrameScale = 0;
+
+std::string seconds(double time)
 {
-    std::fprintf(stderr, "zovorudovu demo: %s\n%s", message.c_str(), kUsage);
-    return 2;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", time);
+    return text;
 }
 
-int failure(const std::string& message)
-{
-    std::fprintf(stderr, "zovorudovu demo: %s\n", message.c_str());
-    return 1;
-}
-
-// One line of the page's event list, or empty for records a reader does not need.
-std::string describe(const TraceEvent& e)
-{
-    if (e.type == "host") return "host: " + e.text("event") + " (" + e.text("request") + ")";
-    if (e.type == "post") return "posted " + e.text("name");
-    if (e.type == "window") return "window " + e.text("event") + ": " + e.text("class") + " at " + e.field("frame") + ", level " + e.field("level");
-    if (e.type == "call") return "called -[" + e.text("receiver") + " " + e.text("selector") + "]";
-    if (e.type == "touch" && e.text("phase") != "move") return "finger " + e.text("phase") + " at (" + e.field("x") + ", " + e.field("y") + ")";
-    if (e.type == "snapshot") return "key frame " + e.text("label");
-    if (e.type == "driver") return "note: " + e.text("note");
-    return {};
-}
-
-std::string page(const std::vector<std::string>& keyframes, const std::vector<std::pair<double, std::string>>& events, const std::string& device)
+std::string page(const std::vector<std::string>& keyframes, const std::vector<DemoStory::Row>& rows, const std::vector<std::string>& rawTrace,
+                 const std::string& device, const std::string& screen)
 {
     std::ostringstream html;
-    html << "<!doctype html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Zovorudovu demo</title>\n<style>\n"
-         << "body{font-family:Inter,'DejaVu Sans',sans-serif;margin:2rem;background:#f4f4f6;color:#1c1c1e}\n"
-         << ".row{display:flex;gap:2rem;align-items:flex-start;flex-wrap:wrap}\n"
-         << "img{border-radius:18px;box-shadow:0 4px 18px rgba(0,0,0,.18)}\n"
-         << ".keys{display:flex;gap:1rem;flex-wrap:wrap}.keys figure{margin:0}.keys img{width:195px}\n"
-         << "figcaption{font-size:.85rem;text-align:center;margin-top:.4rem}\n"
-         << "table{border-collapse:collapse;font-size:.85rem}td{padding:.15rem .6rem;border-bottom:1px solid #ddd}\n"
-         << "td.t{text-align:right;color:#666;font-variant-numeric:tabular-nums}\n</style></head><body>\n"
-         << "<h1>Zovorudovu</h1>\n<p>A notch-style notification banner, running in a simulated home screen on "
-         << escapeHTML(device) << ": a message slides in from the notch and times out; a weather alert arrives with adaptive "
-         << "colours and is pulled down into the long look; a mail is pushed up and dismissed.</p>\n"
-         << "<div class=\"row\"><div><h2>Animation</h2><img src=\"animation.gif\" alt=\"the whole run\"></div>\n<div><h2>Key frames</h2><div class=\"keys\">\n";
+    html << "<!doctype html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+         << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>Zovorudovu demo</title>\n<style>\n"
+         << "body{font:15px/1.45 Inter,'DejaVu Sans',sans-serif;margin:0;padding:2rem 2.5rem;background:#f4f4f6;color:#1c1c1e}\n"
+         << "h1{margin:0 0 .3rem;font-size:1.8rem}h2{font-size:1.15rem;margin:1.6rem 0 .7rem}\n"
+         << ".lead{max-width:60rem;color:#3a3a3c}\n"
+         << ".row{display:flex;gap:2.5rem;align-items:flex-start;flex-wrap:wrap}\n"
+         << ".phone{display:block;border-radius:28px;box-shadow:0 6px 24px rgba(0,0,0,.22);background:#000}\n"
+         << ".keys{display:flex;gap:1.6rem;flex-wrap:wrap}.keys figure{margin:0}\n"
+         << "figcaption{font-size:.9rem;text-align:center;margin-top:.5rem;color:#3a3a3c}\n"
+         << "table{border-collapse:collapse}td{padding:.28rem .7rem;border-bottom:1px solid #e0e0e4;vertical-align:top}\n"
+         << "td.t{text-align:right;color:#6e6e73;font-variant-numeric:tabular-nums;white-space:nowrap}\n"
+         << "details{margin-top:1.5rem}summary{cursor:pointer;font-weight:600}\n"
+         << "pre{font-size:.75rem;background:#fff;padding:1rem;border-radius:8px;overflow:auto;max-height:40rem}\n</style></head><body>\n"
+         << "<h1>Zovorudovu</h1>\n<p class=\"lead\">A notch-style notification banner, running in a simulated home screen on "
+         << escapeHTML(device) << " (" << escapeHTML(screen) << " points). Watch a message slide in from the notch and time out, a "
+         << "weather alert take its colours from its icon and be pulled down into the long look, and a mail be pushed away.</p>\n"
+         << "<div class=\"row\"><div><h2>The run</h2><picture><source srcset=\"animation.webp\" type=\"image/webp\">"
+         << "<img class=\"phone\" src=\"animation.gif\" width=\"390\" alt=\"The whole run, animated\"></picture></div>\n"
+         << "<div><h2>What happened</h2><table>\n";
+    for (const auto& row : rows) html << "<tr><td class=\"t\">" << seconds(row.time) << "</td><td>" << escapeHTML(row.text) << "</td></tr>\n";
+    html << "</table></div></div>\n<h2>Key frames</h2>\n<div class=\"keys\">\n";
     for (const auto& k : keyframes)
-        html << "<figure><a href=\"keyframes/" << escapeHTML(k) << ".png\"><img src=\"keyframes/" << escapeHTML(k) << ".png\" alt=\"" << escapeHTML(k)
-             << "\"></a><figcaption>" << escapeHTML(k) << "</figcaption></figure>\n";
-    html << "</div></div></div>\n<h2>What happened</h2>\n<p>The full record is <a href=\"trace.jsonl\">trace.jsonl</a>.</p>\n<table>\n";
-    for (const auto& [time, text] : events) {
-        char t[32];
-        std::snprintf(t, sizeof t, "%.3f s", time);
-        html << "<tr><td class=\"t\">" << t << "</td><td>" << escapeHTML(text) << "</td></tr>\n";
-    }
-    html << "</table>\n</body></html>\n";
+        html << "<figure><a href=\"keyframes/" << escapeHTML(k) << ".png\"><img class=\"phone\" src=\"keyframes/" << escapeHTML(k)
+             << ".png\" width=\"390\" alt=\"" << escapeHTML(k) << "\"></a><figcaption>" << escapeHTML(k) << "</figcaption></figure>\n";
+    html << "</div>\n<details><summary>The raw trace: " << rawTrace.size() << " records</summary>\n"
+         << "<p>Also as <a href=\"trace.jsonl\">trace.jsonl</a>, one JSON record a line.</p><pre>";
+    for (const auto& line : rawTrace) html << escapeHTML(line) << '\n';
+    html << "</pre></details>\n</body></html>\n";
     return html.str();
 }
 
-} // namespace
-
-int demoCommand(const Arguments& args)
+ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
 {
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
-    const fs::path out = parsed.has("--out") ? fs::path(parsed.value("--out")) : fs::path("out/demo");
-    double fps = 30, scale = 1;
-    if (std::string bad = numberOption(parsed, "--fps", 0, 120, fps); !bad.empty()) return usageError(bad);
-    if (std::string bad = numberOption(parsed, "--scale", 0, 4, scale); !bad.empty()) return usageError(bad);
+    auto failure = [&](const std::string& message) { return tool.fail(ExitStatus::InputUnusable, message); };
+    const fs::path out = o.out;
+
+    ScenarioLoad loaded;
+    std::string source = "the built-in scenario";
+    if (o.scenario) {
+        InputFile text = readInputFile(*o.scenario);
+        if (!text) return failure(text.error);
+        source = text.name;
+        const fs::path base = *o.scenario == "-" ? fs::current_path() : fs::path(*o.scenario).parent_path();
+        loaded = parseScenario(text.bytes, base, text.name);
+    } else {
+        loaded = parseScenario(kDemoScenario, fs::current_path(), "the built-in scenario");
+    }
+    if (!loaded) return failure(loaded.error);
 
     std::error_code ec;
-    fs::create_directories(out / "icons", ec);
     fs::create_directories(out / "keyframes", ec);
     if (ec) return failure("cannot make the output folder " + out.string() + ": " + ec.message());
 
-    ScenarioLoad loaded;
-    if (parsed.has("--scenario")) {
-        loaded = loadScenario(parsed.value("--scenario"));
-    } else {
-        // The built-in scenario refers to icons beside it: draw them, then play it from there.
-        const std::pair<AppIcon, const char*> icons[] = {{AppIcon::Messages, "messages"}, {AppIcon::Weather, "weather"}, {AppIcon::Mail, "mail"}};
-        for (const auto& [icon, name] : icons) {
-            if (auto written = writePNG(drawAppIcon(icon).get(), out / "icons" / (std::string(name) + ".png")); !written) return failure(written.message);
-        }
-        std::ofstream(out / "scenario.json") << kDemoScenario;
-        loaded = loadScenario(out / "scenario.json");
-    }
-    if (!loaded) {
-        std::fprintf(stderr, "zovorudovu demo: %s\n", loaded.error.c_str());
-        return 2;
-    }
-    const std::string device = loaded.scenario->device;
-    const double until = loaded.scenario->until;
+    const Scenario& scenario = *loaded.scenario;
+    const std::string device = scenario.device;
+    const double until = scenario.until;
+    DemoStory story;
+    for (const ScenarioEvent& event : scenario.events)
+        if (event.kind == ScenarioEvent::Kind::Notify) story.name(event.notify.id, event.notify.app, event.notify.title);
 
     std::ofstream trace(out / "trace.jsonl", std::ios::binary | std::ios::trunc);
     if (!trace) return failure("cannot write " + (out / "trace.jsonl").string());
 
-    std::vector<std::pair<double, std::string>> events;
-    std::vector<std::string> keyframes;
+    ProgressLine progress("zovorudovu demo", tool.quiet);
+    progress.update("playing " + source + " on " + device);
+    std::vector<std::string> rawTrace, keyframes;
     std::unique_ptr<FrameRecorder> recorder;
-    std::string problem;
+    std::unique_ptr<WebPAnimationWriter> webp;
+    std::string problem, screen;
     RunnerOptions options;
-    options.fps = fps;
+    options.fps = o.fps;
     options.onEvent = [&](const TraceEvent& e) {
-        trace << e.toJson() << '\n';
-        if (std::string text = describe(e); !text.empty()) events.emplace_back(e.time, text);
+        std::string line = e.toJson();
+        trace << line << '\n';
+        rawTrace.push_back(std::move(line));
+        story.add(e);
     };
     options.onFrame = [&](Process&, double) {
         if (!problem.empty()) return;
         if (!recorder) {
-            FrameRecorder::Options o;
-            o.dir = out;
-            o.fps = fps;
-            o.scale = scale;
-            o.expectedFrames = static_cast<int>(until * fps) + 1;
-            recorder = std::make_unique<FrameRecorder>(o);
+            FrameRecorder::Options r;
+            r.dir = out;
+            r.fps = o.fps;
+            r.scale = o.scale;
+            r.writePNGs = o.frames;
+            r.expectedFrames = static_cast<int>(until * o.fps) + 1;
+            r.progress = progress.stream();
+            recorder = std::make_unique<FrameRecorder>(r);
         }
-        if (auto captured = recorder->capture(); !captured) problem = captured.message;
+        const int index = recorder->frameCount();
+        if (auto captured = recorder->capture(); !captured) {
+            problem = captured.message;
+            return;
+        }
+        const Frame& frame = recorder->lastFrame();
+        if (!webp) {
+            webp = std::make_unique<WebPAnimationWriter>(out / "animation.webp", frame.width(), frame.height());
+            screen = std::to_string(std::lround(frame.width() / frame.scale())) + " \u00d7 " + std::to_string(std::lround(frame.height() / frame.scale()));
+        }
+        if (auto added = webp->addFrame(frame, static_cast<int>(std::lround(index * 1000.0 / o.fps))); !added) problem = added.message;
     };
     options.onSnapshot = [&](Process&, const std::string& label) {
-        if (auto written = writeFramePNG(renderScreen(), out / "keyframes" / (label + ".png")); !written) problem = written.message;
+        if (auto written = writeFramePNG(renderScreen(RenderOptions{.scale = kKeyFrameScale}), out / "keyframes" / (label + ".png")); !written) problem = written.message;
         keyframes.push_back(label);
     };
     options.onFinish = [&](Process&, SpringBoardHost&) {
         if (recorder) {
             if (auto done = recorder->finish(); !done && problem.empty()) problem = done.message;
+            if (webp && problem.empty()) {
+                progress.update("writing animation.webp");
+                if (auto done = webp->finish(static_cast<int>(std::lround(recorder->frameCount() * 1000.0 / o.fps))); !done) problem = done.message;
+            }
             recorder.reset();
         }
     };
-    std::fprintf(stderr, "zovorudovu demo: playing %s on %s, %.0f frames a second...\n", parsed.has("--scenario") ? parsed.value("--scenario").c_str() : "the built-in scenario",
-                 device.c_str(), fps);
     ScenarioRunner runner(std::move(*loaded.scenario), options);
-    if (std::string failed = runner.run(); !failed.empty()) return failure(failed);
+    std::string failed = runner.run();
+    progress.finish();
+    if (!failed.empty()) return failure(source + ": " + failed);
     if (!problem.empty()) return failure(problem);
     trace.flush();
     if (!trace) return failure("writing " + (out / "trace.jsonl").string() + " failed");
 
     std::ofstream index(out / "index.html", std::ios::binary | std::ios::trunc);
-    index << page(keyframes, events, device);
+    index << page(keyframes, story.rows(), rawTrace, device, screen);
+    index.close();
     if (!index) return failure("cannot write " + (out / "index.html").string());
 
-    Json summary{{"out", out.string()},
-                 {"index", (out / "index.html").string()},
-                 {"animation", (out / "animation.gif").string()},
-                 {"trace", (out / "trace.jsonl").string()},
-                 {"keyframes", keyframes}};
-    std::cout << summary.dump(2) << '\n';
+    tool.printJson(Json{{"out", out.string()},
+                        {"index", (out / "index.html").string()},
+                        {"animation", (out / "animation.webp").string()},
+                        {"fallback", (out / "animation.gif").string()},
+                        {"trace", (out / "trace.jsonl").string()},
+                        {"frames", webp ? webp->frameCount() : 0},
+                        {"keyframes", keyframes}});
     std::fprintf(stderr, "zovorudovu demo: done; open %s\n", (out / "index.html").string().c_str());
-    return 0;
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+CommandRun defineDemo(CLI::App& app)
+{
+    app.footer("The main job: play the built-in scenario (data/demo.json) on a simulated iPhone 13 Pro and write into the "
+                    "output folder index.html to open (the animation, readable key frames, the events in plain words, the raw "
+                    "trace), animation.webp with animation.gif as its fallback, keyframes/ and trace.jsonl.");
+    auto o = std::make_shared<DemoOptions>();
+    app.add_option("--out", o->out, "where everything goes")->capture_default_str();
+    app.add_option("--scenario", o->scenario, "a scenario to play instead of the built-in one; - reads standard input");
+    app.add_option("--fps", o->fps, "frames a second, at most 50 (as fast as viewers show an animation)")->check(aboveAtMost(0, 50))->capture_default_str();
+    app.add_option("--scale", o->scale, "pixels a point of the animation (key frames use the device's scale)")->check(aboveAtMost(0, 4))->capture_default_str();
+    app.add_flag("--frames", o->frames, "also write every frame as a numbered PNG (frame-00001.png ...)");
+    return [o](const ToolContext& tool) { return demo(*o, tool); };
 }
 
 } // namespace zovo

@@ -3,6 +3,7 @@
 // contact sheet DIR/index.html and a JSON summary on standard output.
 
 #include "cli/Command.h"
+#include "cli/Progress.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
@@ -17,6 +18,7 @@
 #include "tweak/Tweak.h"
 #include "uikit/UIImage.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -32,28 +34,9 @@ using Json = nlohmann::ordered_json;
 namespace zovo {
 namespace {
 
-// --scale is left out of the usage text: it exists so that tests and quick looks can render
-// small images; the gallery is meant to be seen at each device's own scale.
-constexpr OptionDefinition kOptions[] = {{"--out", "DIR"}, {"--settings", "FILE"}, {"--title", "T"}, {"--message", "M"}, {"--scale", "N"}};
-constexpr const char* kUsage =
-    "usage: zovorudovu gallery --out DIR [--settings FILE] [--title T] [--message M]\n"
-    "  renders one banner at rest on every built-in device: DIR/<model>.png and DIR/index.html\n";
 constexpr double kMaxScale = 4;
 constexpr const char* kDefaultTitle = "Messages";
 constexpr const char* kDefaultMessage = "See you at eight \u2014 bring the book!";
-
-int usageError(const std::string& message)
-{
-    std::fprintf(stderr, "zovorudovu gallery: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
-int inputError(const std::string& message)
-{
-    std::fprintf(stderr, "zovorudovu gallery: %s\n", message.c_str());
-    return 1;
-}
-
 
 // "209", "187.5": points as a person would write them.
 std::string points(double value)
@@ -108,29 +91,30 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
     return html.str();
 }
 
-} // namespace
 
-int galleryCommand(const Arguments& args)
-{
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
-    if (!parsed.has("--out") || parsed.value("--out").empty()) return usageError("--out DIR is required");
-    const fs::path out = parsed.value("--out");
-    const std::string title = parsed.has("--title") ? parsed.value("--title") : kDefaultTitle;
-    const std::string message = parsed.has("--message") ? parsed.value("--message") : kDefaultMessage;
+struct GalleryOptions {
+    std::string out;
+    std::optional<std::string> settings;
+    std::string title = kDefaultTitle, message = kDefaultMessage;
     double scale = 0; // each device's own
-    if (parsed.has("--scale")) {
-        const std::optional<double> n = parseNumber(parsed.value("--scale"));
-        if (!n || !(*n > 0) || *n > kMaxScale) return usageError("--scale must be a number above 0 and at most 4, not " + parsed.value("--scale"));
-        scale = *n;
-    }
+};
 
-    const std::string settingsFile = parsed.value("--settings");
-    if (parsed.has("--settings")) {
+ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
+{
+    const fs::path out = o.out;
+    const std::string& title = o.title;
+    const std::string& message = o.message;
+    const double scale = o.scale;
+    auto inputError = [&](const std::string& problem) { return tool.fail(ExitStatus::InputUnusable, problem); };
+    ProgressLine progress("zovorudovu gallery", tool.quiet);
+
+    std::optional<InputFile> settingsFile;
+    if (o.settings) {
+        settingsFile = readInputFile(*o.settings);
+        if (!*settingsFile) return inputError(settingsFile->error);
         // Reading makes objects, so it needs a process; a passing one will do.
         Process reader;
-        if (PropertyListResult settings = readPropertyList(settingsFile); !settings) return inputError(settings.message);
+        if (PropertyListResult settings = parsePropertyList(settingsFile->bytes, settingsFile->name); !settings) return inputError(settings.message);
     }
     std::error_code ec;
     fs::create_directories(out, ec);
@@ -141,19 +125,19 @@ int galleryCommand(const Arguments& args)
     const auto devices = deviceProfiles();
     std::vector<Shot> shots;
     for (const DeviceProfile& device : devices) {
-        std::fprintf(stderr, "gallery: %zu/%zu %.*s (%.*s)\n", shots.size() + 1, devices.size(), static_cast<int>(device.name.size()),
-                     device.name.data(), static_cast<int>(device.model.size()), device.model.data());
+        progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(devices.size()) + " " + std::string(device.name) + " (" +
+                        std::string(device.model) + ")");
         // The process comes first and ends last: everything below is made of its objects.
         Process process;
-        if (!settingsFile.empty()) {
-            fs::copy_file(settingsFile, process.hostPath(zovorudovu::kSettingsPath), fs::copy_options::overwrite_existing, ec);
-            if (ec) return inputError("cannot copy the settings file " + settingsFile + ": " + ec.message());
+        if (settingsFile) {
+            if (std::string problem = writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), settingsFile->bytes); !problem.empty())
+                return inputError(problem);
         }
         PhoneOptions phone;
         phone.model = std::string(device.model);
         std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
         if (!zovorudovu::globals().isEnabled)
-            return inputError("the settings file " + settingsFile + " turns the component off (isEnabled is false): no banner is shown");
+            return inputError("the settings file " + settingsFile->name + " turns the component off (isEnabled is false): no banner is shown");
 
         BannerContent content;
         content.icon = UIImage::imageWithCGImage(icon, 3.0);
@@ -183,7 +167,8 @@ int galleryCommand(const Arguments& args)
         html.close();
         if (!html) return inputError("cannot write " + index.string());
     }
-    std::fprintf(stderr, "gallery: wrote %zu images and index.html to %s\n", shots.size(), out.string().c_str());
+    progress.update("wrote " + std::to_string(shots.size()) + " images and index.html to " + out.string());
+    progress.finish();
 
     Json summary;
     summary["out"] = out.string();
@@ -196,8 +181,27 @@ int galleryCommand(const Arguments& args)
                                       {"bannerFrame", rectJson(shot.banner)},
                                       {"bodyFrame", rectJson(shot.body)}});
     }
-    std::cout << summary.dump(2) << '\n';
-    return 0;
+    tool.printJson(summary);
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+CommandRun defineGallery(CLI::App& app)
+{
+    app.footer("Render the same banner at rest on every built-in device, in portrait and in landscape, one PNG each, "
+                    "and an index.html contact sheet, and print a JSON summary.");
+    auto o = std::make_shared<GalleryOptions>();
+    app.add_option("--out", o->out, "the folder for the images and index.html")->required()->check([](const std::string& v) {
+        return v.empty() ? std::string("must name a folder") : std::string();
+    });
+    app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
+    app.add_option("--title", o->title, "the banner's title")->capture_default_str();
+    app.add_option("--message", o->message, "the banner's message")->capture_default_str();
+    // Tests and quick looks render small images; the gallery is meant to be seen at each
+    // device's own scale, so the option stays out of the help.
+    app.add_option("--scale", o->scale, "pixels a point")->check(aboveAtMost(0, kMaxScale))->group("");
+    return [o](const ToolContext& tool) { return gallery(*o, tool); };
 }
 
 } // namespace zovo

@@ -2,63 +2,63 @@
 // the component records for a device, in a fresh process.
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 
 #include "foundation/Process.h"
 #include "objc/Message.h"
-#include "cli/Options.h"
 #include "sim/SimulatedPhone.h"
 #include "tweak/BLNotificationBridge.h"
+#include "uikit/DeviceProfile.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <iostream>
+#include <memory>
 
 namespace zovo {
 namespace {
 
-constexpr OptionDefinition kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}, {"--ipad", "yes|no"}, {"--screen", "WxH"}};
+struct NotchOptions {
+    std::string model;
+    std::optional<std::string> faceID, iPad, screen;
+};
 
-int usageError(const std::string& message)
+ExitStatus notch(const NotchOptions& o, const ToolContext& tool)
 {
-    std::fprintf(stderr, "zovorudovu notch: %s\nusage: zovorudovu notch --model ID [--faceid yes|no] [--ipad yes|no] [--screen WxH]\n", message.c_str());
-    return 2;
-}
-
-} // namespace
-
-int notchCommand(const Arguments& args)
-{
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (!parsed.positional.empty()) return usageError("unexpected argument " + parsed.positional.front());
-    if (!parsed.has("--model") || parsed.value("--model").empty()) return usageError("--model is required");
-
     PhoneOptions phone;
-    phone.model = parsed.value("--model");
-    if (parsed.has("--faceid")) {
-        auto v = parseYesNo(parsed.value("--faceid"));
-        if (!v) return usageError("--faceid must be yes or no, not " + parsed.value("--faceid"));
-        phone.hasFaceID = *v;
+    phone.model = o.model;
+    if (o.faceID) phone.hasFaceID = parseYesNo(*o.faceID);
+    if (o.iPad) phone.isIPad = parseYesNo(*o.iPad);
+    if (o.screen) {
+        const auto size = parseSize(*o.screen);
+        phone.screen = CGSizeMake(size->first, size->second);
     }
-    if (parsed.has("--ipad")) {
-        auto v = parseYesNo(parsed.value("--ipad"));
-        if (!v) return usageError("--ipad must be yes or no, not " + parsed.value("--ipad"));
-        phone.isIPad = *v;
-    }
-    if (parsed.has("--screen")) {
-        auto v = parseSize(parsed.value("--screen"));
-        if (!v) return usageError("--screen must be WIDTHxHEIGHT in points, such as 375x812, not " + parsed.value("--screen"));
-        phone.screen = CGSizeMake(v->first, v->second);
-    }
+    // A model without a profile has no facts of its own; answering for it from made-up ones
+    // would look like an answer about that model.
+    if (!findDeviceProfile(o.model) && !(o.faceID && o.iPad && o.screen))
+        return tool.fail(ExitStatus::InputUnusable, "unknown device " + o.model +
+                                                        " (see `zovorudovu devices`); for another model give --faceid, --ipad and --screen");
 
     Process process;
     std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::ClassesOnly);
     BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
     objc::send(objc::Id(bridge), "notchWidthForCurrentDeviceModel");
-    nlohmann::ordered_json out{{"model", phone.model}, {"notchWidth", bridge->notchWidth}};
-    std::cout << out.dump() << '\n';
-    return 0;
+    tool.printJson({{"model", phone.model}, {"notchWidth", bridge->notchWidth}});
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+CommandRun defineNotch(CLI::App& app)
+{
+    app.footer("Print {\"model\": ID, \"notchWidth\": w}, the width the component records for a device in a fresh process. "
+                    "Flags not given come from the model's profile; a model without one needs all three.");
+    auto o = std::make_shared<NotchOptions>();
+    app.add_option("--model", o->model, "a model identifier, such as iPhone14,2")->required();
+    app.add_option("--faceid", o->faceID, "whether the device has Face ID")->check(yesNoText());
+    app.add_option("--ipad", o->iPad, "whether the device is an iPad")->check(yesNoText());
+    app.add_option("--screen", o->screen, "the screen in points, such as 375x812")->check(sizeText());
+    return [o](const ToolContext& tool) { return notch(*o, tool); };
 }
 
 } // namespace zovo

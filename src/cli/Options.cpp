@@ -1,44 +1,45 @@
 #include "cli/Options.h"
 
+#include "foundation/Json.h"
+
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace zovo {
 
-ParsedOptions parseOptions(const Arguments& args, std::span<const OptionDefinition> definitions)
+CLI::Validator utf8Text()
 {
-    ParsedOptions parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.size() < 2 || arg[0] != '-') {
-            parsed.positional.push_back(arg);
-            continue;
-        }
-        const OptionDefinition* option = nullptr;
-        for (const auto& s : definitions)
-            if (arg == s.name) option = &s;
-        if (!option) {
-            parsed.error = "unknown option " + arg;
-            return parsed;
-        }
-        if (!option->valueName) {
-            if (!parsed.values.emplace(arg, "yes").second) {
-                parsed.error = arg + " is given more than once";
-                return parsed;
-            }
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            parsed.error = arg + " needs a value (" + option->valueName + ")";
-            return parsed;
-        }
-        if (!parsed.values.emplace(arg, args[++i]).second) {
-            parsed.error = arg + " is given more than once";
-            return parsed;
-        }
-    }
-    return parsed;
+    return CLI::Validator([](std::string& value) { return isValidUtf8(value) ? std::string() : std::string("the value is not valid UTF-8"); }, "");
+}
+
+CLI::Validator aboveAtMost(double low, double high)
+{
+    std::ostringstream description;
+    description << "a number above " << low << " and at most " << high;
+    const std::string wanted = description.str();
+    return CLI::Validator(
+        [=](std::string& value) {
+            auto n = parseNumber(value);
+            return n && *n > low && *n <= high ? std::string() : "must be " + wanted + ", not " + value;
+        },
+        "");
+}
+
+CLI::Validator yesNoText()
+{
+    return CLI::Validator([](std::string& value) { return parseYesNo(value) ? std::string() : "must be yes or no, not " + value; }, "yes|no");
+}
+
+CLI::Validator sizeText()
+{
+    return CLI::Validator(
+        [](std::string& value) { return parseSize(value) ? std::string() : "must be WIDTHxHEIGHT in points, such as 375x812, not " + value; }, "WxH");
 }
 
 std::optional<bool> parseYesNo(const std::string& text)
@@ -57,19 +58,6 @@ std::optional<double> parseNumber(const std::string& text)
     return value;
 }
 
-std::string numberOption(const ParsedOptions& parsed, const std::string& name, double low, double high, double& value)
-{
-    if (!parsed.has(name)) return {};
-    auto v = parseNumber(parsed.value(name));
-    if (!v || *v <= low || *v > high) {
-        std::ostringstream message;
-        message << name << " must be a number above " << low << " and at most " << high << ", not " << parsed.value(name);
-        return message.str();
-    }
-    value = *v;
-    return {};
-}
-
 std::optional<std::pair<double, double>> parseSize(const std::string& text)
 {
     const auto x = text.find('x');
@@ -78,6 +66,53 @@ std::optional<std::pair<double, double>> parseSize(const std::string& text)
     auto h = parseNumber(text.substr(x + 1));
     if (!w || !h || *w <= 0 || *h <= 0 || *w > 100000 || *h > 100000) return std::nullopt;
     return std::make_pair(*w, *h);
+}
+
+InputFile readInputFile(const std::string& path, std::size_t maxBytes)
+{
+    InputFile file;
+    file.name = path == "-" ? "standard input" : path;
+    std::ifstream disk;
+    std::istream* in = &std::cin;
+    if (path != "-") {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) {
+            file.error = path + ": no such file";
+            return file;
+        }
+        if (std::filesystem::is_directory(path, ec)) {
+            file.error = path + ": is a folder, not a file";
+            return file;
+        }
+        disk.open(path, std::ios::binary);
+        if (!disk) {
+            file.error = path + ": cannot be read (" + std::strerror(errno) + ")";
+            return file;
+        }
+        in = &disk;
+    }
+    char buffer[65536];
+    while (*in) {
+        in->read(buffer, sizeof buffer);
+        file.bytes.append(buffer, static_cast<std::size_t>(in->gcount()));
+        if (file.bytes.size() > maxBytes) {
+            file.error = file.name + ": larger than " + std::to_string(maxBytes >> 20) + " MiB";
+            return file;
+        }
+    }
+    if (in->bad()) file.error = file.name + ": cannot be read";
+    return file;
+}
+
+std::string writeWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.close();
+    return out ? std::string() : "cannot write " + path;
 }
 
 } // namespace zovo

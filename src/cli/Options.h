@@ -1,50 +1,46 @@
-// Declarative option parsing for the tool's commands.
+// Checks and conversions shared by the commands' options, and the reading of the files they name.
 //
-//   constexpr OptionDefinition kOptions[] = {{"--model", "ID"}, {"--faceid", "yes|no"}};
-//   ParsedOptions parsed = parseOptions(args, kOptions);
-//   if (!parsed.error.empty()) return usageError(parsed.error);
-//   std::string model = parsed.value("--model");
+//   app.add_option("--fps", options->fps, "frames a second")->check(aboveAtMost(0, 120));
+//   InputFile settings = readInputFile(options->settings);   // "-" reads standard input
+//   if (!settings) return tool.fail(ExitStatus::InputUnusable, settings.error);
 #pragma once
 
-#include "cli/Command.h"
+#include <CLI/CLI.hpp>
 
-#include <map>
+#include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace zovo {
 
-struct OptionDefinition {
-    const char* name;      // "--model"
-    const char* valueName; // "ID"; null for a flag, which takes no value
-};
-
-struct ParsedOptions {
-    std::map<std::string, std::string> values;
-    std::vector<std::string> positional;
-    std::string error; // empty when the arguments parsed
-
-    bool has(const std::string& name) const { return values.count(name) != 0; }
-    std::string value(const std::string& name) const
-    {
-        auto it = values.find(name);
-        return it == values.end() ? std::string() : it->second;
-    }
-};
-
-// Unknown options, a missing value and an option given twice are errors, named in `error`.
-ParsedOptions parseOptions(const Arguments& args, std::span<const OptionDefinition> definitions);
+// Refuses a value that is not well-formed UTF-8.
+CLI::Validator utf8Text();
+// Accepts a finite number above `low` and at most `high`.
+CLI::Validator aboveAtMost(double low, double high);
+// Accepts yes/no (also true/false, 1/0).
+CLI::Validator yesNoText();
+// Accepts "WxH" with two positive finite numbers.
+CLI::Validator sizeText();
 
 // "yes"/"no" (also "true"/"false", "1"/"0"); nothing for anything else.
 std::optional<bool> parseYesNo(const std::string& text);
 // A finite number, the whole text; nothing otherwise.
 std::optional<double> parseNumber(const std::string& text);
-// Reads option `name`, when given, into `value` as a number above `low` and at most `high`.
-// Returns empty, or the message for a value that is not such a number.
-std::string numberOption(const ParsedOptions& parsed, const std::string& name, double low, double high, double& value);
 // "WxH" with two positive finite numbers.
 std::optional<std::pair<double, double>> parseSize(const std::string& text);
+
+// A file named on the command line, read whole; "-" stands for standard input.
+struct InputFile {
+    std::string name;  // the path, or "standard input"
+    std::string bytes;
+    std::string error; // empty when read; names the file and the problem
+    explicit operator bool() const { return error.empty(); }
+};
+inline constexpr std::size_t kMaxInputBytes = 16u << 20;
+InputFile readInputFile(const std::string& path, std::size_t maxBytes = kMaxInputBytes);
+
+// Writes `bytes` to `path`, making its folder. Returns empty, or the problem naming the path.
+std::string writeWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace zovo

@@ -19,12 +19,13 @@
 #include "uikit/UIColor.h"
 #include "uikit/UIKitClasses.h"
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
+#include <memory>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -117,12 +118,6 @@ Json colourJson(const UIColor* colour)
     return Json{{"red", colour->red()}, {"green", colour->green()}, {"blue", colour->blue()}, {"alpha", colour->alpha()}};
 }
 
-int usageError(const std::string& message)
-{
-    std::fprintf(stderr, "zovorudovu prefs: %s\nusage: zovorudovu prefs FILE [--defaults FILE]\n", message.c_str());
-    return 2;
-}
-
 bool copyInto(const fs::path& from, const fs::path& to)
 {
     std::error_code ec;
@@ -130,31 +125,32 @@ bool copyInto(const fs::path& from, const fs::path& to)
     return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
 }
 
-} // namespace
+struct PrefsOptions {
+    std::string file;
+    std::optional<std::string> defaults;
+};
 
-int prefsCommand(const Arguments& args)
+ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
 {
-    constexpr OptionDefinition kOptions[] = {{"--defaults", "FILE"}};
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (parsed.positional.size() > 1) return usageError("more than one settings file given");
-    std::optional<std::string> file, defaults;
-    if (!parsed.positional.empty()) file = parsed.positional.front();
-    if (parsed.has("--defaults")) defaults = parsed.value("--defaults");
-    if (!file) return usageError("no settings file given");
-    if (defaults && !fs::is_regular_file(*defaults)) return usageError("cannot read the defaults file " + *defaults);
+    const std::optional<std::string> file = o.file, defaults = o.defaults;
+    if (defaults && !fs::is_regular_file(*defaults)) return tool.fail(ExitStatus::InputUnusable, "cannot read the defaults file " + *defaults);
+    // Standard input is read once, here; the rest works on its bytes as it would on a file's.
+    std::optional<InputFile> piped;
+    if (*file == "-") piped = readInputFile("-");
 
     // The process comes first: the file's values are objects of its runtime, and must end
     // before it does.
     Process process;
     std::vector<std::string> warnings;
-    PropertyListResult read = readPropertyList(*file);
+    PropertyListResult read = piped ? (*piped ? parsePropertyList(piped->bytes, piped->name) : PropertyListResult{}) : readPropertyList(*file);
+    if (piped && !*piped) read = PropertyListResult{{}, PropertyListError::Unreadable, piped->error};
     if (!read) warnings.push_back(read.message);
     else checkKeys(read.dictionary.get(), warnings);
 
     registerUIKitClasses(process.runtime());
     registerHostClasses(process.runtime());
-    if (fs::is_regular_file(*file)) copyInto(*file, process.hostPath(zovorudovu::kSettingsPath));
+    if (piped) writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), piped->bytes);
+    else if (fs::is_regular_file(*file)) copyInto(*file, process.hostPath(zovorudovu::kSettingsPath));
     if (defaults) copyInto(*defaults, process.hostPath(zovorudovu::kDefaultsPath));
     Loader::load(process.runtime(), zovorudovu::library());
 
@@ -171,9 +167,22 @@ int prefsCommand(const Arguments& args)
     out["customWidthValue"] = bridge->customWidthValue;
     out["hooksInstalled"] = g.hooksInstalled;
     out["warnings"] = warnings;
-    std::cout << out.dump(2) << '\n';
-    for (const auto& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-    return read ? 0 : 1;
+    tool.printJson(out);
+    for (const auto& w : warnings) std::fprintf(stderr, "warning: %s\n", repairUtf8(w).c_str());
+    return read ? ExitStatus::Done : ExitStatus::InputUnusable;
+}
+
+} // namespace
+
+CommandRun definePrefs(CLI::App& app)
+{
+    app.footer("Load FILE as the settings file of a fresh simulated process, run the component's start-up, and print the "
+                    "settings as the component took them, with warnings that help fix the file. A file that cannot be read "
+                    "still prints the settings the component falls back to, and exits 1.");
+    auto o = std::make_shared<PrefsOptions>();
+    app.add_option("FILE", o->file, "the settings property list (XML or binary); - reads standard input")->required();
+    app.add_option("--defaults", o->defaults, "the package's defaults file to install beside it");
+    return [o](const ToolContext& tool) { return prefs(*o, tool); };
 }
 
 } // namespace zovo

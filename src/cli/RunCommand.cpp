@@ -4,14 +4,16 @@
 // --snapshot-png each snapshot event also writes LABEL.png.
 
 #include "cli/Command.h"
+#include "cli/Options.h"
+#include "cli/Progress.h"
 
 #include "render/ScreenRenderer.h"
 #include "sim/FrameRecorder.h"
-#include "cli/Options.h"
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 
-#include <cstdio>
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -20,80 +22,68 @@
 namespace zovo {
 namespace {
 
-constexpr OptionDefinition kOptions[] = {{"--trace", "FILE"}, {"--frames", "DIR"}, {"--fps", "N"}, {"--scale", "S"}, {"--snapshot-png", nullptr}};
-constexpr const char* kUsage =
-    "usage: zovorudovu run SCENARIO.json [--trace FILE] [--frames DIR [--fps N] [--scale S]] [--snapshot-png]\n"
-    "  --frames        write DIR/frame-NNNNN.png for the whole run and DIR/animation.gif\n"
-    "  --fps           frames a second of the run (default 30)\n"
-    "  --scale         pixels a point (default: the device's own scale)\n"
-    "  --snapshot-png  also write LABEL.png at each snapshot event, into the --frames folder when\n"
-    "                  given, else beside the --trace file, else the current folder\n";
+struct RunOptions {
+    std::string scenario;
+    std::optional<std::string> trace, frames;
+    std::optional<double> fps, scale;
+    bool snapshotPNG = false;
+};
 
-int usageError(const std::string& message)
+ExitStatus run(const RunOptions& o, const ToolContext& tool)
 {
-    std::fprintf(stderr, "zovorudovu run: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
+    if ((o.fps || o.scale) && !o.frames && !o.snapshotPNG)
+        return tool.fail(ExitStatus::BadCommandLine, "--fps and --scale go with --frames or --snapshot-png");
 
-} // namespace
-
-int runCommand(const Arguments& args)
-{
-    ParsedOptions parsed = parseOptions(args, kOptions);
-    if (!parsed.error.empty()) return usageError(parsed.error);
-    if (parsed.positional.size() != 1) return usageError(parsed.positional.empty() ? "no scenario given" : "more than one scenario given");
-
-    ScenarioLoad loaded = loadScenario(parsed.positional.front());
-    if (!loaded) {
-        std::fprintf(stderr, "zovorudovu run: %s\n", loaded.error.c_str());
-        return 2;
+    ScenarioLoad loaded;
+    if (o.scenario == "-") {
+        // Icons named by a relative path are looked for in the current folder.
+        InputFile text = readInputFile("-");
+        if (!text) return tool.fail(ExitStatus::InputUnusable, text.error);
+        loaded = parseScenario(text.bytes, std::filesystem::current_path(), text.name);
+    } else {
+        loaded = loadScenario(o.scenario);
     }
+    if (!loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error);
 
     std::ofstream file;
     std::ostream* out = &std::cout;
-    if (parsed.has("--trace")) {
-        const std::filesystem::path tracePath = parsed.value("--trace");
+    if (o.trace) {
+        const std::filesystem::path tracePath = *o.trace;
         std::error_code ec;
         if (tracePath.has_parent_path()) std::filesystem::create_directories(tracePath.parent_path(), ec);
         file.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            std::fprintf(stderr, "zovorudovu run: cannot write the trace file %s\n", parsed.value("--trace").c_str());
-            return 1;
-        }
+        if (!file) return tool.fail(ExitStatus::InputUnusable, "cannot write the trace file " + *o.trace);
         out = &file;
     }
 
-    double fps = 30, scale = 0;
-    if (std::string bad = numberOption(parsed, "--fps", 0, 120, fps); !bad.empty()) return usageError(bad);
-    if (std::string bad = numberOption(parsed, "--scale", 0, 4, scale); !bad.empty()) return usageError(bad);
-    if ((parsed.has("--fps") || parsed.has("--scale")) && !parsed.has("--frames") && !parsed.has("--snapshot-png"))
-        return usageError("--fps and --scale go with --frames or --snapshot-png");
-
+    const double fps = o.fps.value_or(30), scale = o.scale.value_or(0);
     const double until = loaded.scenario->until;
+    ProgressLine progress("zovorudovu run", tool.quiet);
     RunnerOptions options;
     options.onEvent = [out](const TraceEvent& e) { *out << e.toJson() << '\n'; };
     // The recorder belongs to the run's process: made at the first frame, ended when the run ends.
     std::unique_ptr<FrameRecorder> recorder;
     std::string filmProblem;
-    if (parsed.has("--frames")) {
+    if (o.frames) {
         options.fps = fps;
         options.onFrame = [&](Process&, double) {
             if (!filmProblem.empty()) return;
             if (!recorder) {
-                FrameRecorder::Options o;
-                o.dir = parsed.value("--frames");
-                o.fps = fps;
-                o.scale = scale;
-                o.expectedFrames = static_cast<int>(until * fps) + 1;
-                recorder = std::make_unique<FrameRecorder>(o);
+                FrameRecorder::Options r;
+                r.dir = *o.frames;
+                r.fps = fps;
+                r.scale = scale;
+                r.expectedFrames = static_cast<int>(until * fps) + 1;
+                r.progress = progress.stream();
+                recorder = std::make_unique<FrameRecorder>(r);
             }
             if (auto captured = recorder->capture(); !captured) filmProblem = captured.message;
         };
     }
-    if (parsed.has("--snapshot-png")) {
+    if (o.snapshotPNG) {
         std::filesystem::path dir = ".";
-        if (parsed.has("--frames")) dir = parsed.value("--frames");
-        else if (parsed.has("--trace")) dir = std::filesystem::path(parsed.value("--trace")).parent_path();
+        if (o.frames) dir = *o.frames;
+        else if (o.trace) dir = std::filesystem::path(*o.trace).parent_path();
         if (dir.empty()) dir = ".";
         options.onSnapshot = [&, dir](Process&, const std::string& label) {
             std::error_code ec;
@@ -109,21 +99,33 @@ int runCommand(const Arguments& args)
             recorder.reset();
         }
     };
+    const std::string name = o.scenario == "-" ? "standard input" : o.scenario;
     ScenarioRunner runner(std::move(*loaded.scenario), options);
-    if (std::string problem = runner.run(); !problem.empty()) {
-        std::fprintf(stderr, "zovorudovu run: %s: %s\n", parsed.positional.front().c_str(), problem.c_str());
-        return 2;
-    }
-    if (!filmProblem.empty()) {
-        std::fprintf(stderr, "zovorudovu run: %s\n", filmProblem.c_str());
-        return 1;
-    }
+    std::string problem = runner.run();
+    progress.finish();
+    if (!problem.empty()) return tool.fail(ExitStatus::InputUnusable, name + ": " + problem);
+    if (!filmProblem.empty()) return tool.fail(ExitStatus::InputUnusable, filmProblem);
     out->flush();
-    if (!*out) {
-        std::fprintf(stderr, "zovorudovu run: writing the trace failed\n");
-        return 1;
-    }
-    return 0;
+    if (!*out) return tool.fail(ExitStatus::InputUnusable, "writing the trace failed");
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+CommandRun defineRun(CLI::App& app)
+{
+    app.footer("Play a scenario in a fresh simulated process on the virtual clock and write its trace as JSON lines, one "
+                    "record a line (standard output without --trace). A bad scenario is refused before it runs, naming the "
+                    "event index and field.");
+    auto o = std::make_shared<RunOptions>();
+    app.add_option("SCENARIO", o->scenario, "the scenario, a JSON file; - reads standard input")->required();
+    app.add_option("--trace", o->trace, "write the trace into this file");
+    app.add_option("--frames", o->frames, "write DIR/frame-NNNNN.png for the whole run and DIR/animation.gif");
+    app.add_option("--fps", o->fps, "frames a second of the run (default 30)")->check(aboveAtMost(0, 120));
+    app.add_option("--scale", o->scale, "pixels a point (default: the device's own scale)")->check(aboveAtMost(0, 4));
+    app.add_flag("--snapshot-png", o->snapshotPNG,
+                 "also write LABEL.png at each snapshot event, into the --frames folder when given, else beside the --trace file, else the current folder");
+    return [o](const ToolContext& tool) { return run(*o, tool); };
 }
 
 } // namespace zovo

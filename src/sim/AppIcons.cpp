@@ -82,4 +82,21 @@ std::shared_ptr<const CGImage> drawAppIcon(AppIcon icon)
     return frame.toImage();
 }
 
+std::string_view appIconName(AppIcon icon)
+{
+    switch (icon) {
+    case AppIcon::Messages: return "messages";
+    case AppIcon::Weather: return "weather";
+    case AppIcon::Mail: return "mail";
+    }
+    return {};
+}
+
+std::optional<AppIcon> appIconNamed(std::string_view name)
+{
+    for (AppIcon icon : kAppIcons)
+        if (appIconName(icon) == name) return icon;
+    return std::nullopt;
+}
+
 } // namespace zovo

@@ -4,6 +4,8 @@
 #include "uikit/CGImage.h"
 
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace zovo {
 
@@ -15,5 +17,11 @@ enum class AppIcon {
 
 // A 20-point icon at 3 pixels a point (60 x 60 pixels).
 std::shared_ptr<const CGImage> drawAppIcon(AppIcon icon);
+
+// The name a scenario uses for an icon ("messages", "weather", "mail"), and back.
+std::string_view appIconName(AppIcon icon);
+std::optional<AppIcon> appIconNamed(std::string_view name);
+// Every icon, in the order above, for listing in messages and help.
+inline constexpr AppIcon kAppIcons[] = {AppIcon::Messages, AppIcon::Weather, AppIcon::Mail};
 
 } // namespace zovo

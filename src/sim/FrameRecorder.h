@@ -68,6 +68,8 @@ public:
     // The files written so far, in order: the frames, then animation.gif once finished.
     const std::vector<std::string>& files() const { return files_; }
     int frameCount() const { return frames_; }
+    // The frame rendered by the last capture; empty before the first.
+    const Frame& lastFrame() const { return frame_; }
     double frameInterval() const { return 1.0 / options_.fps; }
     std::filesystem::path gifPath() const { return options_.dir / "animation.gif"; }
 

@@ -132,10 +132,14 @@ ScenarioNotify notify(const Reader& r, const fs::path& baseDir)
         if (!text.empty() && text[0] == '#') {
             n.iconRGB = parseColour(text);
             if (!n.iconRGB) icon.fail("a colour is \"#RRGGBB\", got \"" + text + "\"");
+        } else if (auto builtIn = appIconNamed(text)) {
+            // A bare name is one of the icons the project draws, so a scenario needs no files
+            // beside it; a PNG of the same name is written "./messages".
+            n.builtInIcon = builtIn;
         } else {
             n.iconFile = baseDir / text;
             std::error_code ec;
-            if (!fs::is_regular_file(n.iconFile, ec)) icon.fail("no icon file " + n.iconFile.string());
+            if (!fs::is_regular_file(n.iconFile, ec)) icon.fail("no icon file " + n.iconFile.string() + " (a built-in icon is named messages, weather or mail)");
         }
     }
     return n;

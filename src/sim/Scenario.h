@@ -7,6 +7,8 @@
 // file. A scenario that loads runs to its end.
 #pragma once
 
+#include "sim/AppIcons.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -22,6 +24,7 @@ struct ScenarioNotify {
     std::string id, app, title, subtitle, message, date;
     std::filesystem::path iconFile;      // a PNG, resolved against the scenario's folder
     std::optional<std::uint32_t> iconRGB; // "#RRGGBB": a solid icon of that colour
+    std::optional<AppIcon> builtInIcon;   // "messages": an icon the project draws
     bool sticky = false;
 };
 

@@ -95,6 +95,7 @@ std::string ScenarioRunner::run()
         const ScenarioNotify& n = scenario_.events[i].notify;
         if (scenario_.events[i].kind != ScenarioEvent::Kind::Notify) continue;
         if (n.iconRGB) icons[i] = solidIcon(*n.iconRGB);
+        else if (n.builtInIcon) icons[i] = UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
         else if (!n.iconFile.empty()) {
             ImageResult loaded = loadPNG(n.iconFile);
             if (!loaded) return "events[" + std::to_string(i) + "].notify.icon: " + loaded.message;

@@ -15,11 +15,12 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun run(int (*command)(const zovo::Arguments&), const zovo::Arguments& args)
+ToolRun run(const std::string& command, std::vector<std::string> args)
 {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int status = command(args);
+    args.insert(args.begin(), command);
+    int status = zovo::runTool(args);
     std::string out = testing::internal::GetCapturedStdout();
     std::string err = testing::internal::GetCapturedStderr();
     return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), err};
@@ -27,27 +28,32 @@ ToolRun run(int (*command)(const zovo::Arguments&), const zovo::Arguments& args)
 
 TEST(NotchCommand, WidthsByModelAndDeviceFacts)
 {
-    auto width = [](zovo::Arguments args) { return run(zovo::notchCommand, args).out["notchWidth"].get<double>(); };
+    auto width = [](std::vector<std::string> args) { return run("notch", args).out["notchWidth"].get<double>(); };
     EXPECT_EQ(width({"--model", "iPhone13,2"}), 230) << "the lists themselves are the bridge's tests";
     EXPECT_EQ(width({"--model", "iPhone12,8"}), 295) << "no Face ID: the profile's 375-point screen less 80";
     EXPECT_EQ(width({"--model", "iPhone12,3", "--faceid", "no", "--screen", "414x896"}), 334);
     EXPECT_EQ(width({"--model", "iPad8,1"}), 754);
-    EXPECT_EQ(width({"--model", "iPhone99,9"}), 0) << "unknown notched model: nothing recorded in a fresh process";
+    EXPECT_EQ(width({"--model=iPhone99,9", "--faceid=yes", "--ipad=no", "--screen=375x812"}), 0)
+        << "unknown notched model described in full: nothing recorded in a fresh process";
 }
 
 TEST(NotchCommand, BadArgumentsAreNamed)
 {
-    for (const zovo::Arguments& args : std::vector<zovo::Arguments>{{}, {"--model"}, {"--model", "x", "--faceid", "maybe"}, {"--model", "x", "--screen", "0x5"},
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{}, {"--model"}, {"--model", "x", "--faceid", "maybe"}, {"--model", "x", "--screen", "0x5"},
                                                                     {"--model", "x", "--bogus", "1"}, {"--model", "a", "--model", "b"}}) {
-        ToolRun r = run(zovo::notchCommand, args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("usage:"), std::string::npos);
+        ToolRun r = run("notch", args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(r.err.rfind("zovorudovu notch: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << "points to the help";
     }
+    ToolRun unknown = run("notch", {"--model", "iPhone99,9", "--faceid", "no"});
+    EXPECT_EQ(unknown.status, 1) << "an unknown device is an input that cannot be used, as with banner --device";
+    EXPECT_NE(unknown.err.find("iPhone99,9"), std::string::npos);
 }
 
 TEST(DevicesCommand, ListsEveryModelOfTheNotchTables)
 {
-    ToolRun r = run(zovo::devicesCommand, {});
+    ToolRun r = run("devices", {});
     ASSERT_EQ(r.status, 0);
     std::set<std::string> models;
     for (const auto& d : r.out) models.insert(d["model"].get<std::string>());
@@ -60,7 +66,7 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
 {
     const auto png = std::filesystem::temp_directory_path() / "zovo-banner-test.png";
     std::filesystem::remove(png);
-    ToolRun r = run(zovo::bannerCommand, {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29", "--png", png.string()});
+    ToolRun r = run("banner", {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29", "--png", png.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto& b = r.out;
     EXPECT_EQ(b["window"]["frame"], nlohmann::json({83, 0, 209, 120}));
@@ -81,19 +87,22 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
 TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
 {
     const std::string missing = (std::filesystem::temp_directory_path() / "zovo-no-such-icon.png").string();
-    ToolRun r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--icon", missing});
+    ToolRun r = run("banner", {"--title", "T", "--message", "M", "--icon", missing});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(missing), std::string::npos);
     EXPECT_TRUE(r.out.is_null());
 
-    r = run(zovo::bannerCommand, {"--title", "T"});
+    r = run("banner", {"--title", "T"});
     EXPECT_EQ(r.status, 2);
-    r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--device", "Nokia3310"});
+    r = run("banner", {"--title", "T", "--message", "M", "--device", "Nokia3310"});
+    EXPECT_EQ(r.status, 1);
+    r = run("banner", {"--title", "\xff", "--message", "M"});
     EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--title"), std::string::npos) << "names the option whose value is not UTF-8";
 
     const auto off = std::filesystem::temp_directory_path() / "zovo-banner-off.plist";
     std::ofstream(off) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>isEnabled</key><false/></dict></plist>";
-    r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--settings", off.string()});
+    r = run("banner", {"--title", "T", "--message", "M", "--settings", off.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("isEnabled"), std::string::npos);
 }

@@ -14,11 +14,13 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun prefs(const zovo::Arguments& args)
+ToolRun prefs(const std::vector<std::string>& args)
 {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int status = zovo::prefsCommand(args);
+    std::vector<std::string> full{"prefs"};
+    full.insert(full.end(), args.begin(), args.end());
+    int status = zovo::runTool(full);
     std::string out = testing::internal::GetCapturedStdout();
     std::string err = testing::internal::GetCapturedStderr();
     return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), err};
@@ -72,7 +74,7 @@ TEST(PrefsCommand, UnreadableFilesExitOneWithJsonAndBadArgumentsExitTwo)
     EXPECT_EQ(prefs({}).status, 2);
     EXPECT_EQ(prefs({"a", "b"}).status, 2);
     EXPECT_EQ(prefs({"a", "--frobnicate"}).status, 2);
-    EXPECT_EQ(prefs({"a", "--defaults", "/nonexistent"}).status, 2);
+    EXPECT_EQ(prefs({"a", "--defaults", "/nonexistent"}).status, 1) << "a missing file is an input, not a command-line fault";
 }
 
 TEST(PrefsCommand, DefaultsFileStandsInForAMissingSettingsFile)

@@ -1,0 +1,150 @@
+// The tool's command table and its one entry point: parses the command line with CLI11, prints
+// help and the version on standard output, maps every parse error to ExitStatus::BadCommandLine
+// and runs the chosen command.
+
+#include "cli/Command.h"
+#include "cli/Options.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+namespace zovo {
+
+ExitStatus ToolContext::fail(ExitStatus status, const std::string& message) const
+{
+    std::fprintf(stderr, "zovorudovu %s: %s\n", command.c_str(), repairUtf8(message).c_str());
+    return status;
+}
+
+void ToolContext::printJson(const nlohmann::ordered_json& value) const { std::cout << toJsonText(value, jsonStyle) << '\n' << std::flush; }
+
+const char* toolVersion() { return ZOVO_VERSION; }
+
+const std::vector<CommandEntry>& commandTable()
+{
+    // `soak` takes its place here, between gallery and the end, once its engine is in.
+    static const std::vector<CommandEntry> table = {
+        {"demo", "the main job: film the built-in scenario into a page to open (out/demo)", defineDemo, true, true},
+        {"run", "play a scenario; write its trace as JSON lines", defineRun, false, true},
+        {"prefs", "print the effective settings read from a settings file", definePrefs, true, false},
+        {"devices", "print the built-in device profiles", defineDevices, true, false},
+        {"notch", "print the notch width the component records for a device", defineNotch, true, false},
+        {"banner", "lay out one banner and print its snapshot", defineBanner, true, false},
+        {"gallery", "render one banner on every device, with an HTML contact sheet", defineGallery, true, true},
+    };
+    return table;
+}
+
+namespace {
+
+constexpr const char* kName = "zovorudovu";
+
+JsonStyle defaultJsonStyle() { return ::isatty(STDOUT_FILENO) ? JsonStyle::Pretty : JsonStyle::Compact; }
+
+// The subcommand the parser reached, if any.
+CLI::App* chosen(CLI::App& app)
+{
+    auto subs = app.get_subcommands();
+    return subs.empty() ? nullptr : subs.front();
+}
+
+int badCommandLine(const std::string& who, const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s\nRun '%s --help' for usage.\n", who.c_str(), repairUtf8(message).c_str(), who.c_str());
+    return code(ExitStatus::BadCommandLine);
+}
+
+} // namespace
+
+int runTool(const std::vector<std::string>& args)
+{
+    CLI::App app{"Zovorudovu: a notch-style notification banner running in a simulated home screen.\n"
+                 "Exit status: 0 done, 1 an input could not be used, 2 the command line is wrong.",
+                 kName};
+    app.set_version_flag("--version", std::string(kName) + " " + toolVersion());
+    app.require_subcommand(1);
+    app.footer("Run 'zovorudovu help COMMAND' or 'zovorudovu COMMAND --help' for a command's options.");
+
+    struct Defined {
+        const CommandEntry* entry;
+        CommandRun run;
+        std::shared_ptr<std::string> jsonStyle = std::make_shared<std::string>();
+        std::shared_ptr<bool> quiet = std::make_shared<bool>(false);
+    };
+    std::map<CLI::App*, Defined> defined;
+    for (const CommandEntry& entry : commandTable()) {
+        CLI::App* sub = app.add_subcommand(entry.name, entry.summary);
+        Defined d{&entry, entry.define(*sub)};
+        if (entry.printsJson)
+            sub->add_option("--json-style", *d.jsonStyle, "pretty or compact (default: pretty on a terminal, compact otherwise)")
+                ->check(CLI::IsMember({"pretty", "compact"}));
+        if (entry.showsProgress) sub->add_flag("-q,--quiet", *d.quiet, "no progress lines on standard error");
+        // Text that is not UTF-8 cannot be shown or written as JSON: refused here, naming the option.
+        for (CLI::Option* option : sub->get_options()) option->check(utf8Text());
+        defined.emplace(sub, std::move(d));
+    }
+    CLI::App* help = app.add_subcommand("help", "print the help of the tool or of one command");
+    std::string helpTopic;
+    help->add_option("COMMAND", helpTopic, "the command to explain");
+
+    // A first word that is neither an option nor a command is named plainly.
+    if (!args.empty() && !args.front().empty() && args.front()[0] != '-' && args.front() != "help" &&
+        std::none_of(commandTable().begin(), commandTable().end(), [&](const CommandEntry& e) { return args.front() == e.name; }))
+        return badCommandLine(kName, "unknown command '" + args.front() + "'");
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes the arguments last first
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        CLI::App* sub = chosen(app);
+        std::cout << (sub ? sub->help(kName) : app.help());
+        return code(ExitStatus::Done);
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << '\n';
+        return code(ExitStatus::Done);
+    } catch (const CLI::ParseError& e) {
+        CLI::App* sub = chosen(app);
+        if (!sub && args.empty()) {
+            std::cerr << app.help();
+            return code(ExitStatus::BadCommandLine);
+        }
+        return badCommandLine(sub ? std::string(kName) + " " + sub->get_name() : std::string(kName), e.what());
+    }
+
+    CLI::App* sub = chosen(app);
+    if (sub == help) {
+        if (helpTopic.empty()) {
+            std::cout << app.help();
+            return code(ExitStatus::Done);
+        }
+        for (auto& [command, d] : defined)
+            if (command->get_name() == helpTopic) {
+                std::cout << command->help(kName);
+                return code(ExitStatus::Done);
+            }
+        return badCommandLine(std::string(kName) + " help", "unknown command '" + helpTopic + "'");
+    }
+
+    const Defined& d = defined.at(sub);
+    ToolContext tool;
+    tool.command = d.entry->name;
+    tool.jsonStyle = d.jsonStyle->empty() ? defaultJsonStyle() : (*d.jsonStyle == "compact" ? JsonStyle::Compact : JsonStyle::Pretty);
+    tool.quiet = *d.quiet;
+    try {
+        return code(d.run(tool));
+    } catch (const std::exception& e) {
+        // A last resort for a broken program: every known bad input is refused before this.
+        tool.fail(ExitStatus::InputUnusable, std::string("internal error: ") + e.what());
+        return code(ExitStatus::InputUnusable);
+    }
+}
+
+} // namespace zovo

@@ -1,0 +1,53 @@
+// Animated WebP files, through libwebp's animation encoder: smaller than a GIF of the same frames
+// and in full colour, for pages that can show them (with the GIF as the fallback).
+//
+//   zovo::WebPAnimationWriter webp("/tmp/run.webp", 390, 844, {.quality = 80});
+//   for (...) webp.addFrame(frame, milliseconds);       // each frame's start on the timeline
+//   if (auto done = webp.finish(endMilliseconds); !done) std::cerr << done.message << '\n';
+//
+// Frames are opaque, as the renderer makes them. The encoder keeps only what differs from the
+// previous frame; a frame equal to it lengthens that frame instead of adding one. The file is
+// written whole by finish().
+#pragma once
+
+#include "render/Frame.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace zovo {
+
+struct WebPAnimationOptions {
+    float quality = 80; // lossy quality, 0 to 100
+    int method = 3;     // 0 fast ... 6 small
+};
+
+class WebPAnimationWriter {
+public:
+    // Throws std::invalid_argument naming the problem for a side outside 1...16383 (WebP's
+    // limit) or a quality outside 0...100.
+    WebPAnimationWriter(std::filesystem::path path, int width, int height, WebPAnimationOptions options = {});
+    ~WebPAnimationWriter();
+    WebPAnimationWriter(const WebPAnimationWriter&) = delete;
+    WebPAnimationWriter& operator=(const WebPAnimationWriter&) = delete;
+
+    // Adds a frame starting at `milliseconds` (later than the previous frame's start). A frame of
+    // another size than the canvas is an error; the first error is repeated by every later call.
+    ImageWriteResult addFrame(const Frame& frame, int milliseconds);
+    // Ends the last frame at `endMilliseconds` and writes the file. Later calls return the same.
+    ImageWriteResult finish(int endMilliseconds);
+
+    int frameCount() const { return frames_; }
+
+private:
+    struct Encoder;
+    std::filesystem::path path_;
+    int width_, height_;
+    WebPAnimationOptions options_;
+    std::unique_ptr<Encoder> encoder_;
+    int frames_ = 0;
+    bool finished_ = false;
+    ImageWriteResult result_{true, {}};
+};
+
+} // namespace zovo
