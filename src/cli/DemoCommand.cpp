@@ -61,6 +61,10 @@ std::string page(const std::vector<std::string>& keyframes, const std::vector<De
          << ".row{display:flex;gap:2.5rem;align-items:flex-start;flex-wrap:wrap}\n"
          << ".phone{display:block;border-radius:28px;box-shadow:0 6px 24px rgba(0,0,0,.22);background:#000}\n"
          << ".keys{display:flex;gap:1.6rem;flex-wrap:wrap}.keys figure{margin:0}\n"
+         // The banner lives at the top of the screen: each key frame shows that part at one and
+         // a half times the phone's size, and the whole screen is a click away.
+         << ".crop{display:block;width:540px;height:300px;overflow:hidden;border-radius:28px 28px 10px 10px;"
+            "box-shadow:0 6px 24px rgba(0,0,0,.22);background:#000}.crop img{display:block;width:540px}\n"
          << "figcaption{font-size:.9rem;text-align:center;margin-top:.5rem;color:#3a3a3c}\n"
          << "table{border-collapse:collapse}td{padding:.28rem .7rem;border-bottom:1px solid #e0e0e4;vertical-align:top}\n"
          << "td.t{text-align:right;color:#6e6e73;font-variant-numeric:tabular-nums;white-space:nowrap}\n"
@@ -75,8 +79,8 @@ std::string page(const std::vector<std::string>& keyframes, const std::vector<De
     for (const auto& row : rows) html << "<tr><td class=\"t\">" << seconds(row.time) << "</td><td>" << escapeHTML(row.text) << "</td></tr>\n";
     html << "</table></div></div>\n<h2>Key frames</h2>\n<div class=\"keys\">\n";
     for (const auto& k : keyframes)
-        html << "<figure><a href=\"keyframes/" << escapeHTML(k) << ".png\"><img class=\"phone\" src=\"keyframes/" << escapeHTML(k)
-             << ".png\" width=\"390\" alt=\"" << escapeHTML(k) << "\"></a><figcaption>" << escapeHTML(k) << "</figcaption></figure>\n";
+        html << "<figure><a class=\"crop\" href=\"keyframes/" << escapeHTML(k) << ".png\" title=\"the whole screen\"><img src=\"keyframes/" << escapeHTML(k)
+             << ".png\" alt=\"" << escapeHTML(k) << "\"></a><figcaption>" << escapeHTML(k) << "</figcaption></figure>\n";
     html << "</div>\n<details><summary>The raw trace: " << rawTrace.size() << " records</summary>\n"
          << "<p>Also as <a href=\"trace.jsonl\">trace.jsonl</a>, one JSON record a line.</p><pre>";
     for (const auto& line : rawTrace) html << escapeHTML(line) << '\n';

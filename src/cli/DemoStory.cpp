@@ -37,8 +37,10 @@ void DemoStory::add(const TraceEvent& e)
         rows_[*pauseRow_].text = pauses_ == 1 ? "Dismiss timer paused" : "Dismiss timer paused while the banner is held (" + std::to_string(pauses_) + " pauses)";
         return;
     }
+    // While a finger is down every pause belongs to the one drag; otherwise a row of another kind
+    // ends a run of pauses.
     const bool touchMove = e.type == "touch" && e.text("phase") == "move";
-    if (!touchMove && e.type != "window" && e.type != "post") {
+    if (!dragRow_ && !touchMove && e.type != "window" && e.type != "post") {
         pauseRow_.reset();
         pauses_ = 0;
     }
@@ -65,6 +67,8 @@ void DemoStory::add(const TraceEvent& e)
             else if (distance < 0) rows_[*dragRow_].text = "Finger pushes the banner up " + std::to_string(-distance) + " points";
             else rows_[*dragRow_].text = "Finger taps the banner";
             dragRow_.reset();
+            pauseRow_.reset();
+            pauses_ = 0;
         }
     } else if (e.type == "snapshot") {
         push(e.time, "key frame \u201c" + e.text("label") + "\u201d");

@@ -53,6 +53,7 @@ struct Shot {
     std::string image; // file name inside the output directory
     CGRect banner;     // the banner window, in screen points
     CGRect body;       // its lower body, in screen points
+    bool landscape = false;
 };
 
 // The contact sheet: every device at the same number of pixels a point, so that sizes compare
@@ -67,6 +68,7 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
             "body { margin: 0; padding: 24px 32px; background: #1c1c1e; color: #f2f2f7;\n"
             "       font: 14px/1.4 -apple-system, Inter, \"DejaVu Sans\", sans-serif; }\n"
             "h1 { font-size: 22px; font-weight: 600; margin: 0 0 4px; }\n"
+            "h2 { font-size: 17px; font-weight: 600; margin: 28px 0 14px; color: #e5e5ea; }\n"
             ".lead { margin: 0 0 28px; color: #aeaeb2; }\n"
             ".sheet { display: flex; flex-wrap: wrap; gap: 32px 28px; align-items: flex-end; }\n"
             "figure { margin: 0; }\n"
@@ -78,11 +80,13 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
             "</style>\n</head>\n<body>\n"
          << "<h1>One banner on every device</h1>\n"
          << "<p class=\"lead\">&ldquo;" << escapeHTML(title) << "&rdquo; with &ldquo;" << escapeHTML(message)
-         << "&rdquo;, at rest, in portrait. Every device is shown at half a pixel a point, so sizes compare as in the hand.</p>\n"
-         << "<div class=\"sheet\">\n";
+         << "&rdquo;, at rest, in portrait and in landscape. Every device is shown at half a pixel a point, so sizes compare as in the hand.</p>\n"
+         << "<h2>Portrait</h2>\n<div class=\"sheet\">\n";
     for (const Shot& shot : shots) {
+        if (shot.landscape && (&shot == &shots.front() || !(&shot)[-1].landscape)) html << "</div>\n<h2>Landscape</h2>\n<div class=\"sheet\">\n";
+        const double width = shot.landscape ? shot.device->screen.height : shot.device->screen.width;
         const std::string name = escapeHTML(shot.device->name), model = escapeHTML(shot.device->model), image = escapeHTML(shot.image);
-        html << "<figure style=\"width: " << std::lround(shot.device->screen.width / 2) << "px\">"
+        html << "<figure style=\"width: " << std::lround(width / 2) << "px\">"
              << "<a href=\"" << image << "\"><img src=\"" << image << "\" alt=\"The banner on " << name << "\" loading=\"lazy\"></a>"
              << "<figcaption><div class=\"name\">" << name << "</div><div class=\"meta\">" << model << " &middot; banner "
              << points(shot.banner.size.width) << " pt wide</div></figcaption></figure>\n";
@@ -124,9 +128,10 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     const std::shared_ptr<const CGImage> icon = drawAppIcon(AppIcon::Messages);
     const auto devices = deviceProfiles();
     std::vector<Shot> shots;
+    for (const bool landscape : {false, true})
     for (const DeviceProfile& device : devices) {
-        progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(devices.size()) + " " + std::string(device.name) + " (" +
-                        std::string(device.model) + ")");
+        progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(2 * devices.size()) + " " + std::string(device.name) + " (" +
+                        std::string(device.model) + (landscape ? ", landscape)" : ")"));
         // The process comes first and ends last: everything below is made of its objects.
         Process process;
         if (settingsFile) {
@@ -135,6 +140,7 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
         }
         PhoneOptions phone;
         phone.model = std::string(device.model);
+        if (landscape) phone.orientation = UIScreen::Orientation::Landscape;
         std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
         if (!zovorudovu::globals().isEnabled)
             return inputError("the settings file " + settingsFile->name + " turns the component off (isEnabled is false): no banner is shown");
@@ -149,7 +155,7 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
         auto* banner = objc::cast<BLNotificationBanner>(window.get());
         if (!banner) return inputError("no banner window was shown on " + std::string(device.model));
 
-        Shot shot{&device, std::string(device.model) + ".png", banner->frame(), CGRectZero};
+        Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), banner->frame(), CGRectZero, landscape};
         if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) {
             shot.body = body->frameInWindow();
             shot.body.origin.x += shot.banner.origin.x;
@@ -173,8 +179,9 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     Json summary;
     summary["out"] = out.string();
     summary["devices"] = Json::array();
+    summary["landscape"] = Json::array();
     for (const Shot& shot : shots) {
-        summary["devices"].push_back({{"model", shot.device->model},
+        summary[shot.landscape ? "landscape" : "devices"].push_back({{"model", shot.device->model},
                                       {"name", shot.device->name},
                                       {"image", shot.image},
                                       {"bannerWidth", shot.banner.size.width},

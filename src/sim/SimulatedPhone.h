@@ -6,6 +6,7 @@
 #include "objc/Object.h"
 #include "springboard/Host.h"
 #include "uikit/CGGeometry.h"
+#include "uikit/UIScreen.h"
 
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@ struct PhoneOptions {
     std::optional<bool> hasFaceID;
     std::optional<bool> isIPad;
     std::optional<CGSize> screen;
+    UIScreen::Orientation orientation = UIScreen::Orientation::Portrait;
     // Whether the package's defaults file is installed, as on a phone with the package.
     bool installDefaults = true;
 };

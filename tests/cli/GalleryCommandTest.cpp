@@ -60,7 +60,7 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
     const ToolRun run = gallery({"--out", out.string(), "--settings", blue.string(), "--scale", "1"});
     fs::remove(blue);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("18/18"), npos) << "progress on standard error";
+    EXPECT_NE(run.err.find("36/36"), npos) << "progress on standard error: every device in both orientations";
     std::ifstream page(out / "index.html");
     const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     EXPECT_NE(html.find("See you at eight \u2014 bring the book!"), npos) << "the default message";
@@ -68,23 +68,27 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
     EXPECT_EQ(html.find("http"), npos) << "self-contained: nothing is fetched";
 
     const auto profiles = zovo::deviceProfiles();
-    ASSERT_EQ(run.out["devices"].size(), profiles.size());
+    EXPECT_NE(html.find("<h2>Landscape</h2>"), npos);
+    for (const bool landscape : {false, true}) {
+    const auto& shots = run.out[landscape ? "landscape" : "devices"];
+    ASSERT_EQ(shots.size(), profiles.size());
     for (std::size_t i = 0; i < profiles.size(); ++i) {
-        const auto& entry = run.out["devices"][i];
-        const std::string model(profiles[i].model);
-        EXPECT_EQ(entry["image"], model + ".png");
-        EXPECT_NE(html.find("src=\"" + model + ".png\""), npos) << model;
-        const zovo::ImageResult png = zovo::loadPNG(out / (model + ".png"));
+        const auto& entry = shots[i];
+        const std::string model(profiles[i].model), image = model + (landscape ? "-landscape.png" : ".png");
+        EXPECT_EQ(entry["image"], image);
+        EXPECT_NE(html.find("src=\"" + image + "\""), npos) << image;
+        const zovo::ImageResult png = zovo::loadPNG(out / image);
         ASSERT_TRUE(png) << png.message;
-        EXPECT_EQ(png.image->width(), static_cast<std::size_t>(profiles[i].screen.width)) << model << ": portrait, one pixel a point";
+        EXPECT_EQ(png.image->width(), static_cast<std::size_t>(landscape ? profiles[i].screen.height : profiles[i].screen.width)) << image << ": one pixel a point";
         // The body's colour at its centre, the wallpaper below it, and the generated icon's green in the banner.
         const auto body = entry["bodyFrame"].get<std::vector<double>>(), banner = entry["bannerFrame"].get<std::vector<double>>();
-        EXPECT_TRUE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] / 2, {0x33, 0x66, 0xCC})) << model;
-        EXPECT_FALSE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] * 1.5, {0x33, 0x66, 0xCC})) << model;
+        EXPECT_TRUE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] / 2, {0x33, 0x66, 0xCC})) << image;
+        EXPECT_FALSE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] * 1.5, {0x33, 0x66, 0xCC})) << image;
         bool green = false;
         for (double y = banner[1]; y < banner[1] + banner[3] && !green; ++y)
             for (double x = banner[0]; x < banner[0] + banner[2] && !green; ++x) green = near(*png.image, x, y, {51, 199, 89}, 6);
-        EXPECT_TRUE(green) << model;
+        EXPECT_TRUE(green) << image;
+    }
     }
     fs::remove_all(out);
 }
