@@ -61,8 +61,8 @@ std::string page(const std::vector<std::string>& keyframes, const std::vector<De
          << ".row{display:flex;gap:2.5rem;align-items:flex-start;flex-wrap:wrap}\n"
          << ".phone{display:block;border-radius:28px;box-shadow:0 6px 24px rgba(0,0,0,.22);background:#000}\n"
          << ".keys{display:flex;gap:1.6rem;flex-wrap:wrap}.keys figure{margin:0}\n"
-         // The banner lives at the top of the screen: each key frame shows that part at one and
-         // a half times the phone's size, and the whole screen is a click away.
+         // The banner lives at the top of the screen: each key frame shows that part, larger
+         // than the phone itself, and the whole screen is a click away.
          << ".crop{display:block;width:540px;height:300px;overflow:hidden;border-radius:28px 28px 10px 10px;"
             "box-shadow:0 6px 24px rgba(0,0,0,.22);background:#000}.crop img{display:block;width:540px}\n"
          << "figcaption{font-size:.9rem;text-align:center;margin-top:.5rem;color:#3a3a3c}\n"

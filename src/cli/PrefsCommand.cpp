@@ -168,7 +168,7 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
     out["hooksInstalled"] = g.hooksInstalled;
     out["warnings"] = warnings;
     tool.printJson(out);
-    for (const auto& w : warnings) std::fprintf(stderr, "warning: %s\n", repairUtf8(w).c_str());
+    for (const auto& w : warnings) std::fprintf(stderr, "zovorudovu prefs: warning: %s\n", repairUtf8(w).c_str());
     return read ? ExitStatus::Done : ExitStatus::InputUnusable;
 }
 

@@ -1,0 +1,43 @@
+# bash completion for zovorudovu
+_zovorudovu()
+{
+    local cur prev words cword
+    _init_completion || return
+    local commands="demo run prefs devices notch banner gallery help"
+    if [[ $cword -eq 1 ]]; then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+    local command=${words[1]} options=""
+    case $command in
+        demo) options="--out --scenario --fps --scale --frames --quiet --json-style --help" ;;
+        run) options="--trace --frames --fps --scale --snapshot-png --quiet --help" ;;
+        prefs) options="--defaults --json-style --help" ;;
+        devices) options="--json-style --help" ;;
+        notch) options="--model --faceid --ipad --screen --json-style --help" ;;
+        banner) options="--device --settings --safe-y --title --message --date --icon --png --json-style --help" ;;
+        gallery) options="--out --settings --title --message --quiet --json-style --help" ;;
+        help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
+    esac
+    case $prev in
+        --out|--frames) _filedir -d; return ;;
+        --scenario) _filedir json; return ;;
+        --settings|--defaults) _filedir plist; return ;;
+        --trace) _filedir jsonl; return ;;
+        --icon|--png) _filedir png; return ;;
+        --json-style) COMPREPLY=($(compgen -W "pretty compact" -- "$cur")); return ;;
+        --faceid|--ipad) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
+        --model|--device)
+            COMPREPLY=($(compgen -W "$(zovorudovu devices --json-style compact 2>/dev/null | grep -o '"model":"[^"]*"' | cut -d'"' -f4)" -- "$cur"))
+            return ;;
+        --fps|--scale|--safe-y|--screen|--title|--message|--date) return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ $command == run ]]; then
+        _filedir json
+    elif [[ $command == prefs ]]; then
+        _filedir plist
+    fi
+}
+complete -F _zovorudovu zovorudovu

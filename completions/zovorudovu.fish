@@ -1,0 +1,46 @@
+# fish completion for zovorudovu
+set -l commands demo run prefs devices notch banner gallery help
+complete -c zovorudovu -f
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l help -d 'print help'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l version -d 'print the version'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a demo -d 'film the built-in scenario into a page to open'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a run -d 'play a scenario and write its trace'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a prefs -d 'print the effective settings of a settings file'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a devices -d 'print the built-in device profiles'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a notch -d 'print the notch width for a device'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a banner -d 'lay out one banner and print its snapshot'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a gallery -d 'render one banner on every device'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a help -d 'print the help of a command'
+complete -c zovorudovu -n "__fish_seen_subcommand_from help" -a "$commands"
+
+function __zovorudovu_models
+    zovorudovu devices --json-style compact 2>/dev/null | string match -ar '"model":"[^"]*"' | string replace -r '"model":"([^"]*)"' '$1'
+end
+
+complete -c zovorudovu -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'print help'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo prefs devices notch banner gallery" -l json-style -x -a 'pretty compact' -d 'JSON layout'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo run gallery" -s q -l quiet -d 'no progress lines'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l out -r -a '(__fish_complete_directories)' -d 'output folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l scenario -r -F -d 'scenario to play'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo run" -l fps -x -d 'frames a second'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo run" -l scale -x -d 'pixels a point'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l frames -d 'write numbered frames'
+complete -c zovorudovu -n "__fish_seen_subcommand_from run" -F -d 'scenario'
+complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l trace -r -F -d 'trace file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l frames -r -a '(__fish_complete_directories)' -d 'frames folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l snapshot-png -d 'write LABEL.png at snapshots'
+complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -F -d 'settings file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l defaults -r -F -d 'defaults file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l model -x -a '(__zovorudovu_models)' -d 'model'
+complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l faceid -x -a 'yes no' -d 'Face ID'
+complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l ipad -x -a 'yes no' -d 'iPad'
+complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l screen -x -d 'screen in points, WxH'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l device -x -a '(__zovorudovu_models)' -d 'model'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner gallery" -l settings -r -F -d 'settings file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l safe-y -x -d 'points'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner gallery" -l title -x -d 'title'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner gallery" -l message -x -d 'message'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l date -x -d 'timestamp text'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l icon -r -F -d 'icon PNG'
+complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l png -r -F -d 'picture of the screen'
+complete -c zovorudovu -n "__fish_seen_subcommand_from gallery" -l out -r -a '(__fish_complete_directories)' -d 'output folder'

@@ -1,0 +1,193 @@
+#include "cli/Command.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr auto npos = std::string::npos;
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// The tool in this process, as main() runs it.
+ToolRun tool(const std::vector<std::string>& args)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ToolRun r;
+    r.status = zovo::runTool(args);
+    r.out = testing::internal::GetCapturedStdout();
+    r.err = testing::internal::GetCapturedStderr();
+    return r;
+}
+
+// A shell command line, run with the built tool as "$Z"; its standard output and exit status.
+ToolRun shell(const std::string& command)
+{
+    const std::string line = "Z='" ZOVO_TOOL "'; " + command + " 2>/dev/null";
+    ToolRun r;
+    std::FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) r.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+fs::path freshFolder(const std::string& name)
+{
+    const fs::path dir = fs::temp_directory_path() / ("zovo-tool-" + std::to_string(::getpid()) + "-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string slurp(const fs::path& file)
+{
+    std::stringstream text;
+    text << std::ifstream(file).rdbuf();
+    return text.str();
+}
+
+TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
+{
+    const ToolRun version = tool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
+
+    const ToolRun global = tool({"--help"});
+    EXPECT_EQ(global.status, 0);
+    EXPECT_TRUE(global.err.empty());
+    for (const zovo::CommandEntry& command : zovo::commandTable()) {
+        EXPECT_NE(global.out.find(command.name), npos) << command.name;
+        const ToolRun help = tool({command.name, "--help"});
+        EXPECT_EQ(help.status, 0) << command.name;
+        EXPECT_TRUE(help.err.empty()) << command.name << ": " << help.err;
+        EXPECT_NE(help.out.find(std::string("Usage: zovorudovu ") + command.name), npos) << help.out;
+        EXPECT_EQ(tool({"help", command.name}).out, help.out) << "one usage source: " << command.name;
+        EXPECT_EQ(help.out.find("--json-style") != npos, command.printsJson) << command.name;
+    }
+    EXPECT_NE(tool({"banner", "--help"}).out.find("--png"), npos);
+    EXPECT_EQ(tool({"help", "frobnicate"}).status, 2);
+}
+
+TEST(Tool, ExitStatusesFollowTheOneTable)
+{
+    const std::string missing = (fs::temp_directory_path() / "zovo-tool-no-such-file").string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* named; // what the message must name
+    };
+    const Case cases[] = {
+        {{}, 2, "Usage"},
+        {{"frobnicate"}, 2, "frobnicate"},
+        {{"devices", "--frobnicate"}, 2, "--frobnicate"},
+        {{"notch"}, 2, "--model"},
+        {{"notch", "--model"}, 2, "--model"},
+        {{"notch", "--model", "iPhone14,2", "--screen", "wide"}, 2, "--screen"},
+        {{"banner", "--title", "\xff", "--message", "M"}, 2, "--title"},
+        {{"run", "--fps", "1", "x.json"}, 2, "--fps"},
+        {{"demo", "--json-style", "loud"}, 2, "--json-style"},
+        {{"run", missing}, 1, missing.c_str()},
+        {{"prefs", missing}, 1, missing.c_str()},
+        {{"demo", "--scenario", missing}, 1, missing.c_str()},
+        {{"gallery", "--out", "/tmp", "--settings", missing}, 1, missing.c_str()},
+        {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing.c_str()},
+        {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
+        {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tool(c.args);
+        std::string line;
+        for (const auto& a : c.args) line += a + " ";
+        EXPECT_EQ(r.status, c.status) << line << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.named), npos) << line << "\n" << r.err;
+        if (!c.args.empty() && c.status == 1) {
+            EXPECT_EQ(r.err.rfind("zovorudovu " + c.args.front() + ": ", 0), 0u) << r.err;
+        }
+    }
+}
+
+TEST(Tool, JsonStyleIsChosenOnEveryJsonCommand)
+{
+    const ToolRun compact = tool({"devices", "--json-style=compact"});
+    const ToolRun pretty = tool({"devices", "--json-style", "pretty"});
+    ASSERT_EQ(compact.status, 0);
+    EXPECT_EQ(std::count(compact.out.begin(), compact.out.end(), '\n'), 1);
+    EXPECT_GT(std::count(pretty.out.begin(), pretty.out.end(), '\n'), 20);
+    EXPECT_EQ(nlohmann::json::parse(compact.out), nlohmann::json::parse(pretty.out));
+    EXPECT_EQ(tool({"notch", "--model", "iPhone14,2"}).out.find('\n'), tool({"notch", "--model", "iPhone14,2"}).out.size() - 1)
+        << "not a terminal: compact by default";
+}
+
+TEST(Tool, StandardInputStandsForAFile)
+{
+    const ToolRun run = shell("\"$Z\" run - < '" ZOVO_SOURCE_DIR "/data/demo.json'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\"event\":\"longLookPresented\""), npos);
+
+    const ToolRun prefs = shell("printf '<plist version=\"1.0\"><dict><key>customWidth</key><true/></dict></plist>' | \"$Z\" prefs - --json-style compact");
+    EXPECT_EQ(prefs.status, 0);
+    EXPECT_EQ(nlohmann::json::parse(prefs.out)["customWidth"], true);
+    EXPECT_EQ(shell("printf 'not a plist' | \"$Z\" prefs -").status, 1);
+    EXPECT_EQ(shell("printf '{\"events\": 3}' | \"$Z\" run -").status, 1);
+}
+
+TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
+{
+    // The README's own line, in a folder that holds nothing but the scenario: its icons are the
+    // tool's own.
+    const fs::path dir = freshFolder("readme");
+    fs::create_directories(dir / "data");
+    fs::copy_file(ZOVO_SOURCE_DIR "/data/demo.json", dir / "data/demo.json");
+    const ToolRun run = shell("cd '" + dir.string() + "' && \"$Z\" run data/demo.json");
+    EXPECT_EQ(run.status, 0);
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+    EXPECT_NE(run.out.find("\"label\":\"5-pushed-up\""), npos);
+    fs::remove_all(dir);
+}
+
+TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
+{
+    const fs::path prefix = freshFolder("prefix");
+    const ToolRun install = shell("'" ZOVO_CMAKE "' --install '" ZOVO_BINARY_DIR "' --prefix '" + prefix.string() + "' >/dev/null");
+    ASSERT_EQ(install.status, 0);
+    for (const char* file : {"bin/zovorudovu", "share/man/man1/zovorudovu.1", "share/bash-completion/completions/zovorudovu",
+                             "share/zsh/site-functions/_zovorudovu", "share/fish/vendor_completions.d/zovorudovu.fish",
+                             "share/zovorudovu/demo.json", "share/zovorudovu/defaults.plist"})
+        EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
+    const ToolRun version = shell("'" + (prefix / "bin/zovorudovu").string() + "' --version");
+    EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
+    const ToolRun run = shell("cd / && '" + (prefix / "bin/zovorudovu").string() + "' run '" + (prefix / "share/zovorudovu/demo.json").string() + "'");
+    EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
+    fs::remove_all(prefix);
+}
+
+TEST(Tool, ManualAndCompletionsKnowEveryCommand)
+{
+    const std::string manual = slurp(ZOVO_SOURCE_DIR "/docs/zovorudovu.1");
+    const std::string completions[] = {slurp(ZOVO_SOURCE_DIR "/completions/zovorudovu.bash"), slurp(ZOVO_SOURCE_DIR "/completions/_zovorudovu"),
+                                       slurp(ZOVO_SOURCE_DIR "/completions/zovorudovu.fish")};
+    for (const zovo::CommandEntry& command : zovo::commandTable()) {
+        EXPECT_NE(manual.find(std::string("\\fB") + command.name), npos) << command.name << " in the manual";
+        for (const std::string& completion : completions) EXPECT_NE(completion.find(command.name), npos) << command.name;
+    }
+    for (const char* section : {".SH EXIT STATUS", ".SH SCENARIOS", ".SH TRACE RECORDS"}) EXPECT_NE(manual.find(section), npos) << section;
+}
+
+} // namespace
