@@ -117,6 +117,24 @@ TEST(Scenario, NotificationWithoutIconStillShowsItsContent)
     EXPECT_EQ(plain["banner"]["secondary"]["text"], "Lunch at one?");
 }
 
+TEST(Scenario, BuiltInIconsNeedNoFileBesideTheScenario)
+{
+    Json request = notify(0.1, "r1");
+    request["notify"]["icon"] = "weather";
+    zovo::ScenarioLoad loaded = zovo::parseScenario(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0).dump(), "/nonexistent", "test");
+    ASSERT_TRUE(loaded) << loaded.error;
+    Played run;
+    zovo::RunnerOptions options;
+    options.onEvent = [&](const zovo::TraceEvent& e) { run.events.push_back(e); };
+    EXPECT_EQ(zovo::ScenarioRunner(*loaded.scenario, options).run(), "");
+    EXPECT_TRUE(run.snapshot("shown")["banner"]["icon"]["hasImage"]);
+
+    request["notify"]["icon"] = "./weather";
+    const std::string error = zovo::parseScenario(base({request}, 2.0).dump(), "/nonexistent", "test").error;
+    EXPECT_NE(error.find("no icon file /nonexistent/./weather"), std::string::npos) << "a path is a path: " << error;
+    EXPECT_NE(error.find("messages, weather or mail"), std::string::npos) << "the message names the built-in icons";
+}
+
 TEST(Scenario, TapPerformsTheDefaultActionOnce)
 {
     Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"tap", true}}}, 2.0));
