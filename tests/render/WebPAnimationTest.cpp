@@ -1,0 +1,61 @@
+#include "render/WebPAnimation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+zovo::Frame solid(int width, int height, std::uint8_t grey)
+{
+    zovo::Frame frame(width, height, 1);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = frame.data() + static_cast<std::size_t>(y) * frame.stride();
+        for (int x = 0; x < width; ++x) {
+            row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = grey;
+            row[4 * x + 3] = 255;
+        }
+    }
+    return frame;
+}
+
+TEST(WebPAnimation, WritesALoopingAnimatedFileAndRefusesWhatItCannotEncode)
+{
+    const fs::path path = fs::temp_directory_path() / ("zovo-webp-" + std::to_string(::getpid()) + ".webp");
+    {
+        zovo::WebPAnimationWriter webp(path, 8, 6);
+        ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));
+        ASSERT_TRUE(webp.addFrame(solid(8, 6, 200), 100));
+        const zovo::ImageWriteResult wrongSize = webp.addFrame(solid(4, 4, 0), 200);
+        EXPECT_FALSE(wrongSize);
+        EXPECT_NE(wrongSize.message.find(path.string()), std::string::npos) << "names the file";
+        EXPECT_FALSE(webp.finish(300)) << "the first error stays the result";
+    }
+    EXPECT_FALSE(fs::exists(path)) << "a failed animation leaves no half-written file";
+
+    {
+        zovo::WebPAnimationWriter webp(path, 8, 6);
+        ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));
+        ASSERT_TRUE(webp.addFrame(solid(8, 6, 200), 100));
+        ASSERT_TRUE(webp.finish(200));
+    }
+    std::ifstream file(path, std::ios::binary);
+    char header[32] = {};
+    file.read(header, sizeof header);
+    EXPECT_EQ(std::memcmp(header, "RIFF", 4), 0);
+    EXPECT_EQ(std::memcmp(header + 8, "WEBPVP8X", 8), 0);
+    EXPECT_TRUE(header[20] & 0x02) << "the animation flag is set";
+    fs::remove(path);
+
+    EXPECT_FALSE(zovo::WebPAnimationWriter(path, 8, 6).finish(100)) << "no frames, no file a viewer could show";
+    EXPECT_THROW(zovo::WebPAnimationWriter(path, 0, 6), std::invalid_argument);
+    EXPECT_THROW(zovo::WebPAnimationWriter(path, 8, 6, {.quality = 101}), std::invalid_argument);
+}
+
+} // namespace
