@@ -122,6 +122,8 @@ int runTool(const std::vector<std::string>& args)
     CLI::App* sub = chosen(app);
     if (sub == help) {
         if (helpTopic.empty()) {
+            // The tool's help shows the chosen subcommand's once one is parsed: forget it first.
+            app.clear();
             std::cout << app.help();
             return code(ExitStatus::Done);
         }

@@ -71,6 +71,7 @@ TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
     const ToolRun global = tool({"--help"});
     EXPECT_EQ(global.status, 0);
     EXPECT_TRUE(global.err.empty());
+    EXPECT_EQ(tool({"help"}).out, global.out);
     for (const zovo::CommandEntry& command : zovo::commandTable()) {
         EXPECT_NE(global.out.find(command.name), npos) << command.name;
         const ToolRun help = tool({command.name, "--help"});
