@@ -3,20 +3,13 @@
 // contact sheet DIR/index.html and a JSON summary on standard output.
 
 #include "cli/Command.h"
+#include "cli/Html.h"
+#include "cli/Options.h"
 #include "cli/Progress.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
-#include "objc/Message.h"
-#include "render/CairoPainter.h"
-#include "render/ScreenRenderer.h"
-#include "sim/AppIcons.h"
-#include "cli/Html.h"
-#include "cli/Options.h"
-#include "sim/SimulatedPhone.h"
-#include "tweak/BLNotificationBanner.h"
-#include "tweak/Tweak.h"
-#include "uikit/UIImage.h"
+#include "sim/GalleryShot.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -95,7 +88,6 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
     return html.str();
 }
 
-
 struct GalleryOptions {
     std::string out;
     std::optional<std::string> settings;
@@ -125,45 +117,20 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     if (ec || !fs::is_directory(out))
         return inputError("cannot make the output directory " + out.string() + ": " + (ec ? ec.message() : "a file is in the way"));
 
-    const std::shared_ptr<const CGImage> icon = drawAppIcon(AppIcon::Messages);
     const auto devices = deviceProfiles();
     std::vector<Shot> shots;
-    for (const bool landscape : {false, true})
-    for (const DeviceProfile& device : devices) {
-        progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(2 * devices.size()) + " " + std::string(device.name) + " (" +
-                        std::string(device.model) + (landscape ? ", landscape)" : ")"));
-        // The process comes first and ends last: everything below is made of its objects.
-        Process process;
-        if (settingsFile) {
-            if (std::string problem = writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), settingsFile->bytes); !problem.empty())
-                return inputError(problem);
+    for (const bool landscape : {false, true}) {
+        for (const DeviceProfile& device : devices) {
+            progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(2 * devices.size()) + " " + std::string(device.name) + " (" +
+                            std::string(device.model) + (landscape ? ", landscape)" : ")"));
+            GalleryRequest request{&device, landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait, std::nullopt, title, message, scale};
+            if (settingsFile) request.settings = settingsFile->bytes;
+            GalleryShot drawn = renderGalleryShot(request);
+            if (!drawn) return inputError((settingsFile ? settingsFile->name + ": " : std::string()) + drawn.error);
+            Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), drawn.banner, drawn.body, landscape};
+            if (ImageWriteResult written = writeFramePNG(drawn.frame, out / shot.image); !written) return inputError(written.message);
+            shots.push_back(std::move(shot));
         }
-        PhoneOptions phone;
-        phone.model = std::string(device.model);
-        if (landscape) phone.orientation = UIScreen::Orientation::Landscape;
-        std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
-        if (!zovorudovu::globals().isEnabled)
-            return inputError("the settings file " + settingsFile->name + " turns the component off (isEnabled is false): no banner is shown");
-
-        BannerContent content;
-        content.icon = UIImage::imageWithCGImage(icon, 3.0);
-        content.title = title;
-        content.message = message;
-        content.date = "now";
-        content.safeY = device.statusBarHeight - 15.0;
-        const objc::Id window = presentOneBanner(process, *host, content);
-        auto* banner = objc::cast<BLNotificationBanner>(window.get());
-        if (!banner) return inputError("no banner window was shown on " + std::string(device.model));
-
-        Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), banner->frame(), CGRectZero, landscape};
-        if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) {
-            shot.body = body->frameInWindow();
-            shot.body.origin.x += shot.banner.origin.x;
-            shot.body.origin.y += shot.banner.origin.y;
-        }
-        const Frame frame = renderScreen(RenderOptions{.scale = scale});
-        if (ImageWriteResult written = writeFramePNG(frame, out / shot.image); !written) return inputError(written.message);
-        shots.push_back(std::move(shot));
     }
 
     const fs::path index = out / "index.html";

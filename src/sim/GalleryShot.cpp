@@ -1,0 +1,62 @@
+#include "sim/GalleryShot.h"
+
+#include "foundation/Process.h"
+#include "render/ScreenRenderer.h"
+#include "sim/AppIcons.h"
+#include "sim/SimulatedPhone.h"
+#include "tweak/BLNotificationBanner.h"
+#include "tweak/Tweak.h"
+#include "uikit/UIImage.h"
+
+#include <fstream>
+
+namespace zovo {
+
+GalleryShot renderGalleryShot(const GalleryRequest& request)
+{
+    GalleryShot shot;
+    const DeviceProfile& device = *request.device;
+    // The process comes first and ends last: everything below is made of its objects.
+    Process process;
+    if (request.settings) {
+        const auto path = process.hostPath(zovorudovu::kSettingsPath);
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << *request.settings;
+        file.close();
+        if (!file) {
+            shot.error = "cannot put the settings file in place at " + path.string();
+            return shot;
+        }
+    }
+    PhoneOptions phone;
+    phone.model = std::string(device.model);
+    phone.orientation = request.orientation;
+    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
+    if (!zovorudovu::globals().isEnabled) {
+        shot.error = "the settings turn the component off (isEnabled is false): no banner is shown";
+        return shot;
+    }
+
+    BannerContent content;
+    content.icon = UIImage::imageWithCGImage(drawAppIcon(AppIcon::Messages), 3.0);
+    content.title = request.title;
+    content.message = request.message;
+    content.date = "now";
+    content.safeY = device.statusBarHeight - 15.0;
+    const objc::Id window = presentOneBanner(process, *host, content);
+    auto* banner = objc::cast<BLNotificationBanner>(window.get());
+    if (!banner) {
+        shot.error = "no banner window was shown on " + std::string(device.model);
+        return shot;
+    }
+    shot.banner = banner->frame();
+    if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) {
+        shot.body = body->frameInWindow();
+        shot.body.origin.x += shot.banner.origin.x;
+        shot.body.origin.y += shot.banner.origin.y;
+    }
+    shot.frame = renderScreen(RenderOptions{.scale = request.scale});
+    return shot;
+}
+
+} // namespace zovo

@@ -1,0 +1,40 @@
+// The gallery's engine: one banner at rest on one device, in a fresh process, drawn as the
+// contact sheet shows it.
+//
+//   GalleryShot shot = renderGalleryShot({.device = profile, .title = "Anna", .message = "Lunch?"});
+//   if (!shot) report(shot.error);
+//   writeFramePNG(shot.frame, "iPhone14,2.png");
+#pragma once
+
+#include "render/Frame.h"
+#include "uikit/CGGeometry.h"
+#include "uikit/DeviceProfile.h"
+#include "uikit/UIScreen.h"
+
+#include <optional>
+#include <string>
+
+namespace zovo {
+
+struct GalleryRequest {
+    const DeviceProfile* device = nullptr;
+    UIScreen::Orientation orientation = UIScreen::Orientation::Portrait;
+    std::optional<std::string> settings; // the settings file's bytes, already checked; none: the shipped defaults
+    std::string title, message;
+    double scale = 0; // pixels a point; 0: the device's own
+};
+
+struct GalleryShot {
+    Frame frame;
+    CGRect banner = CGRectZero; // the banner window, in screen points
+    CGRect body = CGRectZero;   // its lower body, in screen points
+    std::string error;          // empty when drawn
+    explicit operator bool() const { return error.empty(); }
+};
+
+// Presents the banner (with the Messages icon, dated "now", below the device's status bar), lets
+// it settle and renders the screen. Fails when the settings turn the component off or the
+// settings file cannot be put in place.
+GalleryShot renderGalleryShot(const GalleryRequest& request);
+
+} // namespace zovo
