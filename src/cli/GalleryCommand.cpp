@@ -64,7 +64,9 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
             "h2 { font-size: 17px; font-weight: 600; margin: 28px 0 14px; color: #e5e5ea; }\n"
             ".lead { margin: 0 0 28px; color: #aeaeb2; }\n"
             ".sheet { display: flex; flex-wrap: wrap; gap: 32px 28px; align-items: flex-end; }\n"
-            "figure { margin: 0; }\n"
+            // Landscape phones are one row to scroll along, as a person turns through them.
+            ".landscape { flex-wrap: nowrap; overflow-x: auto; padding-bottom: 12px; }\n"
+            "figure { margin: 0; flex: none; }\n"
             "figure img { display: block; width: 100%; height: auto; border-radius: 16px; background: #000;\n"
             "             box-shadow: 0 4px 18px rgba(0, 0, 0, 0.55); }\n"
             "figcaption { margin-top: 10px; text-align: center; }\n"
@@ -76,7 +78,7 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
          << "&rdquo;, at rest, in portrait and in landscape. Every device is shown at half a pixel a point, so sizes compare as in the hand.</p>\n"
          << "<h2>Portrait</h2>\n<div class=\"sheet\">\n";
     for (const Shot& shot : shots) {
-        if (shot.landscape && (&shot == &shots.front() || !(&shot)[-1].landscape)) html << "</div>\n<h2>Landscape</h2>\n<div class=\"sheet\">\n";
+        if (shot.landscape && (&shot == &shots.front() || !(&shot)[-1].landscape)) html << "</div>\n<h2>Landscape</h2>\n<div class=\"sheet landscape\">\n";
         const double width = shot.landscape ? shot.device->screen.height : shot.device->screen.width;
         const std::string name = escapeHTML(shot.device->name), model = escapeHTML(shot.device->model), image = escapeHTML(shot.image);
         html << "<figure style=\"width: " << std::lround(width / 2) << "px\">"
