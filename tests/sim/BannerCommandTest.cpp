@@ -32,7 +32,7 @@ TEST(NotchCommand, WidthsByModelAndDeviceFacts)
     EXPECT_EQ(width({"--model", "iPhone12,8"}), 295) << "no Face ID: the profile's 375-point screen less 80";
     EXPECT_EQ(width({"--model", "iPhone12,3", "--faceid", "no", "--screen", "414x896"}), 334);
     EXPECT_EQ(width({"--model", "iPad8,1"}), 754);
-    EXPECT_EQ(width({"--model", "iPhone99,9"}), 0) << "unknown notched model: nothing recorded in a fresh process";
+    EXPECT_EQ(width({"--model", "iPhone99,9"}), 295) << "unknown notched model: the default 375-point screen less 80";
 }
 
 TEST(NotchCommand, BadArgumentsAreNamed)
