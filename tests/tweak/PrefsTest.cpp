@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include <cmath>
+
 namespace {
 
 using Prefs = TweakFixture;
@@ -87,6 +89,40 @@ TEST_F(Prefs, SettingsAreReadAgainOnlyWhenTheRunLoopDeliversTheChange)
     EXPECT_EQ(bridge()->customWidthValue, 209.0f) << "delivery goes through the run loop";
     process.mainRunLoop().runUntilIdle();
     EXPECT_EQ(bridge()->customWidthValue, 111.0f);
+}
+
+// Changes posted in a burst are read once, after the last write: the registration coalesces, so
+// a second post queued behind the first adds no second read of a later file.
+TEST_F(Prefs, SettingsChangesPostedTogetherAreReadOnce)
+{
+    writeSettings({});
+    load();
+    writeSettings({{"customWidthValue", number(111)}});
+    auto post = [] {
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
+    };
+    post();
+    process.mainRunLoop().perform([this] { writeSettings({{"customWidthValue", number(222)}}); });
+    post();
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(bridge()->customWidthValue, 111.0f) << "a second delivery read the file written after the first";
+}
+
+TEST_F(Prefs, UnusableCustomWidthsTakeTheDefault)
+{
+    writeSettings({});
+    load();
+    for (double width : {std::nan(""), 1e300, -5.0, 0.0, 1e-50, 5000.0}) {
+        writeSettings({{"customWidthValue", number(width)}});
+        postPrefsChanged();
+        EXPECT_EQ(bridge()->customWidthValue, 209.0f) << width;
+    }
+    writeSettings({{"customWidthValue", text("1e300")}});
+    postPrefsChanged();
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    writeSettings({{"customWidthValue", number(1366)}});
+    postPrefsChanged();
+    EXPECT_EQ(bridge()->customWidthValue, 1366.0f);
 }
 
 TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)

@@ -21,6 +21,15 @@ TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
 }
 
+// The content's top follows the status bar's bottom edge, wherever the bar stands.
+TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
+{
+    objc::Id bar = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
+                                        CGRectMake(0, 10, 375, 44));
+    objc::send(bar, "layoutSubviews");
+    EXPECT_EQ(bridge()->safeYPos, 39.0f);
+}
+
 TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
 {
     post(zovorudovu::kPresent);
