@@ -78,6 +78,19 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
     EXPECT_GT(std::filesystem::file_size(png), 1000u) << "the picture beside the JSON";
 }
 
+// A width no screen could show (or no number at all) must not reach the window's frame.
+TEST(BannerCommand, UnusableCustomWidthLaysOutTheDefaultWidth)
+{
+    for (const char* width : {"<real>1e300</real>", "<real>nan</real>", "<integer>18446744073709551615</integer>", "<real>-3</real>"}) {
+        const auto file = std::filesystem::temp_directory_path() / "zovo-banner-width.plist";
+        std::ofstream(file) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>customWidth</key><true/><key>customWidthValue</key>" << width
+                            << "</dict></plist>";
+        ToolRun r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--settings", file.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out["window"]["frame"], nlohmann::json({83, 0, 209, 120})) << width;
+    }
+}
+
 TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
 {
     const std::string missing = (std::filesystem::temp_directory_path() / "zovo-no-such-icon.png").string();
