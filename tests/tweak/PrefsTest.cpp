@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include "foundation/NSDate.h"
+
 #include <cmath>
 
 namespace {
@@ -181,6 +183,18 @@ TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
     EXPECT_EQ(bridge()->customWidthValue, 209.0f);
     EXPECT_FALSE(bridge()->showTimestamp) << "text answers boolValue as the platform reads it";
     EXPECT_TRUE(bridge()->customWidth);
+
+    // A date is not a number, and an integer past the signed range is a huge one, not -1.
+    auto date = NSDate::dateWithTimeIntervalSinceReferenceDate(60);
+    writeSettings({{"adaptiveColours", date}, {"customWidthValue", date}});
+    postPrefsChanged();
+    EXPECT_FALSE(bridge()->adaptiveColours);
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    writeRaw("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>adaptiveColours</key><integer>18446744073709551615</integer>"
+             "<key>showGrabber</key><integer>9223372036854775808</integer></dict></plist>");
+    postPrefsChanged();
+    EXPECT_TRUE(bridge()->adaptiveColours);
+    EXPECT_TRUE(bridge()->showGrabber);
 }
 
 TEST_F(Prefs, ColourAlphaFollowsTheColon)
