@@ -47,6 +47,7 @@ std::string widthText(double width)
 {
     if (std::isnan(width)) return "not a number";
     if (std::isinf(width)) return width > 0 ? "infinity" : "minus infinity";
+    if (width == std::floor(width) && std::fabs(width) < 1e15) return std::to_string(static_cast<long long>(width));
     return Json(width).dump();
 }
 
