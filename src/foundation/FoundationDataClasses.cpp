@@ -4,6 +4,7 @@
 #include "foundation/NSCharacterSet.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/NSFileManager.h"
+#include "foundation/NSDate.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSScanner.h"
 #include "foundation/NSString.h"
@@ -221,6 +222,9 @@ void registerFoundationDataClasses(objc::Runtime& runtime)
     addMethod(number, sel("isEqualToNumber:"), numberIsEqualToNumber);
     addMethod(number, sel("isEqual:"), numberIsEqual);
     addMethod(number, sel("hash"), numberHash);
+
+    Class date = registerWithStorage<NSDate>(runtime, root);
+    addMethod(date, sel("timeIntervalSinceReferenceDate"), +[](id self, SEL s) { return as<NSDate>(self, s).timeIntervalSinceReferenceDate(); });
 
     Class array = registerWithStorage<NSArray>(runtime, root);
     addClassMethod(array, sel("array"), arrayEmpty);

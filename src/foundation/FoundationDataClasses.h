@@ -3,7 +3,7 @@
 //   objc::Runtime runtime;
 //   registerFoundationDataClasses(runtime);   // NSString, NSNumber, NSDictionary ... now answer messages
 //
-// Registers NSString, NSValue, NSNumber, NSArray, NSDictionary, NSMutableDictionary,
+// Registers NSString, NSValue, NSNumber, NSDate, NSArray, NSDictionary, NSMutableDictionary,
 // NSCharacterSet, NSScanner and NSFileManager with the selectors other code sends them, so that
 // code that knows these classes only by name can use them through message sending.
 #pragma once

@@ -40,7 +40,14 @@ objc::Ref<NSNumber> NSNumber::numberWithInteger(std::int64_t value) { return obj
 objc::Ref<NSNumber> NSNumber::numberWithDouble(double value) { return objc::make<NSNumber>(value); }
 
 bool NSNumber::boolValue() const { return kind_ == Kind::Real ? real_ != 0.0 : integer_ != 0; }
-float NSNumber::floatValue() const { return kind_ == Kind::Real ? static_cast<float>(real_) : static_cast<float>(integer_); }
+float NSNumber::floatValue() const
+{
+    if (kind_ != Kind::Real) return static_cast<float>(integer_);
+    // Converting a double beyond the float range is undefined; such values saturate to infinity.
+    if (std::isfinite(real_) && std::fabs(real_) > std::numeric_limits<float>::max())
+        return std::copysign(std::numeric_limits<float>::infinity(), static_cast<float>(real_ < 0 ? -1 : 1));
+    return static_cast<float>(real_);
+}
 double NSNumber::doubleValue() const { return kind_ == Kind::Real ? real_ : static_cast<double>(integer_); }
 std::int32_t NSNumber::intValue() const { return kind_ == Kind::Real ? clampToInteger<std::int32_t>(real_) : clampToInteger<std::int32_t>(integer_); }
 std::int64_t NSNumber::integerValue() const { return kind_ == Kind::Real ? clampToInteger<std::int64_t>(real_) : integer_; }

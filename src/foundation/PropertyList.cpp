@@ -1,12 +1,16 @@
 #include "foundation/PropertyList.h"
 
 #include "foundation/NSArray.h"
+#include "foundation/NSDate.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -305,6 +309,21 @@ struct PlistFree {
 };
 using PlistPtr = std::unique_ptr<void, PlistFree>;
 
+// Whether an integer node whose bits have the top bit set is negative. The parser knows (it writes
+// such a node with a sign) but offers no accessor for it, so the node is written out and read.
+bool isNegativeInteger(plist_t node)
+{
+    char* xml = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    if (!xml) return true;
+    const std::string_view text(xml, length);
+    const std::size_t open = text.find("<integer>");
+    const bool negative = open == std::string_view::npos || text.substr(open + 9, 1) == "-";
+    std::free(xml);
+    return negative;
+}
+
 class Converter {
 public:
     std::optional<Failure> failure;
@@ -344,7 +363,10 @@ public:
         case PLIST_UINT: {
             std::uint64_t value = 0;
             plist_get_uint_val(node, &value);
-            // The parser keeps negative integers as their two's-complement bits.
+            // The parser keeps negative integers as their two's-complement bits and integers above
+            // the signed range as unsigned ones; only they have the top bit set.
+            if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) && !isNegativeInteger(node))
+                return NSNumber::numberWithDouble(static_cast<double>(value));
             return NSNumber::numberWithInteger(static_cast<std::int64_t>(value));
         }
         case PLIST_REAL: {
@@ -356,7 +378,7 @@ public:
             std::int32_t seconds = 0;
             std::int32_t microseconds = 0;
             plist_get_date_val(node, &seconds, &microseconds);
-            return NSNumber::numberWithDouble(seconds + microseconds / 1e6);
+            return NSDate::dateWithTimeIntervalSinceReferenceDate(seconds + microseconds / 1e6);
         }
         default: return nullptr; // data, UID and anything newer are left out
         }
@@ -429,6 +451,15 @@ public:
                 return nullptr;
             }
             return PlistPtr(plist_new_string(string->utf8().c_str()));
+        }
+        if (auto* date = objc::cast<NSDate>(object)) {
+            const double seconds = std::floor(date->timeIntervalSinceReferenceDate());
+            if (!(std::fabs(seconds) < 2147483648.0)) {
+                error = "the date at \"" + path + "\" is outside the range a property list date can hold";
+                return nullptr;
+            }
+            const double micro = std::round((date->timeIntervalSinceReferenceDate() - seconds) * 1e6);
+            return PlistPtr(plist_new_date(static_cast<std::int32_t>(seconds), static_cast<std::int32_t>(std::min(micro, 999999.0))));
         }
         if (auto* number = objc::cast<NSNumber>(object)) {
             switch (number->kind()) {

@@ -11,10 +11,11 @@
 // initWithContentsOfFile:, which maps the process's path first.
 //
 // What is read: dict -> NSDictionary (the root an NSMutableDictionary), array -> NSArray,
-// string -> NSString, true/false -> NSNumber (boolean), integer -> NSNumber (integer; values
-// above the signed 64-bit range wrap, as their bits are kept), real -> NSNumber (real), date ->
-// NSNumber (real seconds since 2001-01-01 00:00 UTC). Data and UID values are left out: a
-// dictionary has no entry for their key and an array skips them.
+// string -> NSString, true/false -> NSNumber (boolean), integer -> NSNumber (integer; a value
+// above the signed 64-bit range becomes the nearest real, and one beyond the unsigned range
+// saturates there first, as the parser keeps it), real -> NSNumber (real), date -> NSDate
+// (seconds since 2001-01-01 00:00 UTC; a date is not a number). Data and UID values are left
+// out: a dictionary has no entry for their key and an array skips them.
 //
 // Files are untrusted. The limits below are checked before the bytes reach the parser: the size
 // before the file is read, and the nesting and the number of values (a binary list may share one

@@ -93,16 +93,19 @@ ChromeLayout chromeLayout(const DeviceProfile& device, CGSize screen, ScreenOrie
     layout.screen = screen;
     layout.orientation = orientation;
     const bool notch = hasNotch(device);
+    layout.island = notch && device.cutOut == CutOut::Island;
+    const double inset = layout.island ? device.cutOutInset : 0;
     if (orientation == ScreenOrientation::Landscape) {
-        // The phone hides the status bar in landscape; the notch is on the left edge.
-        if (notch) layout.notch = CGRectMake(0, (screen.height - device.notch.width) / 2, device.notch.height, device.notch.width);
+        // The phone hides the status bar in landscape; the cut-out is on the left edge.
+        if (notch) layout.notch = CGRectMake(inset, (screen.height - device.notch.width) / 2, device.notch.height, device.notch.width);
         return layout;
     }
     layout.statusBar = CGRectMake(0, 0, screen.width, device.statusBarHeight);
     if (notch) {
-        layout.notch = CGRectMake((screen.width - device.notch.width) / 2, 0, device.notch.width, device.notch.height);
-        // The items sit just below the middle of the notch, between it and the screen's corners.
-        const double centre = std::min(device.notch.height / 2 + 2, device.statusBarHeight / 2 + 6);
+        layout.notch = CGRectMake((screen.width - device.notch.width) / 2, inset, device.notch.width, device.notch.height);
+        // The items sit just below the middle of the notch (level with an island's middle),
+        // between it and the screen's corners.
+        const double centre = layout.island ? CGRectGetMidY(layout.notch) : std::min(device.notch.height / 2 + 2, device.statusBarHeight / 2 + 6);
         const double top = centre - kItemBandHeight / 2;
         layout.timeArea = CGRectMake(0, top, CGRectGetMinX(layout.notch), kItemBandHeight);
         layout.glyphArea = CGRectMake(CGRectGetMaxX(layout.notch), top, screen.width - CGRectGetMaxX(layout.notch), kItemBandHeight);
@@ -119,6 +122,10 @@ CGPath notchPath(const ChromeLayout& layout)
 {
     const CGRect n = layout.notch;
     if (!(n.size.width > 0) || !(n.size.height > 0)) return {};
+    if (layout.island) {
+        const double radius = std::min(n.size.width, n.size.height) / 2;
+        return CGPath::roundedRectangle(n, 15, CGSizeMake(radius, radius));
+    }
     if (layout.orientation == ScreenOrientation::Landscape)
         return notchOutline(n.origin.y, n.size.height, n.size.width, [](double u, double v) { return CGPointMake(v, u); });
     return notchOutline(n.origin.x, n.size.width, n.size.height, [](double u, double v) { return CGPointMake(u, v); });

@@ -38,6 +38,7 @@ struct ChromeLayout {
     ScreenOrientation orientation = ScreenOrientation::Portrait;
     CGRect statusBar; // zero when hidden
     CGRect notch;     // the cut-out's bounding rectangle; zero for a device without one
+    bool island = false; // the cut-out is a pill apart from the edge, not a notch
     CGRect timeArea;  // where the time is centred
     CGRect glyphArea; // where the signal and battery glyphs are centred
     friend bool operator==(const ChromeLayout&, const ChromeLayout&) = default;
@@ -46,7 +47,7 @@ struct ChromeLayout {
 ChromeLayout chromeLayout(const DeviceProfile& device, CGSize screen, ScreenOrientation orientation);
 
 // The notch's outline: a cut-out with rounded inner corners and small concave fillets where it
-// meets the screen's edge. Empty for a layout without a notch.
+// meets the screen's edge, or for an island a pill. Empty for a layout without a cut-out.
 CGPath notchPath(const ChromeLayout& layout);
 
 // A deterministic gradient made here (no image files): dark enough at the top for white

@@ -99,8 +99,14 @@ bool SpringBoardHost::closeLongLook()
 
 void SpringBoardHost::rotate(UIScreen::Orientation orientation)
 {
-    UIScreen::mainScreen()->setOrientation(orientation);
+    UIScreen* screen = UIScreen::mainScreen();
+    screen->setOrientation(orientation);
     if (SpringBoard* app = springBoard()) app->layOutStatusBar();
+    if (SBNotificationBannerDestination* d = destination()) d->screenDidRotate();
+    // As on the phone, every view on screen is laid out again in the new orientation on the next
+    // turn, whether or not its size changed: layout code that asks about the orientation (the
+    // component's capture among it) runs again.
+    for (UIWindow* window : screen->visibleWindows()) host::setNeedsLayoutThroughout(window);
 }
 
 PropertyListWriteResult SpringBoardHost::changeSettings(const NSDictionary* settings)

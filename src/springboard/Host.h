@@ -95,8 +95,10 @@ public:
     void postRequest(const NotificationRequest& request);
     // Closes the open long look, as a tap outside its card does. False when none is open.
     bool closeLongLook();
-    // Turns the screen (its bounds swap) and lays the status bar out again. A banner already on
-    // screen keeps its frame until it goes.
+    // Turns the screen (its bounds swap). The windows that follow the screen (the status bar, the
+    // system banner's window with its card or long look) are resized at once; every view on
+    // screen is laid out again on the next turn of the run loop. The component's own window is
+    // not the host's and keeps its frame.
     void rotate(UIScreen::Orientation orientation);
     // Writes the settings file as the settings pane does, then posts its Darwin notification
     // (delivered on a later turn). On a write error nothing is posted and the result says why.

@@ -4,6 +4,9 @@
 #include "foundation/Process.h"
 #include "foundation/Trace.h"
 #include "objc/Message.h"
+#include "uikit/UIView.h"
+
+#include <vector>
 
 namespace zovo::host {
 
@@ -28,6 +31,15 @@ void recordCallJson(objc::id receiver, std::string_view selector, std::string ar
     trace().record("call", {{"receiver", receiver ? receiver->className() : "nil"},
                             {"selector", std::string(selector)},
                             {"args", TraceValue::raw(std::move(argsJson))}});
+}
+
+void setNeedsLayoutThroughout(objc::id view)
+{
+    auto* v = objc::cast<UIView>(view);
+    if (!v) return;
+    objc::send(view, "setNeedsLayout");
+    const std::vector<objc::Ref<UIView>> subviews = v->subviews();
+    for (const auto& subview : subviews) setNeedsLayoutThroughout(subview.get());
 }
 
 void recordHostEvent(const char* event, const std::string& requestId)

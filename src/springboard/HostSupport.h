@@ -69,6 +69,10 @@ void recordCall(objc::id receiver, std::string_view selector, const A&... args)
 // longLookPresented, longLookDismissed, with the request's identifier.
 void recordHostEvent(const char* event, const std::string& requestId);
 
+// Marks `view` and every view under it as needing layout (by message, so an override runs); the
+// passes follow on the next turn of the run loop.
+void setNeedsLayoutThroughout(objc::id view);
+
 // Registers a view-controller class that is made with a notification request and answers to a
 // weakly held delegate: initWithNotificationRequest:, delegate and setDelegate:.
 template <class Controller>

@@ -229,6 +229,26 @@ bool SBNotificationBannerDestination::presentLongLook(NCNotificationShortLookVie
     return true;
 }
 
+void SBNotificationBannerDestination::screenDidRotate()
+{
+    if (!window_) return;
+    objc::Ref<SBNotificationBannerDestination> keep(this);
+    const CGRect screen = UIScreen::mainScreen()->bounds();
+    if (longLook_) {
+        send(window_, "setFrame:", screen);
+        send(longLook_->viewIfLoaded(), "setFrame:", screen);
+        return;
+    }
+    Id view = shortLook_ ? Id(shortLook_->viewIfLoaded()) : Id();
+    auto* card = objc::cast<NCNotificationShortLookView>(view);
+    const CGRect cardRect = cardFrame(card ? card->sizeThatFits(CGSizeMake(cardFrame(0).size.width, 0)).height : 0);
+    CGRect windowRect = CGRectMake(0, 0, screen.size.width, CGRectGetMaxY(cardRect) + zovo::kBannerMargin);
+    // A banner on its way out stays above the screen, where its exit is taking it.
+    if (phase_ == Phase::Dismissing) windowRect.origin.y = -windowRect.size.height;
+    send(window_, "setFrame:", windowRect);
+    send(view, "setFrame:", cardRect);
+}
+
 bool SBNotificationBannerDestination::closeLongLook()
 {
     if (!longLook_ || phase_ != Phase::Presented) return false;

@@ -24,6 +24,8 @@
 //   with the request. The destination is idle by then, so a dismissal asked for during that call
 //   finds nothing to dismiss; the next request is presented on a later turn, after it returns.
 // - The default action (the card's tap) writes "defaultAction" and dismisses, forced.
+// - On rotation the banner's window follows the screen at once: its card is placed and sized again
+//   for the new width, and an open long look fills the turned screen.
 // - The long look opens from the presented banner's controller only, cancels the timer, fills the
 //   banner window with an NCNotificationLongLookViewController's view (viewWillAppear:) and holds
 //   the banner until it closes: viewWillDisappear:, then a forced dismissal.
@@ -73,6 +75,10 @@ public:
     bool presentLongLook(NCNotificationShortLookViewController* from, bool animated, std::function<void()> completion);
     // Closes the long look and then dismisses the banner. False when no long look is open.
     bool closeLongLook();
+    // The screen has turned: the banner's window follows it (across the new width, the card
+    // placed and sized for it, or the whole screen while the long look is open), without an
+    // animation. Laying the views out again is left to the caller.
+    void screenDidRotate();
 
     // ---- State, for drivers and tests ----------------------------------------------------------
     Phase phase() const { return phase_; }

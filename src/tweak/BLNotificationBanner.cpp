@@ -219,7 +219,15 @@ void handleExpansionRequest(id self, SEL)
     post(zovorudovu::kExpand);
 }
 
-void handleDismissalRequest(id, SEL) { post(zovorudovu::kDismiss); }
+// A slide-out that ends after its banner was withdrawn (a newer notification took its place, so
+// the window was hidden) or after the banner was dismissed some other way (nothing is presented
+// any more) asks for nothing: its dismissal would take down the wrong banner or start a second
+// chain for the same one.
+void handleDismissalRequest(id self, SEL)
+{
+    if (send<bool>(self, "isHidden") || !send<bool>(bridge(), "presented")) return;
+    post(zovorudovu::kDismiss);
+}
 
 void updateFramesToFitInBounds(id self, SEL)
 {
@@ -254,6 +262,11 @@ void handlePanGesture(id self, SEL, id recognizer)
 
     const double y = send<CGRect>(self, "frame").origin.y;
     switch (send<std::int64_t>(recognizer, "state")) {
+    case kStateBegan:
+        // The first movement past the recogniser's slop arrives as Began: the timer pauses from
+        // there, or a finger that stops at once would hold a banner the timer then takes away.
+        post(zovorudovu::kCancelBannerTimer);
+        break;
     case kStateChanged:
         // Pulled far enough down, the banner expands without waiting for the release.
         if (y > kDragThreshold) send(self, "updateFramesToFitInBounds");

@@ -28,13 +28,14 @@ namespace {
 
 // The notch widths by model identifier. The lists are tested in order and the first that holds
 // the identifier decides; two identifiers stand in the first two lists and so get the first width.
+// "iPhone11,4" is the same phone as "iPhone11,6" sold in other regions.
 struct NotchList {
     float width;
-    std::array<std::string_view, 8> models;
+    std::array<std::string_view, 9> models;
     std::size_t count;
 };
 constexpr NotchList kNotchLists[] = {
-    {209, {"iPhone10,3", "iPhone10,6", "iPhone11,2", "iPhone12,3", "iPhone13,1", "iPhone14,4", "iPhone12,5", "iPhone11,6"}, 8},
+    {209, {"iPhone10,3", "iPhone10,6", "iPhone11,2", "iPhone12,3", "iPhone13,1", "iPhone14,4", "iPhone12,5", "iPhone11,6", "iPhone11,4"}, 9},
     {230, {"iPhone11,8", "iPhone12,1", "iPhone13,2", "iPhone13,3", "iPhone14,5", "iPhone14,2", "iPhone12,5", "iPhone11,6"}, 8},
     {238, {"iPhone13,4", "iPhone14,3"}, 2},
 };
@@ -44,10 +45,14 @@ constexpr NotchList kNotchLists[] = {
 void BLNotificationBridge::notchWidthForCurrentDeviceModel()
 {
     objc::Class device = objc::objc_getClass("UIDevice");
-    if (!objc::send<bool>(device, "tf_deviceHasFaceID") || objc::send<bool>(device, "currentIsIPad")) {
+    // A banner 40 points narrower than the screen on each side.
+    auto screenWidthLessMargins = [this] {
         Id screen = objc::send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
         CGRect bounds = objc::send<CGRect>(screen, "bounds");
         notchWidth = static_cast<float>(bounds.size.width - 80.0);
+    };
+    if (!objc::send<bool>(device, "tf_deviceHasFaceID") || objc::send<bool>(device, "currentIsIPad")) {
+        screenWidthLessMargins();
         return;
     }
     platform::utsname systemInfo;
@@ -59,7 +64,9 @@ void BLNotificationBridge::notchWidthForCurrentDeviceModel()
                 notchWidth = list.width;
                 return;
             }
-    // An unknown model with a notch keeps whatever width was recorded before.
+    // A phone newer than the lists would otherwise keep a width of 0 and show every banner
+    // invisible; it gets the width of a phone without a notch instead.
+    screenWidthLessMargins();
 }
 
 void BLNotificationBridge::getAverageColour(id image)

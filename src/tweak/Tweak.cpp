@@ -153,7 +153,11 @@ void showBrimlight(id self, SEL, id)
 void dismissBrimlight(id self, SEL, id notification)
 {
     if (nameIs(notification, kDismissAccelerated)) {
-        send(send<Id>(self, "brimlight"), "removeFromSuperview");
+        // Hidden as well as dropped: a slide-out of this window still under way must know, when it
+        // ends, that the banner on screen is no longer its own.
+        Id withdrawn = send<Id>(self, "brimlight");
+        send(withdrawn, "setHidden:", true);
+        send(withdrawn, "removeFromSuperview");
         send(self, "setBrimlight:", nullptr);
         return;
     }
@@ -185,6 +189,10 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
     if (!globals().isBanner) return;
     checkOrientation();
     if (globals().isLandscape) return;
+    // A banner that the component did not present (its controller loaded in landscape and the
+    // screen turned since, or a newer banner took its place) keeps the system's view: hiding it
+    // would leave the notification shown nowhere.
+    if (!bridge()->presented || send<Id>(self, "_viewControllerForAncestor").get() != globals().presentingController.get()) return;
     // One registration per view, however many layout passes it gets, so that one tap performs
     // the tap action once.
     if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
@@ -277,6 +285,7 @@ void shortLookViewDidLoad(id self, SEL cmd)
     checkOrientation();
     if (globals().isLandscape) return;
     observe(self, "expandContent:", kExpand);
+    globals().presentingController = objc::WeakRef<objc::Object>(self);
     post(kPresent);
 }
 
@@ -405,7 +414,10 @@ void loadPrefs()
     shared->showTimestamp = flag("showTimestamp", true);
     shared->customWidth = flag("customWidth", false);
     Id width = value("customWidthValue");
-    shared->customWidthValue = respondsToValue(width, "floatValue") ? send<float>(width, "floatValue") : 209.0f;
+    // The width is checked in double precision before it is narrowed, so a huge number never
+    // reaches the float conversion; NaN fails the check too.
+    const bool usable = respondsToValue(width, "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
+    shared->customWidthValue = usable ? send<float>(width, "floatValue") : kDefaultCustomWidthValue;
 }
 
 void checkOrientation()

@@ -35,6 +35,16 @@ inline constexpr const char* kInstallPath = "/Library/MobileSubstrate/DynamicLib
 
 // The component's process-wide variables. On a phone these are the library's globals; here each
 // simulated process has its own.
+// The banner width used when the settings give none that can be used.
+inline constexpr float kDefaultCustomWidthValue = 209.0f;
+// The widest screen of any device the component runs on (an iPad Pro 12.9" in landscape), in
+// points: a custom width beyond it cannot be meant.
+inline constexpr double kWidestScreen = 1366.0;
+// Whether a custom width read from the settings can be used: finite, at least a point (a tinier
+// positive number narrows to a float of 0 or shows nothing) and no wider than any screen. Anything
+// else, NaN included, counts as absent and the banner takes the default width.
+constexpr bool isUsableCustomWidth(double width) { return width >= 1.0 && width <= kWidestScreen; }
+
 struct Globals {
     bool isEnabled = false;
     objc::Ref<UIColor> bgColour;
@@ -43,6 +53,9 @@ struct Globals {
     bool isBanner = false;
     bool hooksInstalled = false;
     objc::Class bannerDestinationClass = nullptr;
+    // The short-look controller whose banner the component presented last: only its view is
+    // captured and hidden.
+    objc::WeakRef<objc::Object> presentingController;
     std::once_flag bridgeOnce;
     objc::Ref<objc::Object> bridge;
 };

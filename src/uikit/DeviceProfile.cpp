@@ -23,6 +23,16 @@ constexpr DeviceProfile kProfiles[] = {
     {"iPhone14,3", "iPhone 13 Pro Max", {428, 926}, 3, true, false, 47, {162, 33}},
     {"iPhone14,4", "iPhone 13 mini", {375, 812}, 3, true, false, 50, {175, 35}},
     {"iPhone14,5", "iPhone 13", {390, 844}, 3, true, false, 47, {162, 33}},
+    {"iPhone14,7", "iPhone 14", {390, 844}, 3, true, false, 47, {162, 33}},
+    {"iPhone14,8", "iPhone 14 Plus", {428, 926}, 3, true, false, 47, {162, 33}},
+    // The 14 Pro and every 15 have the Dynamic Island instead of a notch; no model list of the
+    // component names them, so their banners take the fallback width.
+    {"iPhone15,2", "iPhone 14 Pro", {393, 852}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
+    {"iPhone15,3", "iPhone 14 Pro Max", {430, 932}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
+    {"iPhone15,4", "iPhone 15", {393, 852}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
+    {"iPhone15,5", "iPhone 15 Plus", {430, 932}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
+    {"iPhone16,1", "iPhone 15 Pro", {393, 852}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
+    {"iPhone16,2", "iPhone 15 Pro Max", {430, 932}, 3, true, false, 54, {126, 37}, CutOut::Island, 11},
     {"iPhone12,8", "iPhone SE (2nd generation)", {375, 667}, 2, false, false, 20, {0, 0}},
     {"iPad8,1", "iPad Pro (11-inch)", {834, 1194}, 2, true, true, 24, {0, 0}},
 };

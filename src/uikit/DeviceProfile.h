@@ -8,6 +8,10 @@
 
 namespace zovo {
 
+// The display's cut-out: a notch hangs from the top edge; the island is a pill of its own,
+// `cutOutInset` points below the edge.
+enum class CutOut { Notch, Island };
+
 struct DeviceProfile {
     std::string_view model;         // model identifier, as uname reports it ("iPhone12,3")
     std::string_view name;          // marketing name
@@ -17,6 +21,8 @@ struct DeviceProfile {
     bool isIPad;
     double statusBarHeight;         // points, portrait
     CGSize notch;                   // the display cut-out as drawn, in points; zero when none
+    CutOut cutOut = CutOut::Notch;
+    double cutOutInset = 0;         // points between the top edge and an island
 };
 
 // Every built-in profile, phones with a notch first.

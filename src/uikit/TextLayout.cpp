@@ -328,6 +328,32 @@ TextMeasurement measureText(std::string_view text, const FontDescriptor& font, d
     return TextMeasurement{CGSizeMake(std::ceil(width), std::ceil(points(bottom - top))), static_cast<int>(lines.size())};
 }
 
+namespace {
+
+// How many of `lines` fit `height` points from the first line's top, as the platform's label
+// draws only whole lines; at least one, which the rect then clips.
+std::size_t linesThatFit(const std::vector<LineBox>& lines, double height)
+{
+    const int top = lines.front().logical.y;
+    const double limit = height * PANGO_SCALE + 1; // a Pango unit of slack for rounding
+    std::size_t count = 0;
+    while (count < lines.size() && lines[count].logical.y + lines[count].logical.height - top <= limit) ++count;
+    return std::max<std::size_t>(count, 1);
+}
+
+// The text of the last line drawn when more text follows it: the rest of its paragraph, and an
+// ellipsis of its own when later paragraphs are cut, since the paragraph itself may fit.
+std::string lastLineText(const std::string& text, const PangoLayoutLine* line)
+{
+    const std::size_t start = static_cast<std::size_t>(line->start_index);
+    const std::size_t end = text.find_first_of("\r\n", start);
+    std::string rest = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (end != std::string::npos) rest += "\u2026";
+    return rest;
+}
+
+} // namespace
+
 void drawText(void* cairoContext, std::string_view text, const TextStyle& style, CGRect rect)
 {
     auto* cr = static_cast<cairo_t*>(cairoContext);
@@ -342,7 +368,27 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
     pango_cairo_update_context(cr, context);
     PangoLayout* layout = pango_layout_new(context);
     configureLayout(layout, laidOut, style.font, rect.size.width, style.numberOfLines, style.lineBreakMode, Purpose::Draw);
-    const std::vector<LineBox> lines = firstLines(layout, style.numberOfLines);
+    std::vector<LineBox> lines = firstLines(layout, style.numberOfLines);
+
+    // Only the lines that fit the rect's height are drawn. Under tail truncation, when text is
+    // cut after the last of them, that line is laid out again on its own and ends in an ellipsis.
+    PangoLayout* lastLayout = nullptr;
+    if (!lines.empty()) {
+        const std::size_t fit = linesThatFit(lines, rect.size.height);
+        const bool cut = static_cast<int>(fit) < pango_layout_get_line_count(layout);
+        lines.resize(fit);
+        const NSLineBreakMode mode = isKnownMode(style.lineBreakMode) ? style.lineBreakMode : NSLineBreakByTruncatingTail;
+        if (cut && mode == NSLineBreakByTruncatingTail) {
+            lastLayout = pango_layout_new(context);
+            configureLayout(lastLayout, lastLineText(laidOut, lines.back().line), style.font, rect.size.width, 1, NSLineBreakByTruncatingTail,
+                            Purpose::Draw);
+            const LineBox replaced = lines.back();
+            lines.back() = firstLines(lastLayout, 1).front();
+            // It stands where the line it replaces stood.
+            lines.back().logical.y = replaced.logical.y;
+            lines.back().baseline = replaced.baseline;
+        }
+    }
 
     if (!lines.empty()) {
         const int top = lines.front().logical.y;
@@ -357,7 +403,8 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
         for (const LineBox& box : lines) {
             PangoRectangle own; // relative to the line's origin on its baseline
             pango_layout_line_get_extents(box.line, nullptr, &own);
-            const double width = points(std::min(own.width, visibleWidth(layout, box)));
+            PangoLayout* owner = lastLayout && &box == &lines.back() ? lastLayout : layout;
+            const double width = points(std::min(own.width, visibleWidth(owner, box)));
             const double spare = rect.size.width - width;
             double left = rect.origin.x;
             switch (style.alignment) {
@@ -373,6 +420,7 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
         }
         cairo_restore(cr);
     }
+    if (lastLayout) g_object_unref(lastLayout);
     g_object_unref(layout);
     g_object_unref(context);
 }

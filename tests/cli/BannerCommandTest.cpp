@@ -33,8 +33,8 @@ TEST(NotchCommand, WidthsByModelAndDeviceFacts)
     EXPECT_EQ(width({"--model", "iPhone12,8"}), 295) << "no Face ID: the profile's 375-point screen less 80";
     EXPECT_EQ(width({"--model", "iPhone12,3", "--faceid", "no", "--screen", "414x896"}), 334);
     EXPECT_EQ(width({"--model", "iPad8,1"}), 754);
-    EXPECT_EQ(width({"--model=iPhone99,9", "--faceid=yes", "--ipad=no", "--screen=375x812"}), 0)
-        << "unknown notched model described in full: nothing recorded in a fresh process";
+    EXPECT_EQ(width({"--model=iPhone99,9", "--faceid=yes", "--ipad=no", "--screen=375x812"}), 295)
+        << "unknown notched model described in full: the screen less 80";
 }
 
 TEST(NotchCommand, BadArgumentsAreNamed)
@@ -82,6 +82,19 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
     EXPECT_EQ(b["bgColour"], nlohmann::json({0, 0, 0, 1})) << "the shipped defaults: black on white";
     EXPECT_TRUE(b["pill"].is_object());
     EXPECT_GT(std::filesystem::file_size(png), 1000u) << "the picture beside the JSON";
+}
+
+// A width no screen could show (or no number at all) must not reach the window's frame.
+TEST(BannerCommand, UnusableCustomWidthLaysOutTheDefaultWidth)
+{
+    for (const char* width : {"<real>1e300</real>", "<real>nan</real>", "<integer>18446744073709551615</integer>", "<real>-3</real>"}) {
+        const auto file = std::filesystem::temp_directory_path() / "zovo-banner-width.plist";
+        std::ofstream(file) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>customWidth</key><true/><key>customWidthValue</key>" << width
+                            << "</dict></plist>";
+        ToolRun r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--settings", file.string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out["window"]["frame"], nlohmann::json({83, 0, 209, 120})) << width;
+    }
 }
 
 TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)

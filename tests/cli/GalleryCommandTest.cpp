@@ -60,11 +60,13 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
     const ToolRun run = gallery({"--out", out.string(), "--settings", blue.string(), "--scale", "1"});
     fs::remove(blue);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("36/36"), npos) << "progress on standard error: every device in both orientations";
+    const std::string count = std::to_string(2 * zovo::deviceProfiles().size());
+    EXPECT_NE(run.err.find(count + "/" + count), npos) << "progress on standard error: every device in both orientations";
     std::ifstream page(out / "index.html");
     const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     EXPECT_NE(html.find("See you at eight \u2014 bring the book!"), npos) << "the default message";
     EXPECT_NE(html.find("iPhone12,3 &middot; banner 209 pt"), npos) << "as wide as the notch table says";
+    EXPECT_NE(html.find("iPhone15,2 &middot; banner 313 pt"), npos) << "a phone no table names: its 393-point screen less 80";
     EXPECT_EQ(html.find("http"), npos) << "self-contained: nothing is fetched";
 
     const auto profiles = zovo::deviceProfiles();

@@ -5,9 +5,12 @@
 #include "foundation/NSValue.h"
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
+#include "foundation/NSDate.h"
 #include "objc/Message.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include <filesystem>
 #include <fstream>
@@ -109,8 +112,11 @@ TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
     EXPECT_EQ(number(d, "isEnabled")->kind(), NSNumber::Kind::Bool);
     EXPECT_EQ(number(d, "customWidthValue")->doubleValue(), 250.5);
     EXPECT_EQ(number(d, "offset")->integerValue(), -5);
-    EXPECT_EQ(number(d, "huge")->integerValue(), -1) << "past the signed range the bits are kept";
-    EXPECT_EQ(number(d, "when")->doubleValue(), 60.0) << "dates are seconds since 2001";
+    ASSERT_TRUE(number(d, "huge"));
+    EXPECT_EQ(number(d, "huge")->doubleValue(), 18446744073709551615.0) << "past the signed range: the nearest real, not -1";
+    auto* when = objc::cast<NSDate>(d.objectForKey("when"));
+    ASSERT_TRUE(when) << "a date is not a number";
+    EXPECT_EQ(when->timeIntervalSinceReferenceDate(), 60.0) << "dates are seconds since 2001";
     auto* list = objc::cast<NSArray>(objc::cast<NSDictionary>(d.objectForKey("nested"))->objectForKey("list"));
     ASSERT_TRUE(list);
     ASSERT_EQ(list->count(), 2u) << "the data element is skipped";
@@ -130,13 +136,18 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
 
     objc::Ref<NSDictionary> settings = NSDictionary::from({{"isEnabled", NSNumber::numberWithBool(false)}, {"negative", NSNumber::numberWithInteger(-7)},
                                                           {"alpha", NSNumber::numberWithDouble(0.25)},
+                                                          {"when", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000)},
+                                                          {"min", NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::min())},
                                                           {"inner", NSDictionary::from({{"list", NSArray::from({Id(s("grüße:0.5"))})}})}});
     for (auto format : {zovo::PropertyListFormat::Binary, zovo::PropertyListFormat::Xml}) {
         ASSERT_TRUE(zovo::writePropertyList(host(kSettings), settings, format));
         zovo::PropertyListResult read = zovo::readPropertyList(host(kSettings));
         ASSERT_TRUE(read) << read.message;
         const NSDictionary& d = *read.dictionary;
-        EXPECT_EQ(d.count(), 4u);
+        EXPECT_EQ(d.count(), 6u);
+        ASSERT_TRUE(objc::cast<NSDate>(d.objectForKey("when")));
+        EXPECT_EQ(objc::cast<NSDate>(d.objectForKey("when"))->timeIntervalSinceReferenceDate(), 800000000.0);
+        EXPECT_EQ(number(d, "min")->integerValue(), std::numeric_limits<std::int64_t>::min()) << "the most negative integer is not read as a huge one";
         ASSERT_TRUE(number(d, "isEnabled"));
         EXPECT_EQ(number(d, "isEnabled")->kind(), NSNumber::Kind::Bool) << "a stored false stays a boolean";
         EXPECT_EQ(number(d, "negative")->integerValue(), -7);

@@ -32,6 +32,22 @@ TEST(ScreenChrome, NotchIsCentredOnTheScreenWithItemsEitherSideAndOnTheLeftEdgeI
     EXPECT_LE(CGRectGetMaxY(outline), 300 + 6);
 }
 
+// The 14 Pro and the 15s have a pill apart from the top edge, with the items level with it.
+TEST(ScreenChrome, IslandIsAPillBelowTheTopEdge)
+{
+    const zovo::DeviceProfile& pro = *zovo::findDeviceProfile("iPhone15,2");
+    const zovo::ChromeLayout layout = zovo::chromeLayout(pro, CGSizeMake(393, 852), zovo::ScreenOrientation::Portrait);
+    EXPECT_TRUE(layout.island);
+    EXPECT_EQ(layout.notch, CGRectMake(133.5, 11, 126, 37));
+    const CGPath path = zovo::notchPath(layout);
+    ASSERT_TRUE(path.roundedRect);
+    EXPECT_EQ(path.roundedRect->radii.width, 18.5) << "ends as round as the pill is tall";
+    EXPECT_EQ(path.boundingBox().origin.y, 11) << "the screen shows above it";
+    EXPECT_NEAR(CGRectGetMidY(layout.timeArea), 29.5, 0.01);
+    EXPECT_LE(CGRectGetMaxX(layout.timeArea), 133.5);
+    EXPECT_EQ(zovo::chromeLayout(pro, CGSizeMake(852, 393), zovo::ScreenOrientation::Landscape).notch, CGRectMake(11, 133.5, 37, 126));
+}
+
 TEST(ScreenChrome, LowBatteryShowsRedAndOutOfRangeContentIsClamped)
 {
     const zovo::ChromeLayout layout = zovo::chromeLayout(iPhone12(), CGSizeMake(390, 844), zovo::ScreenOrientation::Portrait);

@@ -162,6 +162,105 @@ TEST(Scenario, PullDownAndHoldOpenTheLongLookAndCloseBack)
     }
 }
 
+// The system banner window's interaction, in the order the component sets it, from the trace.
+std::vector<std::string> systemWindowInteraction(const Played& run)
+{
+    std::vector<std::string> out;
+    for (const auto& e : run.where("call", "selector", "setUserInteractionEnabled:"))
+        if (e.text("receiver") == "SBBannerWindow") out.push_back(e.field("args"));
+    return out;
+}
+
+TEST(Scenario, ExpansionAsksForTheLongLookByTheGestureThatMadeIt)
+{
+    struct Case {
+        Json gesture;
+        const char* selector;
+        const char* args;
+    };
+    for (const Case& c : {Case{{{"drag", {{"dy", 60}, {"duration", 0.2}}}}, "_presentLongLookForScrollAnimated:completion:", "[true,null]"},
+                          Case{{{"hold", {{"duration", 0.8}}}}, "_presentLongLookViaClickPresentationInteraction:", "[null]"}}) {
+        Json gesture = c.gesture;
+        gesture["at"] = 1.0;
+        Played run = play(base({notify(0.1, "r1"), gesture, {{"at", 2.5}, {"closeLongLook", true}}}, 4.0));
+        ASSERT_EQ(run.count("call", "selector", c.selector), 1u) << gesture.dump();
+        EXPECT_EQ(run.where("call", "selector", c.selector)[0].field("args"), c.args);
+        // Untouchable from creation, touchable for the long look, untouchable again as the short
+        // look goes; the system window turns touchable before the component's window is lowered.
+        EXPECT_EQ(systemWindowInteraction(run), (std::vector<std::string>{"[false]", "[true]", "[false]"})) << gesture.dump();
+        EXPECT_TRUE(run.postsInOrder({"Zovorudovu_SBBannerWindow_Touchable", "Zovorudovu_WindowLevel_SetLow", "Zovorudovu_SBBannerWindow_Untouchable",
+                                      "Zovorudovu_WindowLevel_SetHigh"}));
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Dismiss"), 1u);
+    }
+}
+
+// Whoever ends a banner (the system's timer, the user's push, a tap), one dismissal runs: one
+// "Zovorudovu_Dismiss" and one request to the system, never a second chain.
+TEST(Scenario, EveryEndingRunsOneDismissalChain)
+{
+    for (Json ending : {Json(nullptr), Json{{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}}, Json{{"at", 1.0}, {"tap", true}}}) {
+        Json events = {notify(0.1, "r1")};
+        if (!ending.is_null()) events.push_back(ending);
+        Played run = play(base(events, 7.0));
+        EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << ending.dump();
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Dismiss"), 1u) << ending.dump();
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_RequestBannerDismissal"), 1u) << ending.dump();
+    }
+}
+
+TEST(Scenario, CaptureFallsBackToTheHeaderTitleAndTheSubtitle)
+{
+    Json request = {{"at", 0.1}, {"notify", {{"id", "r1"}, {"app", "Mail"}, {"title", ""}, {"subtitle", "Invoice"}, {"message", ""}, {"date", "9:41"}}}};
+    Played run = play(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0));
+    Json shown = run.snapshot("shown");
+    EXPECT_EQ(shown["banner"]["primary"]["text"], "Mail") << "the header's title stands in for an empty title";
+    EXPECT_EQ(shown["banner"]["secondary"]["text"], "Invoice") << "the subtitle stands in for an empty message";
+    EXPECT_EQ(shown["banner"]["date"]["text"], "9:41") << "the date comes from the header's date label";
+}
+
+// The host lays every view out again after a turn, so the component meets each hook in the new
+// orientation; the windows that follow the screen are resized, the component's own is not.
+TEST(Scenario, RotationResizesTheSystemWindowsAndLaysEveryViewOutAgain)
+{
+    auto frameOf = [](const Json& shot, const char* cls) {
+        for (const auto& w : shot["windows"])
+            if (w["class"] == cls) return w["frame"];
+        return Json();
+    };
+    Played shown = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"rotate", "landscape"}}, {{"at", 1.1}, {"snapshot", "landscape"}},
+                              {{"at", 1.5}, {"rotate", "portrait"}}, {{"at", 1.6}, {"snapshot", "portrait"}}},
+                             3.0));
+    EXPECT_EQ(frameOf(shown.snapshot("landscape"), "SBBannerWindow")[2], 844);
+    EXPECT_EQ(frameOf(shown.snapshot("landscape"), "BLNotificationBanner"), Json({80, 0, 230, 120}));
+    EXPECT_EQ(frameOf(shown.snapshot("portrait"), "SBBannerWindow")[2], 390);
+    EXPECT_EQ(frameOf(shown.snapshot("portrait"), "BLNotificationBanner"), Json({80, 0, 230, 120}));
+    // Captured when shown and again after the turn back; in landscape the capture stands aside.
+    auto updates = shown.where("post", "name", "Zovorudovu_UpdateContent");
+    ASSERT_FALSE(updates.empty());
+    EXPECT_TRUE(std::none_of(updates.begin(), updates.end(), [](const zovo::TraceEvent& e) { return e.time >= 1.0 && e.time < 1.5; }));
+    EXPECT_TRUE(std::any_of(updates.begin(), updates.end(), [](const zovo::TraceEvent& e) { return e.time >= 1.5; }));
+
+    Played open = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"drag", {{"dy", 60}, {"duration", 0.2}}}}, {{"at", 2.0}, {"rotate", "landscape"}},
+                             {{"at", 2.1}, {"snapshot", "landscape"}}, {{"at", 2.5}, {"rotate", "portrait"}}, {{"at", 2.6}, {"snapshot", "portrait"}}},
+                            3.0));
+    EXPECT_EQ(frameOf(open.snapshot("landscape"), "SBBannerWindow"), Json({0, 0, 844, 390})) << "the long look fills the turned screen";
+    EXPECT_EQ(frameOf(open.snapshot("portrait"), "SBBannerWindow"), Json({0, 0, 390, 844}));
+    EXPECT_EQ(open.count("host", "event", "longLookDismissed"), 0u) << "turning closes nothing";
+}
+
+// Presented in landscape, the component left the banner to the system; turned to portrait, the
+// capture must not hide the system's view for a banner of its own that does not exist.
+TEST(Scenario, BannerFromLandscapeStaysTheSystemsAfterATurnToPortrait)
+{
+    Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"rotate", "portrait"}}, {{"at", 1.1}, {"snapshot", "turned"}}}, 7.0);
+    scenario["orientation"] = "landscape";
+    Played run = play(scenario);
+    EXPECT_EQ(run.count("post", "name", "Zovorudovu_Present"), 0u);
+    EXPECT_EQ(run.count("post", "name", "Zovorudovu_UpdateContent"), 0u) << "the system view was captured and hidden";
+    EXPECT_TRUE(run.snapshot("turned")["banner"].is_null());
+    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner runs its course";
+}
+
 TEST(Scenario, LandscapeLeavesTheSystemBannerAlone)
 {
     Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"snapshot", "landscape"}}}, 2.0);

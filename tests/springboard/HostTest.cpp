@@ -156,6 +156,29 @@ TEST_F(Host, RotationLaysTheStatusBarOutAgainAndInLandscapeTheSystemBannerTakesT
     EXPECT_EQ(records("call")[1], "tapRecognizerRecognizedTap: [\"NCNotificationTapGestureRecognizer\"]");
 }
 
+// Turned with a banner up, the banner's window follows the screen at once and every view is laid
+// out again on the next turn, even one whose size the turn did not change.
+TEST_F(Host, RotationResizesTheBannerWindowAndLaysEveryViewOutOnTheNextTurn)
+{
+    post("r1");
+    turn();
+    advance(zovo::kBannerEntryDuration);
+    auto cardPasses = [] { return std::count(journal.begin(), journal.end(), "card layoutSubviews"); };
+    const auto before = cardPasses();
+    host->rotate(UIScreen::Orientation::Landscape);
+    EXPECT_EQ(host->bannerWindow()->frame().size.width, 812);
+    EXPECT_EQ(host->shortLookView()->frame().origin.y, zovo::kBannerMargin) << "placed for landscape";
+    EXPECT_EQ(cardPasses(), before) << "laid out on the next turn, not inside the rotation";
+    turn();
+    const auto turned = cardPasses();
+    EXPECT_GT(turned, before);
+    host->rotate(UIScreen::Orientation::Landscape);
+    turn();
+    EXPECT_EQ(cardPasses(), turned + 1) << "laid out again although nothing changed size";
+    host->rotate(UIScreen::Orientation::Portrait);
+    EXPECT_EQ(host->bannerWindow()->frame().size.width, 375);
+}
+
 TEST(HostSetup, BadOptionsAndEarlyCallsFailClearlyAndClassesLeftOutStillShowBanners)
 {
     zovo::Process process;

@@ -12,6 +12,7 @@ protected:
     {
         banner = makeBanner(CGRectMake(83, 0, 209, 120));
         banner->makeKeyAndVisible();
+        bridge()->presented = true; // as SpringBoard sets it when it shows a banner
     }
     double y() const { return banner->frame().origin.y; }
     objc::Ref<BLNotificationBanner> banner;
@@ -20,11 +21,12 @@ protected:
 TEST_F(Gestures, DragMovesOnlyVerticallyAndPausesTheTimerOnEveryMovement)
 {
     drag(banner, kBegan, 3);
+    EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 1) << "a finger that stops after the first movement holds a paused banner";
     drag(banner, kChanged, 10);
     drag(banner, kChanged, -4);
     EXPECT_EQ(banner->frame(), CGRectMake(83, 9, 209, 120));
     EXPECT_EQ(pan->translation, CGPointMake(0, 0)) << "each message applies only the movement since the last";
-    EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 2);
+    EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 3);
     EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 0);
 }
 
@@ -52,6 +54,24 @@ TEST_F(Gestures, PushedUpPastTheThresholdSlidesOutThenAsksForDismissal)
     process.mainRunLoop().advance(0.02);
     EXPECT_EQ(count(zovorudovu::kDismiss), 1) << "after the 0.2 s slide";
     EXPECT_EQ(banner->frame(), CGRectMake(83, -120, 209, 120));
+}
+
+// A banner pushed away is replaced by a newer one (withdrawn at once) or dismissed by the system
+// before its slide ends: the slide's end must not dismiss the newer banner or start a second
+// dismissal of its own.
+TEST_F(Gestures, SlideOutEndingAfterItsBannerWentAsksForNothing)
+{
+    drag(banner, kEnded, -40);
+    banner->setHidden(true); // withdrawn for a newer notification, which is presented meanwhile
+    process.mainRunLoop().advance(0.21);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 0);
+
+    auto other = makeBanner(CGRectMake(83, 0, 209, 120));
+    other->makeKeyAndVisible();
+    drag(other, kEnded, -40);
+    bridge()->presented = false; // the system's timer dismissed it during the slide
+    process.mainRunLoop().advance(0.21);
+    EXPECT_EQ(count(zovorudovu::kDismiss), 0);
 }
 
 TEST_F(Gestures, PulledDownPastTheThresholdExpandsWhileTheFingerIsDown)

@@ -1,5 +1,8 @@
 #include "BannerFixture.h"
 
+#include "uikit/UIFont.h"
+#include "uikit/UILabel.h"
+
 #include "foundation/Trace.h"
 #include "substrate/Substrate.h"
 #include "uikit/CAShapeLayer.h"
@@ -34,7 +37,13 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
 
     bridge()->showTimestamp = true; // later changes reach only banners built afterwards
     EXPECT_FALSE(banner->date);
-    EXPECT_TRUE(makeBanner()->date);
+    auto withDate = makeBanner();
+    ASSERT_TRUE(withDate->date);
+    // Timestamp, title and message in the system font at 12, 14 and 12 points.
+    auto size = [](const objc::Id& label) { return objc::cast<UILabel>(label)->font()->pointSize(); };
+    EXPECT_EQ(size(withDate->date), 12.0);
+    EXPECT_EQ(size(withDate->primary), 14.0);
+    EXPECT_EQ(size(withDate->secondary), 12.0);
 }
 
 TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)

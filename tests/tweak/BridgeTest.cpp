@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include "uikit/UIScreen.h"
+
 #include <atomic>
 #include <thread>
 
@@ -77,15 +79,21 @@ protected:
     }
 };
 
-TEST_F(NotchWidth, ModelListsAreTestedInOrder)
+TEST_F(NotchWidth, EveryListedModelHasItsListsWidthAndOthersTheScreenLessEighty)
 {
-    EXPECT_EQ(widthFor("iPhone12,5"), 209.0f) << "in the first two lists: the first wins";
-    EXPECT_EQ(widthFor("iPhone11,6"), 209.0f);
-    EXPECT_EQ(widthFor("iPhone13,2"), 230.0f);
-    EXPECT_EQ(widthFor("iPhone14,3"), 238.0f);
-    EXPECT_EQ(widthFor("iPhone10,3"), 209.0f);
-    EXPECT_EQ(widthFor("iphone14,3", 77), 77.0f) << "comparison is case-sensitive; unknown models keep the old width";
-    EXPECT_EQ(widthFor("iPhone99,1", 12), 12.0f);
+    const std::pair<float, std::vector<const char*>> lists[] = {
+        {209, {"iPhone10,3", "iPhone10,6", "iPhone11,2", "iPhone11,4", "iPhone12,3", "iPhone13,1", "iPhone14,4", "iPhone12,5", "iPhone11,6"}},
+        {230, {"iPhone11,8", "iPhone12,1", "iPhone13,2", "iPhone13,3", "iPhone14,5", "iPhone14,2"}},
+        {238, {"iPhone13,4", "iPhone14,3"}},
+    };
+    for (const auto& [width, models] : lists)
+        for (const char* model : models) EXPECT_EQ(widthFor(model, 1), width) << model;
+
+    // A notched phone no list names (newer than the lists, or a wrong case) takes the rule of a
+    // phone without one instead of a width of 0 that shows nothing.
+    UIScreen::mainScreen()->setPortraitSize(CGSizeMake(393, 852));
+    EXPECT_EQ(widthFor("iPhone15,2", 0), 313.0f);
+    EXPECT_EQ(widthFor("iphone14,3", 0), 313.0f);
 }
 
 } // namespace

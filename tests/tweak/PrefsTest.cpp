@@ -1,5 +1,9 @@
 #include "TweakFixture.h"
 
+#include "foundation/NSDate.h"
+
+#include <cmath>
+
 namespace {
 
 using Prefs = TweakFixture;
@@ -89,6 +93,40 @@ TEST_F(Prefs, SettingsAreReadAgainOnlyWhenTheRunLoopDeliversTheChange)
     EXPECT_EQ(bridge()->customWidthValue, 111.0f);
 }
 
+// Changes posted in a burst are read once, after the last write: the registration coalesces, so
+// a second post queued behind the first adds no second read of a later file.
+TEST_F(Prefs, SettingsChangesPostedTogetherAreReadOnce)
+{
+    writeSettings({});
+    load();
+    writeSettings({{"customWidthValue", number(111)}});
+    auto post = [] {
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
+    };
+    post();
+    process.mainRunLoop().perform([this] { writeSettings({{"customWidthValue", number(222)}}); });
+    post();
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(bridge()->customWidthValue, 111.0f) << "a second delivery read the file written after the first";
+}
+
+TEST_F(Prefs, UnusableCustomWidthsTakeTheDefault)
+{
+    writeSettings({});
+    load();
+    for (double width : {std::nan(""), 1e300, -5.0, 0.0, 1e-50, 5000.0}) {
+        writeSettings({{"customWidthValue", number(width)}});
+        postPrefsChanged();
+        EXPECT_EQ(bridge()->customWidthValue, 209.0f) << width;
+    }
+    writeSettings({{"customWidthValue", text("1e300")}});
+    postPrefsChanged();
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    writeSettings({{"customWidthValue", number(1366)}});
+    postPrefsChanged();
+    EXPECT_EQ(bridge()->customWidthValue, 1366.0f);
+}
+
 TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
 {
     writeSettings({{"isEnabled", flag(false)}});
@@ -145,6 +183,18 @@ TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
     EXPECT_EQ(bridge()->customWidthValue, 209.0f);
     EXPECT_FALSE(bridge()->showTimestamp) << "text answers boolValue as the platform reads it";
     EXPECT_TRUE(bridge()->customWidth);
+
+    // A date is not a number, and an integer past the signed range is a huge one, not -1.
+    auto date = NSDate::dateWithTimeIntervalSinceReferenceDate(60);
+    writeSettings({{"adaptiveColours", date}, {"customWidthValue", date}});
+    postPrefsChanged();
+    EXPECT_FALSE(bridge()->adaptiveColours);
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    writeRaw("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>adaptiveColours</key><integer>18446744073709551615</integer>"
+             "<key>showGrabber</key><integer>9223372036854775808</integer></dict></plist>");
+    postPrefsChanged();
+    EXPECT_TRUE(bridge()->adaptiveColours);
+    EXPECT_TRUE(bridge()->showGrabber);
 }
 
 TEST_F(Prefs, ColourAlphaFollowsTheColon)

@@ -21,6 +21,15 @@ TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
 }
 
+// The content's top follows the status bar's bottom edge, wherever the bar stands.
+TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
+{
+    objc::Id bar = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
+                                        CGRectMake(0, 10, 375, 44));
+    objc::send(bar, "layoutSubviews");
+    EXPECT_EQ(bridge()->safeYPos, 39.0f);
+}
+
 TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
 {
     post(zovorudovu::kPresent);
@@ -87,6 +96,24 @@ TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
     EXPECT_TRUE(bridge()->presented);
     ASSERT_EQ(UIScreen::mainScreen()->visibleWindows().size(), 1u);
     EXPECT_EQ(UIScreen::mainScreen()->visibleWindows()[0], newer.get());
+}
+
+// A short look that something other than the banner destination presented keeps its view, even
+// when everything else would let the capture go ahead.
+TEST_F(Presentation, ShortLookOutsideABannerIsLeftAlone)
+{
+    objc::Id request = objc::send<objc::Id>(objc::objc_getClass("NCNotificationRequest"), "new");
+    objc::Id controller = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
+                                               "initWithNotificationRequest:", request);
+    objc::Id presenter = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    objc::send(controller, "setDelegate:", presenter);
+    objc::Id view = objc::send<objc::Id>(controller, "view");
+    EXPECT_EQ(count(zovorudovu::kPresent), 0);
+    bridge()->presented = true;
+    g().presentingController = objc::WeakRef<objc::Object>(controller.get());
+    objc::send(view, "layoutSubviews");
+    EXPECT_FALSE(objc::send<bool>(view, "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
 }
 
 // The landscape test reads the screen's bounds as they stand in the current orientation.

@@ -177,6 +177,45 @@ TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
     EXPECT_NEAR(left.size.width, centre.size.width, 1); // glyphs sit between pixels, so edges may round apart
 }
 
+// A label draws only the lines its height holds, never the top of one more; under tail
+// truncation the last of them ends in an ellipsis when text is cut after it, whether the cut
+// falls inside a paragraph or at an explicit line break.
+TEST(TextLayout, DrawingShowsWholeLinesAndEndsCutTextInAnEllipsis)
+{
+    const double line = zovo::measureFont(systemFont()).lineHeight;
+    const CGRect rect = CGRectMake(0, 0, Bitmap::kWidth, 2.5 * line);
+    zovo::TextStyle wrap{.font = systemFont(), .rgba = {1, 1, 1, 1}, .lineBreakMode = NSLineBreakByWordWrapping, .numberOfLines = 0};
+    Bitmap wrapped;
+    wrapped.draw(kMessage, wrap, rect);
+    const double top = 0.25 * line; // two lines, centred
+    EXPECT_LE(CGRectGetMaxY(wrapped.ink()), top + 2 * line + 0.5) << "a third line was drawn in part";
+
+    zovo::TextStyle tail = wrap;
+    tail.lineBreakMode = NSLineBreakByTruncatingTail;
+    Bitmap truncated;
+    truncated.draw(kMessage, tail, rect);
+    EXPECT_LE(CGRectGetMaxY(truncated.ink()), top + 2 * line + 0.5);
+    auto band = [&](const Bitmap& b, double from, double to) {
+        return std::vector<std::uint32_t>(b.pixels.begin() + static_cast<long>(from) * Bitmap::kWidth, b.pixels.begin() + static_cast<long>(to) * Bitmap::kWidth);
+    };
+    EXPECT_EQ(band(wrapped, top, top + line - 1), band(truncated, top, top + line - 1)) << "the first line is the same";
+    EXPECT_NE(band(wrapped, top + line, top + 2 * line), band(truncated, top + line, top + 2 * line)) << "the second ends in an ellipsis";
+
+    // Cut at an explicit line break: the second line ends in an ellipsis although it fits.
+    tail.numberOfLines = 2;
+    auto secondLineRight = [&](const char* text) {
+        Bitmap b;
+        b.draw(text, tail, CGRectMake(0, 0, Bitmap::kWidth, Bitmap::kHeight));
+        const double start = (Bitmap::kHeight - 2 * line) / 2 + line;
+        int right = -1;
+        for (int y = static_cast<int>(start); y < static_cast<int>(start + line) && y < Bitmap::kHeight; ++y)
+            for (int x = 0; x < Bitmap::kWidth; ++x)
+                if (b.pixels[static_cast<std::size_t>(y * Bitmap::kWidth + x)] != 0) right = std::max(right, x);
+        return right;
+    };
+    EXPECT_GT(secondLineRight("Lunch\nat one\nor two"), secondLineRight("Lunch\nat one") + 4);
+}
+
 TEST(TextLayout, DrawingRefusesBadTargets)
 {
     const zovo::TextStyle style{.font = systemFont()};
