@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev
-          libplist-dev libcairo2-dev libpango1.0-dev libpng-dev
+          libplist-dev libcairo2-dev libpango1.0-dev libpng-dev zlib1g-dev
           nlohmann-json3-dev fonts-inter fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
