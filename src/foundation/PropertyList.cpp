@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace zovo {
@@ -46,6 +47,9 @@ class BinaryScan {
 public:
     explicit BinaryScan(std::string_view bytes) : data_(reinterpret_cast<const unsigned char*>(bytes.data())), size_(bytes.size()) {}
 
+    // Keys the parser reads as something else than the file wrote, once each.
+    std::vector<std::string> warnings;
+
     std::optional<Failure> run()
     {
         constexpr std::size_t kHeader = 8;
@@ -79,6 +83,22 @@ private:
         std::uint64_t values = 1;
     };
     enum : unsigned char { Unseen, OnPath, Done };
+
+    // Whether big-endian UTF-16 code units hold a high surrogate not followed by a low one, or a
+    // low surrogate not preceded by a high one.
+    static bool hasLoneSurrogate(const unsigned char* units, std::uint64_t count)
+    {
+        const auto unit = [&](std::uint64_t i) { return static_cast<unsigned>(units[2 * i] << 8 | units[2 * i + 1]); };
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const unsigned u = unit(i);
+            if (u >= 0xDC00 && u <= 0xDFFF) return true;
+            if (u >= 0xD800 && u <= 0xDBFF) {
+                if (i + 1 == count || unit(i + 1) < 0xDC00 || unit(i + 1) > 0xDFFF) return true;
+                ++i;
+            }
+        }
+        return false;
+    }
 
     static std::optional<Failure> malformed(std::string reason) { return Failure{PropertyListError::NotAPropertyList, std::move(reason)}; }
 
@@ -122,8 +142,10 @@ private:
     }
 
     // Keys must be strings without NUL characters: the parser asserts (and so aborts the whole
-    // program) when asked for a key whose length disagrees with its C string.
-    std::optional<Failure> checkKey(std::uint64_t object) const
+    // program) when asked for a key whose length disagrees with its C string. A UTF-16 key with a
+    // surrogate that has no partner has no UTF-8 form; the parser reads it as the empty key, which
+    // a person should hear about.
+    std::optional<Failure> checkKey(std::uint64_t object)
     {
         std::optional<std::uint64_t> offset = objectOffset(object);
         if (!offset) return malformed("an object offset points outside the object area");
@@ -139,6 +161,9 @@ private:
             const unsigned char* at = data_ + position + i * unit;
             if (at[0] == 0 && (unit == 1 || at[1] == 0)) return malformed("a dictionary key holds a NUL character");
         }
+        if (unit == 2 && hasLoneSurrogate(data_ + position, count) && warnedKeys_.insert(object).second)
+            warnings.push_back("the dictionary key at object " + std::to_string(object) +
+                               " holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
         return std::nullopt;
     }
 
@@ -218,6 +243,7 @@ private:
     unsigned offsetWidth_ = 0;
     unsigned refWidth_ = 0;
     std::uint64_t objectCount_ = 0;
+    std::set<std::uint64_t> warnedKeys_;
     std::uint64_t tableOffset_ = 0;
 };
 
@@ -474,7 +500,15 @@ PropertyListResult parsePropertyList(std::string_view bytes, std::string_view na
     if (bytes.empty()) return fail(PropertyListError::NotAPropertyList, name, "empty, not a property list");
 
     bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
-    std::optional<Failure> scanned = binary ? BinaryScan(bytes).run() : scanXmlDepth(bytes);
+    std::vector<std::string> warnings;
+    std::optional<Failure> scanned;
+    if (binary) {
+        BinaryScan scan(bytes);
+        scanned = scan.run();
+        warnings = std::move(scan.warnings);
+    } else {
+        scanned = scanXmlDepth(bytes);
+    }
     if (scanned) return fail(scanned->error, name, scanned->reason);
 
     plist_t parsed = nullptr;
@@ -489,6 +523,7 @@ PropertyListResult parsePropertyList(std::string_view bytes, std::string_view na
     if (converter.failure) return fail(converter.failure->error, name, converter.failure->reason);
     PropertyListResult result;
     result.dictionary = objc::make<NSMutableDictionary>(std::move(entries));
+    for (std::string& warning : warnings) result.warnings.push_back(std::string(name) + ": " + std::move(warning));
     return result;
 }
 
