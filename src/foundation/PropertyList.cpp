@@ -1,5 +1,6 @@
 #include "foundation/PropertyList.h"
 
+#include "foundation/Json.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
@@ -336,13 +337,14 @@ public:
     std::optional<Failure> failure;
 
     // The object for a node, or null for a value that is left out (data, UID) or on failure.
-    objc::Id convert(plist_t node, int depth)
+    // `where` is the node's key path ("colours.list[2]"), for messages.
+    objc::Id convert(plist_t node, int depth, const std::string& where)
     {
         switch (plist_get_node_type(node)) {
         case PLIST_DICT: {
             if (!enter(depth)) return nullptr;
             std::vector<NSDictionary::Entry> entries;
-            if (!collectEntries(node, depth, entries)) return nullptr;
+            if (!collectEntries(node, depth, entries, where)) return nullptr;
             return NSDictionary::from(std::move(entries));
         }
         case PLIST_ARRAY: {
@@ -351,7 +353,7 @@ public:
             std::uint32_t count = plist_array_get_size(node);
             elements.reserve(count);
             for (std::uint32_t i = 0; i < count; ++i) {
-                objc::Id element = convert(plist_array_get_item(node, i), depth + 1);
+                objc::Id element = convert(plist_array_get_item(node, i), depth + 1, where + "[" + std::to_string(i) + "]");
                 if (failure) return nullptr;
                 if (element) elements.push_back(std::move(element));
             }
@@ -360,7 +362,14 @@ public:
         case PLIST_STRING: {
             std::uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
-            return NSString::from(text ? std::string_view(text, length) : std::string_view());
+            const std::string_view value = text ? std::string_view(text, length) : std::string_view();
+            // Text that is not UTF-8 has no one meaning; reading it as some other encoding would
+            // hand the component something the file's writer never meant.
+            if (!isValidUtf8(value)) {
+                failure = Failure{PropertyListError::NotAPropertyList, "the text at " + where + " is not valid UTF-8"};
+                return nullptr;
+            }
+            return NSString::from(value);
         }
         case PLIST_BOOLEAN: {
             std::uint8_t value = 0;
@@ -388,8 +397,9 @@ public:
         }
     }
 
-    // The entries of a dictionary node whose own level is `depth`.
-    bool collectEntries(plist_t node, int depth, std::vector<NSDictionary::Entry>& entries)
+    // The entries of a dictionary node whose own level is `depth` and key path `where` (empty
+    // for the root).
+    bool collectEntries(plist_t node, int depth, std::vector<NSDictionary::Entry>& entries, const std::string& where = {})
     {
         plist_dict_iter iter = nullptr;
         plist_dict_new_iter(node, &iter);
@@ -401,7 +411,13 @@ public:
             plist_dict_next_item(node, iter, &key, &value);
             std::unique_ptr<char, decltype(&std::free)> keyOwner(key, &std::free);
             if (!value) break;
-            objc::Id object = convert(value, depth + 1);
+            const std::string_view keyText = key ? std::string_view(key) : std::string_view();
+            const std::string path = where.empty() ? std::string(keyText) : where + "." + std::string(keyText);
+            if (!isValidUtf8(keyText)) {
+                failure = Failure{PropertyListError::NotAPropertyList, "the key " + repairUtf8(path) + " is not valid UTF-8"};
+                return false;
+            }
+            objc::Id object = convert(value, depth + 1, path);
             if (failure) return false;
             if (object) entries.emplace_back(key ? key : "", std::move(object));
         }

@@ -1,5 +1,6 @@
 #include "sim/ScenarioRunner.h"
 
+#include "foundation/Json.h"
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 #include "objc/Message.h"
@@ -212,9 +213,9 @@ void ScenarioRunner::snapshot(SpringBoardHost& host, const std::string& label)
         windows.push_back({{"class", w->className()}, {"frame", rect(w->frame())}, {"level", w->windowLevel()},
                            {"userInteractionEnabled", w->isUserInteractionEnabled()}});
     trace().record("snapshot", {{"label", label},
-                                {"banner", TraceValue::raw(snapshotBanner(componentBanner(host)).dump())},
-                                {"bridge", TraceValue::raw(bridge.dump())},
-                                {"windows", TraceValue::raw(windows.dump())}});
+                                {"banner", TraceValue::raw(toJsonText(snapshotBanner(componentBanner(host)), JsonStyle::Compact))},
+                                {"bridge", TraceValue::raw(toJsonText(bridge, JsonStyle::Compact))},
+                                {"windows", TraceValue::raw(toJsonText(windows, JsonStyle::Compact))}});
 }
 
 } // namespace zovo

@@ -207,6 +207,17 @@ TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
     }
 }
 
+TEST_F(PropertyListTest, TextThatIsNotUtf8IsRefusedNamingItsKeyPath)
+{
+    const zovo::PropertyListResult badKey = parse(xmlList("<dict><key>caf\xE9</key><true/></dict>"));
+    EXPECT_EQ(badKey.error, PropertyListError::NotAPropertyList);
+    EXPECT_EQ(badKey.message, "test.plist: the key caf\xEF\xBF\xBD is not valid UTF-8");
+    BinaryList list;
+    const std::size_t colours = list.array({list.ascii("ok"), list.add("\x52\xFF\xFE")});
+    const zovo::PropertyListResult badValue = parse(list.bytes(list.dict(list.ascii("colours"), colours)));
+    EXPECT_EQ(badValue.message, "test.plist: the text at colours[1] is not valid UTF-8");
+}
+
 TEST_F(PropertyListTest, SizeIsLimitedToOneMebibyte)
 {
     // A valid list padded with a comment to exactly the limit is read; one byte more is not.
