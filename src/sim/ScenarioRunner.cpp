@@ -44,7 +44,10 @@ objc::Ref<UIImage> solidIcon(std::uint32_t rgb)
     return UIImage::fromPixels(kSide, kSide, {ChannelOrder::RGBA, AlphaMode::Premultiplied}, std::move(bytes), 3.0);
 }
 
-// The component's banner window, when one is on screen.
+Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
+
+} // namespace
+
 UIWindow* componentBanner(SpringBoardHost& host)
 {
     objc::id app = host.springBoard();
@@ -53,8 +56,6 @@ UIWindow* componentBanner(SpringBoardHost& host)
     return window && !window->isHidden() ? window : nullptr;
 }
 
-// Where the user's finger goes for a tap, drag or hold: the middle of the component's banner, or
-// of the system's banner when the component shows none (in landscape, say).
 std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
 {
     UIWindow* window = componentBanner(host);
@@ -63,10 +64,6 @@ std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
     const CGRect f = window->frame();
     return CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
 }
-
-Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
-
-} // namespace
 
 ScenarioRunner::ScenarioRunner(Scenario scenario, RunnerOptions options) : scenario_(std::move(scenario)), options_(std::move(options)) {}
 
