@@ -7,13 +7,20 @@
 namespace zovo {
 namespace {
 
-// The length of the valid UTF-8 sequence at the start of `text`, or 0 when its first byte does not
-// start one.
-std::size_t validSequenceLength(std::string_view text)
+// How the UTF-8 sequence at the start of `text` reads: `valid` is its length when it is whole and
+// well-formed, else 0; `prefix` is how many of its bytes could begin a well-formed sequence (at
+// least 1). A repair replaces that maximal prefix with one U+FFFD, which is the practice Unicode
+// recommends and the one the JSON library's writer follows, so that both repair alike.
+struct SequenceRead {
+    std::size_t valid = 0;
+    std::size_t prefix = 1;
+};
+
+SequenceRead readSequence(std::string_view text)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
+    if (lead < 0x80) return {1, 1};
     std::size_t length = 0;
     unsigned char low = 0x80, high = 0xBF; // the allowed range of the second byte
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -27,13 +34,16 @@ std::size_t validSequenceLength(std::string_view text)
         if (lead == 0xF0) low = 0x90;  // overlong
         if (lead == 0xF4) high = 0x8F; // past U+10FFFF
     } else {
-        return 0;
+        return {0, 1};
     }
-    if (text.size() < length) return 0;
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    return length;
+    std::size_t read = 1;
+    while (read < length && read < text.size()) {
+        const unsigned char next = byte(read);
+        const bool fits = read == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
+        if (!fits) break;
+        ++read;
+    }
+    return {read == length ? length : 0, read};
 }
 
 // "line 3, column 14" for the byte at `index`; the column counts characters (UTF-8 lead bytes).
@@ -136,7 +146,7 @@ std::string toJsonText(const nlohmann::json& value, JsonStyle style) { return du
 bool isValidUtf8(std::string_view text)
 {
     while (!text.empty()) {
-        const std::size_t n = validSequenceLength(text);
+        const std::size_t n = readSequence(text).valid;
         if (n == 0) return false;
         text.remove_prefix(n);
     }
@@ -148,13 +158,13 @@ std::string repairUtf8(std::string_view text)
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const std::size_t n = validSequenceLength(text);
-        if (n == 0) {
+        const SequenceRead read = readSequence(text);
+        if (read.valid == 0) {
             out += "\xEF\xBF\xBD";
-            text.remove_prefix(1);
+            text.remove_prefix(read.prefix);
         } else {
-            out.append(text.substr(0, n));
-            text.remove_prefix(n);
+            out.append(text.substr(0, read.valid));
+            text.remove_prefix(read.valid);
         }
     }
     return out;

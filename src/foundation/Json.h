@@ -1,6 +1,7 @@
 // The one JSON writer of the trace and the tool. Text that came from outside (settings keys, file
 // names, notification titles) may hold invalid UTF-8; it is repaired on the way out, each byte that
-// cannot start or continue a valid sequence becoming U+FFFD, so everything written is valid JSON.
+// cannot start or continue a valid sequence becoming U+FFFD (a cut-short sequence as a whole), so
+// everything written is valid JSON.
 //
 //   std::cout << zovo::toJsonText(summary, zovo::JsonStyle::Pretty) << '\n';
 //   std::string field = zovo::jsonString(userTitle);
@@ -27,7 +28,8 @@ std::string toJsonText(const nlohmann::json& value, JsonStyle style);
 
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool isValidUtf8(std::string_view text);
-// `text` with every invalid byte replaced by U+FFFD; valid text comes back unchanged.
+// `text` with every invalid byte replaced by U+FFFD, a well-begun sequence cut short counting as one;
+// valid text comes back unchanged, and the result is what the writer makes of the same text.
 std::string repairUtf8(std::string_view text);
 
 // Limits on JSON read from outside. The depth is checked as the text is read, before any value is

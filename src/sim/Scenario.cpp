@@ -44,8 +44,10 @@ public:
     }
     void allowOnly(std::initializer_list<const char*> keys) const
     {
-        for (const auto& [key, _] : value_.items())
+        for (const auto& item : value_.items()) {
+            const std::string& key = item.key();
             if (std::none_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; })) Reader(value_[key], where_ + "." + key).fail("unknown field");
+        }
     }
     double number(double min, double max) const
     {
@@ -179,7 +181,8 @@ ScenarioEvent event(const Reader& r, const fs::path& baseDir)
     e.at = r.at("at").number(0, kMaxTime);
     static const char* const kinds[] = {"notify", "tap", "drag", "hold", "touches", "closeLongLook", "settings", "rotate", "snapshot"};
     const char* kind = nullptr;
-    for (const auto& [key, _] : r.json().items()) {
+    for (const auto& item : r.json().items()) {
+        const std::string& key = item.key();
         if (key == "at") continue;
         auto known = std::find_if(std::begin(kinds), std::end(kinds), [&](const char* k) { return key == k; });
         if (known == std::end(kinds)) r.at(key.c_str()).fail("unknown event (expected one of notify, tap, drag, hold, touches, closeLongLook, settings, rotate, snapshot)");

@@ -17,8 +17,13 @@ TEST(Json, Utf8ValidityRejectsOverlongSurrogatesAndTruncation)
 
 TEST(Json, InvalidTextIsRepairedAndWrittenAsValidJson)
 {
-    EXPECT_EQ(repairUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(repairUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD") << "a sequence cut short is one replacement";
     EXPECT_EQ(repairUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
+    // The writer repairs alike, so text repaired first and text repaired on the way out agree.
+    for (const char* bad : {"\x80\xF4\x80\x90", "\xE0\x80\xAF", "\xED\xA0\x80x", "\xF0\x9F\x98", "\xC0\xC1\xF5\xFF"}) {
+        const std::string written = toJsonText(nlohmann::json(bad), JsonStyle::Compact);
+        EXPECT_EQ(written, toJsonText(nlohmann::json(repairUtf8(bad)), JsonStyle::Compact)) << written;
+    }
 
     nlohmann::ordered_json value = {{"title", "bad \xFF byte"}, {"n", 1}};
     const std::string compact = toJsonText(value, JsonStyle::Compact);
