@@ -121,6 +121,22 @@ TEST(Scenario, NotificationWithoutIconStillShowsItsContent)
     EXPECT_EQ(plain["banner"]["secondary"]["text"], "Lunch at one?");
 }
 
+TEST(Scenario, EmptyTitleAndMessageFallBackToTheAppNameAndSubtitle)
+{
+    Json bare = notify(0.1, "r1");
+    bare["notify"]["title"] = "";
+    bare["notify"]["message"] = "";
+    bare["notify"]["subtitle"] = "From the team";
+    Json full = notify(0.1, "r1");
+    full["notify"]["subtitle"] = "From the team";
+    Json fallback = play(base({bare, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
+    EXPECT_EQ(fallback["primary"]["text"], "Messages") << "the header's app name stands in for the title";
+    EXPECT_EQ(fallback["secondary"]["text"], "From the team") << "the subtitle stands in for the message";
+    Json own = play(base({full, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
+    EXPECT_EQ(own["primary"]["text"], "Anna");
+    EXPECT_EQ(own["secondary"]["text"], "Lunch at one?");
+}
+
 TEST(Scenario, TapPerformsTheDefaultActionOnce)
 {
     Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"tap", true}}}, 2.0));
