@@ -1,7 +1,14 @@
 # The two commands of the quick start. Each does all set-up on a fresh Debian 12 machine.
 #   make demo   builds and runs the main job on the built-in default
 #   make test   builds and runs every test
-.PHONY: deps configure build demo test sanitize clean
+# And for checking in depth:
+#   make sanitize   every test under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make tsan       the object runtime's tests under ThreadSanitizer
+#   make fuzz       every fuzzer for FUZZ_SECONDS seconds each, starting from its seed corpus
+#   make coverage   line and branch coverage per source folder
+.PHONY: deps configure build demo test sanitize tsan fuzz coverage clean
+
+FUZZ_SECONDS ?= 60
 
 deps:
 	@scripts/deps.sh
@@ -23,5 +30,26 @@ sanitize: deps
 	@cmake --build --preset sanitize
 	ctest --preset sanitize
 
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
+	ctest --preset tsan
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@scripts/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
+
+# Throw branches and branches the compiler proves unreachable are left out: they are the
+# compiler's bookkeeping, not decisions in the code.
+coverage: deps
+	@cmake --preset coverage >/dev/null
+	@cmake --build --preset coverage
+	@find build-coverage -name '*.gcda' -delete
+	@ctest --preset coverage >/dev/null || (echo "coverage: some tests failed; run make test" >&2; exit 1)
+	@gcovr --root . --object-directory build-coverage --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
+	       --json-summary build-coverage/summary.json >/dev/null
+	@scripts/coverage-summary.py build-coverage/summary.json
+
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-tsan build-fuzz build-coverage

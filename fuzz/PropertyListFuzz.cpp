@@ -2,31 +2,19 @@
 // with a dictionary or an error: no crash, no sanitizer report, no unbounded recursion.
 //
 //   cmake --preset fuzz && cmake --build --preset fuzz --target fuzz_property_list
-//   build-fuzz/bin/fuzz_property_list -max_len=65536 corpus/
-#include "foundation/FoundationDataClasses.h"
+//   build-fuzz/bin/fuzz_property_list -dict=fuzz/property_list.dict corpus/ fuzz/corpus/property_list/
+#include "FuzzRuntime.h"
 #include "foundation/NSDictionary.h"
 #include "foundation/PropertyList.h"
-#include "objc/Runtime.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-// One class table for the whole run: the reader makes objects, and objects need classes.
-struct FuzzRuntime {
-    objc::Runtime runtime;
-    objc::Runtime::Scope scope{runtime};
-    FuzzRuntime() { registerFoundationDataClasses(runtime); }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static FuzzRuntime fuzzRuntime;
+    static zovo::fuzz::FuzzRuntime fuzzRuntime;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     zovo::PropertyListResult result = zovo::parsePropertyList(bytes, "fuzz input");
     // A success always carries a dictionary and a failure never does.

@@ -1,15 +1,20 @@
 // The one JSON writer of the trace and the tool. Text that came from outside (settings keys, file
 // names, notification titles) may hold invalid UTF-8; it is repaired on the way out, each byte that
-// cannot start or continue a valid sequence becoming U+FFFD, so everything written is valid JSON.
+// cannot start or continue a valid sequence becoming U+FFFD (a cut-short sequence as a whole), so
+// everything written is valid JSON.
 //
 //   std::cout << zovo::toJsonText(summary, zovo::JsonStyle::Pretty) << '\n';
 //   std::string field = zovo::jsonString(userTitle);
+//
+//   nlohmann::ordered_json root;
+//   if (std::string error = zovo::parseJsonText(text, root); !error.empty()) report(error);
 //
 // Only the light forward declarations of the JSON library are included here.
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,7 +28,21 @@ std::string toJsonText(const nlohmann::json& value, JsonStyle style);
 
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool isValidUtf8(std::string_view text);
-// `text` with every invalid byte replaced by U+FFFD; valid text comes back unchanged.
+// `text` with every invalid byte replaced by U+FFFD, a well-begun sequence cut short counting as one;
+// valid text comes back unchanged, and the result is what the writer makes of the same text.
 std::string repairUtf8(std::string_view text);
+
+// Limits on JSON read from outside. The depth is checked as the text is read, before any value is
+// built, because building and copying a value is recursive and a hostile file nested a hundred
+// thousand deep would otherwise overflow the stack.
+struct JsonLimits {
+    std::size_t maxBytes = std::size_t{4} << 20;
+    std::size_t maxDepth = 64;
+};
+
+// Parses `text` into `out`. Returns empty on success, else where and why it failed:
+// "line 3, column 14: nested deeper than 64 levels". Lines and columns count from 1; a column
+// counts characters, not bytes. The reason is valid UTF-8 whatever the text held.
+std::string parseJsonText(std::string_view text, nlohmann::ordered_json& out, const JsonLimits& limits = {});
 
 } // namespace zovo

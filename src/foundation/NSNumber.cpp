@@ -26,6 +26,21 @@ T clampToInteger(std::int64_t value)
     return static_cast<T>(value);
 }
 
+// The nearest float, infinity of the sign past float's range. The language leaves a conversion of
+// a double beyond the largest float undefined, so that case is answered here rather than by the cast.
+float nearestFloat(double value)
+{
+    constexpr double largest = std::numeric_limits<float>::max();
+    // Doubles short of half a float step (2^104 there) past the largest float round down to it;
+    // from the midpoint on they round to infinity, as the tie goes to the even neighbour.
+    constexpr double midpoint = largest + 0x1p103;
+    if (value >= midpoint) return std::numeric_limits<float>::infinity();
+    if (value <= -midpoint) return -std::numeric_limits<float>::infinity();
+    if (value > largest) return std::numeric_limits<float>::max();
+    if (value < -largest) return -std::numeric_limits<float>::max();
+    return static_cast<float>(value);
+}
+
 const char boolFalse = 0;
 const char boolTrue = 1;
 
@@ -40,14 +55,7 @@ objc::Ref<NSNumber> NSNumber::numberWithInteger(std::int64_t value) { return obj
 objc::Ref<NSNumber> NSNumber::numberWithDouble(double value) { return objc::make<NSNumber>(value); }
 
 bool NSNumber::boolValue() const { return kind_ == Kind::Real ? real_ != 0.0 : integer_ != 0; }
-float NSNumber::floatValue() const
-{
-    if (kind_ != Kind::Real) return static_cast<float>(integer_);
-    // Converting a double beyond the float range is undefined; such values saturate to infinity.
-    if (std::isfinite(real_) && std::fabs(real_) > std::numeric_limits<float>::max())
-        return std::copysign(std::numeric_limits<float>::infinity(), static_cast<float>(real_ < 0 ? -1 : 1));
-    return static_cast<float>(real_);
-}
+float NSNumber::floatValue() const { return kind_ == Kind::Real ? nearestFloat(real_) : static_cast<float>(integer_); }
 double NSNumber::doubleValue() const { return kind_ == Kind::Real ? real_ : static_cast<double>(integer_); }
 std::int32_t NSNumber::intValue() const { return kind_ == Kind::Real ? clampToInteger<std::int32_t>(real_) : clampToInteger<std::int32_t>(integer_); }
 std::int64_t NSNumber::integerValue() const { return kind_ == Kind::Real ? clampToInteger<std::int64_t>(real_) : integer_; }

@@ -1,5 +1,6 @@
 #include "foundation/PropertyList.h"
 
+#include "foundation/Json.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSNumber.h"
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace zovo {
@@ -50,6 +52,9 @@ class BinaryScan {
 public:
     explicit BinaryScan(std::string_view bytes) : data_(reinterpret_cast<const unsigned char*>(bytes.data())), size_(bytes.size()) {}
 
+    // Keys the parser reads as something else than the file wrote, once each.
+    std::vector<std::string> warnings;
+
     std::optional<Failure> run()
     {
         constexpr std::size_t kHeader = 8;
@@ -83,6 +88,22 @@ private:
         std::uint64_t values = 1;
     };
     enum : unsigned char { Unseen, OnPath, Done };
+
+    // Whether big-endian UTF-16 code units hold a high surrogate not followed by a low one, or a
+    // low surrogate not preceded by a high one.
+    static bool hasLoneSurrogate(const unsigned char* units, std::uint64_t count)
+    {
+        const auto unit = [&](std::uint64_t i) { return static_cast<unsigned>(units[2 * i] << 8 | units[2 * i + 1]); };
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const unsigned u = unit(i);
+            if (u >= 0xDC00 && u <= 0xDFFF) return true;
+            if (u >= 0xD800 && u <= 0xDBFF) {
+                if (i + 1 == count || unit(i + 1) < 0xDC00 || unit(i + 1) > 0xDFFF) return true;
+                ++i;
+            }
+        }
+        return false;
+    }
 
     static std::optional<Failure> malformed(std::string reason) { return Failure{PropertyListError::NotAPropertyList, std::move(reason)}; }
 
@@ -126,8 +147,10 @@ private:
     }
 
     // Keys must be strings without NUL characters: the parser asserts (and so aborts the whole
-    // program) when asked for a key whose length disagrees with its C string.
-    std::optional<Failure> checkKey(std::uint64_t object) const
+    // program) when asked for a key whose length disagrees with its C string. A UTF-16 key with a
+    // surrogate that has no partner has no UTF-8 form; the parser reads it as the empty key, which
+    // a person should hear about.
+    std::optional<Failure> checkKey(std::uint64_t object)
     {
         std::optional<std::uint64_t> offset = objectOffset(object);
         if (!offset) return malformed("an object offset points outside the object area");
@@ -143,6 +166,9 @@ private:
             const unsigned char* at = data_ + position + i * unit;
             if (at[0] == 0 && (unit == 1 || at[1] == 0)) return malformed("a dictionary key holds a NUL character");
         }
+        if (unit == 2 && hasLoneSurrogate(data_ + position, count) && warnedKeys_.insert(object).second)
+            warnings.push_back("the dictionary key at object " + std::to_string(object) +
+                               " holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
         return std::nullopt;
     }
 
@@ -222,6 +248,7 @@ private:
     unsigned offsetWidth_ = 0;
     unsigned refWidth_ = 0;
     std::uint64_t objectCount_ = 0;
+    std::set<std::uint64_t> warnedKeys_;
     std::uint64_t tableOffset_ = 0;
 };
 
@@ -329,13 +356,14 @@ public:
     std::optional<Failure> failure;
 
     // The object for a node, or null for a value that is left out (data, UID) or on failure.
-    objc::Id convert(plist_t node, int depth)
+    // `where` is the node's key path ("colours.list[2]"), for messages.
+    objc::Id convert(plist_t node, int depth, const std::string& where)
     {
         switch (plist_get_node_type(node)) {
         case PLIST_DICT: {
             if (!enter(depth)) return nullptr;
             std::vector<NSDictionary::Entry> entries;
-            if (!collectEntries(node, depth, entries)) return nullptr;
+            if (!collectEntries(node, depth, entries, where)) return nullptr;
             return NSDictionary::from(std::move(entries));
         }
         case PLIST_ARRAY: {
@@ -344,7 +372,7 @@ public:
             std::uint32_t count = plist_array_get_size(node);
             elements.reserve(count);
             for (std::uint32_t i = 0; i < count; ++i) {
-                objc::Id element = convert(plist_array_get_item(node, i), depth + 1);
+                objc::Id element = convert(plist_array_get_item(node, i), depth + 1, where + "[" + std::to_string(i) + "]");
                 if (failure) return nullptr;
                 if (element) elements.push_back(std::move(element));
             }
@@ -353,7 +381,14 @@ public:
         case PLIST_STRING: {
             std::uint64_t length = 0;
             const char* text = plist_get_string_ptr(node, &length);
-            return NSString::from(text ? std::string_view(text, length) : std::string_view());
+            const std::string_view value = text ? std::string_view(text, length) : std::string_view();
+            // Text that is not UTF-8 has no one meaning; reading it as some other encoding would
+            // hand the component something the file's writer never meant.
+            if (!isValidUtf8(value)) {
+                failure = Failure{PropertyListError::NotAPropertyList, "the text at " + where + " is not valid UTF-8"};
+                return nullptr;
+            }
+            return NSString::from(value);
         }
         case PLIST_BOOLEAN: {
             std::uint8_t value = 0;
@@ -384,8 +419,9 @@ public:
         }
     }
 
-    // The entries of a dictionary node whose own level is `depth`.
-    bool collectEntries(plist_t node, int depth, std::vector<NSDictionary::Entry>& entries)
+    // The entries of a dictionary node whose own level is `depth` and key path `where` (empty
+    // for the root).
+    bool collectEntries(plist_t node, int depth, std::vector<NSDictionary::Entry>& entries, const std::string& where = {})
     {
         plist_dict_iter iter = nullptr;
         plist_dict_new_iter(node, &iter);
@@ -397,7 +433,13 @@ public:
             plist_dict_next_item(node, iter, &key, &value);
             std::unique_ptr<char, decltype(&std::free)> keyOwner(key, &std::free);
             if (!value) break;
-            objc::Id object = convert(value, depth + 1);
+            const std::string_view keyText = key ? std::string_view(key) : std::string_view();
+            const std::string path = where.empty() ? std::string(keyText) : where + "." + std::string(keyText);
+            if (!isValidUtf8(keyText)) {
+                failure = Failure{PropertyListError::NotAPropertyList, "the key " + repairUtf8(path) + " is not valid UTF-8"};
+                return false;
+            }
+            objc::Id object = convert(value, depth + 1, path);
             if (failure) return false;
             if (object) entries.emplace_back(key ? key : "", std::move(object));
         }
@@ -505,7 +547,15 @@ PropertyListResult parsePropertyList(std::string_view bytes, std::string_view na
     if (bytes.empty()) return fail(PropertyListError::NotAPropertyList, name, "empty, not a property list");
 
     bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
-    std::optional<Failure> scanned = binary ? BinaryScan(bytes).run() : scanXmlDepth(bytes);
+    std::vector<std::string> warnings;
+    std::optional<Failure> scanned;
+    if (binary) {
+        BinaryScan scan(bytes);
+        scanned = scan.run();
+        warnings = std::move(scan.warnings);
+    } else {
+        scanned = scanXmlDepth(bytes);
+    }
     if (scanned) return fail(scanned->error, name, scanned->reason);
 
     plist_t parsed = nullptr;
@@ -520,6 +570,7 @@ PropertyListResult parsePropertyList(std::string_view bytes, std::string_view na
     if (converter.failure) return fail(converter.failure->error, name, converter.failure->reason);
     PropertyListResult result;
     result.dictionary = objc::make<NSMutableDictionary>(std::move(entries));
+    for (std::string& warning : warnings) result.warnings.push_back(std::string(name) + ": " + std::move(warning));
     return result;
 }
 

@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zovo {
 
@@ -54,6 +55,9 @@ struct PropertyListResult {
     objc::Ref<NSMutableDictionary> dictionary; // set exactly when error is None
     PropertyListError error = PropertyListError::None;
     std::string message; // empty on success
+    // What was read but not as the file wrote it (a key that is not valid text), for a person to
+    // fix. A list with warnings still reads.
+    std::vector<std::string> warnings;
     explicit operator bool() const { return error == PropertyListError::None; }
 };
 

@@ -1,53 +1,26 @@
 #include "foundation/Trace.h"
 
+#include "foundation/Json.h"
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 
 namespace zovo {
 
-std::string jsonString(std::string_view text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                out += buffer;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
+std::string jsonString(std::string_view text) { return toJsonText(nlohmann::json(std::string(text)), JsonStyle::Compact); }
 
 std::string jsonNumber(double number)
 {
     if (!std::isfinite(number)) return "null";
-    if (number == std::floor(number) && std::fabs(number) < 1e15) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.0f", number);
-        return buffer;
-    }
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", number);
-    // Prefer the shortest text that reads back the same number.
-    for (int precision = 1; precision < 17; ++precision) {
-        char shorter[40];
-        std::snprintf(shorter, sizeof shorter, "%.*g", precision, number);
-        if (std::strtod(shorter, nullptr) == number) return shorter;
-    }
-    return buffer;
+    // Whole numbers read as integers ("3", not "3.0"), which is how a person writes them; the
+    // writer gives the shortest text that reads back the same double for the rest.
+    if (number == std::floor(number) && std::fabs(number) < 1e15)
+        return toJsonText(nlohmann::json(static_cast<std::int64_t>(number)), JsonStyle::Compact);
+    return toJsonText(nlohmann::json(number), JsonStyle::Compact);
 }
 
 TraceValue::TraceValue(std::string_view text) : json(jsonString(text)) {}
@@ -70,28 +43,9 @@ std::string TraceEvent::field(std::string_view key) const
 std::string TraceEvent::text(std::string_view key) const
 {
     const std::string json = field(key);
-    if (json.size() < 2 || json.front() != '"') return {};
-    std::string out;
-    for (std::size_t i = 1; i + 1 < json.size(); ++i) {
-        if (json[i] != '\\' || i + 2 >= json.size()) {
-            out += json[i];
-            continue;
-        }
-        const char e = json[++i];
-        switch (e) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u':
-            if (i + 4 < json.size()) {
-                out += static_cast<char>(std::strtol(json.substr(i + 1, 4).c_str(), nullptr, 16));
-                i += 4;
-            }
-            break;
-        default: out += e;
-        }
-    }
-    return out;
+    if (json.empty() || json.front() != '"') return {};
+    const auto value = nlohmann::json::parse(json, nullptr, false);
+    return value.is_string() ? value.get<std::string>() : std::string();
 }
 
 std::string TraceEvent::toJson() const
@@ -105,8 +59,12 @@ void Trace::record(std::string type, std::vector<TraceField> fields)
 {
     Process* process = Process::currentOrNull();
     const double now = process ? process->mainRunLoop().now() : 0.0;
-    events_.push_back(TraceEvent{now, std::move(type), std::move(fields)});
-    if (listener_) listener_(events_.back());
+    TraceEvent event{now, std::move(type), std::move(fields)};
+    ++recorded_;
+    if (listener_) listener_(event);
+    if (kept_ == 0) return;
+    if (recent_.size() >= kept_) recent_.pop_front();
+    recent_.push_back(std::move(event));
 }
 
 void Trace::record(std::string type, std::string subject, std::string detail)
@@ -119,9 +77,15 @@ void Trace::record(std::string type, std::string subject, std::string detail)
 std::vector<TraceEvent> Trace::eventsOfKind(const std::string& type) const
 {
     std::vector<TraceEvent> out;
-    for (const auto& e : events_)
+    for (const auto& e : recent_)
         if (e.type == type) out.push_back(e);
     return out;
+}
+
+void Trace::setKept(std::size_t count)
+{
+    kept_ = count;
+    while (recent_.size() > kept_) recent_.pop_front();
 }
 
 Trace& trace() { return Process::current().local<Trace>(); }

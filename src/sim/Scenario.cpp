@@ -1,5 +1,6 @@
 #include "sim/Scenario.h"
 
+#include "foundation/Json.h"
 #include "uikit/DeviceProfile.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace zovo {
 namespace {
 
 // Scenario files are small; anything bigger is a mistake, not a scenario.
-constexpr std::uintmax_t kMaxScenarioBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxScenarioBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxEvents = 100000;
 constexpr double kMaxTime = 24 * 3600.0;
 // The property-list reader refuses deeper files; refusing them here says so early.
@@ -43,8 +44,10 @@ public:
     }
     void allowOnly(std::initializer_list<const char*> keys) const
     {
-        for (const auto& [key, _] : value_.items())
+        for (const auto& item : value_.items()) {
+            const std::string& key = item.key();
             if (std::none_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; })) Reader(value_[key], where_ + "." + key).fail("unknown field");
+        }
     }
     double number(double min, double max) const
     {
@@ -182,7 +185,8 @@ ScenarioEvent event(const Reader& r, const fs::path& baseDir)
     e.at = r.at("at").number(0, kMaxTime);
     static const char* const kinds[] = {"notify", "tap", "drag", "hold", "touches", "closeLongLook", "settings", "rotate", "snapshot"};
     const char* kind = nullptr;
-    for (const auto& [key, _] : r.json().items()) {
+    for (const auto& item : r.json().items()) {
+        const std::string& key = item.key();
         if (key == "at") continue;
         auto known = std::find_if(std::begin(kinds), std::end(kinds), [&](const char* k) { return key == k; });
         if (known == std::end(kinds)) r.at(key.c_str()).fail("unknown event (expected one of notify, tap, drag, hold, touches, closeLongLook, settings, rotate, snapshot)");
@@ -269,9 +273,11 @@ Scenario scenario(const Json& root, const fs::path& baseDir)
 ScenarioLoad parseScenario(const std::string& text, const fs::path& baseDir, const std::string& name)
 {
     ScenarioLoad out;
-    Json root = Json::parse(text, nullptr, false);
-    if (root.is_discarded()) {
-        out.error = name + ": not valid JSON";
+    Json root;
+    // Settings may nest kMaxSettingsDepth levels below the scenario's own two, and the reader names
+    // that limit itself; the parser's limit sits just above so that a hostile nesting stops early.
+    if (std::string error = parseJsonText(text, root, {.maxBytes = kMaxScenarioBytes, .maxDepth = kMaxSettingsDepth + 4}); !error.empty()) {
+        out.error = name + ": not valid JSON: " + error;
         return out;
     }
     try {
@@ -285,7 +291,10 @@ ScenarioLoad parseScenario(const std::string& text, const fs::path& baseDir, con
 ScenarioLoad loadScenario(const fs::path& file)
 {
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return {std::nullopt, file.string() + ": no such scenario file"};
+    const fs::file_status status = fs::status(file, ec);
+    if (fs::is_directory(status)) return {std::nullopt, file.string() + ": is a directory, not a scenario file"};
+    if (!fs::exists(status)) return {std::nullopt, file.string() + ": no such scenario file"};
+    if (!fs::is_regular_file(status)) return {std::nullopt, file.string() + ": not a regular file, so not a scenario file"};
     if (fs::file_size(file, ec) > kMaxScenarioBytes) return {std::nullopt, file.string() + ": too large for a scenario (over 4 MiB)"};
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;

@@ -1,5 +1,6 @@
 #include "sim/ScenarioRunner.h"
 
+#include "foundation/Json.h"
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 #include "objc/Message.h"
@@ -43,7 +44,10 @@ objc::Ref<UIImage> solidIcon(std::uint32_t rgb)
     return UIImage::fromPixels(kSide, kSide, {ChannelOrder::RGBA, AlphaMode::Premultiplied}, std::move(bytes), 3.0);
 }
 
-// The component's banner window, when one is on screen.
+Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
+
+} // namespace
+
 UIWindow* componentBanner(SpringBoardHost& host)
 {
     objc::id app = host.springBoard();
@@ -52,8 +56,6 @@ UIWindow* componentBanner(SpringBoardHost& host)
     return window && !window->isHidden() ? window : nullptr;
 }
 
-// Where the user's finger goes for a tap, drag or hold: the middle of the component's banner, or
-// of the system's banner when the component shows none (in landscape, say).
 std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
 {
     UIWindow* window = componentBanner(host);
@@ -62,10 +64,6 @@ std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
     const CGRect f = window->frame();
     return CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
 }
-
-Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
-
-} // namespace
 
 ScenarioRunner::ScenarioRunner(Scenario scenario, RunnerOptions options) : scenario_(std::move(scenario)), options_(std::move(options)) {}
 
@@ -213,9 +211,9 @@ void ScenarioRunner::snapshot(SpringBoardHost& host, const std::string& label)
         windows.push_back({{"class", w->className()}, {"frame", rect(w->frame())}, {"level", w->windowLevel()},
                            {"userInteractionEnabled", w->isUserInteractionEnabled()}});
     trace().record("snapshot", {{"label", label},
-                                {"banner", TraceValue::raw(snapshotBanner(componentBanner(host)).dump())},
-                                {"bridge", TraceValue::raw(bridge.dump())},
-                                {"windows", TraceValue::raw(windows.dump())}});
+                                {"banner", TraceValue::raw(toJsonText(snapshotBanner(componentBanner(host)), JsonStyle::Compact))},
+                                {"bridge", TraceValue::raw(toJsonText(bridge, JsonStyle::Compact))},
+                                {"windows", TraceValue::raw(toJsonText(windows, JsonStyle::Compact))}});
 }
 
 } // namespace zovo

@@ -7,14 +7,24 @@
 
 #include "foundation/Trace.h"
 #include "sim/Scenario.h"
+#include "uikit/CGGeometry.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+
+class UIWindow;
 
 namespace zovo {
 
 class Process;
 class SpringBoardHost;
+
+// The component's banner window, when one is on screen.
+UIWindow* componentBanner(SpringBoardHost& host);
+// Where the user's finger goes for a tap, drag or hold: the middle of the component's banner, or
+// of the system's banner when the component shows none (in landscape, say).
+std::optional<CGPoint> bannerCentre(SpringBoardHost& host);
 
 struct RunnerOptions {
     // Every trace record, as it is recorded.

@@ -5,6 +5,7 @@
 #include "uikit/UIColor.h"
 #include "uikit/UIGraphics.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -39,42 +40,43 @@ Id opaqueBlack() { return UIColor::colorWithRed(0, 0, 0, 1); }
 
 } // namespace
 
+std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& b)
+{
+    const std::size_t bytesPerPixel = b.bitsPerPixel / 8;
+    const auto offsets = channelOffsets(b.info, bytesPerPixel);
+    if (b.width == 0 || b.height == 0 || !offsets || b.bytesPerRow / bytesPerPixel < b.width) return std::nullopt;
+    // The last row need only reach its last pixel; anything shorter would be read past its end.
+    const std::size_t lastRow = b.width * bytesPerPixel;
+    if (!b.bytes || b.length < lastRow || (b.length - lastRow) / b.bytesPerRow < b.height - 1) return std::nullopt;
+
+    // 64-bit sums: a 32-bit sum wraps beyond about 16.8 million full-intensity pixels.
+    std::uint64_t red = 0, green = 0, blue = 0;
+    for (std::size_t row = 0; row < b.height; ++row) {
+        const std::uint8_t* pixel = b.bytes + row * b.bytesPerRow;
+        for (std::size_t column = 0; column < b.width; ++column, pixel += bytesPerPixel) {
+            red += pixel[offsets->red];
+            green += pixel[offsets->green];
+            blue += pixel[offsets->blue];
+        }
+    }
+    // The factor stays in single precision, as the component has always computed it, so colours
+    // near the light/dark threshold are judged as they always were.
+    const float factor = 1.0f / (255.0f * static_cast<float>(b.width) * static_cast<float>(b.height));
+    const double f = factor;
+    return std::array<double, 3>{f * static_cast<double>(red), f * static_cast<double>(green), f * static_cast<double>(blue)};
+}
+
 Id averageColor(id image)
 {
     CGImageRef bitmap = objc::send<CGImageRef>(image, "CGImage");
-    const std::size_t width = CGImageGetWidth(bitmap);
-    const std::size_t height = CGImageGetHeight(bitmap);
-    const std::size_t bytesPerRow = CGImageGetBytesPerRow(bitmap);
-    const std::size_t bytesPerPixel = CGImageGetBitsPerPixel(bitmap) / 8;
-    const auto offsets = channelOffsets(CGImageGetBitmapInfo(bitmap), bytesPerPixel);
     // Without pixels the mean is 0/0; black keeps the colour a number.
-    if (!bitmap || width == 0 || height == 0 || !offsets || bytesPerRow / bytesPerPixel < width) return opaqueBlack();
-
+    if (!bitmap) return opaqueBlack();
     CFDataRef data = CGDataProviderCopyData(CGImageGetDataProvider(bitmap));
-    const std::uint8_t* bytes = CFDataGetBytePtr(data);
-    const auto length = static_cast<std::size_t>(CFDataGetLength(data));
-    // The last row need only reach its last pixel; anything shorter would be read past its end.
-    const bool complete = bytes && length >= width * bytesPerPixel && (length - width * bytesPerPixel) / bytesPerRow >= height - 1;
-    // 64-bit sums: a 32-bit sum wraps beyond about 16.8 million full-intensity pixels.
-    std::uint64_t red = 0, green = 0, blue = 0;
-    if (complete) {
-        for (std::size_t row = 0; row < height; ++row) {
-            const std::uint8_t* pixel = bytes + row * bytesPerRow;
-            for (std::size_t column = 0; column < width; ++column, pixel += bytesPerPixel) {
-                red += pixel[offsets->red];
-                green += pixel[offsets->green];
-                blue += pixel[offsets->blue];
-            }
-        }
-    }
+    const auto mean = averageOfBitmap({CGImageGetWidth(bitmap), CGImageGetHeight(bitmap), CGImageGetBytesPerRow(bitmap),
+                                       CGImageGetBitsPerPixel(bitmap), CGImageGetBitmapInfo(bitmap), CFDataGetBytePtr(data),
+                                       static_cast<std::size_t>(std::max<CFIndex>(CFDataGetLength(data), 0))});
     CFRelease(data);
-    if (!complete) return opaqueBlack();
-
-    // The factor stays in single precision, as the component has always computed it, so colours
-    // near the light/dark threshold are judged as they always were.
-    const float factor = 1.0f / (255.0f * static_cast<float>(width) * static_cast<float>(height));
-    const double f = factor;
-    return UIColor::colorWithRed(f * static_cast<double>(red), f * static_cast<double>(green), f * static_cast<double>(blue), 1.0);
+    return mean ? UIColor::colorWithRed((*mean)[0], (*mean)[1], (*mean)[2], 1.0) : opaqueBlack();
 }
 
 Id mergedColor(id image)

@@ -14,8 +14,30 @@
 
 #include "objc/Object.h"
 #include "objc/Runtime.h"
+#include "uikit/CGImage.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace zovorudovu {
+
+// A bitmap as the platform describes it, and the copy of its bytes.
+struct BitmapDescription {
+    std::size_t width = 0, height = 0;
+    std::size_t bytesPerRow = 0;
+    std::size_t bitsPerPixel = 0;
+    CGBitmapInfo info = 0;
+    const std::uint8_t* bytes = nullptr;
+    std::size_t length = 0;
+};
+
+// The mean red, green and blue bytes of every pixel, as fractions of 255; none when the
+// description cannot be read: no pixels, alpha only, fewer than three colour bytes a pixel, rows
+// narrower than their width, or bytes that end before the last pixel.
+std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& bitmap);
+
 objc::Id averageColor(objc::id image);
 objc::Id mergedColor(objc::id image);
 // Adds the two instance methods to the UIImage class; does nothing when that class is missing.

@@ -1,7 +1,9 @@
 #include "uikit/CGImage.h"
 
 #include <cairo.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstring>
@@ -187,6 +189,32 @@ cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned
 
 using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
+// Walks the chunks from the header to IEND and checks each one's length and CRC, so that a damaged
+// or cut-short file is reported for what it is. The decoder underneath reports every such fault as
+// running out of memory. Returns empty when the chunks are whole.
+std::string checkChunks(std::span<const std::uint8_t> bytes)
+{
+    std::size_t offset = sizeof kSignature;
+    while (true) {
+        if (bytes.size() - offset < 8)
+            return "cut short at byte " + std::to_string(bytes.size()) + ", before its closing IEND chunk";
+        const std::uint8_t* chunk = bytes.data() + offset;
+        const std::uint32_t length = bigEndian32(chunk);
+        const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
+        const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+        if (!std::all_of(type.begin(), type.end(), isLetter))
+            return "the chunk at byte " + std::to_string(offset) + " has no valid chunk type";
+        const std::string where = "the " + type + " chunk at byte " + std::to_string(offset);
+        if (length > 0x7FFFFFFFu) return where + " gives an impossible length of " + std::to_string(length);
+        if (bytes.size() - offset - 8 < std::size_t{length} + 4) return "cut short inside " + where;
+        const std::uint32_t stored = bigEndian32(chunk + 8 + length);
+        const auto computed = static_cast<std::uint32_t>(crc32(0, chunk + 4, length + 4));
+        if (stored != computed) return where + " fails its CRC check (the file is damaged)";
+        offset += std::size_t{length} + 12;
+        if (type == "IEND") return {};
+    }
+}
+
 } // namespace
 
 ImageResult decodePNG(std::span<const std::uint8_t> bytes, std::string_view name)
@@ -212,12 +240,18 @@ ImageResult decodePNG(std::span<const std::uint8_t> bytes, std::string_view name
                                                     " pixels is over the limit of " + std::to_string(kMaxPNGSide) + " x " +
                                                     std::to_string(kMaxPNGSide));
 
+    if (std::string damage = checkChunks(bytes); !damage.empty()) return fail(ImageError::Corrupt, name, "corrupt PNG: " + damage);
+
     Reader reader{bytes};
     SurfacePtr surface(cairo_image_surface_create_from_png_stream(readFromSpan, &reader), cairo_surface_destroy);
     cairo_status_t status = cairo_surface_status(surface.get());
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::string reason = status == CAIRO_STATUS_READ_ERROR ? "the data ends early or does not decode"
-                                                                : cairo_status_to_string(status);
+        // The chunks are whole, so what failed is inside them: compressed image data that does not
+        // inflate to the header's size, or a header the decoder refuses. The decoder reports either
+        // as running out of memory, which the size limits above rule out.
+        std::string reason = status == CAIRO_STATUS_READ_ERROR || status == CAIRO_STATUS_NO_MEMORY
+                                 ? "the image data does not decode (damaged, or too short for the header's size)"
+                                 : cairo_status_to_string(status);
         return fail(ImageError::Corrupt, name, "corrupt PNG: " + reason);
     }
     const cairo_format_t format = cairo_image_surface_get_format(surface.get());

@@ -48,6 +48,12 @@ TEST_F(DataTypesTest, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswe
     EXPECT_TRUE(NSNumber::numberWithDouble(0.5)->boolValue()) << "a fraction is non-zero";
     EXPECT_FALSE(NSNumber::numberWithDouble(-0.0)->boolValue());
     EXPECT_EQ(NSNumber::numberWithDouble(1e39)->floatValue(), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(NSNumber::numberWithDouble(-1e300)->floatValue(), -std::numeric_limits<float>::infinity());
+    // Just past the largest float still rounds to it; half a step past rounds away.
+    constexpr double largest = std::numeric_limits<float>::max();
+    EXPECT_EQ(NSNumber::numberWithDouble(largest + 0x1p102)->floatValue(), std::numeric_limits<float>::max());
+    EXPECT_EQ(NSNumber::numberWithDouble(largest + 0x1p103)->floatValue(), std::numeric_limits<float>::infinity());
+    EXPECT_TRUE(std::isnan(NSNumber::numberWithDouble(std::nan(""))->floatValue()));
     EXPECT_EQ(NSNumber::numberWithDouble(-2.7)->intValue(), -2) << "truncated toward zero";
     EXPECT_EQ(NSNumber::numberWithDouble(1e20)->intValue(), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(NSNumber::numberWithDouble(-1e20)->integerValue(), std::numeric_limits<std::int64_t>::min());

@@ -17,14 +17,56 @@ TEST(Json, Utf8ValidityRejectsOverlongSurrogatesAndTruncation)
 
 TEST(Json, InvalidTextIsRepairedAndWrittenAsValidJson)
 {
-    EXPECT_EQ(repairUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(repairUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD") << "a sequence cut short is one replacement";
     EXPECT_EQ(repairUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
+    // The writer repairs alike, so text repaired first and text repaired on the way out agree.
+    for (const char* bad : {"\x80\xF4\x80\x90", "\xE0\x80\xAF", "\xED\xA0\x80x", "\xF0\x9F\x98", "\xC0\xC1\xF5\xFF"}) {
+        const std::string written = toJsonText(nlohmann::json(bad), JsonStyle::Compact);
+        EXPECT_EQ(written, toJsonText(nlohmann::json(repairUtf8(bad)), JsonStyle::Compact)) << written;
+    }
 
     nlohmann::ordered_json value = {{"title", "bad \xFF byte"}, {"n", 1}};
     const std::string compact = toJsonText(value, JsonStyle::Compact);
     EXPECT_EQ(compact, "{\"title\":\"bad \xEF\xBF\xBD byte\",\"n\":1}");
     EXPECT_TRUE(isValidUtf8(compact));
     EXPECT_NE(toJsonText(value, JsonStyle::Pretty).find("\n  \"n\": 1"), std::string::npos);
+}
+
+// The parse error for `text`, or empty when it parses.
+std::string parseError(std::string_view text, JsonLimits limits = {})
+{
+    nlohmann::ordered_json out;
+    return parseJsonText(text, out, limits);
+}
+
+TEST(Json, HostileNestingIsStoppedBeforeAnythingIsBuilt)
+{
+    // Nested a hundred thousand deep and followed by another key: building this value used to
+    // overflow the stack.
+    const std::string deep = "{\"a\": " + std::string(100000, '[') + std::string(100000, ']') + ", \"b\": 1}";
+    EXPECT_EQ(parseError(deep), "line 1, column 70: nested deeper than the limit of 64 levels");
+    // Brackets inside strings are text, not nesting.
+    EXPECT_EQ(parseError("[\"" + std::string(1000, '[') + "\"]"), "");
+    EXPECT_EQ(parseError("[[[1]]]", {.maxDepth = 3}), "");
+    EXPECT_EQ(parseError("[\n [[[1]]]]", {.maxDepth = 3}), "line 2, column 4: nested deeper than the limit of 3 levels");
+    EXPECT_EQ(parseError("[1, 2, 3]", {.maxBytes = 4}), "line 1, column 5: the text goes on past the limit of 4 bytes");
+}
+
+TEST(Json, ParseErrorsNameLineColumnAndReason)
+{
+    nlohmann::ordered_json out = 5;
+    EXPECT_EQ(parseJsonText("{\"a\": [1, 2]}", out), "");
+    EXPECT_EQ(out["a"][1], 2);
+
+    EXPECT_EQ(parseError("").substr(0, 16), "line 1, column 1");
+    EXPECT_NE(parseError("").find("unexpected end of input"), std::string::npos);
+    const std::string badByte = parseError("{\n  \"k\": \"caf\xC3\xA9 \xFF\"}");
+    EXPECT_EQ(badByte.substr(0, 17), "line 2, column 14");
+    EXPECT_NE(badByte.find("ill-formed UTF-8"), std::string::npos);
+    EXPECT_TRUE(isValidUtf8(badByte)) << "the quoted bytes are repaired";
+    EXPECT_NE(parseError("[\"\\ud800\"]").find("surrogate"), std::string::npos);
+    EXPECT_NE(parseError("[1e400]").find("line 1, column 6: number overflow"), std::string::npos);
+    EXPECT_NE(parseError("[1] x").find("line 1, column 5: syntax error"), std::string::npos);
 }
 
 } // namespace zovo

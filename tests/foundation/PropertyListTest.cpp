@@ -197,6 +197,38 @@ TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
     EXPECT_EQ(zovo::readPropertyList(host("/var/mobile")).error, PropertyListError::Unreadable) << "a directory";
 }
 
+TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
+{
+    // UTF-16 keys: "x" then a lone high surrogate, a lone low one, and a proper pair (U+1F600).
+    const auto utf16 = [](BinaryList& list, const std::vector<unsigned>& units) {
+        std::string object(1, static_cast<char>(0x60 | units.size()));
+        for (unsigned u : units) object += BinaryList::bigEndian(u, 2);
+        return list.add(object);
+    };
+    for (const auto& [units, warned] : std::vector<std::pair<std::vector<unsigned>, bool>>{
+             {{'x', 0xD800}, true}, {{0xDC00, 'x'}, true}, {{0xD83D, 0xDE00}, false}}) {
+        BinaryList list;
+        const std::size_t key = utf16(list, units);
+        const zovo::PropertyListResult read = parse(list.bytes(list.dict(key, list.ascii("v"))));
+        ASSERT_TRUE(read) << read.message;
+        EXPECT_EQ(read.warnings.size(), warned ? 1u : 0u);
+        if (warned) {
+            EXPECT_EQ(read.warnings[0], "test.plist: the dictionary key at object 0 holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
+        }
+    }
+}
+
+TEST_F(PropertyListTest, TextThatIsNotUtf8IsRefusedNamingItsKeyPath)
+{
+    const zovo::PropertyListResult badKey = parse(xmlList("<dict><key>caf\xE9</key><true/></dict>"));
+    EXPECT_EQ(badKey.error, PropertyListError::NotAPropertyList);
+    EXPECT_EQ(badKey.message, "test.plist: the key caf\xEF\xBF\xBD is not valid UTF-8");
+    BinaryList list;
+    const std::size_t colours = list.array({list.ascii("ok"), list.add("\x52\xFF\xFE")});
+    const zovo::PropertyListResult badValue = parse(list.bytes(list.dict(list.ascii("colours"), colours)));
+    EXPECT_EQ(badValue.message, "test.plist: the text at colours[1] is not valid UTF-8");
+}
+
 TEST_F(PropertyListTest, SizeIsLimitedToOneMebibyte)
 {
     // A valid list padded with a comment to exactly the limit is read; one byte more is not.

@@ -10,6 +10,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +137,22 @@ TEST(Scenario, BuiltInIconsNeedNoFileBesideTheScenario)
     const std::string error = zovo::parseScenario(base({request}, 2.0).dump(), "/nonexistent", "test").error;
     EXPECT_NE(error.find("no icon file /nonexistent/./weather"), std::string::npos) << "a path is a path: " << error;
     EXPECT_NE(error.find("messages, weather or mail"), std::string::npos) << "the message names the built-in icons";
+}
+
+TEST(Scenario, EmptyTitleAndMessageFallBackToTheAppNameAndSubtitle)
+{
+    Json bare = notify(0.1, "r1");
+    bare["notify"]["title"] = "";
+    bare["notify"]["message"] = "";
+    bare["notify"]["subtitle"] = "From the team";
+    Json full = notify(0.1, "r1");
+    full["notify"]["subtitle"] = "From the team";
+    Json fallback = play(base({bare, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
+    EXPECT_EQ(fallback["primary"]["text"], "Messages") << "the header's app name stands in for the title";
+    EXPECT_EQ(fallback["secondary"]["text"], "From the team") << "the subtitle stands in for the message";
+    Json own = play(base({full, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
+    EXPECT_EQ(own["primary"]["text"], "Anna");
+    EXPECT_EQ(own["secondary"]["text"], "Lunch at one?");
 }
 
 TEST(Scenario, TapPerformsTheDefaultActionOnce)
@@ -318,7 +338,9 @@ TEST(Scenario, BurstOfFiftyLeavesNothingBehind)
 TEST(ScenarioFile, BadScenariosAreRefusedWithTheEventAndField)
 {
     auto error = [](const std::string& text) { return zovo::parseScenario(text, ".", "s.json").error; };
-    EXPECT_NE(error("{").find("not valid JSON"), std::string::npos);
+    EXPECT_NE(error("{").find("s.json: not valid JSON: line 1, column 2"), std::string::npos);
+    EXPECT_NE(error("{\"events\": " + std::string(100000, '[') + "]").find("s.json: not valid JSON: line 1, column 45: nested deeper"),
+              std::string::npos);
     EXPECT_NE(error(R"({"events": [{"at": 1, "jump": true}]})").find("events[0].jump: unknown event"), std::string::npos);
     EXPECT_NE(error(R"({"events": [{"at": "soon", "tap": true}]})").find("events[0].at: expected a number"), std::string::npos);
     EXPECT_NE(error(R"({"events": [{"at": 1, "drag": {"dy": "far"}}]})").find("events[0].drag.dy"), std::string::npos);
@@ -327,6 +349,17 @@ TEST(ScenarioFile, BadScenariosAreRefusedWithTheEventAndField)
     EXPECT_NE(error(R"({"events": [{"at": 1, "tap": true, "hold": {}}]})").find("one event each"), std::string::npos);
     EXPECT_NE(error(R"({"events": [{"at": 1, "snapshot": "../x"}]})").find("label"), std::string::npos);
     EXPECT_NE(error(R"([1])").find("expected an object"), std::string::npos);
+}
+
+TEST(ScenarioFile, FilesThatAreNotScenariosAreNamedForWhatTheyAre)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("zovo-scenario-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    EXPECT_EQ(zovo::loadScenario(dir).error, dir.string() + ": is a directory, not a scenario file");
+    EXPECT_EQ(zovo::loadScenario(dir / "none.json").error, (dir / "none.json").string() + ": no such scenario file");
+    std::ofstream(dir / "deep.json") << "{\"until\": 1, \"settings\": {\"a\": " << std::string(100000, '[') << "}";
+    EXPECT_NE(zovo::loadScenario(dir / "deep.json").error.find("nested deeper than the limit"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -74,6 +74,58 @@ TEST_F(AverageColor, AveragingFactorIsSinglePrecision)
     EXPECT_NEAR(colour->blue(), expected, 1e-12);
 }
 
+TEST(AverageOfBitmap, ChannelsAreFoundByTheBitmapsAlphaPlaceAndByteOrder)
+{
+    // One pixel whose four bytes are all different, so that a channel read from the wrong place shows.
+    const std::uint8_t pixel[4] = {10, 20, 30, 40};
+    const auto mean = [&](CGBitmapInfo info, std::size_t bitsPerPixel = 32) {
+        return zovorudovu::averageOfBitmap({1, 1, 4, bitsPerPixel, info, pixel, 4});
+    };
+    const auto bytes = [](std::uint8_t r, std::uint8_t g, std::uint8_t b) { return std::array<double, 3>{r / 255.0, g / 255.0, b / 255.0}; };
+    const auto near = [](const std::optional<std::array<double, 3>>& got, std::array<double, 3> want) {
+        ASSERT_TRUE(got);
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR((*got)[i], want[i], kFloatPrecision) << "channel " << i;
+    };
+    near(mean(kCGImageAlphaPremultipliedLast), bytes(10, 20, 30));
+    near(mean(kCGImageAlphaNoneSkipLast), bytes(10, 20, 30));
+    near(mean(kCGImageAlphaPremultipliedFirst), bytes(20, 30, 40));
+    near(mean(kCGImageAlphaFirst), bytes(20, 30, 40));
+    near(mean(kCGImageAlphaNoneSkipFirst), bytes(20, 30, 40));
+    // A 32-bit little-endian word stores its bytes reversed: alpha first becomes B, G, R, A.
+    near(mean(kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little), bytes(30, 20, 10));
+    near(mean(kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little), bytes(40, 30, 20));
+    // Three bytes a pixel with no alpha: the little-endian order applies to 32-bit words only.
+    near(mean(kCGImageAlphaNone | kCGBitmapByteOrder32Little, 24), bytes(10, 20, 30));
+}
+
+TEST(AverageOfBitmap, DescriptionsThatCannotBeReadGiveNothing)
+{
+    const std::vector<std::uint8_t> bytes(64, 200);
+    const CGBitmapInfo rgba = kCGImageAlphaPremultipliedLast;
+    const auto mean = [&](zovorudovu::BitmapDescription d) { return zovorudovu::averageOfBitmap(d).has_value(); };
+    EXPECT_TRUE(mean({2, 2, 8, 32, rgba, bytes.data(), 16}));
+    EXPECT_TRUE(mean({2, 2, 12, 32, rgba, bytes.data(), 20})) << "the last row need not hold its padding";
+    EXPECT_FALSE(mean({2, 2, 8, 32, kCGImageAlphaOnly, bytes.data(), 16})) << "alpha only";
+    EXPECT_FALSE(mean({2, 2, 4, 16, kCGImageAlphaNone, bytes.data(), 8})) << "two bytes a pixel";
+    EXPECT_FALSE(mean({2, 2, 6, 24, kCGImageAlphaFirst, bytes.data(), 12})) << "alpha first in three bytes leaves no room for blue";
+    EXPECT_FALSE(mean({3, 2, 8, 32, rgba, bytes.data(), 24})) << "a row shorter than its width";
+    EXPECT_FALSE(mean({2, 2, 8, 32, rgba, bytes.data(), 15})) << "bytes end inside the last pixel";
+    EXPECT_FALSE(mean({2, 1, 8, 32, rgba, bytes.data(), 7})) << "bytes end inside the only row";
+    EXPECT_FALSE(mean({2, 3, 12, 32, rgba, bytes.data(), 27})) << "bytes end before the last row";
+    EXPECT_FALSE(mean({2, 2, 8, 32, rgba, nullptr, 16}));
+    EXPECT_FALSE(mean({0, 2, 8, 32, rgba, bytes.data(), 16}));
+    EXPECT_FALSE(mean({2, 0, 8, 32, rgba, bytes.data(), 16}));
+}
+
+TEST(AverageOfBitmap, RegistrationWithoutAnImageClassAddsNothing)
+{
+    objc::Runtime bare;
+    const std::size_t classes = bare.classCount();
+    zovorudovu::registerUIImageAverageColorAddition(bare);
+    EXPECT_EQ(bare.classCount(), classes);
+    EXPECT_EQ(bare.lookUpClass("UIImage"), nullptr);
+}
+
 TEST_F(AverageColor, SumsOfHugeImagesDoNotWrapAndTheCopiedBytesAreReleased)
 {
     // 4200 × 4200 white pixels sum to about 4.5e9 a channel, past what 32 bits hold.

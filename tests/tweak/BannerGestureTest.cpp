@@ -91,6 +91,14 @@ TEST_F(Gestures, PulledDownPastTheThresholdExpandsWhileTheFingerIsDown)
     EXPECT_EQ(banner->presentationFrame().origin.y, 30.0) << "Expand goes out before the slide has run";
 }
 
+TEST_F(Gestures, ReleasedPulledDownPastTheThresholdExpands)
+{
+    drag(banner, kEnded, 40);
+    EXPECT_EQ(count(zovorudovu::kExpand), 1) << "the release settles the banner into its long look";
+    EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
+    EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
+}
+
 TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
 {
     for (std::int64_t state : {kCancelled, kFailed}) {

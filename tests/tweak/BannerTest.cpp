@@ -54,6 +54,12 @@ TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
     const std::size_t before = NSNotificationCenter::defaultCenter()->entryCount();
     EXPECT_FALSE(makeBanner());
     EXPECT_EQ(NSNotificationCenter::defaultCenter()->entryCount(), before);
+
+    // The grabber's body is a UIView: nil from UIView's initialiser gives a nil body, no pill.
+    MSHookMessageEx(objc::objc_getClass("UIView"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::Id { return nullptr; },
+                    reinterpret_cast<objc::Id (**)(objc::id, objc::SEL, CGRect)>(&previous));
+    bridge()->showGrabber = true;
+    EXPECT_FALSE(objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
 }
 
 TEST_F(Banner, AnEndedBannerHearsNothingMore)
@@ -94,6 +100,12 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     objc::send(body, "setFrame:", CGRectMake(0, 0, 300, 120));
     process.mainRunLoop().runUntilIdle(); // the next layout pass moves it with the bottom edge
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 105, 35, 5));
+
+    bridge()->showGrabber = false;
+    objc::Id bare = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 300, 80));
+    objc::send(bare, "layoutIfNeeded");
+    EXPECT_FALSE(objc::cast<BLBottomGrabberView>(bare)->pill);
+    EXPECT_EQ(objc::send<std::uint64_t>(objc::send<objc::Id>(bare, "subviews"), "count"), 0u) << "no pill without the grabber setting";
 }
 
 class Content : public BannerFixture {

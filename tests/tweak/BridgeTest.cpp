@@ -65,6 +65,8 @@ TEST_F(Bridge, LightOrDarkUsesLumaWeights)
     EXPECT_EQ(textFor(0.5, 0.5, 0.5), 0.0) << "exactly 0.5 counts as light: black text";
     EXPECT_EQ(textFor(1, 0, 0), 1.0) << "0.299: white text";
     EXPECT_EQ(textFor(0, 1, 0), 0.0) << "0.587: black text";
+    bridge()->determineWhetherUIColorIsLightOrDark(nullptr);
+    EXPECT_EQ(objc::cast<UIColor>(bridge()->adaptive_textColour)->red(), 0.0) << "no colour counts as light: black text";
 }
 
 class NotchWidth : public TweakFixture {

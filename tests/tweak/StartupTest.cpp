@@ -98,6 +98,24 @@ TEST_F(MissingHostClass, RowsOfAMissingClassAreSkippedAndTheRestApplied)
     EXPECT_NE(objc::objc_getClass("NCNotificationShortLookView")->ownMethod(objc::sel("fakeActivateTapGesture:")), nullptr);
 }
 
+class EveryHostClassMissing : public TweakFixture {
+protected:
+    EveryHostClassMissing()
+        : TweakFixture({}, {"_UIStatusBarForegroundView", "SBBannerWindow", "NCNotificationShortLookViewController", "NCNotificationLongLookViewController",
+                            "NCNotificationShortLookView", "SBNotificationBannerDestination", "SpringBoard"})
+    {
+    }
+};
+
+TEST_F(EveryHostClassMissing, StartUpSkipsEveryRowAndMakesNoHostClass)
+{
+    writeSettings({});
+    load();
+    EXPECT_TRUE(g().isEnabled);
+    for (const auto& row : kRows) EXPECT_EQ(objc::objc_getClass(row.cls), nullptr) << row.cls << " was made, not found";
+    EXPECT_NE(objc::objc_getClass("BLNotificationBanner"), nullptr) << "the component's own classes are there";
+}
+
 int cancels = 0, starts = 0, dismissals = 0;
 bool lastForce = false;
 void countCancel(objc::id, objc::SEL) { ++cancels; }

@@ -7,6 +7,7 @@
 #include "uikit/UIKitClasses.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -103,6 +104,12 @@ protected:
     {
         const std::size_t at = static_cast<std::size_t>(std::search(png.begin(), png.end(), type, type + 4) - png.begin()) + after;
         for (std::size_t i = 0; i < 4; ++i) png.at(at + i) = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+        // Keep the chunk's CRC right, so that the reader sees only the patched value.
+        const std::size_t start = at - after;
+        const std::uint32_t length = std::uint32_t{png.at(start - 4)} << 24 | std::uint32_t{png.at(start - 3)} << 16 |
+                                     std::uint32_t{png.at(start - 2)} << 8 | png.at(start - 1);
+        const auto crc = static_cast<std::uint32_t>(crc32(0, png.data() + start, length + 4));
+        for (std::size_t i = 0; i < 4; ++i) png.at(start + 4 + length + i) = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
         return png;
     }
 
@@ -145,6 +152,10 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
     truncated.resize(truncated.size() - 20);
     auto noHeader = valid;
     std::copy_n("IDAT", 4, noHeader.begin() + 12);
+    auto damaged = valid;
+    damaged.at(static_cast<std::size_t>(std::search(damaged.begin(), damaged.end(), "IDAT", "IDAT" + 4) - damaged.begin()) + 5) ^= 0x10;
+    auto noEnd = valid;
+    noEnd.resize(noEnd.size() - 12);
 
     struct Case {
         std::filesystem::path path;
@@ -158,8 +169,10 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
         {writeBytes("wide.png", patched(valid, "IHDR", 4, 4097)), zovo::ImageError::TooLarge, "4097 x 1"},
         {writeBytes("zero.png", patched(valid, "IHDR", 4, 0)), zovo::ImageError::Corrupt, "0 x 1"},
         // Exactly the largest height gets past the size check and fails only for want of pixels.
-        {writeBytes("tall.png", patched(valid, "IHDR", 8, zovo::kMaxPNGSide)), zovo::ImageError::Corrupt, "corrupt"},
-        {writeBytes("truncated.png", truncated), zovo::ImageError::Corrupt, "corrupt"},
+        {writeBytes("tall.png", patched(valid, "IHDR", 8, zovo::kMaxPNGSide)), zovo::ImageError::Corrupt, "image data does not decode"},
+        {writeBytes("truncated.png", truncated), zovo::ImageError::Corrupt, "cut short inside the IDAT chunk at byte 51"},
+        {writeBytes("damaged.png", damaged), zovo::ImageError::Corrupt, "IDAT chunk at byte 51 fails its CRC check"},
+        {writeBytes("no-end.png", noEnd), zovo::ImageError::Corrupt, "before its closing IEND chunk"},
         {writeBytes("no-header.png", noHeader), zovo::ImageError::Corrupt, "IHDR"},
     };
     for (const Case& c : cases) {

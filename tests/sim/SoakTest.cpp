@@ -1,0 +1,43 @@
+// The endurance run, short: its invariants hold, its counts add up and it is reproducible.
+#include "sim/Soak.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Soak, ShortRunKeepsEveryInvariantAndIsReproducible)
+{
+    const zovo::SoakSummary first = zovo::runSoak({.notifications = 120, .seed = 3});
+    ASSERT_EQ(first.error, "");
+    EXPECT_EQ(first.invariantFailures, 0u) << (first.failures.empty() ? "" : first.failures.front());
+    EXPECT_EQ(first.notifications, 120u);
+    EXPECT_EQ(first.presented, 120u) << "every request is shown, in arrival order";
+    EXPECT_EQ(first.dismissed, first.presented);
+    // The random user did a bit of everything.
+    EXPECT_GT(first.taps, 0u);
+    EXPECT_GT(first.drags, 0u);
+    EXPECT_GT(first.holds, 0u);
+    EXPECT_GT(first.longLooks, 0u);
+    EXPECT_GT(first.rotations, 0u);
+    EXPECT_GT(first.settingsChanges, 0u);
+    EXPECT_GT(first.peakMemoryKiB, 0u);
+
+    const zovo::SoakSummary again = zovo::runSoak({.notifications = 120, .seed = 3});
+    auto counts = [](const zovo::SoakSummary& s) {
+        nlohmann::ordered_json j = zovo::soakSummaryJson(s);
+        j.erase("peakMemoryKiB");
+        j.erase("warmMemoryKiB");
+        return j;
+    };
+    EXPECT_EQ(counts(again), counts(first));
+}
+
+TEST(Soak, UnusableOptionsAreRefusedBeforeAnythingRuns)
+{
+    EXPECT_EQ(zovo::runSoak({.notifications = 0}).error, "notifications: at least one is needed");
+    const zovo::SoakSummary unknown = zovo::runSoak({.notifications = 5, .device = "Nokia\xFF"});
+    EXPECT_EQ(unknown.error, "device: unknown device \"Nokia\xEF\xBF\xBD\" (see `zovorudovu devices`)");
+    EXPECT_EQ(unknown.steps, 0u);
+}
+
+} // namespace

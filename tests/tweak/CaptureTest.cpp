@@ -1,0 +1,92 @@
+// The component's hooks on the system's banner card decide from the card's ancestry whether it is
+// a banner at all: only a card whose controller was presented by the banner destination is one.
+#include "TweakFixture.h"
+
+#include "foundation/NSNotification.h"
+#include "foundation/Trace.h"
+#include "uikit/CGGeometry.h"
+
+#include <algorithm>
+
+namespace {
+
+class Capture : public TweakFixture {
+protected:
+    Capture()
+    {
+        writeSettings({});
+        load();
+        NSNotificationCenter::defaultCenter()->setPostListener([this](const std::string& name) { posted.push_back(name); });
+    }
+    ~Capture() override { NSNotificationCenter::defaultCenter()->setPostListener({}); }
+
+    int count(const char* name) const { return static_cast<int>(std::count(posted.begin(), posted.end(), name)); }
+    // A banner controller presented by `delegate`, with its card loaded.
+    objc::Id controllerWithCard(objc::id delegate)
+    {
+        objc::Id controller = objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookViewController"), "new");
+        objc::send(controller, "setDelegate:", delegate);
+        objc::send<objc::Id>(controller, "view");
+        return controller;
+    }
+
+    std::vector<std::string> posted;
+};
+
+TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
+{
+    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::Id banner = controllerWithCard(destination);
+    EXPECT_TRUE(g().isBanner);
+    EXPECT_EQ(count(zovorudovu::kPresent), 1);
+
+    // A card some other presenter shows (a list, a widget) is left alone.
+    objc::Id stranger = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    controllerWithCard(stranger);
+    EXPECT_FALSE(g().isBanner);
+    controllerWithCard(nullptr);
+    EXPECT_FALSE(g().isBanner);
+    EXPECT_EQ(count(zovorudovu::kPresent), 1);
+
+    // A card outside any controller has no ancestry to ask: its layout captures nothing.
+    objc::Id loose = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookView"), "alloc"), "initWithFrame:",
+                                          CGRectMake(0, 0, 300, 100));
+    objc::send(loose, "layoutSubviews");
+    EXPECT_FALSE(g().isBanner);
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
+    EXPECT_FALSE(objc::send<bool>(loose, "isHidden")) << "only a banner's own card is hidden";
+}
+
+TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
+{
+    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::Id stranger = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    for (objc::id delegate : {destination.get(), stranger.get()}) {
+        objc::Id controller = controllerWithCard(delegate);
+        posted.clear();
+        zovo::trace().clear();
+        objc::send(controller, "expandContent:", nullptr);
+        objc::send(controller, "viewWillDisappear:", false);
+        const bool banner = delegate == destination.get();
+        // A banner's card lowers the window and opens the long look on expansion, and raises it
+        // again when it goes; any other card does neither.
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetLow), banner ? 1 : 0);
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetHigh), banner ? 1 : 0);
+        EXPECT_EQ(zovo::trace().eventsOfKind("call").empty(), !banner) << "the long look is asked for by a banner only";
+    }
+}
+
+TEST_F(Capture, BannerWindowTouchabilityAnswersOnlyItsTwoNames)
+{
+    objc::Id window = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
+    EXPECT_FALSE(objc::send<bool>(window, "isUserInteractionEnabled")) << "made untouchable";
+    const auto toggle = [&](const char* name) {
+        objc::send(window, "toggleInteraction:", NSNotification::make(NSString::from(name).get(), nullptr).get());
+        return objc::send<bool>(window, "isUserInteractionEnabled");
+    };
+    EXPECT_TRUE(toggle(zovorudovu::kBannerWindowTouchable));
+    EXPECT_TRUE(toggle(zovorudovu::kWindowLevelSetLow)) << "another name changes nothing";
+    EXPECT_FALSE(toggle(zovorudovu::kBannerWindowUntouchable));
+}
+
+} // namespace
