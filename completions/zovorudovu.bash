@@ -3,7 +3,7 @@ _zovorudovu()
 {
     local cur prev words cword
     _init_completion || return
-    local commands="demo run prefs devices notch banner gallery help"
+    local commands="demo run prefs devices notch banner gallery soak help"
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -17,6 +17,7 @@ _zovorudovu()
         notch) options="--model --faceid --ipad --screen --json-style --help" ;;
         banner) options="--device --settings --safe-y --title --message --date --icon --png --json-style --help" ;;
         gallery) options="--out --settings --title --message --quiet --json-style --help" ;;
+        soak) options="--notifications --seed --device --quiet --json-style --help" ;;
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
     esac
     case $prev in
@@ -30,7 +31,7 @@ _zovorudovu()
         --model|--device)
             COMPREPLY=($(compgen -W "$(zovorudovu devices --json-style compact 2>/dev/null | grep -o '"model":"[^"]*"' | cut -d'"' -f4)" -- "$cur"))
             return ;;
-        --fps|--scale|--safe-y|--screen|--title|--message|--date) return ;;
+        --fps|--scale|--safe-y|--screen|--title|--message|--date|--notifications|--seed) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

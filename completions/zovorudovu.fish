@@ -1,5 +1,5 @@
 # fish completion for zovorudovu
-set -l commands demo run prefs devices notch banner gallery help
+set -l commands demo run prefs devices notch banner gallery soak help
 complete -c zovorudovu -f
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l help -d 'print help'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l version -d 'print the version'
@@ -10,6 +10,7 @@ complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a devices
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a notch -d 'print the notch width for a device'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a banner -d 'lay out one banner and print its snapshot'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a gallery -d 'render one banner on every device'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a soak -d 'an endurance run of random notifications and touches'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a help -d 'print the help of a command'
 complete -c zovorudovu -n "__fish_seen_subcommand_from help" -a "$commands"
 
@@ -18,8 +19,8 @@ function __zovorudovu_models
 end
 
 complete -c zovorudovu -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'print help'
-complete -c zovorudovu -n "__fish_seen_subcommand_from demo prefs devices notch banner gallery" -l json-style -x -a 'pretty compact' -d 'JSON layout'
-complete -c zovorudovu -n "__fish_seen_subcommand_from demo run gallery" -s q -l quiet -d 'no progress lines'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo prefs devices notch banner gallery soak" -l json-style -x -a 'pretty compact' -d 'JSON layout'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo run gallery soak" -s q -l quiet -d 'no progress lines'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l out -r -a '(__fish_complete_directories)' -d 'output folder'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l scenario -r -F -d 'scenario to play'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo run" -l fps -x -d 'frames a second'
@@ -44,3 +45,6 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l date -x -d 'ti
 complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l icon -r -F -d 'icon PNG'
 complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l png -r -F -d 'picture of the screen'
 complete -c zovorudovu -n "__fish_seen_subcommand_from gallery" -l out -r -a '(__fish_complete_directories)' -d 'output folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l notifications -x -d 'how many notifications'
+complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l seed -x -d 'random seed'
+complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l device -x -a '(__zovorudovu_models)' -d 'model'

@@ -48,6 +48,7 @@ CommandRun defineDevices(CLI::App& app);
 CommandRun defineNotch(CLI::App& app);
 CommandRun defineBanner(CLI::App& app);
 CommandRun defineGallery(CLI::App& app);
+CommandRun defineSoak(CLI::App& app);
 
 // One entry of the tool's command table.
 struct CommandEntry {

@@ -57,6 +57,7 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
     if (piped && !*piped) read = PropertyListResult{{}, PropertyListError::Unreadable, piped->error};
     if (!read) warnings.push_back(read.message);
     else warnings = settingsWarnings(read.dictionary.get());
+    warnings.insert(warnings.begin(), read.warnings.begin(), read.warnings.end());
 
     registerUIKitClasses(process.runtime());
     registerHostClasses(process.runtime());

@@ -30,7 +30,6 @@ const char* toolVersion() { return ZOVO_VERSION; }
 
 const std::vector<CommandEntry>& commandTable()
 {
-    // `soak` takes its place here, between gallery and the end, once its engine is in.
     static const std::vector<CommandEntry> table = {
         {"demo", "the main job: film the built-in scenario into a page to open (out/demo)", defineDemo, true, true},
         {"run", "play a scenario; write its trace as JSON lines", defineRun, false, true},
@@ -39,6 +38,7 @@ const std::vector<CommandEntry>& commandTable()
         {"notch", "print the notch width the component records for a device", defineNotch, true, false},
         {"banner", "lay out one banner and print its snapshot", defineBanner, true, false},
         {"gallery", "render one banner on every device, with an HTML contact sheet", defineGallery, true, true},
+        {"soak", "an endurance run of random notifications and touches, checked after every step", defineSoak, true, true},
     };
     return table;
 }

@@ -1,5 +1,6 @@
 #include "sim/SettingsReport.h"
 
+#include "foundation/Json.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSNumber.h"
@@ -40,7 +41,8 @@ const char* kindOf(objc::id value)
     return "a value of another kind";
 }
 
-std::string quoted(const std::string& s) { return Json(s).dump(); }
+// Keys and texts come from the user's file and may not be UTF-8; the writer repairs them.
+std::string quoted(const std::string& s) { return toJsonText(Json(s), JsonStyle::Compact); }
 
 // A number as a person would write it; JSON has no words for NaN and the infinities.
 std::string widthText(double width)

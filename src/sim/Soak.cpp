@@ -90,6 +90,7 @@ public:
             act(process, *host);
             step(loop, uniform(0.05, 1.5));
             if (i + 1 == kWarmUpNotifications) summary_.warmMemoryKiB = memoryKiB("VmRSS");
+            if (options_.progress) options_.progress(i + 1);
         }
 
         // The user stops; whatever is still up (a sticky banner, an open long look) is pushed away,

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct SoakOptions {
     std::size_t notifications = 1000;
     std::uint64_t seed = 1;
     std::string device = "iPhone13,2";
+    // Called after each notification's step with how many have been posted; may be empty.
+    std::function<void(std::size_t posted)> progress;
 };
 
 struct SoakSummary {

@@ -91,7 +91,7 @@ TEST(BannerCommand, UnusableCustomWidthLaysOutTheDefaultWidth)
         const auto file = std::filesystem::temp_directory_path() / "zovo-banner-width.plist";
         std::ofstream(file) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>customWidth</key><true/><key>customWidthValue</key>" << width
                             << "</dict></plist>";
-        ToolRun r = run(zovo::bannerCommand, {"--title", "T", "--message", "M", "--settings", file.string()});
+        ToolRun r = run("banner", {"--title", "T", "--message", "M", "--settings", file.string()});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out["window"]["frame"], nlohmann::json({83, 0, 209, 120})) << width;
     }

@@ -110,6 +110,8 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing.c_str()},
         {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
         {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
+        {{"soak", "--notifications", "0"}, 2, "--notifications"},
+        {{"soak", "--notifications", "5", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
     };
     for (const Case& c : cases) {
         const ToolRun r = tool(c.args);
@@ -121,6 +123,20 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
             EXPECT_EQ(r.err.rfind("zovorudovu " + c.args.front() + ": ", 0), 0u) << r.err;
         }
     }
+}
+
+// The endurance run as a script sees it: one JSON summary, no invariant broken, same seed same run.
+TEST(Tool, SoakPrintsItsSummaryAndRepeatsFromItsSeed)
+{
+    const ToolRun first = tool({"soak", "--notifications", "40", "--seed", "9", "--quiet"});
+    const ToolRun again = tool({"soak", "--notifications", "40", "--seed", "9", "--quiet"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(first.err.empty()) << "quiet: " << first.err;
+    nlohmann::json a = nlohmann::json::parse(first.out), b = nlohmann::json::parse(again.out);
+    EXPECT_EQ(a["notifications"], 40);
+    EXPECT_EQ(a["invariantFailures"], 0) << a["failures"];
+    EXPECT_EQ(a["presented"], a["dismissed"]);
+    for (const char* key : {"presented", "taps", "drags", "steps", "traceRecords"}) EXPECT_EQ(a[key], b[key]) << key;
 }
 
 TEST(Tool, JsonStyleIsChosenOnEveryJsonCommand)
