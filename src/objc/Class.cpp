@@ -7,7 +7,7 @@
 namespace objc {
 
 ClassObject::ClassObject(Runtime& runtime, std::string name, Class superclass, bool isMeta)
-    : runtime_(runtime), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta)
+    : runtime_(runtime), generation_(runtime.generationCounter()), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta)
 {
     makeImmortal();
 }
@@ -27,18 +27,50 @@ std::vector<const Method*> ClassObject::ownMethods() const
     return out;
 }
 
-const Method* ClassObject::lookup(SEL sel)
+MethodCache::MethodCache(std::uint64_t generation, unsigned bits)
+    : generation(generation), bits(bits), mask((std::size_t{1} << bits) - 1), buckets(std::make_unique<Bucket[]>(std::size_t{1} << bits))
+{
+}
+
+const Method* ClassObject::lookupAndCache(SEL sel)
 {
     std::lock_guard lock(runtime_.lookupMutex());
     const std::uint64_t generation = runtime_.generation();
-    if (cacheGeneration_ != generation) {
-        cache_.clear();
-        cacheGeneration_ = generation;
-    }
-    if (auto it = cache_.find(sel); it != cache_.end()) return it->second;
+    MethodCache* table = cache_.load(std::memory_order_relaxed);
+    if (table && table->generation == generation)
+        if (const MethodCache::Bucket* hit = table->find(sel)) return hit->method.load(std::memory_order_relaxed);
+
     const Method* found = nullptr;
     for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
-    cache_.emplace(sel, found); // misses are cached too: respondsToSelector: asks often
+
+    // A stale table starts afresh at its size; a table three quarters full doubles, keeping
+    // what it knows, so that probes stay short.
+    const bool stale = !table || table->generation != generation;
+    if (stale || (table->used + 1) * 4 > (table->mask + 1) * 3) {
+        const unsigned bits = !table ? 4 : stale ? table->bits : table->bits + 1;
+        auto fresh = std::make_unique<MethodCache>(generation, bits);
+        if (!stale) {
+            for (std::size_t i = 0; i <= table->mask; ++i) {
+                SEL held = table->buckets[i].sel.load(std::memory_order_relaxed);
+                if (!held) continue;
+                std::size_t j = fresh->indexOf(held);
+                while (fresh->buckets[j].sel.load(std::memory_order_relaxed)) j = (j + 1) & fresh->mask;
+                fresh->buckets[j].method.store(table->buckets[i].method.load(std::memory_order_relaxed), std::memory_order_relaxed);
+                fresh->buckets[j].sel.store(held, std::memory_order_relaxed);
+                ++fresh->used;
+            }
+        }
+        table = fresh.get();
+        cacheTables_.push_back(std::move(fresh));
+        // Release: a reader that loads the new table sees every bucket copied into it.
+        cache_.store(table, std::memory_order_release);
+    }
+    // Misses are cached too: respondsToSelector: asks often.
+    std::size_t i = table->indexOf(sel);
+    while (table->buckets[i].sel.load(std::memory_order_relaxed)) i = (i + 1) & table->mask;
+    table->buckets[i].method.store(found, std::memory_order_relaxed);
+    table->buckets[i].sel.store(sel, std::memory_order_release);
+    ++table->used;
     return found;
 }
 
