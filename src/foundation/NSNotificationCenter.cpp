@@ -25,6 +25,17 @@ struct NSNotificationCenter::Entry {
     bool accepts(objc::id sender) const { return anyObject || (sender && object.get() == sender); }
 };
 
+// Ties an observer's end to the centre: held by the observer as an associated object, it is
+// released when the observer ends (after the observer's weak references have gone null) and then
+// sweeps the observer's entries out of the centre.
+struct NSNotificationCenter::ObserverTie final : objc::Object {
+    objc::WeakRef<NSNotificationCenter> centre;
+    ~ObserverTie() override
+    {
+        if (NSNotificationCenter* c = centre.get()) c->dropEndedEntries();
+    }
+};
+
 namespace {
 
 const char* const kNotificationEncoding = "v@:@";
@@ -97,6 +108,16 @@ void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, co
     // A method the observer gains later is checked when a post reaches it.
     if (const objc::Method* method = objc::class_getInstanceMethod(observer->isa, selector)) shapeOf(*method, observer->isa, selector);
 
+    // One tie per observer and centre, keyed by the centre. A tie left by an earlier centre at
+    // the same address no longer reaches any centre and is replaced.
+    auto* tie = objc::cast<ObserverTie>(objc::objc_getAssociatedObject(observer, this).get());
+    if (!tie || tie->centre.get() != this) {
+        objc::Ref<ObserverTie> made = objc::Ref<ObserverTie>::adopt(new ObserverTie());
+        made->isa = objc::objc_getClass("NSObject");
+        made->centre = this;
+        objc::objc_setAssociatedObject(observer, this, made.get(), objc::AssociationPolicy::RetainNonatomic);
+    }
+
     auto entry = std::make_shared<Entry>();
     entry->observer = observer;
     entry->selector = selector;
@@ -134,6 +155,15 @@ void NSNotificationCenter::removeWhere(const std::function<bool(const Entry&)>& 
     sweep(anyName_);
     for (auto it = byName_.begin(); it != byName_.end();) {
         sweep(it->second);
+        it = it->second.empty() ? byName_.erase(it) : std::next(it);
+    }
+}
+
+void NSNotificationCenter::dropEndedEntries() noexcept
+{
+    prune(anyName_);
+    for (auto it = byName_.begin(); it != byName_.end();) {
+        prune(it->second);
         it = it->second.empty() ? byName_.erase(it) : std::next(it);
     }
 }
@@ -182,11 +212,13 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
         if (!observer) continue;
         const objc::Method* method = objc::class_getInstanceMethod(observer->isa, entry->selector);
         if (!method) objc::throwUnrecognizedSelector(observer, entry->selector);
+        // The method just found is the one a send would reach: it is called directly rather than
+        // looked up a second time.
         if (shapeOf(*method, observer->isa, entry->selector) == ObserverShape::WithoutArgument) {
-            objc::send(observer, entry->selector);
+            reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer.get(), entry->selector);
         } else {
             if (!notification) notification = NSNotification::make(name, object);
-            objc::send(observer, entry->selector, notification.get());
+            reinterpret_cast<void (*)(objc::id, objc::SEL, objc::id)>(method->imp)(observer.get(), entry->selector, notification.get());
         }
     }
 }

@@ -14,9 +14,10 @@
 //   method encoded "v@:@" receives the NSNotification; one encoded "v@:" is called without it;
 //   any other encoding is an objc::RuntimeError naming the class and selector, raised when the
 //   observer is registered if it already has the method, else when a post reaches it.
-// - Observers are held weakly: one that has ended receives nothing, and its entries are dropped
-//   the next time a post passes them. A sender used as an object filter is held weakly too; once
-//   it ends, its entries can match nothing and are dropped the same way.
+// - Observers are held weakly: one that has ended receives nothing, and its entries leave the
+//   centre as it ends, so the centre holds no more entries than its live observers have. A
+//   sender used as an object filter is held weakly too; once it ends, its entries can match
+//   nothing and are dropped the next time a post passes them.
 //
 // Changes while a post is being delivered:
 // - A post delivers to the entries that existed when it began. An entry added during the
@@ -81,7 +82,11 @@ private:
     struct Entry;
     using EntryList = std::vector<std::shared_ptr<Entry>>;
 
+    struct ObserverTie;
     static void prune(EntryList& list);
+    // Drops every entry whose observer or object filter has ended. Runs as an observer ends, so
+    // it neither allocates nor throws.
+    void dropEndedEntries() noexcept;
     void collect(EntryList* named, objc::id object, EntryList& out);
     void removeWhere(const std::function<bool(const Entry&)>& doomed);
 
