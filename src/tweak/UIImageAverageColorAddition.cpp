@@ -1,5 +1,7 @@
 #include "tweak/UIImageAverageColorAddition.h"
 
+#include "tweak/ChannelSums.h"
+
 #include "objc/Message.h"
 #include "uikit/CGImage.h"
 #include "uikit/UIColor.h"
@@ -57,7 +59,17 @@ Id averageColor(id image)
     const bool complete = bytes && length >= width * bytesPerPixel && (length - width * bytesPerPixel) / bytesPerRow >= height - 1;
     // 64-bit sums: a 32-bit sum wraps beyond about 16.8 million full-intensity pixels.
     std::uint64_t red = 0, green = 0, blue = 0;
-    if (complete) {
+    if (complete && bytesPerPixel == 4) {
+        // Four-byte pixels, the common case, are summed a vector at a time.
+        ChannelSums sums;
+        const ChannelPositions at{static_cast<unsigned>(offsets->red), static_cast<unsigned>(offsets->green), static_cast<unsigned>(offsets->blue)};
+        if (bytesPerRow == width * 4) addChannelSums(bytes, width * height, at, sums); // rows without padding are one run
+        else
+            for (std::size_t row = 0; row < height; ++row) addChannelSums(bytes + row * bytesPerRow, width, at, sums);
+        red = sums.first;
+        green = sums.second;
+        blue = sums.third;
+    } else if (complete) {
         for (std::size_t row = 0; row < height; ++row) {
             const std::uint8_t* pixel = bytes + row * bytesPerRow;
             for (std::size_t column = 0; column < width; ++column, pixel += bytesPerPixel) {
