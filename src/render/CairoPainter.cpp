@@ -106,6 +106,51 @@ struct ImageSurfaceCache::Impl {
     };
     std::unordered_map<const CGImage*, Entry> entries;
 
+    // Images already scaled to the pixels they cover on screen (an icon of 180 pixels shown at
+    // 60 points and 3x), so that the filter runs once per image and size, not once a frame.
+    struct ScaledKey {
+        const CGImage* image;
+        int width, height;
+        friend bool operator==(const ScaledKey&, const ScaledKey&) = default;
+    };
+    struct ScaledKeyHash {
+        std::size_t operator()(const ScaledKey& k) const
+        {
+            return std::hash<const void*>()(k.image) ^ (static_cast<std::size_t>(k.width) * 0x9E3779B1u) ^ (static_cast<std::size_t>(k.height) << 20);
+        }
+    };
+    std::unordered_map<ScaledKey, Entry, ScaledKeyHash> scaled;
+
+    cairo_surface_t* scaledSurfaceFor(const std::shared_ptr<const CGImage>& image, int width, int height)
+    {
+        const ScaledKey key{image.get(), width, height};
+        auto it = scaled.find(key);
+        if (it != scaled.end() && it->second.image.lock() == image) return it->second.surface.get();
+        if (it != scaled.end()) scaled.erase(it);
+        cairo_surface_t* source = surfaceFor(image);
+        if (!source) return nullptr;
+        if (scaled.size() >= kMaxCachedImages) scaled.clear();
+        Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height), cairo_surface_destroy);
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+        cairo_t* cr = cairo_create(surface.get());
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+        cairo_matrix_t matrix;
+        cairo_matrix_init_scale(&matrix, static_cast<double>(image->width()) / width, static_cast<double>(image->height()) / height);
+        cairo_pattern_set_matrix(pattern, &matrix);
+        // The same filter and edges as drawing the image in place.
+        cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+        cairo_set_source(cr, pattern);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_pattern_destroy(pattern);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface.get());
+        cairo_surface_t* raw = surface.get();
+        scaled.emplace(key, Entry{image, std::move(surface)});
+        return raw;
+    }
+
     cairo_surface_t* surfaceFor(const std::shared_ptr<const CGImage>& image)
     {
         auto it = entries.find(image.get());
@@ -124,11 +169,16 @@ struct ImageSurfaceCache::Impl {
 ImageSurfaceCache::ImageSurfaceCache() : impl_(std::make_unique<Impl>()) {}
 ImageSurfaceCache::~ImageSurfaceCache() = default;
 std::size_t ImageSurfaceCache::size() const { return impl_->entries.size(); }
-void ImageSurfaceCache::clear() { impl_->entries.clear(); }
+void ImageSurfaceCache::clear()
+{
+    impl_->entries.clear();
+    impl_->scaled.clear();
+}
 
 void ImageSurfaceCache::sweep()
 {
     std::erase_if(impl_->entries, [](const auto& item) { return item.second.image.expired(); });
+    std::erase_if(impl_->scaled, [](const auto& item) { return item.second.image.expired(); });
 }
 
 // ---- CairoPainter ------------------------------------------------------------------------------
@@ -252,9 +302,41 @@ void CairoPainter::fillRectWithLinearGradient(CGRect rect, CGPoint start, CGPoin
     cairo_pattern_destroy(gradient);
 }
 
+bool CairoPainter::drawPrescaledImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
+{
+    // Only where the transformation is a plain scale and offset and the image covers whole
+    // pixels; anything else is drawn in place.
+    cairo_t* cr = impl_->cr.get();
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || !(m.yy > 0)) return false;
+    const double width = rect.size.width * m.xx, height = rect.size.height * m.yy;
+    const double wholeWidth = std::round(width), wholeHeight = std::round(height);
+    if (std::abs(width - wholeWidth) > 1e-6 || std::abs(height - wholeHeight) > 1e-6 || wholeWidth < 1 || wholeHeight < 1 || wholeWidth > 4096 ||
+        wholeHeight > 4096)
+        return false;
+    cairo_surface_t* source = impl_->images->impl_->scaledSurfaceFor(image, static_cast<int>(wholeWidth), static_cast<int>(wholeHeight));
+    if (!source) return false;
+    double x = rect.origin.x, y = rect.origin.y;
+    cairo_user_to_device(cr, &x, &y);
+    // Whole-pixel offsets: the scaled pixels are copied as they are, without filtering again.
+    x = std::round(x);
+    y = std::round(y);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, source, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x, y, wholeWidth, wholeHeight);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    return true;
+}
+
 void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
 {
     if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    if (impl_->images && drawPrescaledImage(image, rect)) return;
     Surface owned(nullptr, cairo_surface_destroy);
     cairo_surface_t* source = nullptr;
     if (impl_->images) {

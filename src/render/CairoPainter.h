@@ -69,6 +69,10 @@ public:
     bool ok() const;
 
 private:
+    // Draws an image from the cache's copy scaled to the pixels it covers; false when the
+    // transformation or size does not allow it.
+    bool drawPrescaledImage(const std::shared_ptr<const CGImage>& image, CGRect rect);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
