@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev
           libplist-dev libcairo2-dev libpango1.0-dev libpng-dev
-          nlohmann-json3-dev fonts-inter fonts-dejavu-core)
+          nlohmann-json3-dev fonts-inter fonts-dejavu-core python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
