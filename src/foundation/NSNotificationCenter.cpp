@@ -127,6 +127,7 @@ void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, co
     entry->object = object;
     entry->serial = nextSerial_++;
     (name ? byName_[entry->name] : anyName_).push_back(std::move(entry));
+    lastName_ = nullptr; // a name without a list may have one now
 }
 
 void NSNotificationCenter::removeObserver(objc::id observer)
@@ -145,39 +146,44 @@ void NSNotificationCenter::removeObserver(objc::id observer, const NSString* nam
 
 void NSNotificationCenter::removeWhere(const std::function<bool(const Entry&)>& doomed)
 {
-    auto sweep = [&](EntryList& list) {
-        std::erase_if(list, [&](const std::shared_ptr<Entry>& e) {
-            if (!doomed(*e)) return false;
-            e->removed = true;
-            return true;
-        });
+    auto mark = [&](EntryList& list) {
+        for (const auto& e : list)
+            if (!e->removed && doomed(*e)) e->removed = compactionDue_ = true;
     };
-    sweep(anyName_);
-    for (auto it = byName_.begin(); it != byName_.end();) {
-        sweep(it->second);
-        it = it->second.empty() ? byName_.erase(it) : std::next(it);
-    }
+    mark(anyName_);
+    for (auto& [name, list] : byName_) mark(list);
+    compactWhenIdle();
 }
 
 void NSNotificationCenter::dropEndedEntries() noexcept
 {
     prune(anyName_);
+    for (auto& [name, list] : byName_) prune(list);
+    compactWhenIdle();
+}
+
+void NSNotificationCenter::prune(EntryList& list) noexcept
+{
+    for (const auto& e : list)
+        if (!e->removed && e->dead()) e->removed = compactionDue_ = true;
+}
+
+void NSNotificationCenter::compactWhenIdle() noexcept
+{
+    // While a post is being delivered its snapshot points at entries: they stay in memory, marked,
+    // until the outermost post ends.
+    if (depth_ > 0 || !compactionDue_) return;
+    compactionDue_ = false;
+    lastName_ = nullptr; // its list may be erased below
+    auto gone = [](const std::shared_ptr<Entry>& e) { return e->removed; };
+    std::erase_if(anyName_, gone);
     for (auto it = byName_.begin(); it != byName_.end();) {
-        prune(it->second);
+        std::erase_if(it->second, gone);
         it = it->second.empty() ? byName_.erase(it) : std::next(it);
     }
 }
 
-void NSNotificationCenter::prune(EntryList& list)
-{
-    std::erase_if(list, [](const std::shared_ptr<Entry>& e) {
-        if (!e->dead()) return false;
-        e->removed = true;
-        return true;
-    });
-}
-
-void NSNotificationCenter::collect(EntryList* named, objc::id object, EntryList& out)
+void NSNotificationCenter::collect(EntryList* named, objc::id object, Snapshot& out)
 {
     prune(anyName_);
     if (named) prune(*named);
@@ -190,8 +196,8 @@ void NSNotificationCenter::collect(EntryList* named, objc::id object, EntryList&
     auto ib = b.begin();
     while (ia != a.end() || ib != b.end()) {
         const bool takeA = ib == b.end() || (ia != a.end() && (*ia)->serial < (*ib)->serial);
-        const std::shared_ptr<Entry>& e = takeA ? *ia++ : *ib++;
-        if (e->accepts(object)) out.push_back(e);
+        Entry* e = (takeA ? *ia++ : *ib++).get();
+        if (!e->removed && e->accepts(object)) out.push_back(e);
     }
 }
 
@@ -200,13 +206,34 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     if (!name) throw std::invalid_argument("-[NSNotificationCenter postNotificationName:object:]: the name is nil");
     if (postListener_) postListener_(name->utf8());
 
-    EntryList snapshot;
-    auto found = byName_.find(name->utf8());
-    collect(found == byName_.end() ? nullptr : &found->second, object, snapshot);
-    if (found != byName_.end() && found->second.empty()) byName_.erase(found);
+    // Each level of nesting has a snapshot buffer of its own, kept for the next post at that
+    // level, so a post allocates nothing for it. A deque keeps the outer levels' buffers in place
+    // while a nested post adds one.
+    if (snapshots_.size() <= depth_) snapshots_.emplace_back();
+    Snapshot& snapshot = snapshots_[depth_];
+    ++depth_;
+    struct Leave {
+        NSNotificationCenter& centre;
+        Snapshot& snapshot;
+        ~Leave()
+        {
+            snapshot.clear();
+            --centre.depth_;
+            centre.compactWhenIdle();
+        }
+    } leave{*this, snapshot};
+
+    // A name posted again as the same string object skips hashing it: strings are immutable,
+    // and the one remembered is held, so its address cannot be taken by another.
+    if (lastName_.get() != name) {
+        auto found = byName_.find(name->utf8());
+        lastName_ = objc::Ref<NSString>(const_cast<NSString*>(name));
+        lastNameList_ = found == byName_.end() ? nullptr : &found->second;
+    }
+    collect(lastNameList_, object, snapshot);
 
     objc::Ref<NSNotification> notification;
-    for (const auto& entry : snapshot) {
+    for (Entry* entry : snapshot) {
         if (entry->removed) continue;
         objc::Id observer = entry->observer.lock();
         if (!observer) continue;
@@ -217,7 +244,11 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
         if (shapeOf(*method, observer->isa, entry->selector) == ObserverShape::WithoutArgument) {
             reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer.get(), entry->selector);
         } else {
-            if (!notification) notification = NSNotification::make(name, object);
+            if (!notification) {
+                // The class is found by name once per centre, not once per notification.
+                if (!notificationClass_) notificationClass_ = objc::classForCppType(NSNotification::kClassName);
+                notification = NSNotification::make(notificationClass_, name, object);
+            }
             reinterpret_cast<void (*)(objc::id, objc::SEL, objc::id)>(method->imp)(observer.get(), entry->selector, notification.get());
         }
     }

@@ -38,6 +38,7 @@
 #include "objc/Runtime.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,12 +83,18 @@ private:
     struct Entry;
     using EntryList = std::vector<std::shared_ptr<Entry>>;
 
+    // Entries a post delivers to, in order. Entries leave the lists only while no post is under
+    // way, so these stay valid for the length of the post.
+    using Snapshot = std::vector<Entry*>;
     struct ObserverTie;
-    static void prune(EntryList& list);
+    // Marks the entries whose observer or object filter has ended as removed.
+    void prune(EntryList& list) noexcept;
     // Drops every entry whose observer or object filter has ended. Runs as an observer ends, so
     // it neither allocates nor throws.
     void dropEndedEntries() noexcept;
-    void collect(EntryList* named, objc::id object, EntryList& out);
+    // Erases entries marked removed, and names left without entries, unless a post is under way.
+    void compactWhenIdle() noexcept;
+    void collect(EntryList* named, objc::id object, Snapshot& out);
     void removeWhere(const std::function<bool(const Entry&)>& doomed);
 
     // Entries by the name they listen for, and those that listen for every name. Each list is in
@@ -95,5 +102,14 @@ private:
     std::unordered_map<std::string, EntryList> byName_;
     EntryList anyName_;
     std::uint64_t nextSerial_ = 1;
+    // Snapshot buffers by nesting depth of posts, reused from post to post.
+    std::deque<Snapshot> snapshots_;
+    std::size_t depth_ = 0;
+    bool compactionDue_ = false; // some entry is marked removed but still listed
+    objc::Class notificationClass_ = nullptr;
+    // The name last posted and its list (null: no entries for it). Forgotten whenever a list is
+    // added or erased.
+    objc::Ref<NSString> lastName_;
+    EntryList* lastNameList_ = nullptr;
     std::function<void(const std::string&)> postListener_;
 };
