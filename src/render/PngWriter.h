@@ -1,6 +1,6 @@
 // PNG encoding for frames, made for speed rather than size: a frame is written many times a
-// second during a recording, so it is compressed at a low zlib level with one row filter, and
-// the row buffer is kept from one frame to the next.
+// second during a recording, so it is compressed at a low zlib level with one row filter and
+// run-length matching, and the buffers are kept from one frame to the next.
 //
 //   zovo::PngWriter writer;
 //   std::vector<std::uint8_t> png;
