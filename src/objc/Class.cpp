@@ -7,7 +7,7 @@
 namespace objc {
 
 ClassObject::ClassObject(Runtime& runtime, std::string name, Class superclass, bool isMeta)
-    : runtime_(runtime), generation_(runtime.generationCounter()), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta)
+    : runtime_(runtime), name_(std::move(name)), superclass_(superclass), isMeta_(isMeta)
 {
     makeImmortal();
 }
@@ -32,17 +32,28 @@ MethodCache::MethodCache(std::uint64_t generation, unsigned bits)
 {
 }
 
-const Method* ClassObject::lookupAndCache(SEL sel)
+const Method* ClassObject::lookupAndCache(SEL sel, const char* literal)
 {
     std::lock_guard lock(runtime_.lookupMutex());
+    const MethodCache* table = cache_.load(std::memory_order_relaxed);
+    const bool current = table && table->generation == runtime_.generation();
+    const MethodCache::Bucket* hit = current ? table->find(sel) : nullptr;
+    const Method* found = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
+    if (!hit) {
+        for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
+        cacheLocked(sel, found); // misses are cached too: respondsToSelector: asks often
+    }
+    if (literal && found) {
+        table = cache_.load(std::memory_order_relaxed);
+        if (!table->find(literal)) cacheLocked(literal, found);
+    }
+    return found;
+}
+
+void ClassObject::cacheLocked(const void* key, const Method* method)
+{
     const std::uint64_t generation = runtime_.generation();
     MethodCache* table = cache_.load(std::memory_order_relaxed);
-    if (table && table->generation == generation)
-        if (const MethodCache::Bucket* hit = table->find(sel)) return hit->method.load(std::memory_order_relaxed);
-
-    const Method* found = nullptr;
-    for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
-
     // A stale table starts afresh at its size; a table three quarters full doubles, keeping
     // what it knows, so that probes stay short.
     const bool stale = !table || table->generation != generation;
@@ -51,12 +62,12 @@ const Method* ClassObject::lookupAndCache(SEL sel)
         auto fresh = std::make_unique<MethodCache>(generation, bits);
         if (!stale) {
             for (std::size_t i = 0; i <= table->mask; ++i) {
-                SEL held = table->buckets[i].sel.load(std::memory_order_relaxed);
+                const void* held = table->buckets[i].key.load(std::memory_order_relaxed);
                 if (!held) continue;
                 std::size_t j = fresh->indexOf(held);
-                while (fresh->buckets[j].sel.load(std::memory_order_relaxed)) j = (j + 1) & fresh->mask;
+                while (fresh->buckets[j].key.load(std::memory_order_relaxed)) j = (j + 1) & fresh->mask;
                 fresh->buckets[j].method.store(table->buckets[i].method.load(std::memory_order_relaxed), std::memory_order_relaxed);
-                fresh->buckets[j].sel.store(held, std::memory_order_relaxed);
+                fresh->buckets[j].key.store(held, std::memory_order_relaxed);
                 ++fresh->used;
             }
         }
@@ -65,13 +76,11 @@ const Method* ClassObject::lookupAndCache(SEL sel)
         // Release: a reader that loads the new table sees every bucket copied into it.
         cache_.store(table, std::memory_order_release);
     }
-    // Misses are cached too: respondsToSelector: asks often.
-    std::size_t i = table->indexOf(sel);
-    while (table->buckets[i].sel.load(std::memory_order_relaxed)) i = (i + 1) & table->mask;
-    table->buckets[i].method.store(found, std::memory_order_relaxed);
-    table->buckets[i].sel.store(sel, std::memory_order_release);
+    std::size_t i = table->indexOf(key);
+    while (table->buckets[i].key.load(std::memory_order_relaxed)) i = (i + 1) & table->mask;
+    table->buckets[i].method.store(method, std::memory_order_relaxed);
+    table->buckets[i].key.store(key, std::memory_order_release);
     ++table->used;
-    return found;
 }
 
 bool ClassObject::isSubclassOf(Class other) const

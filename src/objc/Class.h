@@ -36,32 +36,43 @@ struct Property {
     std::string attributeString; // "T@\"BLNotificationBanner\",&,N"
 };
 
-// One class's method cache. Buckets are written once each, by a lookup holding the runtime's
-// lookup mutex: first the method, then the selector with release order, so a reader that sees
-// the selector sees its method. A bucket is never rewritten and a table never shrinks or clears
-// in place; a full or stale table is replaced by a new one and the old one is kept (readers may
-// still be probing it) until the class ends.
+namespace detail {
+// The method caches' generation, bumped whenever a method is added or replaced in any runtime.
+// One counter for the whole program: a bump in one simulated process only makes the caches of
+// another refill once, and a send reads it from a fixed address. Read by any thread without a
+// lock.
+inline std::atomic<std::uint64_t> methodCacheGeneration{1};
+} // namespace detail
+
+// One class's method cache. A bucket's key is a selector, or the address of a string literal
+// that names one (a send written with a literal finds its method in one probe). Selectors live
+// on the heap and literals in the program's constant data, so the two kinds of key never meet.
+// Buckets are written once each, by a lookup holding the runtime's lookup mutex: first the
+// method, then the key with release order, so a reader that sees the key sees its method. A
+// bucket is never rewritten and a table never shrinks or clears in place; a full or stale table
+// is replaced by a new one and the old one is kept (readers may still be probing it) until the
+// class ends.
 struct MethodCache {
     struct Bucket {
-        std::atomic<SEL> sel{nullptr};
+        std::atomic<const void*> key{nullptr};
         std::atomic<const Method*> method{nullptr};
     };
 
     MethodCache(std::uint64_t generation, unsigned bits);
 
-    // The bucket holding `sel`, or null when the table does not know it. A known selector whose
+    // The bucket holding `key`, or null when the table does not know it. A known key whose
     // bucket holds a null method is cached as missing.
-    const Bucket* find(SEL sel) const
+    const Bucket* find(const void* key) const
     {
-        for (std::size_t i = indexOf(sel);; i = (i + 1) & mask) {
-            SEL held = buckets[i].sel.load(std::memory_order_acquire);
-            if (held == sel) return &buckets[i];
+        for (std::size_t i = indexOf(key);; i = (i + 1) & mask) {
+            const void* held = buckets[i].key.load(std::memory_order_acquire);
+            if (held == key) return &buckets[i];
             if (!held) return nullptr;
         }
     }
-    std::size_t indexOf(SEL sel) const
+    std::size_t indexOf(const void* key) const
     {
-        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(sel) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
 
     const std::uint64_t generation;
@@ -98,14 +109,18 @@ public:
         return lookupAndCache(sel);
     }
 
-    // The cache's answer without taking a lock: the bucket for `sel` in a table of the current
-    // generation, or null when the slow lookup must decide.
-    const MethodCache::Bucket* cachedBucket(SEL sel) const
+    // The cache's answer without taking a lock: the bucket for a selector (or a literal naming
+    // one) in a table of the current generation, or null when the slow lookup must decide.
+    const MethodCache::Bucket* cachedBucket(const void* key) const
     {
         const MethodCache* table = cache_.load(std::memory_order_acquire);
         if (!table || table->generation != currentGeneration()) return nullptr;
-        return table->find(sel);
+        return table->find(key);
     }
+
+    // The slow lookup, which also files the method under `literal` (the string literal that
+    // named `sel` at a call site) when one is given.
+    const Method* lookupAndCache(SEL sel, const char* literal = nullptr);
 
     bool isSubclassOf(Class other) const;
 
@@ -117,16 +132,15 @@ public:
 
 private:
     friend class Runtime;
-    const Method* lookupAndCache(SEL sel);
-    std::uint64_t currentGeneration() const { return generation_.load(std::memory_order_acquire); }
+    // Files `method` under `key`; the lookup mutex must be held.
+    void cacheLocked(const void* key, const Method* method);
+    static std::uint64_t currentGeneration() { return detail::methodCacheGeneration.load(std::memory_order_acquire); }
 
     friend bool addMethodUnchecked(Class, SEL, IMP, const char*);
     friend IMP method_setImplementationUnchecked(Method*, IMP);
     friend bool class_addProperty(Class, const char*, const PropertyAttribute*, unsigned);
 
     Runtime& runtime_;
-    // The runtime's generation, bumped whenever a method is added or replaced anywhere.
-    const std::atomic<std::uint64_t>& generation_;
     std::string name_;
     Class superclass_;
     bool isMeta_;

@@ -71,6 +71,9 @@ public:
         return sel_registerName(name_);
     }
 
+    // The string literal that named the selector, or null.
+    const char* literal() const { return kind_ == Kind::Literal ? literal_ : nullptr; }
+
 private:
     enum class Kind : unsigned char { Handle, Literal, Name };
     SEL sel_ = nullptr;
@@ -89,6 +92,9 @@ id receiverOf(const WeakRef<T>& object) { return object.get(); }
 
 namespace detail {
 const Method* lookupForSend(id receiver, Class startClass, SEL sel);
+// The slow path of a send written with a literal: resolves it, finds the method and files it
+// under the literal too. Throws for an unrecognised selector.
+const Method* lookupForLiteralSend(id receiver, Class cls, const char* literal);
 }
 
 // Sends from `startClass`'s method table upwards (a super call when startClass is the caller's
@@ -112,7 +118,18 @@ R send(const Receiver& receiver, SelectorName selector, A&&... args)
 {
     id self = receiverOf(receiver);
     if (!self) return R();
-    return sendFrom<R>(self, self->isa, selector.resolve(), std::forward<A>(args)...);
+    const char* literal = selector.literal();
+    if (!literal) return sendFrom<R>(self, self->isa, selector.resolve(), std::forward<A>(args)...);
+    // Written with a literal: the class's cache knows the method by the literal's address, and
+    // the method knows its selector, so a send that hits resolves nothing.
+    static_assert(!std::is_reference_v<R>, "results are returned by value");
+    const char* expected = encodingOf<R, Canonical<A>...>();
+    const MethodCache::Bucket* hit = self->isa->cachedBucket(literal);
+    const Method* method = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
+    if (!method) method = detail::lookupForLiteralSend(self, self->isa, literal);
+    if (method->types != expected) throwSignatureMismatch(self->isa, method->name, method->types, expected, self->isa->isMetaclass());
+    auto body = reinterpret_cast<R (*)(id, SEL, Canonical<A>...)>(method->imp);
+    return body(self, method->name, toCanonical(std::forward<A>(args))...);
 }
 
 // [super message]: starts the search at the superclass of the class that defines the caller.

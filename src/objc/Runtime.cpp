@@ -225,6 +225,14 @@ SEL selectorForLiteralSlow(const char* literal)
     return sel;
 }
 
+const Method* lookupForLiteralSend(id receiver, Class cls, const char* literal)
+{
+    const SEL sel = selectorForLiteral(literal);
+    const Method* method = cls->lookupAndCache(sel, literal);
+    if (!method) throwUnrecognizedSelector(receiver, sel);
+    return method;
+}
+
 const Method* lookupForSend(id receiver, Class startClass, SEL sel)
 {
     const Method* method = startClass ? startClass->lookup(sel) : nullptr;
