@@ -206,6 +206,16 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     if (!name) throw std::invalid_argument("-[NSNotificationCenter postNotificationName:object:]: the name is nil");
     if (postListener_) postListener_(name->utf8());
 
+    // A name posted again as the same string object skips hashing it: strings are immutable,
+    // and the one remembered is held, so its address cannot be taken by another.
+    if (lastName_.get() != name) {
+        auto found = byName_.find(name->utf8());
+        lastName_ = objc::Ref<NSString>(const_cast<NSString*>(name));
+        lastNameList_ = found == byName_.end() ? nullptr : &found->second;
+    }
+    // Nobody listens: nothing to deliver, and nothing to prune that the next post would not.
+    if (!lastNameList_ && anyName_.empty()) return;
+
     // Each level of nesting has a snapshot buffer of its own, kept for the next post at that
     // level, so a post allocates nothing for it. A deque keeps the outer levels' buffers in place
     // while a nested post adds one.
@@ -223,13 +233,6 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
         }
     } leave{*this, snapshot};
 
-    // A name posted again as the same string object skips hashing it: strings are immutable,
-    // and the one remembered is held, so its address cannot be taken by another.
-    if (lastName_.get() != name) {
-        auto found = byName_.find(name->utf8());
-        lastName_ = objc::Ref<NSString>(const_cast<NSString*>(name));
-        lastNameList_ = found == byName_.end() ? nullptr : &found->second;
-    }
     collect(lastNameList_, object, snapshot);
 
     objc::Ref<NSNotification> notification;
