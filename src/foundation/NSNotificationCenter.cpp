@@ -19,6 +19,12 @@ struct NSNotificationCenter::Entry {
     std::uint64_t serial = 0;
     // Set when the entry leaves the centre, so that a post already under way skips it.
     bool removed = false;
+    // The observer's method as last resolved, with the class and cache generation it was found
+    // for, and how it is called; still good while both are unchanged.
+    const objc::Method* method = nullptr;
+    objc::Class methodClass = nullptr;
+    std::uint64_t methodGeneration = 0;
+    bool methodTakesNotification = false;
 
     // An entry whose observer or object filter has ended can never be called again.
     bool dead() const { return observer.expired() || (!anyObject && object.expired()); }
@@ -240,11 +246,22 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
         if (entry->removed) continue;
         objc::Id observer = entry->observer.lock();
         if (!observer) continue;
-        const objc::Method* method = objc::class_getInstanceMethod(observer->isa, entry->selector);
-        if (!method) objc::throwUnrecognizedSelector(observer, entry->selector);
-        // The method just found is the one a send would reach: it is called directly rather than
-        // looked up a second time.
-        if (shapeOf(*method, observer->isa, entry->selector) == ObserverShape::WithoutArgument) {
+        // The entry keeps the method it resolved: a replaced or added method anywhere changes
+        // the generation, and an observer of another class (or one whose class changed) finds
+        // its own.
+        const std::uint64_t generation = observer->isa->runtime().generation();
+        if (entry->methodClass != observer->isa || entry->methodGeneration != generation) {
+            const objc::Method* found = objc::class_getInstanceMethod(observer->isa, entry->selector);
+            if (!found) objc::throwUnrecognizedSelector(observer, entry->selector);
+            entry->methodTakesNotification = shapeOf(*found, observer->isa, entry->selector) == ObserverShape::WithNotification;
+            entry->method = found;
+            entry->methodClass = observer->isa;
+            entry->methodGeneration = generation;
+        }
+        const objc::Method* method = entry->method;
+        // The method found is the one a send would reach: it is called directly rather than
+        // looked up again.
+        if (!entry->methodTakesNotification) {
             reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer.get(), entry->selector);
         } else {
             if (!notification) {
