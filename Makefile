@@ -6,7 +6,8 @@
 #   make tsan       the object runtime's tests under ThreadSanitizer
 #   make fuzz       every fuzzer for FUZZ_SECONDS seconds each, starting from its seed corpus
 #   make coverage   line and branch coverage per source folder
-.PHONY: deps configure build demo test sanitize tsan fuzz coverage clean
+#   make bench      builds and runs the benchmarks and prints their ratios against the speed goals
+.PHONY: deps configure build demo test sanitize tsan fuzz coverage bench clean
 
 FUZZ_SECONDS ?= 60
 
@@ -50,6 +51,17 @@ coverage: deps
 	@gcovr --root . --object-directory build-coverage --filter 'src/' --exclude-throw-branches --exclude-unreachable-branches \
 	       --json-summary build-coverage/summary.json >/dev/null
 	@scripts/coverage-summary.py build-coverage/summary.json
+
+BENCHES = bench_dispatch bench_road bench_uikit bench_render
+
+bench: configure
+	@cmake --build --preset default --target $(BENCHES)
+	@mkdir -p build/bench-results
+	@for b in $(BENCHES); do \
+	  echo "running $$b" >&2; \
+	  ./build/bin/$$b --benchmark_format=json > build/bench-results/$$b.json || exit 1; \
+	done
+	@scripts/bench_table.py build/bench-results || true
 
 clean:
 	rm -rf build build-sanitize build-tsan build-fuzz build-coverage

@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -111,6 +112,23 @@ void BM_RenderFrameReused(benchmark::State& state)
     state.counters["pixels"] = static_cast<double>(frame.width()) * frame.height();
 }
 BENCHMARK(BM_RenderFrameReused)->Unit(benchmark::kMillisecond);
+
+// The floor for a frame: copying a screenful of pixels of the same size from one buffer to
+// another.
+void BM_FrameMemcpy(benchmark::State& state)
+{
+    Phone phone;
+    zovo::ScreenRenderer renderer;
+    zovo::Frame frame;
+    renderer.render(frame);
+    std::vector<std::uint8_t> source(frame.data(), frame.data() + frame.byteCount());
+    for (auto _ : state) {
+        std::memcpy(frame.data(), source.data(), source.size());
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMillisecond);
 
 // A new frame each time: includes allocating and first touching a screenful of memory.
 void BM_RenderFrameNew(benchmark::State& state)

@@ -6,7 +6,7 @@ packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev
           libplist-dev libcairo2-dev libpango1.0-dev libpng-dev zlib1g-dev
           nlohmann-json3-dev libcli11-dev libwebp-dev fonts-inter fonts-dejavu-core
-          clang gcovr)
+          clang gcovr python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

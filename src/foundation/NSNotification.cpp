@@ -40,8 +40,14 @@ objc::Class NSNotification::registerIn(objc::Runtime& runtime)
 
 objc::Ref<NSNotification> NSNotification::make(const NSString* name, objc::id object)
 {
+    return make(objc::classForCppType(kClassName), name, object);
+}
+
+objc::Ref<NSNotification> NSNotification::make(objc::Class cls, const NSString* name, objc::id object)
+{
     if (!name) throw std::invalid_argument("NSNotification: a notification needs a name");
-    objc::Ref<NSNotification> notification = objc::make<NSNotification>();
+    objc::Ref<NSNotification> notification = objc::Ref<NSNotification>::adopt(new NSNotification());
+    notification->isa = cls;
     // Retaining does not change the string, which stays immutable.
     notification->name_ = objc::Ref<NSString>(const_cast<NSString*>(name));
     notification->object_ = objc::Id(object);

@@ -24,6 +24,9 @@ public:
 
     // Throws std::invalid_argument when `name` is nil: every notification has a name.
     static objc::Ref<NSNotification> make(const NSString* name, objc::id object);
+    // The same, with the class already looked up (it must be this process's NSNotification),
+    // for callers that make many.
+    static objc::Ref<NSNotification> make(objc::Class cls, const NSString* name, objc::id object);
 
     NSString* name() const { return name_.get(); }
     // The posting object, or nil.

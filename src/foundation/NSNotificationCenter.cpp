@@ -19,10 +19,27 @@ struct NSNotificationCenter::Entry {
     std::uint64_t serial = 0;
     // Set when the entry leaves the centre, so that a post already under way skips it.
     bool removed = false;
+    // The observer's method as last resolved, with the class and cache generation it was found
+    // for, and how it is called; still good while both are unchanged.
+    const objc::Method* method = nullptr;
+    objc::Class methodClass = nullptr;
+    std::uint64_t methodGeneration = 0;
+    bool methodTakesNotification = false;
 
     // An entry whose observer or object filter has ended can never be called again.
     bool dead() const { return observer.expired() || (!anyObject && object.expired()); }
     bool accepts(objc::id sender) const { return anyObject || (sender && object.get() == sender); }
+};
+
+// Ties an observer's end to the centre: held by the observer as an associated object, it is
+// released when the observer ends (after the observer's weak references have gone null) and then
+// sweeps the observer's entries out of the centre.
+struct NSNotificationCenter::ObserverTie final : objc::Object {
+    objc::WeakRef<NSNotificationCenter> centre;
+    ~ObserverTie() override
+    {
+        if (NSNotificationCenter* c = centre.get()) c->dropEndedEntries();
+    }
 };
 
 namespace {
@@ -97,6 +114,16 @@ void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, co
     // A method the observer gains later is checked when a post reaches it.
     if (const objc::Method* method = objc::class_getInstanceMethod(observer->isa, selector)) shapeOf(*method, observer->isa, selector);
 
+    // One tie per observer and centre, keyed by the centre. A tie left by an earlier centre at
+    // the same address no longer reaches any centre and is replaced.
+    auto* tie = objc::cast<ObserverTie>(objc::objc_getAssociatedObject(observer, this).get());
+    if (!tie || tie->centre.get() != this) {
+        objc::Ref<ObserverTie> made = objc::Ref<ObserverTie>::adopt(new ObserverTie());
+        made->isa = objc::objc_getClass("NSObject");
+        made->centre = this;
+        objc::objc_setAssociatedObject(observer, this, made.get(), objc::AssociationPolicy::RetainNonatomic);
+    }
+
     auto entry = std::make_shared<Entry>();
     entry->observer = observer;
     entry->selector = selector;
@@ -106,6 +133,7 @@ void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, co
     entry->object = object;
     entry->serial = nextSerial_++;
     (name ? byName_[entry->name] : anyName_).push_back(std::move(entry));
+    lastName_ = nullptr; // a name without a list may have one now
 }
 
 void NSNotificationCenter::removeObserver(objc::id observer)
@@ -124,30 +152,44 @@ void NSNotificationCenter::removeObserver(objc::id observer, const NSString* nam
 
 void NSNotificationCenter::removeWhere(const std::function<bool(const Entry&)>& doomed)
 {
-    auto sweep = [&](EntryList& list) {
-        std::erase_if(list, [&](const std::shared_ptr<Entry>& e) {
-            if (!doomed(*e)) return false;
-            e->removed = true;
-            return true;
-        });
+    auto mark = [&](EntryList& list) {
+        for (const auto& e : list)
+            if (!e->removed && doomed(*e)) e->removed = compactionDue_ = true;
     };
-    sweep(anyName_);
+    mark(anyName_);
+    for (auto& [name, list] : byName_) mark(list);
+    compactWhenIdle();
+}
+
+void NSNotificationCenter::dropEndedEntries() noexcept
+{
+    prune(anyName_);
+    for (auto& [name, list] : byName_) prune(list);
+    compactWhenIdle();
+}
+
+void NSNotificationCenter::prune(EntryList& list) noexcept
+{
+    for (const auto& e : list)
+        if (!e->removed && e->dead()) e->removed = compactionDue_ = true;
+}
+
+void NSNotificationCenter::compactWhenIdle() noexcept
+{
+    // While a post is being delivered its snapshot points at entries: they stay in memory, marked,
+    // until the outermost post ends.
+    if (depth_ > 0 || !compactionDue_) return;
+    compactionDue_ = false;
+    lastName_ = nullptr; // its list may be erased below
+    auto gone = [](const std::shared_ptr<Entry>& e) { return e->removed; };
+    std::erase_if(anyName_, gone);
     for (auto it = byName_.begin(); it != byName_.end();) {
-        sweep(it->second);
+        std::erase_if(it->second, gone);
         it = it->second.empty() ? byName_.erase(it) : std::next(it);
     }
 }
 
-void NSNotificationCenter::prune(EntryList& list)
-{
-    std::erase_if(list, [](const std::shared_ptr<Entry>& e) {
-        if (!e->dead()) return false;
-        e->removed = true;
-        return true;
-    });
-}
-
-void NSNotificationCenter::collect(EntryList* named, objc::id object, EntryList& out)
+void NSNotificationCenter::collect(EntryList* named, objc::id object, Snapshot& out)
 {
     prune(anyName_);
     if (named) prune(*named);
@@ -160,8 +202,8 @@ void NSNotificationCenter::collect(EntryList* named, objc::id object, EntryList&
     auto ib = b.begin();
     while (ia != a.end() || ib != b.end()) {
         const bool takeA = ib == b.end() || (ia != a.end() && (*ia)->serial < (*ib)->serial);
-        const std::shared_ptr<Entry>& e = takeA ? *ia++ : *ib++;
-        if (e->accepts(object)) out.push_back(e);
+        Entry* e = (takeA ? *ia++ : *ib++).get();
+        if (!e->removed && e->accepts(object)) out.push_back(e);
     }
 }
 
@@ -170,23 +212,64 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     if (!name) throw std::invalid_argument("-[NSNotificationCenter postNotificationName:object:]: the name is nil");
     if (postListener_) postListener_(name->utf8());
 
-    EntryList snapshot;
-    auto found = byName_.find(name->utf8());
-    collect(found == byName_.end() ? nullptr : &found->second, object, snapshot);
-    if (found != byName_.end() && found->second.empty()) byName_.erase(found);
+    // A name posted again as the same string object skips hashing it: strings are immutable,
+    // and the one remembered is held, so its address cannot be taken by another.
+    if (lastName_.get() != name) {
+        auto found = byName_.find(name->utf8());
+        lastName_ = objc::Ref<NSString>(const_cast<NSString*>(name));
+        lastNameList_ = found == byName_.end() ? nullptr : &found->second;
+    }
+    // Nobody listens: nothing to deliver, and nothing to prune that the next post would not.
+    if (!lastNameList_ && anyName_.empty()) return;
+
+    // Each level of nesting has a snapshot buffer of its own, kept for the next post at that
+    // level, so a post allocates nothing for it. A deque keeps the outer levels' buffers in place
+    // while a nested post adds one.
+    if (snapshots_.size() <= depth_) snapshots_.emplace_back();
+    Snapshot& snapshot = snapshots_[depth_];
+    ++depth_;
+    struct Leave {
+        NSNotificationCenter& centre;
+        Snapshot& snapshot;
+        ~Leave()
+        {
+            snapshot.clear();
+            --centre.depth_;
+            centre.compactWhenIdle();
+        }
+    } leave{*this, snapshot};
+
+    collect(lastNameList_, object, snapshot);
 
     objc::Ref<NSNotification> notification;
-    for (const auto& entry : snapshot) {
+    for (Entry* entry : snapshot) {
         if (entry->removed) continue;
         objc::Id observer = entry->observer.lock();
         if (!observer) continue;
-        const objc::Method* method = objc::class_getInstanceMethod(observer->isa, entry->selector);
-        if (!method) objc::throwUnrecognizedSelector(observer, entry->selector);
-        if (shapeOf(*method, observer->isa, entry->selector) == ObserverShape::WithoutArgument) {
-            objc::send(observer, entry->selector);
+        // The entry keeps the method it resolved: a replaced or added method anywhere changes
+        // the generation, and an observer of another class (or one whose class changed) finds
+        // its own.
+        const std::uint64_t generation = observer->isa->runtime().generation();
+        if (entry->methodClass != observer->isa || entry->methodGeneration != generation) {
+            const objc::Method* found = objc::class_getInstanceMethod(observer->isa, entry->selector);
+            if (!found) objc::throwUnrecognizedSelector(observer, entry->selector);
+            entry->methodTakesNotification = shapeOf(*found, observer->isa, entry->selector) == ObserverShape::WithNotification;
+            entry->method = found;
+            entry->methodClass = observer->isa;
+            entry->methodGeneration = generation;
+        }
+        const objc::Method* method = entry->method;
+        // The method found is the one a send would reach: it is called directly rather than
+        // looked up again.
+        if (!entry->methodTakesNotification) {
+            reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer.get(), entry->selector);
         } else {
-            if (!notification) notification = NSNotification::make(name, object);
-            objc::send(observer, entry->selector, notification.get());
+            if (!notification) {
+                // The class is found by name once per centre, not once per notification.
+                if (!notificationClass_) notificationClass_ = objc::classForCppType(NSNotification::kClassName);
+                notification = NSNotification::make(notificationClass_, name, object);
+            }
+            reinterpret_cast<void (*)(objc::id, objc::SEL, objc::id)>(method->imp)(observer.get(), entry->selector, notification.get());
         }
     }
 }

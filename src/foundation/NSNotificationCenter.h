@@ -14,9 +14,10 @@
 //   method encoded "v@:@" receives the NSNotification; one encoded "v@:" is called without it;
 //   any other encoding is an objc::RuntimeError naming the class and selector, raised when the
 //   observer is registered if it already has the method, else when a post reaches it.
-// - Observers are held weakly: one that has ended receives nothing, and its entries are dropped
-//   the next time a post passes them. A sender used as an object filter is held weakly too; once
-//   it ends, its entries can match nothing and are dropped the same way.
+// - Observers are held weakly: one that has ended receives nothing, and its entries leave the
+//   centre as it ends, so the centre holds no more entries than its live observers have. A
+//   sender used as an object filter is held weakly too; once it ends, its entries can match
+//   nothing and are dropped the next time a post passes them.
 //
 // Changes while a post is being delivered:
 // - A post delivers to the entries that existed when it began. An entry added during the
@@ -37,6 +38,7 @@
 #include "objc/Runtime.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -81,8 +83,18 @@ private:
     struct Entry;
     using EntryList = std::vector<std::shared_ptr<Entry>>;
 
-    static void prune(EntryList& list);
-    void collect(EntryList* named, objc::id object, EntryList& out);
+    // Entries a post delivers to, in order. Entries leave the lists only while no post is under
+    // way, so these stay valid for the length of the post.
+    using Snapshot = std::vector<Entry*>;
+    struct ObserverTie;
+    // Marks the entries whose observer or object filter has ended as removed.
+    void prune(EntryList& list) noexcept;
+    // Drops every entry whose observer or object filter has ended. Runs as an observer ends, so
+    // it neither allocates nor throws.
+    void dropEndedEntries() noexcept;
+    // Erases entries marked removed, and names left without entries, unless a post is under way.
+    void compactWhenIdle() noexcept;
+    void collect(EntryList* named, objc::id object, Snapshot& out);
     void removeWhere(const std::function<bool(const Entry&)>& doomed);
 
     // Entries by the name they listen for, and those that listen for every name. Each list is in
@@ -90,5 +102,14 @@ private:
     std::unordered_map<std::string, EntryList> byName_;
     EntryList anyName_;
     std::uint64_t nextSerial_ = 1;
+    // Snapshot buffers by nesting depth of posts, reused from post to post.
+    std::deque<Snapshot> snapshots_;
+    std::size_t depth_ = 0;
+    bool compactionDue_ = false; // some entry is marked removed but still listed
+    objc::Class notificationClass_ = nullptr;
+    // The name last posted and its list (null: no entries for it). Forgotten whenever a list is
+    // added or erased.
+    objc::Ref<NSString> lastName_;
+    EntryList* lastNameList_ = nullptr;
     std::function<void(const std::string&)> postListener_;
 };

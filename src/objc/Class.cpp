@@ -27,19 +27,60 @@ std::vector<const Method*> ClassObject::ownMethods() const
     return out;
 }
 
-const Method* ClassObject::lookup(SEL sel)
+MethodCache::MethodCache(std::uint64_t generation, unsigned bits)
+    : generation(generation), bits(bits), mask((std::size_t{1} << bits) - 1), buckets(std::make_unique<Bucket[]>(std::size_t{1} << bits))
+{
+}
+
+const Method* ClassObject::lookupAndCache(SEL sel, const char* literal)
 {
     std::lock_guard lock(runtime_.lookupMutex());
-    const std::uint64_t generation = runtime_.generation();
-    if (cacheGeneration_ != generation) {
-        cache_.clear();
-        cacheGeneration_ = generation;
+    const MethodCache* table = cache_.load(std::memory_order_relaxed);
+    const bool current = table && table->generation == runtime_.generation();
+    const MethodCache::Bucket* hit = current ? table->find(sel) : nullptr;
+    const Method* found = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
+    if (!hit) {
+        for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
+        cacheLocked(sel, found); // misses are cached too: respondsToSelector: asks often
     }
-    if (auto it = cache_.find(sel); it != cache_.end()) return it->second;
-    const Method* found = nullptr;
-    for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
-    cache_.emplace(sel, found); // misses are cached too: respondsToSelector: asks often
+    if (literal && found) {
+        table = cache_.load(std::memory_order_relaxed);
+        if (!table->find(literal)) cacheLocked(literal, found);
+    }
     return found;
+}
+
+void ClassObject::cacheLocked(const void* key, const Method* method)
+{
+    const std::uint64_t generation = runtime_.generation();
+    MethodCache* table = cache_.load(std::memory_order_relaxed);
+    // A stale table starts afresh at its size; a table three quarters full doubles, keeping
+    // what it knows, so that probes stay short.
+    const bool stale = !table || table->generation != generation;
+    if (stale || (table->used + 1) * 4 > (table->mask + 1) * 3) {
+        const unsigned bits = !table ? 4 : stale ? table->bits : table->bits + 1;
+        auto fresh = std::make_unique<MethodCache>(generation, bits);
+        if (!stale) {
+            for (std::size_t i = 0; i <= table->mask; ++i) {
+                const void* held = table->buckets[i].key.load(std::memory_order_relaxed);
+                if (!held) continue;
+                std::size_t j = fresh->indexOf(held);
+                while (fresh->buckets[j].key.load(std::memory_order_relaxed)) j = (j + 1) & fresh->mask;
+                fresh->buckets[j].method.store(table->buckets[i].method.load(std::memory_order_relaxed), std::memory_order_relaxed);
+                fresh->buckets[j].key.store(held, std::memory_order_relaxed);
+                ++fresh->used;
+            }
+        }
+        table = fresh.get();
+        cacheTables_.push_back(std::move(fresh));
+        // Release: a reader that loads the new table sees every bucket copied into it.
+        cache_.store(table, std::memory_order_release);
+    }
+    std::size_t i = table->indexOf(key);
+    while (table->buckets[i].key.load(std::memory_order_relaxed)) i = (i + 1) & table->mask;
+    table->buckets[i].method.store(method, std::memory_order_relaxed);
+    table->buckets[i].key.store(key, std::memory_order_release);
+    ++table->used;
 }
 
 bool ClassObject::isSubclassOf(Class other) const

@@ -1,10 +1,16 @@
 // Classes: named, with a superclass, instance methods, class methods (held by the metaclass),
 // declared properties and a per-class method cache.
+//
+// The method cache is read without a lock, as a send must be cheap: a power-of-two table of
+// (selector, method) pairs in open addressing, stamped with the runtime's generation. A table
+// whose stamp is not the current generation is stale and is refilled on the next slow lookup.
 #pragma once
 
 #include "objc/Forward.h"
 #include "objc/Object.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -30,6 +36,52 @@ struct Property {
     std::string attributeString; // "T@\"BLNotificationBanner\",&,N"
 };
 
+namespace detail {
+// The method caches' generation, bumped whenever a method is added or replaced in any runtime.
+// One counter for the whole program: a bump in one simulated process only makes the caches of
+// another refill once, and a send reads it from a fixed address. Read by any thread without a
+// lock.
+inline std::atomic<std::uint64_t> methodCacheGeneration{1};
+} // namespace detail
+
+// One class's method cache. A bucket's key is a selector, or the address of a string literal
+// that names one (a send written with a literal finds its method in one probe). Selectors live
+// on the heap and literals in the program's constant data, so the two kinds of key never meet.
+// Buckets are written once each, by a lookup holding the runtime's lookup mutex: first the
+// method, then the key with release order, so a reader that sees the key sees its method. A
+// bucket is never rewritten and a table never shrinks or clears in place; a full or stale table
+// is replaced by a new one and the old one is kept (readers may still be probing it) until the
+// class ends.
+struct MethodCache {
+    struct Bucket {
+        std::atomic<const void*> key{nullptr};
+        std::atomic<const Method*> method{nullptr};
+    };
+
+    MethodCache(std::uint64_t generation, unsigned bits);
+
+    // The bucket holding `key`, or null when the table does not know it. A known key whose
+    // bucket holds a null method is cached as missing.
+    const Bucket* find(const void* key) const
+    {
+        for (std::size_t i = indexOf(key);; i = (i + 1) & mask) {
+            const void* held = buckets[i].key.load(std::memory_order_acquire);
+            if (held == key) return &buckets[i];
+            if (!held) return nullptr;
+        }
+    }
+    std::size_t indexOf(const void* key) const
+    {
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+    }
+
+    const std::uint64_t generation;
+    const unsigned bits;
+    const std::size_t mask;
+    std::size_t used = 0; // written only under the lookup mutex
+    std::unique_ptr<Bucket[]> buckets;
+};
+
 // Makes the C++ storage for a new instance. Subclasses without storage of their own inherit the
 // allocator of the nearest class that has one.
 using InstanceAllocator = Object* (*)();
@@ -51,7 +103,24 @@ public:
     std::vector<const Method*> ownMethods() const;
 
     // The method a message to an instance of this class reaches: own or inherited, or null.
-    const Method* lookup(SEL sel);
+    const Method* lookup(SEL sel)
+    {
+        if (const MethodCache::Bucket* hit = cachedBucket(sel)) return hit->method.load(std::memory_order_relaxed);
+        return lookupAndCache(sel);
+    }
+
+    // The cache's answer without taking a lock: the bucket for a selector (or a literal naming
+    // one) in a table of the current generation, or null when the slow lookup must decide.
+    const MethodCache::Bucket* cachedBucket(const void* key) const
+    {
+        const MethodCache* table = cache_.load(std::memory_order_acquire);
+        if (!table || table->generation != currentGeneration()) return nullptr;
+        return table->find(key);
+    }
+
+    // The slow lookup, which also files the method under `literal` (the string literal that
+    // named `sel` at a call site) when one is given.
+    const Method* lookupAndCache(SEL sel, const char* literal = nullptr);
 
     bool isSubclassOf(Class other) const;
 
@@ -63,6 +132,10 @@ public:
 
 private:
     friend class Runtime;
+    // Files `method` under `key`; the lookup mutex must be held.
+    void cacheLocked(const void* key, const Method* method);
+    static std::uint64_t currentGeneration() { return detail::methodCacheGeneration.load(std::memory_order_acquire); }
+
     friend bool addMethodUnchecked(Class, SEL, IMP, const char*);
     friend IMP method_setImplementationUnchecked(Method*, IMP);
     friend bool class_addProperty(Class, const char*, const PropertyAttribute*, unsigned);
@@ -74,8 +147,11 @@ private:
     InstanceAllocator allocator_ = nullptr;
     std::unordered_map<SEL, std::unique_ptr<Method>> methods_;
     std::vector<std::unique_ptr<Property>> properties_;
-    std::unordered_map<SEL, const Method*> cache_;
-    std::uint64_t cacheGeneration_ = 0;
+    // Locking rule: cache_ is read by any thread without a lock; it is replaced, and tables are
+    // filled and retired, only with the runtime's lookup mutex held. Retired tables stay until
+    // the class ends, because a reader may still be probing one.
+    std::atomic<MethodCache*> cache_{nullptr};
+    std::vector<std::unique_ptr<MethodCache>> cacheTables_;
 };
 
 } // namespace objc

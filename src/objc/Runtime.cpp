@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <sstream>
 
 namespace objc {
@@ -82,7 +83,7 @@ Class Runtime::registerClass(std::string_view name, Class superclass, InstanceAl
         metaclasses_.push_back(std::move(meta));
         classes_.emplace(std::move(key), std::move(cls));
     }
-    invalidateCaches();
+    // No cache is invalidated: a new class has no subclasses yet, so no existing lookup can change.
     return result;
 }
 
@@ -198,6 +199,40 @@ void throwUnrecognizedSelector(id receiver, SEL sel)
 }
 
 namespace detail {
+
+LiteralSelectorSlot literalSelectors[std::size_t{1} << kLiteralSelectorBits];
+
+SEL selectorForLiteralSlow(const char* literal)
+{
+    SEL sel = sel_registerName(literal);
+    static std::mutex claiming;
+    static std::size_t claimed = 0;
+    std::lock_guard lock(claiming);
+    constexpr std::size_t slots = std::size_t{1} << kLiteralSelectorBits;
+    // A table three quarters full stops caching: probes stay short and always end at a free slot.
+    if ((claimed + 1) * 4 > slots * 3) return sel;
+    std::size_t i = static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(literal) * 0x9E3779B97F4A7C15ull) >> (64 - kLiteralSelectorBits));
+    for (;; i = (i + 1) & (slots - 1)) {
+        const char* held = literalSelectors[i].literal.load(std::memory_order_relaxed);
+        if (held == literal) return sel;
+        if (!held) break;
+    }
+    // The selector first, then the literal with release order: a reader that finds the literal
+    // finds its selector.
+    literalSelectors[i].sel.store(sel, std::memory_order_relaxed);
+    literalSelectors[i].literal.store(literal, std::memory_order_release);
+    ++claimed;
+    return sel;
+}
+
+const Method* lookupForLiteralSend(id receiver, Class cls, const char* literal)
+{
+    const SEL sel = selectorForLiteral(literal);
+    const Method* method = cls->lookupAndCache(sel, literal);
+    if (!method) throwUnrecognizedSelector(receiver, sel);
+    return method;
+}
+
 const Method* lookupForSend(id receiver, Class startClass, SEL sel)
 {
     const Method* method = startClass ? startClass->lookup(sel) : nullptr;

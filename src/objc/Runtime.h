@@ -65,15 +65,18 @@ public:
     const std::vector<std::string>& imageNames() const { return images_; }
 
     // Called whenever a method is added or replaced anywhere: every cache refills on next use.
-    void invalidateCaches() { generation_.fetch_add(1, std::memory_order_acq_rel); }
-    std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
+    // Registering a class changes no existing lookup and so does not call it.
+    void invalidateCaches() { detail::methodCacheGeneration.fetch_add(1, std::memory_order_acq_rel); }
+    std::uint64_t generation() const { return detail::methodCacheGeneration.load(std::memory_order_acquire); }
     std::mutex& lookupMutex() { return lookupMutex_; }
 
 private:
     std::unordered_map<std::string, std::unique_ptr<ClassObject>> classes_;
     std::vector<std::unique_ptr<ClassObject>> metaclasses_;
     std::vector<std::string> images_;
-    std::atomic<std::uint64_t> generation_{1};
+    // Locking rule: lookupMutex_ guards every class's method table and cache refills; the
+    // caches' generation (detail::methodCacheGeneration) is read without a lock and bumped after
+    // a method table changes; the class table itself changes on the main thread only.
     std::mutex lookupMutex_;
 };
 

@@ -106,6 +106,68 @@ struct ImageSurfaceCache::Impl {
     };
     std::unordered_map<const CGImage*, Entry> entries;
 
+    // Images already scaled to the pixels they cover on screen (an icon of 180 pixels shown at
+    // 60 points and 3x), so that the filter runs once per image and size, not once a frame.
+    struct ScaledKey {
+        const CGImage* image;
+        int width, height;
+        friend bool operator==(const ScaledKey&, const ScaledKey&) = default;
+    };
+    struct ScaledKeyHash {
+        std::size_t operator()(const ScaledKey& k) const
+        {
+            return std::hash<const void*>()(k.image) ^ (static_cast<std::size_t>(k.width) * 0x9E3779B1u) ^ (static_cast<std::size_t>(k.height) << 20);
+        }
+    };
+    std::unordered_map<ScaledKey, Entry, ScaledKeyHash> scaled;
+
+    // Images scaled and clipped to rounded corners (app icons), keyed by size and radius in
+    // pixels. Kept only for images at whole-pixel positions, where the clip's antialiased edge
+    // falls on the same fractions of pixels wherever the image is drawn.
+    struct RoundedKey {
+        const CGImage* image;
+        int width, height;
+        double radius;
+        friend bool operator==(const RoundedKey&, const RoundedKey&) = default;
+    };
+    struct RoundedKeyHash {
+        std::size_t operator()(const RoundedKey& k) const
+        {
+            return ScaledKeyHash()({k.image, k.width, k.height}) ^ std::hash<double>()(k.radius);
+        }
+    };
+    std::unordered_map<RoundedKey, Entry, RoundedKeyHash> rounded;
+
+    cairo_surface_t* scaledSurfaceFor(const std::shared_ptr<const CGImage>& image, int width, int height)
+    {
+        const ScaledKey key{image.get(), width, height};
+        auto it = scaled.find(key);
+        if (it != scaled.end() && it->second.image.lock() == image) return it->second.surface.get();
+        if (it != scaled.end()) scaled.erase(it);
+        cairo_surface_t* source = surfaceFor(image);
+        if (!source) return nullptr;
+        if (scaled.size() >= kMaxCachedImages) scaled.clear();
+        Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height), cairo_surface_destroy);
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+        cairo_t* cr = cairo_create(surface.get());
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+        cairo_matrix_t matrix;
+        cairo_matrix_init_scale(&matrix, static_cast<double>(image->width()) / width, static_cast<double>(image->height()) / height);
+        cairo_pattern_set_matrix(pattern, &matrix);
+        // The same filter and edges as drawing the image in place.
+        cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+        cairo_set_source(cr, pattern);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_pattern_destroy(pattern);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface.get());
+        cairo_surface_t* raw = surface.get();
+        scaled.emplace(key, Entry{image, std::move(surface)});
+        return raw;
+    }
+
     cairo_surface_t* surfaceFor(const std::shared_ptr<const CGImage>& image)
     {
         auto it = entries.find(image.get());
@@ -124,11 +186,18 @@ struct ImageSurfaceCache::Impl {
 ImageSurfaceCache::ImageSurfaceCache() : impl_(std::make_unique<Impl>()) {}
 ImageSurfaceCache::~ImageSurfaceCache() = default;
 std::size_t ImageSurfaceCache::size() const { return impl_->entries.size(); }
-void ImageSurfaceCache::clear() { impl_->entries.clear(); }
+void ImageSurfaceCache::clear()
+{
+    impl_->entries.clear();
+    impl_->scaled.clear();
+    impl_->rounded.clear();
+}
 
 void ImageSurfaceCache::sweep()
 {
     std::erase_if(impl_->entries, [](const auto& item) { return item.second.image.expired(); });
+    std::erase_if(impl_->scaled, [](const auto& item) { return item.second.image.expired(); });
+    std::erase_if(impl_->rounded, [](const auto& item) { return item.second.image.expired(); });
 }
 
 // ---- CairoPainter ------------------------------------------------------------------------------
@@ -252,9 +321,107 @@ void CairoPainter::fillRectWithLinearGradient(CGRect rect, CGPoint start, CGPoin
     cairo_pattern_destroy(gradient);
 }
 
+bool CairoPainter::drawPrescaledImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
+{
+    // Only where the transformation is a plain scale and offset and the image covers whole
+    // pixels at a whole-pixel offset; anything else is drawn in place.
+    cairo_t* cr = impl_->cr.get();
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || !(m.yy > 0)) return false;
+    const double width = rect.size.width * m.xx, height = rect.size.height * m.yy;
+    const double wholeWidth = std::round(width), wholeHeight = std::round(height);
+    if (std::abs(width - wholeWidth) > 1e-6 || std::abs(height - wholeHeight) > 1e-6 || wholeWidth < 1 || wholeHeight < 1 || wholeWidth > 4096 ||
+        wholeHeight > 4096)
+        return false;
+    cairo_surface_t* source = impl_->images->impl_->scaledSurfaceFor(image, static_cast<int>(wholeWidth), static_cast<int>(wholeHeight));
+    if (!source) return false;
+    double x = rect.origin.x, y = rect.origin.y;
+    cairo_user_to_device(cr, &x, &y);
+    // Only at whole-pixel offsets are the scaled pixels the ones filtering in place would give;
+    // an image between pixels (one sliding in) is drawn in place.
+    if (std::abs(x - std::round(x)) > 1e-6 || std::abs(y - std::round(y)) > 1e-6) return false;
+    x = std::round(x);
+    y = std::round(y);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, source, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x, y, wholeWidth, wholeHeight);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    return true;
+}
+
+void CairoPainter::drawImageInRoundedRect(const std::shared_ptr<const CGImage>& image, CGRect rect, double radius)
+{
+    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    cairo_t* cr = impl_->cr.get();
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    double x = rect.origin.x, y = rect.origin.y;
+    cairo_user_to_device(cr, &x, &y);
+    const double width = rect.size.width * m.xx, height = rect.size.height * m.yy;
+    auto whole = [](double v) { return std::abs(v - std::round(v)) <= 1e-6; };
+    const bool cacheable = impl_->images && m.xy == 0 && m.yx == 0 && m.xx > 0 && m.yy > 0 && whole(x) && whole(y) && whole(width) &&
+                           whole(height) && width >= 1 && height >= 1 && width <= 4096 && height <= 4096 && std::isfinite(radius);
+    if (!cacheable) {
+        Painter::drawImageInRoundedRect(image, rect, radius);
+        return;
+    }
+    const int w = static_cast<int>(std::round(width)), h = static_cast<int>(std::round(height));
+    x = std::round(x);
+    y = std::round(y);
+
+    ImageSurfaceCache::Impl& cache = *impl_->images->impl_;
+    const ImageSurfaceCache::Impl::RoundedKey key{image.get(), w, h, radius * m.xx};
+    cairo_surface_t* clipped = nullptr;
+    if (auto it = cache.rounded.find(key); it != cache.rounded.end() && it->second.image.lock() == image) clipped = it->second.surface.get();
+    if (!clipped) {
+        cache.rounded.erase(key);
+        if (cache.rounded.size() >= kMaxCachedImages) cache.rounded.clear();
+        Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h), cairo_surface_destroy);
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return;
+        {
+            // Drawn exactly as into the frame, shifted by whole pixels to the surface's corner.
+            cairo_t* inner = cairo_create(surface.get());
+            cairo_matrix_t shifted = m;
+            shifted.x0 -= x;
+            shifted.y0 -= y;
+            cairo_set_matrix(inner, &shifted);
+            roundedRectPath(inner, rect, radius);
+            cairo_clip(inner);
+            cairo_surface_t* scaled = cache.scaledSurfaceFor(image, w, h);
+            if (scaled) {
+                cairo_identity_matrix(inner);
+                cairo_set_source_surface(inner, scaled, 0, 0);
+                cairo_pattern_set_filter(cairo_get_source(inner), CAIRO_FILTER_NEAREST);
+                cairo_new_path(inner);
+                cairo_rectangle(inner, 0, 0, w, h);
+                cairo_fill(inner);
+            }
+            cairo_destroy(inner);
+            cairo_surface_flush(surface.get());
+            if (!scaled) return;
+        }
+        clipped = surface.get();
+        cache.rounded.emplace(key, ImageSurfaceCache::Impl::Entry{image, std::move(surface)});
+    }
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, clipped, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
 void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
 {
     if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    if (impl_->images && drawPrescaledImage(image, rect)) return;
     Surface owned(nullptr, cairo_surface_destroy);
     cairo_surface_t* source = nullptr;
     if (impl_->images) {

@@ -60,6 +60,7 @@ public:
     void fillPath(const CGPath& path, RGBA colour) override;
     void fillRectWithLinearGradient(CGRect rect, CGPoint start, CGPoint end, std::span<const GradientStop> stops) override;
     void drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect) override;
+    void drawImageInRoundedRect(const std::shared_ptr<const CGImage>& image, CGRect rect, double radius) override;
     void drawText(std::string_view text, const TextStyle& style, CGRect rect) override;
     void drawBitmap(const Frame& bitmap, CGPoint origin, BitmapBlend blend) override;
     void beginGroup() override;
@@ -69,6 +70,10 @@ public:
     bool ok() const;
 
 private:
+    // Draws an image from the cache's copy scaled to the pixels it covers; false when the
+    // transformation or size does not allow it.
+    bool drawPrescaledImage(const std::shared_ptr<const CGImage>& image, CGRect rect);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

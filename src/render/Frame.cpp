@@ -1,5 +1,7 @@
 #include "render/Frame.h"
 
+#include "render/PngWriter.h"
+
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -70,16 +72,7 @@ std::shared_ptr<const CGImage> Frame::toImage() const
     return CGImage::create(static_cast<std::size_t>(width_), static_cast<std::size_t>(height_), kFormat, bytes_, stride_);
 }
 
-ImageWriteResult encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out)
-{
-    if (frame.empty()) {
-        ImageWriteResult result;
-        result.message = "the frame has no pixels to encode";
-        return result;
-    }
-    const std::shared_ptr<const CGImage> image = frame.toImage();
-    return encodePNG(image.get(), out);
-}
+ImageWriteResult encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out) { return PngWriter().encode(frame, out); }
 
 ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
 {
@@ -88,8 +81,9 @@ ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& 
         result.message = hostPath.string() + ": the frame has no pixels to write";
         return result;
     }
-    const std::shared_ptr<const CGImage> image = frame.toImage();
-    return writePNG(image.get(), hostPath);
+    // One writer per thread keeps its buffers from frame to frame.
+    thread_local PngWriter writer;
+    return writer.write(frame, hostPath);
 }
 
 } // namespace zovo

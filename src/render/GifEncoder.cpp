@@ -438,6 +438,19 @@ void GifWriter::reduce(const Frame& frame)
     // frames of the expected size (fewer in a last, partial row or column); otherwise those whose
     // top-left corners fall inside it, and at least one, so enlarging takes the nearest.
     const int factor = options_.downscale;
+    if (!fitted && factor == 1) {
+        // Blocks of one pixel: the average is the pixel itself, so the bytes are only reordered.
+        for (int y = 0; y < canvasHeight_; ++y) {
+            const std::uint8_t* p = frame.data() + static_cast<std::size_t>(y) * frame.stride(); // B, G, R, A
+            std::uint8_t* out = canvas_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(canvasWidth_) * 3;
+            for (int x = 0; x < canvasWidth_; ++x, p += 4, out += 3) {
+                out[0] = p[2];
+                out[1] = p[1];
+                out[2] = p[0];
+            }
+        }
+        return;
+    }
     auto spans = [&](int source, int target) {
         std::vector<std::pair<int, int>> out(static_cast<std::size_t>(target));
         for (int t = 0; t < target; ++t) {

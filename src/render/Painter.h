@@ -79,6 +79,15 @@ public:
     // The whole image scaled to fill `rect`, smoothly (filtered, not nearest pixel), with edge
     // pixels repeated rather than faded into transparency.
     virtual void drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect) = 0;
+    // The image drawn as drawImage draws it, clipped to `rect` with rounded corners, as an app
+    // icon is. The clip is not kept. A painter may keep the clipped image to draw it again.
+    virtual void drawImageInRoundedRect(const std::shared_ptr<const CGImage>& image, CGRect rect, double radius)
+    {
+        save();
+        clipToRoundedRect(rect, radius);
+        drawImage(image, rect);
+        restore();
+    }
     // Text as a label draws it in `rect` (zovo::drawText): the same layout that measured it.
     virtual void drawText(std::string_view text, const TextStyle& style, CGRect rect) = 0;
     // A bitmap made at this painter's scale, copied pixel for pixel with its top-left corner at

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -93,21 +94,30 @@ void ScreenRenderer::render(Frame& frame, const RenderOptions& options)
     frame.reset(width, height, scale);
     // The wallpaper replaces every pixel; without it a reused frame's old pixels must go first.
     if (!options.showWallpaper) frame.clear();
+    // The kept wallpaper has the frame's exact layout: it is copied in as plain memory, the
+    // cheapest way to replace every pixel.
+    bool wallpaperCopied = false;
+    if (options.showWallpaper) {
+        const Frame& kept = *wallpaper(width, height, scale);
+        wallpaperCopied = kept.stride() == frame.stride() && kept.byteCount() == frame.byteCount();
+        if (wallpaperCopied) std::memcpy(frame.data(), kept.data(), frame.byteCount());
+    }
     {
         CairoPainter painter(frame, &images_);
-        paintScreen(painter, *screen, layout, scale, options);
+        paintScreen(painter, *screen, layout, scale, options, wallpaperCopied);
     }
     images_.sweep();
 }
 
-void ScreenRenderer::paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options)
+void ScreenRenderer::paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options,
+                                 bool wallpaperCopied)
 {
     // The background covers every pixel, including a last row or column that a fractional size
     // only partly covers, so the frame is opaque everywhere.
     const int width = framePixels(layout.screen.width, scale), height = framePixels(layout.screen.height, scale);
-    if (options.showWallpaper)
-        painter.drawBitmap(*wallpaper(width, height, scale), CGPointMake(0, 0), BitmapBlend::Replace);
-    else
+    if (options.showWallpaper) {
+        if (!wallpaperCopied) painter.drawBitmap(*wallpaper(width, height, scale), CGPointMake(0, 0), BitmapBlend::Replace);
+    } else
         painter.fillRect(CGRectMake(0, 0, width / scale, height / scale), RGBA{0, 0, 0, 1});
 
     const Piece* bar = options.showStatusBar ? statusBar(layout, options.statusBar, scale) : nullptr;

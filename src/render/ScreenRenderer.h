@@ -62,7 +62,8 @@ public:
 
 private:
     struct Piece;
-    void paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options);
+    // `wallpaperCopied`: the frame already holds the wallpaper.
+    void paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options, bool wallpaperCopied);
     const Frame* wallpaper(int width, int height, double scale);
     const Piece* statusBar(const ChromeLayout& layout, const StatusBarContent& content, double scale);
     const Piece* notch(const ChromeLayout& layout, double scale);

@@ -139,6 +139,13 @@ void paintView(Painter& painter, const UIView& view)
         painter.clipToPath(*mask->path);
         painter.translate(-mask->offset.x, -mask->offset.y);
     }
+    // An image view clipped to its rounded bounds with nothing else to draw (an app icon) is
+    // drawn in one step, which lets the painter keep the clipped image between frames.
+    if (const auto* imageView = dynamic_cast<const UIImageView*>(&view); imageView && layer->masksToBounds() && !mask && *alpha >= 1 &&
+                                                                          view.subviews().empty() && !(view.backgroundColor() && view.backgroundColor()->alpha() > 0)) {
+        if (const auto* image = objc::cast<UIImage>(imageView->image())) painter.drawImageInRoundedRect(image->sharedCGImage(), standardised(bounds), radius);
+        return;
+    }
     if (layer->masksToBounds()) painter.clipToRoundedRect(standardised(bounds), radius);
 
     const bool group = *alpha < 1;

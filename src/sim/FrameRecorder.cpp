@@ -46,7 +46,54 @@ FrameRecorder::FrameRecorder(Options options) : options_(std::move(options))
     if (options_.gifMaxWidth < 1) throw std::invalid_argument("FrameRecorder: a GIF width of " + std::to_string(options_.gifMaxWidth) + " pixels");
 }
 
-FrameRecorder::~FrameRecorder() = default;
+FrameRecorder::~FrameRecorder()
+{
+    if (!writer_.joinable()) return;
+    {
+        std::lock_guard lock(writerMutex_);
+        writerStop_ = true;
+    }
+    writerWake_.notify_all();
+    writer_.join();
+}
+
+void FrameRecorder::writerLoop()
+{
+    std::unique_lock lock(writerMutex_);
+    for (;;) {
+        writerWake_.wait(lock, [this] { return writerBusy_ || writerStop_; });
+        if (!writerBusy_) return; // stopping with nothing left to write
+        const fs::path file = pendingPath_;
+        lock.unlock();
+        ImageWriteResult written = writeFramePNG(pending_, file);
+        lock.lock();
+        if (!written && writerError_.empty()) writerError_ = written.message;
+        writerBusy_ = false;
+        writerWake_.notify_all();
+    }
+}
+
+std::string FrameRecorder::waitForWriter()
+{
+    if (!writer_.joinable()) return {};
+    std::unique_lock lock(writerMutex_);
+    writerWake_.wait(lock, [this] { return !writerBusy_; });
+    return writerError_;
+}
+
+void FrameRecorder::writeInBackground(const fs::path& file)
+{
+    // The writer is idle here (waitForWriter ran first): its buffer becomes the next frame's,
+    // which the renderer paints over entirely.
+    {
+        std::lock_guard lock(writerMutex_);
+        std::swap(pending_, frame_);
+        pendingPath_ = file;
+        writerBusy_ = true;
+    }
+    if (!writer_.joinable()) writer_ = std::thread([this] { writerLoop(); });
+    writerWake_.notify_all();
+}
 
 ImageWriteResult FrameRecorder::failed(std::string message)
 {
@@ -71,15 +118,11 @@ ImageWriteResult FrameRecorder::capture()
         dirReady_ = true;
     }
 
+    if (std::string problem = waitForWriter(); !problem.empty()) return failed(problem);
     lastCapture_ = Process::current().mainRunLoop().now();
     renderer_.render(frame_, RenderOptions{.scale = options_.scale});
     const int number = frames_ + 1;
 
-    if (options_.writePNGs) {
-        const fs::path file = options_.dir / frameName(number);
-        if (ImageWriteResult written = writeFramePNG(frame_, file); !written) return failed(written.message);
-        files_.push_back(file.string());
-    }
 
     // The GIF is sized by the first frame; a later frame of another size (the screen turned) is
     // fitted into it.
@@ -96,6 +139,13 @@ ImageWriteResult FrameRecorder::capture()
         const double centiseconds = 100.0 * gifStride / options_.fps;
         const int delay = static_cast<int>(std::lround((shown + 1) * centiseconds) - std::lround(shown * centiseconds));
         if (ImageWriteResult added = gif_->addFrame(frame_, delay); !added) return failed(added.message);
+    }
+
+    // Written last, as the frame leaves for the writer thread.
+    if (options_.writePNGs) {
+        const fs::path file = options_.dir / frameName(number);
+        writeInBackground(file);
+        files_.push_back(file.string());
     }
 
     frames_ = number;
@@ -121,6 +171,7 @@ ImageWriteResult FrameRecorder::recordUntil(double time)
         if (ImageWriteResult captured = captureAt(due); !captured) return captured;
     }
     advanceTo(time);
+    if (std::string problem = waitForWriter(); !problem.empty()) return failed(problem);
     return ImageWriteResult{error_.empty(), error_};
 }
 
@@ -128,6 +179,7 @@ ImageWriteResult FrameRecorder::finish()
 {
     if (finished_) return finishResult_;
     finished_ = true;
+    if (std::string problem = waitForWriter(); !problem.empty()) failed(problem);
     if (!error_.empty()) {
         finishResult_ = ImageWriteResult{false, error_};
         return finishResult_;

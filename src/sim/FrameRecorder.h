@@ -15,6 +15,10 @@
 // show frames faster than 50 a second, so above that rate the GIF takes every second (third ...)
 // frame. Progress ("frame 30/300") goes out once a second of the run.
 //
+// PNG frames are encoded and written on a second thread while the next frame is rendered; a
+// frame's file is complete once the next capture has begun, and every file once recordUntil or
+// finish returns (or the recorder ends). A write that fails there is reported by the next call.
+//
 // A recorder belongs to the process that is current while it captures; make it after the
 // process and end it before. Failures (a directory that cannot be made, a file that cannot be
 // written) name the path; the first one ends the recording, and every later call returns it.
@@ -24,11 +28,14 @@
 #include "render/GifEncoder.h"
 #include "render/ScreenRenderer.h"
 
+#include <condition_variable>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zovo {
@@ -76,6 +83,23 @@ public:
 private:
     ImageWriteResult failed(std::string message);
     void report(const std::string& line);
+    // Hands frame_ to the writer thread (taking a spare buffer in its place), after the frame
+    // before it is written.
+    void writeInBackground(const std::filesystem::path& file);
+    // Waits until the writer thread is idle; the message of a write that failed, or empty.
+    std::string waitForWriter();
+    void writerLoop();
+
+    // The writer thread's hand-over. Locking rule: writerMutex_ guards pending_, pendingPath_,
+    // writerBusy_, writerStop_ and writerError_; the writer thread owns pending_ while busy.
+    std::mutex writerMutex_;
+    std::condition_variable writerWake_;
+    Frame pending_;
+    std::filesystem::path pendingPath_;
+    bool writerBusy_ = false;
+    bool writerStop_ = false;
+    std::string writerError_;
+    std::thread writer_; // last: it starts after, and is joined before, everything it reads
 
     Options options_;
     ScreenRenderer renderer_;

@@ -1,5 +1,7 @@
 #include "tweak/UIImageAverageColorAddition.h"
 
+#include "tweak/ChannelSums.h"
+
 #include "objc/Message.h"
 #include "uikit/CGImage.h"
 #include "uikit/UIColor.h"
@@ -51,12 +53,24 @@ std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& b)
 
     // 64-bit sums: a 32-bit sum wraps beyond about 16.8 million full-intensity pixels.
     std::uint64_t red = 0, green = 0, blue = 0;
-    for (std::size_t row = 0; row < b.height; ++row) {
-        const std::uint8_t* pixel = b.bytes + row * b.bytesPerRow;
-        for (std::size_t column = 0; column < b.width; ++column, pixel += bytesPerPixel) {
-            red += pixel[offsets->red];
-            green += pixel[offsets->green];
-            blue += pixel[offsets->blue];
+    if (bytesPerPixel == 4) {
+        // Four-byte pixels, the common case, are summed a vector at a time.
+        ChannelSums sums;
+        const ChannelPositions at{static_cast<unsigned>(offsets->red), static_cast<unsigned>(offsets->green), static_cast<unsigned>(offsets->blue)};
+        if (b.bytesPerRow == b.width * 4) addChannelSums(b.bytes, b.width * b.height, at, sums); // rows without padding are one run
+        else
+            for (std::size_t row = 0; row < b.height; ++row) addChannelSums(b.bytes + row * b.bytesPerRow, b.width, at, sums);
+        red = sums.first;
+        green = sums.second;
+        blue = sums.third;
+    } else {
+        for (std::size_t row = 0; row < b.height; ++row) {
+            const std::uint8_t* pixel = b.bytes + row * b.bytesPerRow;
+            for (std::size_t column = 0; column < b.width; ++column, pixel += bytesPerPixel) {
+                red += pixel[offsets->red];
+                green += pixel[offsets->green];
+                blue += pixel[offsets->blue];
+            }
         }
     }
     // The factor stays in single precision, as the component has always computed it, so colours

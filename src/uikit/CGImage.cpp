@@ -104,7 +104,8 @@ CGDataProviderRef CGImageGetDataProvider(CGImageRef image) { return image ? imag
 // ---- CoreFoundation data ----------------------------------------------------------------------
 
 struct __CFData {
-    std::vector<std::uint8_t> bytes;
+    // The image whose bytes these are, kept alive for as long as the data is.
+    std::shared_ptr<const CGImage> owner;
 };
 
 namespace {
@@ -114,13 +115,13 @@ std::atomic<long> liveCopies{0};
 CFDataRef CGDataProviderCopyData(CGDataProviderRef provider)
 {
     if (!provider || !provider->image) return nullptr;
-    auto copy = std::make_unique<__CFData>(__CFData{provider->image->bytes()});
+    auto copy = std::make_unique<__CFData>(__CFData{provider->image->shared_from_this()});
     liveCopies.fetch_add(1, std::memory_order_relaxed);
     return copy.release();
 }
 
-const std::uint8_t* CFDataGetBytePtr(CFDataRef data) { return data ? data->bytes.data() : nullptr; }
-CFIndex CFDataGetLength(CFDataRef data) { return data ? static_cast<CFIndex>(data->bytes.size()) : 0; }
+const std::uint8_t* CFDataGetBytePtr(CFDataRef data) { return data ? data->owner->bytes().data() : nullptr; }
+CFIndex CFDataGetLength(CFDataRef data) { return data ? static_cast<CFIndex>(data->owner->bytes().size()) : 0; }
 
 void CFRelease(CFDataRef data)
 {

@@ -54,7 +54,7 @@ struct CGDataProvider {
 };
 using CGDataProviderRef = const CGDataProvider*;
 
-struct CGImage {
+struct CGImage : std::enable_shared_from_this<CGImage> {
 private:
     struct Key {
         explicit Key() = default;
@@ -140,7 +140,8 @@ struct __CFData;
 using CFDataRef = const __CFData*;
 using CFIndex = long;
 
-// A new copy of the provider's bytes, owned by the caller, who releases it with CFRelease.
+// The provider's bytes, owned by the caller, who releases it with CFRelease. As on the platform,
+// the data of an immutable image is not copied: it shares the image's bytes and keeps them alive.
 CFDataRef CGDataProviderCopyData(CGDataProviderRef provider);
 const std::uint8_t* CFDataGetBytePtr(CFDataRef data);
 CFIndex CFDataGetLength(CFDataRef data);
@@ -150,8 +151,8 @@ void CFRelease(CFDataRef data);
 
 namespace zovo {
 
-// How many data copies are alive in the program: a leak check for callers of
-// CGDataProviderCopyData.
+// How many data objects made by CGDataProviderCopyData are alive in the program: a leak check
+// for its callers.
 long liveDataCopies();
 
 // ---- PNG files ----------------------------------------------------------------------------------

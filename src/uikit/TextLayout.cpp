@@ -1,6 +1,7 @@
 #include "uikit/TextLayout.h"
 
 #include "foundation/NSString.h"
+#include "uikit/TextMeasurementCache.h"
 
 #include <pango/pangocairo.h>
 
@@ -310,8 +311,9 @@ FontMetrics measureFont(const FontDescriptor& font)
     return result;
 }
 
-TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
-                            NSLineBreakMode mode)
+namespace {
+TextMeasurement measureTextWithPango(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
+                                     NSLineBreakMode mode)
 {
     const std::string laidOut = sanitizeText(text);
     if (laidOut.empty()) return {};
@@ -326,6 +328,20 @@ TextMeasurement measureText(std::string_view text, const FontDescriptor& font, d
     double width = points(widest);
     if (limits(maxWidth)) width = std::min(width, maxWidth);
     return TextMeasurement{CGSizeMake(std::ceil(width), std::ceil(points(bottom - top))), static_cast<int>(lines.size())};
+}
+} // namespace
+
+// Laying out with Pango is the expensive part of a banner's layout; the same labels are measured
+// again and again, so measurements are remembered.
+TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
+                            NSLineBreakMode mode)
+{
+    TextMeasurementKey key{std::string(text), font, maxWidth, numberOfLines, mode};
+    TextMeasurementCache& cache = TextMeasurementCache::shared();
+    if (std::optional<TextMeasurement> known = cache.find(key)) return *known;
+    const TextMeasurement measured = measureTextWithPango(text, font, maxWidth, numberOfLines, mode);
+    cache.insert(std::move(key), measured);
+    return measured;
 }
 
 namespace {

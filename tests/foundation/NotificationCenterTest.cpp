@@ -92,10 +92,33 @@ TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntri
     listen(kept, "X", sender);
     listen(kept, "X");
     gone = sender = nullptr;
-    EXPECT_EQ(centre->entryCount(), 4u);
+    EXPECT_EQ(centre->entryCount(), 2u) << "an ended observer's entries leave as it ends";
     centre->post("X");
     EXPECT_EQ(log, (Log{"kept:X"})) << "a filter whose sender ended is no nil filter";
     EXPECT_EQ(centre->entryCount(), 1u);
+}
+
+// Banners come and go by the thousand, each registering for names that are rarely posted: the
+// centre must not grow with them, and an observer ending inside a delivery must not disturb it.
+TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhenTheyEndMidDelivery)
+{
+    Ref<Listener> stays = listener("stays");
+    listen(stays, "Rare");
+    for (int i = 0; i < 1000; ++i) {
+        Ref<Listener> banner = listener("banner");
+        listen(banner, "Rare");
+        listen(banner, "Other");
+        listen(banner, "", nullptr, "ping");
+    }
+    EXPECT_EQ(centre->entryCount(), 1u);
+
+    Ref<Listener> doomed = listener("doomed");
+    listen(doomed, "Rare");
+    stays->react = [&] { doomed = nullptr; }; // ends the next observer before its turn
+    centre->post("Rare");
+    EXPECT_EQ(log, (Log{"stays:Rare"}));
+    EXPECT_EQ(centre->entryCount(), 1u);
+    stays->react = nullptr;
 }
 
 TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificationOrWithoutAsEncoded)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -177,6 +179,46 @@ TEST_F(RuntimeTest, PropertiesKeepTheirAttributeListsReadableBack)
     EXPECT_STREQ(property_getAttributes(class_getProperty(derived, "brimlight")), "T@\"BLNotificationBanner\",&,N");
     EXPECT_STREQ(property_getAttributes(class_getProperty(base, "bannerHeight")), "Td,N");
     EXPECT_EQ(class_getProperty(base, "missing"), nullptr);
+}
+
+// Sends by literal, by handle and by a name made at run time share one cache, which grows as it
+// fills and must keep every answer through growth, a class registered on the way, and misses.
+TEST_F(RuntimeTest, EverySpellingOfASelectorFindsTheSameMethodAsTheCacheGrows)
+{
+    Id object = send<Id>(derived, "new");
+    for (int i = 0; i < 100; ++i) addMethod(base, sel("m" + std::to_string(i)), i % 2 ? answer41 : answer43);
+    addMethod(base, sel("value"), counterValue);
+    EXPECT_EQ(send<int>(object, "value"), 0);
+    for (int i = 0; i < 100; ++i) {
+        const std::string name = "m" + std::to_string(i);
+        ASSERT_EQ(send<int>(object, name), i % 2 ? 41 : 43) << name;
+        ASSERT_EQ(send<int>(object, sel(name)), i % 2 ? 41 : 43) << name;
+        ASSERT_FALSE(respondsTo(object, sel("missing" + std::to_string(i))));
+    }
+    Class later = runtime.registerClass("Later", derived);
+    EXPECT_EQ(send<int>(object, "value"), 0) << "registering a class changes no existing answer";
+    EXPECT_EQ(send<int>(send<Id>(later, "new"), "m1"), 41);
+    EXPECT_THROW(send<int>(object, "missing1"), RuntimeError);
+}
+
+// Readers on other threads send while the main thread keeps adding methods, each add making
+// every table stale; no reader may see a wrong method or a table freed under it.
+TEST_F(RuntimeTest, ReadersKeepTheirAnswersWhileAWriterInvalidates)
+{
+    addClassMethod(base, sel("answer"), answer42);
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([&] {
+            while (!stop.load())
+                if (send<int>(derived, "answer") != 42) ++wrong;
+        });
+    for (int i = 0; i < 300; ++i) addClassMethod(base, sel("extra" + std::to_string(i)), answer41);
+    stop = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(send<int>(derived, "extra299"), 41);
 }
 
 TEST_F(RuntimeTest, ConcurrentLookupsAgree)

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
+#include <vector>
 #include <limits>
 
 namespace {
@@ -80,6 +82,37 @@ TEST(CairoPainter, ImageCacheConvertsEachImageOnceAndForgetsEndedOnes)
     EXPECT_EQ(cache.size(), 2u);
     cache.sweep(); // the blue image has ended
     EXPECT_EQ(cache.size(), 1u);
+}
+
+// Kept scaled and clipped copies of an icon must give exactly the pixels of drawing it in place
+// (scaled down, rounded corners, over a background, under an outer clip), on every frame that
+// reuses them, and an icon off the whole-pixel grid must still land where it belongs.
+TEST(CairoPainter, KeptIconsDrawTheSamePixelsAsDrawingInPlace)
+{
+    std::vector<std::uint8_t> bytes(36 * 36 * 4);
+    for (std::size_t i = 0; i < 36 * 36; ++i) {
+        bytes[i * 4 + 0] = static_cast<std::uint8_t>(i * 7);
+        bytes[i * 4 + 1] = static_cast<std::uint8_t>(i / 36 * 7);
+        bytes[i * 4 + 2] = 200;
+        bytes[i * 4 + 3] = static_cast<std::uint8_t>(128 + i % 128);
+    }
+    const auto icon = CGImage::create(36, 36, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, std::move(bytes));
+    auto paint = [&](zovo::Frame& frame, zovo::ImageSurfaceCache* cache, double x) {
+        zovo::CairoPainter painter(frame, cache);
+        painter.fillRect(CGRectMake(0, 0, 40, 20), blue);
+        painter.clipToRect(CGRectMake(1, 1, 37, 17));
+        painter.translate(x, 2);
+        painter.drawImageInRoundedRect(icon, CGRectMake(0, 0, 12, 12), 3);
+    };
+    for (double x : {2.0, 2.5}) {
+        zovo::Frame inPlace(40, 20, 3.0), kept(40, 20, 3.0);
+        paint(inPlace, nullptr, x);
+        zovo::ImageSurfaceCache cache;
+        paint(kept, &cache, x);
+        EXPECT_EQ(std::memcmp(inPlace.data(), kept.data(), inPlace.byteCount()), 0) << "first frame, icon at x " << x;
+        paint(kept, &cache, x);
+        EXPECT_EQ(std::memcmp(inPlace.data(), kept.data(), inPlace.byteCount()), 0) << "reused copy, icon at x " << x;
+    }
 }
 
 } // namespace

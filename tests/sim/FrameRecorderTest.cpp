@@ -161,6 +161,20 @@ TEST_F(FrameRecorder, FailuresNameThePathAndEndTheRecording)
     EXPECT_EQ(recorder.finish().message, first.message);
     fs::remove(dir);
 
+    // A frame file is written on the writer thread: its failure comes back from the next call
+    // and ends the recording all the same.
+    fs::create_directories(dir / "frame-00002.png");
+    {
+        zovo::FrameRecorder background(options(30));
+        ASSERT_TRUE(background.capture());
+        ASSERT_TRUE(background.capture()) << "the second frame is still being written";
+        const zovo::ImageWriteResult later = background.capture();
+        EXPECT_NE(later.message.find("frame-00002.png"), std::string::npos) << later.message;
+        EXPECT_EQ(background.finish().message, later.message);
+        EXPECT_TRUE(fs::exists(dir / "frame-00001.png"));
+    }
+    fs::remove_all(dir);
+
     EXPECT_NE(zovo::FrameRecorder(options(30)).finish().message.find("no frames"), std::string::npos);
     EXPECT_THROW(zovo::FrameRecorder(options(0)), std::invalid_argument);
     EXPECT_THROW(zovo::FrameRecorder(options(30, -1)), std::invalid_argument);

@@ -136,6 +136,35 @@ TEST_F(AverageColor, SumsOfHugeImagesDoNotWrapAndTheCopiedBytesAreReleased)
     EXPECT_EQ(zovo::liveDataCopies(), before);
 }
 
+// Rows with padding are summed row by row and rows without as one run; both must give the plain
+// loop's exact sums, whatever the width leaves over for the vector steps.
+TEST_F(AverageColor, PaddedAndUnpaddedRowsOfOddWidthsGiveTheExactMean)
+{
+    for (std::size_t width : {1, 5, 9, 33}) {
+        for (std::size_t padding : {0, 4, 12}) {
+            const std::size_t height = 3, stride = width * 4 + padding;
+            std::vector<std::uint8_t> bytes(stride * height, 0);
+            std::uint64_t sum[3] = {};
+            for (std::size_t row = 0; row < height; ++row)
+                for (std::size_t x = 0; x < width; ++x)
+                    for (std::size_t c = 0; c < 4; ++c) {
+                        const auto value = static_cast<std::uint8_t>(row * 91 + x * 29 + c * 53 + 7);
+                        bytes[row * stride + x * 4 + c] = value;
+                        if (c < 3) sum[c] += value;
+                    }
+            // Padding bytes at full intensity would show in the sums if they were read.
+            for (std::size_t row = 0; row < height; ++row)
+                for (std::size_t p = 0; p < padding; ++p) bytes[row * stride + width * 4 + p] = 255;
+            SCOPED_TRACE(testing::Message() << width << " pixels wide, " << padding << " bytes of padding");
+            UIColor* colour = colourOf(UIImage::imageWithCGImage(CGImage::create(width, height, kRGBAStraight, std::move(bytes), stride)));
+            const double factor = static_cast<double>(1.0f / (255.0f * static_cast<float>(width) * static_cast<float>(height)));
+            EXPECT_EQ(colour->red(), factor * static_cast<double>(sum[0]));
+            EXPECT_EQ(colour->green(), factor * static_cast<double>(sum[1]));
+            EXPECT_EQ(colour->blue(), factor * static_cast<double>(sum[2]));
+        }
+    }
+}
+
 TEST_F(AverageColor, ImagesWithoutPixelsGiveOpaqueBlack)
 {
     objc::Id bare = objc::class_createInstance(objc::objc_getClass("UIImage"));

@@ -1,5 +1,8 @@
-// What adaptive colours cost per banner: the average colour of an app icon at its largest size
-// (60 × 60 pixels, 20 points at 3x), of a large image, and the one-pixel merge for comparison.
+// What adaptive colours cost per banner: the average colour of an app icon (180 × 180 pixels, the
+// home screen's 60 points at 3x) and of a large image, each beside a plain byte-summing loop over
+// the same bytes, and the one-pixel merge for comparison.
+#include "PlainByteSum.h"
+
 #include "foundation/Process.h"
 #include "objc/Message.h"
 #include "tweak/UIImageAverageColorAddition.h"
@@ -43,7 +46,20 @@ void BM_AverageColor(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(objc::send<objc::Id>(image, "averageColor"));
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(side * side));
 }
-BENCHMARK(BM_AverageColor)->Arg(60)->Arg(1024);
+BENCHMARK(BM_AverageColor)->Arg(180)->Arg(1024);
+
+void BM_PlainByteSum(benchmark::State& state)
+{
+    const auto side = static_cast<std::size_t>(state.range(0));
+    std::vector<std::uint8_t> bytes(side * side * 4);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bytes.data());
+        benchmark::DoNotOptimize(zovo::bench::plainByteSum(bytes.data(), side * side));
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(side * side));
+}
+BENCHMARK(BM_PlainByteSum)->Arg(180)->Arg(1024);
 
 void BM_MergedColor(benchmark::State& state)
 {
