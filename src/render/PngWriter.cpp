@@ -96,18 +96,7 @@ ImageWriteResult PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>
 ImageWriteResult PngWriter::write(const Frame& frame, const std::filesystem::path& hostPath)
 {
     ImageWriteResult result = encode(frame, encoded_);
-    if (!result) {
-        result.message = hostPath.string() + ": " + result.message;
-        return result;
-    }
-    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(encoded_.data()), static_cast<std::streamsize>(encoded_.size()));
-    if (out) out.flush();
-    if (!out) {
-        result.ok = false;
-        result.message = hostPath.string() + ": cannot be written";
-    }
-    return result;
+    return writeEncodedFile(std::move(result), encoded_, hostPath);
 }
 
 } // namespace zovo

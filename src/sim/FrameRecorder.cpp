@@ -192,7 +192,8 @@ ImageWriteResult FrameRecorder::finish()
     gif_.reset();
     if (finishResult_) {
         files_.push_back(gifPath().string());
-        report("wrote " + std::to_string(frames_) + " frames to " + options_.dir.string());
+        report(options_.writePNGs ? "wrote " + std::to_string(frames_) + " frames to " + options_.dir.string()
+                                  : "filmed " + std::to_string(frames_) + " frames into " + gifPath().string());
     } else {
         error_ = finishResult_.message;
     }

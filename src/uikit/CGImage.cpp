@@ -333,22 +333,27 @@ ImageWriteResult encodePNG(CGImageRef image, std::vector<std::uint8_t>& out)
     return result;
 }
 
-ImageWriteResult writePNG(CGImageRef image, const std::filesystem::path& hostPath)
+ImageWriteResult writeEncodedFile(ImageWriteResult result, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath)
 {
-    std::vector<std::uint8_t> encoded;
-    ImageWriteResult result = encodePNG(image, encoded);
     if (!result) {
         result.message = hostPath.string() + ": " + result.message;
         return result;
     }
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(encoded.data()), static_cast<std::streamsize>(encoded.size()));
+    if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (out) out.flush();
     if (!out) {
         result.ok = false;
         result.message = hostPath.string() + ": cannot be written";
     }
     return result;
+}
+
+ImageWriteResult writePNG(CGImageRef image, const std::filesystem::path& hostPath)
+{
+    std::vector<std::uint8_t> encoded;
+    ImageWriteResult result = encodePNG(image, encoded);
+    return writeEncodedFile(std::move(result), encoded, hostPath);
 }
 
 } // namespace zovo

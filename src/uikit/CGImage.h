@@ -199,5 +199,8 @@ struct ImageWriteResult {
 // with no pixels cannot be written.
 ImageWriteResult encodePNG(CGImageRef image, std::vector<std::uint8_t>& out);
 ImageWriteResult writePNG(CGImageRef image, const std::filesystem::path& hostPath);
+// Writes bytes already encoded (an `encoded` result that failed is passed through, its message
+// prefixed with the path); a file that cannot be written is named.
+ImageWriteResult writeEncodedFile(ImageWriteResult encoded, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath);
 
 } // namespace zovo
