@@ -53,3 +53,10 @@ objc::Ref<NSNotification> NSNotification::make(objc::Class cls, const NSString* 
     notification->object_ = objc::Id(object);
     return notification;
 }
+
+void NSNotification::rebind(const NSString* name, objc::id object)
+{
+    // Assigning the same pointers again would cost two atomic operations each for nothing.
+    if (name_.get() != name) name_ = objc::Ref<NSString>(const_cast<NSString*>(name));
+    if (object_.get() != object) object_ = objc::Id(object);
+}

@@ -33,6 +33,12 @@ public:
     objc::id object() const { return object_.get(); }
 
 private:
+    friend class NSNotificationCenter;
+    // Gives a notification that only its caller holds (objc::Object::isSolelyReferenced) a new
+    // name and object; the centre reuses one notification from post to post this way. A null
+    // name is allowed only for a notification that is put aside until its next rebind.
+    void rebind(const NSString* name, objc::id object);
+
     objc::Ref<NSString> name_;
     objc::Id object_;
 };

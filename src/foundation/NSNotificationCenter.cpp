@@ -244,8 +244,11 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     objc::Ref<NSNotification> notification;
     for (Entry* entry : snapshot) {
         if (entry->removed) continue;
-        objc::Id observer = entry->observer.lock();
+        objc::id observer = entry->observer.get();
         if (!observer) continue;
+        // A pin keeps the observer alive for its call as a strong reference would, at a fraction
+        // of the cost: an observer released during its own call ends as the call returns.
+        const objc::Pinned alive(observer);
         // The entry keeps the method it resolved: a replaced or added method anywhere changes
         // the generation, and an observer of another class (or one whose class changed) finds
         // its own.
@@ -262,16 +265,35 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
         // The method found is the one a send would reach: it is called directly rather than
         // looked up again.
         if (!entry->methodTakesNotification) {
-            reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer.get(), entry->selector);
+            reinterpret_cast<void (*)(objc::id, objc::SEL)>(method->imp)(observer, entry->selector);
         } else {
-            if (!notification) {
-                // The class is found by name once per centre, not once per notification.
-                if (!notificationClass_) notificationClass_ = objc::classForCppType(NSNotification::kClassName);
-                notification = NSNotification::make(notificationClass_, name, object);
-            }
-            reinterpret_cast<void (*)(objc::id, objc::SEL, objc::id)>(method->imp)(observer.get(), entry->selector, notification.get());
+            if (!notification) notification = notificationFor(name, object);
+            reinterpret_cast<void (*)(objc::id, objc::SEL, objc::id)>(method->imp)(observer, entry->selector, notification.get());
         }
     }
+    keepSpare(std::move(notification));
+}
+
+objc::Ref<NSNotification> NSNotificationCenter::notificationFor(const NSString* name, objc::id object)
+{
+    // The spare is held by nothing but the centre, so giving it new contents is unseen.
+    if (objc::Ref<NSNotification> reused = std::move(spareNotification_)) {
+        reused->rebind(name, object);
+        return reused;
+    }
+    // The class is found by name once per centre, not once per notification.
+    if (!notificationClass_) notificationClass_ = objc::classForCppType(NSNotification::kClassName);
+    return NSNotification::make(notificationClass_, name, object);
+}
+
+void NSNotificationCenter::keepSpare(objc::Ref<NSNotification> notification) noexcept
+{
+    // A notification an observer kept, or reached weakly or through an association, stays as it
+    // is; it is simply let go.
+    if (!notification || spareNotification_ || !notification->isSolelyReferenced()) return;
+    // The spare must not keep the sender alive, nor a name the centre would not hold anyway.
+    notification->rebind(lastName_.get() == notification->name() ? notification->name() : nullptr, nullptr);
+    spareNotification_ = std::move(notification);
 }
 
 void NSNotificationCenter::post(std::string_view name) { postNotificationName(NSString::from(name).get(), nullptr); }

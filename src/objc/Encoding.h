@@ -11,6 +11,7 @@
 #include "objc/Object.h"
 #include "objc/Selector.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -82,13 +83,28 @@ Canonical<T> toCanonical(T&& value)
     }
 }
 
+namespace detail {
+// Each signature's interned encoding once it is known, read by every send without a lock or a
+// call: a send compares it with the method's encoding.
+template <class R, class... A>
+inline std::atomic<const char*> knownEncoding{nullptr};
+
+template <class R, class... A>
+[[gnu::noinline]] const char* computeEncoding()
+{
+    static const char* const interned = internEncoding(TypeEncoding<R>::get() + "@:" + (std::string() + ... + TypeEncoding<A>::get()));
+    knownEncoding<R, A...>.store(interned, std::memory_order_release);
+    return interned;
+}
+} // namespace detail
+
 // The encoding of a method returning R and taking A..., interned (so equal encodings are equal
 // pointers). Computed once per signature.
 template <class R, class... A>
-const char* encodingOf()
+inline const char* encodingOf()
 {
-    static const char* const interned = internEncoding(TypeEncoding<R>::get() + "@:" + (std::string() + ... + TypeEncoding<A>::get()));
-    return interned;
+    if (const char* known = detail::knownEncoding<R, A...>.load(std::memory_order_acquire)) return known;
+    return detail::computeEncoding<R, A...>();
 }
 
 } // namespace objc

@@ -25,7 +25,13 @@ void Object::release() const noexcept
         std::fprintf(stderr, "objc: over-release of an instance of %s\n", className());
         std::abort();
     }
-    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) dealloc();
+    // A pinned object ends when its last pin is let go.
+    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1 && pins_ == 0) dealloc();
+}
+
+void Object::unpin() const noexcept
+{
+    if (--pins_ == 0 && refs_.load(std::memory_order_acquire) == 0) dealloc();
 }
 
 const char* Object::className() const noexcept { return isa ? isa->name().c_str() : "<no class>"; }

@@ -61,6 +61,17 @@ public:
     void release() const noexcept;
     std::uint32_t retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
 
+    // Keeps the object from ending until the matching unpin(), as a strong reference would, but
+    // without its atomic operations: a release that drops the count to zero while the object is
+    // pinned leaves the end to the last unpin(). Main thread only (see pins_). Prefer Pinned.
+    void pin() const noexcept { ++pins_; }
+    void unpin() const noexcept;
+
+    // True when the caller's reference is the only way to reach the object: one strong reference,
+    // no weak reference ever made and no associated object. Such an object may be given new
+    // contents without anyone seeing the change.
+    bool isSolelyReferenced() const noexcept { return refs_.load(std::memory_order_acquire) == 1 && !weak_ && !associations_; }
+
     // Class objects live as long as their process's class table and ignore retain and release.
     void makeImmortal() noexcept { refs_.store(kImmortal, std::memory_order_relaxed); }
 
@@ -78,8 +89,26 @@ private:
     void dealloc() const noexcept;
 
     mutable std::atomic<std::uint32_t> refs_{1};
+    // Locking rule: pins_ is read and written on the main thread only. Only main-thread code pins
+    // (a notification centre calling its observer), and an object the main thread has pinned ends
+    // on the main thread; a release on another thread reads pins_ only once the count reaches
+    // zero, when no pin can be taken or left on it any more.
+    mutable std::uint32_t pins_ = 0;
     mutable detail::WeakControl* weak_ = nullptr;
     std::unique_ptr<std::vector<detail::Association>> associations_;
+};
+
+// Keeps an object from ending for the length of a scope, like a Ref without the atomic
+// operations on its count. Main thread only; `object` may be null.
+class Pinned {
+public:
+    explicit Pinned(const Object* object) noexcept : object_(object) { if (object_) object_->pin(); }
+    Pinned(const Pinned&) = delete;
+    Pinned& operator=(const Pinned&) = delete;
+    ~Pinned() { if (object_) object_->unpin(); }
+
+private:
+    const Object* object_;
 };
 
 // A strong, intrusive reference.

@@ -203,4 +203,44 @@ TEST_F(NotificationCenterTest, NestedPostsAreDeliveredInFullFirstAndAThrowingObs
     EXPECT_EQ(log, (Log{"a:X", "a:X", "b:X"}));
 }
 
+// Whether a post's notification is made anew or handed on from an earlier post, nobody can tell:
+// each carries its own name and sender, one kept by an observer stays as it was, one reached
+// weakly ends with its post, and the centre holds no sender once its post is over.
+TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatchesOne)
+{
+    static WeakRef<Object> watched;
+    Class cls = objc_getClass("Listener");
+    addMethod(cls, sel("glance:"), +[](id self, SEL, id note) {
+        auto* n = cast<NSNotification>(note);
+        log.push_back(static_cast<Listener*>(self)->label + ":" + n->name()->utf8() + (n->object() ? "+sender" : ""));
+    });
+    addMethod(cls, sel("watch:"), +[](id, SEL, id note) { watched = note; });
+    Ref<Listener> glancer = listener("g"), keeper = listener("k"), watcher = listener("w");
+    listen(glancer, "", nullptr, "glance:");
+    WeakRef<Listener> sender;
+    {
+        Ref<Listener> made = listener("sender");
+        sender = made.get();
+        centre->postNotificationName(NSString::from("X"), made);
+    }
+    EXPECT_FALSE(sender.get()) << "the sender ends with its last reference, not held by the centre";
+    centre->post("Y");
+
+    listen(keeper, "Z");
+    centre->post("Z");
+    Id kept = keeper->lastNotification;
+    centre->post("Z");
+    EXPECT_NE(kept.get(), keeper->lastNotification.get()) << "a kept notification is not given out again";
+    EXPECT_EQ(cast<NSNotification>(kept)->name()->utf8(), "Z");
+    centre->post("Y");
+    EXPECT_EQ(cast<NSNotification>(kept)->name()->utf8(), "Z");
+
+    listen(watcher, "W", nullptr, "watch:");
+    centre->post("W");
+    EXPECT_FALSE(watched.get()) << "a notification reached only weakly ends with its post";
+    centre->post("W");
+    EXPECT_EQ(log, (Log{"g:X+sender", "g:Y", "g:Z", "k:Z", "g:Z", "k:Z", "g:Y", "g:W", "g:W"}));
+    watched = nullptr;
+}
+
 } // namespace

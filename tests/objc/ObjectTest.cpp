@@ -73,6 +73,47 @@ TEST_F(ObjectTest, WeakReferencesReadNullWhileTheObjectIsBeingTornDown)
     EXPECT_TRUE(seen);
 }
 
+// A pin stands in for a strong reference: an object whose last reference goes while it is
+// pinned stays whole, even when taken back and let go again, and ends at its last unpin.
+TEST_F(ObjectTest, APinnedObjectReleasedToZeroEndsAtItsLastUnpin)
+{
+    Ref<Tracked> a = make<Tracked>();
+    WeakRef<Tracked> weak = a;
+    {
+        Pinned outer(a.get());
+        {
+            Pinned inner(a.get());
+            a = nullptr;
+        }
+        ASSERT_TRUE(weak.get()) << "one pin is still held";
+        Ref<Tracked> again = weak.lock();
+        again = nullptr;
+        EXPECT_EQ(Tracked::live, 1);
+    }
+    EXPECT_EQ(Tracked::live, 0);
+    EXPECT_FALSE(weak.get());
+
+    Ref<Tracked> b = make<Tracked>();
+    { Pinned held(b.get()); }
+    EXPECT_EQ(Tracked::live, 1) << "unpinning an object that is still referenced ends nothing";
+}
+
+TEST_F(ObjectTest, AnObjectIsSolelyReferencedOnlyWithOneStrongReferenceAndNoWeakOrAssociation)
+{
+    static const char key = 0;
+    Ref<Tracked> a = make<Tracked>(), b = make<Tracked>(), c = make<Tracked>();
+    EXPECT_TRUE(a->isSolelyReferenced());
+    {
+        Ref<Tracked> second = a;
+        EXPECT_FALSE(a->isSolelyReferenced());
+    }
+    EXPECT_TRUE(a->isSolelyReferenced());
+    { WeakRef<Tracked> weak = b; }
+    EXPECT_FALSE(b->isSolelyReferenced()) << "a weak reference, once made, may have been copied anywhere";
+    objc_setAssociatedObject(c, &key, a, AssociationPolicy::Assign);
+    EXPECT_FALSE(c->isSolelyReferenced());
+}
+
 TEST_F(ObjectTest, AssociatedObjectsAreRetainedAndReleasedWithTheirObject)
 {
     static const char keyA = 0, keyB = 0;
