@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -47,14 +48,6 @@ ToolRun shell(const std::string& command)
     return r;
 }
 
-fs::path freshFolder(const std::string& name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("zovo-tool-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 std::string slurp(const fs::path& file)
 {
     std::stringstream text;
@@ -87,7 +80,8 @@ TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
 
 TEST(Tool, ExitStatusesFollowTheOneTable)
 {
-    const std::string missing = (fs::temp_directory_path() / "zovo-tool-no-such-file").string();
+    const zovo::TestFolder folder;
+    const std::string missing = (folder / "no-such-file").string();
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -106,7 +100,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"run", missing}, 1, missing.c_str()},
         {{"prefs", missing}, 1, missing.c_str()},
         {{"demo", "--scenario", missing}, 1, missing.c_str()},
-        {{"gallery", "--out", "/tmp", "--settings", missing}, 1, missing.c_str()},
+        {{"gallery", "--out", (folder / "gallery").string(), "--settings", missing}, 1, missing.c_str()},
         {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing.c_str()},
         {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
         {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
@@ -168,7 +162,8 @@ TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
 {
     // The README's own line, in a folder that holds nothing but the scenario: its icons are the
     // tool's own.
-    const fs::path dir = freshFolder("readme");
+    const zovo::TestFolder folder;
+    const fs::path& dir = folder.path();
     fs::create_directories(dir / "data");
     fs::copy_file(ZOVO_SOURCE_DIR "/data/demo.json", dir / "data/demo.json");
     const ToolRun run = shell("cd '" + dir.string() + "' && \"$Z\" run data/demo.json");
@@ -176,12 +171,12 @@ TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) EXPECT_TRUE(nlohmann::json::accept(line)) << line;
     EXPECT_NE(run.out.find("\"label\":\"5-pushed-up\""), npos);
-    fs::remove_all(dir);
 }
 
 TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
 {
-    const fs::path prefix = freshFolder("prefix");
+    const zovo::TestFolder folder;
+    const fs::path& prefix = folder.path();
     const ToolRun install = shell("'" ZOVO_CMAKE "' --install '" ZOVO_BINARY_DIR "' --prefix '" + prefix.string() + "' >/dev/null");
     ASSERT_EQ(install.status, 0);
     for (const char* file : {"bin/zovorudovu", "share/man/man1/zovorudovu.1", "share/bash-completion/completions/zovorudovu",
@@ -192,7 +187,6 @@ TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
     EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
     const ToolRun run = shell("cd / && '" + (prefix / "bin/zovorudovu").string() + "' run '" + (prefix / "share/zovorudovu/demo.json").string() + "'");
     EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
-    fs::remove_all(prefix);
 }
 
 TEST(Tool, ManualAndCompletionsKnowEveryCommand)
