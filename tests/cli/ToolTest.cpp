@@ -119,6 +119,34 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
     }
 }
 
+// The parse alone settles what a command line means and runs nothing: the folder the chosen
+// command would write stays unmade, and help and the version are printed at the parse.
+TEST(Tool, ParsingChoosesTheCommandAndItsContextWithoutRunningIt)
+{
+    const zovo::TestFolder folder;
+    const fs::path out = folder / "demo";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const zovo::ParsedToolArguments demo = zovo::parseToolArguments({"demo", "--out", out.string(), "--json-style", "compact", "-q"});
+    const zovo::ParsedToolArguments refused = zovo::parseToolArguments({"demo", "--fps", "0"});
+    const zovo::ParsedToolArguments version = zovo::parseToolArguments({"--version"});
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(demo.status, 0);
+    ASSERT_TRUE(demo.run);
+    EXPECT_EQ(demo.tool.command, "demo");
+    EXPECT_EQ(demo.tool.jsonStyle, zovo::JsonStyle::Compact);
+    EXPECT_TRUE(demo.tool.quiet);
+    EXPECT_FALSE(fs::exists(out)) << "nothing is written before the command runs";
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_FALSE(refused.run);
+    EXPECT_NE(err.find("--fps"), npos) << err;
+    EXPECT_EQ(version.status, 0);
+    EXPECT_FALSE(version.run) << "the version is the whole job";
+    EXPECT_EQ(printed, "zovorudovu " ZOVO_VERSION "\n");
+}
+
 // The endurance run as a script sees it: one JSON summary, no invariant broken, same seed same run.
 TEST(Tool, SoakPrintsItsSummaryAndRepeatsFromItsSeed)
 {
