@@ -21,9 +21,10 @@ declare -A options=(
   [settings_json]=""
   [scenario]=""
   [colour_text]="-max_len=1024"
+  [command_line]="-max_len=4096"
 )
 failed=()
-for name in property_list image json text_values settings_json scenario colour_text; do
+for name in property_list image json text_values settings_json scenario colour_text command_line; do
   fuzzer="$bin/fuzz_$name"
   [ -x "$fuzzer" ] || { echo "run-fuzzers: $fuzzer is missing; build the fuzz preset first" >&2; exit 1; }
   mkdir -p "$work/corpus/$name"

@@ -62,6 +62,19 @@ struct CommandEntry {
 // Every command, in the order the help lists them.
 const std::vector<CommandEntry>& commandTable();
 
+// A command line parsed, with nothing run yet. Help, the version and a refused command line finish
+// the job at the parse: their text is already printed, `status` is the exit status and `run` is
+// empty. Otherwise `status` is 0 and `run` is the chosen command, to be called with `tool`.
+struct ParsedToolArguments {
+    int status = 0;
+    CommandRun run;
+    ToolContext tool;
+};
+
+// Parses `args` (without the program name) as runTool does, without running the command: it
+// reads and writes no files, whatever the arguments name.
+ParsedToolArguments parseToolArguments(const std::vector<std::string>& args);
+
 // Runs the tool on `args` (without the program name) and returns the exit status.
 int runTool(const std::vector<std::string>& args);
 

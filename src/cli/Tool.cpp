@@ -64,8 +64,11 @@ int badCommandLine(const std::string& who, const std::string& message)
 
 } // namespace
 
-int runTool(const std::vector<std::string>& args)
+ParsedToolArguments parseToolArguments(const std::vector<std::string>& args)
 {
+    // Every way out before the command is known finishes the job, with this status.
+    auto finished = [](int status) { return ParsedToolArguments{status, {}, {}}; };
+
     CLI::App app{"Zovorudovu: a notch-style notification banner running in a simulated home screen.\n"
                  "Exit status: 0 done, 1 an input could not be used, 2 the command line is wrong.",
                  kName};
@@ -98,7 +101,7 @@ int runTool(const std::vector<std::string>& args)
     // A first word that is neither an option nor a command is named plainly.
     if (!args.empty() && !args.front().empty() && args.front()[0] != '-' && args.front() != "help" &&
         std::none_of(commandTable().begin(), commandTable().end(), [&](const CommandEntry& e) { return args.front() == e.name; }))
-        return badCommandLine(kName, "unknown command '" + args.front() + "'");
+        return finished(badCommandLine(kName, "unknown command '" + args.front() + "'"));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes the arguments last first
     try {
@@ -106,17 +109,17 @@ int runTool(const std::vector<std::string>& args)
     } catch (const CLI::CallForHelp&) {
         CLI::App* sub = chosen(app);
         std::cout << (sub ? sub->help(kName) : app.help());
-        return code(ExitStatus::Done);
+        return finished(code(ExitStatus::Done));
     } catch (const CLI::CallForVersion& e) {
         std::cout << e.what() << '\n';
-        return code(ExitStatus::Done);
+        return finished(code(ExitStatus::Done));
     } catch (const CLI::ParseError& e) {
         CLI::App* sub = chosen(app);
         if (!sub && args.empty()) {
             std::cerr << app.help();
-            return code(ExitStatus::BadCommandLine);
+            return finished(code(ExitStatus::BadCommandLine));
         }
-        return badCommandLine(sub ? std::string(kName) + " " + sub->get_name() : std::string(kName), e.what());
+        return finished(badCommandLine(sub ? std::string(kName) + " " + sub->get_name() : std::string(kName), e.what()));
     }
 
     CLI::App* sub = chosen(app);
@@ -125,26 +128,33 @@ int runTool(const std::vector<std::string>& args)
             // The tool's help shows the chosen subcommand's once one is parsed: forget it first.
             app.clear();
             std::cout << app.help();
-            return code(ExitStatus::Done);
+            return finished(code(ExitStatus::Done));
         }
         for (auto& [command, d] : defined)
             if (command->get_name() == helpTopic) {
                 std::cout << command->help(kName);
-                return code(ExitStatus::Done);
+                return finished(code(ExitStatus::Done));
             }
-        return badCommandLine(std::string(kName) + " help", "unknown command '" + helpTopic + "'");
+        return finished(badCommandLine(std::string(kName) + " help", "unknown command '" + helpTopic + "'"));
     }
 
     const Defined& d = defined.at(sub);
-    ToolContext tool;
-    tool.command = d.entry->name;
-    tool.jsonStyle = d.jsonStyle->empty() ? defaultJsonStyle() : (*d.jsonStyle == "compact" ? JsonStyle::Compact : JsonStyle::Pretty);
-    tool.quiet = *d.quiet;
+    ParsedToolArguments parsed{code(ExitStatus::Done), d.run, {}};
+    parsed.tool.command = d.entry->name;
+    parsed.tool.jsonStyle = d.jsonStyle->empty() ? defaultJsonStyle() : (*d.jsonStyle == "compact" ? JsonStyle::Compact : JsonStyle::Pretty);
+    parsed.tool.quiet = *d.quiet;
+    return parsed;
+}
+
+int runTool(const std::vector<std::string>& args)
+{
+    const ParsedToolArguments parsed = parseToolArguments(args);
+    if (!parsed.run) return parsed.status;
     try {
-        return code(d.run(tool));
+        return code(parsed.run(parsed.tool));
     } catch (const std::exception& e) {
         // A last resort for a broken program: every known bad input is refused before this.
-        tool.fail(ExitStatus::InputUnusable, std::string("internal error: ") + e.what());
+        parsed.tool.fail(ExitStatus::InputUnusable, std::string("internal error: ") + e.what());
         return code(ExitStatus::InputUnusable);
     }
 }

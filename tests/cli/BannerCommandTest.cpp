@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -64,8 +65,8 @@ TEST(DevicesCommand, ListsEveryModelOfTheNotchTables)
 
 TEST(BannerCommand, PrintsTheLaidOutBanner)
 {
-    const auto png = std::filesystem::temp_directory_path() / "zovo-banner-test.png";
-    std::filesystem::remove(png);
+    const zovo::TestFolder folder;
+    const auto png = folder / "banner.png";
     ToolRun r = run("banner", {"--title", "Messages", "--message", "See you at eight", "--date", "now", "--safe-y", "29", "--png", png.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto& b = r.out;
@@ -87,8 +88,9 @@ TEST(BannerCommand, PrintsTheLaidOutBanner)
 // A width no screen could show (or no number at all) must not reach the window's frame.
 TEST(BannerCommand, UnusableCustomWidthLaysOutTheDefaultWidth)
 {
+    const zovo::TestFolder folder;
     for (const char* width : {"<real>1e300</real>", "<real>nan</real>", "<integer>18446744073709551615</integer>", "<real>-3</real>"}) {
-        const auto file = std::filesystem::temp_directory_path() / "zovo-banner-width.plist";
+        const auto file = folder / "width.plist";
         std::ofstream(file) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>customWidth</key><true/><key>customWidthValue</key>" << width
                             << "</dict></plist>";
         ToolRun r = run("banner", {"--title", "T", "--message", "M", "--settings", file.string()});
@@ -99,7 +101,8 @@ TEST(BannerCommand, UnusableCustomWidthLaysOutTheDefaultWidth)
 
 TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
 {
-    const std::string missing = (std::filesystem::temp_directory_path() / "zovo-no-such-icon.png").string();
+    const zovo::TestFolder folder;
+    const std::string missing = (folder / "no-such-icon.png").string();
     ToolRun r = run("banner", {"--title", "T", "--message", "M", "--icon", missing});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(missing), std::string::npos);
@@ -113,7 +116,7 @@ TEST(BannerCommand, BadInputIsNamedAndFailsCleanly)
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--title"), std::string::npos) << "names the option whose value is not UTF-8";
 
-    const auto off = std::filesystem::temp_directory_path() / "zovo-banner-off.plist";
+    const auto off = folder / "off.plist";
     std::ofstream(off) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>isEnabled</key><false/></dict></plist>";
     r = run("banner", {"--title", "T", "--message", "M", "--settings", off.string()});
     EXPECT_EQ(r.status, 1);

@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -73,8 +74,8 @@ int webpFrames(const std::string& bytes, double fps)
 
 TEST(DemoCommand, FilmsTheBuiltInScenarioIntoAPageWithItsFiles)
 {
-    const fs::path out = fs::temp_directory_path() / "zovo-demo-test";
-    fs::remove_all(out);
+    const zovo::TestFolder folder;
+    const fs::path out = folder / "demo";
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = zovo::runTool({"demo", "--out", out.string(), "--fps", "5", "--scale", "0.25", "--quiet"});
@@ -120,7 +121,6 @@ TEST(DemoCommand, FilmsTheBuiltInScenarioIntoAPageWithItsFiles)
     const std::string eventList = page.substr(0, page.find("<details>"));
     EXPECT_EQ(eventList.find("_cancelDismissTimer"), std::string::npos) << "no selectors outside the raw trace";
     EXPECT_NE(eventList.find("pauses)"), std::string::npos) << "the timer pauses of one drag folded into a row";
-    fs::remove_all(out);
 }
 
 TEST(DemoCommand, BadArgumentsAndUnwritableFoldersAreNamed)

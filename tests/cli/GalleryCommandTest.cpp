@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include "uikit/CGImage.h"
 #include "uikit/DeviceProfile.h"
@@ -35,13 +36,11 @@ ToolRun gallery(const std::vector<std::string>& args)
     return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), testing::internal::GetCapturedStderr()};
 }
 
-fs::path tempPath(const std::string& name) { return fs::temp_directory_path() / ("zovo-gallery-" + std::to_string(::getpid()) + "-" + name); }
-
-// Writes a settings file holding `entries` and returns its path.
-fs::path settings(const std::string& name, const std::string& entries)
+// Writes a settings file holding `entries` into `folder` and returns its path.
+fs::path settings(const zovo::TestFolder& folder, const std::string& name, const std::string& entries)
 {
-    std::ofstream(tempPath(name)) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries << "</dict></plist>";
-    return tempPath(name);
+    std::ofstream(folder / name) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries << "</dict></plist>";
+    return folder / name;
 }
 
 // Whether the pixel under a point of an image rendered at one pixel a point is near a colour.
@@ -54,9 +53,9 @@ bool near(const CGImage& image, double x, double y, std::array<int, 3> c, int to
 
 TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
 {
+    const zovo::TestFolder folder;
     // A banner body of #3366CC, whose pixels cannot be mistaken for the wallpaper's or the notch's.
-    const fs::path out = tempPath("out"), blue = settings("blue.plist", "<key>bgColour</key><string>3366CC</string>");
-    fs::remove_all(out);
+    const fs::path out = folder / "out", blue = settings(folder, "blue.plist", "<key>bgColour</key><string>3366CC</string>");
     const ToolRun run = gallery({"--out", out.string(), "--settings", blue.string(), "--scale", "1"});
     fs::remove(blue);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -92,12 +91,12 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
         EXPECT_TRUE(green) << image;
     }
     }
-    fs::remove_all(out);
 }
 
 TEST(GalleryCommand, BadArgumentsAreUsageErrorsThatMakeNothing)
 {
-    const std::string dir = tempPath("unused").string();
+    const zovo::TestFolder folder;
+    const std::string dir = (folder / "unused").string();
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {}, {"--out"}, {"--out", dir, "extra"}, {"--out", dir, "--bogus", "1"}, {"--out", dir, "--scale", "0"},
              {"--out", dir, "--scale", "big"}, {"--out", dir, "--scale", "100"}, {"--out", dir, "--out", dir}}) {
@@ -111,18 +110,18 @@ TEST(GalleryCommand, BadArgumentsAreUsageErrorsThatMakeNothing)
 
 TEST(GalleryCommand, UnreadableSettingsUnwritableOutputAndADisabledBannerAreNamed)
 {
-    const fs::path missing = tempPath("no-such.plist"), file = tempPath("a-file"), off = settings("off.plist", "<key>isEnabled</key><false/>");
+    const zovo::TestFolder folder;
+    const fs::path missing = folder / "no-such.plist", file = folder / "a-file", off = settings(folder, "off.plist", "<key>isEnabled</key><false/>");
     std::ofstream(file) << "not a directory";
     const std::vector<std::pair<ToolRun, std::string>> runs = {
-        {gallery({"--out", tempPath("x").string(), "--settings", missing.string()}), missing.string()},
+        {gallery({"--out", (folder / "x").string(), "--settings", missing.string()}), missing.string()},
         {gallery({"--out", file.string(), "--scale", "1"}), file.string()},
-        {gallery({"--out", tempPath("off").string(), "--settings", off.string(), "--scale", "1"}), "isEnabled"}};
+        {gallery({"--out", (folder / "off").string(), "--settings", off.string(), "--scale", "1"}), "isEnabled"}};
     for (const auto& [run, named] : runs) {
         EXPECT_EQ(run.status, 1) << named;
         EXPECT_NE(run.err.find(named), npos) << run.err;
         EXPECT_TRUE(run.out.is_null()) << named;
     }
-    for (const fs::path& p : {file, off, tempPath("x"), tempPath("off")}) fs::remove_all(p);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -26,9 +27,10 @@ ToolRun prefs(const std::vector<std::string>& args)
     return {status, out.empty() ? nlohmann::json() : nlohmann::json::parse(out), err};
 }
 
-std::string writeTemp(const std::string& name, const std::string& body)
+// Writes `body` to `name` in the running test's folder, which goes when the test ends.
+std::string writeTemp(const zovo::TestFolder& folder, const std::string& name, const std::string& body)
 {
-    auto path = std::filesystem::temp_directory_path() / ("zovo-prefs-test-" + name);
+    auto path = folder / name;
     std::ofstream(path) << body;
     return path.string();
 }
@@ -52,7 +54,8 @@ TEST(PrefsCommand, ShippedDefaultsGiveTheDocumentedSettings)
 
 TEST(PrefsCommand, WarningsNameWhatIsWrong)
 {
-    ToolRun r = prefs({writeTemp("warn.plist", plist("<key>bgColour</key><string> #FF8000</string><key>showGrabber</key><array/>"
+    const zovo::TestFolder folder;
+    ToolRun r = prefs({writeTemp(folder, "warn.plist", plist("<key>bgColour</key><string> #FF8000</string><key>showGrabber</key><array/>"
                                                  "<key>bogus</key><true/><key>customWidthValue</key><real>250</real>"))});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out["customWidthValue"], 250.0);
@@ -69,7 +72,8 @@ TEST(PrefsCommand, UnreadableFilesExitOneWithJsonAndBadArgumentsExitTwo)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out["isEnabled"], false);
     EXPECT_NE(missing.out["warnings"].dump().find("/nonexistent/settings.plist"), std::string::npos);
-    ToolRun notDict = prefs({writeTemp("array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")});
+    const zovo::TestFolder folder;
+    ToolRun notDict = prefs({writeTemp(folder, "array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")});
     EXPECT_EQ(notDict.status, 1);
     EXPECT_EQ(prefs({}).status, 2);
     EXPECT_EQ(prefs({"a", "b"}).status, 2);
@@ -79,7 +83,8 @@ TEST(PrefsCommand, UnreadableFilesExitOneWithJsonAndBadArgumentsExitTwo)
 
 TEST(PrefsCommand, DefaultsFileStandsInForAMissingSettingsFile)
 {
-    ToolRun r = prefs({"/nonexistent/settings.plist", "--defaults", writeTemp("defaults.plist", plist("<key>customWidth</key><true/>"))});
+    const zovo::TestFolder folder;
+    ToolRun r = prefs({"/nonexistent/settings.plist", "--defaults", writeTemp(folder, "defaults.plist", plist("<key>customWidth</key><true/>"))});
     EXPECT_EQ(r.status, 1) << "the named file itself was not read";
     EXPECT_EQ(r.out["isEnabled"], true);
     EXPECT_EQ(r.out["customWidth"], true);

@@ -1,4 +1,5 @@
 #include "cli/Command.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -47,14 +48,6 @@ ToolRun shell(const std::string& command)
     return r;
 }
 
-fs::path freshFolder(const std::string& name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("zovo-tool-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 std::string slurp(const fs::path& file)
 {
     std::stringstream text;
@@ -87,7 +80,8 @@ TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
 
 TEST(Tool, ExitStatusesFollowTheOneTable)
 {
-    const std::string missing = (fs::temp_directory_path() / "zovo-tool-no-such-file").string();
+    const zovo::TestFolder folder;
+    const std::string missing = (folder / "no-such-file").string();
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -106,7 +100,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"run", missing}, 1, missing.c_str()},
         {{"prefs", missing}, 1, missing.c_str()},
         {{"demo", "--scenario", missing}, 1, missing.c_str()},
-        {{"gallery", "--out", "/tmp", "--settings", missing}, 1, missing.c_str()},
+        {{"gallery", "--out", (folder / "gallery").string(), "--settings", missing}, 1, missing.c_str()},
         {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing.c_str()},
         {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
         {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
@@ -123,6 +117,34 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
             EXPECT_EQ(r.err.rfind("zovorudovu " + c.args.front() + ": ", 0), 0u) << r.err;
         }
     }
+}
+
+// The parse alone settles what a command line means and runs nothing: the folder the chosen
+// command would write stays unmade, and help and the version are printed at the parse.
+TEST(Tool, ParsingChoosesTheCommandAndItsContextWithoutRunningIt)
+{
+    const zovo::TestFolder folder;
+    const fs::path out = folder / "demo";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const zovo::ParsedToolArguments demo = zovo::parseToolArguments({"demo", "--out", out.string(), "--json-style", "compact", "-q"});
+    const zovo::ParsedToolArguments refused = zovo::parseToolArguments({"demo", "--fps", "0"});
+    const zovo::ParsedToolArguments version = zovo::parseToolArguments({"--version"});
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(demo.status, 0);
+    ASSERT_TRUE(demo.run);
+    EXPECT_EQ(demo.tool.command, "demo");
+    EXPECT_EQ(demo.tool.jsonStyle, zovo::JsonStyle::Compact);
+    EXPECT_TRUE(demo.tool.quiet);
+    EXPECT_FALSE(fs::exists(out)) << "nothing is written before the command runs";
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_FALSE(refused.run);
+    EXPECT_NE(err.find("--fps"), npos) << err;
+    EXPECT_EQ(version.status, 0);
+    EXPECT_FALSE(version.run) << "the version is the whole job";
+    EXPECT_EQ(printed, "zovorudovu " ZOVO_VERSION "\n");
 }
 
 // The endurance run as a script sees it: one JSON summary, no invariant broken, same seed same run.
@@ -168,7 +190,8 @@ TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
 {
     // The README's own line, in a folder that holds nothing but the scenario: its icons are the
     // tool's own.
-    const fs::path dir = freshFolder("readme");
+    const zovo::TestFolder folder;
+    const fs::path& dir = folder.path();
     fs::create_directories(dir / "data");
     fs::copy_file(ZOVO_SOURCE_DIR "/data/demo.json", dir / "data/demo.json");
     const ToolRun run = shell("cd '" + dir.string() + "' && \"$Z\" run data/demo.json");
@@ -176,12 +199,12 @@ TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) EXPECT_TRUE(nlohmann::json::accept(line)) << line;
     EXPECT_NE(run.out.find("\"label\":\"5-pushed-up\""), npos);
-    fs::remove_all(dir);
 }
 
 TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
 {
-    const fs::path prefix = freshFolder("prefix");
+    const zovo::TestFolder folder;
+    const fs::path& prefix = folder.path();
     const ToolRun install = shell("'" ZOVO_CMAKE "' --install '" ZOVO_BINARY_DIR "' --prefix '" + prefix.string() + "' >/dev/null");
     ASSERT_EQ(install.status, 0);
     for (const char* file : {"bin/zovorudovu", "share/man/man1/zovorudovu.1", "share/bash-completion/completions/zovorudovu",
@@ -192,7 +215,6 @@ TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
     EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
     const ToolRun run = shell("cd / && '" + (prefix / "bin/zovorudovu").string() + "' run '" + (prefix / "share/zovorudovu/demo.json").string() + "'");
     EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
-    fs::remove_all(prefix);
 }
 
 TEST(Tool, ManualAndCompletionsKnowEveryCommand)

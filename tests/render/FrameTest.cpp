@@ -1,4 +1,5 @@
 #include "render/Frame.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,8 @@ TEST(Frame, PixelsReadBackUnpremultipliedHereAndFromAPNGThatNamesTheFileWhenItCa
     EXPECT_EQ(frame.pixelAtPoint(0.75, 0.75), (zovo::RGBA8{255, 0, 0, 128}));
     EXPECT_FALSE(frame.pixelAtPoint(0.2, 1.0) || frame.pixelAtPoint(-0.1, 0.2)) << "no pixel beyond the edges";
 
-    const auto file = std::filesystem::temp_directory_path() / ("zovo-frame-" + std::to_string(::getpid()) + ".png");
+    const zovo::TestFolder folder;
+    const auto file = folder / "frame.png";
     ASSERT_TRUE(zovo::writeFramePNG(frame, file));
     const zovo::ImageResult back = zovo::loadPNG(file);
     std::filesystem::remove(file);

@@ -1,4 +1,5 @@
 #include "render/GifEncoder.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -134,9 +135,6 @@ zovo::Frame solid(int width, int height, Rgb c)
 
 class GifEncoder : public ::testing::Test {
 protected:
-    GifEncoder() { fs::create_directories(dir); }
-    ~GifEncoder() override { fs::remove_all(dir); }
-
     // Writes `frames` with a delay of 3 and reads the file back.
     Gif roundTrip(int width, int height, const std::vector<zovo::Frame>& frames, zovo::GifOptions options = {})
     {
@@ -149,7 +147,8 @@ protected:
         return read;
     }
 
-    const fs::path dir = fs::temp_directory_path() / ("zovo-gif-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const zovo::TestFolder folder;
+    const fs::path& dir = folder.path();
     const fs::path file = dir / "out.gif";
 };
 

@@ -1,4 +1,5 @@
 #include "render/WebPAnimation.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,8 @@ zovo::Frame solid(int width, int height, std::uint8_t grey)
 
 TEST(WebPAnimation, WritesALoopingAnimatedFileAndRefusesWhatItCannotEncode)
 {
-    const fs::path path = fs::temp_directory_path() / ("zovo-webp-" + std::to_string(::getpid()) + ".webp");
+    const zovo::TestFolder folder;
+    const fs::path path = folder / "animation.webp";
     {
         zovo::WebPAnimationWriter webp(path, 8, 6);
         ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));

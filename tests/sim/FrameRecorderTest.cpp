@@ -1,4 +1,5 @@
 #include "sim/FrameRecorder.h"
+#include "TestFolder.h"
 
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
@@ -65,7 +66,6 @@ class FrameRecorder : public ::testing::Test {
 protected:
     FrameRecorder()
     {
-        fs::remove_all(dir);
         registerUIKitClasses(process.runtime());
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,8"));
         square = makeView<UIWindow>(CGRectMake(0, 300, 50, 50));
@@ -73,7 +73,6 @@ protected:
         square->setHidden(false);
         process.mainRunLoop().schedule(0.25, [this] { square->setFrame(CGRectMake(300, 300, 50, 50)); });
     }
-    ~FrameRecorder() override { fs::remove_all(dir); }
 
     zovo::FrameRecorder::Options options(double fps, double scale = 1, bool writePNGs = true)
     {
@@ -96,7 +95,8 @@ protected:
 
     zovo::Process process;
     objc::Ref<UIWindow> square;
-    const fs::path dir = fs::temp_directory_path() / ("zovo-recorder-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const zovo::TestFolder folder;
+    const fs::path dir = folder / "frames"; // made by the recorder
     std::ostringstream progress;
 };
 

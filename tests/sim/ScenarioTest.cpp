@@ -3,6 +3,7 @@
 #include "foundation/Process.h"
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
+#include "TestFolder.h"
 #include "springboard/Host.h"
 #include "uikit/UIScreen.h"
 
@@ -353,13 +354,12 @@ TEST(ScenarioFile, BadScenariosAreRefusedWithTheEventAndField)
 
 TEST(ScenarioFile, FilesThatAreNotScenariosAreNamedForWhatTheyAre)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("zovo-scenario-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const zovo::TestFolder folder;
+    const std::filesystem::path& dir = folder.path();
     EXPECT_EQ(zovo::loadScenario(dir).error, dir.string() + ": is a directory, not a scenario file");
     EXPECT_EQ(zovo::loadScenario(dir / "none.json").error, (dir / "none.json").string() + ": no such scenario file");
     std::ofstream(dir / "deep.json") << "{\"until\": 1, \"settings\": {\"a\": " << std::string(100000, '[') << "}";
     EXPECT_NE(zovo::loadScenario(dir / "deep.json").error.find("nested deeper than the limit"), std::string::npos);
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace
