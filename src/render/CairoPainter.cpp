@@ -95,6 +95,19 @@ Surface wrap(const Frame& frame)
                    cairo_surface_destroy);
 }
 
+// Copies `surface`, unfiltered, onto the device pixels from (x, y), a whole-pixel corner.
+void copyToWholePixels(cairo_t* cr, cairo_surface_t* surface, double x, double y, double width, double height)
+{
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, surface, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
 } // namespace
 
 // ---- ImageSurfaceCache -------------------------------------------------------------------------
@@ -343,14 +356,7 @@ bool CairoPainter::drawPrescaledImage(const std::shared_ptr<const CGImage>& imag
     if (std::abs(x - std::round(x)) > 1e-6 || std::abs(y - std::round(y)) > 1e-6) return false;
     x = std::round(x);
     y = std::round(y);
-    cairo_save(cr);
-    cairo_identity_matrix(cr);
-    cairo_set_source_surface(cr, source, x, y);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, x, y, wholeWidth, wholeHeight);
-    cairo_fill(cr);
-    cairo_restore(cr);
+    copyToWholePixels(cr, source, x, y, wholeWidth, wholeHeight);
     return true;
 }
 
@@ -394,12 +400,7 @@ void CairoPainter::drawImageInRoundedRect(const std::shared_ptr<const CGImage>& 
             cairo_clip(inner);
             cairo_surface_t* scaled = cache.scaledSurfaceFor(image, w, h);
             if (scaled) {
-                cairo_identity_matrix(inner);
-                cairo_set_source_surface(inner, scaled, 0, 0);
-                cairo_pattern_set_filter(cairo_get_source(inner), CAIRO_FILTER_NEAREST);
-                cairo_new_path(inner);
-                cairo_rectangle(inner, 0, 0, w, h);
-                cairo_fill(inner);
+                copyToWholePixels(inner, scaled, 0, 0, w, h);
             }
             cairo_destroy(inner);
             cairo_surface_flush(surface.get());
@@ -408,14 +409,7 @@ void CairoPainter::drawImageInRoundedRect(const std::shared_ptr<const CGImage>& 
         clipped = surface.get();
         cache.rounded.emplace(key, ImageSurfaceCache::Impl::Entry{image, std::move(surface)});
     }
-    cairo_save(cr);
-    cairo_identity_matrix(cr);
-    cairo_set_source_surface(cr, clipped, x, y);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_new_path(cr);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-    cairo_restore(cr);
+    copyToWholePixels(cr, clipped, x, y, w, h);
 }
 
 void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
