@@ -7,7 +7,7 @@
 // Each vector step masks one channel's bytes out of sixteen (or thirty-two) and adds them with a
 // sum of absolute differences against zero, which yields exact 64-bit totals: the results are
 // the scalar loop's, bit for bit. SSE2 is the x86-64 baseline; AVX2 is taken when the processor
-// has it, decided once at run time; other processors use the scalar loop.
+// reports it at run time; other processors use the scalar loop.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +43,21 @@ inline void addChannelSumsScalar(const std::uint8_t* pixels, std::size_t count, 
 // The mask that keeps byte `position` of every 32-bit pixel.
 inline std::uint32_t laneMask(unsigned position) { return 0xFFu << (8 * position); }
 
+// The sum of a vector's 64-bit lanes.
+inline std::uint64_t laneTotal(__m128i v)
+{
+    alignas(16) std::uint64_t lanes[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), v);
+    return lanes[0] + lanes[1];
+}
+
+[[gnu::target("avx2")]] inline std::uint64_t laneTotal(__m256i v)
+{
+    alignas(32) std::uint64_t lanes[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
+    return lanes[0] + lanes[1] + lanes[2] + lanes[3];
+}
+
 inline std::size_t addChannelSumsSSE2(const std::uint8_t* pixels, std::size_t count, ChannelPositions at, ChannelSums& sums)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -57,13 +72,9 @@ inline std::size_t addChannelSumsSSE2(const std::uint8_t* pixels, std::size_t co
         s2 = _mm_add_epi64(s2, _mm_sad_epu8(_mm_and_si128(v, m2), zero));
         s3 = _mm_add_epi64(s3, _mm_sad_epu8(_mm_and_si128(v, m3), zero));
     }
-    alignas(16) std::uint64_t lanes[2];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), s1);
-    sums.first += lanes[0] + lanes[1];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), s2);
-    sums.second += lanes[0] + lanes[1];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), s3);
-    sums.third += lanes[0] + lanes[1];
+    sums.first += laneTotal(s1);
+    sums.second += laneTotal(s2);
+    sums.third += laneTotal(s3);
     return i;
 }
 
@@ -81,13 +92,9 @@ inline std::size_t addChannelSumsSSE2(const std::uint8_t* pixels, std::size_t co
         s2 = _mm256_add_epi64(s2, _mm256_sad_epu8(_mm256_and_si256(v, m2), zero));
         s3 = _mm256_add_epi64(s3, _mm256_sad_epu8(_mm256_and_si256(v, m3), zero));
     }
-    alignas(32) std::uint64_t lanes[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), s1);
-    sums.first += lanes[0] + lanes[1] + lanes[2] + lanes[3];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), s2);
-    sums.second += lanes[0] + lanes[1] + lanes[2] + lanes[3];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), s3);
-    sums.third += lanes[0] + lanes[1] + lanes[2] + lanes[3];
+    sums.first += laneTotal(s1);
+    sums.second += laneTotal(s2);
+    sums.third += laneTotal(s3);
     return i;
 }
 #endif
@@ -100,8 +107,9 @@ enum class ChannelSumsKernel { Scalar, SSE2, AVX2 };
 inline bool channelSumsKernelAvailable(ChannelSumsKernel kernel)
 {
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return kernel != ChannelSumsKernel::AVX2 || avx2;
+    // The answer is a bit of what the C runtime recorded about the processor at start-up: reading
+    // it costs a load, so it is not kept.
+    return kernel != ChannelSumsKernel::AVX2 || __builtin_cpu_supports("avx2");
 #else
     return kernel == ChannelSumsKernel::Scalar;
 #endif
@@ -122,7 +130,7 @@ inline void addChannelSums(const std::uint8_t* pixels, std::size_t count, Channe
 inline void addChannelSums(const std::uint8_t* pixels, std::size_t count, ChannelPositions at, ChannelSums& sums)
 {
 #if defined(__x86_64__)
-    static const ChannelSumsKernel best = channelSumsKernelAvailable(ChannelSumsKernel::AVX2) ? ChannelSumsKernel::AVX2 : ChannelSumsKernel::SSE2;
+    const ChannelSumsKernel best = channelSumsKernelAvailable(ChannelSumsKernel::AVX2) ? ChannelSumsKernel::AVX2 : ChannelSumsKernel::SSE2;
 #else
     constexpr ChannelSumsKernel best = ChannelSumsKernel::Scalar;
 #endif

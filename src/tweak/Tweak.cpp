@@ -192,7 +192,8 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
     // A banner that the component did not present (its controller loaded in landscape and the
     // screen turned since, or a newer banner took its place) keeps the system's view: hiding it
     // would leave the notification shown nowhere.
-    if (!bridge()->presented || send<Id>(self, "_viewControllerForAncestor").get() != globals().presentingController.get()) return;
+    if (!bridge()->presented) return;
+    if (send<Id>(self, "_viewControllerForAncestor").get() != globals().presentingController.get()) return;
     // One registration per view, however many layout passes it gets, so that one tap performs
     // the tap action once.
     if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
@@ -452,11 +453,7 @@ void initialiser(int, char**, char**)
     installHooks();
 }
 
-const zovo::DynamicLibrary& library()
-{
-    static const zovo::DynamicLibrary lib{kInstallPath, registerClasses, initialiser};
-    return lib;
-}
+zovo::DynamicLibrary library() { return {kInstallPath, registerClasses, initialiser}; }
 
 void registerClasses(objc::Runtime& runtime)
 {

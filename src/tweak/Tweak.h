@@ -76,6 +76,6 @@ void ancestryCheck(objc::id view);
 void registerClasses(objc::Runtime& runtime);
 
 // The library as the loader sees it: install path, classes, initialiser.
-const zovo::DynamicLibrary& library();
+zovo::DynamicLibrary library();
 
 } // namespace zovorudovu

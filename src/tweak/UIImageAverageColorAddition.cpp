@@ -40,6 +40,15 @@ std::optional<ChannelOffsets> channelOffsets(CGBitmapInfo info, std::size_t byte
 
 Id opaqueBlack() { return UIColor::colorWithRed(0, 0, 0, 1); }
 
+// The colour of a one-pixel image context, whose pixel is stored B, G, R, A. A context that could
+// not be made (its memory could not be had) has no pixel and gives black.
+Id colourOfContextPixel(const std::uint8_t* pixel)
+{
+    if (!pixel) return opaqueBlack();
+    return UIColor::colorWithRed(static_cast<double>(pixel[2] / 255.0f), static_cast<double>(pixel[1] / 255.0f),
+                                 static_cast<double>(pixel[0] / 255.0f), 1.0);
+}
+
 } // namespace
 
 std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& b)
@@ -90,7 +99,8 @@ Id averageColor(id image)
                                        CGImageGetBitsPerPixel(bitmap), CGImageGetBitmapInfo(bitmap), CFDataGetBytePtr(data),
                                        static_cast<std::size_t>(std::max<CFIndex>(CFDataGetLength(data), 0))});
     CFRelease(data);
-    return mean ? UIColor::colorWithRed((*mean)[0], (*mean)[1], (*mean)[2], 1.0) : opaqueBlack();
+    if (!mean) return opaqueBlack();
+    return UIColor::colorWithRed((*mean)[0], (*mean)[1], (*mean)[2], 1.0);
 }
 
 Id mergedColor(id image)
@@ -99,11 +109,7 @@ Id mergedColor(id image)
     CGContextRef context = UIGraphicsGetCurrentContext();
     CGContextSetInterpolationQuality(context, kCGInterpolationMedium);
     objc::send(image, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
-    // The context's one pixel is stored B, G, R, A.
-    const auto* pixel = static_cast<const std::uint8_t*>(CGBitmapContextGetData(context));
-    Id colour = pixel ? UIColor::colorWithRed(static_cast<double>(pixel[2] / 255.0f), static_cast<double>(pixel[1] / 255.0f),
-                                              static_cast<double>(pixel[0] / 255.0f), 1.0)
-                      : opaqueBlack();
+    Id colour = colourOfContextPixel(static_cast<const std::uint8_t*>(CGBitmapContextGetData(context)));
     UIGraphicsEndImageContext();
     return colour;
 }

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::int64_t kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5;
+constexpr std::int64_t kPossible = 0, kBegan = 1, kChanged = 2, kEnded = 3, kCancelled = 4, kFailed = 5;
 
 class Gestures : public BannerFixture {
 protected:
@@ -109,6 +109,18 @@ TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
         EXPECT_EQ(y(), 0.0);
         EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
     }
+}
+
+// Only the states a drag passes through act: a message while the recogniser is still Possible
+// settles nothing, even beyond either threshold, and leaves the timer alone.
+TEST_F(Gestures, MessagesInOtherStatesNeitherSettleNorTouchTheTimer)
+{
+    for (double target : {40.0, -40.0}) {
+        drag(banner, kPossible, target - y());
+        process.mainRunLoop().advance(0.3);
+        EXPECT_EQ(y(), target) << "neither expanded, slid out nor snapped back";
+    }
+    EXPECT_TRUE(posted.empty());
 }
 
 TEST_F(Gestures, DragsAreIgnoredWhileTheLongLookIsUp)

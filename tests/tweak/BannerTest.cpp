@@ -177,14 +177,22 @@ TEST_F(Content, RepeatedUpdatesReplaceTheirConstraints)
     EXPECT_EQ(frameOf(fresh->primary), frameOf(banner->primary)) << "a second update lays out as a first";
 }
 
-TEST_F(Content, BannerWithoutTimestampLabelSkipsTheTimestampSteps)
+// The timestamp is laid out only when the setting is on and the banner was built with its label;
+// otherwise the title takes its room.
+TEST_F(Content, TimestampStepsNeedBothTheSettingAndTheLabel)
 {
     bridge()->showTimestamp = false;
-    auto banner = makeBanner();
+    auto unlabelled = makeBanner();
     bridge()->showTimestamp = true;
     setContent("Title", "Body", "now");
-    update(banner);
-    EXPECT_NEAR(frameOf(banner->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9);
+    update(unlabelled);
+    EXPECT_NEAR(frameOf(unlabelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9);
+
+    auto labelled = makeBanner();
+    bridge()->showTimestamp = false;
+    update(labelled);
+    EXPECT_NEAR(frameOf(labelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9) << "setting off after construction";
+    EXPECT_FALSE(objc::send<objc::Id>(labelled->date, "text")) << "the label is left unfilled";
 }
 
 TEST_F(Content, LongMessageIsClampedToTheContainer)

@@ -57,6 +57,34 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
     EXPECT_FALSE(objc::send<bool>(loose, "isHidden")) << "only a banner's own card is hidden";
 }
 
+// Only the card of the banner the component presented is captured: a card whose controller was
+// presented earlier (a newer banner has taken its place) keeps its view and sends no content.
+TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
+{
+    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::Id older = controllerWithCard(destination);
+    objc::Id newer = controllerWithCard(destination);
+    ASSERT_EQ(g().presentingController.get(), newer.get());
+    bridge()->presented = true; // as SpringBoard sets it when it shows the banner
+    posted.clear();
+
+    objc::Id olderCard = objc::send<objc::Id>(older, "view");
+    objc::send(olderCard, "layoutSubviews");
+    EXPECT_FALSE(objc::send<bool>(olderCard, "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
+
+    objc::Id newerCard = objc::send<objc::Id>(newer, "view");
+    objc::send(newerCard, "layoutSubviews");
+    EXPECT_TRUE(objc::send<bool>(newerCard, "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 1);
+
+    bridge()->presented = false; // dismissed: not even the presenting controller's card is captured
+    objc::send(newerCard, "setHidden:", false);
+    objc::send(newerCard, "layoutSubviews");
+    EXPECT_FALSE(objc::send<bool>(newerCard, "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 1);
+}
+
 TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
 {
     objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
