@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace zovo {
 namespace {
@@ -187,6 +189,18 @@ std::string parseJsonText(std::string_view text, nlohmann::ordered_json& out, co
     }
     out = std::move(parsed);
     return {};
+}
+
+std::string jsonString(std::string_view text) { return toJsonText(nlohmann::json(std::string(text)), JsonStyle::Compact); }
+
+std::string jsonNumber(double number)
+{
+    if (!std::isfinite(number)) return "null";
+    // Whole numbers read as integers ("3", not "3.0"), which is how a person writes them; the
+    // writer gives the shortest text that reads back the same double for the rest.
+    if (number == std::floor(number) && std::fabs(number) < 1e15)
+        return toJsonText(nlohmann::json(static_cast<std::int64_t>(number)), JsonStyle::Compact);
+    return toJsonText(nlohmann::json(number), JsonStyle::Compact);
 }
 
 } // namespace zovo

@@ -25,6 +25,11 @@ enum class JsonStyle { Pretty, Compact };
 // The value as JSON text: two-space indentation when pretty, no spaces when compact.
 std::string toJsonText(const nlohmann::ordered_json& value, JsonStyle style);
 std::string toJsonText(const nlohmann::json& value, JsonStyle style);
+// One value as compact JSON text, for callers that build records piece by piece (the trace): a
+// string literal with invalid UTF-8 repaired, and a number (whole numbers without a fraction, null
+// for one that is not finite).
+std::string jsonString(std::string_view text);
+std::string jsonNumber(double number);
 
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool isValidUtf8(std::string_view text);

@@ -14,6 +14,8 @@
 // Main thread only.
 #pragma once
 
+#include "foundation/Json.h"
+
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -89,9 +91,5 @@ private:
 
 // The current process's trace.
 Trace& trace();
-
-// JSON text helpers for callers that build raw values.
-std::string jsonString(std::string_view text);
-std::string jsonNumber(double number);
 
 } // namespace zovo
