@@ -21,16 +21,18 @@ double clockNow()
     return process ? process->mainRunLoop().now() : 0.0;
 }
 
-// Durations of the animation blocks running now, innermost last. Blocks run on the main thread.
-std::vector<double>& animationDurations()
-{
-    static std::vector<double> durations;
-    return durations;
-}
+// Durations of the animation blocks running now in one process, innermost last. Blocks run on
+// the main thread. Held by the process, so a block left open in one process (say, with a nested
+// process made inside it) does not make another process's changes animate.
+struct AnimationBlocks {
+    std::vector<double> durations;
+};
 
 std::optional<double> currentAnimationDuration()
 {
-    const auto& durations = animationDurations();
+    zovo::Process* process = zovo::Process::currentOrNull();
+    if (!process) return std::nullopt;
+    const auto& durations = process->local<AnimationBlocks>().durations;
     if (durations.empty() || durations.back() <= 0) return std::nullopt;
     return durations.back();
 }
@@ -68,7 +70,7 @@ void UIView::setFrame(CGRect frame)
     const CGSize before = frame_.size;
     frame_ = frame;
     if (auto duration = currentAnimationDuration())
-        frameAnimation_ = Animation{clockNow(), *duration, shown, 0, true, false};
+        frameAnimation_ = Animation{clockNow(), *duration, shown, 0};
     else
         frameAnimation_.reset();
     markLayoutFromSizeChange(before);
@@ -118,7 +120,7 @@ void UIView::setAlpha(double alpha)
     const double shown = presentationAlpha();
     alpha_ = alpha;
     if (auto duration = currentAnimationDuration())
-        alphaAnimation_ = Animation{clockNow(), *duration, CGRectZero, shown, false, true};
+        alphaAnimation_ = Animation{clockNow(), *duration, CGRectZero, shown};
     else
         alphaAnimation_.reset();
 }
@@ -323,7 +325,7 @@ void UIView::markLayoutFromSizeChange(CGSize before)
 void UIView::animate(double duration, const std::function<void()>& animations, std::function<void(bool)> completion)
 {
     if (!(duration > 0)) duration = 0; // NaN and negative durations change at once
-    auto& durations = animationDurations();
+    auto& durations = zovo::Process::current().local<AnimationBlocks>().durations;
     durations.push_back(duration);
     struct Pop {
         std::vector<double>& d;

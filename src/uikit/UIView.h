@@ -119,7 +119,8 @@ public:
     // Animation. Runs `animations` now; frame and alpha changes it makes animate over `duration`
     // seconds with the ease-in-out curve. `completion`, when given, runs once on the run loop when
     // the duration has passed, with finished = true. Blocks nest: an inner block's changes take
-    // the inner duration.
+    // the inner duration. A block belongs to the process current when it began: changes made while
+    // another process is current do not animate.
     static void animate(double duration, const std::function<void()>& animations, std::function<void(bool)> completion = {});
     // The ease-in-out timing curve (control points 0.42, 0 and 0.58, 1): progress for time t in 0..1.
     static double easeInOut(double t);
@@ -130,8 +131,6 @@ private:
         double duration;
         CGRect fromFrame;
         double fromAlpha;
-        bool frame;
-        bool alpha;
     };
     void markLayoutFromSizeChange(CGSize before);
 

@@ -66,6 +66,29 @@ TEST_F(View, NewAnimationStartsFromWhatTheScreenShows)
     EXPECT_FALSE(v->isAnimating());
 }
 
+TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
+{
+    auto outer = makeView<UIView>(CGRectZero);
+    UIView::animate(1.0, [&] {
+        // A process made while the block is open (as a test that leaves a block open hands over
+        // to the next one) starts with no block: its changes take effect at once.
+        {
+            zovo::Process inner;
+            registerUIKitClasses(inner.runtime());
+            auto v = makeView<UIView>(CGRectZero);
+            v->setFrame(CGRectMake(100, 0, 10, 10));
+            v->setAlpha(0.5);
+            EXPECT_FALSE(v->isAnimating());
+            EXPECT_EQ(v->presentationFrame().origin.x, 100);
+            EXPECT_EQ(v->presentationAlpha(), 0.5);
+        }
+        // The block is still open in its own process once the inner one has ended.
+        outer->setFrame(CGRectMake(100, 0, 10, 10));
+    });
+    EXPECT_TRUE(outer->isAnimating());
+    EXPECT_EQ(outer->presentationFrame().origin.x, 0);
+}
+
 TEST_F(View, TreeOrderAndOwnership)
 {
     auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
