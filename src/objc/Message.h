@@ -108,7 +108,7 @@ R sendFrom(id self, Class startClass, SEL sel, A&&... args)
     const MethodCache::Bucket* hit = startClass->cachedBucket(sel);
     const Method* method = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
     if (!method) method = detail::lookupForSend(self, startClass, sel);
-    if (method->types != expected) throwSignatureMismatch(startClass, sel, method->types, expected, startClass->isMetaclass());
+    if (method->types != expected) throwSignatureMismatch(startClass, sel, method->types, expected);
     auto body = reinterpret_cast<R (*)(id, SEL, Canonical<A>...)>(method->imp);
     return body(self, sel, toCanonical(std::forward<A>(args))...);
 }
@@ -127,7 +127,7 @@ R send(const Receiver& receiver, SelectorName selector, A&&... args)
     const MethodCache::Bucket* hit = self->isa->cachedBucket(literal);
     const Method* method = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
     if (!method) method = detail::lookupForLiteralSend(self, self->isa, literal);
-    if (method->types != expected) throwSignatureMismatch(self->isa, method->name, method->types, expected, self->isa->isMetaclass());
+    if (method->types != expected) throwSignatureMismatch(self->isa, method->name, method->types, expected);
     auto body = reinterpret_cast<R (*)(id, SEL, Canonical<A>...)>(method->imp);
     return body(self, method->name, toCanonical(std::forward<A>(args))...);
 }

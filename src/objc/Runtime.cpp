@@ -183,7 +183,7 @@ std::string describeMethod(Class cls, SEL sel)
     return out.str();
 }
 
-void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes, bool)
+void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes)
 {
     throw RuntimeError(describeMethod(cls, sel) + ": the method's type encoding is \"" + (methodTypes ? methodTypes : "") +
                        "\" but the caller's signature is \"" + (callerTypes ? callerTypes : "") + "\"");

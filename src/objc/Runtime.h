@@ -109,11 +109,6 @@ bool addClassMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
 template <class R, class... A>
 IMP class_replaceMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
 
-// The body of a method as a typed function pointer. Fails loudly when the signature does not
-// match the method's encoding.
-template <class R, class... A>
-R (*method_getImplementation(const Method* method, SEL sel = nullptr))(id, SEL, A...);
-
 bool class_addProperty(Class cls, const char* name, const PropertyAttribute* attributes, unsigned count);
 const Property* class_getProperty(Class cls, const char* name);
 const char* property_getAttributes(const Property* property);
@@ -129,7 +124,9 @@ Id class_createInstance(Class cls);
 
 bool addMethodUnchecked(Class cls, SEL sel, IMP imp, const char* types);
 IMP method_setImplementationUnchecked(Method* method, IMP imp);
-[[noreturn]] void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes, bool classMethod);
+// Stops a call whose C++ signature does not match the method: names the method as -[Class selector]
+// (+ for a class method) with the method's encoding and the caller's.
+[[noreturn]] void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes);
 [[noreturn]] void throwUnrecognizedSelector(id receiver, SEL sel);
 std::string describeMethod(Class cls, SEL sel);
 
@@ -138,7 +135,7 @@ bool class_addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...), const char* t
 {
     const char* expected = encodingOf<R, A...>();
     const char* given = internEncoding(types ? types : "");
-    if (given != expected) throwSignatureMismatch(cls, sel, given, expected, cls && cls->isMetaclass());
+    if (given != expected) throwSignatureMismatch(cls, sel, given, expected);
     return addMethodUnchecked(cls, sel, reinterpret_cast<IMP>(body), expected);
 }
 
@@ -159,20 +156,11 @@ IMP class_replaceMethod(Class cls, SEL sel, R (*body)(id, SEL, A...))
 {
     const char* expected = encodingOf<R, A...>();
     if (auto* own = const_cast<Method*>(cls ? cls->ownMethod(sel) : nullptr)) {
-        if (own->types != expected) throwSignatureMismatch(cls, sel, own->types, expected, cls->isMetaclass());
+        if (own->types != expected) throwSignatureMismatch(cls, sel, own->types, expected);
         return method_setImplementationUnchecked(own, reinterpret_cast<IMP>(body));
     }
     addMethodUnchecked(cls, sel, reinterpret_cast<IMP>(body), expected);
     return nullptr;
-}
-
-template <class R, class... A>
-R (*method_getImplementation(const Method* method, SEL sel))(id, SEL, A...)
-{
-    if (!method) return nullptr;
-    const char* expected = encodingOf<R, A...>();
-    if (method->types != expected) throwSignatureMismatch(nullptr, sel ? sel : method->name, method->types, expected, false);
-    return reinterpret_cast<R (*)(id, SEL, A...)>(method->imp);
 }
 
 } // namespace objc

@@ -7,7 +7,7 @@ const objc::Method* methodToHook(objc::Class cls, objc::SEL sel, const char* bod
     if (!cls) throw objc::RuntimeError(std::string("MSHookMessageEx: no class given for ") + objc::sel_getName(sel));
     const objc::Method* method = objc::class_getInstanceMethod(cls, sel);
     if (!method) throw objc::RuntimeError(objc::describeMethod(cls, sel) + ": MSHookMessageEx found no such method to hook");
-    if (method->types != bodyTypes) objc::throwSignatureMismatch(cls, sel, method->types, bodyTypes, false);
+    if (method->types != bodyTypes) objc::throwSignatureMismatch(cls, sel, method->types, bodyTypes);
     return method;
 }
 
