@@ -57,6 +57,13 @@ protected:
         return c.get();
     }
     void fix(UIView* view, NSLayoutAttribute a, double constant) { pin(view, a, nullptr, NSLayoutAttributeNotAnAttribute, constant); }
+    // Adds view.a (<= or >=) other.b + constant to the container; other may be null for a size.
+    NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant)
+    {
+        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, 1, constant);
+        container->addConstraint(c);
+        return c.get();
+    }
     std::vector<zovo::TraceEvent> conflicts() const { return zovo::trace().eventsOfKind("layoutConflict"); }
 
     objc::Ref<UIWindow> window = makeView<UIWindow>(CGRectMake(0, -120, 375, 120));
@@ -154,6 +161,66 @@ TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
     EXPECT_EQ(huge->frame(), CGRectMake(1, 1, 20, 20));
     ASSERT_EQ(conflicts().size(), 2u);
     EXPECT_NE(conflicts()[1].text("detail").find("not finite"), std::string::npos);
+}
+
+TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
+{
+    // Titles after the icon, kept 10 inside the container's right edge (345 in its coordinates):
+    // a long one is narrowed to the room there is, a short one keeps its own width.
+    auto longTitle = label(CGSizeMake(400, 17));
+    auto shortTitle = label(CGSizeMake(100, 17));
+    for (UIView* title : {longTitle.get(), shortTitle.get()}) {
+        pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
+        bound(title, NSLayoutAttributeRight, NSLayoutRelationLessThanOrEqual, container, NSLayoutAttributeRight, -10);
+    }
+    // A lower bound on a size: raised to it when the intrinsic size falls short, else left alone.
+    auto narrow = label(CGSizeMake(30, 17), CGRectMake(0, 60, 0, 0));
+    auto wide = label(CGSizeMake(90, 17), CGRectMake(0, 80, 0, 0));
+    for (UIView* view : {narrow.get(), wide.get()})
+        bound(view, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 60);
+    window->layoutIfNeeded();
+    EXPECT_EQ(longTitle->frame(), CGRectMake(25, 0, 320, 17));
+    EXPECT_EQ(shortTitle->frame(), CGRectMake(25, 0, 100, 17));
+    EXPECT_EQ(narrow->frame(), CGRectMake(0, 60, 60, 17));
+    EXPECT_EQ(wide->frame(), CGRectMake(0, 80, 90, 17));
+    EXPECT_TRUE(conflicts().empty());
+}
+
+TEST_F(Layout, HoldingOneInequalityMovesWhatTheNextSees)
+{
+    // The badge is checked first, while the name is still at its intrinsic 50 and so clear of it;
+    // the name's minimum width then pushes its right edge to 100, and the badge must follow.
+    auto name = label(CGSizeMake(50, 17));
+    auto badge = label(CGSizeMake(40, 17), CGRectMake(60, 0, 0, 0));
+    pin(name, NSLayoutAttributeLeft, container, NSLayoutAttributeLeft, 0);
+    bound(badge, NSLayoutAttributeLeft, NSLayoutRelationGreaterThanOrEqual, name, NSLayoutAttributeRight, 8);
+    bound(name, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    window->layoutIfNeeded();
+    EXPECT_EQ(name->frame(), CGRectMake(0, 0, 100, 17));
+    EXPECT_EQ(badge->frame(), CGRectMake(108, 0, 40, 17));
+}
+
+// With every constraint required, an inequality that the equalities, or an inequality held
+// before it, put out of reach is broken and traced like a conflicting equality.
+TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
+{
+    auto fixed = label(CGSizeMake(50, 17));
+    fix(fixed, NSLayoutAttributeWidth, 80);
+    bound(fixed, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    auto squeezed = label(CGSizeMake(50, 17));
+    bound(squeezed, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    bound(squeezed, NSLayoutAttributeWidth, NSLayoutRelationLessThanOrEqual, container, NSLayoutAttributeWidth, -300);
+    window->layoutIfNeeded();
+    window->layoutIfNeeded();
+    EXPECT_EQ(fixed->frame().size.width, 80) << "the equality stands";
+    EXPECT_EQ(squeezed->frame().size.width, 100) << "the first inequality held stands";
+    const auto events = conflicts();
+    ASSERT_EQ(events.size(), 2u) << "each reported once";
+    EXPECT_EQ(events[0].text("detail"), "Unable to simultaneously satisfy constraints.\n(\n"
+                                        "    \"<NSLayoutConstraint SizedView.width == 80>\",\n"
+                                        "    \"<NSLayoutConstraint SizedView.width >= 100>\"\n)\n\n"
+                                        "Will attempt to recover by breaking constraint \n<NSLayoutConstraint SizedView.width >= 100>");
+    EXPECT_EQ(events[1].text("constraint"), "<NSLayoutConstraint SizedView.width <= UIView.width - 300>");
 }
 
 TEST_F(Layout, MalformedConstraintsAreRefused)
