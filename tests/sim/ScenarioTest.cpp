@@ -174,11 +174,10 @@ TEST(Scenario, PullDownAndHoldOpenTheLongLookAndCloseBack)
         EXPECT_EQ(run.count("host", "event", "longLookDismissed"), 1u) << gesture.dump();
         Json open = run.snapshot("open");
         EXPECT_TRUE(open["bridge"]["longLookActivated"]);
-        for (const auto& w : open["windows"]) {
-            if (w["class"] == "BLNotificationBanner") {
-                EXPECT_EQ(w["level"], 1000) << "lowered under the long look";
-            }
-        }
+        const auto& windows = open["windows"];
+        auto banner = std::find_if(windows.begin(), windows.end(), [](const Json& w) { return w["class"] == "BLNotificationBanner"; });
+        ASSERT_NE(banner, windows.end()) << "the component's window is on the screen under the long look";
+        EXPECT_EQ((*banner)["level"], 1000) << "lowered under the long look";
         EXPECT_TRUE(run.postsInOrder({"Zovorudovu_Expand", "Zovorudovu_Dismiss"})) << gesture.dump();
     }
 }

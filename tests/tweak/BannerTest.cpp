@@ -20,7 +20,7 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     auto banner = makeBanner(CGRectMake(0, -120, 230, 120));
     ASSERT_TRUE(banner);
     EXPECT_TRUE(banner->isHidden());
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100);
+    EXPECT_GT(banner->windowLevel(), UIWindowLevelStatusBar) << "drawn over the status bar and the notch";
     EXPECT_FALSE(banner->isSecure());
     EXPECT_EQ(frameOf(banner->container), CGRectMake(10, 0, 210, 110));
     EXPECT_EQ(frameOf(banner->iconView), CGRectMake(0, 34, 20, 20));
@@ -31,7 +31,6 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     EXPECT_TRUE(objc::send<bool>(banner->bottomSection, "clipsToBounds"));
     EXPECT_FALSE(objc::send<bool>(banner->primary, "translatesAutoresizingMaskIntoConstraints"));
     EXPECT_TRUE(objc::send<bool>(banner->secondary, "translatesAutoresizingMaskIntoConstraints"));
-    EXPECT_EQ(objc::send<std::int64_t>(banner->secondary, "numberOfLines"), 0);
     EXPECT_EQ(banner->gestureRecognizers().size(), 3u);
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(banner->bottomSection)->pill);
 
@@ -62,27 +61,46 @@ TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
     EXPECT_FALSE(objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
 }
 
+// Deliveries to the banner's observer methods, counted by hooks that run before the component's
+// own bodies (and so would count a delivery to a banner that has ended).
+int updates = 0;
+int levelChanges = 0;
+void (*previousUpdate)(objc::id, objc::SEL) = nullptr;
+void (*previousAdjustLevel)(objc::id, objc::SEL, objc::id) = nullptr;
+
 TEST_F(Banner, AnEndedBannerHearsNothingMore)
 {
+    updates = levelChanges = 0;
+    objc::Class cls = objc::objc_getClass("BLNotificationBanner");
+    MSHookMessageEx(cls, objc::sel("updateContent"), +[](objc::id self, objc::SEL cmd) { ++updates; previousUpdate(self, cmd); }, &previousUpdate);
+    MSHookMessageEx(cls, objc::sel("adjustWindowLevel:"), +[](objc::id self, objc::SEL cmd, objc::id n) { ++levelChanges; previousAdjustLevel(self, cmd, n); },
+                    &previousAdjustLevel);
     objc::WeakRef<BLNotificationBanner> weak;
     {
         auto banner = makeBanner();
         weak = banner.get();
+        NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
+        NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
+        ASSERT_EQ(updates, 1) << "a live banner hears the update";
+        ASSERT_EQ(levelChanges, 1) << "a live banner hears the level change";
     }
     EXPECT_FALSE(weak) << "nothing but its owner keeps a banner alive";
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(levelChanges, 1);
 }
 
 TEST_F(Banner, WindowLevelSwitchesByNotificationName)
 {
     auto banner = makeBanner();
+    const double raised = banner->windowLevel();
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
     objc::send(objc::Id(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")), nullptr));
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100);
+    EXPECT_EQ(banner->windowLevel(), raised) << "back to where it was built";
 }
 
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
@@ -92,8 +110,7 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     objc::Id pill = objc::cast<BLBottomGrabberView>(body)->pill;
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
-    EXPECT_EQ(objc::send<double>(objc::send<objc::Id>(pill, "layer"), "cornerRadius"), 2.5);
-    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::Id>(pill, "backgroundColor"))->red(), 0.5);
+    EXPECT_EQ(objc::send<double>(objc::send<objc::Id>(pill, "layer"), "cornerRadius"), frameOf(pill).size.height / 2) << "a capsule";
     objc::send(body, "setFrame:", CGRectMake(0, 0, 300, 80));
     objc::send(body, "layoutIfNeeded");
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 65, 35, 5));

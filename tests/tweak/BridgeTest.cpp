@@ -9,15 +9,37 @@ namespace {
 
 using Bridge = TweakFixture;
 
+// The threads asking for the shared instance at once, and the instances made. The allocator holds
+// the first instance back until every thread has asked and then a while longer, so that a first
+// use without a guard makes more than one instance on any machine, not only under a race detector.
+constexpr int kAskers = 8;
+std::atomic<int> askers{0};
+std::atomic<int> bridgesMade{0};
+
+objc::Object* heldBackBridge()
+{
+    ++bridgesMade;
+    while (askers.load() < kAskers) std::this_thread::yield();
+    for (int i = 0; i < 20000 && bridgesMade.load() == 1; ++i) std::this_thread::yield();
+    return new BLNotificationBridge();
+}
+
 TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
 {
     zovorudovu::registerClasses(process.runtime());
     objc::Class cls = objc::objc_getClass("BLNotificationBridge");
+    cls->setAllocator(heldBackBridge);
+    askers = 0;
+    bridgesMade = 0;
     std::vector<std::thread> threads;
-    std::vector<objc::id> seen(8);
-    for (int i = 0; i < 8; ++i)
-        threads.emplace_back([&, i] { seen[i] = objc::send<objc::Id>(cls, "sharedInstance").get(); });
+    std::vector<objc::id> seen(kAskers);
+    for (int i = 0; i < kAskers; ++i)
+        threads.emplace_back([&, i] {
+            ++askers;
+            seen[i] = objc::send<objc::Id>(cls, "sharedInstance").get();
+        });
     for (auto& t : threads) t.join();
+    EXPECT_EQ(bridgesMade.load(), 1);
     for (auto* s : seen) EXPECT_EQ(s, seen[0]);
     EXPECT_EQ(objc::send<objc::Id>(cls, "sharedInstance").get(), seen[0]);
     EXPECT_EQ(seen[0]->isa, cls);
