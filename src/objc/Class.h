@@ -128,7 +128,6 @@ public:
     void setAllocator(InstanceAllocator allocator) { allocator_ = allocator; }
 
     const Property* property(const std::string& name) const;
-    const std::vector<std::unique_ptr<Property>>& properties() const { return properties_; }
 
 private:
     friend class Runtime;

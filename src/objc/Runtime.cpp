@@ -109,14 +109,10 @@ Class objc_getClass(std::string_view name)
     return rt ? rt->lookUpClass(name) : nullptr;
 }
 
-Class object_getClass(id object) { return object ? object->isa : nullptr; }
 const char* class_getName(Class cls) { return cls ? cls->name().c_str() : "nil"; }
-Class class_getSuperclass(Class cls) { return cls ? cls->superclass() : nullptr; }
 
 const Method* class_getInstanceMethod(Class cls, SEL sel) { return cls ? cls->lookup(sel) : nullptr; }
 const Method* class_getClassMethod(Class cls, SEL sel) { return cls ? cls->metaclass()->lookup(sel) : nullptr; }
-bool class_respondsToSelector(Class cls, SEL sel) { return class_getInstanceMethod(cls, sel) != nullptr; }
-const char* method_getTypeEncoding(const Method* method) { return method ? method->types : nullptr; }
 
 bool addMethodUnchecked(Class cls, SEL sel, IMP imp, const char* types)
 {

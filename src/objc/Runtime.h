@@ -59,10 +59,9 @@ public:
     Class lookUpClass(std::string_view name) const;
     std::size_t classCount() const { return classes_.size(); }
 
-    // Images (dynamic libraries) whose classes this process has registered, as the platform's
-    // runtime keeps them. Returns false when the image was already added.
+    // Records an image (a dynamic library) whose classes this process has registered, as the
+    // platform's runtime keeps them. Returns false when the image was already added.
     bool addImage(std::string_view installPath);
-    const std::vector<std::string>& imageNames() const { return images_; }
 
     // Called whenever a method is added or replaced anywhere: every cache refills on next use.
     // Registering a class changes no existing lookup and so does not call it.
@@ -83,14 +82,10 @@ private:
 // ---- The platform's runtime functions -------------------------------------------------------
 
 Class objc_getClass(std::string_view name);
-Class object_getClass(id object);
 const char* class_getName(Class cls);
-Class class_getSuperclass(Class cls);
 
 const Method* class_getInstanceMethod(Class cls, SEL sel);
 const Method* class_getClassMethod(Class cls, SEL sel);
-bool class_respondsToSelector(Class cls, SEL sel);
-const char* method_getTypeEncoding(const Method* method);
 
 // Adds an instance method when the class does not define one by that name itself (an inherited
 // one does not count); otherwise changes nothing and returns false. The body's C++ signature

@@ -72,8 +72,6 @@ std::shared_ptr<const CGImage> Frame::toImage() const
     return CGImage::create(static_cast<std::size_t>(width_), static_cast<std::size_t>(height_), kFormat, bytes_, stride_);
 }
 
-ImageWriteResult encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out) { return PngWriter().encode(frame, out); }
-
 ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
 {
     if (frame.empty()) {

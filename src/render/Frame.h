@@ -77,6 +77,5 @@ private:
 // Writes the frame as a PNG file. An empty frame or a file that cannot be written is an error
 // whose message names the file.
 ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath);
-ImageWriteResult encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out);
 
 } // namespace zovo

@@ -148,7 +148,6 @@ const Frame* ScreenRenderer::wallpaper(int width, int height, double scale)
         CairoPainter painter(*wallpaper_);
         paintWallpaper(painter, CGSizeMake(width / scale, height / scale));
     }
-    ++redraws_.wallpaper;
     return &*wallpaper_;
 }
 
@@ -161,7 +160,6 @@ const ScreenRenderer::Piece* ScreenRenderer::statusBar(const ChromeLayout& layou
     piece.content = content;
     piece.scale = scale;
     drawPiece(piece.bitmap, piece.origin, layout.statusBar, scale, [&](Painter& painter) { paintStatusBar(painter, layout, content); });
-    ++redraws_.statusBar;
     return &piece;
 }
 
@@ -175,7 +173,6 @@ const ScreenRenderer::Piece* ScreenRenderer::notch(const ChromeLayout& layout, d
     const CGPath outline = notchPath(layout);
     // The fillets reach a little beyond the cut-out's rectangle; the outline's box holds them.
     drawPiece(piece.bitmap, piece.origin, outline.boundingBox(), scale, [&](Painter& painter) { paintNotch(painter, layout); });
-    ++redraws_.notch;
     return &piece;
 }
 

@@ -52,14 +52,6 @@ public:
     // frames without allocating a screenful of memory for each.
     void render(Frame& frame, const RenderOptions& options = {});
 
-    // How often each kept bitmap has been drawn, for tools and tests that check the keeping.
-    struct Redraws {
-        int wallpaper = 0;
-        int statusBar = 0;
-        int notch = 0;
-    };
-    Redraws redraws() const { return redraws_; }
-
 private:
     struct Piece;
     // `wallpaperCopied`: the frame already holds the wallpaper.
@@ -72,7 +64,6 @@ private:
     std::optional<Frame> wallpaper_;
     std::unique_ptr<Piece> statusBar_;
     std::unique_ptr<Piece> notch_;
-    Redraws redraws_;
 };
 
 // Renders with a renderer that belongs to the current process and keeps its bitmaps between

@@ -86,9 +86,8 @@ public:
     // Throws std::logic_error when a SpringBoard has already launched in this process.
     void launch();
     bool launched() const;
-    // What the device answers (tf_deviceHasFaceID, currentIsIPad) and its portrait screen size.
+    // What the device answers (tf_deviceHasFaceID, currentIsIPad).
     DeviceFacts facts() const { return facts_; }
-    CGSize portraitScreen() const { return screen_; }
 
     // Hands the destination a new request (postNotificationRequest:, by message). Throws
     // std::logic_error before launch.

@@ -26,20 +26,19 @@ namespace {
 
 NCNotificationLongLookViewController* controller(id self) { return static_cast<NCNotificationLongLookViewController*>(self); }
 
-// Adds a label under the previous line of the card, unless its text is empty; returns the label.
-objc::Ref<UILabel> addLine(UIView& card, double& y, double width, const std::string& text, objc::Ref<UIFont> font)
+// Adds a label under the previous line of the card, unless its text is empty.
+void addLine(UIView& card, double& y, double width, const std::string& text, objc::Ref<UIFont> font)
 {
+    if (text.empty()) return;
     auto label = objc::make<UILabel>();
     label->setFont(font.get());
     label->setNumberOfLines(0);
-    if (text.empty()) return label;
     label->setTextString(text);
     y += zovo::kBannerLineGap;
     const double height = label->sizeThatFits(CGSizeMake(width, 0)).height;
     label->setFrame(CGRectMake(zovo::kBannerPadding, y, width, height));
     card.addSubview(label.get());
     y += height;
-    return label;
 }
 
 } // namespace
@@ -70,7 +69,7 @@ void NCNotificationLongLookViewController::buildView()
     double y = kBannerPadding + kBannerHeaderHeight;
     addLine(*card_, y, inner, text(&NCNotificationRequest::title), UIFont::boldSystemFontOfSize(kTitleFontSize));
     addLine(*card_, y, inner, text(&NCNotificationRequest::subtitle), UIFont::boldSystemFontOfSize(kTitleFontSize));
-    message_ = addLine(*card_, y, inner, text(&NCNotificationRequest::message), UIFont::systemFontOfSize(kMessageFontSize));
+    addLine(*card_, y, inner, text(&NCNotificationRequest::message), UIFont::systemFontOfSize(kMessageFontSize));
     card_->setFrame(CGRectMake(card_->frame().origin.x, top, width, y + kBannerPadding));
     dimmed->addSubview(card_.get());
 

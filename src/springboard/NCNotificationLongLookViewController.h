@@ -17,9 +17,8 @@ public:
     objc::Object* delegate() const { return delegate_.get(); }
     void setDelegate(objc::id delegate) { delegate_ = delegate; }
 
-    // The card inside the view, and its message line, once loaded.
+    // The card inside the view, once loaded.
     UIView* card() const { return card_.get(); }
-    UILabel* messageLabel() const { return message_.get(); }
 
     // Builds the dimmed screen and the card from the request.
     void buildView();
@@ -28,7 +27,6 @@ private:
     objc::Ref<NCNotificationRequest> request_;
     objc::WeakRef<objc::Object> delegate_;
     objc::Ref<UIView> card_;
-    objc::Ref<UILabel> message_;
 };
 
 namespace zovo::host {

@@ -33,8 +33,6 @@ public:
     objc::Ref<NSString> secondaryText() const { return messageLabel_->text(); }
 
     PLPlatterHeaderContentView* header() const { return header_.get(); }
-    UILabel* titleLabel() const { return titleLabel_.get(); }
-    UILabel* messageLabel() const { return messageLabel_.get(); }
 
     // The card's height for a width (the width is kept).
     CGSize sizeThatFits(CGSize size) const override;

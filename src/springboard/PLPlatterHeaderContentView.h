@@ -26,7 +26,6 @@ public:
     // The app's name line, or nil when there is none.
     objc::Ref<NSString> title() const;
     UILabel* dateLabel() const { return dateLabel_.get(); }
-    UILabel* titleLabel() const { return titleLabel_.get(); }
     UIImageView* iconView() const { return iconView_.get(); }
     std::int64_t dateFormatStyle() const { return dateFormatStyle_; }
     // Kept as given: the date text stays what the request says, whatever the style.

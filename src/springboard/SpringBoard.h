@@ -27,7 +27,6 @@ public:
     void layOutStatusBar();
 
     SBNotificationBannerDestination* bannerDestination() const { return destination_.get(); }
-    UIWindow* statusBarWindow() const { return statusBarWindow_.get(); }
     UIStatusBarForegroundView* statusBar() const { return statusBar_.get(); }
 
 private:

@@ -10,13 +10,6 @@
 class UIStatusBarForegroundView : public UIView {
 public:
     static constexpr const char* kClassName = "_UIStatusBarForegroundView";
-
-    // Layout passes this view has had.
-    int layoutPasses() const { return layoutPasses_; }
-    void layoutSubviews() override { ++layoutPasses_; }
-
-private:
-    int layoutPasses_ = 0;
 };
 
 namespace zovo::host {

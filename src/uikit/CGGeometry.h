@@ -30,8 +30,6 @@ inline double CGRectGetMaxX(const CGRect& r) { return r.origin.x + r.size.width;
 inline double CGRectGetMaxY(const CGRect& r) { return r.origin.y + r.size.height; }
 inline double CGRectGetMidX(const CGRect& r) { return r.origin.x + r.size.width / 2; }
 inline double CGRectGetMidY(const CGRect& r) { return r.origin.y + r.size.height / 2; }
-inline double CGRectGetWidth(const CGRect& r) { return r.size.width; }
-inline double CGRectGetHeight(const CGRect& r) { return r.size.height; }
 inline bool CGRectContainsPoint(const CGRect& r, const CGPoint& p)
 {
     return p.x >= r.origin.x && p.x < CGRectGetMaxX(r) && p.y >= r.origin.y && p.y < CGRectGetMaxY(r);

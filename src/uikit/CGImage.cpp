@@ -82,7 +82,6 @@ std::size_t CGImageGetWidth(CGImageRef image) { return image ? image->width() : 
 std::size_t CGImageGetHeight(CGImageRef image) { return image ? image->height() : 0; }
 std::size_t CGImageGetBytesPerRow(CGImageRef image) { return image ? image->bytesPerRow() : 0; }
 std::size_t CGImageGetBitsPerPixel(CGImageRef image) { return image ? 32 : 0; }
-std::size_t CGImageGetBitsPerComponent(CGImageRef image) { return image ? 8 : 0; }
 
 CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image)
 {

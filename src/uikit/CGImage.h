@@ -129,7 +129,6 @@ std::size_t CGImageGetWidth(CGImageRef image);
 std::size_t CGImageGetHeight(CGImageRef image);
 std::size_t CGImageGetBytesPerRow(CGImageRef image);
 std::size_t CGImageGetBitsPerPixel(CGImageRef image);
-std::size_t CGImageGetBitsPerComponent(CGImageRef image);
 CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image);
 CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image);
 CGDataProviderRef CGImageGetDataProvider(CGImageRef image);

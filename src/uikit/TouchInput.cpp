@@ -48,7 +48,6 @@ bool TouchInput::touchDown(CGPoint screenPoint)
         objc::Id found = objc::send<objc::Id>(window, "hitTest:withEvent:", inWindow, nullptr);
         hit = objc::cast<UIView>(found);
     }
-    hitView_ = hit.get();
     sequence_ = std::make_shared<GestureSequence>();
     if (!hit) return true;
     sequence_->participants = participantsFor(hit.get());
@@ -112,7 +111,6 @@ void TouchInput::finishSequence()
     down_ = false;
     const std::shared_ptr<GestureSequence> sequence = std::move(sequence_);
     sequence_.reset();
-    hitView_ = nullptr;
     if (!sequence) return;
     for (const auto& weak : sequence->participants)
         if (objc::Ref<UIGestureRecognizer> recognizer = weak.lock()) recognizer->endTracking(*sequence);

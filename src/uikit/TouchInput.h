@@ -37,11 +37,8 @@ public:
     // cancelled, the others fail.
     bool touchCancel();
 
-    bool isTouching() const { return down_; }
     // Where the finger is, or where it lifted last, in screen points.
     CGPoint location() const { return location_; }
-    // The view the current sequence started on; null when there is none or it has ended.
-    UIView* hitView() const { return hitView_.get(); }
 
 private:
     enum class Phase { Move, End, Cancel };
@@ -50,7 +47,6 @@ private:
 
     bool down_ = false;
     CGPoint location_{};
-    objc::WeakRef<UIView> hitView_;
     std::shared_ptr<GestureSequence> sequence_;
 };
 

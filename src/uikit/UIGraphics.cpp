@@ -144,8 +144,6 @@ void CGContextSetInterpolationQuality(CGContextRef context, CGInterpolationQuali
     if (context) context->quality = quality;
 }
 
-CGInterpolationQuality CGContextGetInterpolationQuality(CGContextRef context) { return context ? context->quality : kCGInterpolationDefault; }
-
 void* CGBitmapContextGetData(CGContextRef context)
 {
     if (!context) return nullptr;
@@ -154,7 +152,6 @@ void* CGBitmapContextGetData(CGContextRef context)
 }
 
 std::size_t CGBitmapContextGetWidth(CGContextRef context) { return context ? context->width : 0; }
-std::size_t CGBitmapContextGetHeight(CGContextRef context) { return context ? context->height : 0; }
 std::size_t CGBitmapContextGetBytesPerRow(CGContextRef context)
 {
     return context ? static_cast<std::size_t>(cairo_image_surface_get_stride(context->surface)) : 0;

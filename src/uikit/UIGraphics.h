@@ -81,12 +81,10 @@ void UIGraphicsEndImageContext();
 
 // Unknown values draw as the default quality.
 void CGContextSetInterpolationQuality(CGContextRef context, CGInterpolationQuality quality);
-CGInterpolationQuality CGContextGetInterpolationQuality(CGContextRef context);
 
 // The pixels, writable, valid until the context ends. Null for a null context.
 void* CGBitmapContextGetData(CGContextRef context);
 std::size_t CGBitmapContextGetWidth(CGContextRef context);
-std::size_t CGBitmapContextGetHeight(CGContextRef context);
 std::size_t CGBitmapContextGetBytesPerRow(CGContextRef context);
 
 namespace zovo {
