@@ -13,6 +13,7 @@ struct Property;
 class Runtime;
 template <class T> class Ref;
 template <class T> class WeakRef;
+enum class AssociationPolicy : std::uintptr_t;
 
 // The runtime's spelling of its core handles. `id` is a plain, non-owning pointer: arguments and
 // receivers are borrowed for the length of a call. Results of type '@' come back as `Id`, a strong

@@ -20,15 +20,6 @@
 
 namespace objc {
 
-// Association policies, with the platform's values. Only assign and retain are supported.
-enum class AssociationPolicy : std::uintptr_t {
-    Assign = 0,
-    RetainNonatomic = 1,
-    CopyNonatomic = 3,
-    Retain = 01401,
-    Copy = 01403,
-};
-
 namespace detail {
 // Shared by an object and its weak references. It outlives the object while weak references
 // remain, and reads null from the moment the object starts to end.
@@ -36,11 +27,7 @@ struct WeakControl {
     Object* object;
     std::size_t weakCount;
 };
-struct Association {
-    const void* key;
-    Object* value;
-    bool owned;
-};
+struct Association; // objc/Associations.h
 // Gives up one weak reference; the control block ends with the last one once its object has
 // ended. Out of line: GCC 12 misreads the inlined delete as a use after free wherever a weak
 // reference is moved.
@@ -54,7 +41,8 @@ public:
     Object& operator=(const Object&) = delete;
     virtual ~Object();
 
-    // The object's class. Set once, when the object is made.
+    // The object's class. Locking rule: set once, when the object is made and before any other
+    // thread can reach it; read by any thread without a lock from then on.
     Class isa = nullptr;
 
     void retain() const noexcept;
@@ -88,12 +76,16 @@ private:
     detail::WeakControl* weakControl() const;
     void dealloc() const noexcept;
 
+    // Locking rule: refs_ needs no lock; any thread may retain and release.
     mutable std::atomic<std::uint32_t> refs_{1};
     // Locking rule: pins_ is read and written on the main thread only. Only main-thread code pins
     // (a notification centre calling its observer), and an object the main thread has pinned ends
     // on the main thread; a release on another thread reads pins_ only once the count reaches
     // zero, when no pin can be taken or left on it any more.
     mutable std::uint32_t pins_ = 0;
+    // Locking rule: weak_ and associations_ have no lock. They are made, changed and read on the
+    // main thread only, as weak references and associated objects are, and the final release
+    // tears them down: an object that has either must end on the main thread.
     mutable detail::WeakControl* weak_ = nullptr;
     std::unique_ptr<std::vector<detail::Association>> associations_;
 };
