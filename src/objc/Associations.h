@@ -24,14 +24,6 @@ enum class AssociationPolicy : std::uintptr_t {
     Copy = 01403,
 };
 
-namespace detail {
-struct Association {
-    const void* key;
-    Object* value;
-    bool owned;
-};
-} // namespace detail
-
 void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy);
 Id objc_getAssociatedObject(id object, const void* key);
 void objc_removeAssociatedObjects(id object);

@@ -27,7 +27,12 @@ struct WeakControl {
     Object* object;
     std::size_t weakCount;
 };
-struct Association; // objc/Associations.h
+// One associated object; see objc/Associations.h.
+struct Association {
+    const void* key;
+    Object* value;
+    bool owned;
+};
 // Gives up one weak reference; the control block ends with the last one once its object has
 // ended. Out of line: GCC 12 misreads the inlined delete as a use after free wherever a weak
 // reference is moved.
