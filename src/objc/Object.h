@@ -7,6 +7,17 @@
 //
 // Objects are only ever made through factories (`make<T>` or a class's `alloc`), never on the
 // stack. Every object knows its class (`isa`), through which messages are dispatched.
+//
+// Ownership shows in the types, and every change of it is written out:
+//
+//   objc::Ref<Widget> kept(raw);                  // retains: a new strong reference
+//   auto same = objc::retained(raw);              // the same, with the type deduced
+//   auto made = objc::Ref<Widget>::adopt(fresh);  // takes over the reference `fresh` came with
+//   Widget* borrowed = kept.get();                // borrows: valid while `kept` lives
+//
+// A Ref neither converts from nor to a raw pointer by itself. Were it to, `Widget* w = makeOne();`
+// would compile and leave `w` pointing at an object whose only owner, the temporary Ref, has
+// already ended; and a raw pointer passed where a Ref is expected would retain silently.
 #pragma once
 
 #include "objc/Forward.h"
@@ -114,8 +125,8 @@ class Ref {
 public:
     Ref() noexcept = default;
     Ref(std::nullptr_t) noexcept {}
-    // Takes a new strong reference to `object`.
-    Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
+    // Takes a new strong reference to `object`. Explicit, so that retaining is always visible.
+    explicit Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
     Ref(const Ref& other) noexcept : Ref(other.ptr_) {}
     Ref(Ref&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
@@ -135,14 +146,22 @@ public:
     T* operator->() const noexcept { return ptr_; }
     T& operator*() const noexcept { return *ptr_; }
     explicit operator bool() const noexcept { return ptr_ != nullptr; }
-    operator T*() const noexcept { return ptr_; }
 
 private:
     T* ptr_ = nullptr;
 };
 
 template <class T, class U>
-bool operator==(const Ref<T>& a, const Ref<U>& b) { return a.get() == b.get(); }
+bool operator==(const Ref<T>& a, const Ref<U>& b) noexcept { return a.get() == b.get(); }
+template <class T>
+bool operator==(const Ref<T>& a, std::nullptr_t) noexcept { return !a.get(); }
+// Comparing with a borrowed pointer asks whether both name the same object; nothing is retained.
+template <class T, class U, class = decltype(std::declval<T*>() == std::declval<U*>())>
+bool operator==(const Ref<T>& a, U* b) noexcept { return a.get() == b; }
+
+// A new strong reference to `object`, with its type deduced.
+template <class T>
+Ref<T> retained(T* object) noexcept { return Ref<T>(object); }
 
 // A weak reference: does not keep its object alive and reads null once the object has ended.
 // Single-threaded: weak references are made and read on the main thread only.
@@ -152,9 +171,20 @@ public:
     WeakRef() noexcept = default;
     WeakRef(std::nullptr_t) noexcept {}
     WeakRef(T* object) { reset(object); }
-    WeakRef(const Ref<T>& object) { reset(object.get()); }
-    WeakRef(const WeakRef& other) { copyFrom(other); }
-    WeakRef& operator=(const WeakRef& other) { if (this != &other) { drop(); copyFrom(other); } return *this; }
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(const Ref<U>& object) { reset(object.get()); }
+    WeakRef(const WeakRef& other) { copyFrom(other.control_); }
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(const WeakRef<U>& other) { copyFrom(other.control_); }
+    WeakRef(WeakRef&& other) noexcept : control_(std::exchange(other.control_, nullptr)) {}
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(WeakRef<U>&& other) noexcept : control_(std::exchange(other.control_, nullptr)) {}
+    WeakRef& operator=(const WeakRef& other) { if (this != &other) { drop(); copyFrom(other.control_); } return *this; }
+    WeakRef& operator=(WeakRef&& other) noexcept
+    {
+        if (this != &other) { drop(); control_ = std::exchange(other.control_, nullptr); }
+        return *this;
+    }
     WeakRef& operator=(T* object) { reset(object); return *this; }
     ~WeakRef() { drop(); }
 
@@ -166,6 +196,8 @@ public:
     bool expired() const noexcept { return control_ && !control_->object; }
 
 private:
+    template <class U> friend class WeakRef;
+
     void reset(T* object)
     {
         drop();
@@ -173,9 +205,9 @@ private:
         control_ = static_cast<const Object*>(object)->weakControl();
         ++control_->weakCount;
     }
-    void copyFrom(const WeakRef& other)
+    void copyFrom(detail::WeakControl* control)
     {
-        control_ = other.control_;
+        control_ = control;
         if (control_) ++control_->weakCount;
     }
     void drop()
@@ -205,5 +237,15 @@ template <class T>
 T* cast(id object) { return dynamic_cast<T*>(object); }
 template <class T, class U>
 T* cast(const Ref<U>& object) { return dynamic_cast<T*>(object.get()); }
+// A temporary's object is cast into a strong reference, which keeps it: borrowing from a
+// temporary would leave the caller holding an object whose only owner has ended.
+template <class T, class U>
+Ref<T> cast(Ref<U>&& object)
+{
+    T* cast = dynamic_cast<T*>(object.get());
+    if (!cast) return nullptr;
+    object.leak();
+    return Ref<T>::adopt(cast);
+}
 
 } // namespace objc

@@ -34,7 +34,7 @@ Id initWithFrame(id self, SEL, CGRect frame)
         send(send<Id>(pill, "layer"), "setCornerRadius:", send<CGRect>(pill, "frame").size.height / 2);
         send(pill, "setBackgroundColor:", send<Id>(objc::objc_getClass("UIColor"), "grayColor"));
         send(view, "addSubview:", pill);
-        self_(view)->pill = pill;
+        self_(view.get())->pill = pill;
     }
     return view;
 }

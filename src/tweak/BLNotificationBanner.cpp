@@ -50,7 +50,7 @@ Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
 {
     Id window = objc::sendSuper<Id>(self, bannerClass(), "initWithFrame:", frame);
     if (!window) return nullptr;
-    BLNotificationBanner* banner = self_(window);
+    BLNotificationBanner* banner = self_(window.get());
     banner->bgColour = Id(bg);
     banner->textColour = Id(text);
 
@@ -150,15 +150,15 @@ void updateContent(id self, SEL)
         send(banner->date, "setText:", send<Id>(bridge(), "dateText"));
         send(banner->date, "sizeToFit");
         send(banner->date, "setTextColor:", banner->textColour);
-        addConstraint(banner, banner->date, kRight, banner->container, kRight, 0.0);
-        addConstraint(banner, banner->date, kCenterY, banner->iconView, kCenterY, 0.0);
+        addConstraint(banner, banner->date.get(), kRight, banner->container.get(), kRight, 0.0);
+        addConstraint(banner, banner->date.get(), kCenterY, banner->iconView.get(), kCenterY, 0.0);
     }
 
     // 4. Title, right of the icon and centred on it.
     send(banner->primary, "setText:", send<Id>(bridge(), "primaryText"));
     send(banner->primary, "setTextColor:", banner->textColour);
-    addConstraint(banner, banner->primary, kLeft, banner->iconView, kRight, 5.0);
-    addConstraint(banner, banner->primary, kCenterY, banner->iconView, kCenterY, 0.0);
+    addConstraint(banner, banner->primary.get(), kLeft, banner->iconView.get(), kRight, 5.0);
+    addConstraint(banner, banner->primary.get(), kCenterY, banner->iconView.get(), kCenterY, 0.0);
 
     // 5. Title width: the container's, less the icon and the timestamp (or a small margin).
     const double iconRight = CGRectGetMaxX(send<CGRect>(banner->iconView, "frame"));
@@ -167,7 +167,7 @@ void updateContent(id self, SEL)
         k = 0.0 - iconRight - send<CGRect>(banner->date, "frame").size.width - 10.0;
     else
         k = 0.0 - iconRight - 5.0;
-    addConstraint(banner, banner->primary, kWidth, banner->container, kWidth, k);
+    addConstraint(banner, banner->primary.get(), kWidth, banner->container.get(), kWidth, k);
 
     // 6. Message, below the icon, across the container, as tall as its text up to the
     // container's bottom edge.

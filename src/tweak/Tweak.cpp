@@ -78,7 +78,7 @@ objc::Ref<UIColor> colourSetting(id value, objc::Ref<UIColor> fallback)
 {
     // Only text is a colour; anything else counts as absent.
     if (!objc::isKindOf(value, objc::objc_getClass("NSString"))) return fallback;
-    Id hex = value;
+    Id hex(value);
     float alpha = 1.0f;
     Id colon = string(":");
     if (send<bool>(value, "containsString:", colon)) {
@@ -113,7 +113,7 @@ double bannerHeight(id self, SEL)
 void setBannerHeight(id self, SEL, double height)
 {
     Id box = send<Id>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
-    objc::objc_setAssociatedObject(self, bannerHeightKey(), box, objc::AssociationPolicy::RetainNonatomic);
+    objc::objc_setAssociatedObject(self, bannerHeightKey(), box.get(), objc::AssociationPolicy::RetainNonatomic);
 }
 
 // ---- SpringBoard: presentation -----------------------------------------------------------
@@ -198,7 +198,7 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
     // the tap action once.
     if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
         observe(self, "fakeActivateTapGesture:", kExecuteTapAction);
-        objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered"), objc::AssociationPolicy::RetainNonatomic);
+        objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered").get(), objc::AssociationPolicy::RetainNonatomic);
     }
     // With no icon the shared icon becomes none and the capture goes on.
     bridge()->icon = send<Id>(send<Id>(self, "icons"), "firstObject");
@@ -281,7 +281,7 @@ void toggleInteraction(id self, SEL, id notification)
 void shortLookViewDidLoad(id self, SEL cmd)
 {
     slots().shortLookViewDidLoad(self, cmd);
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (!globals().isBanner) return;
     checkOrientation();
     if (globals().isLandscape) return;
@@ -293,13 +293,13 @@ void shortLookViewDidLoad(id self, SEL cmd)
 void shortLookViewWillDisappear(id self, SEL cmd, bool animated)
 {
     slots().shortLookViewWillDisappear(self, cmd, animated);
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (globals().isBanner) send(self, "adjustForLongLook:", false);
 }
 
 void expandContent(id self, SEL, id)
 {
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (!globals().isBanner) return;
     send(self, "adjustForLongLook:", true);
     if (bridge()->longLookActivationMethodWasSwipe)
@@ -404,11 +404,11 @@ void loadPrefs()
     auto value = [&](const char* key) { return send<Id>(prefs, "objectForKey:", string(key)); };
     auto flag = [&](const char* key, bool fallback) {
         Id v = value(key);
-        return respondsToValue(v, "boolValue") ? send<bool>(v, "boolValue") : fallback;
+        return respondsToValue(v.get(), "boolValue") ? send<bool>(v, "boolValue") : fallback;
     };
     if (prefs) g.isEnabled = flag("isEnabled", true);
-    g.bgColour = colourSetting(value("bgColour"), UIColor::blackColor());
-    g.textColour = colourSetting(value("textColour"), UIColor::whiteColor());
+    g.bgColour = colourSetting(value("bgColour").get(), UIColor::blackColor());
+    g.textColour = colourSetting(value("textColour").get(), UIColor::whiteColor());
     BLNotificationBridge* shared = BLNotificationBridge::sharedInstance();
     shared->adaptiveColours = flag("adaptiveColours", false);
     shared->showGrabber = flag("showGrabber", true);
@@ -417,7 +417,7 @@ void loadPrefs()
     Id width = value("customWidthValue");
     // The width is checked in double precision before it is narrowed, so a huge number never
     // reaches the float conversion; NaN fails the check too.
-    const bool usable = respondsToValue(width, "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
+    const bool usable = respondsToValue(width.get(), "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
     shared->customWidthValue = usable ? send<float>(width, "floatValue") : kDefaultCustomWidthValue;
 }
 
