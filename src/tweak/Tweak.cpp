@@ -1,19 +1,18 @@
 #include "tweak/Tweak.h"
 
 #include "foundation/DarwinNotifyCenter.h"
-#include "foundation/NSString.h"
 #include "foundation/Process.h"
 #include "objc/Message.h"
 #include "substrate/Substrate.h"
 #include "tweak/BLBottomGrabberView.h"
 #include "tweak/BLNotificationBanner.h"
 #include "tweak/BLNotificationBridge.h"
+#include "tweak/Helpers.h"
 #include "tweak/UIColor+Conversion.h"
 #include "tweak/UIImageAverageColorAddition.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 
-#include <cstdio>
 #include <functional>
 
 using objc::Class;
@@ -49,19 +48,9 @@ struct State {
 
 State& state() { return zovo::Process::current().local<State>(); }
 Slots& slots() { return state().slots; }
-BLNotificationBridge* bridge() { return BLNotificationBridge::sharedInstance(); }
-
-Id string(const char* text) { return NSString::from(text); }
-Id defaultCenter() { return send<Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
 void observe(id observer, const char* selector, const char* name)
 {
     send(defaultCenter(), "addObserver:selector:name:object:", observer, objc::sel(selector), string(name), nullptr);
-}
-void post(const char* name) { send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
-bool nameIs(id notification, const char* name)
-{
-    Id actual = send<Id>(notification, "name");
-    return send<bool>(actual, "isEqualToString:", string(name));
 }
 void animate(double duration, std::function<void()> animations, std::function<void(bool)> completion)
 {
@@ -330,8 +319,14 @@ void longLookViewWillDisappear(id self, SEL cmd, bool animated)
 
 void prefsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadPrefs(); }
 
-// Encodings of added methods are formed from their argument's type code, as on the phone.
-std::string addedEncoding(const char* argumentCode) { return std::string("v@:") + argumentCode; }
+// Type encodings of the methods the component adds: actions with and without an argument, and
+// the accessors of its two properties on the app object.
+constexpr const char* kActionEncoding = "v@:";
+constexpr const char* kObjectActionEncoding = "v@:@";
+constexpr const char* kFlagActionEncoding = "v@:B";
+constexpr const char* kObjectGetterEncoding = "@@:";
+constexpr const char* kDoubleGetterEncoding = "d@:";
+constexpr const char* kDoubleSetterEncoding = "v@:d";
 
 void installHooks()
 {
@@ -343,13 +338,13 @@ void installHooks()
     }
     if (Class c = objc::objc_getClass("SBBannerWindow")) {
         MSHookMessageEx(c, objc::sel("initWithFrame:"), bannerWindowInitWithFrame, &s.bannerWindowInitWithFrame);
-        objc::class_addMethod(c, objc::sel("toggleInteraction:"), toggleInteraction, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("toggleInteraction:"), toggleInteraction, kObjectActionEncoding);
     }
     if (Class c = objc::objc_getClass("NCNotificationShortLookViewController")) {
         MSHookMessageEx(c, objc::sel("viewDidLoad"), shortLookViewDidLoad, &s.shortLookViewDidLoad);
         MSHookMessageEx(c, objc::sel("viewWillDisappear:"), shortLookViewWillDisappear, &s.shortLookViewWillDisappear);
-        objc::class_addMethod(c, objc::sel("expandContent:"), expandContent, addedEncoding("@").c_str());
-        objc::class_addMethod(c, objc::sel("adjustForLongLook:"), adjustForLongLook, addedEncoding("B").c_str());
+        objc::class_addMethod(c, objc::sel("expandContent:"), expandContent, kObjectActionEncoding);
+        objc::class_addMethod(c, objc::sel("adjustForLongLook:"), adjustForLongLook, kFlagActionEncoding);
     }
     if (Class c = objc::objc_getClass("NCNotificationLongLookViewController")) {
         MSHookMessageEx(c, objc::sel("viewWillAppear:"), longLookViewWillAppear, &s.longLookViewWillAppear);
@@ -357,31 +352,26 @@ void installHooks()
     }
     if (Class c = objc::objc_getClass("NCNotificationShortLookView")) {
         MSHookMessageEx(c, objc::sel("layoutSubviews"), shortLookViewLayoutSubviews, &s.shortLookViewLayoutSubviews);
-        objc::class_addMethod(c, objc::sel("fakeActivateTapGesture:"), fakeActivateTapGesture, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("fakeActivateTapGesture:"), fakeActivateTapGesture, kObjectActionEncoding);
     }
     if (Class c = objc::objc_getClass("SBNotificationBannerDestination")) {
         MSHookMessageEx(c, objc::sel("init"), destinationInit, &s.destinationInit);
         MSHookMessageEx(c, objc::sel("postNotificationRequest:"), destinationPostNotificationRequest, &s.destinationPostNotificationRequest);
         MSHookMessageEx(c, objc::sel("_dismissBannerCompleted:"), destinationDismissBannerCompleted, &s.destinationDismissBannerCompleted);
-        objc::class_addMethod(c, objc::sel("ensureBannerGetsDismissed"), ensureBannerGetsDismissed, addedEncoding("").c_str());
+        objc::class_addMethod(c, objc::sel("ensureBannerGetsDismissed"), ensureBannerGetsDismissed, kActionEncoding);
     }
     if (Class c = objc::objc_getClass("SpringBoard")) {
         const objc::PropertyAttribute brimlightAttributes[] = {{"T", "@\"BLNotificationBanner\""}, {"&", ""}, {"N", ""}};
         objc::class_addProperty(c, "brimlight", brimlightAttributes, 3);
-        char getter[8], setter[8];
-        std::snprintf(getter, sizeof getter, "%s@:", "@");
-        std::snprintf(setter, sizeof setter, "v@:%s", "@");
-        objc::class_addMethod(c, objc::sel("brimlight"), brimlight, getter);
-        objc::class_addMethod(c, objc::sel("setBrimlight:"), setBrimlight, setter);
+        objc::class_addMethod(c, objc::sel("brimlight"), brimlight, kObjectGetterEncoding);
+        objc::class_addMethod(c, objc::sel("setBrimlight:"), setBrimlight, kObjectActionEncoding);
         const objc::PropertyAttribute heightAttributes[] = {{"T", "d"}, {"N", ""}};
         objc::class_addProperty(c, "bannerHeight", heightAttributes, 2);
-        std::snprintf(getter, sizeof getter, "%s@:", "d");
-        std::snprintf(setter, sizeof setter, "v@:%s", "d");
-        objc::class_addMethod(c, objc::sel("bannerHeight"), bannerHeight, getter);
-        objc::class_addMethod(c, objc::sel("setBannerHeight:"), setBannerHeight, setter);
+        objc::class_addMethod(c, objc::sel("bannerHeight"), bannerHeight, kDoubleGetterEncoding);
+        objc::class_addMethod(c, objc::sel("setBannerHeight:"), setBannerHeight, kDoubleSetterEncoding);
         MSHookMessageEx(c, objc::sel("applicationDidFinishLaunching:"), applicationDidFinishLaunching, &s.springBoardDidFinishLaunching);
-        objc::class_addMethod(c, objc::sel("showBrimlight:"), showBrimlight, addedEncoding("@").c_str());
-        objc::class_addMethod(c, objc::sel("dismissBrimlight:"), dismissBrimlight, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("showBrimlight:"), showBrimlight, kObjectActionEncoding);
+        objc::class_addMethod(c, objc::sel("dismissBrimlight:"), dismissBrimlight, kObjectActionEncoding);
     }
     globals().hooksInstalled = true;
 }
@@ -446,7 +436,7 @@ void ancestryCheck(id view)
 void initialiser(int, char**, char**)
 {
     CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, prefsChanged,
-                                    CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, CFNotificationSuspensionBehaviorCoalesce);
+                                    CFSTR(ZOVORUDOVU_PREFS_UPDATED), nullptr, CFNotificationSuspensionBehaviorCoalesce);
     initPrefs();
     loadPrefs();
     if (!globals().isEnabled) return;
