@@ -1,19 +1,12 @@
 #include "objc/Message.h"
 #include "objc/Runtime.h"
+#include "objc/TrackedObjects.h"
 
 #include <gtest/gtest.h>
 
 using namespace objc;
 
 namespace {
-
-// Counts live instances, to prove that nothing leaks.
-struct Tracked : Object {
-    static constexpr const char* kClassName = "Tracked";
-    static inline int live = 0;
-    Tracked() { ++live; }
-    ~Tracked() override { --live; }
-};
 
 struct Watcher : Object {
     static constexpr const char* kClassName = "Tracked";
@@ -39,14 +32,7 @@ static_assert(std::is_convertible_v<Ref<Tracked>, Id> && !std::is_convertible_v<
 static_assert(std::is_convertible_v<WeakRef<Tracked>, WeakRef<Object>> && !std::is_convertible_v<WeakRef<Object>, WeakRef<Tracked>>);
 static_assert(std::is_convertible_v<Ref<Tracked>, WeakRef<Object>> && std::is_nothrow_move_constructible_v<WeakRef<Tracked>>);
 
-class ObjectTest : public ::testing::Test {
-protected:
-    void SetUp() override { Tracked::live = 0; }
-    void TearDown() override { EXPECT_EQ(Tracked::live, 0); }
-    Runtime runtime;
-    Runtime::Scope scope{runtime};
-    Class tracked = runtime.registerClass("Tracked", objc_getClass("NSObject"), []() -> Object* { return new Tracked(); });
-};
+using ObjectTest = TrackedObjects;
 
 TEST_F(ObjectTest, StrongReferencesCountAndTheLastOneEndsTheObject)
 {
@@ -171,52 +157,6 @@ TEST_F(ObjectTest, AnObjectIsSolelyReferencedOnlyWithOneStrongReferenceAndNoWeak
     EXPECT_FALSE(b->isSolelyReferenced()) << "a weak reference, once made, may have been copied anywhere";
     objc_setAssociatedObject(c.get(), &key, a.get(), AssociationPolicy::Assign);
     EXPECT_FALSE(c->isSolelyReferenced());
-}
-
-TEST_F(ObjectTest, AssociatedObjectsAreRetainedAndReleasedWithTheirObject)
-{
-    static const char keyA = 0, keyB = 0;
-    WeakRef<Tracked> value;
-    {
-        Ref<Tracked> owner = make<Tracked>();
-        {
-            Ref<Tracked> v = make<Tracked>();
-            value = v.get();
-            objc_setAssociatedObject(owner.get(), &keyA, v.get(), AssociationPolicy::RetainNonatomic);
-        }
-        ASSERT_TRUE(value.get()) << "the association keeps the value alive";
-        EXPECT_EQ(objc_getAssociatedObject(owner.get(), &keyA).get(), value.get());
-        EXPECT_FALSE(objc_getAssociatedObject(owner.get(), &keyB));
-    }
-    EXPECT_FALSE(value.get()) << "the value ends with its object";
-}
-
-TEST_F(ObjectTest, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
-{
-    static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
-    WeakRef<Tracked> first;
-    {
-        Ref<Tracked> v = make<Tracked>();
-        first = v.get();
-        objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::RetainNonatomic);
-    }
-    Ref<Tracked> second = make<Tracked>();
-    objc_setAssociatedObject(owner.get(), &key, second.get(), AssociationPolicy::RetainNonatomic);
-    EXPECT_FALSE(first.get()) << "replacing a value releases the old one";
-    EXPECT_EQ(second->retainCount(), 2u);
-    objc_setAssociatedObject(owner.get(), &key, nullptr, AssociationPolicy::RetainNonatomic);
-    EXPECT_FALSE(objc_getAssociatedObject(owner.get(), &key));
-    EXPECT_EQ(second->retainCount(), 1u);
-}
-
-TEST_F(ObjectTest, AssignAssociationsDoNotOwn)
-{
-    static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
-    Ref<Tracked> v = make<Tracked>();
-    objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::Assign);
-    EXPECT_EQ(v->retainCount(), 1u);
 }
 
 struct Unknown : Object {
