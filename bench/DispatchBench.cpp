@@ -81,12 +81,12 @@ void BM_PostThreeObservers(benchmark::State& state)
     std::vector<objc::Ref<Counter>> observers;
     for (int i = 0; i < 3; ++i) {
         observers.push_back(objc::make<Counter>());
-        centre->addObserver(observers.back(), objc::sel(i == 1 ? "ping" : "heard:"), NSString::from("Zovorudovu_UpdateContent"), nullptr);
+        centre->addObserver(observers.back().get(), objc::sel(i == 1 ? "ping" : "heard:"), NSString::from("Zovorudovu_UpdateContent").get(), nullptr);
     }
     for (int i = 0; i < 30; ++i)
-        centre->addObserver(observers[0], objc::sel("heard:"), NSString::from("Zovorudovu_Other_" + std::to_string(i)), nullptr);
+        centre->addObserver(observers[0].get(), objc::sel("heard:"), (NSString::from("Zovorudovu_Other_" + std::to_string(i))).get(), nullptr);
     objc::Ref<NSString> name = NSString::from("Zovorudovu_UpdateContent");
-    for (auto _ : state) centre->postNotificationName(name, nullptr);
+    for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     benchmark::DoNotOptimize(observers[0]->heard);
     state.SetItemsProcessed(state.iterations());
 }
@@ -102,10 +102,10 @@ void BM_PostThreeObserversWithoutNotification(benchmark::State& state)
     std::vector<objc::Ref<Counter>> observers;
     for (int i = 0; i < 3; ++i) {
         observers.push_back(objc::make<Counter>());
-        centre->addObserver(observers.back(), objc::sel("ping"), NSString::from("Zovorudovu_UpdateContent"), nullptr);
+        centre->addObserver(observers.back().get(), objc::sel("ping"), NSString::from("Zovorudovu_UpdateContent").get(), nullptr);
     }
     objc::Ref<NSString> name = NSString::from("Zovorudovu_UpdateContent");
-    for (auto _ : state) centre->postNotificationName(name, nullptr);
+    for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     benchmark::DoNotOptimize(observers[0]->heard);
 }
 BENCHMARK(BM_PostThreeObserversWithoutNotification);
@@ -115,7 +115,7 @@ void BM_PostNoObservers(benchmark::State& state)
     zovo::Process process;
     NSNotificationCenter* centre = process.defaultCenter();
     objc::Ref<NSString> name = NSString::from("Zovorudovu_Unheard");
-    for (auto _ : state) centre->postNotificationName(name, nullptr);
+    for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PostNoObservers);

@@ -27,33 +27,33 @@ struct BannerTree {
         container = makeView<UIView>(CGRectMake(10, 0, 355, 110));
         icon = makeView<UIView>(CGRectMake(0, 37, 20, 20));
         bottom = makeView<UIView>(CGRectMake(0, 0, 375, 90));
-        window->addSubview(bottom);
-        window->addSubview(container);
-        container->addSubview(icon);
+        window->addSubview(bottom.get());
+        window->addSubview(container.get());
+        container->addSubview(icon.get());
         for (auto* label : {&date, &primary, &secondary}) {
             *label = makeView<BenchLabel>(CGRectZero);
-            container->addSubview(*label);
+            container->addSubview((*label).get());
         }
         for (auto* label : {&date, &primary, &secondary}) (*label)->setTranslatesAutoresizingMaskIntoConstraints(false);
         // The message below the icon, across the container: three constraints installed once.
-        add(secondary, NSLayoutAttributeLeft, container, NSLayoutAttributeLeft, 0);
-        add(secondary, NSLayoutAttributeTop, icon, NSLayoutAttributeBottom, 5);
-        add(secondary, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, 0);
+        add(secondary.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 0);
+        add(secondary.get(), NSLayoutAttributeTop, icon.get(), NSLayoutAttributeBottom, 5);
+        add(secondary.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, 0);
     }
 
     // The constraints one content update adds: five with a timestamp.
     void update()
     {
-        add(date, NSLayoutAttributeRight, container, NSLayoutAttributeRight, 0);
-        add(date, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY, 0);
-        add(primary, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
-        add(primary, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY, 0);
-        add(primary, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -150);
+        add(date.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, 0);
+        add(date.get(), NSLayoutAttributeCenterY, icon.get(), NSLayoutAttributeCenterY, 0);
+        add(primary.get(), NSLayoutAttributeLeft, icon.get(), NSLayoutAttributeRight, 5);
+        add(primary.get(), NSLayoutAttributeCenterY, icon.get(), NSLayoutAttributeCenterY, 0);
+        add(primary.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, -150);
     }
 
     void add(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, double constant)
     {
-        container->addConstraint(NSLayoutConstraint::constraintWithItem(a, aa, NSLayoutRelationEqual, b, ba, 1.0, constant));
+        container->addConstraint(NSLayoutConstraint::constraintWithItem(a, aa, NSLayoutRelationEqual, b, ba, 1.0, constant).get());
     }
 
     objc::Ref<UIWindow> window;

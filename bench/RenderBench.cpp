@@ -64,8 +64,8 @@ struct Phone {
             app->setImage(icon(static_cast<std::uint8_t>(i * 10)).get());
             app->layer()->setCornerRadius(13);
             app->setClipsToBounds(true);
-            home->addSubview(app);
-            home->addSubview(label(CGRectMake(27 + (i % 4) * 90, 144 + (i / 4) * 100, 60, 0), "App", 11, false, 1));
+            home->addSubview(app.get());
+            home->addSubview((label(CGRectMake(27 + (i % 4) * 90, 144 + (i / 4) * 100, 60, 0), "App", 11, false, 1)).get());
         }
         home->setHidden(false);
 
@@ -77,18 +77,18 @@ struct Phone {
         const CGPath path = CGPath::roundedRectangle(CGRectMake(0, 0, 210, 110), UIRectCornerBottomLeft | UIRectCornerBottomRight, CGSizeMake(20, 20));
         mask->setPath(&path);
         body->layer()->setMask(mask.get());
-        banner->addSubview(body);
+        banner->addSubview(body.get());
         auto appIcon = makeView<UIImageView>(CGRectMake(10, 40, 20, 20));
         appIcon->setImage(icon(200).get());
-        body->addSubview(appIcon);
-        body->addSubview(label(CGRectMake(38, 38, 160, 0), "Messages", 14, true, 1));
-        body->addSubview(label(CGRectMake(38, 58, 160, 0), "A message long enough to wrap onto a second line", 12, false, 0));
-        body->addSubview(label(CGRectMake(150, 40, 50, 0), "now", 12, false, 1));
+        body->addSubview(appIcon.get());
+        body->addSubview(label(CGRectMake(38, 38, 160, 0), "Messages", 14, true, 1).get());
+        body->addSubview(label(CGRectMake(38, 58, 160, 0), "A message long enough to wrap onto a second line", 12, false, 0).get());
+        body->addSubview(label(CGRectMake(150, 40, 50, 0), "now", 12, false, 1).get());
         auto pill = makeView<UIView>(CGRectMake(85, 100, 40, 5));
         pill->setBackgroundColor(UIColor::grayColor().get());
         pill->layer()->setCornerRadius(2.5);
         pill->setClipsToBounds(true);
-        body->addSubview(pill);
+        body->addSubview(pill.get());
         banner->setHidden(false);
 
         // Halfway through the slide down: the banner is drawn at its presentation position.

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static const char* const skipSets[] = {"#", "", " \n", "0x#", "#:"};
     objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(string.get());
-    if (const char* skip = skipSets[control % 5]; *skip) scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(NSString::from(skip)).get());
+    if (const char* skip = skipSets[control % 5]; *skip) scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(NSString::from(skip).get()).get());
     // Scanning from a point inside a character fails loudly, so the start is only ever 0 or the
     // length, which are always boundaries.
     if (control & 0x80) scanner->setScanLocation(string->length());

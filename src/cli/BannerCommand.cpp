@@ -65,7 +65,7 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
     if (o.png) {
         if (auto written = writeFramePNG(renderScreen(), *o.png); !written) return tool.fail(ExitStatus::InputUnusable, written.message);
     }
-    tool.printJson(snapshotBanner(window));
+    tool.printJson(snapshotBanner(window.get()));
     return ExitStatus::Done;
 }
 

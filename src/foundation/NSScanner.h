@@ -31,7 +31,7 @@ public:
     NSString* string() const { return string_.get(); }
     NSCharacterSet* charactersToBeSkipped() const { return skip_.get(); }
     // Nil skips nothing.
-    void setCharactersToBeSkipped(NSCharacterSet* characters) { skip_ = characters; }
+    void setCharactersToBeSkipped(NSCharacterSet* characters) { skip_ = objc::retained(characters); }
 
     std::uint64_t scanLocation() const;
     // Fails loudly (std::out_of_range) past the end of the string or inside a character.

@@ -75,10 +75,12 @@ struct MethodCache {
         return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
 
+    // Locking rule: generation, bits, mask and the buckets array are fixed before the table is
+    // published; each bucket is written once under the lookup mutex and read without a lock.
     const std::uint64_t generation;
     const unsigned bits;
     const std::size_t mask;
-    std::size_t used = 0; // written only under the lookup mutex
+    std::size_t used = 0; // read and written only under the lookup mutex
     std::unique_ptr<Bucket[]> buckets;
 };
 
@@ -139,17 +141,25 @@ private:
     friend IMP method_setImplementationUnchecked(Method*, IMP);
     friend bool class_addProperty(Class, const char*, const PropertyAttribute*, unsigned);
 
+    // Locking rule: runtime_, name_, superclass_, isMeta_ and allocator_ are set while the class
+    // is registered, before any other thread can reach it, and only read from then on.
     Runtime& runtime_;
     std::string name_;
     Class superclass_;
     bool isMeta_;
     InstanceAllocator allocator_ = nullptr;
+    // Locking rule: methods_ changes only with the runtime's lookup mutex held, and any thread
+    // other than the main thread reads it only with the mutex held (the slow lookup). A Method
+    // is never freed while its class lives. Its imp is replaced without the mutex, on the main
+    // thread: hooks are installed before any other thread sends the message they replace.
     std::unordered_map<SEL, std::unique_ptr<Method>> methods_;
+    // Locking rule: properties_ is added to and read on the main thread only.
     std::vector<std::unique_ptr<Property>> properties_;
     // Locking rule: cache_ is read by any thread without a lock; it is replaced, and tables are
     // filled and retired, only with the runtime's lookup mutex held. Retired tables stay until
     // the class ends, because a reader may still be probing one.
     std::atomic<MethodCache*> cache_{nullptr};
+    // Locking rule: cacheTables_ is written only with the lookup mutex held and never read.
     std::vector<std::unique_ptr<MethodCache>> cacheTables_;
 };
 

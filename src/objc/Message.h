@@ -149,5 +149,7 @@ bool respondsTo(const Ref<T>& object, SEL sel) { return respondsTo(object.get(),
 
 // Whether the object is an instance of `cls` or of one of its subclasses. Nil answers no.
 bool isKindOf(id object, Class cls);
+template <class T>
+bool isKindOf(const Ref<T>& object, Class cls) { return isKindOf(object.get(), cls); }
 
 } // namespace objc

@@ -1,9 +1,9 @@
 #include "objc/Object.h"
 
+#include "objc/Associations.h"
 #include "objc/Class.h"
 #include "objc/Runtime.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,48 +53,6 @@ void Object::dealloc() const noexcept
     auto* self = const_cast<Object*>(this);
     objc_removeAssociatedObjects(self);
     delete self;
-}
-
-void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy)
-{
-    if (!object) return;
-    bool owned = false;
-    switch (policy) {
-    case AssociationPolicy::Assign: break;
-    case AssociationPolicy::RetainNonatomic:
-    case AssociationPolicy::Retain: owned = true; break;
-    default: throw RuntimeError(std::string("objc_setAssociatedObject: copy policies are not supported (object of class ") + object->className() + ")");
-    }
-    auto& list = object->associations_;
-    if (!list) list = std::make_unique<std::vector<detail::Association>>();
-    if (value && owned) value->retain();
-    // The old value is released last, so that releasing it cannot disturb the table mid-change.
-    detail::Association old{key, nullptr, false};
-    auto it = std::find_if(list->begin(), list->end(), [&](const detail::Association& a) { return a.key == key; });
-    if (it != list->end()) {
-        old = *it;
-        if (value) *it = {key, value, owned};
-        else list->erase(it);
-    } else if (value) {
-        list->push_back({key, value, owned});
-    }
-    if (old.value && old.owned) old.value->release();
-}
-
-Id objc_getAssociatedObject(id object, const void* key)
-{
-    if (!object || !object->associations_) return nullptr;
-    for (const auto& a : *object->associations_)
-        if (a.key == key) return Id(a.value);
-    return nullptr;
-}
-
-void objc_removeAssociatedObjects(id object)
-{
-    if (!object || !object->associations_) return;
-    auto list = std::move(object->associations_);
-    for (const auto& a : *list)
-        if (a.owned && a.value) a.value->release();
 }
 
 Class classForCppType(const char* name)

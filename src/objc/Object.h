@@ -7,6 +7,17 @@
 //
 // Objects are only ever made through factories (`make<T>` or a class's `alloc`), never on the
 // stack. Every object knows its class (`isa`), through which messages are dispatched.
+//
+// Ownership shows in the types, and every change of it is written out:
+//
+//   objc::Ref<Widget> kept(raw);                  // retains: a new strong reference
+//   auto same = objc::retained(raw);              // the same, with the type deduced
+//   auto made = objc::Ref<Widget>::adopt(fresh);  // takes over the reference `fresh` came with
+//   Widget* borrowed = kept.get();                // borrows: valid while `kept` lives
+//
+// A Ref neither converts from nor to a raw pointer by itself. Were it to, `Widget* w = makeOne();`
+// would compile and leave `w` pointing at an object whose only owner, the temporary Ref, has
+// already ended; and a raw pointer passed where a Ref is expected would retain silently.
 #pragma once
 
 #include "objc/Forward.h"
@@ -20,15 +31,6 @@
 
 namespace objc {
 
-// Association policies, with the platform's values. Only assign and retain are supported.
-enum class AssociationPolicy : std::uintptr_t {
-    Assign = 0,
-    RetainNonatomic = 1,
-    CopyNonatomic = 3,
-    Retain = 01401,
-    Copy = 01403,
-};
-
 namespace detail {
 // Shared by an object and its weak references. It outlives the object while weak references
 // remain, and reads null from the moment the object starts to end.
@@ -36,6 +38,7 @@ struct WeakControl {
     Object* object;
     std::size_t weakCount;
 };
+// One associated object; see objc/Associations.h.
 struct Association {
     const void* key;
     Object* value;
@@ -54,7 +57,8 @@ public:
     Object& operator=(const Object&) = delete;
     virtual ~Object();
 
-    // The object's class. Set once, when the object is made.
+    // The object's class. Locking rule: set once, when the object is made and before any other
+    // thread can reach it; read by any thread without a lock from then on.
     Class isa = nullptr;
 
     void retain() const noexcept;
@@ -88,12 +92,16 @@ private:
     detail::WeakControl* weakControl() const;
     void dealloc() const noexcept;
 
+    // Locking rule: refs_ needs no lock; any thread may retain and release.
     mutable std::atomic<std::uint32_t> refs_{1};
     // Locking rule: pins_ is read and written on the main thread only. Only main-thread code pins
     // (a notification centre calling its observer), and an object the main thread has pinned ends
     // on the main thread; a release on another thread reads pins_ only once the count reaches
     // zero, when no pin can be taken or left on it any more.
     mutable std::uint32_t pins_ = 0;
+    // Locking rule: weak_ and associations_ have no lock. They are made, changed and read on the
+    // main thread only, as weak references and associated objects are, and the final release
+    // tears them down: an object that has either must end on the main thread.
     mutable detail::WeakControl* weak_ = nullptr;
     std::unique_ptr<std::vector<detail::Association>> associations_;
 };
@@ -117,8 +125,8 @@ class Ref {
 public:
     Ref() noexcept = default;
     Ref(std::nullptr_t) noexcept {}
-    // Takes a new strong reference to `object`.
-    Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
+    // Takes a new strong reference to `object`. Explicit, so that retaining is always visible.
+    explicit Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
     Ref(const Ref& other) noexcept : Ref(other.ptr_) {}
     Ref(Ref&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
@@ -138,14 +146,22 @@ public:
     T* operator->() const noexcept { return ptr_; }
     T& operator*() const noexcept { return *ptr_; }
     explicit operator bool() const noexcept { return ptr_ != nullptr; }
-    operator T*() const noexcept { return ptr_; }
 
 private:
     T* ptr_ = nullptr;
 };
 
 template <class T, class U>
-bool operator==(const Ref<T>& a, const Ref<U>& b) { return a.get() == b.get(); }
+bool operator==(const Ref<T>& a, const Ref<U>& b) noexcept { return a.get() == b.get(); }
+template <class T>
+bool operator==(const Ref<T>& a, std::nullptr_t) noexcept { return !a.get(); }
+// Comparing with a borrowed pointer asks whether both name the same object; nothing is retained.
+template <class T, class U, class = decltype(std::declval<T*>() == std::declval<U*>())>
+bool operator==(const Ref<T>& a, U* b) noexcept { return a.get() == b; }
+
+// A new strong reference to `object`, with its type deduced.
+template <class T>
+Ref<T> retained(T* object) noexcept { return Ref<T>(object); }
 
 // A weak reference: does not keep its object alive and reads null once the object has ended.
 // Single-threaded: weak references are made and read on the main thread only.
@@ -155,9 +171,20 @@ public:
     WeakRef() noexcept = default;
     WeakRef(std::nullptr_t) noexcept {}
     WeakRef(T* object) { reset(object); }
-    WeakRef(const Ref<T>& object) { reset(object.get()); }
-    WeakRef(const WeakRef& other) { copyFrom(other); }
-    WeakRef& operator=(const WeakRef& other) { if (this != &other) { drop(); copyFrom(other); } return *this; }
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(const Ref<U>& object) { reset(object.get()); }
+    WeakRef(const WeakRef& other) { copyFrom(other.control_); }
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(const WeakRef<U>& other) { copyFrom(other.control_); }
+    WeakRef(WeakRef&& other) noexcept : control_(std::exchange(other.control_, nullptr)) {}
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    WeakRef(WeakRef<U>&& other) noexcept : control_(std::exchange(other.control_, nullptr)) {}
+    WeakRef& operator=(const WeakRef& other) { if (this != &other) { drop(); copyFrom(other.control_); } return *this; }
+    WeakRef& operator=(WeakRef&& other) noexcept
+    {
+        if (this != &other) { drop(); control_ = std::exchange(other.control_, nullptr); }
+        return *this;
+    }
     WeakRef& operator=(T* object) { reset(object); return *this; }
     ~WeakRef() { drop(); }
 
@@ -169,6 +196,8 @@ public:
     bool expired() const noexcept { return control_ && !control_->object; }
 
 private:
+    template <class U> friend class WeakRef;
+
     void reset(T* object)
     {
         drop();
@@ -176,9 +205,9 @@ private:
         control_ = static_cast<const Object*>(object)->weakControl();
         ++control_->weakCount;
     }
-    void copyFrom(const WeakRef& other)
+    void copyFrom(detail::WeakControl* control)
     {
-        control_ = other.control_;
+        control_ = control;
         if (control_) ++control_->weakCount;
     }
     void drop()
@@ -208,5 +237,15 @@ template <class T>
 T* cast(id object) { return dynamic_cast<T*>(object); }
 template <class T, class U>
 T* cast(const Ref<U>& object) { return dynamic_cast<T*>(object.get()); }
+// A temporary's object is cast into a strong reference, which keeps it: borrowing from a
+// temporary would leave the caller holding an object whose only owner has ended.
+template <class T, class U>
+Ref<T> cast(Ref<U>&& object)
+{
+    T* cast = dynamic_cast<T*>(object.get());
+    if (!cast) return nullptr;
+    object.leak();
+    return Ref<T>::adopt(cast);
+}
 
 } // namespace objc

@@ -8,6 +8,7 @@
 // other threads (a once-only initialiser racing its first callers) and is guarded.
 #pragma once
 
+#include "objc/Associations.h"
 #include "objc/Class.h"
 #include "objc/Encoding.h"
 #include "objc/Forward.h"
@@ -70,12 +71,14 @@ public:
     std::mutex& lookupMutex() { return lookupMutex_; }
 
 private:
+    // Locking rule: classes_ and metaclasses_ change on the main thread only, with the lookup
+    // mutex held, and are read on the main thread without it. images_ is main thread only.
     std::unordered_map<std::string, std::unique_ptr<ClassObject>> classes_;
     std::vector<std::unique_ptr<ClassObject>> metaclasses_;
     std::vector<std::string> images_;
     // Locking rule: lookupMutex_ guards every class's method table and cache refills; the
     // caches' generation (detail::methodCacheGeneration) is read without a lock and bumped after
-    // a method table changes; the class table itself changes on the main thread only.
+    // a method table changes.
     std::mutex lookupMutex_;
 };
 
@@ -107,10 +110,6 @@ IMP class_replaceMethod(Class cls, SEL sel, R (*body)(id, SEL, A...));
 bool class_addProperty(Class cls, const char* name, const PropertyAttribute* attributes, unsigned count);
 const Property* class_getProperty(Class cls, const char* name);
 const char* property_getAttributes(const Property* property);
-
-void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy);
-Id objc_getAssociatedObject(id object, const void* key);
-void objc_removeAssociatedObjects(id object);
 
 // Makes a new instance of a class, with a reference count of one, owned by the result.
 Id class_createInstance(Class cls);

@@ -63,16 +63,16 @@ Json snapshotBanner(objc::id object)
     auto* body = objc::cast<BLBottomGrabberView>(banner->bottomSection.get());
     Json out;
     out["window"] = Json{{"frame", rect(banner->frame())}, {"level", banner->windowLevel()}};
-    out["bgColour"] = colour(banner->bgColour);
-    out["textColour"] = colour(banner->textColour);
-    out["container"] = rect(frameOf(banner->container));
-    out["icon"] = Json{{"frame", rect(frameOf(banner->iconView))}, {"hasImage", static_cast<bool>(objc::send<objc::Id>(banner->iconView, "image"))}};
-    out["primary"] = label(banner->primary);
-    out["secondary"] = label(banner->secondary);
-    out["date"] = label(banner->date);
+    out["bgColour"] = colour(banner->bgColour.get());
+    out["textColour"] = colour(banner->textColour.get());
+    out["container"] = rect(frameOf(banner->container.get()));
+    out["icon"] = Json{{"frame", rect(frameOf(banner->iconView.get()))}, {"hasImage", static_cast<bool>(objc::send<objc::Id>(banner->iconView, "image"))}};
+    out["primary"] = label(banner->primary.get());
+    out["secondary"] = label(banner->secondary.get());
+    out["date"] = label(banner->date.get());
     out["bottomSection"] = Json{{"frame", rect(frameOf(body))}, {"background", colour(body ? body->backgroundColor() : nullptr)}};
     out["mask"] = mask(body);
-    out["pill"] = body && body->pill ? Json{{"frame", rect(frameOf(body->pill))}} : Json(nullptr);
+    out["pill"] = body && body->pill ? Json{{"frame", rect(frameOf(body->pill.get()))}} : Json(nullptr);
     return out;
 }
 

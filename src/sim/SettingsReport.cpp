@@ -91,11 +91,11 @@ void checkKeys(const NSDictionary* settings, std::vector<std::string>& warnings)
                 warnings.push_back(quoted(key) + " should be a boolean but is text; it is read as " +
                                    (objc::cast<NSString>(value)->boolValue() ? "true" : "false"));
             else if (!isNumber)
-                warnings.push_back(quoted(key) + " should be a boolean but is " + kindOf(value) + "; the default (" + known->fallback + ") is used");
+                warnings.push_back(quoted(key) + " should be a boolean but is " + kindOf(value.get()) + "; the default (" + known->fallback + ") is used");
             break;
         case Expect::Number:
             if (!isText && !isNumber) {
-                warnings.push_back(quoted(key) + " should be a number but is " + kindOf(value) + "; the default (" + known->fallback + ") is used");
+                warnings.push_back(quoted(key) + " should be a number but is " + kindOf(value.get()) + "; the default (" + known->fallback + ") is used");
                 break;
             }
             if (const double width = objc::send<double>(value, "doubleValue"); !zovorudovu::isUsableCustomWidth(width))
@@ -107,7 +107,7 @@ void checkKeys(const NSDictionary* settings, std::vector<std::string>& warnings)
             break;
         case Expect::Colour:
             if (!isText)
-                warnings.push_back(quoted(key) + " should be colour text (hex digits, optionally \":alpha\") but is " + kindOf(value) + "; the default (" + known->fallback + ") is used");
+                warnings.push_back(quoted(key) + " should be colour text (hex digits, optionally \":alpha\") but is " + kindOf(value.get()) + "; the default (" + known->fallback + ") is used");
             else
                 checkColourText(key, objc::cast<NSString>(value)->utf8(), warnings);
             break;

@@ -70,7 +70,7 @@ void SpringBoardHost::launch()
     for (const DynamicLibrary& library : options_.libraries) Loader::load(runtime, library);
 
     objc::Id app = objc::send<objc::Id>(host::alloc(host::classes().springBoard), "init");
-    state().app = objc::cast<SpringBoard>(app);
+    state().app = objc::retained(objc::cast<SpringBoard>(app));
     objc::send(app, "applicationDidFinishLaunching:", app);
 }
 

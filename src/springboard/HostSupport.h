@@ -86,7 +86,7 @@ objc::Class registerRequestController(objc::Runtime& runtime, const char* name)
         static_cast<Controller*>(self)->setRequest(objc::cast<NCNotificationRequest>(request));
         return objc::Id(self);
     });
-    objc::addMethod(cls, objc::sel("delegate"), +[](objc::id self, objc::SEL) -> objc::Id { return static_cast<Controller*>(self)->delegate(); });
+    objc::addMethod(cls, objc::sel("delegate"), +[](objc::id self, objc::SEL) -> objc::Id { return objc::Id(static_cast<Controller*>(self)->delegate()); });
     objc::addMethod(cls, objc::sel("setDelegate:"), +[](objc::id self, objc::SEL, objc::id delegate) { static_cast<Controller*>(self)->setDelegate(delegate); });
     return cls;
 }

@@ -12,7 +12,7 @@ public:
     static constexpr const char* kClassName = "NCNotificationLongLookViewController";
 
     NCNotificationRequest* request() const { return request_.get(); }
-    void setRequest(NCNotificationRequest* request) { request_ = request; }
+    void setRequest(NCNotificationRequest* request) { request_ = objc::retained(request); }
     // Held weakly: the presenter owns the controller.
     objc::Object* delegate() const { return delegate_.get(); }
     void setDelegate(objc::id delegate) { delegate_ = delegate; }

@@ -28,9 +28,9 @@ public:
     // The card's content, as the getters of the same names answer it: nil for empty texts, and a
     // list of one icon or none.
     objc::Ref<NSArray> icons() const;
-    objc::Ref<NSString> primaryText() const { return titleLabel_->text(); }
-    objc::Ref<NSString> primarySubtitleText() const { return subtitleLabel_->text(); }
-    objc::Ref<NSString> secondaryText() const { return messageLabel_->text(); }
+    objc::Ref<NSString> primaryText() const { return objc::retained(titleLabel_->text()); }
+    objc::Ref<NSString> primarySubtitleText() const { return objc::retained(subtitleLabel_->text()); }
+    objc::Ref<NSString> secondaryText() const { return objc::retained(messageLabel_->text()); }
 
     PLPlatterHeaderContentView* header() const { return header_.get(); }
 

@@ -41,7 +41,7 @@ void PLPlatterHeaderContentView::setContent(UIImage* icon, const std::string& ti
     dateLabel_->setTextString(dateText.empty() ? zovo::kDateTextForNow : dateText);
 }
 
-objc::Ref<NSString> PLPlatterHeaderContentView::title() const { return titleLabel_->text(); }
+objc::Ref<NSString> PLPlatterHeaderContentView::title() const { return objc::retained(titleLabel_->text()); }
 
 void PLPlatterHeaderContentView::layoutSubviews()
 {
@@ -61,7 +61,7 @@ objc::Class registerPlatterHeaderContentView(objc::Runtime& runtime, const char*
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIView"), []() -> objc::Object* { return new PLPlatterHeaderContentView(); });
     objc::addMethod(cls, objc::sel("title"), +[](id self, SEL) -> Id { return header(self)->title(); });
-    objc::addMethod(cls, objc::sel("_dateLabel"), +[](id self, SEL) -> Id { return header(self)->dateLabel(); });
+    objc::addMethod(cls, objc::sel("_dateLabel"), +[](id self, SEL) -> Id { return Id(header(self)->dateLabel()); });
     objc::addMethod(cls, objc::sel("dateFormatStyle"), +[](id self, SEL) { return header(self)->dateFormatStyle(); });
     objc::addMethod(cls, objc::sel("setDateFormatStyle:"), +[](id self, SEL, std::int64_t style) { header(self)->setDateFormatStyle(style); });
     return cls;

@@ -99,7 +99,7 @@ void SBNotificationBannerDestination::presentNext()
     window_ = objc::cast<SBBannerWindow>(send<Id>(alloc(classes().bannerWindow), "initWithFrame:", provisional));
 
     Id controller = send<Id>(alloc(classes().shortLookController), "initWithNotificationRequest:", current_);
-    shortLook_ = objc::cast<NCNotificationShortLookViewController>(controller);
+    shortLook_ = objc::retained(objc::cast<NCNotificationShortLookViewController>(controller));
     send(controller, "setDelegate:", this);
     Id view = send<Id>(controller, "view");
 
@@ -207,7 +207,7 @@ bool SBNotificationBannerDestination::presentLongLook(NCNotificationShortLookVie
     objc::Ref<SBNotificationBannerDestination> keep(this);
     stopTimer();
     Id controller = send<Id>(alloc(classes().longLookController), "initWithNotificationRequest:", current_);
-    longLook_ = objc::cast<NCNotificationLongLookViewController>(controller);
+    longLook_ = objc::retained(objc::cast<NCNotificationLongLookViewController>(controller));
     send(controller, "setDelegate:", this);
     Id view = send<Id>(controller, "view");
     // The long look takes the whole screen, in the banner's window.

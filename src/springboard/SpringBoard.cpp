@@ -46,7 +46,7 @@ objc::Class registerSpringBoard(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new SpringBoard(); });
     objc::addMethod(cls, objc::sel("applicationDidFinishLaunching:"), +[](id self, SEL, id) { static_cast<SpringBoard*>(self)->didFinishLaunching(); });
-    objc::addMethod(cls, objc::sel("bannerDestination"), +[](id self, SEL) -> Id { return static_cast<SpringBoard*>(self)->bannerDestination(); });
+    objc::addMethod(cls, objc::sel("bannerDestination"), +[](id self, SEL) -> Id { return Id(static_cast<SpringBoard*>(self)->bannerDestination()); });
     return cls;
 }
 

@@ -2,6 +2,7 @@
 
 #include "objc/Message.h"
 #include "tweak/BLNotificationBridge.h"
+#include "tweak/Helpers.h"
 #include "uikit/CGGeometry.h"
 
 using objc::Id;
@@ -28,13 +29,13 @@ Id initWithFrame(id self, SEL, CGRect frame)
 {
     Id view = objc::sendSuper<Id>(self, grabberClass(), "initWithFrame:", frame);
     if (!view) return nullptr;
-    if (send<bool>(send<Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance"), "showGrabber")) {
+    if (send<bool>(zovorudovu::bridge(), "showGrabber")) {
         Id pill = send<Id>(send<Id>(objc::objc_getClass("UIView"), "alloc"), "initWithFrame:", pillFrame(send<CGRect>(view, "frame").size));
         send(pill, "setClipsToBounds:", true);
         send(send<Id>(pill, "layer"), "setCornerRadius:", send<CGRect>(pill, "frame").size.height / 2);
         send(pill, "setBackgroundColor:", send<Id>(objc::objc_getClass("UIColor"), "grayColor"));
         send(view, "addSubview:", pill);
-        self_(view)->pill = pill;
+        self_(view.get())->pill = pill;
     }
     return view;
 }

@@ -1,9 +1,11 @@
 #include "tweak/BLNotificationBanner.h"
 
-#include "foundation/NSString.h"
 #include "objc/Message.h"
+#include "tweak/Helpers.h"
 #include "tweak/Tweak.h"
 #include "uikit/CGPath.h"
+#include "uikit/NSLayoutConstraint.h"
+#include "uikit/UIGestureRecognizer.h"
 
 #include <functional>
 
@@ -11,6 +13,11 @@ using objc::Id;
 using objc::id;
 using objc::SEL;
 using objc::send;
+using zovorudovu::bridge;
+using zovorudovu::defaultCenter;
+using zovorudovu::nameIs;
+using zovorudovu::post;
+using zovorudovu::string;
 
 namespace {
 
@@ -21,22 +28,8 @@ constexpr double kHighLevel = UIWindowLevelStatusBar + 100.0;
 constexpr double kDragThreshold = 25.0;
 constexpr float kGestureAnimationDuration = 0.2f;
 
-// Recogniser states, with the platform's values.
-constexpr std::int64_t kStateBegan = 1;
-constexpr std::int64_t kStateChanged = 2;
-constexpr std::int64_t kStateEnded = 3;
-constexpr std::int64_t kStateCancelled = 4;
-constexpr std::int64_t kStateFailed = 5;
-
-// Layout attributes and relation, with the platform's values.
-constexpr std::int64_t kLeft = 1, kRight = 2, kWidth = 7, kCenterY = 10, kEqual = 0;
-
 BLNotificationBanner* self_(id self) { return static_cast<BLNotificationBanner*>(self); }
 objc::Class bannerClass() { return objc::objc_getClass(BLNotificationBanner::kClassName); }
-Id bridge() { return send<Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance"); }
-Id defaultCenter() { return send<Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
-Id string(const char* text) { return NSString::from(text); }
-void post(const char* name) { send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
 
 Id make(const char* className, CGRect frame)
 {
@@ -50,7 +43,7 @@ Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
 {
     Id window = objc::sendSuper<Id>(self, bannerClass(), "initWithFrame:", frame);
     if (!window) return nullptr;
-    BLNotificationBanner* banner = self_(window);
+    BLNotificationBanner* banner = self_(window.get());
     banner->bgColour = Id(bg);
     banner->textColour = Id(text);
 
@@ -113,10 +106,12 @@ Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
 
 // ---- Content --------------------------------------------------------------------------------
 
-void addConstraint(BLNotificationBanner* banner, id item1, std::int64_t attribute1, id item2, std::int64_t attribute2, double constant)
+// An equality between two items' attributes. Attributes and relation travel as the integers the
+// message's encoding names.
+void addConstraint(BLNotificationBanner* banner, id item1, NSLayoutAttribute attribute1, id item2, NSLayoutAttribute attribute2, double constant)
 {
     Id constraint = send<Id>(objc::objc_getClass("NSLayoutConstraint"), "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:",
-                             item1, attribute1, kEqual, item2, attribute2, 1.0, constant);
+                             item1, std::int64_t{attribute1}, std::int64_t{NSLayoutRelationEqual}, item2, std::int64_t{attribute2}, 1.0, constant);
     send(banner->container, "addConstraint:", constraint);
     banner->contentConstraints.push_back(constraint);
 }
@@ -150,15 +145,15 @@ void updateContent(id self, SEL)
         send(banner->date, "setText:", send<Id>(bridge(), "dateText"));
         send(banner->date, "sizeToFit");
         send(banner->date, "setTextColor:", banner->textColour);
-        addConstraint(banner, banner->date, kRight, banner->container, kRight, 0.0);
-        addConstraint(banner, banner->date, kCenterY, banner->iconView, kCenterY, 0.0);
+        addConstraint(banner, banner->date.get(), NSLayoutAttributeRight, banner->container.get(), NSLayoutAttributeRight, 0.0);
+        addConstraint(banner, banner->date.get(), NSLayoutAttributeCenterY, banner->iconView.get(), NSLayoutAttributeCenterY, 0.0);
     }
 
     // 4. Title, right of the icon and centred on it.
     send(banner->primary, "setText:", send<Id>(bridge(), "primaryText"));
     send(banner->primary, "setTextColor:", banner->textColour);
-    addConstraint(banner, banner->primary, kLeft, banner->iconView, kRight, 5.0);
-    addConstraint(banner, banner->primary, kCenterY, banner->iconView, kCenterY, 0.0);
+    addConstraint(banner, banner->primary.get(), NSLayoutAttributeLeft, banner->iconView.get(), NSLayoutAttributeRight, 5.0);
+    addConstraint(banner, banner->primary.get(), NSLayoutAttributeCenterY, banner->iconView.get(), NSLayoutAttributeCenterY, 0.0);
 
     // 5. Title width: the container's, less the icon and the timestamp (or a small margin).
     const double iconRight = CGRectGetMaxX(send<CGRect>(banner->iconView, "frame"));
@@ -167,7 +162,7 @@ void updateContent(id self, SEL)
         k = 0.0 - iconRight - send<CGRect>(banner->date, "frame").size.width - 10.0;
     else
         k = 0.0 - iconRight - 5.0;
-    addConstraint(banner, banner->primary, kWidth, banner->container, kWidth, k);
+    addConstraint(banner, banner->primary.get(), NSLayoutAttributeWidth, banner->container.get(), NSLayoutAttributeWidth, k);
 
     // 6. Message, below the icon, across the container, as tall as its text up to the
     // container's bottom edge.
@@ -263,25 +258,25 @@ void handlePanGesture(id self, SEL, id recognizer)
     send(recognizer, "setTranslation:inView:", CGPointMake(0.0, 0.0), self);
 
     const double y = send<CGRect>(self, "frame").origin.y;
-    switch (send<std::int64_t>(recognizer, "state")) {
-    case kStateBegan:
+    switch (static_cast<UIGestureRecognizerState>(send<std::int64_t>(recognizer, "state"))) {
+    case UIGestureRecognizerStateBegan:
         // The first movement past the recogniser's slop arrives as Began: the timer pauses from
         // there, or a finger that stops at once would hold a banner the timer then takes away.
         post(zovorudovu::kCancelBannerTimer);
         break;
-    case kStateChanged:
+    case UIGestureRecognizerStateChanged:
         // Pulled far enough down, the banner expands without waiting for the release.
         if (y > kDragThreshold) send(self, "updateFramesToFitInBounds");
         post(zovorudovu::kCancelBannerTimer);
         break;
-    case kStateEnded:
+    case UIGestureRecognizerStateEnded:
         // A release exactly on a threshold snaps back: settling acts only beyond them.
         if (y > kDragThreshold || y < -kDragThreshold) send(self, "updateFramesToFitInBounds");
         else snapBack(self);
         post(zovorudovu::kStartBannerTimer);
         break;
-    case kStateCancelled:
-    case kStateFailed:
+    case UIGestureRecognizerStateCancelled:
+    case UIGestureRecognizerStateFailed:
         // An interrupted drag must not leave the banner out of place with the system's timer stopped.
         snapBack(self);
         post(zovorudovu::kStartBannerTimer);
@@ -297,14 +292,9 @@ void handleTap(id, SEL) { post(zovorudovu::kExecuteTapAction); }
 // ask again.
 void handleHoldExpansionRequest(id self, SEL)
 {
-    if (send<std::int64_t>(self_(self)->holdGestureRecognizer, "state") != kStateBegan) return;
+    if (send<std::int64_t>(self_(self)->holdGestureRecognizer, "state") != UIGestureRecognizerStateBegan) return;
     send(bridge(), "setLongLookActivationMethodWasSwipe:", false);
     send(self, "handleExpansionRequest");
-}
-
-bool nameIs(id notification, const char* name)
-{
-    return send<bool>(send<Id>(notification, "name"), "isEqualToString:", string(name));
 }
 
 void adjustWindowLevel(id self, SEL, id notification)

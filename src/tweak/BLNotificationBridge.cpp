@@ -72,7 +72,7 @@ void BLNotificationBridge::notchWidthForCurrentDeviceModel()
 void BLNotificationBridge::getAverageColour(id image)
 {
     adaptive_backgroundColour = objc::send<Id>(image, "averageColor");
-    determineWhetherUIColorIsLightOrDark(adaptive_backgroundColour);
+    determineWhetherUIColorIsLightOrDark(adaptive_backgroundColour.get());
 }
 
 void BLNotificationBridge::determineWhetherUIColorIsLightOrDark(id colour)

@@ -1,19 +1,18 @@
 #include "tweak/Tweak.h"
 
 #include "foundation/DarwinNotifyCenter.h"
-#include "foundation/NSString.h"
 #include "foundation/Process.h"
 #include "objc/Message.h"
 #include "substrate/Substrate.h"
 #include "tweak/BLBottomGrabberView.h"
 #include "tweak/BLNotificationBanner.h"
 #include "tweak/BLNotificationBridge.h"
+#include "tweak/Helpers.h"
 #include "tweak/UIColor+Conversion.h"
 #include "tweak/UIImageAverageColorAddition.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 
-#include <cstdio>
 #include <functional>
 
 using objc::Class;
@@ -49,19 +48,9 @@ struct State {
 
 State& state() { return zovo::Process::current().local<State>(); }
 Slots& slots() { return state().slots; }
-BLNotificationBridge* bridge() { return BLNotificationBridge::sharedInstance(); }
-
-Id string(const char* text) { return NSString::from(text); }
-Id defaultCenter() { return send<Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
 void observe(id observer, const char* selector, const char* name)
 {
     send(defaultCenter(), "addObserver:selector:name:object:", observer, objc::sel(selector), string(name), nullptr);
-}
-void post(const char* name) { send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
-bool nameIs(id notification, const char* name)
-{
-    Id actual = send<Id>(notification, "name");
-    return send<bool>(actual, "isEqualToString:", string(name));
 }
 void animate(double duration, std::function<void()> animations, std::function<void(bool)> completion)
 {
@@ -78,7 +67,7 @@ objc::Ref<UIColor> colourSetting(id value, objc::Ref<UIColor> fallback)
 {
     // Only text is a colour; anything else counts as absent.
     if (!objc::isKindOf(value, objc::objc_getClass("NSString"))) return fallback;
-    Id hex = value;
+    Id hex(value);
     float alpha = 1.0f;
     Id colon = string(":");
     if (send<bool>(value, "containsString:", colon)) {
@@ -113,7 +102,7 @@ double bannerHeight(id self, SEL)
 void setBannerHeight(id self, SEL, double height)
 {
     Id box = send<Id>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
-    objc::objc_setAssociatedObject(self, bannerHeightKey(), box, objc::AssociationPolicy::RetainNonatomic);
+    objc::objc_setAssociatedObject(self, bannerHeightKey(), box.get(), objc::AssociationPolicy::RetainNonatomic);
 }
 
 // ---- SpringBoard: presentation -----------------------------------------------------------
@@ -198,7 +187,7 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
     // the tap action once.
     if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
         observe(self, "fakeActivateTapGesture:", kExecuteTapAction);
-        objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered"), objc::AssociationPolicy::RetainNonatomic);
+        objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered").get(), objc::AssociationPolicy::RetainNonatomic);
     }
     // With no icon the shared icon becomes none and the capture goes on.
     bridge()->icon = send<Id>(send<Id>(self, "icons"), "firstObject");
@@ -281,7 +270,7 @@ void toggleInteraction(id self, SEL, id notification)
 void shortLookViewDidLoad(id self, SEL cmd)
 {
     slots().shortLookViewDidLoad(self, cmd);
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (!globals().isBanner) return;
     checkOrientation();
     if (globals().isLandscape) return;
@@ -293,13 +282,13 @@ void shortLookViewDidLoad(id self, SEL cmd)
 void shortLookViewWillDisappear(id self, SEL cmd, bool animated)
 {
     slots().shortLookViewWillDisappear(self, cmd, animated);
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (globals().isBanner) send(self, "adjustForLongLook:", false);
 }
 
 void expandContent(id self, SEL, id)
 {
-    ancestryCheck(send<Id>(self, "view"));
+    ancestryCheck(send<Id>(self, "view").get());
     if (!globals().isBanner) return;
     send(self, "adjustForLongLook:", true);
     if (bridge()->longLookActivationMethodWasSwipe)
@@ -330,8 +319,14 @@ void longLookViewWillDisappear(id self, SEL cmd, bool animated)
 
 void prefsChanged(CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) { loadPrefs(); }
 
-// Encodings of added methods are formed from their argument's type code, as on the phone.
-std::string addedEncoding(const char* argumentCode) { return std::string("v@:") + argumentCode; }
+// Type encodings of the methods the component adds: actions with and without an argument, and
+// the accessors of its two properties on the app object.
+constexpr const char* kActionEncoding = "v@:";
+constexpr const char* kObjectActionEncoding = "v@:@";
+constexpr const char* kFlagActionEncoding = "v@:B";
+constexpr const char* kObjectGetterEncoding = "@@:";
+constexpr const char* kDoubleGetterEncoding = "d@:";
+constexpr const char* kDoubleSetterEncoding = "v@:d";
 
 void installHooks()
 {
@@ -343,13 +338,13 @@ void installHooks()
     }
     if (Class c = objc::objc_getClass("SBBannerWindow")) {
         MSHookMessageEx(c, objc::sel("initWithFrame:"), bannerWindowInitWithFrame, &s.bannerWindowInitWithFrame);
-        objc::class_addMethod(c, objc::sel("toggleInteraction:"), toggleInteraction, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("toggleInteraction:"), toggleInteraction, kObjectActionEncoding);
     }
     if (Class c = objc::objc_getClass("NCNotificationShortLookViewController")) {
         MSHookMessageEx(c, objc::sel("viewDidLoad"), shortLookViewDidLoad, &s.shortLookViewDidLoad);
         MSHookMessageEx(c, objc::sel("viewWillDisappear:"), shortLookViewWillDisappear, &s.shortLookViewWillDisappear);
-        objc::class_addMethod(c, objc::sel("expandContent:"), expandContent, addedEncoding("@").c_str());
-        objc::class_addMethod(c, objc::sel("adjustForLongLook:"), adjustForLongLook, addedEncoding("B").c_str());
+        objc::class_addMethod(c, objc::sel("expandContent:"), expandContent, kObjectActionEncoding);
+        objc::class_addMethod(c, objc::sel("adjustForLongLook:"), adjustForLongLook, kFlagActionEncoding);
     }
     if (Class c = objc::objc_getClass("NCNotificationLongLookViewController")) {
         MSHookMessageEx(c, objc::sel("viewWillAppear:"), longLookViewWillAppear, &s.longLookViewWillAppear);
@@ -357,31 +352,26 @@ void installHooks()
     }
     if (Class c = objc::objc_getClass("NCNotificationShortLookView")) {
         MSHookMessageEx(c, objc::sel("layoutSubviews"), shortLookViewLayoutSubviews, &s.shortLookViewLayoutSubviews);
-        objc::class_addMethod(c, objc::sel("fakeActivateTapGesture:"), fakeActivateTapGesture, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("fakeActivateTapGesture:"), fakeActivateTapGesture, kObjectActionEncoding);
     }
     if (Class c = objc::objc_getClass("SBNotificationBannerDestination")) {
         MSHookMessageEx(c, objc::sel("init"), destinationInit, &s.destinationInit);
         MSHookMessageEx(c, objc::sel("postNotificationRequest:"), destinationPostNotificationRequest, &s.destinationPostNotificationRequest);
         MSHookMessageEx(c, objc::sel("_dismissBannerCompleted:"), destinationDismissBannerCompleted, &s.destinationDismissBannerCompleted);
-        objc::class_addMethod(c, objc::sel("ensureBannerGetsDismissed"), ensureBannerGetsDismissed, addedEncoding("").c_str());
+        objc::class_addMethod(c, objc::sel("ensureBannerGetsDismissed"), ensureBannerGetsDismissed, kActionEncoding);
     }
     if (Class c = objc::objc_getClass("SpringBoard")) {
         const objc::PropertyAttribute brimlightAttributes[] = {{"T", "@\"BLNotificationBanner\""}, {"&", ""}, {"N", ""}};
         objc::class_addProperty(c, "brimlight", brimlightAttributes, 3);
-        char getter[8], setter[8];
-        std::snprintf(getter, sizeof getter, "%s@:", "@");
-        std::snprintf(setter, sizeof setter, "v@:%s", "@");
-        objc::class_addMethod(c, objc::sel("brimlight"), brimlight, getter);
-        objc::class_addMethod(c, objc::sel("setBrimlight:"), setBrimlight, setter);
+        objc::class_addMethod(c, objc::sel("brimlight"), brimlight, kObjectGetterEncoding);
+        objc::class_addMethod(c, objc::sel("setBrimlight:"), setBrimlight, kObjectActionEncoding);
         const objc::PropertyAttribute heightAttributes[] = {{"T", "d"}, {"N", ""}};
         objc::class_addProperty(c, "bannerHeight", heightAttributes, 2);
-        std::snprintf(getter, sizeof getter, "%s@:", "d");
-        std::snprintf(setter, sizeof setter, "v@:%s", "d");
-        objc::class_addMethod(c, objc::sel("bannerHeight"), bannerHeight, getter);
-        objc::class_addMethod(c, objc::sel("setBannerHeight:"), setBannerHeight, setter);
+        objc::class_addMethod(c, objc::sel("bannerHeight"), bannerHeight, kDoubleGetterEncoding);
+        objc::class_addMethod(c, objc::sel("setBannerHeight:"), setBannerHeight, kDoubleSetterEncoding);
         MSHookMessageEx(c, objc::sel("applicationDidFinishLaunching:"), applicationDidFinishLaunching, &s.springBoardDidFinishLaunching);
-        objc::class_addMethod(c, objc::sel("showBrimlight:"), showBrimlight, addedEncoding("@").c_str());
-        objc::class_addMethod(c, objc::sel("dismissBrimlight:"), dismissBrimlight, addedEncoding("@").c_str());
+        objc::class_addMethod(c, objc::sel("showBrimlight:"), showBrimlight, kObjectActionEncoding);
+        objc::class_addMethod(c, objc::sel("dismissBrimlight:"), dismissBrimlight, kObjectActionEncoding);
     }
     globals().hooksInstalled = true;
 }
@@ -404,11 +394,11 @@ void loadPrefs()
     auto value = [&](const char* key) { return send<Id>(prefs, "objectForKey:", string(key)); };
     auto flag = [&](const char* key, bool fallback) {
         Id v = value(key);
-        return respondsToValue(v, "boolValue") ? send<bool>(v, "boolValue") : fallback;
+        return respondsToValue(v.get(), "boolValue") ? send<bool>(v, "boolValue") : fallback;
     };
     if (prefs) g.isEnabled = flag("isEnabled", true);
-    g.bgColour = colourSetting(value("bgColour"), UIColor::blackColor());
-    g.textColour = colourSetting(value("textColour"), UIColor::whiteColor());
+    g.bgColour = colourSetting(value("bgColour").get(), UIColor::blackColor());
+    g.textColour = colourSetting(value("textColour").get(), UIColor::whiteColor());
     BLNotificationBridge* shared = BLNotificationBridge::sharedInstance();
     shared->adaptiveColours = flag("adaptiveColours", false);
     shared->showGrabber = flag("showGrabber", true);
@@ -417,7 +407,7 @@ void loadPrefs()
     Id width = value("customWidthValue");
     // The width is checked in double precision before it is narrowed, so a huge number never
     // reaches the float conversion; NaN fails the check too.
-    const bool usable = respondsToValue(width, "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
+    const bool usable = respondsToValue(width.get(), "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
     shared->customWidthValue = usable ? send<float>(width, "floatValue") : kDefaultCustomWidthValue;
 }
 
@@ -446,7 +436,7 @@ void ancestryCheck(id view)
 void initialiser(int, char**, char**)
 {
     CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr, prefsChanged,
-                                    CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, CFNotificationSuspensionBehaviorCoalesce);
+                                    CFSTR(ZOVORUDOVU_PREFS_UPDATED), nullptr, CFNotificationSuspensionBehaviorCoalesce);
     initPrefs();
     loadPrefs();
     if (!globals().isEnabled) return;

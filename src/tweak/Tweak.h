@@ -25,8 +25,10 @@ inline constexpr const char* kStartBannerTimer = "Zovorudovu_StartBannerTimer";
 inline constexpr const char* kDismissAccelerated = "Zovorudovu_Dismiss_Accelerated";
 inline constexpr const char* kDismiss = "Zovorudovu_Dismiss";
 inline constexpr const char* kRequestBannerDismissal = "Zovorudovu_RequestBannerDismissal";
-// The settings pane's system-wide notification.
-inline constexpr const char* kPrefsUpdated = "com.tarvik.zovorudovu/prefsupdated";
+// The settings pane's system-wide notification. Spelt as a macro too, because CFSTR makes its
+// constant string from a literal only.
+#define ZOVORUDOVU_PREFS_UPDATED "com.tarvik.zovorudovu/prefsupdated"
+inline constexpr const char* kPrefsUpdated = ZOVORUDOVU_PREFS_UPDATED;
 
 inline constexpr const char* kSettingsPath = "/var/mobile/Library/Preferences/com.tarvik.zovorudovu.plist";
 inline constexpr const char* kSettingsPathForCopy = "/User/Library/Preferences/com.tarvik.zovorudovu.plist";

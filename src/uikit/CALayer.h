@@ -15,7 +15,7 @@ public:
     bool masksToBounds() const { return masksToBounds_; }
     void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
     CALayer* mask() const { return mask_.get(); }
-    void setMask(CALayer* mask) { mask_ = mask; }
+    void setMask(CALayer* mask) { mask_ = objc::retained(mask); }
     // The layer's own frame; a view's layer follows the view instead.
     CGRect frame() const;
     void setFrame(CGRect frame) { frame_ = frame; }

@@ -31,8 +31,8 @@ objc::Class registerBase(objc::Runtime& runtime)
     objc::addMethod(cls, sel("addTarget:action:"), +[](id self, SEL, id target, SEL action) { recognizer(self)->addTarget(target, action); });
     objc::addMethod(cls, sel("removeTarget:action:"), +[](id self, SEL, id target, SEL action) { recognizer(self)->removeTarget(target, action); });
     objc::addMethod(cls, sel("state"), +[](id self, SEL) { return static_cast<std::int64_t>(recognizer(self)->state()); });
-    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> Id { return recognizer(self)->view(); });
-    objc::addMethod(cls, sel("delegate"), +[](id self, SEL) -> Id { return recognizer(self)->delegate(); });
+    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> Id { return Id(recognizer(self)->view()); });
+    objc::addMethod(cls, sel("delegate"), +[](id self, SEL) -> Id { return Id(recognizer(self)->delegate()); });
     objc::addMethod(cls, sel("setDelegate:"), +[](id self, SEL, id delegate) { recognizer(self)->setDelegate(delegate); });
     objc::addMethod(cls, sel("isEnabled"), +[](id self, SEL) { return recognizer(self)->isEnabled(); });
     objc::addMethod(cls, sel("setEnabled:"), +[](id self, SEL, bool enabled) { recognizer(self)->setEnabled(enabled); });

@@ -39,8 +39,8 @@ void registerLayoutClasses(objc::Runtime& runtime)
                              return NSLayoutConstraint::constraintWithValues(item(view1, "first"), attribute1, relation, item(view2, "second"),
                                                                              attribute2, multiplier, constant);
                          });
-    objc::addMethod(cls, sel("firstItem"), +[](id self, SEL) -> Id { return constraint(self)->firstItem(); });
-    objc::addMethod(cls, sel("secondItem"), +[](id self, SEL) -> Id { return constraint(self)->secondItem(); });
+    objc::addMethod(cls, sel("firstItem"), +[](id self, SEL) -> Id { return Id(constraint(self)->firstItem()); });
+    objc::addMethod(cls, sel("secondItem"), +[](id self, SEL) -> Id { return Id(constraint(self)->secondItem()); });
     objc::addMethod(cls, sel("firstAttribute"), +[](id self, SEL) -> std::int64_t { return constraint(self)->firstAttribute(); });
     objc::addMethod(cls, sel("secondAttribute"), +[](id self, SEL) -> std::int64_t { return constraint(self)->secondAttribute(); });
     objc::addMethod(cls, sel("relation"), +[](id self, SEL) -> std::int64_t { return constraint(self)->relation(); });

@@ -50,12 +50,12 @@ void registerFont(objc::Runtime& runtime)
 void registerLabel(objc::Runtime& runtime, objc::Class viewClass)
 {
     objc::Class cls = runtime.registerClass("UILabel", viewClass, []() -> objc::Object* { return new UILabel(); });
-    objc::addMethod(cls, sel("text"), +[](id self, SEL) -> Id { return label(self)->text(); });
+    objc::addMethod(cls, sel("text"), +[](id self, SEL) -> Id { return Id(label(self)->text()); });
     objc::addMethod(cls, sel("setText:"), +[](id self, SEL s, id text) { label(self)->setText(argument<NSString>(text, s, "the text")); });
-    objc::addMethod(cls, sel("textColor"), +[](id self, SEL) -> Id { return label(self)->textColor(); });
+    objc::addMethod(cls, sel("textColor"), +[](id self, SEL) -> Id { return Id(label(self)->textColor()); });
     objc::addMethod(cls, sel("setTextColor:"),
                     +[](id self, SEL s, id colour) { label(self)->setTextColor(argument<UIColor>(colour, s, "the colour")); });
-    objc::addMethod(cls, sel("font"), +[](id self, SEL) -> Id { return label(self)->font(); });
+    objc::addMethod(cls, sel("font"), +[](id self, SEL) -> Id { return Id(label(self)->font()); });
     objc::addMethod(cls, sel("setFont:"), +[](id self, SEL s, id f) { label(self)->setFont(argument<UIFont>(f, s, "the font")); });
     objc::addMethod(cls, sel("lineBreakMode"), +[](id self, SEL) -> std::int64_t { return label(self)->lineBreakMode(); });
     objc::addMethod(cls, sel("setLineBreakMode:"),
@@ -77,7 +77,7 @@ void registerImageView(objc::Runtime& runtime, objc::Class viewClass)
         const CGSize size = image ? imageView(self)->sizeThatFits(CGSize{}) : CGSize{};
         return objc::send<Id>(self, "initWithFrame:", CGRectMake(0, 0, size.width, size.height));
     });
-    objc::addMethod(cls, sel("image"), +[](id self, SEL) -> Id { return imageView(self)->image(); });
+    objc::addMethod(cls, sel("image"), +[](id self, SEL) -> Id { return Id(imageView(self)->image()); });
     objc::addMethod(cls, sel("setImage:"), +[](id self, SEL, id image) { imageView(self)->setImage(image); });
 }
 

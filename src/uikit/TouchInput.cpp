@@ -41,12 +41,12 @@ bool TouchInput::touchDown(CGPoint screenPoint)
     recordTouch("down", screenPoint);
 
     objc::Ref<UIView> hit;
-    if (objc::Ref<UIWindow> window = UIScreen::mainScreen()->windowForTouchAt(screenPoint)) {
+    if (objc::Ref<UIWindow> window = objc::retained(UIScreen::mainScreen()->windowForTouchAt(screenPoint))) {
         const CGRect frame = window->frame();
         const CGPoint inWindow = CGPointMake(screenPoint.x - frame.origin.x, screenPoint.y - frame.origin.y);
         // By message, so a class that replaces hitTest:withEvent: decides where touches go.
         objc::Id found = objc::send<objc::Id>(window, "hitTest:withEvent:", inWindow, nullptr);
-        hit = objc::cast<UIView>(found);
+        hit = objc::retained(objc::cast<UIView>(found));
     }
     sequence_ = std::make_shared<GestureSequence>();
     if (!hit) return true;

@@ -176,7 +176,7 @@ UIWindow* UIView::window() const
     return nullptr;
 }
 
-void UIView::setBackgroundColor(UIColor* colour) { backgroundColor_ = colour; }
+void UIView::setBackgroundColor(UIColor* colour) { backgroundColor_ = objc::retained(colour); }
 
 bool UIView::clipsToBounds() const { return layer()->masksToBounds(); }
 void UIView::setClipsToBounds(bool clips) { layer()->setMasksToBounds(clips); }

@@ -60,7 +60,7 @@ objc::Ref<UIView> UIViewController::view()
 
 void UIViewController::setView(UIView* view)
 {
-    view_ = view;
+    view_ = objc::retained(view);
     if (view) enlist(this);
 }
 
@@ -83,7 +83,7 @@ void registerViewControllerClasses(objc::Runtime& runtime)
     objc::Class cls = runtime.registerClass("UIViewController", runtime.lookUpClass("NSObject"),
                                             []() -> objc::Object* { return new UIViewController(); });
     objc::addMethod(cls, sel("view"), +[](id self, SEL) -> Id { return controller(self)->view(); });
-    objc::addMethod(cls, sel("viewIfLoaded"), +[](id self, SEL) -> Id { return controller(self)->viewIfLoaded(); });
+    objc::addMethod(cls, sel("viewIfLoaded"), +[](id self, SEL) -> Id { return Id(controller(self)->viewIfLoaded()); });
     objc::addMethod(cls, sel("isViewLoaded"), +[](id self, SEL) { return controller(self)->isViewLoaded(); });
     // Views only: anything else would be read as the wrong storage.
     objc::addMethod(cls, sel("setView:"), +[](id self, SEL s, id view) {
@@ -99,7 +99,7 @@ void registerViewControllerClasses(objc::Runtime& runtime)
     objc::addMethod(cls, sel("viewDidDisappear:"), +[](id, SEL, bool) {});
 
     objc::addMethod(runtime.lookUpClass("UIView"), sel("_viewControllerForAncestor"),
-                    +[](id self, SEL) -> Id { return UIViewController::controllerForAncestor(static_cast<UIView*>(self)); });
+                    +[](id self, SEL) -> Id { return Id(UIViewController::controllerForAncestor(static_cast<UIView*>(self))); });
 }
 
 } // namespace zovo::uikit

@@ -41,7 +41,7 @@ void registerLayers(objc::Runtime& runtime, objc::Class object)
     objc::addMethod(cls, sel("setCornerRadius:"), +[](id self, SEL, double r) { layer(self)->setCornerRadius(r); });
     objc::addMethod(cls, sel("masksToBounds"), +[](id self, SEL) { return layer(self)->masksToBounds(); });
     objc::addMethod(cls, sel("setMasksToBounds:"), +[](id self, SEL, bool m) { layer(self)->setMasksToBounds(m); });
-    objc::addMethod(cls, sel("mask"), +[](id self, SEL) -> Id { return layer(self)->mask(); });
+    objc::addMethod(cls, sel("mask"), +[](id self, SEL) -> Id { return Id(layer(self)->mask()); });
     // Only layers can mask; anything else clears the mask.
     objc::addMethod(cls, sel("setMask:"), +[](id self, SEL, id mask) { layer(self)->setMask(objc::cast<CALayer>(mask)); });
     objc::addMethod(cls, sel("frame"), +[](id self, SEL) { return layer(self)->frame(); });
@@ -77,9 +77,9 @@ void registerView(objc::Runtime& runtime, objc::Class object)
     objc::addMethod(cls, sel("setBounds:"), +[](id self, SEL, CGRect b) { view(self)->setBounds(b); });
     objc::addMethod(cls, sel("center"), +[](id self, SEL) { return view(self)->center(); });
     objc::addMethod(cls, sel("setCenter:"), +[](id self, SEL, CGPoint c) { view(self)->setCenter(c); });
-    objc::addMethod(cls, sel("superview"), +[](id self, SEL) -> Id { return view(self)->superview(); });
+    objc::addMethod(cls, sel("superview"), +[](id self, SEL) -> Id { return Id(view(self)->superview()); });
     objc::addMethod(cls, sel("subviews"), +[](id self, SEL) { return list(view(self)->subviews()); });
-    objc::addMethod(cls, sel("window"), +[](id self, SEL) -> Id { return view(self)->window(); });
+    objc::addMethod(cls, sel("window"), +[](id self, SEL) -> Id { return Id(view(self)->window()); });
     objc::addMethod(cls, sel("addSubview:"), +[](id self, SEL, id sub) { view(self)->addSubview(objc::cast<UIView>(sub)); });
     objc::addMethod(cls, sel("insertSubview:atIndex:"),
                     +[](id self, SEL, id sub, std::int64_t i) { view(self)->insertSubviewAtIndex(objc::cast<UIView>(sub), i < 0 ? 0 : static_cast<std::size_t>(i)); });
@@ -90,11 +90,11 @@ void registerView(objc::Runtime& runtime, objc::Class object)
     objc::addMethod(cls, sel("setHidden:"), +[](id self, SEL, bool h) { view(self)->setHidden(h); });
     objc::addMethod(cls, sel("alpha"), +[](id self, SEL) { return view(self)->alpha(); });
     objc::addMethod(cls, sel("setAlpha:"), +[](id self, SEL, double a) { view(self)->setAlpha(a); });
-    objc::addMethod(cls, sel("backgroundColor"), +[](id self, SEL) -> Id { return view(self)->backgroundColor(); });
+    objc::addMethod(cls, sel("backgroundColor"), +[](id self, SEL) -> Id { return Id(view(self)->backgroundColor()); });
     objc::addMethod(cls, sel("setBackgroundColor:"), +[](id self, SEL, id c) { view(self)->setBackgroundColor(objc::cast<UIColor>(c)); });
     objc::addMethod(cls, sel("clipsToBounds"), +[](id self, SEL) { return view(self)->clipsToBounds(); });
     objc::addMethod(cls, sel("setClipsToBounds:"), +[](id self, SEL, bool c) { view(self)->setClipsToBounds(c); });
-    objc::addMethod(cls, sel("layer"), +[](id self, SEL) -> Id { return view(self)->layer(); });
+    objc::addMethod(cls, sel("layer"), +[](id self, SEL) -> Id { return Id(view(self)->layer()); });
     objc::addMethod(cls, sel("tag"), +[](id self, SEL) { return static_cast<std::int64_t>(view(self)->tag()); });
     objc::addMethod(cls, sel("setTag:"), +[](id self, SEL, std::int64_t t) { view(self)->setTag(static_cast<int>(t)); });
     objc::addMethod(cls, sel("isUserInteractionEnabled"), +[](id self, SEL) { return view(self)->isUserInteractionEnabled(); });
@@ -117,7 +117,7 @@ void registerView(objc::Runtime& runtime, objc::Class object)
     objc::addMethod(cls, sel("addConstraint:"), +[](id self, SEL, id c) { view(self)->addConstraint(objc::cast<NSLayoutConstraint>(c)); });
     objc::addMethod(cls, sel("removeConstraint:"), +[](id self, SEL, id c) { view(self)->removeConstraint(objc::cast<NSLayoutConstraint>(c)); });
     objc::addMethod(cls, sel("constraints"), +[](id self, SEL) { return list(view(self)->constraints()); });
-    objc::addMethod(cls, sel("hitTest:withEvent:"), +[](id self, SEL, CGPoint p, id) -> Id { return view(self)->hitTest(p); });
+    objc::addMethod(cls, sel("hitTest:withEvent:"), +[](id self, SEL, CGPoint p, id) -> Id { return Id(view(self)->hitTest(p)); });
     objc::addMethod(cls, sel("pointInside:withEvent:"), +[](id self, SEL, CGPoint p, id) { return view(self)->pointInside(p); });
     objc::addMethod(cls, sel("convertPoint:toView:"), +[](id self, SEL, CGPoint p, id v) { return view(self)->convertPointToView(p, objc::cast<UIView>(v)); });
     objc::addMethod(cls, sel("convertPoint:fromView:"), +[](id self, SEL, CGPoint p, id v) { return view(self)->convertPointFromView(p, objc::cast<UIView>(v)); });
@@ -143,7 +143,7 @@ void registerWindow(objc::Runtime& runtime, objc::Class viewClass)
 void registerScreen(objc::Runtime& runtime, objc::Class object)
 {
     objc::Class cls = runtime.registerClass("UIScreen", object, []() -> objc::Object* { return new UIScreen(); });
-    objc::addClassMethod(cls, sel("mainScreen"), +[](id, SEL) -> Id { return UIScreen::mainScreen(); });
+    objc::addClassMethod(cls, sel("mainScreen"), +[](id, SEL) -> Id { return Id(UIScreen::mainScreen()); });
     objc::addMethod(cls, sel("bounds"), +[](id self, SEL) { return static_cast<UIScreen*>(self)->bounds(); });
     objc::addMethod(cls, sel("scale"), +[](id self, SEL) { return static_cast<UIScreen*>(self)->scale(); });
 }

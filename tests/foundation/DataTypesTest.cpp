@@ -36,7 +36,7 @@ protected:
     {
         std::string keys;
         objc::Ref<NSArray> all = dictionary.allKeys();
-        for (const Id& key : all->elements()) keys += textOf(key) + " ";
+        for (const Id& key : all->elements()) keys += textOf(key.get()) + " ";
         return keys;
     }
     zovo::Process process;
@@ -60,10 +60,10 @@ TEST_F(DataTypesTest, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswe
     EXPECT_EQ(NSNumber::numberWithDouble(std::nan(""))->intValue(), 0);
     EXPECT_EQ(NSNumber::numberWithInteger(std::int64_t{1} << 40)->intValue(), std::numeric_limits<std::int32_t>::max());
 
-    EXPECT_FALSE(NSNumber::numberWithInteger(250)->isEqualToNumber(NSNumber::numberWithDouble(250.5)));
+    EXPECT_FALSE(NSNumber::numberWithInteger(250)->isEqualToNumber(NSNumber::numberWithDouble(250.5).get()));
     // 2^53 + 1 has no exact double; a comparison through doubles would call these equal.
-    EXPECT_FALSE(NSNumber::numberWithInteger((std::int64_t{1} << 53) + 1)->isEqualToNumber(NSNumber::numberWithDouble(9007199254740992.0)));
-    EXPECT_FALSE(NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::max())->isEqualToNumber(NSNumber::numberWithDouble(9223372036854775808.0)));
+    EXPECT_FALSE(NSNumber::numberWithInteger((std::int64_t{1} << 53) + 1)->isEqualToNumber(NSNumber::numberWithDouble(9007199254740992.0).get()));
+    EXPECT_FALSE(NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::max())->isEqualToNumber(NSNumber::numberWithDouble(9223372036854775808.0).get()));
     Id one = NSNumber::numberWithInteger(1), oneReal = NSNumber::numberWithDouble(1.0);
     EXPECT_TRUE(send<bool>(one, "isEqual:", oneReal));
     EXPECT_EQ(send<std::uint64_t>(one, "hash"), send<std::uint64_t>(oneReal, "hash"));
@@ -98,7 +98,7 @@ TEST_F(DataTypesTest, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
     EXPECT_STREQ(NSNumber::numberWithBool(true)->objCType(), "c");
     NSNumber::numberWithDouble(2.5)->getValue(&out, sizeof out);
     EXPECT_EQ(out, 2.5);
-    EXPECT_TRUE(objc::isKindOf(NSNumber::numberWithDouble(2.5), objc::objc_getClass("NSValue")));
+    EXPECT_TRUE(objc::isKindOf(NSNumber::numberWithDouble(2.5).get(), objc::objc_getClass("NSValue")));
 }
 
 TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHoldNil)
@@ -109,7 +109,7 @@ TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHo
     EXPECT_NE(message.find("index 3"), std::string::npos) << message;
     EXPECT_NE(message.find("count 2"), std::string::npos) << message;
     EXPECT_THROW(send<Id>(array, "objectAtIndex:", std::uint64_t{2}), std::out_of_range);
-    EXPECT_EQ(textOf(send<Id>(array, "firstObject")) + " " + textOf(send<Id>(array, "lastObject")), "first last");
+    EXPECT_EQ(textOf(send<Id>(array, "firstObject").get()) + " " + textOf(send<Id>(array, "lastObject").get()), "first last");
     EXPECT_FALSE(NSArray::from({})->firstObject() || send<Id>(NSArray::from({}), "lastObject"));
     EXPECT_THROW(NSArray::from({Id(s("a")), Id()}), std::invalid_argument);
 }
@@ -117,20 +117,20 @@ TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHo
 TEST_F(DataTypesTest, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlyStringKeysAndValues)
 {
     objc::Ref<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
-    dictionary->setObject(s("1"), "b");
-    dictionary->setObject(s("2"), "a");
-    dictionary->setObject(s("3"), "c");
-    dictionary->setObject(s("replaced"), s("a"));
+    dictionary->setObject(s("1").get(), "b");
+    dictionary->setObject(s("2").get(), "a");
+    dictionary->setObject(s("3").get(), "c");
+    dictionary->setObject(s("replaced").get(), s("a").get());
     EXPECT_EQ(keysOf(*dictionary), "b a c ");
-    EXPECT_EQ(textOf(dictionary->objectForKey("a")), "replaced");
-    dictionary->removeObjectForKey(s("b"));
+    EXPECT_EQ(textOf(dictionary->objectForKey("a").get()), "replaced");
+    dictionary->removeObjectForKey(s("b").get());
     EXPECT_EQ(keysOf(*dictionary), "a c ");
-    EXPECT_EQ(textOf(dictionary->objectForKey("c")), "3") << "positions are right after a removal";
+    EXPECT_EQ(textOf(dictionary->objectForKey("c").get()), "3") << "positions are right after a removal";
 
-    dictionary->setObject(NSNumber::numberWithBool(false), "isEnabled");
+    dictionary->setObject(NSNumber::numberWithBool(false).get(), "isEnabled");
     EXPECT_TRUE(send<Id>(dictionary, "objectForKey:", s("isEnabled"))) << "a stored false is present";
     EXPECT_FALSE(send<Id>(dictionary, "objectForKey:", s("missing")));
-    EXPECT_FALSE(dictionary->objectForKey(nullptr) || dictionary->objectForKey(NSNumber::numberWithInteger(1)));
+    EXPECT_FALSE(dictionary->objectForKey(nullptr) || dictionary->objectForKey(NSNumber::numberWithInteger(1).get()));
 
     dictionary->setDictionary(nullptr);
     EXPECT_THROW(dictionary->setObject(nullptr, "key"), std::invalid_argument);
@@ -146,7 +146,7 @@ TEST_F(DataTypesTest, ContainersReleaseWhatTheyHold)
     dictionary->setObject(objc::make<Tracked>().get(), "a");
     send(dictionary, "setObject:forKey:", NSArray::from({Id(objc::make<Tracked>())}), s("b"));
     EXPECT_EQ(Tracked::live, 2);
-    dictionary->setObject(s("other"), "a");
+    dictionary->setObject(s("other").get(), "a");
     EXPECT_EQ(Tracked::live, 1) << "a replaced value is released";
     dictionary->setDictionary(nullptr);
     EXPECT_EQ(Tracked::live, 0);

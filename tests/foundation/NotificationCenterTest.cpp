@@ -70,15 +70,15 @@ protected:
 TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOncePerRegistrationToMatchingNamesAndSenders)
 {
     Ref<Listener> a = listener("a"), any = listener("any"), b = listener("b"), other = listener("other"), sender = listener("sender");
-    listen(a, "X");
-    listen(any, "");
-    listen(b, "X", sender);
-    listen(other, "Y");
-    listen(a, "X"); // a second registration is a second entry
+    listen(a.get(), "X");
+    listen(any.get(), "");
+    listen(b.get(), "X", sender.get());
+    listen(other.get(), "Y");
+    listen(a.get(), "X"); // a second registration is a second entry
     centre->setPostListener([&](const std::string& name) { log.push_back("trace:" + name); });
     centre->post("X");
-    centre->postNotificationName(NSString::from("X"), sender);
-    centre->postNotificationName(NSString::from("X"), other);
+    centre->postNotificationName(NSString::from("X").get(), sender.get());
+    centre->postNotificationName(NSString::from("X").get(), other.get());
     centre->post("Unheard");
     EXPECT_EQ(log, (Log{"trace:X", "a:X", "any:X", "a:X", "trace:X", "a:X", "any:X", "b:X", "a:X", "trace:X", "a:X", "any:X", "a:X", "trace:Unheard",
                         "any:Unheard"}));
@@ -87,10 +87,10 @@ TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOnc
 TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntriesAreDropped)
 {
     Ref<Listener> kept = listener("kept"), gone = listener("gone"), sender = listener("sender");
-    listen(gone, "X");
-    listen(gone, "");
-    listen(kept, "X", sender);
-    listen(kept, "X");
+    listen(gone.get(), "X");
+    listen(gone.get(), "");
+    listen(kept.get(), "X", sender.get());
+    listen(kept.get(), "X");
     gone = sender = nullptr;
     EXPECT_EQ(centre->entryCount(), 2u) << "an ended observer's entries leave as it ends";
     centre->post("X");
@@ -103,17 +103,17 @@ TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntri
 TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhenTheyEndMidDelivery)
 {
     Ref<Listener> stays = listener("stays");
-    listen(stays, "Rare");
+    listen(stays.get(), "Rare");
     for (int i = 0; i < 1000; ++i) {
         Ref<Listener> banner = listener("banner");
-        listen(banner, "Rare");
-        listen(banner, "Other");
-        listen(banner, "", nullptr, "ping");
+        listen(banner.get(), "Rare");
+        listen(banner.get(), "Other");
+        listen(banner.get(), "", nullptr, "ping");
     }
     EXPECT_EQ(centre->entryCount(), 1u);
 
     Ref<Listener> doomed = listener("doomed");
-    listen(doomed, "Rare");
+    listen(doomed.get(), "Rare");
     stays->react = [&] { doomed = nullptr; }; // ends the next observer before its turn
     centre->post("Rare");
     EXPECT_EQ(log, (Log{"stays:Rare"}));
@@ -124,9 +124,9 @@ TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhe
 TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificationOrWithoutAsEncoded)
 {
     Ref<Listener> with = listener("with"), without = listener("without"), sender = listener("sender");
-    listen(with, "X");
-    listen(without, "X", nullptr, "ping");
-    centre->postNotificationName(NSString::from("X"), sender);
+    listen(with.get(), "X");
+    listen(without.get(), "X", nullptr, "ping");
+    centre->postNotificationName(NSString::from("X").get(), sender.get());
     EXPECT_EQ(log, (Log{"with:X", "without:ping"}));
     EXPECT_EQ(send<Id>(with->lastNotification, "object").get(), sender.get());
     class_replaceMethod(with->isa, sel("heard:"), +[](id, SEL, id) { log.push_back("hooked"); });
@@ -137,19 +137,19 @@ TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificatio
 TEST_F(NotificationCenterTest, BadObserversNamesAndMethodsAreRefused)
 {
     Ref<Listener> with = listener("with");
-    EXPECT_THROW(centre->addObserver(nullptr, sel("heard:"), NSString::from("X"), nullptr), std::invalid_argument);
-    EXPECT_THROW(centre->addObserver(with, nullptr, NSString::from("X"), nullptr), std::invalid_argument);
+    EXPECT_THROW(centre->addObserver(nullptr, sel("heard:"), NSString::from("X").get(), nullptr), std::invalid_argument);
+    EXPECT_THROW(centre->addObserver(with.get(), nullptr, NSString::from("X").get(), nullptr), std::invalid_argument);
     EXPECT_THROW(centre->postNotificationName(nullptr, nullptr), std::invalid_argument);
     EXPECT_THROW(send(centre, "postNotificationName:object:", with, nullptr), RuntimeError) << "a name that is no string";
     // A method of any other encoding is an error naming class and selector, at registration when
     // the observer has it already, else when a post reaches it.
-    EXPECT_NE(runtimeErrorOf([&] { listen(with, "X", nullptr, "measure:"); }).find("-[Listener measure:]"), std::string::npos);
+    EXPECT_NE(runtimeErrorOf([&] { listen(with.get(), "X", nullptr, "measure:"); }).find("-[Listener measure:]"), std::string::npos);
     EXPECT_EQ(centre->entryCount(), 0u);
-    listen(with, "X", nullptr, "count:");
+    listen(with.get(), "X", nullptr, "count:");
     addMethod(with->isa, sel("count:"), +[](id, SEL, id) -> std::int32_t { return 1; });
     EXPECT_NE(runtimeErrorOf([&] { centre->post("X"); }).find("-[Listener count:]"), std::string::npos);
-    centre->removeObserver(with);
-    listen(with, "X", nullptr, "missing:");
+    centre->removeObserver(with.get());
+    listen(with.get(), "X", nullptr, "missing:");
     EXPECT_NE(runtimeErrorOf([&] { centre->post("X"); }).find("-[Listener missing:]"), std::string::npos);
     send(centre, "removeObserver:", with);
     EXPECT_EQ(centre->entryCount(), 0u);
@@ -160,20 +160,20 @@ TEST_F(NotificationCenterTest, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOn
     Ref<Listener> a = listener("a"), b = listener("b"), c = listener("c"), d = listener("d"), late = listener("late");
     int liveDuringCall = -1;
     a->react = [&] {
-        centre->removeObserver(a); // its own second entry is still ahead
-        centre->removeObserver(b, NSString::from("X"), nullptr);
+        centre->removeObserver(a.get()); // its own second entry is still ahead
+        centre->removeObserver(b.get(), NSString::from("X").get(), nullptr);
         c = nullptr; // the only strong reference to a later observer
-        listen(late, "");
+        listen(late.get(), "");
         Ref<Listener> self = std::move(a); // the only one to the observer running now
         self = nullptr;
         liveDuringCall = Listener::live;
     };
-    listen(a, "X");
-    listen(b, "X");
-    listen(b, "Y");
-    listen(c, "X");
-    listen(a, "X");
-    listen(d, "X");
+    listen(a.get(), "X");
+    listen(b.get(), "X");
+    listen(b.get(), "Y");
+    listen(c.get(), "X");
+    listen(a.get(), "X");
+    listen(d.get(), "X");
     centre->post("X");
     EXPECT_EQ(liveDuringCall, 4) << "a, b, d and late: the centre holds a for its call";
     EXPECT_EQ(Listener::live, 3);
@@ -190,10 +190,10 @@ TEST_F(NotificationCenterTest, NestedPostsAreDeliveredInFullFirstAndAThrowingObs
         if (std::exchange(nest, false)) centre->post("Y");
         if (std::exchange(fail, false)) throw std::runtime_error("observer failed");
     };
-    listen(a, "X");
-    listen(b, "X");
-    listen(c, "Y");
-    listen(b, "Y");
+    listen(a.get(), "X");
+    listen(b.get(), "X");
+    listen(c.get(), "Y");
+    listen(b.get(), "Y");
     centre->post("X");
     EXPECT_EQ(log, (Log{"a:X", "c:Y", "b:Y", "b:X"}));
     log.clear();
@@ -216,17 +216,17 @@ TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatche
     });
     addMethod(cls, sel("watch:"), +[](id, SEL, id note) { watched = note; });
     Ref<Listener> glancer = listener("g"), keeper = listener("k"), watcher = listener("w");
-    listen(glancer, "", nullptr, "glance:");
+    listen(glancer.get(), "", nullptr, "glance:");
     WeakRef<Listener> sender;
     {
         Ref<Listener> made = listener("sender");
         sender = made.get();
-        centre->postNotificationName(NSString::from("X"), made);
+        centre->postNotificationName(NSString::from("X").get(), made.get());
     }
     EXPECT_FALSE(sender.get()) << "the sender ends with its last reference, not held by the centre";
     centre->post("Y");
 
-    listen(keeper, "Z");
+    listen(keeper.get(), "Z");
     centre->post("Z");
     Id kept = keeper->lastNotification;
     centre->post("Z");
@@ -235,7 +235,7 @@ TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatche
     centre->post("Y");
     EXPECT_EQ(cast<NSNotification>(kept)->name()->utf8(), "Z");
 
-    listen(watcher, "W", nullptr, "watch:");
+    listen(watcher.get(), "W", nullptr, "watch:");
     centre->post("W");
     EXPECT_FALSE(watched.get()) << "a notification reached only weakly ends with its post";
     centre->post("W");

@@ -117,8 +117,8 @@ TEST(Process, NothingOutlivesTheProcessAndQueuedBlocksEndBeforeTheCentres)
         // centre, and a Darwin delivery still queued.
         objc::Ref<Tracked> queued = objc::make<Tracked>();
         process.mainRunLoop().schedule(10, [queued] {});
-        process.defaultCenter()->addObserver(queued, objc::sel("heard:"), NSString::from("X"), nullptr);
-        process.defaultCenter()->addObserver(objc::make<Tracked>(), objc::sel("heard:"), nullptr, nullptr);
+        process.defaultCenter()->addObserver(queued.get(), objc::sel("heard:"), NSString::from("X").get(), nullptr);
+        process.defaultCenter()->addObserver(objc::make<Tracked>().get(), objc::sel("heard:"), nullptr, nullptr);
         CFNotificationCenterAddObserver(&process.darwinCenter(), nullptr, [](CFNotificationCenterRef, void*, CFStringRef, const void*, CFDictionaryRef) {},
                                         CFSTR("Y"), nullptr, CFNotificationSuspensionBehaviorHold);
         process.darwinCenter().post("Y");

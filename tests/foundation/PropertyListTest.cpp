@@ -94,7 +94,7 @@ protected:
     static void writeFile(const fs::path& path, std::string_view bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     static zovo::PropertyListResult parse(std::string_view bytes) { return zovo::parsePropertyList(bytes, "test.plist"); }
     static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
-    static NSNumber* number(const NSDictionary& d, const char* key) { return objc::cast<NSNumber>(d.objectForKey(key)); }
+    static objc::Ref<NSNumber> number(const NSDictionary& d, const char* key) { return objc::cast<NSNumber>(d.objectForKey(key)); }
 };
 
 TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
@@ -114,20 +114,20 @@ TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
     EXPECT_EQ(number(d, "offset")->integerValue(), -5);
     ASSERT_TRUE(number(d, "huge"));
     EXPECT_EQ(number(d, "huge")->doubleValue(), 18446744073709551615.0) << "past the signed range: the nearest real, not -1";
-    auto* when = objc::cast<NSDate>(d.objectForKey("when"));
+    auto when = objc::cast<NSDate>(d.objectForKey("when"));
     ASSERT_TRUE(when) << "a date is not a number";
     EXPECT_EQ(when->timeIntervalSinceReferenceDate(), 60.0) << "dates are seconds since 2001";
-    auto* list = objc::cast<NSArray>(objc::cast<NSDictionary>(d.objectForKey("nested"))->objectForKey("list"));
+    auto list = objc::cast<NSArray>(objc::cast<NSDictionary>(d.objectForKey("nested"))->objectForKey("list"));
     ASSERT_TRUE(list);
     ASSERT_EQ(list->count(), 2u) << "the data element is skipped";
-    EXPECT_EQ(textOf(list->objectAtIndex(1)), "x & y");
+    EXPECT_EQ(textOf(list->objectAtIndex(1).get()), "x & y");
 }
 
 TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHoldIsRefusedByKeyPath)
 {
     double height = 120;
     zovo::PropertyListWriteResult refused = zovo::writeBinaryPropertyList(
-        host(kSettings), NSDictionary::from({{"colours", NSDictionary::from({{"list", NSArray::from({Id(s("ok")), Id(NSValue::valueWithBytes(&height, "d"))})}})}}));
+        host(kSettings), NSDictionary::from({{"colours", NSDictionary::from({{"list", NSArray::from({Id(s("ok")), Id(NSValue::valueWithBytes(&height, "d"))})}})}}).get());
     EXPECT_FALSE(refused);
     EXPECT_NE(refused.message.find("colours.list[1]"), std::string::npos) << refused.message;
     EXPECT_NE(refused.message.find("NSValue"), std::string::npos) << refused.message;
@@ -140,7 +140,7 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
                                                           {"min", NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::min())},
                                                           {"inner", NSDictionary::from({{"list", NSArray::from({Id(s("grüße:0.5"))})}})}});
     for (auto format : {zovo::PropertyListFormat::Binary, zovo::PropertyListFormat::Xml}) {
-        ASSERT_TRUE(zovo::writePropertyList(host(kSettings), settings, format));
+        ASSERT_TRUE(zovo::writePropertyList(host(kSettings), settings.get(), format));
         zovo::PropertyListResult read = zovo::readPropertyList(host(kSettings));
         ASSERT_TRUE(read) << read.message;
         const NSDictionary& d = *read.dictionary;
@@ -152,16 +152,16 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
         EXPECT_EQ(number(d, "isEnabled")->kind(), NSNumber::Kind::Bool) << "a stored false stays a boolean";
         EXPECT_EQ(number(d, "negative")->integerValue(), -7);
         EXPECT_EQ(number(d, "alpha")->doubleValue(), 0.25);
-        auto* list = objc::cast<NSArray>(objc::cast<NSDictionary>(d.objectForKey("inner"))->objectForKey("list"));
+        auto list = objc::cast<NSArray>(objc::cast<NSDictionary>(d.objectForKey("inner"))->objectForKey("list"));
         ASSERT_TRUE(list);
-        EXPECT_EQ(textOf(list->lastObject()), "grüße:0.5");
+        EXPECT_EQ(textOf(list->lastObject().get()), "grüße:0.5");
     }
 }
 
 TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
 {
     std::string validBinary;
-    ASSERT_TRUE(zovo::encodePropertyList(NSDictionary::from({{"key", s("value")}}), zovo::PropertyListFormat::Binary, validBinary));
+    ASSERT_TRUE(zovo::encodePropertyList(NSDictionary::from({{"key", s("value")}}).get(), zovo::PropertyListFormat::Binary, validBinary));
     BinaryList binaryArray, nulKey, loop, dangling, bomb, shared;
     binaryArray.array({binaryArray.ascii("a")});
     std::size_t nulKeyRoot = nulKey.dict(nulKey.ascii(std::string_view("a\0b", 3)), nulKey.ascii("v"));
@@ -252,8 +252,8 @@ TEST_F(PropertyListTest, NestingIsLimitedToThirtyTwoLevelsInBothFormatsAndInTheW
     objc::Ref<NSDictionary> deepest = NSDictionary::from({});
     for (int level = 1; level < 32; ++level) deepest = NSDictionary::from({{"k", deepest}});
     std::string bytes;
-    EXPECT_TRUE(zovo::encodePropertyList(deepest, zovo::PropertyListFormat::Binary, bytes));
-    EXPECT_FALSE(zovo::encodePropertyList(NSDictionary::from({{"k", deepest}}), zovo::PropertyListFormat::Xml, bytes));
+    EXPECT_TRUE(zovo::encodePropertyList(deepest.get(), zovo::PropertyListFormat::Binary, bytes));
+    EXPECT_FALSE(zovo::encodePropertyList(NSDictionary::from({{"k", deepest}}).get(), zovo::PropertyListFormat::Xml, bytes));
 
     // Deep enough to overflow the stack of a parser or a tree teardown that recursed per level.
     EXPECT_EQ(parse(xmlList("<dict><key>k</key>" + repeat("<array>", 140000))).error, PropertyListError::TooDeep);
@@ -263,7 +263,7 @@ TEST_F(PropertyListTest, NestingIsLimitedToThirtyTwoLevelsInBothFormatsAndInTheW
     const std::string tags = repeat("<dict>", 40);
     zovo::PropertyListResult read = parse(xmlList("<!-- " + tags + " --><dict><key>a</key><string><![CDATA[" + tags + "]]></string></dict>"));
     ASSERT_TRUE(read) << read.message;
-    EXPECT_EQ(textOf(read.dictionary->objectForKey("a")), tags);
+    EXPECT_EQ(textOf(read.dictionary->objectForKey("a").get()), tags);
 }
 
 } // namespace

@@ -30,8 +30,8 @@ protected:
     // One scanHexInt from the start of `text`, skipping exactly "#" as colour settings are read.
     static Scan scanHex(std::string_view text)
     {
-        objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(text));
-        scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("#")));
+        objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(text).get());
+        scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("#").get()).get());
         std::uint32_t value = 0xDEADBEEF;
         bool found = scanner->scanHexInt(&value);
         return {found, value, scanner->scanLocation()};
@@ -61,7 +61,7 @@ TEST_F(NSScannerTest, FailedScanLeavesValueAndLocationAlone)
 
 TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefault)
 {
-    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(" \n\tFF 0x10 g"));
+    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(" \n\tFF 0x10 g").get());
     std::uint32_t first = 0, second = 0;
     EXPECT_TRUE(scanner->scanHexInt(&first) && scanner->scanHexInt(&second));
     EXPECT_EQ(first, 0xFFu);
@@ -69,15 +69,15 @@ TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefaul
     EXPECT_FALSE(scanner->scanHexInt(nullptr));
     EXPECT_EQ(scanner->scanLocation(), 10u);
 
-    objc::Ref<NSScanner> skipsNothing = NSScanner::scannerWithString(s(" FF"));
+    objc::Ref<NSScanner> skipsNothing = NSScanner::scannerWithString(s(" FF").get());
     skipsNothing->setCharactersToBeSkipped(nullptr);
     EXPECT_FALSE(skipsNothing->scanHexInt(&first));
 }
 
 TEST_F(NSScannerTest, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
 {
-    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s("😀éFFz"));
-    scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("é😀")));
+    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s("😀éFFz").get());
+    scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("é😀").get()).get());
     std::uint32_t value = 0;
     EXPECT_TRUE(scanner->scanHexInt(&value) && value == 0xFFu);
     EXPECT_EQ(scanner->scanLocation(), 5u) << "2 for the emoji, 1 for é, 2 digits";

@@ -24,8 +24,8 @@ protected:
     static std::vector<std::string> pieces(std::string_view text, std::string_view separator)
     {
         std::vector<std::string> out;
-        objc::Ref<NSArray> array = s(text)->componentsSeparatedByString(s(separator));
-        for (const Id& piece : array->elements()) out.push_back(textOf(piece));
+        objc::Ref<NSArray> array = s(text)->componentsSeparatedByString(s(separator).get());
+        for (const Id& piece : array->elements()) out.push_back(textOf(piece.get()));
         return out;
     }
 };
@@ -87,12 +87,12 @@ TEST_F(NSStringTest, IntValueReadsTheIntegerAtTheStartAndClampsOnOverflow)
 
 TEST_F(NSStringTest, ContainsStringIsFalseForTheEmptyStringAndNil)
 {
-    EXPECT_TRUE(s("FF8800:0.5")->containsString(s(":")));
-    EXPECT_TRUE(s("FF8800:")->containsString(s(":")));
-    EXPECT_FALSE(s("FF8800")->containsString(s(":")));
-    EXPECT_FALSE(s("FF8800")->containsString(s("")));
+    EXPECT_TRUE(s("FF8800:0.5")->containsString(s(":").get()));
+    EXPECT_TRUE(s("FF8800:")->containsString(s(":").get()));
+    EXPECT_FALSE(s("FF8800")->containsString(s(":").get()));
+    EXPECT_FALSE(s("FF8800")->containsString(s("").get()));
     EXPECT_FALSE(s("FF8800")->containsString(nullptr));
-    EXPECT_TRUE(s("grüße")->containsString(s("üß")));
+    EXPECT_TRUE(s("grüße")->containsString(s("üß").get()));
 }
 
 TEST_F(NSStringTest, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)

@@ -1,19 +1,12 @@
 #include "objc/Message.h"
 #include "objc/Runtime.h"
+#include "objc/TrackedObjects.h"
 
 #include <gtest/gtest.h>
 
 using namespace objc;
 
 namespace {
-
-// Counts live instances, to prove that nothing leaks.
-struct Tracked : Object {
-    static constexpr const char* kClassName = "Tracked";
-    static inline int live = 0;
-    Tracked() { ++live; }
-    ~Tracked() override { --live; }
-};
 
 struct Watcher : Object {
     static constexpr const char* kClassName = "Tracked";
@@ -22,14 +15,24 @@ struct Watcher : Object {
     ~Watcher() override { *seen = probe && !probe->get(); }
 };
 
-class ObjectTest : public ::testing::Test {
-protected:
-    void SetUp() override { Tracked::live = 0; }
-    void TearDown() override { EXPECT_EQ(Tracked::live, 0); }
-    Runtime runtime;
-    Runtime::Scope scope{runtime};
-    Class tracked = runtime.registerClass("Tracked", objc_getClass("NSObject"), []() -> Object* { return new Tracked(); });
-};
+// Ownership changes only where they are written out. Each rule rules out one way of holding an
+// object that nobody owns, or of owning one twice.
+// `Tracked* t = makeOne();` would borrow from a temporary Ref that ends at the semicolon.
+static_assert(!std::is_convertible_v<Ref<Tracked>, Tracked*>);
+// `id x = send<Id>(...);` would leave x pointing at an object whose only owner has ended ...
+static_assert(!std::is_convertible_v<Id, id>);
+// ... and so would `id x(send<Id>(...));`, spelt with parentheses.
+static_assert(!std::is_constructible_v<id, Id>);
+// A pointer that already carries its first reference, stored into a Ref unseen, would be retained twice and leak.
+static_assert(!std::is_convertible_v<Tracked*, Ref<Tracked>> && std::is_constructible_v<Ref<Tracked>, Tracked*>);
+// `Tracked* t = cast<Tracked>(send<Id>(...));` would borrow from the temporary, so casting one keeps it.
+static_assert(std::is_same_v<decltype(cast<Tracked>(std::declval<Id>())), Ref<Tracked>>);
+// A reference to a subclass is a reference to its superclass, never the other way round.
+static_assert(std::is_convertible_v<Ref<Tracked>, Id> && !std::is_convertible_v<Id, Ref<Tracked>>);
+static_assert(std::is_convertible_v<WeakRef<Tracked>, WeakRef<Object>> && !std::is_convertible_v<WeakRef<Object>, WeakRef<Tracked>>);
+static_assert(std::is_convertible_v<Ref<Tracked>, WeakRef<Object>> && std::is_nothrow_move_constructible_v<WeakRef<Tracked>>);
+
+using ObjectTest = TrackedObjects;
 
 TEST_F(ObjectTest, StrongReferencesCountAndTheLastOneEndsTheObject)
 {
@@ -58,6 +61,48 @@ TEST_F(ObjectTest, WeakReferencesZeroWhenTheObjectEnds)
     EXPECT_EQ(weak.get(), nullptr);
     EXPECT_TRUE(copy.expired());
     EXPECT_FALSE(copy.lock());
+}
+
+TEST_F(ObjectTest, StrongReferencesAreRetainedOrAdoptedExplicitlyAndCompareByObject)
+{
+    Ref<Tracked> a = make<Tracked>();
+    Tracked* raw = a.get();
+    Ref<Tracked> b(raw);
+    auto c = retained(raw);
+    static_assert(std::is_same_v<decltype(c), Ref<Tracked>>);
+    EXPECT_EQ(a->retainCount(), 3u);
+    Id general = a;
+    EXPECT_TRUE(a == b && b == c && general == a);
+    EXPECT_TRUE(a == raw && raw == a);
+    EXPECT_TRUE(a != nullptr && Ref<Tracked>() == nullptr && nullptr == Id());
+    EXPECT_FALSE(a == make<Tracked>());
+
+    // A temporary cast hands its reference over instead of borrowing from it; a failed cast
+    // releases the temporary's object (the fixture counts what is left alive).
+    Ref<Tracked> kept = cast<Tracked>(Id(make<Tracked>()));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->retainCount(), 1u);
+    EXPECT_FALSE(cast<Watcher>(Id(make<Tracked>())));
+}
+
+TEST_F(ObjectTest, WeakReferencesMoveAndConvertToASuperclassKeepingTheirObject)
+{
+    Ref<Tracked> strong = make<Tracked>();
+    WeakRef<Tracked> weak = strong;
+    WeakRef<Tracked> moved = std::move(weak);
+    EXPECT_FALSE(weak.get());
+    EXPECT_FALSE(weak.expired()) << "a moved-from reference refers to nothing at all";
+    WeakRef<Object> copied = moved;
+    WeakRef<Object> fromStrong = strong;
+    WeakRef<Object> movedUp = WeakRef<Tracked>(strong);
+    WeakRef<Tracked> assigned;
+    assigned = std::move(moved);
+    EXPECT_FALSE(moved.get());
+    for (Object* seen : {copied.get(), fromStrong.get(), movedUp.get(), static_cast<Object*>(assigned.get())}) EXPECT_EQ(seen, strong.get());
+
+    strong = nullptr;
+    EXPECT_EQ(Tracked::live, 0);
+    EXPECT_TRUE(copied.expired() && fromStrong.expired() && movedUp.expired() && assigned.expired());
 }
 
 TEST_F(ObjectTest, WeakReferencesReadNullWhileTheObjectIsBeingTornDown)
@@ -110,54 +155,8 @@ TEST_F(ObjectTest, AnObjectIsSolelyReferencedOnlyWithOneStrongReferenceAndNoWeak
     EXPECT_TRUE(a->isSolelyReferenced());
     { WeakRef<Tracked> weak = b; }
     EXPECT_FALSE(b->isSolelyReferenced()) << "a weak reference, once made, may have been copied anywhere";
-    objc_setAssociatedObject(c, &key, a, AssociationPolicy::Assign);
+    objc_setAssociatedObject(c.get(), &key, a.get(), AssociationPolicy::Assign);
     EXPECT_FALSE(c->isSolelyReferenced());
-}
-
-TEST_F(ObjectTest, AssociatedObjectsAreRetainedAndReleasedWithTheirObject)
-{
-    static const char keyA = 0, keyB = 0;
-    WeakRef<Tracked> value;
-    {
-        Ref<Tracked> owner = make<Tracked>();
-        {
-            Ref<Tracked> v = make<Tracked>();
-            value = v.get();
-            objc_setAssociatedObject(owner, &keyA, v, AssociationPolicy::RetainNonatomic);
-        }
-        ASSERT_TRUE(value.get()) << "the association keeps the value alive";
-        EXPECT_EQ(objc_getAssociatedObject(owner, &keyA).get(), value.get());
-        EXPECT_FALSE(objc_getAssociatedObject(owner, &keyB));
-    }
-    EXPECT_FALSE(value.get()) << "the value ends with its object";
-}
-
-TEST_F(ObjectTest, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
-{
-    static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
-    WeakRef<Tracked> first;
-    {
-        Ref<Tracked> v = make<Tracked>();
-        first = v.get();
-        objc_setAssociatedObject(owner, &key, v, AssociationPolicy::RetainNonatomic);
-    }
-    Ref<Tracked> second = make<Tracked>();
-    objc_setAssociatedObject(owner, &key, second, AssociationPolicy::RetainNonatomic);
-    EXPECT_FALSE(first.get()) << "replacing a value releases the old one";
-    EXPECT_EQ(second->retainCount(), 2u);
-    objc_setAssociatedObject(owner, &key, nullptr, AssociationPolicy::RetainNonatomic);
-    EXPECT_FALSE(objc_getAssociatedObject(owner, &key));
-    EXPECT_EQ(second->retainCount(), 1u);
-}
-
-TEST_F(ObjectTest, AssignAssociationsDoNotOwn)
-{
-    static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
-    Ref<Tracked> v = make<Tracked>();
-    objc_setAssociatedObject(owner, &key, v, AssociationPolicy::Assign);
-    EXPECT_EQ(v->retainCount(), 1u);
 }
 
 struct Unknown : Object {

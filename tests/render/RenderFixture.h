@@ -37,8 +37,8 @@ protected:
     static objc::Ref<UIView> addView(UIView* parent, CGRect frame, double r, double g, double b)
     {
         auto view = makeView<UIView>(frame);
-        view->setBackgroundColor(UIColor::colorWithRed(r, g, b, 1));
-        parent->addSubview(view);
+        view->setBackgroundColor(UIColor::colorWithRed(r, g, b, 1).get());
+        parent->addSubview(view.get());
         return view;
     }
 

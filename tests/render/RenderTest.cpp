@@ -52,8 +52,8 @@ TEST_F(Render, BadScaleOrSizeIsAnErrorNotACrash)
 TEST_F(Render, WindowsStackByLevelWithTheStatusBarBetween)
 {
     // Shown first, but at the status bar's level: above the normal window and over the bar.
-    auto high = showWindow(CGRectMake(0, 0, 390, 60), UIWindowLevelStatusBar, UIColor::colorWithRed(0, 0, 1, 1));
-    auto low = showWindow(CGRectMake(0, 0, 390, 844), UIWindowLevelNormal, UIColor::colorWithRed(1, 0, 0, 1));
+    auto high = showWindow(CGRectMake(0, 0, 390, 60), UIWindowLevelStatusBar, UIColor::colorWithRed(0, 0, 1, 1).get());
+    auto low = showWindow(CGRectMake(0, 0, 390, 844), UIWindowLevelNormal, UIColor::colorWithRed(1, 0, 0, 1).get());
     addView(low.get(), CGRectMake(100, 300, 120, 80), 0.2, 0.4, 0.8);
     zovo::Frame frame = zovo::renderScreen({.scale = 1});
     EXPECT_TRUE(isColour(frame.pixelAtPoint(160, 340), 51, 102, 204));
@@ -83,16 +83,16 @@ TEST_F(Render, AnimationInFlightIsDrawnAtItsPresentationPosition)
 
 TEST_F(Render, LabelTextFillsTheLinesItWasMeasuredWithAndStaysInsideThem)
 {
-    auto window = showWindow(CGRectMake(0, 0, 390, 844), UIWindowLevelNormal, UIColor::whiteColor());
+    auto window = showWindow(CGRectMake(0, 0, 390, 844), UIWindowLevelNormal, UIColor::whiteColor().get());
     auto card = makeView<UIView>(CGRectMake(40, 280, 200, 200));
-    window->addSubview(card);
+    window->addSubview(card.get());
     auto label = makeView<UILabel>(CGRectMake(10, 20, 120, 0));
     label->setNumberOfLines(0);
     label->setFont(UIFont::boldSystemFontOfSize(20).get());
     label->setTextColor(UIColor::colorWithRed(1, 0, 0, 1).get());
     label->setTextString("A message long enough to wrap onto three lines");
     label->sizeToFit();
-    card->addSubview(label);
+    card->addSubview(label.get());
     const CGRect f = CGRectMake(50, 300, label->frame().size.width, label->frame().size.height);
     ASSERT_GT(f.size.height, 50) << "measured as several lines";
 
@@ -119,7 +119,7 @@ TEST_F(Render, NotchHangsFromTheTopInPortraitAndStandsOnTheLeftInLandscape)
     EXPECT_FALSE(isColour(frame.pixelAtPoint(80, 2), 0, 0, 0));   // left of its 210 points
 
     UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
-    auto window = showWindow(CGRectMake(0, 0, 844, 390), UIWindowLevelNormal, UIColor::colorWithRed(1, 0, 0, 1));
+    auto window = showWindow(CGRectMake(0, 0, 844, 390), UIWindowLevelNormal, UIColor::colorWithRed(1, 0, 0, 1).get());
     frame = zovo::renderScreen({.scale = 1});
     EXPECT_TRUE(isColour(frame.pixelAtPoint(2, 195), 0, 0, 0));
     EXPECT_TRUE(isColour(frame.pixelAtPoint(422, 2), 255, 0, 0)); // nothing at the top now

@@ -69,7 +69,7 @@ TEST_F(ViewPainting, ShapeMaskIsPlacedByItsFrameAndAMaskWithNothingToFillHidesTh
 TEST_F(ViewPainting, TranslucentViewsComposeAsOneGroupAndHiddenOrClearOnesDrawNothing)
 {
     auto group = makeView<UIView>(CGRectMake(0, 0, 200, 100));
-    root->addSubview(group);
+    root->addSubview(group.get());
     addView(group.get(), CGRectMake(0, 0, 100, 100), 1, 0, 0);
     auto front = addView(group.get(), CGRectMake(50, 0, 100, 100), 0, 0, 1);
     group->setAlpha(0.5);
@@ -99,7 +99,7 @@ TEST_F(ViewPainting, ImageViewScalesItsImageSmoothlyWithoutFadingTheEdges)
     auto image = UIImage::fromPixels(2, 1, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, {255, 0, 0, 255, 0, 0, 255, 255});
     auto imageView = makeView<UIImageView>(CGRectMake(10, 10, 40, 10));
     imageView->setImage(image.get());
-    root->addSubview(imageView);
+    root->addSubview(imageView.get());
     const zovo::Frame frame = paint();
     EXPECT_TRUE(isColour(frame.pixelAt(10, 15), 255, 0, 0));
     EXPECT_TRUE(isColour(frame.pixelAt(49, 10), 0, 0, 255));

@@ -69,7 +69,7 @@ protected:
         registerUIKitClasses(process.runtime());
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,8"));
         square = makeView<UIWindow>(CGRectMake(0, 300, 50, 50));
-        square->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1));
+        square->setBackgroundColor(UIColor::colorWithRed(1, 0, 0, 1).get());
         square->setHidden(false);
         process.mainRunLoop().schedule(0.25, [this] { square->setFrame(CGRectMake(300, 300, 50, 50)); });
     }

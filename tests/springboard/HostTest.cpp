@@ -219,7 +219,7 @@ TEST_F(Host, RequestIsPresentedOnALaterTurnAndItsCardAnswersAReaderByMessage)
     EXPECT_EQ(controller.get(), destination()->shortLookController());
     EXPECT_EQ(send<Id>(controller, "delegate").get(), destination());
     EXPECT_EQ(send<std::uint64_t>(send<Id>(card, "icons"), "count"), 1u);
-    auto text = [](objc::id object, const char* selector) { return textOf(send<Id>(object, selector)); };
+    auto text = [](const objc::Id& object, const char* selector) { return textOf(send<Id>(object, selector).get()); };
     EXPECT_EQ(text(card, "primaryText") + "|" + text(card, "primarySubtitleText") + "|" + text(card, "secondaryText"), "Anna|Lunch|At noon?");
     Id header, subviews = send<Id>(card, "subviews");
     for (std::uint64_t i = 0; i < send<std::uint64_t>(subviews, "count"); ++i)

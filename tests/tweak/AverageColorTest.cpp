@@ -50,15 +50,15 @@ void expectColour(const UIColor* colour, double r, double g, double b, double to
 
 TEST_F(AverageColor, AveragesTheStoredBytesOfEveryPixelInEitherByteOrder)
 {
-    expectColour(colourOf(filled(3, 3, {0, 0, 255, 255}, kBGRAPremultiplied)), 1, 0, 0);
-    expectColour(colourOf(UIImage::fromPixels(2, 1, kRGBAStraight, {0, 0, 0, 255, 255, 0, 0, 255})), 0.5, 0, 0);
+    expectColour(colourOf(filled(3, 3, {0, 0, 255, 255}, kBGRAPremultiplied).get()), 1, 0, 0);
+    expectColour(colourOf(UIImage::fromPixels(2, 1, kRGBAStraight, {0, 0, 0, 255, 255, 0, 0, 255}).get()), 0.5, 0, 0);
     // Premultiplied bytes are averaged as stored: half-covered white reads as mid grey.
-    expectColour(colourOf(filled(2, 2, {128, 128, 128, 128}, kBGRAPremultiplied)), 128 / 255.0, 128 / 255.0, 128 / 255.0);
+    expectColour(colourOf(filled(2, 2, {128, 128, 128, 128}, kBGRAPremultiplied).get()), 128 / 255.0, 128 / 255.0, 128 / 255.0);
 
     // Two green pixels a row, then four bytes of bright padding the sum must skip.
     std::vector<std::uint8_t> bytes;
     for (int row = 0; row < 3; ++row) bytes.insert(bytes.end(), {0, 255, 0, 255, 0, 255, 0, 255, 255, 255, 255, 255});
-    expectColour(colourOf(UIImage::imageWithCGImage(CGImage::create(2, 3, kRGBAStraight, std::move(bytes), 12))), 0, 1, 0);
+    expectColour(colourOf(UIImage::imageWithCGImage(CGImage::create(2, 3, kRGBAStraight, std::move(bytes), 12)).get()), 0, 1, 0);
 }
 
 // The colours near the light/dark threshold are judged with the factor 1 / (255 w h) held in
@@ -68,7 +68,7 @@ TEST_F(AverageColor, AveragingFactorIsSinglePrecision)
     const float factor = 1.0f / (255.0f * 3.0f * 1.0f);
     const double expected = static_cast<double>(factor) * 600.0;
     ASSERT_GT(std::abs(expected - 600.0 / 765.0), 1e-8);
-    const UIColor* colour = colourOf(filled(3, 1, {200, 200, 200, 255}));
+    const UIColor* colour = colourOf(filled(3, 1, {200, 200, 200, 255}).get());
     ASSERT_NE(colour, nullptr);
     EXPECT_NEAR(colour->red(), expected, 1e-12);
     EXPECT_NEAR(colour->blue(), expected, 1e-12);
@@ -131,8 +131,8 @@ TEST_F(AverageColor, SumsOfHugeImagesDoNotWrapAndTheCopiedBytesAreReleased)
     // 4200 × 4200 white pixels sum to about 4.5e9 a channel, past what 32 bits hold.
     auto image = UIImage::fromPixels(4200, 4200, kRGBAStraight, std::vector<std::uint8_t>(4200 * 4200 * 4, 255));
     const long before = zovo::liveDataCopies();
-    expectColour(colourOf(image), 1, 1, 1, 1e-3);
-    colourOf(image);
+    expectColour(colourOf(image.get()), 1, 1, 1, 1e-3);
+    colourOf(image.get());
     EXPECT_EQ(zovo::liveDataCopies(), before);
 }
 
@@ -156,7 +156,7 @@ TEST_F(AverageColor, PaddedAndUnpaddedRowsOfOddWidthsGiveTheExactMean)
             for (std::size_t row = 0; row < height; ++row)
                 for (std::size_t p = 0; p < padding; ++p) bytes[row * stride + width * 4 + p] = 255;
             SCOPED_TRACE(testing::Message() << width << " pixels wide, " << padding << " bytes of padding");
-            UIColor* colour = colourOf(UIImage::imageWithCGImage(CGImage::create(width, height, kRGBAStraight, std::move(bytes), stride)));
+            UIColor* colour = colourOf(UIImage::imageWithCGImage(CGImage::create(width, height, kRGBAStraight, std::move(bytes), stride)).get());
             const double factor = static_cast<double>(1.0f / (255.0f * static_cast<float>(width) * static_cast<float>(height)));
             EXPECT_EQ(colour->red(), factor * static_cast<double>(sum[0]));
             EXPECT_EQ(colour->green(), factor * static_cast<double>(sum[1]));
@@ -171,7 +171,7 @@ TEST_F(AverageColor, ImagesWithoutPixelsGiveOpaqueBlack)
     for (const objc::Id& image : {bare, objc::Id(UIImage::fromPixels(0, 7, kRGBAStraight, {}))}) {
         for (const char* selector : {"averageColor", "mergedColor"}) {
             SCOPED_TRACE(selector);
-            expectColour(colourOf(image, selector), 0, 0, 0, 0);
+            expectColour(colourOf(image.get(), selector), 0, 0, 0, 0);
         }
     }
 }
@@ -179,12 +179,12 @@ TEST_F(AverageColor, ImagesWithoutPixelsGiveOpaqueBlack)
 TEST_F(AverageColor, MergedColorOfASolidImageIsThatColourAndLeavesTheCallersContextCurrent)
 {
     const double step = 1.5 / 255;
-    expectColour(colourOf(filled(60, 60, {50, 100, 200, 255}, kBGRAPremultiplied), "mergedColor"), 200 / 255.0, 100 / 255.0, 50 / 255.0, step);
+    expectColour(colourOf(filled(60, 60, {50, 100, 200, 255}, kBGRAPremultiplied).get(), "mergedColor"), 200 / 255.0, 100 / 255.0, 50 / 255.0, step);
 
     UIGraphicsBeginImageContext(CGSizeMake(4, 4));
     CGContextRef callers = UIGraphicsGetCurrentContext();
     const std::size_t depth = zovo::imageContextDepth();
-    expectColour(colourOf(filled(1, 1, {0, 0, 255, 255}), "mergedColor"), 0, 0, 1, step);
+    expectColour(colourOf(filled(1, 1, {0, 0, 255, 255}).get(), "mergedColor"), 0, 0, 1, step);
     EXPECT_EQ(zovo::imageContextDepth(), depth);
     EXPECT_EQ(UIGraphicsGetCurrentContext(), callers);
     EXPECT_EQ(static_cast<const std::uint8_t*>(CGBitmapContextGetData(callers))[3], 0) << "nothing was drawn into the caller's context";

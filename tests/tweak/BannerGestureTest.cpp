@@ -20,10 +20,10 @@ protected:
 
 TEST_F(Gestures, DragMovesOnlyVerticallyAndPausesTheTimerOnEveryMovement)
 {
-    drag(banner, kBegan, 3);
+    drag(banner.get(), kBegan, 3);
     EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 1) << "a finger that stops after the first movement holds a paused banner";
-    drag(banner, kChanged, 10);
-    drag(banner, kChanged, -4);
+    drag(banner.get(), kChanged, 10);
+    drag(banner.get(), kChanged, -4);
     EXPECT_EQ(banner->frame(), CGRectMake(83, 9, 209, 120));
     EXPECT_EQ(pan->translation, CGPointMake(0, 0)) << "each message applies only the movement since the last";
     EXPECT_EQ(count(zovorudovu::kCancelBannerTimer), 3);
@@ -34,7 +34,7 @@ TEST_F(Gestures, ReleaseInsideOrOnTheThresholdsSnapsBack)
 {
     for (double target : {24.0, 25.0, -25.0}) {
         posted.clear();
-        drag(banner, kEnded, target - y());
+        drag(banner.get(), kEnded, target - y());
         EXPECT_EQ(banner->presentationFrame().origin.y, target) << "the snap-back starts where the finger left it";
         process.mainRunLoop().advance(0.21); // 0.2 s, passed in single precision
         EXPECT_EQ(y(), 0.0) << "released at " << target;
@@ -45,7 +45,7 @@ TEST_F(Gestures, ReleaseInsideOrOnTheThresholdsSnapsBack)
 
 TEST_F(Gestures, PushedUpPastTheThresholdSlidesOutThenAsksForDismissal)
 {
-    drag(banner, kEnded, -40);
+    drag(banner.get(), kEnded, -40);
     EXPECT_EQ(y(), -120.0) << "the model jumps to the target at once";
     EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
     EXPECT_EQ(count(zovorudovu::kDismiss), 0);
@@ -61,14 +61,14 @@ TEST_F(Gestures, PushedUpPastTheThresholdSlidesOutThenAsksForDismissal)
 // dismissal of its own.
 TEST_F(Gestures, SlideOutEndingAfterItsBannerWentAsksForNothing)
 {
-    drag(banner, kEnded, -40);
+    drag(banner.get(), kEnded, -40);
     banner->setHidden(true); // withdrawn for a newer notification, which is presented meanwhile
     process.mainRunLoop().advance(0.21);
     EXPECT_EQ(count(zovorudovu::kDismiss), 0);
 
     auto other = makeBanner(CGRectMake(83, 0, 209, 120));
     other->makeKeyAndVisible();
-    drag(other, kEnded, -40);
+    drag(other.get(), kEnded, -40);
     bridge()->presented = false; // the system's timer dismissed it during the slide
     process.mainRunLoop().advance(0.21);
     EXPECT_EQ(count(zovorudovu::kDismiss), 0);
@@ -82,9 +82,9 @@ TEST_F(Gestures, PulledDownPastTheThresholdExpandsWhileTheFingerIsDown)
         posted.push_back(name);
         if (name == zovorudovu::kExpand) swipeWhenExpanding.push_back(bridge()->longLookActivationMethodWasSwipe);
     });
-    drag(banner, kChanged, 20);
+    drag(banner.get(), kChanged, 20);
     EXPECT_EQ(count(zovorudovu::kExpand), 0);
-    drag(banner, kChanged, 10);
+    drag(banner.get(), kChanged, 10);
     EXPECT_EQ(posted, (std::vector<std::string>{zovorudovu::kCancelBannerTimer, zovorudovu::kExpand, zovorudovu::kCancelBannerTimer}));
     EXPECT_EQ(swipeWhenExpanding, std::vector<bool>{true});
     EXPECT_EQ(y(), -120.0);
@@ -93,7 +93,7 @@ TEST_F(Gestures, PulledDownPastTheThresholdExpandsWhileTheFingerIsDown)
 
 TEST_F(Gestures, ReleasedPulledDownPastTheThresholdExpands)
 {
-    drag(banner, kEnded, 40);
+    drag(banner.get(), kEnded, 40);
     EXPECT_EQ(count(zovorudovu::kExpand), 1) << "the release settles the banner into its long look";
     EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
     EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
@@ -103,8 +103,8 @@ TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
 {
     for (std::int64_t state : {kCancelled, kFailed}) {
         posted.clear();
-        drag(banner, kChanged, 15);
-        drag(banner, state, 0);
+        drag(banner.get(), kChanged, 15);
+        drag(banner.get(), state, 0);
         process.mainRunLoop().advance(0.21);
         EXPECT_EQ(y(), 0.0);
         EXPECT_EQ(count(zovorudovu::kStartBannerTimer), 1);
@@ -116,7 +116,7 @@ TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
 TEST_F(Gestures, MessagesInOtherStatesNeitherSettleNorTouchTheTimer)
 {
     for (double target : {40.0, -40.0}) {
-        drag(banner, kPossible, target - y());
+        drag(banner.get(), kPossible, target - y());
         process.mainRunLoop().advance(0.3);
         EXPECT_EQ(y(), target) << "neither expanded, slid out nor snapped back";
     }
@@ -126,8 +126,8 @@ TEST_F(Gestures, MessagesInOtherStatesNeitherSettleNorTouchTheTimer)
 TEST_F(Gestures, DragsAreIgnoredWhileTheLongLookIsUp)
 {
     bridge()->longLookActivated = true;
-    drag(banner, kChanged, 60);
-    drag(banner, kEnded, 60);
+    drag(banner.get(), kChanged, 60);
+    drag(banner.get(), kEnded, 60);
     EXPECT_EQ(y(), 0.0);
     EXPECT_TRUE(posted.empty());
 }

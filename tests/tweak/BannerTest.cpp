@@ -97,7 +97,7 @@ TEST_F(Banner, WindowLevelSwitchesByNotificationName)
     const double raised = banner->windowLevel();
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    objc::send(objc::Id(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")), nullptr));
+    objc::send(objc::Id(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
     EXPECT_EQ(banner->windowLevel(), raised) << "back to where it was built";
@@ -150,7 +150,7 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
 {
     auto banner = makeBanner(CGRectMake(83, 0, 209, 120));
     setContent("Messages", "See you at eight", "now");
-    update(banner);
+    update(banner.get());
 
     const CGRect icon = frameOf(banner->iconView), title = frameOf(banner->primary), date = frameOf(banner->date);
     const CGRect message = frameOf(banner->secondary), body = frameOf(banner->bottomSection);
@@ -165,14 +165,14 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     EXPECT_GT(message.size.height, 0);
     EXPECT_EQ(body, CGRectMake(0, 0, 209, CGRectGetMaxY(message) + 20));
 
-    auto* mask = objc::cast<CAShapeLayer>(objc::send<objc::Id>(objc::send<objc::Id>(banner->bottomSection, "layer"), "mask"));
+    auto mask = objc::cast<CAShapeLayer>(objc::send<objc::Id>(objc::send<objc::Id>(banner->bottomSection, "layer"), "mask"));
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask, banner->bottomMaskLayer.get());
     EXPECT_EQ(mask->path()->roundedRect->corners, 12u);
     EXPECT_EQ(mask->path()->roundedRect->rect, CGRectMake(0, 0, 209, body.size.height));
 
     bridge()->showGrabber = false;
-    update(banner);
+    update(banner.get());
     EXPECT_EQ(frameOf(banner->bottomSection).size.height, body.size.height - 10) << "no grabber: 10 shorter";
 }
 
@@ -180,17 +180,17 @@ TEST_F(Content, RepeatedUpdatesReplaceTheirConstraints)
 {
     auto banner = makeBanner();
     setContent("Mail", "Short", "now");
-    update(banner);
+    update(banner.get());
     const std::size_t constraints = objc::cast<UIView>(banner->container)->constraints().size();
     setContent("Mail", "Short", "Yesterday, 23:59"); // a wider timestamp gives a different title width
-    update(banner);
+    update(banner.get());
     EXPECT_EQ(objc::cast<UIView>(banner->container)->constraints().size(), constraints);
     EXPECT_TRUE(zovo::trace().eventsOfKind("layoutConflict").empty());
     const CGRect date = frameOf(banner->date);
     EXPECT_NEAR(frameOf(banner->primary).size.width, 189.0 - 20.0 - date.size.width - 10.0, 1e-9);
 
     auto fresh = makeBanner();
-    update(fresh);
+    update(fresh.get());
     EXPECT_EQ(frameOf(fresh->primary), frameOf(banner->primary)) << "a second update lays out as a first";
 }
 
@@ -202,12 +202,12 @@ TEST_F(Content, TimestampStepsNeedBothTheSettingAndTheLabel)
     auto unlabelled = makeBanner();
     bridge()->showTimestamp = true;
     setContent("Title", "Body", "now");
-    update(unlabelled);
+    update(unlabelled.get());
     EXPECT_NEAR(frameOf(unlabelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9);
 
     auto labelled = makeBanner();
     bridge()->showTimestamp = false;
-    update(labelled);
+    update(labelled.get());
     EXPECT_NEAR(frameOf(labelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9) << "setting off after construction";
     EXPECT_FALSE(objc::send<objc::Id>(labelled->date, "text")) << "the label is left unfilled";
 }
@@ -218,7 +218,7 @@ TEST_F(Content, LongMessageIsClampedToTheContainer)
     std::string longText;
     for (int i = 0; i < 60; ++i) longText += "many words that wrap ";
     setContent("Title", longText.c_str());
-    update(banner);
+    update(banner.get());
     const CGRect message = frameOf(banner->secondary);
     EXPECT_EQ(CGRectGetMaxY(message), 110.0) << "clamped to the container's height";
     EXPECT_EQ(frameOf(banner->bottomSection).size.height, 130.0);
@@ -229,11 +229,11 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
     bridge()->adaptiveColours = true;
     auto banner = makeBanner();
     setContent("Title", "Body");
-    update(banner);
+    update(banner.get());
     EXPECT_EQ(objc::cast<UIColor>(banner->bgColour)->red(), 0.0) << "no icon: construction colours kept";
 
     bridge()->icon = solidIcon(255, 0, 0);
-    update(banner);
+    update(banner.get());
     auto* bg = objc::cast<UIColor>(banner->bgColour);
     EXPECT_NEAR(bg->red(), 1.0, 1e-6);
     EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 1.0) << "red is dark: white text";
@@ -241,7 +241,7 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
     EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::Id>(banner->primary, "textColor")), objc::cast<UIColor>(banner->textColour));
 
     bridge()->icon = nullptr;
-    update(banner);
+    update(banner.get());
     EXPECT_EQ(objc::cast<UIColor>(banner->bgColour), bg) << "an icon-less update keeps the adaptive colours";
     EXPECT_FALSE(objc::send<objc::Id>(banner->iconView, "image"));
 }

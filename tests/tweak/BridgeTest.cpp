@@ -74,14 +74,14 @@ TEST_F(Bridge, ContentFieldsKeepTheirOwnReferences)
         objc::send(objc::Id(bridge()), "setPrimaryText:", title);
     }
     ASSERT_TRUE(weak.get()) << "the bridge keeps the text alive after its owner let go";
-    EXPECT_EQ(textOf(objc::send<objc::Id>(objc::Id(bridge()), "primaryText")), "Title from a view that is about to go");
+    EXPECT_EQ(textOf(objc::send<objc::Id>(objc::Id(bridge()), "primaryText").get()), "Title from a view that is about to go");
 }
 
 TEST_F(Bridge, LightOrDarkUsesLumaWeights)
 {
     zovorudovu::registerClasses(process.runtime());
     auto textFor = [&](double r, double g, double b) {
-        bridge()->determineWhetherUIColorIsLightOrDark(UIColor::colorWithRed(r, g, b, 1));
+        bridge()->determineWhetherUIColorIsLightOrDark(UIColor::colorWithRed(r, g, b, 1).get());
         return objc::cast<UIColor>(bridge()->adaptive_textColour)->red();
     };
     EXPECT_EQ(textFor(0.5, 0.5, 0.5), 0.0) << "exactly 0.5 counts as light: black text";

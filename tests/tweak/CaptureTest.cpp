@@ -36,13 +36,13 @@ protected:
 TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 {
     objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::Id banner = controllerWithCard(destination);
+    objc::Id banner = controllerWithCard(destination.get());
     EXPECT_TRUE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
 
     // A card some other presenter shows (a list, a widget) is left alone.
     objc::Id stranger = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
-    controllerWithCard(stranger);
+    controllerWithCard(stranger.get());
     EXPECT_FALSE(g().isBanner);
     controllerWithCard(nullptr);
     EXPECT_FALSE(g().isBanner);
@@ -62,8 +62,8 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
 {
     objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::Id older = controllerWithCard(destination);
-    objc::Id newer = controllerWithCard(destination);
+    objc::Id older = controllerWithCard(destination.get());
+    objc::Id newer = controllerWithCard(destination.get());
     ASSERT_EQ(g().presentingController.get(), newer.get());
     bridge()->presented = true; // as SpringBoard sets it when it shows the banner
     posted.clear();

@@ -7,7 +7,7 @@ namespace {
 class ColourConversion : public TweakFixture {
 protected:
     ColourConversion() { load(); }
-    std::uint32_t scan(const char* s) { return zovorudovu::intFromHexString(NSString::from(s)); }
+    std::uint32_t scan(const char* s) { return zovorudovu::intFromHexString(NSString::from(s).get()); }
     UIColor* colour(const char* s, double alpha = 1.0)
     {
         kept = objc::send<objc::Id>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", text(s), alpha);

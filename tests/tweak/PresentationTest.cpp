@@ -33,7 +33,7 @@ TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
 TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
 {
     post(zovorudovu::kPresent);
-    auto* window = objc::cast<BLNotificationBanner>(brimlight());
+    auto window = objc::cast<BLNotificationBanner>(brimlight());
     ASSERT_TRUE(window);
     EXPECT_TRUE(bridge()->presented);
     EXPECT_FALSE(window->isHidden());
@@ -69,7 +69,7 @@ TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
 {
     post(zovorudovu::kPresent);
     process.mainRunLoop().advance(0.3);
-    auto* window = objc::cast<BLNotificationBanner>(brimlight());
+    auto window = objc::cast<BLNotificationBanner>(brimlight());
     posted.clear();
     post(zovorudovu::kDismiss);
     EXPECT_FALSE(bridge()->presented);

@@ -200,7 +200,7 @@ TEST_F(Arbitration, TheFirstGestureRecognisedMakesTheOthersFailAndInnerViewsCome
     advance(1.0);
     // A tap on a subview is offered the touch before the window's own tap, so it wins.
     auto inner = makeView<UIView>(CGRectMake(50, 20, 100, 60));
-    window->addSubview(inner);
+    window->addSubview(inner.get());
     auto innerTap = attach<UITapGestureRecognizer>(inner.get());
     tapOnce();
     EXPECT_EQ(senders(), (Senders{tap.get(), innerTap.get()}));

@@ -37,7 +37,7 @@ TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
     objc::send(label, "setFont:", nullptr);
     EXPECT_FALSE(objc::send<Id>(label, "text"));
     EXPECT_EQ(objc::cast<UILabel>(label)->textString(), "");
-    const UIColor* colour = objc::cast<UIColor>(objc::send<Id>(label, "textColor"));
+    objc::Ref<UIColor> colour = objc::cast<UIColor>(objc::send<Id>(label, "textColor"));
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->red() + colour->green() + colour->blue(), 0.0) << "black";
     EXPECT_EQ(objc::send<double>(objc::send<Id>(label, "font"), "pointSize"), 17.0);
@@ -97,7 +97,7 @@ TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
 {
     auto parent = makeView<UIView>(CGRectMake(0, 0, 300, 100));
     auto label = makeView<UILabel>(CGRectMake(0, 0, 100, 20));
-    parent->addSubview(label);
+    parent->addSubview(label.get());
     label->setTextString("Title");
     const CGSize before = label->intrinsicContentSize();
     process.mainRunLoop().runUntilIdle();

@@ -37,8 +37,8 @@ protected:
     Layout()
     {
         process.runtime().registerClass(SizedView::kClassName, objc::objc_getClass("UIView"), []() -> objc::Object* { return new SizedView(); });
-        window->addSubview(container);
-        container->addSubview(icon);
+        window->addSubview(container.get());
+        container->addSubview(icon.get());
     }
 
     objc::Ref<SizedView> label(CGSize intrinsic, CGRect frame = CGRectZero)
@@ -46,14 +46,14 @@ protected:
         auto view = makeView<SizedView>(frame);
         view->intrinsic = intrinsic;
         view->setTranslatesAutoresizingMaskIntoConstraints(false);
-        container->addSubview(view);
+        container->addSubview(view.get());
         return view;
     }
     // Adds view.a == multiplier * other.b + constant to the container.
     NSLayoutConstraint* pin(UIView* view, NSLayoutAttribute a, UIView* other, NSLayoutAttribute b, double constant, double multiplier = 1)
     {
         auto c = NSLayoutConstraint::constraintWithItem(view, a, NSLayoutRelationEqual, other, b, multiplier, constant);
-        container->addConstraint(c);
+        container->addConstraint(c.get());
         return c.get();
     }
     void fix(UIView* view, NSLayoutAttribute a, double constant) { pin(view, a, nullptr, NSLayoutAttributeNotAnAttribute, constant); }
@@ -75,13 +75,13 @@ TEST_F(Layout, ConflictingWidthIsTracedOnceAndBrokenWhileRepeatsAreAccepted)
 {
     auto title = label(CGSizeMake(200, 17));
     for (int update = 0; update < 2; ++update) { // a second content update repeats itself
-        pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
-        pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -25);
+        pin(title.get(), NSLayoutAttributeLeft, icon.get(), NSLayoutAttributeRight, 5);
+        pin(title.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, -25);
     }
     window->layoutIfNeeded();
     EXPECT_TRUE(conflicts().empty());
 
-    NSLayoutConstraint* narrower = pin(title, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, -63);
+    NSLayoutConstraint* narrower = pin(title.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, -63);
     window->layoutIfNeeded();
     window->layoutIfNeeded();
     EXPECT_EQ(title->frame().size.width, 330); // the newer constraint is the one broken
@@ -107,12 +107,12 @@ TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
     NSLayoutConstraint* toEnded = nullptr;
     {
         auto gone = makeView<UIView>(CGRectMake(0, 0, 500, 500));
-        toEnded = pin(title, NSLayoutAttributeWidth, gone, NSLayoutAttributeWidth, 0);
+        toEnded = pin(title.get(), NSLayoutAttributeWidth, gone.get(), NSLayoutAttributeWidth, 0);
     }
     EXPECT_EQ(toEnded->description(), "<NSLayoutConstraint SizedView.width == (ended).width>");
     auto stranger = makeView<UIView>(CGRectMake(0, 0, 500, 500));
-    pin(title, NSLayoutAttributeHeight, stranger, NSLayoutAttributeHeight, 0);
-    pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
+    pin(title.get(), NSLayoutAttributeHeight, stranger.get(), NSLayoutAttributeHeight, 0);
+    pin(title.get(), NSLayoutAttributeLeft, icon.get(), NSLayoutAttributeRight, 5);
     icon->removeFromSuperview();
     window->layoutIfNeeded();
     EXPECT_EQ(title->frame(), CGRectMake(1, 2, 80, 17));
@@ -123,18 +123,18 @@ TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns
 {
     auto outer = makeView<WatchingView>(CGRectZero);
     auto inner = makeView<UIView>(CGRectZero);
-    container->addSubview(outer);
-    outer->addSubview(inner);
+    container->addSubview(outer.get());
+    outer->addSubview(inner.get());
     outer->setTranslatesAutoresizingMaskIntoConstraints(false);
     inner->setTranslatesAutoresizingMaskIntoConstraints(false);
-    pin(outer, NSLayoutAttributeLeading, container, NSLayoutAttributeLeading, 10);
-    pin(outer, NSLayoutAttributeTop, window, NSLayoutAttributeTop, 20); // the root's bounds, not its frame
-    fix(outer, NSLayoutAttributeWidth, 100);
-    fix(outer, NSLayoutAttributeHeight, 50);
-    pin(inner, NSLayoutAttributeCenterX, container, NSLayoutAttributeCenterX, 0);
-    pin(inner, NSLayoutAttributeTop, icon, NSLayoutAttributeBottom, 0);
-    pin(inner, NSLayoutAttributeWidth, outer, NSLayoutAttributeWidth, 0, 0.5);
-    pin(inner, NSLayoutAttributeHeight, inner, NSLayoutAttributeWidth, 0, 0.2); // an aspect ratio
+    pin(outer.get(), NSLayoutAttributeLeading, container.get(), NSLayoutAttributeLeading, 10);
+    pin(outer.get(), NSLayoutAttributeTop, window.get(), NSLayoutAttributeTop, 20); // the root's bounds, not its frame
+    fix(outer.get(), NSLayoutAttributeWidth, 100);
+    fix(outer.get(), NSLayoutAttributeHeight, 50);
+    pin(inner.get(), NSLayoutAttributeCenterX, container.get(), NSLayoutAttributeCenterX, 0);
+    pin(inner.get(), NSLayoutAttributeTop, icon.get(), NSLayoutAttributeBottom, 0);
+    pin(inner.get(), NSLayoutAttributeWidth, outer.get(), NSLayoutAttributeWidth, 0, 0.5);
+    pin(inner.get(), NSLayoutAttributeHeight, inner.get(), NSLayoutAttributeWidth, 0, 0.2); // an aspect ratio
     window->layoutIfNeeded();
     EXPECT_EQ(outer->frame(), CGRectMake(10, 20, 100, 50));
     // Container centre 10 + 177.5 in the window; inner's left edge there is 10 + 10 + x.
@@ -145,15 +145,15 @@ TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns
 TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
 {
     auto sized = label(CGSizeMake(50, 17), CGRectMake(7, 9, 1, 1));
-    fix(sized, NSLayoutAttributeWidth, 80);
-    pin(sized, NSLayoutAttributeTop, container, NSLayoutAttributeTop, 4);
+    fix(sized.get(), NSLayoutAttributeWidth, 80);
+    pin(sized.get(), NSLayoutAttributeTop, container.get(), NSLayoutAttributeTop, 4);
     auto plain = label(CGSizeMake(UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric), CGRectMake(0, 6, 40, 30));
-    pin(plain, NSLayoutAttributeRight, container, NSLayoutAttributeRight, -5); // keeps its width, moves
+    pin(plain.get(), NSLayoutAttributeRight, container.get(), NSLayoutAttributeRight, -5); // keeps its width, moves
     // A view that translates its mask stays where it is; contradicting it is a conflict, and so
     // is a constraint whose solution is not finite.
-    pin(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeLeft, 50);
+    pin(icon.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 50);
     auto huge = label(CGSizeMake(20, 20), CGRectMake(1, 1, 20, 20));
-    pin(huge, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, 0, 1e308);
+    pin(huge.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, 0, 1e308);
     window->layoutIfNeeded();
     EXPECT_EQ(sized->frame(), CGRectMake(7, 4, 80, 17));
     EXPECT_EQ(plain->frame(), CGRectMake(310, 6, 40, 30));
@@ -225,8 +225,8 @@ TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
 
 TEST_F(Layout, MalformedConstraintsAreRefused)
 {
-    auto make = [&](UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, double m = 1) {
-        return NSLayoutConstraint::constraintWithItem(a, aa, NSLayoutRelationEqual, b, ba, m, 10);
+    auto make = [&](const objc::Ref<UIView>& a, NSLayoutAttribute aa, const objc::Ref<UIView>& b, NSLayoutAttribute ba, double m = 1) {
+        return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
     };
     EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
@@ -235,8 +235,8 @@ TEST_F(Layout, MalformedConstraintsAreRefused)
     EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight)->setConstant(INFINITY), std::invalid_argument);
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon, 11, 0, container, 7, 1, 0), std::invalid_argument) << "no such attribute";
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon, 7, 2, container, 7, 1, 0), std::invalid_argument) << "no such relation";
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 11, 0, container.get(), 7, 1, 0), std::invalid_argument) << "no such attribute";
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
 } // namespace

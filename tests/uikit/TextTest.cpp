@@ -121,9 +121,9 @@ TEST_F(Font, BoldFontsThroughMessagesAreNamedAndMeasuredAsBold)
     objc::Class cls = objc::objc_getClass("UIFont");
     Id regular = objc::send<Id>(cls, "systemFontOfSize:", 12.0);
     Id bold = objc::send<Id>(cls, "boldSystemFontOfSize:", 12.0);
-    EXPECT_EQ(textOf(objc::send<Id>(regular, "fontName")), zovo::systemFontFamily());
-    EXPECT_EQ(textOf(objc::send<Id>(bold, "fontName")), zovo::systemFontFamily() + " Bold");
-    EXPECT_EQ(textOf(objc::send<Id>(bold, "familyName")), zovo::systemFontFamily());
+    EXPECT_EQ(textOf(objc::send<Id>(regular, "fontName").get()), zovo::systemFontFamily());
+    EXPECT_EQ(textOf(objc::send<Id>(bold, "fontName").get()), zovo::systemFontFamily() + " Bold");
+    EXPECT_EQ(textOf(objc::send<Id>(bold, "familyName").get()), zovo::systemFontFamily());
     EXPECT_GT(zovo::measureText("Delivered", objc::cast<UIFont>(bold)->descriptor(), 0, 1, NSLineBreakByClipping).size.width,
               zovo::measureText("Delivered", objc::cast<UIFont>(regular)->descriptor(), 0, 1, NSLineBreakByClipping).size.width);
 }

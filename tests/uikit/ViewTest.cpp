@@ -96,13 +96,13 @@ TEST_F(View, TreeOrderAndOwnership)
     {
         auto a = makeView<UIView>(CGRectZero);
         auto b = makeView<UIView>(CGRectZero);
-        root->addSubview(a);
-        root->addSubview(b);
-        root->sendSubviewToBack(b);
+        root->addSubview(a.get());
+        root->addSubview(b.get());
+        root->sendSubviewToBack(b.get());
         ASSERT_EQ(root->subviews().size(), 2u);
         EXPECT_EQ(root->subviews()[0].get(), b.get());
-        root->addSubview(root); // a view never contains itself
-        a->addSubview(root);    // nor its own ancestor
+        root->addSubview(root.get()); // a view never contains itself
+        a->addSubview(root.get());    // nor its own ancestor
         EXPECT_EQ(root->superview(), nullptr);
         weakChild = a.get();
     }
@@ -117,8 +117,8 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
     auto back = makeView<UIView>(CGRectMake(10, 10, 50, 50));
     auto front = makeView<UIView>(CGRectMake(10, 10, 50, 50));
-    root->addSubview(back);
-    root->addSubview(front);
+    root->addSubview(back.get());
+    root->addSubview(front.get());
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), front.get());
     front->setUserInteractionEnabled(false);
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), back.get());
@@ -126,18 +126,18 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), root.get());
     EXPECT_EQ(root->hitTest(CGPointMake(120, 20)), nullptr);
     auto inner = makeView<UIView>(CGRectMake(5, 5, 10, 10));
-    back->addSubview(inner);
-    const CGPoint p = inner->convertPointToView(CGPointMake(1, 1), root);
+    back->addSubview(inner.get());
+    const CGPoint p = inner->convertPointToView(CGPointMake(1, 1), root.get());
     EXPECT_EQ(p.x, 16);
     EXPECT_EQ(p.y, 16);
-    EXPECT_EQ(inner->convertPointFromView(p, root).x, 1);
+    EXPECT_EQ(inner->convertPointFromView(p, root.get()).x, 1);
 }
 
 TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
 {
     auto root = makeView<CountingView>(CGRectMake(0, 0, 100, 100));
     auto child = makeView<CountingView>(CGRectMake(0, 0, 10, 10));
-    root->addSubview(child);
+    root->addSubview(child.get());
     process.mainRunLoop().runUntilIdle();
     const int rootLayouts = root->layouts;
     child->setFrame(CGRectMake(0, 0, 20, 20)); // a size change marks the view and its parent

@@ -1,0 +1,59 @@
+#include "objc/Associations.h"
+
+#include "objc/Object.h"
+#include "objc/Runtime.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace objc {
+
+// The table lives in the object itself (Object::associations_), made on the first association,
+// so an object that never carries one pays one null pointer. The object ends its table through
+// objc_removeAssociatedObjects as it deallocates.
+
+void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy)
+{
+    if (!object) return;
+    bool owned = false;
+    switch (policy) {
+    case AssociationPolicy::Assign: break;
+    case AssociationPolicy::RetainNonatomic:
+    case AssociationPolicy::Retain: owned = true; break;
+    default: throw RuntimeError(std::string("objc_setAssociatedObject: copy policies are not supported (object of class ") + object->className() + ")");
+    }
+    auto& list = object->associations_;
+    if (!list) list = std::make_unique<std::vector<detail::Association>>();
+    if (value && owned) value->retain();
+    // The old value is released last, so that releasing it cannot disturb the table mid-change.
+    detail::Association old{key, nullptr, false};
+    auto it = std::find_if(list->begin(), list->end(), [&](const detail::Association& a) { return a.key == key; });
+    if (it != list->end()) {
+        old = *it;
+        if (value) *it = {key, value, owned};
+        else list->erase(it);
+    } else if (value) {
+        list->push_back({key, value, owned});
+    }
+    if (old.value && old.owned) old.value->release();
+}
+
+Id objc_getAssociatedObject(id object, const void* key)
+{
+    if (!object || !object->associations_) return nullptr;
+    for (const auto& a : *object->associations_)
+        if (a.key == key) return Id(a.value);
+    return nullptr;
+}
+
+void objc_removeAssociatedObjects(id object)
+{
+    if (!object || !object->associations_) return;
+    auto list = std::move(object->associations_);
+    for (const auto& a : *list)
+        if (a.owned && a.value) a.value->release();
+}
+
+} // namespace objc
