@@ -61,7 +61,7 @@ protected:
     NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant)
     {
         auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, 1, constant);
-        container->addConstraint(c);
+        container->addConstraint(c.get());
         return c.get();
     }
     std::vector<zovo::TraceEvent> conflicts() const { return zovo::trace().eventsOfKind("layoutConflict"); }
@@ -170,8 +170,8 @@ TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
     auto longTitle = label(CGSizeMake(400, 17));
     auto shortTitle = label(CGSizeMake(100, 17));
     for (UIView* title : {longTitle.get(), shortTitle.get()}) {
-        pin(title, NSLayoutAttributeLeft, icon, NSLayoutAttributeRight, 5);
-        bound(title, NSLayoutAttributeRight, NSLayoutRelationLessThanOrEqual, container, NSLayoutAttributeRight, -10);
+        pin(title, NSLayoutAttributeLeft, icon.get(), NSLayoutAttributeRight, 5);
+        bound(title, NSLayoutAttributeRight, NSLayoutRelationLessThanOrEqual, container.get(), NSLayoutAttributeRight, -10);
     }
     // A lower bound on a size: raised to it when the intrinsic size falls short, else left alone.
     auto narrow = label(CGSizeMake(30, 17), CGRectMake(0, 60, 0, 0));
@@ -192,9 +192,9 @@ TEST_F(Layout, HoldingOneInequalityMovesWhatTheNextSees)
     // the name's minimum width then pushes its right edge to 100, and the badge must follow.
     auto name = label(CGSizeMake(50, 17));
     auto badge = label(CGSizeMake(40, 17), CGRectMake(60, 0, 0, 0));
-    pin(name, NSLayoutAttributeLeft, container, NSLayoutAttributeLeft, 0);
-    bound(badge, NSLayoutAttributeLeft, NSLayoutRelationGreaterThanOrEqual, name, NSLayoutAttributeRight, 8);
-    bound(name, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    pin(name.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 0);
+    bound(badge.get(), NSLayoutAttributeLeft, NSLayoutRelationGreaterThanOrEqual, name.get(), NSLayoutAttributeRight, 8);
+    bound(name.get(), NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
     window->layoutIfNeeded();
     EXPECT_EQ(name->frame(), CGRectMake(0, 0, 100, 17));
     EXPECT_EQ(badge->frame(), CGRectMake(108, 0, 40, 17));
@@ -205,11 +205,11 @@ TEST_F(Layout, HoldingOneInequalityMovesWhatTheNextSees)
 TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
 {
     auto fixed = label(CGSizeMake(50, 17));
-    fix(fixed, NSLayoutAttributeWidth, 80);
-    bound(fixed, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    fix(fixed.get(), NSLayoutAttributeWidth, 80);
+    bound(fixed.get(), NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
     auto squeezed = label(CGSizeMake(50, 17));
-    bound(squeezed, NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
-    bound(squeezed, NSLayoutAttributeWidth, NSLayoutRelationLessThanOrEqual, container, NSLayoutAttributeWidth, -300);
+    bound(squeezed.get(), NSLayoutAttributeWidth, NSLayoutRelationGreaterThanOrEqual, nullptr, NSLayoutAttributeNotAnAttribute, 100);
+    bound(squeezed.get(), NSLayoutAttributeWidth, NSLayoutRelationLessThanOrEqual, container.get(), NSLayoutAttributeWidth, -300);
     window->layoutIfNeeded();
     window->layoutIfNeeded();
     EXPECT_EQ(fixed->frame().size.width, 80) << "the equality stands";
