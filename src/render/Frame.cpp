@@ -72,15 +72,11 @@ std::shared_ptr<const CGImage> Frame::toImage() const
     return CGImage::create(static_cast<std::size_t>(width_), static_cast<std::size_t>(height_), kFormat, bytes_, stride_);
 }
 
-ImageWriteResult encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out) { return PngWriter().encode(frame, out); }
+ErrorOr<void> encodeFramePNG(const Frame& frame, std::vector<std::uint8_t>& out) { return PngWriter().encode(frame, out); }
 
-ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
+ErrorOr<void> writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
 {
-    if (frame.empty()) {
-        ImageWriteResult result;
-        result.message = hostPath.string() + ": the frame has no pixels to write";
-        return result;
-    }
+    if (frame.empty()) return Error{hostPath.string() + ": the frame has no pixels to write"};
     // One writer per thread keeps its buffers from frame to frame.
     thread_local PngWriter writer;
     return writer.write(frame, hostPath);

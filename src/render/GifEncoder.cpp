@@ -368,7 +368,7 @@ GifWriter::GifWriter(std::filesystem::path path, int width, int height, int dela
 
 GifWriter::~GifWriter()
 {
-    if (!finished_) finish();
+    if (!finished_) (void)finish();
 }
 
 void GifWriter::fail(const std::string& what)
@@ -391,32 +391,18 @@ void GifWriter::flush()
     if (file_ && std::fflush(file_) != 0) fail(std::string("cannot write: ") + std::strerror(errno));
 }
 
-ImageWriteResult GifWriter::addFrame(const Frame& frame, int delayCentiseconds)
+ErrorOr<void> GifWriter::addFrame(const Frame& frame, int delayCentiseconds)
 {
-    ImageWriteResult result;
-    if (finished_) {
-        result.message = path_.string() + ": a frame added after the animation was finished";
-        return result;
-    }
-    if (!error_.empty()) {
-        result.message = error_;
-        return result;
-    }
-    if (frame.empty()) {
-        result.message = path_.string() + ": the frame has no pixels to add";
-        return result;
-    }
+    if (finished_) return Error{path_.string() + ": a frame added after the animation was finished"};
+    if (!error_.empty()) return Error{error_};
+    if (frame.empty()) return Error{path_.string() + ": the frame has no pixels to add"};
     const int delay = delayCentiseconds < 0 ? delay_ : std::min(delayCentiseconds, kMaxSide);
     reduce(frame);
     writeFrame(changedRect(), delay);
-    if (!error_.empty()) {
-        result.message = error_;
-        return result;
-    }
+    if (!error_.empty()) return Error{error_};
     canvas_.swap(previous_);
     ++frames_;
-    result.ok = true;
-    return result;
+    return {};
 }
 
 void GifWriter::reduce(const Frame& frame)
@@ -623,7 +609,7 @@ void GifWriter::writeFrame(const Rect& rect, int delay)
     flush();
 }
 
-ImageWriteResult GifWriter::finish()
+ErrorOr<void> GifWriter::finish()
 {
     if (finished_) return finishResult_;
     finished_ = true;
@@ -634,8 +620,7 @@ ImageWriteResult GifWriter::finish()
             fail(std::string("cannot write: ") + std::strerror(errno));
     }
     if (error_.empty() && frames_ == 0) error_ = path_.string() + ": no frames were added to the animation";
-    finishResult_.ok = error_.empty();
-    finishResult_.message = error_;
+    if (!error_.empty()) finishResult_ = Error{error_};
     return finishResult_;
 }
 

@@ -3,9 +3,9 @@
 //   zovo::GifWriter gif("/tmp/run.gif", 1170, 2532, 3, {.downscale = 3});   // 390 x 844 on disk
 //   for (...) {
 //       zovo::renderScreen(frame);
-//       if (auto added = gif.addFrame(frame); !added) std::cerr << added.message << '\n';
+//       if (auto added = gif.addFrame(frame); !added) std::cerr << added.error() << '\n';
 //   }
-//   if (auto done = gif.finish(); !done) std::cerr << done.message << '\n';   // names the file
+//   if (auto done = gif.finish(); !done) std::cerr << done.error() << '\n';   // names the file
 //
 // The file is GIF89a with the NETSCAPE2.0 extension asking viewers to loop for ever. Each frame
 // is reduced to its own canvas size (a box average over whole source pixels), compared with the
@@ -71,10 +71,10 @@ public:
     // another size than the one given at construction is fitted inside the canvas, keeping its
     // proportions, centred on black. An empty frame is an error and adds nothing; a write that
     // fails is an error that every later call repeats. Messages name the file.
-    ImageWriteResult addFrame(const Frame& frame, int delayCentiseconds = -1);
+    ErrorOr<void> addFrame(const Frame& frame, int delayCentiseconds = -1);
     // Ends the file and closes it. The first error met, if any, is the result; a file without
     // frames is an error too (no viewer can show it). Later calls return the same result.
-    ImageWriteResult finish();
+    ErrorOr<void> finish();
 
     const std::filesystem::path& path() const { return path_; }
     int canvasWidth() const { return canvasWidth_; }
@@ -104,9 +104,9 @@ private:
     int frames_ = 0;
 
     std::FILE* file_ = nullptr;
-    std::string error_;
+    std::string error_; // the first failure; every later call repeats it
     bool finished_ = false;
-    ImageWriteResult finishResult_;
+    ErrorOr<void> finishResult_;
 
     // The canvas of the frame being added and of the one before, three bytes (R, G, B) a pixel.
     std::vector<std::uint8_t> canvas_;

@@ -109,12 +109,12 @@ void SpringBoardHost::rotate(UIScreen::Orientation orientation)
     for (UIWindow* window : screen->visibleWindows()) host::setNeedsLayoutThroughout(window);
 }
 
-PropertyListWriteResult SpringBoardHost::changeSettings(const NSDictionary* settings)
+ErrorOr<void> SpringBoardHost::changeSettings(const NSDictionary* settings)
 {
     const std::filesystem::path path = process_.hostPath(options_.settings.path);
-    if (path.empty()) return {false, "the settings path \"" + options_.settings.path + "\" is not an absolute path inside the process"};
-    if (!settings) return {false, "no settings to write to " + options_.settings.path};
-    PropertyListWriteResult written = writeBinaryPropertyList(path, settings);
+    if (path.empty()) return Error{"the settings path \"" + options_.settings.path + "\" is not an absolute path inside the process"};
+    if (!settings) return Error{"no settings to write to " + options_.settings.path};
+    ErrorOr<void> written = writeBinaryPropertyList(path, settings);
     if (written) process_.darwinCenter().post(options_.settings.changedNotification);
     return written;
 }
