@@ -130,8 +130,7 @@ ErrorOr<void> FrameRecorder::capture()
     const int gifStride = static_cast<int>(std::ceil(options_.fps / kMaxGifFps - kSameMoment));
     if (frames_ % gifStride == 0) {
         if (!gif_) {
-            GifOptions gif = options_.gif;
-            gif.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth;
+            const GifOptions gif{.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth};
             gif_ = std::make_unique<GifWriter>(gifPath(), frame_.width(), frame_.height(), 0, gif);
         }
         // Delays in whole centiseconds that add up to the frames' times, so that 30 frames a

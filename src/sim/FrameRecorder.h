@@ -50,7 +50,6 @@ public:
         bool writePNGs = true;      // without them only the GIF is written
         int expectedFrames = 0;     // the N of "frame 12/N" in progress messages; 0: unknown
         std::ostream* progress = &std::cerr; // where progress goes; null: nowhere
-        GifOptions gif{.palette = GifPalette::Adaptive, .dither = GifDither::None}; // downscale is chosen here
     };
 
     // Throws std::invalid_argument naming the option for an fps or scale out of range, an empty
