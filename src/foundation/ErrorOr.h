@@ -14,7 +14,9 @@
 // ErrorOr, whose message names the file, the key or the field and the problem. Exceptions are kept
 // for broken programs: a message sent with a signature that does not match the method's encoding,
 // an unrecognised selector, a precondition the caller broke. Nothing should catch those but a
-// test that proves they are thrown.
+// test that proves they are thrown. The platform classes throw std::invalid_argument and
+// std::out_of_range where the phone's raise their invalid-argument and range exceptions (a nil
+// key, an index past the end): those too are a caller's mistake, never a file's.
 //
 // Asking for the value of an error, or the error of a value, is such a broken precondition: it
 // throws std::logic_error rather than read the wrong member.

@@ -13,6 +13,8 @@ namespace {
 
 void checkFrameSize(int width, int height, double scale)
 {
+    // Frame sizes are computed by the renderer from a device profile and a checked scale; a size out
+    // of range is a broken caller, so it throws.
     const auto limit = static_cast<int>(kMaxImageSide);
     if (width <= 0 || height <= 0 || width > limit || height > limit)
         throw std::invalid_argument("Frame: " + std::to_string(width) + " x " + std::to_string(height) +

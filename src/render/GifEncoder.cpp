@@ -189,6 +189,7 @@ std::string numberText(int v) { return std::to_string(v); }
 
 void gifCompress(const std::vector<std::uint8_t>& indices, int minCodeSize, std::vector<std::uint8_t>& out)
 {
+    // The code size is the encoder's own choice; anything else is a broken caller.
     if (minCodeSize < 2 || minCodeSize > 8) throw std::invalid_argument("gifCompress: minimum code size " + numberText(minCodeSize) + " is not 2 to 8");
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -237,6 +238,8 @@ void gifCompress(const std::vector<std::uint8_t>& indices, int minCodeSize, std:
 GifWriter::GifWriter(std::filesystem::path path, int width, int height, int delayCentiseconds, GifOptions options)
     : path_(std::move(path)), width_(width), height_(height), delay_(delayCentiseconds), options_(options)
 {
+    // Sizes come from frames the program rendered and a downscale it chose: out of range, they are
+    // the caller's mistake and throw, as broken programs do. Only the file is fallible.
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
         throw std::invalid_argument("GifWriter: " + numberText(width) + " x " + numberText(height) + " is not a size from 1 to " +
                                     numberText(kMaxSide) + " a side");

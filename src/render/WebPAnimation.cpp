@@ -23,6 +23,8 @@ struct WebPAnimationWriter::Encoder {
 WebPAnimationWriter::WebPAnimationWriter(std::filesystem::path path, int width, int height, WebPAnimationOptions options)
     : path_(std::move(path)), width_(width), height_(height), options_(options), encoder_(std::make_unique<Encoder>())
 {
+    // Sides and quality are the caller's choice, not input: out of range, they throw as broken programs
+    // do. A libwebp that cannot start is a broken installation, not a failed write, and throws too.
     if (width < 1 || height < 1 || width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION)
         throw std::invalid_argument("WebP animation: a side of " + std::to_string(width) + " x " + std::to_string(height) + " is outside 1...16383");
     if (!(options.quality >= 0 && options.quality <= 100)) throw std::invalid_argument("WebP animation: quality must be 0...100");

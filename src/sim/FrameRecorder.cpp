@@ -38,6 +38,8 @@ void advanceTo(double time)
 
 FrameRecorder::FrameRecorder(Options options) : options_(std::move(options))
 {
+    // The command line checks these options before they get here: a value out of range is the
+    // caller's mistake and throws, as broken programs do, rather than being reported as a failed write.
     if (!std::isfinite(options_.fps) || !(options_.fps > 0) || options_.fps > 1000)
         throw std::invalid_argument("FrameRecorder: fps " + std::to_string(options_.fps) + " is not above 0 and at most 1000");
     if (!std::isfinite(options_.scale) || options_.scale < 0)

@@ -22,6 +22,8 @@ constexpr double kMaxTime = 24 * 3600.0;
 // The property-list reader refuses deeper files; refusing them here says so early.
 constexpr int kMaxSettingsDepth = 30;
 
+// Thrown by the reader from any depth of the scenario and caught in parseScenario, which turns it
+// into the error it returns; it never leaves this file.
 struct Invalid {
     std::string where;
     std::string what;

@@ -19,6 +19,9 @@ static_assert(std::endian::native == std::endian::little,
 std::shared_ptr<const CGImage> CGImage::create(std::size_t width, std::size_t height, zovo::PixelFormat format,
                                                std::vector<std::uint8_t> bytes, std::size_t bytesPerRow)
 {
+    // Callers make bitmaps from sizes they have checked (a PNG header against kMaxPNGSide, a device's
+    // screen), so a layout that does not add up is a broken caller and throws; files are checked, and
+    // refused with an error, before they get here.
     if (width > zovo::kMaxImageSide || height > zovo::kMaxImageSide)
         throw std::invalid_argument("CGImage: " + std::to_string(width) + " x " + std::to_string(height) + " pixels is over the limit of " +
                                     std::to_string(zovo::kMaxImageSide) + " a side");
