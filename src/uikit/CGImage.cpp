@@ -176,25 +176,25 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_dest
 
 // Walks the chunks from the header to IEND and checks each one's length and CRC, so that a damaged
 // or cut-short file is reported for what it is. The decoder underneath reports every such fault as
-// running out of memory. Returns empty when the chunks are whole.
-std::string checkChunks(std::span<const std::uint8_t> bytes)
+// running out of memory. The error says what is wrong with the first chunk that is not whole.
+ErrorOr<void> checkChunks(std::span<const std::uint8_t> bytes)
 {
     std::size_t offset = sizeof kSignature;
     while (true) {
         if (bytes.size() - offset < 8)
-            return "cut short at byte " + std::to_string(bytes.size()) + ", before its closing IEND chunk";
+            return Error{"cut short at byte " + std::to_string(bytes.size()) + ", before its closing IEND chunk"};
         const std::uint8_t* chunk = bytes.data() + offset;
         const std::uint32_t length = bigEndian32(chunk);
         const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
         const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
         if (!std::all_of(type.begin(), type.end(), isLetter))
-            return "the chunk at byte " + std::to_string(offset) + " has no valid chunk type";
+            return Error{"the chunk at byte " + std::to_string(offset) + " has no valid chunk type"};
         const std::string where = "the " + type + " chunk at byte " + std::to_string(offset);
-        if (length > 0x7FFFFFFFu) return where + " gives an impossible length of " + std::to_string(length);
-        if (bytes.size() - offset - 8 < std::size_t{length} + 4) return "cut short inside " + where;
+        if (length > 0x7FFFFFFFu) return Error{where + " gives an impossible length of " + std::to_string(length)};
+        if (bytes.size() - offset - 8 < std::size_t{length} + 4) return Error{"cut short inside " + where};
         const std::uint32_t stored = bigEndian32(chunk + 8 + length);
         const auto computed = static_cast<std::uint32_t>(crc32(0, chunk + 4, length + 4));
-        if (stored != computed) return where + " fails its CRC check (the file is damaged)";
+        if (stored != computed) return Error{where + " fails its CRC check (the file is damaged)"};
         offset += std::size_t{length} + 12;
         if (type == "IEND") return {};
     }
@@ -225,7 +225,7 @@ ErrorOr<std::shared_ptr<const CGImage>> decodePNG(std::span<const std::uint8_t> 
                                                     " pixels is over the limit of " + std::to_string(kMaxPNGSide) + " x " +
                                                     std::to_string(kMaxPNGSide));
 
-    if (std::string damage = checkChunks(bytes); !damage.empty()) return fail(name, "corrupt PNG: " + damage);
+    if (ErrorOr<void> whole = checkChunks(bytes); !whole) return fail(name, "corrupt PNG: " + whole.error());
 
     Reader reader{bytes};
     SurfacePtr surface(cairo_image_surface_create_from_png_stream(readFromSpan, &reader), cairo_surface_destroy);
