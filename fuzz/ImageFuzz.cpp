@@ -44,14 +44,14 @@ bool tooLargeToFuzz(const std::uint8_t* data, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (tooLargeToFuzz(data, size)) return 0;
-    zovo::ImageResult result = zovo::decodePNG(std::span<const std::uint8_t>(data, size), "fuzz input");
-    // A success always carries an image and a message never goes with one.
-    if (static_cast<bool>(result) != static_cast<bool>(result.image)) std::abort();
+    const zovo::ErrorOr<std::shared_ptr<const CGImage>> result = zovo::decodePNG(std::span<const std::uint8_t>(data, size), "fuzz input");
     if (!result) {
-        if (result.message.empty()) std::abort();
+        if (result.error().rfind("fuzz input: ", 0) != 0) std::abort();
         return 0;
     }
-    const CGImage& image = *result.image;
+    // A success always carries an image.
+    if (!result.value()) std::abort();
+    const CGImage& image = *result.value();
     if (image.width() == 0 || image.height() == 0 || image.width() > zovo::kMaxPNGSide || image.height() > zovo::kMaxPNGSide) std::abort();
     if (image.bytes().size() != image.bytesPerRow() * image.height()) std::abort();
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::uint8_t> encoded;
     if (!zovo::encodePNG(&image, encoded)) std::abort();
-    zovo::ImageResult again = zovo::decodePNG(encoded, "re-encoded");
-    if (!again || again.image->width() != image.width() || again.image->height() != image.height()) std::abort();
+    const zovo::ErrorOr<std::shared_ptr<const CGImage>> again = zovo::decodePNG(encoded, "re-encoded");
+    if (!again || again.value()->width() != image.width() || again.value()->height() != image.height()) std::abort();
     return 0;
 }

@@ -19,15 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    nlohmann::ordered_json parsed;
-    const std::string error = zovo::parseJsonText(bytes, parsed);
-    if (!error.empty()) {
-        if (!zovo::isValidUtf8(error) || error.rfind("line ", 0) != 0) std::abort();
+    const zovo::ErrorOr<nlohmann::ordered_json> parsed = zovo::parseJsonText(bytes);
+    if (!parsed) {
+        if (!zovo::isValidUtf8(parsed.error()) || parsed.error().rfind("line ", 0) != 0) std::abort();
     } else {
         // What was read writes out and reads back the same.
-        const std::string written = zovo::toJsonText(parsed, zovo::JsonStyle::Compact);
-        nlohmann::ordered_json again;
-        if (!zovo::parseJsonText(written, again).empty() || again != parsed) std::abort();
+        const std::string written = zovo::toJsonText(parsed.value(), zovo::JsonStyle::Compact);
+        const zovo::ErrorOr<nlohmann::ordered_json> again = zovo::parseJsonText(written);
+        if (!again || again.value() != parsed.value()) std::abort();
     }
 
     const std::string repaired = zovo::repairUtf8(bytes);

@@ -16,13 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static zovo::fuzz::FuzzRuntime fuzzRuntime;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    zovo::PropertyListResult result = zovo::parsePropertyList(bytes, "fuzz input");
-    // A success always carries a dictionary and a failure never does.
-    if (static_cast<bool>(result) != static_cast<bool>(result.dictionary)) std::abort();
+    const zovo::ErrorOr<zovo::PropertyList> result = zovo::parsePropertyList(bytes, "fuzz input");
     if (result) {
-        // Walk what was built, so that a half-made object would be touched.
-        for (const auto& [key, value] : result.dictionary->entries())
+        // A success always carries a dictionary; walk what was built, so that a half-made object
+        // would be touched.
+        if (!result->dictionary) std::abort();
+        for (const auto& [key, value] : result->dictionary->entries())
             if (!value) std::abort();
+    } else if (result.error().rfind("fuzz input: ", 0) != 0) {
+        std::abort();
     }
     return 0;
 }

@@ -17,13 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     // Icons are looked up beside the scenario; a folder that does not exist keeps the run from
     // depending on the machine's files.
-    const zovo::ScenarioLoad loaded = zovo::parseScenario(text, "/nonexistent-fuzz-folder", "fuzz.json");
-    if (static_cast<bool>(loaded) == !loaded.error.empty()) std::abort();
+    const zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(text, "/nonexistent-fuzz-folder", "fuzz.json");
     if (!loaded) {
-        if (loaded.error.rfind("fuzz.json: ", 0) != 0 || !zovo::isValidUtf8(loaded.error)) std::abort();
+        if (loaded.error().rfind("fuzz.json: ", 0) != 0 || !zovo::isValidUtf8(loaded.error())) std::abort();
         return 0;
     }
-    const zovo::Scenario& s = *loaded.scenario;
+    const zovo::Scenario& s = loaded.value();
     // Events come out in time order, and each lies within the day a scenario may span.
     for (std::size_t i = 0; i < s.events.size(); ++i) {
         if (!(s.events[i].at >= 0 && s.events[i].at <= 24 * 3600.0)) std::abort();

@@ -20,19 +20,19 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static zovo::fuzz::FuzzRuntime fuzzRuntime;
-    nlohmann::ordered_json json;
-    const std::string error = zovo::parseJsonText(std::string_view(reinterpret_cast<const char*>(data), size), json);
-    if (!error.empty()) {
-        if (!zovo::isValidUtf8(error)) std::abort();
+    const zovo::ErrorOr<nlohmann::ordered_json> parsed = zovo::parseJsonText(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!parsed) {
+        if (!zovo::isValidUtf8(parsed.error())) std::abort();
         return 0;
     }
+    const nlohmann::ordered_json& json = parsed.value();
     if (!json.is_object()) return 0;
     objc::Ref<NSDictionary> dictionary = zovo::propertyListFromJson(json);
-    std::string bytes;
     // Nesting deeper than a reader accepts is refused by the writer; that is an answer too.
-    if (!zovo::encodePropertyList(dictionary.get(), zovo::PropertyListFormat::Binary, bytes)) return 0;
-    const zovo::PropertyListResult read = zovo::parsePropertyList(bytes, "written");
+    const zovo::ErrorOr<std::string> bytes = zovo::encodePropertyList(dictionary.get(), zovo::PropertyListFormat::Binary);
+    if (!bytes) return 0;
+    const zovo::ErrorOr<zovo::PropertyList> read = zovo::parsePropertyList(bytes.value(), "written");
     if (!read) std::abort();
-    if (read.dictionary->entries().size() != dictionary->entries().size()) std::abort();
+    if (read->dictionary->entries().size() != dictionary->entries().size()) std::abort();
     return 0;
 }

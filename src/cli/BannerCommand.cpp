@@ -39,16 +39,16 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
     // The process comes first: everything read below is made of its objects.
     Process process;
     if (o.settings) {
-        InputFile file = readInputFile(*o.settings);
-        if (!file) return tool.fail(ExitStatus::InputUnusable, file.error);
-        if (PropertyListResult settings = parsePropertyList(file.bytes, file.name); !settings) return tool.fail(ExitStatus::InputUnusable, settings.message);
-        if (std::string problem = writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), file.bytes); !problem.empty())
-            return tool.fail(ExitStatus::InputUnusable, problem);
+        ErrorOr<InputFile> file = readInputFile(*o.settings);
+        if (!file) return tool.fail(ExitStatus::InputUnusable, file.error());
+        if (ErrorOr<PropertyList> settings = parsePropertyList(file->bytes, file->name); !settings) return tool.fail(ExitStatus::InputUnusable, settings.error());
+        if (ErrorOr<void> written = writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), file->bytes); !written)
+            return tool.fail(ExitStatus::InputUnusable, written.error());
     }
     std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
     objc::Id icon;
     if (o.icon) {
-        if (ImageResult loaded = loadPNG(*o.icon); !loaded) return tool.fail(ExitStatus::InputUnusable, loaded.message);
+        if (auto loaded = loadPNG(*o.icon); !loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error());
         icon = UIImage::imageWithContentsOfFile(*o.icon);
         if (!icon) return tool.fail(ExitStatus::InputUnusable, "cannot load the icon " + *o.icon);
     }
@@ -63,7 +63,7 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
     content.safeY = o.safeY ? *o.safeY : profile->statusBarHeight - 15.0;
     objc::Id window = presentOneBanner(process, *host, content);
     if (o.png) {
-        if (auto written = writeFramePNG(renderScreen(), *o.png); !written) return tool.fail(ExitStatus::InputUnusable, written.message);
+        if (auto written = writeFramePNG(renderScreen(), *o.png); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
     }
     tool.printJson(snapshotBanner(window.get()));
     return ExitStatus::Done;

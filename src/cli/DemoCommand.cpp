@@ -93,24 +93,24 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
     auto failure = [&](const std::string& message) { return tool.fail(ExitStatus::InputUnusable, message); };
     const fs::path out = o.out;
 
-    ScenarioLoad loaded;
+    ErrorOr<Scenario> loaded = Error{};
     std::string source = "the built-in scenario";
     if (o.scenario) {
-        InputFile text = readInputFile(*o.scenario);
-        if (!text) return failure(text.error);
-        source = text.name;
+        ErrorOr<InputFile> text = readInputFile(*o.scenario);
+        if (!text) return failure(text.error());
+        source = text->name;
         const fs::path base = *o.scenario == "-" ? fs::current_path() : fs::path(*o.scenario).parent_path();
-        loaded = parseScenario(text.bytes, base, text.name);
+        loaded = parseScenario(text->bytes, base, text->name);
     } else {
         loaded = parseScenario(kDemoScenario, fs::current_path(), "the built-in scenario");
     }
-    if (!loaded) return failure(loaded.error);
+    if (!loaded) return failure(loaded.error());
 
     std::error_code ec;
     fs::create_directories(out / "keyframes", ec);
     if (ec) return failure("cannot make the output folder " + out.string() + ": " + ec.message());
 
-    const Scenario& scenario = *loaded.scenario;
+    const Scenario& scenario = loaded.value();
     const std::string device = scenario.device;
     const double until = scenario.until;
     DemoStory story;
@@ -148,7 +148,7 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
         }
         const int index = recorder->frameCount();
         if (auto captured = recorder->capture(); !captured) {
-            problem = captured.message;
+            problem = captured.error();
             return;
         }
         const Frame& frame = recorder->lastFrame();
@@ -156,26 +156,26 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
             webp = std::make_unique<WebPAnimationWriter>(out / "animation.webp", frame.width(), frame.height());
             screen = std::to_string(std::lround(frame.width() / frame.scale())) + " \u00d7 " + std::to_string(std::lround(frame.height() / frame.scale()));
         }
-        if (auto added = webp->addFrame(frame, static_cast<int>(std::lround(index * 1000.0 / o.fps))); !added) problem = added.message;
+        if (auto added = webp->addFrame(frame, static_cast<int>(std::lround(index * 1000.0 / o.fps))); !added) problem = added.error();
     };
     options.onSnapshot = [&](Process&, const std::string& label) {
-        if (auto written = writeFramePNG(renderScreen(RenderOptions{.scale = kKeyFrameScale}), out / "keyframes" / (label + ".png")); !written) problem = written.message;
+        if (auto written = writeFramePNG(renderScreen(RenderOptions{.scale = kKeyFrameScale}), out / "keyframes" / (label + ".png")); !written) problem = written.error();
         keyframes.push_back(label);
     };
     options.onFinish = [&](Process&, SpringBoardHost&) {
         if (recorder) {
-            if (auto done = recorder->finish(); !done && problem.empty()) problem = done.message;
+            if (auto done = recorder->finish(); !done && problem.empty()) problem = done.error();
             if (webp && problem.empty()) {
                 progress.update("writing animation.webp");
-                if (auto done = webp->finish(static_cast<int>(std::lround(recorder->frameCount() * 1000.0 / o.fps))); !done) problem = done.message;
+                if (auto done = webp->finish(static_cast<int>(std::lround(recorder->frameCount() * 1000.0 / o.fps))); !done) problem = done.error();
             }
             recorder.reset();
         }
     };
-    ScenarioRunner runner(std::move(*loaded.scenario), options);
-    std::string failed = runner.run();
+    ScenarioRunner runner(std::move(loaded).value(), options);
+    const ErrorOr<void> ran = runner.run();
     progress.finish();
-    if (!failed.empty()) return failure(source + ": " + failed);
+    if (!ran) return failure(source + ": " + ran.error());
     if (!problem.empty()) return failure(problem);
     trace.flush();
     if (!trace) return failure("writing " + (out / "trace.jsonl").string() + " failed");

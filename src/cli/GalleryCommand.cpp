@@ -108,11 +108,12 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
 
     std::optional<InputFile> settingsFile;
     if (o.settings) {
-        settingsFile = readInputFile(*o.settings);
-        if (!*settingsFile) return inputError(settingsFile->error);
+        ErrorOr<InputFile> read = readInputFile(*o.settings);
+        if (!read) return inputError(read.error());
+        settingsFile = std::move(read).value();
         // Reading makes objects, so it needs a process; a passing one will do.
         Process reader;
-        if (PropertyListResult settings = parsePropertyList(settingsFile->bytes, settingsFile->name); !settings) return inputError(settings.message);
+        if (ErrorOr<PropertyList> settings = parsePropertyList(settingsFile->bytes, settingsFile->name); !settings) return inputError(settings.error());
     }
     std::error_code ec;
     fs::create_directories(out, ec);
@@ -127,10 +128,10 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
                             std::string(device.model) + (landscape ? ", landscape)" : ")"));
             GalleryRequest request{&device, landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait, std::nullopt, title, message, scale};
             if (settingsFile) request.settings = settingsFile->bytes;
-            GalleryShot drawn = renderGalleryShot(request);
-            if (!drawn) return inputError((settingsFile ? settingsFile->name + ": " : std::string()) + drawn.error);
-            Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), drawn.banner, drawn.body, landscape};
-            if (ImageWriteResult written = writeFramePNG(drawn.frame, out / shot.image); !written) return inputError(written.message);
+            ErrorOr<GalleryShot> drawn = renderGalleryShot(request);
+            if (!drawn) return inputError((settingsFile ? settingsFile->name + ": " : std::string()) + drawn.error());
+            Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), drawn->banner, drawn->body, landscape};
+            if (ErrorOr<void> written = writeFramePNG(drawn->frame, out / shot.image); !written) return inputError(written.error());
             shots.push_back(std::move(shot));
         }
     }

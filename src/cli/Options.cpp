@@ -68,7 +68,7 @@ std::optional<std::pair<double, double>> parseSize(const std::string& text)
     return std::make_pair(*w, *h);
 }
 
-InputFile readInputFile(const std::string& path, std::size_t maxBytes)
+ErrorOr<InputFile> readInputFile(const std::string& path, std::size_t maxBytes)
 {
     InputFile file;
     file.name = path == "-" ? "standard input" : path;
@@ -76,35 +76,23 @@ InputFile readInputFile(const std::string& path, std::size_t maxBytes)
     std::istream* in = &std::cin;
     if (path != "-") {
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) {
-            file.error = path + ": no such file";
-            return file;
-        }
-        if (std::filesystem::is_directory(path, ec)) {
-            file.error = path + ": is a folder, not a file";
-            return file;
-        }
+        if (!std::filesystem::exists(path, ec)) return Error{path + ": no such file"};
+        if (std::filesystem::is_directory(path, ec)) return Error{path + ": is a folder, not a file"};
         disk.open(path, std::ios::binary);
-        if (!disk) {
-            file.error = path + ": cannot be read (" + std::strerror(errno) + ")";
-            return file;
-        }
+        if (!disk) return Error{path + ": cannot be read (" + std::strerror(errno) + ")"};
         in = &disk;
     }
     char buffer[65536];
     while (*in) {
         in->read(buffer, sizeof buffer);
         file.bytes.append(buffer, static_cast<std::size_t>(in->gcount()));
-        if (file.bytes.size() > maxBytes) {
-            file.error = file.name + ": larger than " + std::to_string(maxBytes >> 20) + " MiB";
-            return file;
-        }
+        if (file.bytes.size() > maxBytes) return Error{file.name + ": larger than " + std::to_string(maxBytes >> 20) + " MiB"};
     }
-    if (in->bad()) file.error = file.name + ": cannot be read";
+    if (in->bad()) return Error{file.name + ": cannot be read"};
     return file;
 }
 
-std::string writeWholeFile(const std::string& path, const std::string& bytes)
+ErrorOr<void> writeWholeFile(const std::string& path, const std::string& bytes)
 {
     std::error_code ec;
     const std::filesystem::path p(path);
@@ -112,7 +100,8 @@ std::string writeWholeFile(const std::string& path, const std::string& bytes)
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out << bytes;
     out.close();
-    return out ? std::string() : "cannot write " + path;
+    if (!out) return Error{"cannot write " + path};
+    return {};
 }
 
 } // namespace zovo

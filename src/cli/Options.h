@@ -1,9 +1,11 @@
 // Checks and conversions shared by the commands' options, and the reading of the files they name.
 //
 //   app.add_option("--fps", options->fps, "frames a second")->check(aboveAtMost(0, 120));
-//   InputFile settings = readInputFile(options->settings);   // "-" reads standard input
-//   if (!settings) return tool.fail(ExitStatus::InputUnusable, settings.error);
+//   ErrorOr<InputFile> settings = readInputFile(options->settings);   // "-" reads standard input
+//   if (!settings) return tool.fail(ExitStatus::InputUnusable, settings.error());
 #pragma once
+
+#include "foundation/ErrorOr.h"
 
 #include <CLI/CLI.hpp>
 
@@ -30,17 +32,16 @@ std::optional<double> parseNumber(const std::string& text);
 // "WxH" with two positive finite numbers.
 std::optional<std::pair<double, double>> parseSize(const std::string& text);
 
-// A file named on the command line, read whole; "-" stands for standard input.
+// A file named on the command line, read whole; "-" stands for standard input. An error names
+// the file and the problem.
 struct InputFile {
-    std::string name;  // the path, or "standard input"
+    std::string name; // the path, or "standard input"
     std::string bytes;
-    std::string error; // empty when read; names the file and the problem
-    explicit operator bool() const { return error.empty(); }
 };
 inline constexpr std::size_t kMaxInputBytes = 16u << 20;
-InputFile readInputFile(const std::string& path, std::size_t maxBytes = kMaxInputBytes);
+ErrorOr<InputFile> readInputFile(const std::string& path, std::size_t maxBytes = kMaxInputBytes);
 
-// Writes `bytes` to `path`, making its folder. Returns empty, or the problem naming the path.
-std::string writeWholeFile(const std::string& path, const std::string& bytes);
+// Writes `bytes` to `path`, making its folder; an error names the path.
+ErrorOr<void> writeWholeFile(const std::string& path, const std::string& bytes);
 
 } // namespace zovo

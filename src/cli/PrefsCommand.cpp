@@ -46,22 +46,25 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
     const std::optional<std::string> file = o.file, defaults = o.defaults;
     if (defaults && !fs::is_regular_file(*defaults)) return tool.fail(ExitStatus::InputUnusable, "cannot read the defaults file " + *defaults);
     // Standard input is read once, here; the rest works on its bytes as it would on a file's.
-    std::optional<InputFile> piped;
+    std::optional<ErrorOr<InputFile>> piped;
     if (*file == "-") piped = readInputFile("-");
 
     // The process comes first: the file's values are objects of its runtime, and must end
     // before it does.
     Process process;
     std::vector<std::string> warnings;
-    PropertyListResult read = piped ? (*piped ? parsePropertyList(piped->bytes, piped->name) : PropertyListResult{}) : readPropertyList(*file);
-    if (piped && !*piped) read = PropertyListResult{{}, PropertyListError::Unreadable, piped->error};
-    if (!read) warnings.push_back(read.message);
-    else warnings = settingsWarnings(read.dictionary.get());
-    warnings.insert(warnings.begin(), read.warnings.begin(), read.warnings.end());
+    ErrorOr<PropertyList> read = !piped ? readPropertyList(*file) : *piped ? parsePropertyList(piped->value().bytes, piped->value().name) : Error{piped->error()};
+    if (!read) {
+        warnings.push_back(read.error());
+    } else {
+        warnings = settingsWarnings(read->dictionary.get());
+        warnings.insert(warnings.begin(), read->warnings.begin(), read->warnings.end());
+    }
 
     registerUIKitClasses(process.runtime());
     registerHostClasses(process.runtime());
-    if (piped) writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), piped->bytes);
+    // Bytes that could not be read in full are not put in place; the warning above says why.
+    if (piped && *piped) (void)writeWholeFile(process.hostPath(zovorudovu::kSettingsPath).string(), piped->value().bytes);
     else if (fs::is_regular_file(*file)) copyInto(*file, process.hostPath(zovorudovu::kSettingsPath));
     if (defaults) copyInto(*defaults, process.hostPath(zovorudovu::kDefaultsPath));
     Loader::load(process.runtime(), zovorudovu::library());

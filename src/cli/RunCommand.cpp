@@ -34,16 +34,16 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
     if ((o.fps || o.scale) && !o.frames && !o.snapshotPNG)
         return tool.fail(ExitStatus::BadCommandLine, "--fps and --scale go with --frames or --snapshot-png");
 
-    ScenarioLoad loaded;
+    ErrorOr<Scenario> loaded = Error{};
     if (o.scenario == "-") {
         // Icons named by a relative path are looked for in the current folder.
-        InputFile text = readInputFile("-");
-        if (!text) return tool.fail(ExitStatus::InputUnusable, text.error);
-        loaded = parseScenario(text.bytes, std::filesystem::current_path(), text.name);
+        ErrorOr<InputFile> text = readInputFile("-");
+        if (!text) return tool.fail(ExitStatus::InputUnusable, text.error());
+        loaded = parseScenario(text->bytes, std::filesystem::current_path(), text->name);
     } else {
         loaded = loadScenario(o.scenario);
     }
-    if (!loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error);
+    if (!loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error());
 
     std::ofstream file;
     std::ostream* out = &std::cout;
@@ -57,7 +57,7 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
     }
 
     const double fps = o.fps.value_or(30), scale = o.scale.value_or(0);
-    const double until = loaded.scenario->until;
+    const double until = loaded->until;
     ProgressLine progress("zovorudovu run", tool.quiet);
     RunnerOptions options;
     options.onEvent = [out](const TraceEvent& e) { *out << e.toJson() << '\n'; };
@@ -77,7 +77,7 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
                 r.progress = progress.stream();
                 recorder = std::make_unique<FrameRecorder>(r);
             }
-            if (auto captured = recorder->capture(); !captured) filmProblem = captured.message;
+            if (auto captured = recorder->capture(); !captured) filmProblem = captured.error();
         };
     }
     if (o.snapshotPNG) {
@@ -90,20 +90,20 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
             std::filesystem::create_directories(dir, ec);
             RenderOptions render;
             render.scale = scale;
-            if (auto written = writeFramePNG(renderScreen(render), dir / (label + ".png")); !written && filmProblem.empty()) filmProblem = written.message;
+            if (auto written = writeFramePNG(renderScreen(render), dir / (label + ".png")); !written && filmProblem.empty()) filmProblem = written.error();
         };
     }
     options.onFinish = [&](Process&, SpringBoardHost&) {
         if (recorder) {
-            if (auto done = recorder->finish(); !done && filmProblem.empty()) filmProblem = done.message;
+            if (auto done = recorder->finish(); !done && filmProblem.empty()) filmProblem = done.error();
             recorder.reset();
         }
     };
     const std::string name = o.scenario == "-" ? "standard input" : o.scenario;
-    ScenarioRunner runner(std::move(*loaded.scenario), options);
-    std::string problem = runner.run();
+    ScenarioRunner runner(std::move(loaded).value(), options);
+    const ErrorOr<void> ran = runner.run();
     progress.finish();
-    if (!problem.empty()) return tool.fail(ExitStatus::InputUnusable, name + ": " + problem);
+    if (!ran) return tool.fail(ExitStatus::InputUnusable, name + ": " + ran.error());
     if (!filmProblem.empty()) return tool.fail(ExitStatus::InputUnusable, filmProblem);
     out->flush();
     if (!*out) return tool.fail(ExitStatus::InputUnusable, "writing the trace failed");

@@ -33,9 +33,10 @@ CommandRun defineSoak(CLI::App& app)
             if (posted % every == 0 || posted == total)
                 progress.update(std::to_string(posted) + "/" + std::to_string(total) + " notifications");
         };
-        const SoakSummary summary = runSoak(options);
+        const ErrorOr<SoakSummary> ran = runSoak(options);
         progress.finish();
-        if (!summary.error.empty()) return tool.fail(ExitStatus::InputUnusable, summary.error);
+        if (!ran) return tool.fail(ExitStatus::InputUnusable, ran.error());
+        const SoakSummary& summary = ran.value();
         tool.printJson(soakSummaryJson(summary));
         if (summary.invariantFailures == 0) return ExitStatus::Done;
         return tool.fail(ExitStatus::InputUnusable, std::to_string(summary.invariantFailures) + " invariant failures; the first: " +

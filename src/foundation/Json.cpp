@@ -172,23 +172,21 @@ std::string repairUtf8(std::string_view text)
     return out;
 }
 
-std::string parseJsonText(std::string_view text, nlohmann::ordered_json& out, const JsonLimits& limits)
+ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonLimits& limits)
 {
-    out = nullptr;
     if (text.size() > limits.maxBytes)
-        return lineAndColumn(text, limits.maxBytes) + ": the text goes on past the limit of " + std::to_string(limits.maxBytes) + " bytes";
+        return Error{lineAndColumn(text, limits.maxBytes) + ": the text goes on past the limit of " + std::to_string(limits.maxBytes) + " bytes"};
     if (std::size_t deep = firstTooDeep(text, limits.maxDepth); deep != std::string_view::npos)
-        return lineAndColumn(text, deep) + ": nested deeper than the limit of " + std::to_string(limits.maxDepth) + " levels";
+        return Error{lineAndColumn(text, deep) + ": nested deeper than the limit of " + std::to_string(limits.maxDepth) + " levels"};
     nlohmann::ordered_json parsed;
     CapturingSax sax(parsed);
     const bool ok = nlohmann::ordered_json::sax_parse(text.begin(), text.end(), &sax);
     if (!ok || !sax.reason.empty()) {
         // The library counts the byte it stopped on as read; point at that byte.
         const std::size_t at = sax.failedAt > 0 ? sax.failedAt - 1 : 0;
-        return lineAndColumn(text, at) + ": " + (sax.reason.empty() ? std::string("not valid JSON") : sax.reason);
+        return Error{lineAndColumn(text, at) + ": " + (sax.reason.empty() ? std::string("not valid JSON") : sax.reason)};
     }
-    out = std::move(parsed);
-    return {};
+    return parsed;
 }
 
 std::string jsonString(std::string_view text) { return toJsonText(nlohmann::json(std::string(text)), JsonStyle::Compact); }

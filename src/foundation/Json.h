@@ -6,11 +6,13 @@
 //   std::cout << zovo::toJsonText(summary, zovo::JsonStyle::Pretty) << '\n';
 //   std::string field = zovo::jsonString(userTitle);
 //
-//   nlohmann::ordered_json root;
-//   if (std::string error = zovo::parseJsonText(text, root); !error.empty()) report(error);
+//   zovo::ErrorOr<nlohmann::ordered_json> root = zovo::parseJsonText(text);
+//   if (!root) report(root.error());
 //
 // Only the light forward declarations of the JSON library are included here.
 #pragma once
+
+#include "foundation/ErrorOr.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -45,9 +47,9 @@ struct JsonLimits {
     std::size_t maxDepth = 64;
 };
 
-// Parses `text` into `out`. Returns empty on success, else where and why it failed:
-// "line 3, column 14: nested deeper than 64 levels". Lines and columns count from 1; a column
-// counts characters, not bytes. The reason is valid UTF-8 whatever the text held.
-std::string parseJsonText(std::string_view text, nlohmann::ordered_json& out, const JsonLimits& limits = {});
+// Parses `text`. An error says where and why it failed: "line 3, column 14: nested deeper than
+// 64 levels". Lines and columns count from 1; a column counts characters, not bytes. The reason
+// is valid UTF-8 whatever the text held.
+ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonLimits& limits = {});
 
 } // namespace zovo

@@ -35,9 +35,9 @@ bool NSDictionary::initWithContentsOfFile(std::string_view processPath)
 {
     std::filesystem::path host = zovo::hostPathInCurrentProcess(processPath);
     if (host.empty()) return false;
-    zovo::PropertyListResult read = zovo::readPropertyList(host);
+    zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host);
     if (!read) return false;
-    std::vector<Entry> entries = read.dictionary->entries();
+    std::vector<Entry> entries = read->dictionary->entries();
     replaceAll(std::move(entries));
     return true;
 }

@@ -23,17 +23,10 @@ namespace zovo {
 namespace {
 
 struct Failure {
-    PropertyListError error;
     std::string reason;
 };
 
-PropertyListResult fail(PropertyListError error, std::string_view name, std::string_view reason)
-{
-    PropertyListResult result;
-    result.error = error;
-    result.message = std::string(name) + ": " + std::string(reason);
-    return result;
-}
+Error fail(std::string_view name, std::string_view reason) { return Error{std::string(name) + ": " + std::string(reason)}; }
 
 // ---- Pre-scan of binary lists -------------------------------------------------------------
 //
@@ -105,7 +98,7 @@ private:
         return false;
     }
 
-    static std::optional<Failure> malformed(std::string reason) { return Failure{PropertyListError::NotAPropertyList, std::move(reason)}; }
+    static std::optional<Failure> malformed(std::string reason) { return Failure{std::move(reason)}; }
 
     // Where an object starts, or nullopt when its offset points outside the object area.
     std::optional<std::uint64_t> objectOffset(std::uint64_t object) const
@@ -194,7 +187,7 @@ private:
                 return std::nullopt;
             }
             if (path.size() >= static_cast<std::size_t>(kMaxPropertyListDepth))
-                return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+                return Failure{"containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
             state[object] = OnPath;
             path.push_back(Frame{object, *container});
             return std::nullopt;
@@ -235,11 +228,11 @@ private:
     {
         Frame& parent = path.back();
         if (path.size() + static_cast<std::size_t>(childHeight) > static_cast<std::size_t>(kMaxPropertyListDepth))
-            return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+            return Failure{"containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
         parent.height = std::max(parent.height, childHeight);
         parent.values += childValues;
         if (parent.values > kMaxPropertyListValues)
-            return Failure{PropertyListError::TooLarge, "the list stands for more than " + std::to_string(kMaxPropertyListValues) + " values"};
+            return Failure{"the list stands for more than " + std::to_string(kMaxPropertyListValues) + " values"};
         return std::nullopt;
     }
 
@@ -321,7 +314,7 @@ std::optional<Failure> scanXmlDepth(std::string_view text)
             if (closing) {
                 if (depth > 0) --depth;
             } else if (!empty && ++depth > kMaxPropertyListDepth) {
-                return Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+                return Failure{"containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
             }
         }
         at = end + 1;
@@ -385,7 +378,7 @@ public:
             // Text that is not UTF-8 has no one meaning; reading it as some other encoding would
             // hand the component something the file's writer never meant.
             if (!isValidUtf8(value)) {
-                failure = Failure{PropertyListError::NotAPropertyList, "the text at " + where + " is not valid UTF-8"};
+                failure = Failure{"the text at " + where + " is not valid UTF-8"};
                 return nullptr;
             }
             return NSString::from(value);
@@ -436,7 +429,7 @@ public:
             const std::string_view keyText = key ? std::string_view(key) : std::string_view();
             const std::string path = where.empty() ? std::string(keyText) : where + "." + std::string(keyText);
             if (!isValidUtf8(keyText)) {
-                failure = Failure{PropertyListError::NotAPropertyList, "the key " + repairUtf8(path) + " is not valid UTF-8"};
+                failure = Failure{"the key " + repairUtf8(path) + " is not valid UTF-8"};
                 return false;
             }
             objc::Id object = convert(value, depth + 1, path);
@@ -450,7 +443,7 @@ private:
     bool enter(int depth)
     {
         if (depth <= kMaxPropertyListDepth) return true;
-        failure = Failure{PropertyListError::TooDeep, "containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
+        failure = Failure{"containers are nested deeper than " + std::to_string(kMaxPropertyListDepth) + " levels"};
         return false;
     }
 };
@@ -526,25 +519,11 @@ private:
 
 } // namespace
 
-const char* describe(PropertyListError error)
-{
-    switch (error) {
-    case PropertyListError::None: return "no error";
-    case PropertyListError::Missing: return "missing";
-    case PropertyListError::Unreadable: return "unreadable";
-    case PropertyListError::TooLarge: return "too large";
-    case PropertyListError::NotAPropertyList: return "not a property list";
-    case PropertyListError::RootNotDictionary: return "root is not a dictionary";
-    case PropertyListError::TooDeep: return "nested too deeply";
-    }
-    return "unknown error";
-}
-
-PropertyListResult parsePropertyList(std::string_view bytes, std::string_view name)
+ErrorOr<PropertyList> parsePropertyList(std::string_view bytes, std::string_view name)
 {
     if (bytes.size() > kMaxPropertyListBytes)
-        return fail(PropertyListError::TooLarge, name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
-    if (bytes.empty()) return fail(PropertyListError::NotAPropertyList, name, "empty, not a property list");
+        return fail(name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
+    if (bytes.empty()) return fail(name, "empty, not a property list");
 
     bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
     std::vector<std::string> warnings;
@@ -556,87 +535,88 @@ PropertyListResult parsePropertyList(std::string_view bytes, std::string_view na
     } else {
         scanned = scanXmlDepth(bytes);
     }
-    if (scanned) return fail(scanned->error, name, scanned->reason);
+    if (scanned) return fail(name, scanned->reason);
 
     plist_t parsed = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &parsed);
     PlistPtr root(parsed);
-    if (!root) return fail(PropertyListError::NotAPropertyList, name, binary ? "not a valid binary property list" : "not a valid XML property list");
-    if (plist_get_node_type(root.get()) != PLIST_DICT) return fail(PropertyListError::RootNotDictionary, name, "the root of the property list is not a dictionary");
+    if (!root) return fail(name, binary ? "not a valid binary property list" : "not a valid XML property list");
+    if (plist_get_node_type(root.get()) != PLIST_DICT) return fail(name, "the root of the property list is not a dictionary");
 
     Converter converter;
     std::vector<NSDictionary::Entry> entries;
     converter.collectEntries(root.get(), 1, entries);
-    if (converter.failure) return fail(converter.failure->error, name, converter.failure->reason);
-    PropertyListResult result;
+    if (converter.failure) return fail(name, converter.failure->reason);
+    PropertyList result;
     result.dictionary = objc::make<NSMutableDictionary>(std::move(entries));
     for (std::string& warning : warnings) result.warnings.push_back(std::string(name) + ": " + std::move(warning));
     return result;
 }
 
-PropertyListResult readPropertyList(const std::filesystem::path& hostPath)
+ErrorOr<PropertyList> readPropertyList(const std::filesystem::path& hostPath)
 {
     const std::string name = hostPath.string();
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(hostPath, error);
-    if (status.type() == std::filesystem::file_type::not_found) return fail(PropertyListError::Missing, name, "no such file");
-    if (error) return fail(PropertyListError::Unreadable, name, error.message());
-    if (status.type() != std::filesystem::file_type::regular) return fail(PropertyListError::Unreadable, name, "not a regular file");
+    if (status.type() == std::filesystem::file_type::not_found) return fail(name, "no such file");
+    if (error) return fail(name, error.message());
+    if (status.type() != std::filesystem::file_type::regular) return fail(name, "not a regular file");
     std::uintmax_t size = std::filesystem::file_size(hostPath, error);
-    if (error) return fail(PropertyListError::Unreadable, name, error.message());
-    if (size > kMaxPropertyListBytes) return fail(PropertyListError::TooLarge, name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
+    if (error) return fail(name, error.message());
+    if (size > kMaxPropertyListBytes) return fail(name, "larger than " + std::to_string(kMaxPropertyListBytes) + " bytes");
 
     std::ifstream in(hostPath, std::ios::binary);
-    if (!in) return fail(PropertyListError::Unreadable, name, "cannot be opened for reading");
+    if (!in) return fail(name, "cannot be opened for reading");
     // Reads one byte past the limit, so a file that grew since its size was taken is still caught.
     std::string bytes(static_cast<std::size_t>(kMaxPropertyListBytes) + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return fail(PropertyListError::Unreadable, name, "read error");
+    if (in.bad()) return fail(name, "read error");
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return parsePropertyList(bytes, name);
 }
 
-PropertyListWriteResult encodePropertyList(const NSDictionary* dictionary, PropertyListFormat format, std::string& out)
+ErrorOr<std::string> encodePropertyList(const NSDictionary* dictionary, PropertyListFormat format)
 {
-    if (!dictionary) return {false, "no dictionary to write"};
+    if (!dictionary) return Error{"no dictionary to write"};
     Encoder encoder;
     PlistPtr root = encoder.encode(const_cast<NSDictionary*>(dictionary), "", 1);
-    if (!root) return {false, encoder.error};
+    if (!root) return Error{encoder.error};
+    std::string out;
     char* buffer = nullptr;
     std::uint32_t length = 0;
     if (format == PropertyListFormat::Binary) {
         plist_to_bin(root.get(), &buffer, &length);
-        if (!buffer) return {false, "the binary encoder failed"};
+        if (!buffer) return Error{"the binary encoder failed"};
         out.assign(buffer, length);
         plist_to_bin_free(buffer);
     } else {
         plist_to_xml(root.get(), &buffer, &length);
-        if (!buffer) return {false, "the XML encoder failed"};
+        if (!buffer) return Error{"the XML encoder failed"};
         out.assign(buffer, length);
         plist_to_xml_free(buffer);
     }
-    return {true, {}};
+    return out;
 }
 
-PropertyListWriteResult writePropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary, PropertyListFormat format)
+ErrorOr<void> writePropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary, PropertyListFormat format)
 {
-    std::string bytes;
-    PropertyListWriteResult encoded = encodePropertyList(dictionary, format, bytes);
-    if (!encoded) return {false, hostPath.string() + ": " + encoded.message};
+    ErrorOr<std::string> encoded = encodePropertyList(dictionary, format);
+    if (!encoded) return Error{hostPath.string() + ": " + encoded.error()};
+    const std::string& bytes = encoded.value();
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-    if (!out) return {false, hostPath.string() + ": cannot be opened for writing"};
+    if (!out) return Error{hostPath.string() + ": cannot be opened for writing"};
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) return {false, hostPath.string() + ": write error"};
-    return {true, {}};
+    if (!out) return Error{hostPath.string() + ": write error"};
+    return {};
 }
 
-PropertyListWriteResult writeBinaryPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
+ErrorOr<void> writeBinaryPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
 {
     return writePropertyList(hostPath, dictionary, PropertyListFormat::Binary);
 }
 
-PropertyListWriteResult writeXmlPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
+ErrorOr<void> writeXmlPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary)
 {
     return writePropertyList(hostPath, dictionary, PropertyListFormat::Xml);
 }

@@ -1,8 +1,8 @@
 // Reading and writing property lists (XML and binary) whose root is a dictionary.
 //
-//   zovo::PropertyListResult read = zovo::readPropertyList(root / "var/mobile/Library/Preferences/x.plist");
-//   if (!read) std::cerr << read.message << '\n';          // names the file and what is wrong
-//   else use(read.dictionary);
+//   zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(root / "var/mobile/Library/Preferences/x.plist");
+//   if (!read) std::cerr << read.error() << '\n';          // names the file and what is wrong
+//   else use(read->dictionary);
 //
 //   zovo::writeBinaryPropertyList(path, settings);         // or writeXmlPropertyList
 //
@@ -23,6 +23,7 @@
 // Nesting counts containers: the root dictionary is level 1.
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "foundation/NSDictionary.h"
 
 #include <cstddef>
@@ -39,47 +40,29 @@ inline constexpr int kMaxPropertyListDepth = 32;
 // Values in the tree that a file stands for, once shared objects are counted at each place.
 inline constexpr std::uint64_t kMaxPropertyListValues = 1u << 20;
 
-enum class PropertyListError {
-    None,
-    Missing,           // no file at the path
-    Unreadable,        // something is there but cannot be read as a file (a directory, no access)
-    TooLarge,          // over kMaxPropertyListBytes, or standing for over kMaxPropertyListValues values
-    NotAPropertyList,  // neither a well-formed XML nor a binary property list
-    RootNotDictionary, // a property list, but its root is not a dictionary
-    TooDeep,           // containers nested deeper than kMaxPropertyListDepth
-};
-
-const char* describe(PropertyListError error);
-
-struct PropertyListResult {
-    objc::Ref<NSMutableDictionary> dictionary; // set exactly when error is None
-    PropertyListError error = PropertyListError::None;
-    std::string message; // empty on success
-    // What was read but not as the file wrote it (a key that is not valid text), for a person to
-    // fix. A list with warnings still reads.
+// A property list as read: its root dictionary, and what was read but not as the file wrote it (a
+// key that is not valid text), for a person to fix. A list with warnings still reads.
+struct PropertyList {
+    objc::Ref<NSMutableDictionary> dictionary;
     std::vector<std::string> warnings;
-    explicit operator bool() const { return error == PropertyListError::None; }
 };
 
+// Errors name the file and say what is wrong with it: missing, unreadable, too large, not a
+// property list, a root that is not a dictionary, or nested too deeply.
+//
 // Reads a file. Needs a current object runtime (a running process) to make the objects.
-PropertyListResult readPropertyList(const std::filesystem::path& hostPath);
+ErrorOr<PropertyList> readPropertyList(const std::filesystem::path& hostPath);
 // Parses bytes already in memory; `name` stands for the source in messages.
-PropertyListResult parsePropertyList(std::string_view bytes, std::string_view name = "property list");
+ErrorOr<PropertyList> parsePropertyList(std::string_view bytes, std::string_view name = "property list");
 
 enum class PropertyListFormat { Xml, Binary };
-
-struct PropertyListWriteResult {
-    bool ok = false;
-    std::string message; // names the file, or the key path of a value that cannot be written
-    explicit operator bool() const { return ok; }
-};
 
 // Encodes a dictionary. Strings, numbers (kept as boolean, integer or real), arrays and nested
 // dictionaries can be written; anything else, or nesting deeper than the reader accepts, is
 // refused with the key path named ("colours.list[2]").
-PropertyListWriteResult encodePropertyList(const NSDictionary* dictionary, PropertyListFormat format, std::string& out);
-PropertyListWriteResult writePropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary, PropertyListFormat format);
-PropertyListWriteResult writeBinaryPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary);
-PropertyListWriteResult writeXmlPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary);
+ErrorOr<std::string> encodePropertyList(const NSDictionary* dictionary, PropertyListFormat format);
+ErrorOr<void> writePropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary, PropertyListFormat format);
+ErrorOr<void> writeBinaryPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary);
+ErrorOr<void> writeXmlPropertyList(const std::filesystem::path& hostPath, const NSDictionary* dictionary);
 
 } // namespace zovo

@@ -13,6 +13,8 @@ namespace {
 
 void checkFrameSize(int width, int height, double scale)
 {
+    // Frame sizes are computed by the renderer from a device profile and a checked scale; a size out
+    // of range is a broken caller, so it throws.
     const auto limit = static_cast<int>(kMaxImageSide);
     if (width <= 0 || height <= 0 || width > limit || height > limit)
         throw std::invalid_argument("Frame: " + std::to_string(width) + " x " + std::to_string(height) +
@@ -72,13 +74,9 @@ std::shared_ptr<const CGImage> Frame::toImage() const
     return CGImage::create(static_cast<std::size_t>(width_), static_cast<std::size_t>(height_), kFormat, bytes_, stride_);
 }
 
-ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
+ErrorOr<void> writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath)
 {
-    if (frame.empty()) {
-        ImageWriteResult result;
-        result.message = hostPath.string() + ": the frame has no pixels to write";
-        return result;
-    }
+    if (frame.empty()) return Error{hostPath.string() + ": the frame has no pixels to write"};
     // One writer per thread keeps its buffers from frame to frame.
     thread_local PngWriter writer;
     return writer.write(frame, hostPath);

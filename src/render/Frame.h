@@ -2,7 +2,7 @@
 //
 //   zovo::Frame frame = zovo::renderScreen({});          // 1170 x 2532 pixels for a 390 x 844 screen at 3x
 //   zovo::RGBA8 p = frame.pixelAt(585, 1266);            // straight red, green, blue, alpha
-//   if (auto written = zovo::writeFramePNG(frame, "/tmp/screen.png"); !written) std::cerr << written.message;
+//   if (auto written = zovo::writeFramePNG(frame, "/tmp/screen.png"); !written) std::cerr << written.error();
 //
 // Pixels are four bytes each, B, G, R, A in memory with premultiplied alpha (Cairo's ARGB32 words
 // on the little-endian hosts this builds for), rows `stride` bytes apart. A whole screen is
@@ -76,6 +76,6 @@ private:
 
 // Writes the frame as a PNG file. An empty frame or a file that cannot be written is an error
 // whose message names the file.
-ImageWriteResult writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath);
+ErrorOr<void> writeFramePNG(const Frame& frame, const std::filesystem::path& hostPath);
 
 } // namespace zovo

@@ -14,99 +14,24 @@ namespace {
 
 constexpr int kMaxCodes = 4096; // 12-bit codes
 
-// ---- The fixed palette ------------------------------------------------------------------------
+// ---- The global colour table ---------------------------------------------------------------
+//
+// Every frame brings its own table, so viewers never use the global one; it is still written, the
+// same 256 colours as always (six levels of red and blue, seven of green, four extra greys), so
+// that files stay byte for byte what earlier versions wrote.
 
 constexpr int kRedLevels = 6, kGreenLevels = 7, kBlueLevels = 6;
-constexpr int kCubeSize = kRedLevels * kGreenLevels * kBlueLevels; // 252
 constexpr std::array<std::uint8_t, 4> kExtraGreys = {51, 102, 153, 204};
 
 std::uint8_t levelValue(int level, int levels) { return static_cast<std::uint8_t>((level * 255 + (levels - 1) / 2) / (levels - 1)); }
 
-// For each byte value, the nearest level of a channel with `levels` evenly spaced levels.
-std::array<std::uint8_t, 256> nearestLevels(int levels)
+void appendGlobalTable(std::vector<std::uint8_t>& out)
 {
-    std::array<std::uint8_t, 256> table{};
-    for (int v = 0; v < 256; ++v) {
-        int best = 0;
-        for (int l = 1; l < levels; ++l)
-            if (std::abs(v - levelValue(l, levels)) < std::abs(v - levelValue(best, levels))) best = l;
-        table[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(best);
-    }
-    return table;
+    for (int r = 0; r < kRedLevels; ++r)
+        for (int g = 0; g < kGreenLevels; ++g)
+            for (int b = 0; b < kBlueLevels; ++b) out.insert(out.end(), {levelValue(r, kRedLevels), levelValue(g, kGreenLevels), levelValue(b, kBlueLevels)});
+    for (std::uint8_t grey : kExtraGreys) out.insert(out.end(), {grey, grey, grey});
 }
-
-struct FixedQuantiser {
-    std::array<std::uint8_t, 256> red = nearestLevels(kRedLevels);
-    std::array<std::uint8_t, 256> green = nearestLevels(kGreenLevels);
-    std::array<std::uint8_t, 256> blue = nearestLevels(kBlueLevels);
-    // For the average of a pixel's channels (rounded), the nearest of the greys the palette
-    // holds (black, the four extra greys, white), as a palette index.
-    std::array<std::uint8_t, 256> grey{};
-    const std::vector<std::uint8_t>& palette = gifFixedPalette();
-
-    FixedQuantiser()
-    {
-        const std::array<std::pair<int, std::uint8_t>, 6> greys = {{{0, 0},
-                                                                    {kExtraGreys[0], kCubeSize + 0},
-                                                                    {kExtraGreys[1], kCubeSize + 1},
-                                                                    {kExtraGreys[2], kCubeSize + 2},
-                                                                    {kExtraGreys[3], kCubeSize + 3},
-                                                                    {255, kCubeSize - 1}}};
-        for (int v = 0; v < 256; ++v) {
-            std::size_t best = 0;
-            for (std::size_t g = 1; g < greys.size(); ++g)
-                if (std::abs(v - greys[g].first) < std::abs(v - greys[best].first)) best = g;
-            grey[static_cast<std::size_t>(v)] = greys[best].second;
-        }
-    }
-
-    int distance(int index, int r, int g, int b) const
-    {
-        const std::uint8_t* p = palette.data() + index * 3;
-        return (r - p[0]) * (r - p[0]) + (g - p[1]) * (g - p[1]) + (b - p[2]) * (b - p[2]);
-    }
-
-    // The nearest palette colour. On a grid the nearest point is the nearest level of each
-    // channel; the greys off the grid lie on the diagonal, where the nearest is the one nearest
-    // the channels' mean. The closer of those two is the nearest of all.
-    std::uint8_t nearest(int r, int g, int b) const
-    {
-        const int cube = red[static_cast<std::size_t>(r)] * kGreenLevels * kBlueLevels + green[static_cast<std::size_t>(g)] * kBlueLevels +
-                         blue[static_cast<std::size_t>(b)];
-        const int onDiagonal = grey[static_cast<std::size_t>((r + g + b + 1) / 3)];
-        return static_cast<std::uint8_t>(distance(onDiagonal, r, g, b) < distance(cube, r, g, b) ? onDiagonal : cube);
-    }
-};
-
-const FixedQuantiser& fixedQuantiser()
-{
-    static const FixedQuantiser quantiser;
-    return quantiser;
-}
-
-// ---- Ordered dithering ------------------------------------------------------------------------
-
-// The 8 x 8 Bayer matrix: thresholds 0...63 spread so that every sub-square is as even as it
-// can be.
-constexpr std::array<std::array<std::uint8_t, 8>, 8> kBayer = {{{0, 32, 8, 40, 2, 34, 10, 42},
-                                                                 {48, 16, 56, 24, 50, 18, 58, 26},
-                                                                 {12, 44, 4, 36, 14, 46, 6, 38},
-                                                                 {60, 28, 52, 20, 62, 30, 54, 22},
-                                                                 {3, 35, 11, 43, 1, 33, 9, 41},
-                                                                 {51, 19, 59, 27, 49, 17, 57, 25},
-                                                                 {15, 47, 7, 39, 13, 45, 5, 37},
-                                                                 {63, 31, 55, 23, 61, 29, 53, 21}}};
-
-// The offset to add at (x, y) for palette colours `step` apart: from just over -step/2 to just
-// under +step/2, so that a colour between two palette colours takes each of them in proportion
-// to how near it is.
-int ditherOffset(int x, int y, double step)
-{
-    const int threshold = kBayer[static_cast<std::size_t>(y & 7)][static_cast<std::size_t>(x & 7)];
-    return static_cast<int>(std::lround((threshold * 2 + 1 - 64) * step / 128.0));
-}
-
-std::uint8_t clampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
 // ---- Median cut -------------------------------------------------------------------------------
 
@@ -114,7 +39,6 @@ std::uint8_t clampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0
 // colours in its box of bins, so a frame of few colours keeps them exactly.
 constexpr int kBinBits = 5;
 constexpr int kBins = 1 << (3 * kBinBits);
-constexpr int kAdaptiveDitherStep = 16;
 
 int binOf(int r, int g, int b) { return ((r >> 3) << (2 * kBinBits)) | ((g >> 3) << kBinBits) | (b >> 3); }
 int binChannel(int bin, int channel) { return (bin >> (kBinBits * (2 - channel))) & ((1 << kBinBits) - 1); }
@@ -263,26 +187,9 @@ std::string numberText(int v) { return std::to_string(v); }
 
 } // namespace
 
-const std::vector<std::uint8_t>& gifFixedPalette()
-{
-    static const std::vector<std::uint8_t> palette = [] {
-        std::vector<std::uint8_t> p;
-        p.reserve(256 * 3);
-        for (int r = 0; r < kRedLevels; ++r)
-            for (int g = 0; g < kGreenLevels; ++g)
-                for (int b = 0; b < kBlueLevels; ++b) {
-                    p.push_back(levelValue(r, kRedLevels));
-                    p.push_back(levelValue(g, kGreenLevels));
-                    p.push_back(levelValue(b, kBlueLevels));
-                }
-        for (std::uint8_t grey : kExtraGreys) p.insert(p.end(), {grey, grey, grey});
-        return p;
-    }();
-    return palette;
-}
-
 void gifCompress(const std::vector<std::uint8_t>& indices, int minCodeSize, std::vector<std::uint8_t>& out)
 {
+    // The code size is the encoder's own choice; anything else is a broken caller.
     if (minCodeSize < 2 || minCodeSize > 8) throw std::invalid_argument("gifCompress: minimum code size " + numberText(minCodeSize) + " is not 2 to 8");
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
@@ -331,6 +238,8 @@ void gifCompress(const std::vector<std::uint8_t>& indices, int minCodeSize, std:
 GifWriter::GifWriter(std::filesystem::path path, int width, int height, int delayCentiseconds, GifOptions options)
     : path_(std::move(path)), width_(width), height_(height), delay_(delayCentiseconds), options_(options)
 {
+    // Sizes come from frames the program rendered and a downscale it chose: out of range, they are
+    // the caller's mistake and throw, as broken programs do. Only the file is fallible.
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
         throw std::invalid_argument("GifWriter: " + numberText(width) + " x " + numberText(height) + " is not a size from 1 to " +
                                     numberText(kMaxSide) + " a side");
@@ -348,8 +257,7 @@ GifWriter::GifWriter(std::filesystem::path path, int width, int height, int dela
         fail(std::string("cannot open for writing: ") + std::strerror(errno));
         return;
     }
-    // Header, logical screen (with the fixed palette as the global table; frames of an adaptive
-    // palette bring their own), and the request to loop for ever.
+    // Header, logical screen with the global table, and the request to loop for ever.
     out_.clear();
     appendText(out_, "GIF89a");
     putLittle16(out_, canvasWidth_);
@@ -357,8 +265,7 @@ GifWriter::GifWriter(std::filesystem::path path, int width, int height, int dela
     out_.push_back(0xF7); // global table, 8 bits of colour resolution, 256 entries
     out_.push_back(0);    // background: black
     out_.push_back(0);    // square pixels
-    const std::vector<std::uint8_t>& palette = gifFixedPalette();
-    out_.insert(out_.end(), palette.begin(), palette.end());
+    appendGlobalTable(out_);
     out_.insert(out_.end(), {0x21, 0xFF, 11});
     appendText(out_, "NETSCAPE2.0");
     out_.insert(out_.end(), {3, 1, 0, 0, 0}); // sub-block: loop count 0 (for ever)
@@ -368,7 +275,7 @@ GifWriter::GifWriter(std::filesystem::path path, int width, int height, int dela
 
 GifWriter::~GifWriter()
 {
-    if (!finished_) finish();
+    if (!finished_) (void)finish();
 }
 
 void GifWriter::fail(const std::string& what)
@@ -391,32 +298,18 @@ void GifWriter::flush()
     if (file_ && std::fflush(file_) != 0) fail(std::string("cannot write: ") + std::strerror(errno));
 }
 
-ImageWriteResult GifWriter::addFrame(const Frame& frame, int delayCentiseconds)
+ErrorOr<void> GifWriter::addFrame(const Frame& frame, int delayCentiseconds)
 {
-    ImageWriteResult result;
-    if (finished_) {
-        result.message = path_.string() + ": a frame added after the animation was finished";
-        return result;
-    }
-    if (!error_.empty()) {
-        result.message = error_;
-        return result;
-    }
-    if (frame.empty()) {
-        result.message = path_.string() + ": the frame has no pixels to add";
-        return result;
-    }
+    if (finished_) return Error{path_.string() + ": a frame added after the animation was finished"};
+    if (!error_.empty()) return Error{error_};
+    if (frame.empty()) return Error{path_.string() + ": the frame has no pixels to add"};
     const int delay = delayCentiseconds < 0 ? delay_ : std::min(delayCentiseconds, kMaxSide);
     reduce(frame);
     writeFrame(changedRect(), delay);
-    if (!error_.empty()) {
-        result.message = error_;
-        return result;
-    }
+    if (!error_.empty()) return Error{error_};
     canvas_.swap(previous_);
     ++frames_;
-    result.ok = true;
-    return result;
+    return {};
 }
 
 void GifWriter::reduce(const Frame& frame)
@@ -518,25 +411,8 @@ GifWriter::Rect GifWriter::changedRect() const
 void GifWriter::quantise(const Rect& rect, std::vector<std::uint8_t>& indices, std::vector<std::uint8_t>& table)
 {
     indices.resize(static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height));
-    const bool dither = options_.dither == GifDither::Ordered;
     auto pixel = [&](int x, int y) { return canvas_.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(canvasWidth_) + static_cast<std::size_t>(x)) * 3; };
     std::uint8_t* out = indices.data();
-
-    if (options_.palette == GifPalette::Fixed) {
-        table.clear();
-        const FixedQuantiser& q = fixedQuantiser();
-        for (int y = rect.y; y < rect.y + rect.height; ++y)
-            for (int x = rect.x; x < rect.x + rect.width; ++x) {
-                const std::uint8_t* p = pixel(x, y);
-                if (!dither) {
-                    *out++ = q.nearest(p[0], p[1], p[2]);
-                    continue;
-                }
-                const int redBlue = ditherOffset(x, y, 51.0), green = ditherOffset(x, y, 42.5);
-                *out++ = q.nearest(clampByte(p[0] + redBlue), clampByte(p[1] + green), clampByte(p[2] + redBlue));
-            }
-        return;
-    }
 
     auto histogram = std::make_unique<Histogram>();
     for (int y = rect.y; y < rect.y + rect.height; ++y)
@@ -548,36 +424,21 @@ void GifWriter::quantise(const Rect& rect, std::vector<std::uint8_t>& indices, s
         }
     const std::vector<Box> boxes = medianCut(*histogram, 256);
 
-    // Each counted bin maps to its box; any other bin (reached by dithering) to the palette
-    // colour nearest its centre, found when first needed.
-    std::vector<std::int16_t> lookup(kBins, -1);
+    // Every pixel's bin was counted, so each maps to the box that holds it.
+    std::vector<std::uint8_t> lookup(kBins);
     table.clear();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         std::array<std::uint64_t, 3> sum{};
         for (int bin : boxes[i].bins) {
-            lookup[static_cast<std::size_t>(bin)] = static_cast<std::int16_t>(i);
+            lookup[static_cast<std::size_t>(bin)] = static_cast<std::uint8_t>(i);
             for (std::size_t c = 0; c < 3; ++c) sum[c] += histogram->sum[static_cast<std::size_t>(bin)][c];
         }
         for (std::size_t c = 0; c < 3; ++c) table.push_back(static_cast<std::uint8_t>((sum[c] + boxes[i].pixels / 2) / boxes[i].pixels));
     }
-    auto nearest = [&](int bin) {
-        std::int16_t& entry = lookup[static_cast<std::size_t>(bin)];
-        if (entry >= 0) return static_cast<std::uint8_t>(entry);
-        const int r = binChannel(bin, 0) * 8 + 4, g = binChannel(bin, 1) * 8 + 4, b = binChannel(bin, 2) * 8 + 4;
-        int best = 0, bestDistance = 1 << 30;
-        for (std::size_t i = 0; i * 3 < table.size(); ++i) {
-            const int dr = r - table[i * 3], dg = g - table[i * 3 + 1], db = b - table[i * 3 + 2];
-            const int d = dr * dr + dg * dg + db * db;
-            if (d < bestDistance) bestDistance = d, best = static_cast<int>(i);
-        }
-        entry = static_cast<std::int16_t>(best);
-        return static_cast<std::uint8_t>(best);
-    };
     for (int y = rect.y; y < rect.y + rect.height; ++y)
         for (int x = rect.x; x < rect.x + rect.width; ++x) {
             const std::uint8_t* p = pixel(x, y);
-            const int offset = dither ? ditherOffset(x, y, kAdaptiveDitherStep) : 0;
-            *out++ = nearest(binOf(clampByte(p[0] + offset), clampByte(p[1] + offset), clampByte(p[2] + offset)));
+            *out++ = lookup[static_cast<std::size_t>(binOf(p[0], p[1], p[2]))];
         }
 }
 
@@ -597,18 +458,13 @@ void GifWriter::writeFrame(const Rect& rect, int delay)
     putLittle16(out_, rect.y);
     putLittle16(out_, rect.width);
     putLittle16(out_, rect.height);
-    int bits = 8;
-    if (table.empty()) {
-        out_.push_back(0); // the global table
-    } else {
-        // A local table holds a power of two entries, at least two.
-        const std::size_t colours = table.size() / 3;
-        bits = 1;
-        while ((std::size_t{1} << bits) < colours) ++bits;
-        out_.push_back(static_cast<std::uint8_t>(0x80 | (bits - 1)));
-        table.resize((std::size_t{1} << bits) * 3, 0);
-        out_.insert(out_.end(), table.begin(), table.end());
-    }
+    // The frame's own table holds a power of two entries, at least two.
+    const std::size_t colours = table.size() / 3;
+    int bits = 1;
+    while ((std::size_t{1} << bits) < colours) ++bits;
+    out_.push_back(static_cast<std::uint8_t>(0x80 | (bits - 1)));
+    table.resize((std::size_t{1} << bits) * 3, 0);
+    out_.insert(out_.end(), table.begin(), table.end());
     const int minCodeSize = std::max(2, bits);
     out_.push_back(static_cast<std::uint8_t>(minCodeSize));
     std::vector<std::uint8_t> data;
@@ -623,7 +479,7 @@ void GifWriter::writeFrame(const Rect& rect, int delay)
     flush();
 }
 
-ImageWriteResult GifWriter::finish()
+ErrorOr<void> GifWriter::finish()
 {
     if (finished_) return finishResult_;
     finished_ = true;
@@ -634,8 +490,7 @@ ImageWriteResult GifWriter::finish()
             fail(std::string("cannot write: ") + std::strerror(errno));
     }
     if (error_.empty() && frames_ == 0) error_ = path_.string() + ": no frames were added to the animation";
-    finishResult_.ok = error_.empty();
-    finishResult_.message = error_;
+    if (!error_.empty()) finishResult_ = Error{error_};
     return finishResult_;
 }
 

@@ -3,14 +3,16 @@
 //   zovo::GifWriter gif("/tmp/run.gif", 1170, 2532, 3, {.downscale = 3});   // 390 x 844 on disk
 //   for (...) {
 //       zovo::renderScreen(frame);
-//       if (auto added = gif.addFrame(frame); !added) std::cerr << added.message << '\n';
+//       if (auto added = gif.addFrame(frame); !added) std::cerr << added.error() << '\n';
 //   }
-//   if (auto done = gif.finish(); !done) std::cerr << done.message << '\n';   // names the file
+//   if (auto done = gif.finish(); !done) std::cerr << done.error() << '\n';   // names the file
 //
 // The file is GIF89a with the NETSCAPE2.0 extension asking viewers to loop for ever. Each frame
 // is reduced to its own canvas size (a box average over whole source pixels), compared with the
-// previous one, and only the rectangle that changed is quantised, compressed and written, over
-// the previous frame ("do not dispose"); a frame equal to the previous one costs a single pixel.
+// previous one, and only the rectangle that changed is quantised (a median cut of its colours into
+// a table of its own, at most 256, so gradients and antialiased text keep their shades),
+// compressed and written, over the previous frame ("do not dispose"); a frame equal to the
+// previous one costs a single pixel.
 // Nothing but the previous canvas is kept between frames, so the memory used does not grow with
 // the length of the animation, and each frame is on disk when addFrame returns.
 //
@@ -29,26 +31,9 @@
 
 namespace zovo {
 
-enum class GifPalette {
-    // One table of 256 colours for the whole file: six levels of red and blue, seven of green,
-    // and four greys between black and white. Quantising is a few arithmetic steps per pixel,
-    // and a colour that does not change keeps its index from frame to frame.
-    Fixed,
-    // A table per frame from a median cut of the changed rectangle's colours: smooth gradients
-    // and antialiased text keep their shades, at up to 768 bytes of table per frame.
-    Adaptive,
-};
-
-enum class GifDither {
-    None,    // every pixel takes its nearest palette colour
-    Ordered, // an 8 x 8 Bayer threshold pattern, fixed to the canvas so it does not crawl
-};
-
 struct GifOptions {
     // Frames are made this many times smaller each way before encoding; at least 1.
     int downscale = 1;
-    GifPalette palette = GifPalette::Adaptive;
-    GifDither dither = GifDither::None;
 };
 
 class GifWriter {
@@ -71,10 +56,10 @@ public:
     // another size than the one given at construction is fitted inside the canvas, keeping its
     // proportions, centred on black. An empty frame is an error and adds nothing; a write that
     // fails is an error that every later call repeats. Messages name the file.
-    ImageWriteResult addFrame(const Frame& frame, int delayCentiseconds = -1);
+    ErrorOr<void> addFrame(const Frame& frame, int delayCentiseconds = -1);
     // Ends the file and closes it. The first error met, if any, is the result; a file without
     // frames is an error too (no viewer can show it). Later calls return the same result.
-    ImageWriteResult finish();
+    ErrorOr<void> finish();
 
     const std::filesystem::path& path() const { return path_; }
     int canvasWidth() const { return canvasWidth_; }
@@ -104,18 +89,15 @@ private:
     int frames_ = 0;
 
     std::FILE* file_ = nullptr;
-    std::string error_;
+    std::string error_; // the first failure; every later call repeats it
     bool finished_ = false;
-    ImageWriteResult finishResult_;
+    ErrorOr<void> finishResult_;
 
     // The canvas of the frame being added and of the one before, three bytes (R, G, B) a pixel.
     std::vector<std::uint8_t> canvas_;
     std::vector<std::uint8_t> previous_;
     std::vector<std::uint8_t> out_;
 };
-
-// The fixed palette's 256 colours, R, G, B each.
-const std::vector<std::uint8_t>& gifFixedPalette();
 
 // Compresses palette indices, each below 2^minCodeSize, as GIF image data without the sub-block
 // framing: a clear code first, codes growing from minCodeSize + 1 to 12 bits, a clear code when

@@ -66,37 +66,28 @@ bool encodeRows(png_structp png, png_infop info, const Frame& frame, std::uint8_
 
 } // namespace
 
-ImageWriteResult PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>& out)
+ErrorOr<void> PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>& out)
 {
-    ImageWriteResult result;
-    if (frame.empty()) {
-        result.message = "the frame has no pixels to encode";
-        return result;
-    }
+    if (frame.empty()) return Error{"the frame has no pixels to encode"};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        result.message = "cannot start a PNG encoder: out of memory";
-        return result;
+        return Error{"cannot start a PNG encoder: out of memory"};
     }
     row_.resize(static_cast<std::size_t>(frame.width()) * 4);
     out.clear();
     png_set_write_fn(png, &out, appendBytes, flushNothing);
     const bool done = encodeRows(png, info, frame, row_.data());
     png_destroy_write_struct(&png, &info);
-    if (!done) {
-        result.message = "PNG encoding failed";
-        return result;
-    }
-    result.ok = true;
-    return result;
+    if (!done) return Error{"PNG encoding failed"};
+    return {};
 }
 
-ImageWriteResult PngWriter::write(const Frame& frame, const std::filesystem::path& hostPath)
+ErrorOr<void> PngWriter::write(const Frame& frame, const std::filesystem::path& hostPath)
 {
-    ImageWriteResult result = encode(frame, encoded_);
-    return writeEncodedFile(std::move(result), encoded_, hostPath);
+    const ErrorOr<void> encoded = encode(frame, encoded_);
+    return writeEncodedFile(encoded, encoded_, hostPath);
 }
 
 } // namespace zovo

@@ -22,9 +22,9 @@ class PngWriter {
 public:
     // Replaces `out` with the PNG file's bytes (its allocation is reused). An empty frame is an
     // error.
-    ImageWriteResult encode(const Frame& frame, std::vector<std::uint8_t>& out);
+    ErrorOr<void> encode(const Frame& frame, std::vector<std::uint8_t>& out);
     // Encodes and writes the file; errors name the file.
-    ImageWriteResult write(const Frame& frame, const std::filesystem::path& hostPath);
+    ErrorOr<void> write(const Frame& frame, const std::filesystem::path& hostPath);
 
 private:
     std::vector<std::uint8_t> row_;

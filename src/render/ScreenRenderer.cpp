@@ -78,6 +78,7 @@ void ScreenRenderer::render(Frame& frame, const RenderOptions& options)
 {
     UIScreen* screen = options.screen ? options.screen : UIScreen::mainScreen();
     const double scale = options.scale == 0 ? screen->scale() : options.scale;
+    // The command line checks the scale first; a bad one here is a broken caller, so it throws.
     if (!std::isfinite(scale) || !(scale > 0))
         throw std::invalid_argument("render: scale " + number(scale) + " is not a positive number");
     const CGSize size = screen->bounds().size;

@@ -23,6 +23,8 @@ struct WebPAnimationWriter::Encoder {
 WebPAnimationWriter::WebPAnimationWriter(std::filesystem::path path, int width, int height, WebPAnimationOptions options)
     : path_(std::move(path)), width_(width), height_(height), options_(options), encoder_(std::make_unique<Encoder>())
 {
+    // Sides and quality are the caller's choice, not input: out of range, they throw as broken programs
+    // do. A libwebp that cannot start is a broken installation, not a failed write, and throws too.
     if (width < 1 || height < 1 || width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION)
         throw std::invalid_argument("WebP animation: a side of " + std::to_string(width) + " x " + std::to_string(height) + " is outside 1...16383");
     if (!(options.quality >= 0 && options.quality <= 100)) throw std::invalid_argument("WebP animation: quality must be 0...100");
@@ -38,15 +40,15 @@ WebPAnimationWriter::WebPAnimationWriter(std::filesystem::path path, int width, 
 
 WebPAnimationWriter::~WebPAnimationWriter() = default;
 
-ImageWriteResult WebPAnimationWriter::addFrame(const Frame& frame, int milliseconds)
+ErrorOr<void> WebPAnimationWriter::addFrame(const Frame& frame, int milliseconds)
 {
     if (!result_) return result_;
-    if (finished_) return result_ = ImageWriteResult{false, path_.string() + ": a frame added after the file was finished"};
+    if (finished_) return result_ = Error{path_.string() + ": a frame added after the file was finished"};
     if (frame.width() != width_ || frame.height() != height_)
-        return result_ = ImageWriteResult{false, path_.string() + ": a frame of " + std::to_string(frame.width()) + " x " + std::to_string(frame.height()) +
+        return result_ = Error{path_.string() + ": a frame of " + std::to_string(frame.width()) + " x " + std::to_string(frame.height()) +
                                                       " pixels on a canvas of " + std::to_string(width_) + " x " + std::to_string(height_)};
     WebPPicture picture;
-    if (!WebPPictureInit(&picture)) return result_ = ImageWriteResult{false, path_.string() + ": libwebp version mismatch"};
+    if (!WebPPictureInit(&picture)) return result_ = Error{path_.string() + ": libwebp version mismatch"};
     picture.use_argb = 1;
     picture.width = width_;
     picture.height = height_;
@@ -54,25 +56,25 @@ ImageWriteResult WebPAnimationWriter::addFrame(const Frame& frame, int milliseco
     const int ok = WebPPictureImportBGRA(&picture, frame.data(), static_cast<int>(frame.stride()));
     const int added = ok && WebPAnimEncoderAdd(encoder_->encoder, &picture, milliseconds, &encoder_->config);
     WebPPictureFree(&picture);
-    if (!added) return result_ = ImageWriteResult{false, path_.string() + ": " + (ok ? WebPAnimEncoderGetError(encoder_->encoder) : "out of memory")};
+    if (!added) return result_ = Error{path_.string() + ": " + (ok ? WebPAnimEncoderGetError(encoder_->encoder) : "out of memory")};
     ++frames_;
     return result_;
 }
 
-ImageWriteResult WebPAnimationWriter::finish(int endMilliseconds)
+ErrorOr<void> WebPAnimationWriter::finish(int endMilliseconds)
 {
     if (finished_ || !result_) return result_;
     finished_ = true;
-    if (frames_ == 0) return result_ = ImageWriteResult{false, path_.string() + ": no frames were added"};
+    if (frames_ == 0) return result_ = Error{path_.string() + ": no frames were added"};
     WebPData data;
     WebPDataInit(&data);
     if (!WebPAnimEncoderAdd(encoder_->encoder, nullptr, endMilliseconds, nullptr) || !WebPAnimEncoderAssemble(encoder_->encoder, &data))
-        return result_ = ImageWriteResult{false, path_.string() + ": " + WebPAnimEncoderGetError(encoder_->encoder)};
+        return result_ = Error{path_.string() + ": " + WebPAnimEncoderGetError(encoder_->encoder)};
     std::FILE* file = std::fopen(path_.c_str(), "wb");
     const bool written = file && std::fwrite(data.bytes, 1, data.size, file) == data.size;
     const bool closed = file && std::fclose(file) == 0;
     WebPDataClear(&data);
-    if (!written || !closed) result_ = ImageWriteResult{false, "cannot write " + path_.string()};
+    if (!written || !closed) result_ = Error{"cannot write " + path_.string()};
     return result_;
 }
 

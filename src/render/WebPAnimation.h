@@ -3,7 +3,7 @@
 //
 //   zovo::WebPAnimationWriter webp("/tmp/run.webp", 390, 844, {.quality = 80});
 //   for (...) webp.addFrame(frame, milliseconds);       // each frame's start on the timeline
-//   if (auto done = webp.finish(endMilliseconds); !done) std::cerr << done.message << '\n';
+//   if (auto done = webp.finish(endMilliseconds); !done) std::cerr << done.error() << '\n';
 //
 // Frames are opaque, as the renderer makes them. The encoder keeps only what differs from the
 // previous frame; a frame equal to it lengthens that frame instead of adding one. The file is
@@ -33,9 +33,9 @@ public:
 
     // Adds a frame starting at `milliseconds` (later than the previous frame's start). A frame of
     // another size than the canvas is an error; the first error is repeated by every later call.
-    ImageWriteResult addFrame(const Frame& frame, int milliseconds);
+    ErrorOr<void> addFrame(const Frame& frame, int milliseconds);
     // Ends the last frame at `endMilliseconds` and writes the file. Later calls return the same.
-    ImageWriteResult finish(int endMilliseconds);
+    ErrorOr<void> finish(int endMilliseconds);
 
     int frameCount() const { return frames_; }
 
@@ -47,7 +47,7 @@ private:
     std::unique_ptr<Encoder> encoder_;
     int frames_ = 0;
     bool finished_ = false;
-    ImageWriteResult result_{true, {}};
+    ErrorOr<void> result_;
 };
 
 } // namespace zovo

@@ -38,6 +38,8 @@ void advanceTo(double time)
 
 FrameRecorder::FrameRecorder(Options options) : options_(std::move(options))
 {
+    // The command line checks these options before they get here: a value out of range is the
+    // caller's mistake and throws, as broken programs do, rather than being reported as a failed write.
     if (!std::isfinite(options_.fps) || !(options_.fps > 0) || options_.fps > 1000)
         throw std::invalid_argument("FrameRecorder: fps " + std::to_string(options_.fps) + " is not above 0 and at most 1000");
     if (!std::isfinite(options_.scale) || options_.scale < 0)
@@ -65,20 +67,21 @@ void FrameRecorder::writerLoop()
         if (!writerBusy_) return; // stopping with nothing left to write
         const fs::path file = pendingPath_;
         lock.unlock();
-        ImageWriteResult written = writeFramePNG(pending_, file);
+        const ErrorOr<void> written = writeFramePNG(pending_, file);
         lock.lock();
-        if (!written && writerError_.empty()) writerError_ = written.message;
+        if (!written && writerError_.empty()) writerError_ = written.error();
         writerBusy_ = false;
         writerWake_.notify_all();
     }
 }
 
-std::string FrameRecorder::waitForWriter()
+ErrorOr<void> FrameRecorder::waitForWriter()
 {
     if (!writer_.joinable()) return {};
     std::unique_lock lock(writerMutex_);
     writerWake_.wait(lock, [this] { return !writerBusy_; });
-    return writerError_;
+    if (!writerError_.empty()) return Error{writerError_};
+    return {};
 }
 
 void FrameRecorder::writeInBackground(const fs::path& file)
@@ -95,11 +98,11 @@ void FrameRecorder::writeInBackground(const fs::path& file)
     writerWake_.notify_all();
 }
 
-ImageWriteResult FrameRecorder::failed(std::string message)
+ErrorOr<void> FrameRecorder::failed(std::string message)
 {
     if (error_.empty()) error_ = std::move(message);
     gif_.reset();
-    return ImageWriteResult{false, error_};
+    return Error{error_};
 }
 
 void FrameRecorder::report(const std::string& line)
@@ -107,10 +110,10 @@ void FrameRecorder::report(const std::string& line)
     if (options_.progress) *options_.progress << line << '\n' << std::flush;
 }
 
-ImageWriteResult FrameRecorder::capture()
+ErrorOr<void> FrameRecorder::capture()
 {
-    if (!error_.empty()) return ImageWriteResult{false, error_};
-    if (finished_) return ImageWriteResult{false, gifPath().string() + ": a frame captured after the recording was finished"};
+    if (!error_.empty()) return Error{error_};
+    if (finished_) return Error{gifPath().string() + ": a frame captured after the recording was finished"};
     if (!dirReady_) {
         std::error_code ec;
         fs::create_directories(options_.dir, ec);
@@ -118,7 +121,7 @@ ImageWriteResult FrameRecorder::capture()
         dirReady_ = true;
     }
 
-    if (std::string problem = waitForWriter(); !problem.empty()) return failed(problem);
+    if (ErrorOr<void> written = waitForWriter(); !written) return failed(written.error());
     lastCapture_ = Process::current().mainRunLoop().now();
     renderer_.render(frame_, RenderOptions{.scale = options_.scale});
     const int number = frames_ + 1;
@@ -129,8 +132,7 @@ ImageWriteResult FrameRecorder::capture()
     const int gifStride = static_cast<int>(std::ceil(options_.fps / kMaxGifFps - kSameMoment));
     if (frames_ % gifStride == 0) {
         if (!gif_) {
-            GifOptions gif = options_.gif;
-            gif.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth;
+            const GifOptions gif{.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth};
             gif_ = std::make_unique<GifWriter>(gifPath(), frame_.width(), frame_.height(), 0, gif);
         }
         // Delays in whole centiseconds that add up to the frames' times, so that 30 frames a
@@ -138,7 +140,7 @@ ImageWriteResult FrameRecorder::capture()
         const int shown = frames_ / gifStride;
         const double centiseconds = 100.0 * gifStride / options_.fps;
         const int delay = static_cast<int>(std::lround((shown + 1) * centiseconds) - std::lround(shown * centiseconds));
-        if (ImageWriteResult added = gif_->addFrame(frame_, delay); !added) return failed(added.message);
+        if (ErrorOr<void> added = gif_->addFrame(frame_, delay); !added) return failed(added.error());
     }
 
     // Written last, as the frame leaves for the writer thread.
@@ -152,40 +154,41 @@ ImageWriteResult FrameRecorder::capture()
     const int every = std::max(1, static_cast<int>(std::lround(options_.fps)));
     if (frames_ % every == 0)
         report("frame " + std::to_string(frames_) + (options_.expectedFrames > 0 ? "/" + std::to_string(options_.expectedFrames) : std::string()));
-    return ImageWriteResult{true, {}};
+    return {};
 }
 
-ImageWriteResult FrameRecorder::captureAt(double time)
+ErrorOr<void> FrameRecorder::captureAt(double time)
 {
     if (!std::isfinite(time)) throw std::invalid_argument("FrameRecorder: a frame time of " + std::to_string(time) + " seconds");
     advanceTo(time);
     return capture();
 }
 
-ImageWriteResult FrameRecorder::recordUntil(double time)
+ErrorOr<void> FrameRecorder::recordUntil(double time)
 {
     if (!std::isfinite(time)) throw std::invalid_argument("FrameRecorder: a frame time of " + std::to_string(time) + " seconds");
     for (;;) {
         const double due = lastCapture_ ? *lastCapture_ + frameInterval() : Process::current().mainRunLoop().now();
         if (due > time + kSameMoment) break;
-        if (ImageWriteResult captured = captureAt(due); !captured) return captured;
+        if (ErrorOr<void> captured = captureAt(due); !captured) return captured;
     }
     advanceTo(time);
-    if (std::string problem = waitForWriter(); !problem.empty()) return failed(problem);
-    return ImageWriteResult{error_.empty(), error_};
+    if (ErrorOr<void> written = waitForWriter(); !written) return failed(written.error());
+    if (!error_.empty()) return Error{error_};
+    return {};
 }
 
-ImageWriteResult FrameRecorder::finish()
+ErrorOr<void> FrameRecorder::finish()
 {
     if (finished_) return finishResult_;
     finished_ = true;
-    if (std::string problem = waitForWriter(); !problem.empty()) failed(problem);
+    if (ErrorOr<void> written = waitForWriter(); !written) (void)failed(written.error());
     if (!error_.empty()) {
-        finishResult_ = ImageWriteResult{false, error_};
+        finishResult_ = Error{error_};
         return finishResult_;
     }
     if (!gif_) {
-        finishResult_ = ImageWriteResult{false, gifPath().string() + ": no frames were captured"};
+        finishResult_ = Error{gifPath().string() + ": no frames were captured"};
         return finishResult_;
     }
     finishResult_ = gif_->finish();
@@ -195,7 +198,7 @@ ImageWriteResult FrameRecorder::finish()
         report(options_.writePNGs ? "wrote " + std::to_string(frames_) + " frames to " + options_.dir.string()
                                   : "filmed " + std::to_string(frames_) + " frames into " + gifPath().string());
     } else {
-        error_ = finishResult_.message;
+        error_ = finishResult_.error();
     }
     return finishResult_;
 }

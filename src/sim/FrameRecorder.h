@@ -5,7 +5,7 @@
 //   process.mainRunLoop().advance(0.1);
 //   recorder.capture();                       // frame-00002.png
 //   recorder.recordUntil(2.0);                // the clock moves to 2 s, a frame every 1/30 s
-//   if (auto done = recorder.finish(); !done) std::cerr << done.message << '\n';  // animation.gif
+//   if (auto done = recorder.finish(); !done) std::cerr << done.error() << '\n';  // animation.gif
 //
 // Each frame is rendered (zovo::ScreenRenderer, kept between frames so the wallpaper and status
 // bar are drawn once) at `scale` pixels a point, written as DIR/frame-NNNNN.png, and added to
@@ -50,7 +50,6 @@ public:
         bool writePNGs = true;      // without them only the GIF is written
         int expectedFrames = 0;     // the N of "frame 12/N" in progress messages; 0: unknown
         std::ostream* progress = &std::cerr; // where progress goes; null: nowhere
-        GifOptions gif{.palette = GifPalette::Adaptive, .dither = GifDither::None}; // downscale is chosen here
     };
 
     // Throws std::invalid_argument naming the option for an fps or scale out of range, an empty
@@ -61,16 +60,16 @@ public:
     FrameRecorder& operator=(const FrameRecorder&) = delete;
 
     // Renders the screen as it is now as the next frame.
-    ImageWriteResult capture();
+    ErrorOr<void> capture();
     // Moves the main run loop's clock to `time` (seconds since the process began; a time already
     // passed does not move it back) and captures. Throws std::invalid_argument for a time that
     // is not finite, here and in recordUntil.
-    ImageWriteResult captureAt(double time);
+    ErrorOr<void> captureAt(double time);
     // Moves the clock to `time`, capturing a frame whenever a frame is due on the way: 1/fps
     // after the previous capture, or at once when nothing has been captured yet.
-    ImageWriteResult recordUntil(double time);
+    ErrorOr<void> recordUntil(double time);
     // Closes animation.gif. Later calls return the same result; captures after it fail.
-    ImageWriteResult finish();
+    ErrorOr<void> finish();
 
     // The files written so far, in order: the frames, then animation.gif once finished.
     const std::vector<std::string>& files() const { return files_; }
@@ -81,13 +80,13 @@ public:
     std::filesystem::path gifPath() const { return options_.dir / "animation.gif"; }
 
 private:
-    ImageWriteResult failed(std::string message);
+    ErrorOr<void> failed(std::string message);
     void report(const std::string& line);
     // Hands frame_ to the writer thread (taking a spare buffer in its place), after the frame
     // before it is written.
     void writeInBackground(const std::filesystem::path& file);
-    // Waits until the writer thread is idle; the message of a write that failed, or empty.
-    std::string waitForWriter();
+    // Waits until the writer thread is idle; the message of a write that failed is the error.
+    ErrorOr<void> waitForWriter();
     void writerLoop();
 
     // The writer thread's hand-over. Locking rule: writerMutex_ guards pending_, pendingPath_,
@@ -110,8 +109,8 @@ private:
     std::optional<double> lastCapture_;
     bool dirReady_ = false;
     bool finished_ = false;
-    std::string error_;
-    ImageWriteResult finishResult_;
+    std::string error_; // the first failure; it ends the recording and every later call returns it
+    ErrorOr<void> finishResult_;
 };
 
 } // namespace zovo

@@ -12,7 +12,7 @@
 
 namespace zovo {
 
-GalleryShot renderGalleryShot(const GalleryRequest& request)
+ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request)
 {
     GalleryShot shot;
     const DeviceProfile& device = *request.device;
@@ -23,19 +23,13 @@ GalleryShot renderGalleryShot(const GalleryRequest& request)
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file << *request.settings;
         file.close();
-        if (!file) {
-            shot.error = "cannot put the settings file in place at " + path.string();
-            return shot;
-        }
+        if (!file) return Error{"cannot put the settings file in place at " + path.string()};
     }
     PhoneOptions phone;
     phone.model = std::string(device.model);
     phone.orientation = request.orientation;
     std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
-    if (!zovorudovu::globals().isEnabled) {
-        shot.error = "the settings turn the component off (isEnabled is false): no banner is shown";
-        return shot;
-    }
+    if (!zovorudovu::globals().isEnabled) return Error{"the settings turn the component off (isEnabled is false): no banner is shown"};
 
     BannerContent content;
     content.icon = UIImage::imageWithCGImage(drawAppIcon(AppIcon::Messages), 3.0);
@@ -45,10 +39,7 @@ GalleryShot renderGalleryShot(const GalleryRequest& request)
     content.safeY = device.statusBarHeight - 15.0;
     const objc::Id window = presentOneBanner(process, *host, content);
     auto* banner = objc::cast<BLNotificationBanner>(window.get());
-    if (!banner) {
-        shot.error = "no banner window was shown on " + std::string(device.model);
-        return shot;
-    }
+    if (!banner) return Error{"no banner window was shown on " + std::string(device.model)};
     shot.banner = banner->frame();
     if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) {
         shot.body = body->frameInWindow();

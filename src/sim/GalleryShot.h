@@ -1,11 +1,12 @@
 // The gallery's engine: one banner at rest on one device, in a fresh process, drawn as the
 // contact sheet shows it.
 //
-//   GalleryShot shot = renderGalleryShot({.device = profile, .title = "Anna", .message = "Lunch?"});
-//   if (!shot) report(shot.error);
-//   writeFramePNG(shot.frame, "iPhone14,2.png");
+//   ErrorOr<GalleryShot> shot = renderGalleryShot({.device = profile, .title = "Anna", .message = "Lunch?"});
+//   if (!shot) report(shot.error());
+//   writeFramePNG(shot->frame, "iPhone14,2.png");
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "render/Frame.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/DeviceProfile.h"
@@ -28,13 +29,11 @@ struct GalleryShot {
     Frame frame;
     CGRect banner = CGRectZero; // the banner window, in screen points
     CGRect body = CGRectZero;   // its lower body, in screen points
-    std::string error;          // empty when drawn
-    explicit operator bool() const { return error.empty(); }
 };
 
 // Presents the banner (with the Messages icon, dated "now", below the device's status bar), lets
 // it settle and renders the screen. Fails when the settings turn the component off or the
 // settings file cannot be put in place.
-GalleryShot renderGalleryShot(const GalleryRequest& request);
+ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request);
 
 } // namespace zovo

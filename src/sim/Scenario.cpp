@@ -22,6 +22,8 @@ constexpr double kMaxTime = 24 * 3600.0;
 // The property-list reader refuses deeper files; refusing them here says so early.
 constexpr int kMaxSettingsDepth = 30;
 
+// Thrown by the reader from any depth of the scenario and caught in parseScenario, which turns it
+// into the error it returns; it never leaves this file.
 struct Invalid {
     std::string where;
     std::string what;
@@ -270,36 +272,31 @@ Scenario scenario(const Json& root, const fs::path& baseDir)
 
 } // namespace
 
-ScenarioLoad parseScenario(const std::string& text, const fs::path& baseDir, const std::string& name)
+ErrorOr<Scenario> parseScenario(const std::string& text, const fs::path& baseDir, const std::string& name)
 {
-    ScenarioLoad out;
-    Json root;
     // Settings may nest kMaxSettingsDepth levels below the scenario's own two, and the reader names
     // that limit itself; the parser's limit sits just above so that a hostile nesting stops early.
-    if (std::string error = parseJsonText(text, root, {.maxBytes = kMaxScenarioBytes, .maxDepth = kMaxSettingsDepth + 4}); !error.empty()) {
-        out.error = name + ": not valid JSON: " + error;
-        return out;
-    }
+    ErrorOr<Json> root = parseJsonText(text, {.maxBytes = kMaxScenarioBytes, .maxDepth = kMaxSettingsDepth + 4});
+    if (!root) return Error{name + ": not valid JSON: " + root.error()};
     try {
-        out.scenario = scenario(root, baseDir);
+        return scenario(root.value(), baseDir);
     } catch (const Invalid& invalid) {
-        out.error = name + ": " + invalid.where + ": " + invalid.what;
+        return Error{name + ": " + invalid.where + ": " + invalid.what};
     }
-    return out;
 }
 
-ScenarioLoad loadScenario(const fs::path& file)
+ErrorOr<Scenario> loadScenario(const fs::path& file)
 {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
-    if (fs::is_directory(status)) return {std::nullopt, file.string() + ": is a directory, not a scenario file"};
-    if (!fs::exists(status)) return {std::nullopt, file.string() + ": no such scenario file"};
-    if (!fs::is_regular_file(status)) return {std::nullopt, file.string() + ": not a regular file, so not a scenario file"};
-    if (fs::file_size(file, ec) > kMaxScenarioBytes) return {std::nullopt, file.string() + ": too large for a scenario (over 4 MiB)"};
+    if (fs::is_directory(status)) return Error{file.string() + ": is a directory, not a scenario file"};
+    if (!fs::exists(status)) return Error{file.string() + ": no such scenario file"};
+    if (!fs::is_regular_file(status)) return Error{file.string() + ": not a regular file, so not a scenario file"};
+    if (fs::file_size(file, ec) > kMaxScenarioBytes) return Error{file.string() + ": too large for a scenario (over 4 MiB)"};
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    if (!in.good() && !in.eof()) return {std::nullopt, file.string() + ": cannot be read"};
+    if (!in.good() && !in.eof()) return Error{file.string() + ": cannot be read"};
     return parseScenario(text.str(), file.parent_path(), file.string());
 }
 

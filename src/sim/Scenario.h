@@ -1,12 +1,13 @@
 // Scenarios: a device, settings and a timed list of events that a run plays on the virtual clock.
 //
-//   ScenarioLoad loaded = loadScenario("demo.json");
-//   if (!loaded) { report(loaded.error); }          // names the event index and the field
+//   ErrorOr<Scenario> loaded = loadScenario("demo.json");
+//   if (!loaded) { report(loaded.error()); }        // names the event index and the field
 //
 // A scenario is checked in full before it runs: every field's type, every event's kind, every icon
 // file. A scenario that loads runs to its end.
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "sim/AppIcons.h"
 
 #include <nlohmann/json.hpp>
@@ -55,14 +56,9 @@ struct Scenario {
     std::vector<ScenarioEvent> events;              // in time order (stable for equal times)
 };
 
-struct ScenarioLoad {
-    std::optional<Scenario> scenario;
-    std::string error; // names the file, the event index and the field
-    explicit operator bool() const { return scenario.has_value(); }
-};
-
-ScenarioLoad loadScenario(const std::filesystem::path& file);
+// An error names the file, the event index and the field.
+ErrorOr<Scenario> loadScenario(const std::filesystem::path& file);
 // `baseDir` resolves relative icon paths; `name` stands for the source in messages.
-ScenarioLoad parseScenario(const std::string& text, const std::filesystem::path& baseDir, const std::string& name);
+ErrorOr<Scenario> parseScenario(const std::string& text, const std::filesystem::path& baseDir, const std::string& name);
 
 } // namespace zovo

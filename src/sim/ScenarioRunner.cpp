@@ -67,16 +67,16 @@ std::optional<CGPoint> bannerCentre(SpringBoardHost& host)
 
 ScenarioRunner::ScenarioRunner(Scenario scenario, RunnerOptions options) : scenario_(std::move(scenario)), options_(std::move(options)) {}
 
-std::string ScenarioRunner::run()
+ErrorOr<void> ScenarioRunner::run()
 {
     Process process;
     if (options_.onEvent) trace().setListener(options_.onEvent);
 
     if (scenario_.settings) {
-        if (std::string error = writeSettingsFile(process.hostPath(zovorudovu::kSettingsPath), *scenario_.settings); !error.empty()) return error;
+        if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kSettingsPath), *scenario_.settings); !written) return written;
     }
     if (scenario_.defaults) {
-        if (std::string error = writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults); !error.empty()) return error;
+        if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults); !written) return written;
     }
 
     HostOptions hostOptions;
@@ -95,8 +95,7 @@ std::string ScenarioRunner::run()
         if (n.iconRGB) icons[i] = solidIcon(*n.iconRGB);
         else if (n.builtInIcon) icons[i] = UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
         else if (!n.iconFile.empty()) {
-            ImageResult loaded = loadPNG(n.iconFile);
-            if (!loaded) return "events[" + std::to_string(i) + "].notify.icon: " + loaded.message;
+            if (auto loaded = loadPNG(n.iconFile); !loaded) return Error{"events[" + std::to_string(i) + "].notify.icon: " + loaded.error()};
             icons[i] = UIImage::imageWithContentsOfFile(n.iconFile);
         }
     }
@@ -181,7 +180,7 @@ void ScenarioRunner::perform(Process& process, SpringBoardHost& host, const Scen
         break;
     case ScenarioEvent::Kind::Settings:
         if (auto written = host.changeSettings(propertyListFromJson(event.settings).get()); !written)
-            trace().record("driver", {{"event", "settings"}, {"index", static_cast<double>(index)}, {"note", written.message}});
+            trace().record("driver", {{"event", "settings"}, {"index", static_cast<double>(index)}, {"note", written.error()}});
         break;
     case ScenarioEvent::Kind::Rotate:
         host.rotate(toScreen(event.rotate));

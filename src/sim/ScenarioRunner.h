@@ -2,7 +2,7 @@
 // component loaded, each event happens at its time, and the trace records what happened.
 //
 //   ScenarioRunner runner(scenario, {.onEvent = [&](const TraceEvent& e) { out << e.toJson() << '\n'; }});
-//   std::string problem = runner.run();   // empty when the run went through
+//   ErrorOr<void> ran = runner.run();     // an error names the event that stopped the run
 #pragma once
 
 #include "foundation/Trace.h"
@@ -41,9 +41,9 @@ struct RunnerOptions {
 class ScenarioRunner {
 public:
     ScenarioRunner(Scenario scenario, RunnerOptions options = {});
-    // Runs the whole scenario in a fresh process. Returns empty on success, or a message (an icon
-    // that cannot be decoded, a settings file that cannot be written) naming the event.
-    std::string run();
+    // Runs the whole scenario in a fresh process. An error (an icon that cannot be decoded, a
+    // settings file that cannot be written) names the event.
+    ErrorOr<void> run();
 
 private:
     void perform(Process& process, SpringBoardHost& host, const ScenarioEvent& event, std::size_t index);

@@ -35,12 +35,11 @@ objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& objec
     return NSDictionary::from(std::move(entries));
 }
 
-std::string writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object)
+ErrorOr<void> writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object)
 {
     std::error_code ec;
     std::filesystem::create_directories(hostPath.parent_path(), ec);
-    auto written = writeBinaryPropertyList(hostPath, propertyListFromJson(object).get());
-    return written ? std::string() : written.message;
+    return writeBinaryPropertyList(hostPath, propertyListFromJson(object).get());
 }
 
 } // namespace zovo

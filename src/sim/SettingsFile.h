@@ -1,6 +1,7 @@
 // Settings written by a scenario, as the settings pane would write them: a binary property list.
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "foundation/NSDictionary.h"
 
 #include <nlohmann/json.hpp>
@@ -15,8 +16,7 @@ namespace zovo {
 // property-list form and is left out. Needs a running process.
 objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object);
 
-// Writes `object` at a host path as a binary property list. Empty on success, else a message
-// naming the file.
-std::string writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object);
+// Writes `object` at a host path as a binary property list; an error names the file.
+ErrorOr<void> writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object);
 
 } // namespace zovo

@@ -250,7 +250,7 @@ private:
             {"bgColour", NSString::from(pick(colours))},
             {"textColour", NSString::from(pick(colours))},
         };
-        if (auto written = host.changeSettings(NSDictionary::from(std::move(entries)).get()); !written) fail("settings not written: " + written.message);
+        if (auto written = host.changeSettings(NSDictionary::from(std::move(entries)).get()); !written) fail("settings not written: " + written.error());
         ++summary_.settingsChanges;
     }
 
@@ -264,17 +264,11 @@ private:
 
 } // namespace
 
-SoakSummary runSoak(const SoakOptions& options)
+ErrorOr<SoakSummary> runSoak(const SoakOptions& options)
 {
+    if (options.notifications == 0) return Error{"notifications: at least one is needed"};
+    if (!findDeviceProfile(options.device)) return Error{"device: unknown device \"" + repairUtf8(options.device) + "\" (see `zovorudovu devices`)"};
     SoakSummary summary;
-    if (options.notifications == 0) {
-        summary.error = "notifications: at least one is needed";
-        return summary;
-    }
-    if (!findDeviceProfile(options.device)) {
-        summary.error = "device: unknown device \"" + repairUtf8(options.device) + "\" (see `zovorudovu devices`)";
-        return summary;
-    }
     Soak(options, summary).run();
     return summary;
 }

@@ -2,14 +2,16 @@
 // taps, drags, holds, opens long looks, turns the phone and changes settings, and the run checks
 // after every step that nothing piles up.
 //
-//   zovo::SoakSummary summary = zovo::runSoak({.notifications = 10000, .seed = 7});
-//   if (!summary.error.empty()) report(summary.error);             // the options could not be used
-//   std::cout << zovo::toJsonText(zovo::soakSummaryJson(summary), zovo::JsonStyle::Pretty);
+//   zovo::ErrorOr<zovo::SoakSummary> summary = zovo::runSoak({.notifications = 10000, .seed = 7});
+//   if (!summary) report(summary.error());                         // the options could not be used
+//   std::cout << zovo::toJsonText(zovo::soakSummaryJson(*summary), zovo::JsonStyle::Pretty);
 //
 // The run is reproducible: the same options give the same steps and the same counts (the memory
 // figures are the machine's). The phone is launched through the host facade with the component
 // loaded, as a scenario's phone is, and the trace streams to the run's own bookkeeping only.
 #pragma once
+
+#include "foundation/ErrorOr.h"
 
 #include <nlohmann/json.hpp>
 
@@ -30,8 +32,6 @@ struct SoakOptions {
 };
 
 struct SoakSummary {
-    std::string error; // set when the options could not be used; nothing ran
-
     // What the random user and the system did.
     std::size_t notifications = 0;
     std::size_t presented = 0; // host "bannerPresented" records
@@ -52,8 +52,8 @@ struct SoakSummary {
 };
 
 // Runs the endurance run in a fresh simulated process. An unknown device, or no notifications, is
-// an error in the summary.
-SoakSummary runSoak(const SoakOptions& options);
+// an error, and nothing runs.
+ErrorOr<SoakSummary> runSoak(const SoakOptions& options);
 
 nlohmann::ordered_json soakSummaryJson(const SoakSummary& summary);
 

@@ -35,6 +35,8 @@ bool positive(double value) { return value > 0 && !std::isnan(value); }
 SpringBoardHost::SpringBoardHost(Process& process, HostOptions options)
     : process_(process), options_(std::move(options)), profile_(findDeviceProfile(options_.model))
 {
+    // Options come from code that has already checked what a person gave it (a scenario, the command
+    // line), so a value out of range here is the caller's mistake and throws, as broken programs do.
     if (options_.model.empty()) throw std::invalid_argument("SpringBoardHost: the device model is empty");
     if (!positive(options_.bannerDuration)) throw std::invalid_argument("SpringBoardHost: the banner duration must be a positive number of seconds");
     screen_ = profile_ ? profile_->screen : CGSizeMake(375, 812);
@@ -109,12 +111,12 @@ void SpringBoardHost::rotate(UIScreen::Orientation orientation)
     for (UIWindow* window : screen->visibleWindows()) host::setNeedsLayoutThroughout(window);
 }
 
-PropertyListWriteResult SpringBoardHost::changeSettings(const NSDictionary* settings)
+ErrorOr<void> SpringBoardHost::changeSettings(const NSDictionary* settings)
 {
     const std::filesystem::path path = process_.hostPath(options_.settings.path);
-    if (path.empty()) return {false, "the settings path \"" + options_.settings.path + "\" is not an absolute path inside the process"};
-    if (!settings) return {false, "no settings to write to " + options_.settings.path};
-    PropertyListWriteResult written = writeBinaryPropertyList(path, settings);
+    if (path.empty()) return Error{"the settings path \"" + options_.settings.path + "\" is not an absolute path inside the process"};
+    if (!settings) return Error{"no settings to write to " + options_.settings.path};
+    ErrorOr<void> written = writeBinaryPropertyList(path, settings);
     if (written) process_.darwinCenter().post(options_.settings.changedNotification);
     return written;
 }

@@ -101,7 +101,7 @@ public:
     void rotate(UIScreen::Orientation orientation);
     // Writes the settings file as the settings pane does, then posts its Darwin notification
     // (delivered on a later turn). On a write error nothing is posted and the result says why.
-    PropertyListWriteResult changeSettings(const NSDictionary* settings);
+    ErrorOr<void> changeSettings(const NSDictionary* settings);
 
     // The app and its parts, or null before launch (and, for the banner parts, when no banner
     // is on screen).

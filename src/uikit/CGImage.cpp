@@ -19,6 +19,9 @@ static_assert(std::endian::native == std::endian::little,
 std::shared_ptr<const CGImage> CGImage::create(std::size_t width, std::size_t height, zovo::PixelFormat format,
                                                std::vector<std::uint8_t> bytes, std::size_t bytesPerRow)
 {
+    // Callers make bitmaps from sizes they have checked (a PNG header against kMaxPNGSide, a device's
+    // screen), so a layout that does not add up is a broken caller and throws; files are checked, and
+    // refused with an error, before they get here.
     if (width > zovo::kMaxImageSide || height > zovo::kMaxImageSide)
         throw std::invalid_argument("CGImage: " + std::to_string(width) + " x " + std::to_string(height) + " pixels is over the limit of " +
                                     std::to_string(zovo::kMaxImageSide) + " a side");
@@ -136,28 +139,9 @@ long liveDataCopies() { return liveCopies.load(std::memory_order_relaxed); }
 
 // ---- PNG ------------------------------------------------------------------------------------------
 
-const char* describe(ImageError error)
-{
-    switch (error) {
-    case ImageError::None: return "no error";
-    case ImageError::Missing: return "missing";
-    case ImageError::Unreadable: return "unreadable";
-    case ImageError::NotPNG: return "not a PNG";
-    case ImageError::TooLarge: return "too large";
-    case ImageError::Corrupt: return "corrupt";
-    }
-    return "unknown error";
-}
-
 namespace {
 
-ImageResult fail(ImageError error, std::string_view name, std::string_view reason)
-{
-    ImageResult result;
-    result.error = error;
-    result.message = std::string(name) + ": " + std::string(reason);
-    return result;
-}
+Error fail(std::string_view name, std::string_view reason) { return Error{std::string(name) + ": " + std::string(reason)}; }
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -191,25 +175,25 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_dest
 
 // Walks the chunks from the header to IEND and checks each one's length and CRC, so that a damaged
 // or cut-short file is reported for what it is. The decoder underneath reports every such fault as
-// running out of memory. Returns empty when the chunks are whole.
-std::string checkChunks(std::span<const std::uint8_t> bytes)
+// running out of memory. The error says what is wrong with the first chunk that is not whole.
+ErrorOr<void> checkChunks(std::span<const std::uint8_t> bytes)
 {
     std::size_t offset = sizeof kSignature;
     while (true) {
         if (bytes.size() - offset < 8)
-            return "cut short at byte " + std::to_string(bytes.size()) + ", before its closing IEND chunk";
+            return Error{"cut short at byte " + std::to_string(bytes.size()) + ", before its closing IEND chunk"};
         const std::uint8_t* chunk = bytes.data() + offset;
         const std::uint32_t length = bigEndian32(chunk);
         const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
         const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
         if (!std::all_of(type.begin(), type.end(), isLetter))
-            return "the chunk at byte " + std::to_string(offset) + " has no valid chunk type";
+            return Error{"the chunk at byte " + std::to_string(offset) + " has no valid chunk type"};
         const std::string where = "the " + type + " chunk at byte " + std::to_string(offset);
-        if (length > 0x7FFFFFFFu) return where + " gives an impossible length of " + std::to_string(length);
-        if (bytes.size() - offset - 8 < std::size_t{length} + 4) return "cut short inside " + where;
+        if (length > 0x7FFFFFFFu) return Error{where + " gives an impossible length of " + std::to_string(length)};
+        if (bytes.size() - offset - 8 < std::size_t{length} + 4) return Error{"cut short inside " + where};
         const std::uint32_t stored = bigEndian32(chunk + 8 + length);
         const auto computed = static_cast<std::uint32_t>(crc32(0, chunk + 4, length + 4));
-        if (stored != computed) return where + " fails its CRC check (the file is damaged)";
+        if (stored != computed) return Error{where + " fails its CRC check (the file is damaged)"};
         offset += std::size_t{length} + 12;
         if (type == "IEND") return {};
     }
@@ -217,30 +201,30 @@ std::string checkChunks(std::span<const std::uint8_t> bytes)
 
 } // namespace
 
-ImageResult decodePNG(std::span<const std::uint8_t> bytes, std::string_view name)
+ErrorOr<std::shared_ptr<const CGImage>> decodePNG(std::span<const std::uint8_t> bytes, std::string_view name)
 {
-    if (bytes.empty()) return fail(ImageError::NotPNG, name, "empty, not a PNG file");
+    if (bytes.empty()) return fail(name, "empty, not a PNG file");
     if (bytes.size() < sizeof kSignature || std::memcmp(bytes.data(), kSignature, sizeof kSignature) != 0)
-        return fail(ImageError::NotPNG, name, "not a PNG file (no PNG signature)");
+        return fail(name, "not a PNG file (no PNG signature)");
 
     // The header chunk must come first: length 13, type IHDR, then width and height. Checking
     // the size here keeps a hostile header from making the decoder allocate gigabytes.
     constexpr std::size_t kHeaderEnd = 8 + 8 + 13 + 4;
-    if (bytes.size() < kHeaderEnd) return fail(ImageError::Corrupt, name, "corrupt PNG: cut short inside its header");
+    if (bytes.size() < kHeaderEnd) return fail(name, "corrupt PNG: cut short inside its header");
     const std::uint8_t* chunk = bytes.data() + 8;
     if (bigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0)
-        return fail(ImageError::Corrupt, name, "corrupt PNG: it does not start with a well-formed IHDR header chunk");
+        return fail(name, "corrupt PNG: it does not start with a well-formed IHDR header chunk");
     const std::uint32_t width = bigEndian32(chunk + 8);
     const std::uint32_t height = bigEndian32(chunk + 12);
     if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
-        return fail(ImageError::Corrupt, name, "corrupt PNG: the header gives an impossible size of " + std::to_string(width) + " x " +
+        return fail(name, "corrupt PNG: the header gives an impossible size of " + std::to_string(width) + " x " +
                                                    std::to_string(height) + " pixels");
     if (width > kMaxPNGSide || height > kMaxPNGSide)
-        return fail(ImageError::TooLarge, name, "too large: " + std::to_string(width) + " x " + std::to_string(height) +
+        return fail(name, "too large: " + std::to_string(width) + " x " + std::to_string(height) +
                                                     " pixels is over the limit of " + std::to_string(kMaxPNGSide) + " x " +
                                                     std::to_string(kMaxPNGSide));
 
-    if (std::string damage = checkChunks(bytes); !damage.empty()) return fail(ImageError::Corrupt, name, "corrupt PNG: " + damage);
+    if (ErrorOr<void> whole = checkChunks(bytes); !whole) return fail(name, "corrupt PNG: " + whole.error());
 
     Reader reader{bytes};
     SurfacePtr surface(cairo_image_surface_create_from_png_stream(readFromSpan, &reader), cairo_surface_destroy);
@@ -252,107 +236,86 @@ ImageResult decodePNG(std::span<const std::uint8_t> bytes, std::string_view name
         std::string reason = status == CAIRO_STATUS_READ_ERROR || status == CAIRO_STATUS_NO_MEMORY
                                  ? "the image data does not decode (damaged, or too short for the header's size)"
                                  : cairo_status_to_string(status);
-        return fail(ImageError::Corrupt, name, "corrupt PNG: " + reason);
+        return fail(name, "corrupt PNG: " + reason);
     }
     const cairo_format_t format = cairo_image_surface_get_format(surface.get());
     if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24)
-        return fail(ImageError::Corrupt, name, "corrupt PNG: a pixel layout that cannot be decoded to 8-bit colour");
+        return fail(name, "corrupt PNG: a pixel layout that cannot be decoded to 8-bit colour");
     // The decoder must agree with the header just checked; a disagreement means a damaged file.
     const auto w = static_cast<std::size_t>(cairo_image_surface_get_width(surface.get()));
     const auto h = static_cast<std::size_t>(cairo_image_surface_get_height(surface.get()));
-    if (w != width || h != height) return fail(ImageError::Corrupt, name, "corrupt PNG: the decoded size differs from the header");
+    if (w != width || h != height) return fail(name, "corrupt PNG: the decoded size differs from the header");
 
     cairo_surface_flush(surface.get());
     const std::uint8_t* data = cairo_image_surface_get_data(surface.get());
     const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get()));
-    if (!data) return fail(ImageError::Corrupt, name, "corrupt PNG: no pixel data");
+    if (!data) return fail(name, "corrupt PNG: no pixel data");
     std::vector<std::uint8_t> pixels(w * h * 4);
     for (std::size_t y = 0; y < h; ++y) std::memcpy(pixels.data() + y * w * 4, data + y * stride, w * 4);
     // Opaque images leave the fourth byte unspecified; it stands for full coverage.
     if (format == CAIRO_FORMAT_RGB24)
         for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
 
-    ImageResult result;
-    result.image = CGImage::create(w, h, {ChannelOrder::BGRA, AlphaMode::Premultiplied}, std::move(pixels));
-    return result;
+    return CGImage::create(w, h, {ChannelOrder::BGRA, AlphaMode::Premultiplied}, std::move(pixels));
 }
 
-ImageResult loadPNG(const std::filesystem::path& hostPath)
+ErrorOr<std::shared_ptr<const CGImage>> loadPNG(const std::filesystem::path& hostPath)
 {
     const std::string name = hostPath.string();
     std::error_code error;
     auto status = std::filesystem::status(hostPath, error);
-    if (status.type() == std::filesystem::file_type::not_found) return fail(ImageError::Missing, name, "no such file");
-    if (error) return fail(ImageError::Unreadable, name, error.message());
-    if (status.type() != std::filesystem::file_type::regular) return fail(ImageError::Unreadable, name, "not a regular file");
+    if (status.type() == std::filesystem::file_type::not_found) return fail(name, "no such file");
+    if (error) return fail(name, error.message());
+    if (status.type() != std::filesystem::file_type::regular) return fail(name, "not a regular file");
     const std::uintmax_t size = std::filesystem::file_size(hostPath, error);
-    if (error) return fail(ImageError::Unreadable, name, error.message());
+    if (error) return fail(name, error.message());
     if (size > kMaxPNGFileBytes)
-        return fail(ImageError::TooLarge, name, "too large: the file is over " + std::to_string(kMaxPNGFileBytes) + " bytes");
+        return fail(name, "too large: the file is over " + std::to_string(kMaxPNGFileBytes) + " bytes");
 
     std::ifstream in(hostPath, std::ios::binary);
-    if (!in) return fail(ImageError::Unreadable, name, "cannot be opened for reading");
+    if (!in) return fail(name, "cannot be opened for reading");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return fail(ImageError::Unreadable, name, "read error");
+    if (in.bad()) return fail(name, "read error");
     // A file that shrank while being read is judged on what was read.
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return decodePNG(bytes, name);
 }
 
-ImageWriteResult encodePNG(CGImageRef image, std::vector<std::uint8_t>& out)
+ErrorOr<void> encodePNG(CGImageRef image, std::vector<std::uint8_t>& out)
 {
-    ImageWriteResult result;
-    if (!image) {
-        result.message = "no image to write";
-        return result;
-    }
-    if (image->width() == 0 || image->height() == 0) {
-        result.message = "an image with no pixels cannot be written as PNG";
-        return result;
-    }
+    if (!image) return Error{"no image to write"};
+    if (image->width() == 0 || image->height() == 0) return Error{"an image with no pixels cannot be written as PNG"};
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(image->width()), static_cast<int>(image->height())),
                        cairo_surface_destroy);
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        result.message = std::string("cannot make a surface to encode from: ") + cairo_status_to_string(cairo_surface_status(surface.get()));
-        return result;
-    }
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return Error{std::string("cannot make a surface to encode from: ") + cairo_status_to_string(cairo_surface_status(surface.get()))};
     cairo_surface_flush(surface.get());
     image->copyAsPremultipliedARGB32(cairo_image_surface_get_data(surface.get()),
                                      static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get())));
     cairo_surface_mark_dirty(surface.get());
     std::vector<std::uint8_t> encoded;
     cairo_status_t status = cairo_surface_write_to_png_stream(surface.get(), appendToVector, &encoded);
-    if (status != CAIRO_STATUS_SUCCESS) {
-        result.message = std::string("PNG encoding failed: ") + cairo_status_to_string(status);
-        return result;
-    }
+    if (status != CAIRO_STATUS_SUCCESS) return Error{std::string("PNG encoding failed: ") + cairo_status_to_string(status)};
     out = std::move(encoded);
-    result.ok = true;
-    return result;
+    return {};
 }
 
-ImageWriteResult writeEncodedFile(ImageWriteResult result, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath)
+ErrorOr<void> writeEncodedFile(const ErrorOr<void>& encoded, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath)
 {
-    if (!result) {
-        result.message = hostPath.string() + ": " + result.message;
-        return result;
-    }
+    if (!encoded) return Error{hostPath.string() + ": " + encoded.error()};
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (out) out.flush();
-    if (!out) {
-        result.ok = false;
-        result.message = hostPath.string() + ": cannot be written";
-    }
-    return result;
+    if (!out) return Error{hostPath.string() + ": cannot be written"};
+    return {};
 }
 
-ImageWriteResult writePNG(CGImageRef image, const std::filesystem::path& hostPath)
+ErrorOr<void> writePNG(CGImageRef image, const std::filesystem::path& hostPath)
 {
     std::vector<std::uint8_t> encoded;
-    ImageWriteResult result = encodePNG(image, encoded);
-    return writeEncodedFile(std::move(result), encoded, hostPath);
+    const ErrorOr<void> result = encodePNG(image, encoded);
+    return writeEncodedFile(result, encoded, hostPath);
 }
 
 } // namespace zovo

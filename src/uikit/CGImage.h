@@ -7,14 +7,15 @@
 //   const std::uint8_t* bytes = CFDataGetBytePtr(data);   // valid until the release below
 //   CFRelease(data);                                     // every copy is released exactly once
 //
-//   zovo::ImageResult png = zovo::loadPNG("/tmp/icon.png");
-//   if (!png) std::cerr << png.message << '\n';           // names the file and what is wrong
+//   zovo::ErrorOr<std::shared_ptr<const CGImage>> png = zovo::loadPNG("/tmp/icon.png");
+//   if (!png) std::cerr << png.error() << '\n';           // names the file and what is wrong
 //
 // A CGImage is shared and never changes once made, so a reader may keep a pointer to it for as
 // long as something (a UIImage, a shared_ptr) keeps it alive. The platform's calls answer a null
 // image or null data with zero or null instead of crashing as the platform would.
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "objc/Encoding.h"
 
 #include <array>
@@ -165,41 +166,19 @@ long liveDataCopies();
 inline constexpr std::size_t kMaxPNGSide = 4096;
 inline constexpr std::uintmax_t kMaxPNGFileBytes = std::uintmax_t{256} << 20;
 
-enum class ImageError {
-    None,
-    Missing,    // no file at the path
-    Unreadable, // something is there but cannot be read as a file (a directory, no access)
-    NotPNG,     // the bytes do not start with the PNG signature
-    TooLarge,   // a side over kMaxPNGSide pixels, or a file over kMaxPNGFileBytes
-    Corrupt,    // a PNG whose header or image data is damaged or cut short
-};
-
-const char* describe(ImageError error);
-
-struct ImageResult {
-    std::shared_ptr<const CGImage> image; // set exactly when error is None
-    ImageError error = ImageError::None;
-    std::string message; // names the file and the problem; empty on success
-    explicit operator bool() const { return error == ImageError::None; }
-};
-
-ImageResult loadPNG(const std::filesystem::path& hostPath);
+// Errors name the file and say what is wrong: missing, unreadable, not a PNG, too large, or
+// corrupt (a header or image data damaged or cut short).
+ErrorOr<std::shared_ptr<const CGImage>> loadPNG(const std::filesystem::path& hostPath);
 // Decodes bytes already in memory; `name` stands for the source in messages.
-ImageResult decodePNG(std::span<const std::uint8_t> bytes, std::string_view name = "PNG data");
-
-struct ImageWriteResult {
-    bool ok = false;
-    std::string message; // names the file and the problem; empty on success
-    explicit operator bool() const { return ok; }
-};
+ErrorOr<std::shared_ptr<const CGImage>> decodePNG(std::span<const std::uint8_t> bytes, std::string_view name = "PNG data");
 
 // Straight colours are premultiplied on the way out, so a translucent pixel of a straight image
 // may come back one step off; opaque and fully transparent pixels come back exactly. An image
 // with no pixels cannot be written.
-ImageWriteResult encodePNG(CGImageRef image, std::vector<std::uint8_t>& out);
-ImageWriteResult writePNG(CGImageRef image, const std::filesystem::path& hostPath);
+ErrorOr<void> encodePNG(CGImageRef image, std::vector<std::uint8_t>& out);
+ErrorOr<void> writePNG(CGImageRef image, const std::filesystem::path& hostPath);
 // Writes bytes already encoded (an `encoded` result that failed is passed through, its message
 // prefixed with the path); a file that cannot be written is named.
-ImageWriteResult writeEncodedFile(ImageWriteResult encoded, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath);
+ErrorOr<void> writeEncodedFile(const ErrorOr<void>& encoded, std::span<const std::uint8_t> bytes, const std::filesystem::path& hostPath);
 
 } // namespace zovo

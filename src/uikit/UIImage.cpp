@@ -41,9 +41,9 @@ objc::Ref<UIImage> UIImage::fromPixels(std::size_t width, std::size_t height, zo
 
 objc::Ref<UIImage> UIImage::imageWithContentsOfFile(const std::filesystem::path& hostPath)
 {
-    zovo::ImageResult loaded = zovo::loadPNG(hostPath);
+    zovo::ErrorOr<std::shared_ptr<const ::CGImage>> loaded = zovo::loadPNG(hostPath);
     if (!loaded) return nullptr;
-    return imageWithCGImage(std::move(loaded.image), scaleFromFileName(hostPath));
+    return imageWithCGImage(std::move(loaded).value(), scaleFromFileName(hostPath));
 }
 
 CGSize UIImage::size() const
@@ -59,13 +59,9 @@ void UIImage::drawInRect(CGRect rect, CGBlendMode mode, double alpha) const
 
 namespace zovo {
 
-ImageWriteResult writePNG(const UIImage& image, const std::filesystem::path& hostPath)
+ErrorOr<void> writePNG(const UIImage& image, const std::filesystem::path& hostPath)
 {
-    if (!image.CGImage()) {
-        ImageWriteResult result;
-        result.message = hostPath.string() + ": the image has no bitmap to write";
-        return result;
-    }
+    if (!image.CGImage()) return Error{hostPath.string() + ": the image has no bitmap to write"};
     return writePNG(image.CGImage(), hostPath);
 }
 

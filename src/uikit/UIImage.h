@@ -49,5 +49,5 @@ private:
 
 namespace zovo {
 // Writes the image's bitmap; an image without one is an error that names the file.
-ImageWriteResult writePNG(const UIImage& image, const std::filesystem::path& hostPath);
+ErrorOr<void> writePNG(const UIImage& image, const std::filesystem::path& hostPath);
 } // namespace zovo

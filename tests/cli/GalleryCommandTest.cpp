@@ -78,16 +78,16 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
         const std::string model(profiles[i].model), image = model + (landscape ? "-landscape.png" : ".png");
         EXPECT_EQ(entry["image"], image);
         EXPECT_NE(html.find("src=\"" + image + "\""), npos) << image;
-        const zovo::ImageResult png = zovo::loadPNG(out / image);
-        ASSERT_TRUE(png) << png.message;
-        EXPECT_EQ(png.image->width(), static_cast<std::size_t>(landscape ? profiles[i].screen.height : profiles[i].screen.width)) << image << ": one pixel a point";
+        const auto png = zovo::loadPNG(out / image);
+        ASSERT_TRUE(png) << png.error();
+        EXPECT_EQ(png.value()->width(), static_cast<std::size_t>(landscape ? profiles[i].screen.height : profiles[i].screen.width)) << image << ": one pixel a point";
         // The body's colour at its centre, the wallpaper below it, and the generated icon's green in the banner.
         const auto body = entry["bodyFrame"].get<std::vector<double>>(), banner = entry["bannerFrame"].get<std::vector<double>>();
-        EXPECT_TRUE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] / 2, {0x33, 0x66, 0xCC})) << image;
-        EXPECT_FALSE(near(*png.image, body[0] + body[2] / 2, body[1] + body[3] * 1.5, {0x33, 0x66, 0xCC})) << image;
+        EXPECT_TRUE(near(*png.value(), body[0] + body[2] / 2, body[1] + body[3] / 2, {0x33, 0x66, 0xCC})) << image;
+        EXPECT_FALSE(near(*png.value(), body[0] + body[2] / 2, body[1] + body[3] * 1.5, {0x33, 0x66, 0xCC})) << image;
         bool green = false;
         for (double y = banner[1]; y < banner[1] + banner[3] && !green; ++y)
-            for (double x = banner[0]; x < banner[0] + banner[2] && !green; ++x) green = near(*png.image, x, y, {51, 199, 89}, 6);
+            for (double x = banner[0]; x < banner[0] + banner[2] && !green; ++x) green = near(*png.value(), x, y, {51, 199, 89}, 6);
         EXPECT_TRUE(green) << image;
     }
     }

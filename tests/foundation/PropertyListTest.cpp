@@ -21,7 +21,6 @@
 namespace fs = std::filesystem;
 using objc::Id;
 using objc::send;
-using zovo::PropertyListError;
 
 namespace {
 
@@ -92,20 +91,20 @@ protected:
 
     fs::path host(std::string_view processPath) const { return process.hostPath(processPath); }
     static void writeFile(const fs::path& path, std::string_view bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    static zovo::PropertyListResult parse(std::string_view bytes) { return zovo::parsePropertyList(bytes, "test.plist"); }
+    static zovo::ErrorOr<zovo::PropertyList> parse(std::string_view bytes) { return zovo::parsePropertyList(bytes, "test.plist"); }
     static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
     static objc::Ref<NSNumber> number(const NSDictionary& d, const char* key) { return objc::cast<NSNumber>(d.objectForKey(key)); }
 };
 
 TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
 {
-    zovo::PropertyListResult read = parse(xmlList(R"(<dict>
+    zovo::ErrorOr<zovo::PropertyList> read = parse(xmlList(R"(<dict>
     <key>isEnabled</key><true/> <key>customWidthValue</key><real>250.5</real> <key>offset</key><integer>-5</integer>
     <key>huge</key><integer>18446744073709551615</integer> <key>when</key><date>2001-01-01T00:01:00Z</date> <key>blob</key><data>AAEC</data>
     <key>nested</key><dict><key>list</key><array><integer>1</integer><data>AA==</data><string>x &amp; y</string></array></dict>
 </dict>)"));
-    ASSERT_TRUE(read) << read.message;
-    const NSMutableDictionary& d = *read.dictionary;
+    ASSERT_TRUE(read) << read.error();
+    const NSMutableDictionary& d = *read->dictionary;
     EXPECT_EQ(d.count(), 6u);
     EXPECT_FALSE(d.objectForKey("blob")) << "data is left out";
     ASSERT_TRUE(number(d, "isEnabled"));
@@ -126,11 +125,11 @@ TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
 TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHoldIsRefusedByKeyPath)
 {
     double height = 120;
-    zovo::PropertyListWriteResult refused = zovo::writeBinaryPropertyList(
+    zovo::ErrorOr<void> refused = zovo::writeBinaryPropertyList(
         host(kSettings), NSDictionary::from({{"colours", NSDictionary::from({{"list", NSArray::from({Id(s("ok")), Id(NSValue::valueWithBytes(&height, "d"))})}})}}).get());
-    EXPECT_FALSE(refused);
-    EXPECT_NE(refused.message.find("colours.list[1]"), std::string::npos) << refused.message;
-    EXPECT_NE(refused.message.find("NSValue"), std::string::npos) << refused.message;
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("colours.list[1]"), std::string::npos) << refused.error();
+    EXPECT_NE(refused.error().find("NSValue"), std::string::npos) << refused.error();
     EXPECT_FALSE(fs::exists(host(kSettings))) << "nothing is written on failure";
     EXPECT_FALSE(zovo::writeXmlPropertyList(host(kSettings), nullptr));
 
@@ -141,9 +140,9 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
                                                           {"inner", NSDictionary::from({{"list", NSArray::from({Id(s("grüße:0.5"))})}})}});
     for (auto format : {zovo::PropertyListFormat::Binary, zovo::PropertyListFormat::Xml}) {
         ASSERT_TRUE(zovo::writePropertyList(host(kSettings), settings.get(), format));
-        zovo::PropertyListResult read = zovo::readPropertyList(host(kSettings));
-        ASSERT_TRUE(read) << read.message;
-        const NSDictionary& d = *read.dictionary;
+        zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host(kSettings));
+        ASSERT_TRUE(read) << read.error();
+        const NSDictionary& d = *read->dictionary;
         EXPECT_EQ(d.count(), 6u);
         ASSERT_TRUE(objc::cast<NSDate>(d.objectForKey("when")));
         EXPECT_EQ(objc::cast<NSDate>(d.objectForKey("when"))->timeIntervalSinceReferenceDate(), 800000000.0);
@@ -160,8 +159,9 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
 
 TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
 {
-    std::string validBinary;
-    ASSERT_TRUE(zovo::encodePropertyList(NSDictionary::from({{"key", s("value")}}).get(), zovo::PropertyListFormat::Binary, validBinary));
+    const zovo::ErrorOr<std::string> encoded = zovo::encodePropertyList(NSDictionary::from({{"key", s("value")}}).get(), zovo::PropertyListFormat::Binary);
+    ASSERT_TRUE(encoded);
+    const std::string& validBinary = encoded.value();
     BinaryList binaryArray, nulKey, loop, dangling, bomb, shared;
     binaryArray.array({binaryArray.ascii("a")});
     std::size_t nulKeyRoot = nulKey.dict(nulKey.ascii(std::string_view("a\0b", 3)), nulKey.ascii("v"));
@@ -174,27 +174,27 @@ TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
     // levels of chain above a 19-level tail make 36 in all, though each path alone is in bounds.
     std::size_t tail = shared.wrap(shared.array({}), 18);
     std::size_t fork = shared.array({tail, shared.wrap(tail, 15)});
-    for (const auto& [name, bytes, expected] : std::vector<std::tuple<std::string, std::string, PropertyListError>>{
-             {"empty.plist", "", PropertyListError::NotAPropertyList},
-             {"unclosed.plist", xmlList("<dict><key>a</key><string>b</string>"), PropertyListError::NotAPropertyList},
-             {"truncated.plist", validBinary.substr(0, validBinary.size() - 10), PropertyListError::NotAPropertyList},
-             {"array.plist", xmlList("<array><string>a</string></array>"), PropertyListError::RootNotDictionary},
-             {"binary-array.plist", binaryArray.bytes(1), PropertyListError::RootNotDictionary},
+    for (const auto& [name, bytes, expected] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"empty.plist", "", "empty, not a property list"},
+             {"unclosed.plist", xmlList("<dict><key>a</key><string>b</string>"), "not a valid XML property list"},
+             {"truncated.plist", validBinary.substr(0, validBinary.size() - 10), "the binary"},
+             {"array.plist", xmlList("<array><string>a</string></array>"), "the root of the property list is not a dictionary"},
+             {"binary-array.plist", binaryArray.bytes(1), "the root of the property list is not a dictionary"},
              // The parser aborts the program when asked for such a key, so it must never see one.
-             {"nul-key.plist", nulKey.bytes(nulKeyRoot), PropertyListError::NotAPropertyList},
-             {"loop.plist", loop.bytes(1), PropertyListError::NotAPropertyList},
-             {"dangling.plist", dangling.bytes(1), PropertyListError::NotAPropertyList},
-             {"bomb.plist", bomb.underKey(node), PropertyListError::TooLarge},
-             {"shared.plist", shared.underKey(fork), PropertyListError::TooDeep},
+             {"nul-key.plist", nulKey.bytes(nulKeyRoot), "a dictionary key holds a NUL character"},
+             {"loop.plist", loop.bytes(1), "an object contains itself"},
+             {"dangling.plist", dangling.bytes(1), "a reference names an object that does not exist"},
+             {"bomb.plist", bomb.underKey(node), "the list stands for more than 1048576 values"},
+             {"shared.plist", shared.underKey(fork), "containers are nested deeper than 32 levels"},
          }) {
         writeFile(host("/var/mobile/" + name), bytes);
-        zovo::PropertyListResult read = zovo::readPropertyList(host("/var/mobile/" + name));
-        EXPECT_EQ(read.error, expected) << name << ": " << read.message;
-        EXPECT_FALSE(read.dictionary) << name;
-        EXPECT_NE(read.message.find(name), std::string::npos) << read.message;
+        zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host("/var/mobile/" + name));
+        ASSERT_FALSE(read) << name;
+        EXPECT_EQ(read.error().rfind(host("/var/mobile/" + name).string() + ": ", 0), 0u) << read.error();
+        EXPECT_NE(read.error().find(expected), std::string::npos) << name << ": " << read.error();
     }
-    EXPECT_EQ(zovo::readPropertyList(host("/var/mobile/none.plist")).error, PropertyListError::Missing);
-    EXPECT_EQ(zovo::readPropertyList(host("/var/mobile")).error, PropertyListError::Unreadable) << "a directory";
+    EXPECT_EQ(zovo::readPropertyList(host("/var/mobile/none.plist")).error(), host("/var/mobile/none.plist").string() + ": no such file");
+    EXPECT_EQ(zovo::readPropertyList(host("/var/mobile")).error(), host("/var/mobile").string() + ": not a regular file");
 }
 
 TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
@@ -209,24 +209,23 @@ TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
              {{'x', 0xD800}, true}, {{0xDC00, 'x'}, true}, {{0xD83D, 0xDE00}, false}}) {
         BinaryList list;
         const std::size_t key = utf16(list, units);
-        const zovo::PropertyListResult read = parse(list.bytes(list.dict(key, list.ascii("v"))));
-        ASSERT_TRUE(read) << read.message;
-        EXPECT_EQ(read.warnings.size(), warned ? 1u : 0u);
+        const zovo::ErrorOr<zovo::PropertyList> read = parse(list.bytes(list.dict(key, list.ascii("v"))));
+        ASSERT_TRUE(read) << read.error();
+        EXPECT_EQ(read->warnings.size(), warned ? 1u : 0u);
         if (warned) {
-            EXPECT_EQ(read.warnings[0], "test.plist: the dictionary key at object 0 holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
+            EXPECT_EQ(read->warnings[0], "test.plist: the dictionary key at object 0 holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
         }
     }
 }
 
 TEST_F(PropertyListTest, TextThatIsNotUtf8IsRefusedNamingItsKeyPath)
 {
-    const zovo::PropertyListResult badKey = parse(xmlList("<dict><key>caf\xE9</key><true/></dict>"));
-    EXPECT_EQ(badKey.error, PropertyListError::NotAPropertyList);
-    EXPECT_EQ(badKey.message, "test.plist: the key caf\xEF\xBF\xBD is not valid UTF-8");
+    const zovo::ErrorOr<zovo::PropertyList> badKey = parse(xmlList("<dict><key>caf\xE9</key><true/></dict>"));
+    EXPECT_EQ(badKey.error(), "test.plist: the key caf\xEF\xBF\xBD is not valid UTF-8");
     BinaryList list;
     const std::size_t colours = list.array({list.ascii("ok"), list.add("\x52\xFF\xFE")});
-    const zovo::PropertyListResult badValue = parse(list.bytes(list.dict(list.ascii("colours"), colours)));
-    EXPECT_EQ(badValue.message, "test.plist: the text at colours[1] is not valid UTF-8");
+    const zovo::ErrorOr<zovo::PropertyList> badValue = parse(list.bytes(list.dict(list.ascii("colours"), colours)));
+    EXPECT_EQ(badValue.error(), "test.plist: the text at colours[1] is not valid UTF-8");
 }
 
 TEST_F(PropertyListTest, SizeIsLimitedToOneMebibyte)
@@ -238,32 +237,32 @@ TEST_F(PropertyListTest, SizeIsLimitedToOneMebibyte)
     writeFile(host(kSettings), exact);
     EXPECT_TRUE(zovo::readPropertyList(host(kSettings)));
     writeFile(host(kSettings), exact + " ");
-    EXPECT_EQ(zovo::readPropertyList(host(kSettings)).error, PropertyListError::TooLarge);
-    EXPECT_EQ(parse(exact + " ").error, PropertyListError::TooLarge);
+    EXPECT_EQ(zovo::readPropertyList(host(kSettings)).error(), host(kSettings).string() + ": larger than 1048576 bytes");
+    EXPECT_EQ(parse(exact + " ").error(), "test.plist: larger than 1048576 bytes");
 }
 
 TEST_F(PropertyListTest, NestingIsLimitedToThirtyTwoLevelsInBothFormatsAndInTheWriter)
 {
-    EXPECT_TRUE(parse(nestedXml(32))) << parse(nestedXml(32)).message;
-    EXPECT_EQ(parse(nestedXml(33)).error, PropertyListError::TooDeep);
-    EXPECT_TRUE(parse(nestedBinary(32))) << parse(nestedBinary(32)).message;
-    EXPECT_EQ(parse(nestedBinary(33)).error, PropertyListError::TooDeep);
+    const std::string tooDeep = "test.plist: containers are nested deeper than 32 levels";
+    EXPECT_TRUE(parse(nestedXml(32)));
+    EXPECT_EQ(parse(nestedXml(33)).error(), tooDeep);
+    EXPECT_TRUE(parse(nestedBinary(32)));
+    EXPECT_EQ(parse(nestedBinary(33)).error(), tooDeep);
 
     objc::Ref<NSDictionary> deepest = NSDictionary::from({});
     for (int level = 1; level < 32; ++level) deepest = NSDictionary::from({{"k", deepest}});
-    std::string bytes;
-    EXPECT_TRUE(zovo::encodePropertyList(deepest.get(), zovo::PropertyListFormat::Binary, bytes));
-    EXPECT_FALSE(zovo::encodePropertyList(NSDictionary::from({{"k", deepest}}).get(), zovo::PropertyListFormat::Xml, bytes));
+    EXPECT_TRUE(zovo::encodePropertyList(deepest.get(), zovo::PropertyListFormat::Binary));
+    EXPECT_FALSE(zovo::encodePropertyList(NSDictionary::from({{"k", deepest}}).get(), zovo::PropertyListFormat::Xml));
 
     // Deep enough to overflow the stack of a parser or a tree teardown that recursed per level.
-    EXPECT_EQ(parse(xmlList("<dict><key>k</key>" + repeat("<array>", 140000))).error, PropertyListError::TooDeep);
-    EXPECT_EQ(parse(nestedBinary(60000)).error, PropertyListError::TooDeep);
+    EXPECT_EQ(parse(xmlList("<dict><key>k</key>" + repeat("<array>", 140000))).error(), tooDeep);
+    EXPECT_EQ(parse(nestedBinary(60000)).error(), tooDeep);
 
     // Markup inside comments and text is not nesting.
     const std::string tags = repeat("<dict>", 40);
-    zovo::PropertyListResult read = parse(xmlList("<!-- " + tags + " --><dict><key>a</key><string><![CDATA[" + tags + "]]></string></dict>"));
-    ASSERT_TRUE(read) << read.message;
-    EXPECT_EQ(textOf(read.dictionary->objectForKey("a").get()), tags);
+    zovo::ErrorOr<zovo::PropertyList> read = parse(xmlList("<!-- " + tags + " --><dict><key>a</key><string><![CDATA[" + tags + "]]></string></dict>"));
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(textOf(read->dictionary->objectForKey("a").get()), tags);
 }
 
 } // namespace

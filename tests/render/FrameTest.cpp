@@ -38,14 +38,14 @@ TEST(Frame, PixelsReadBackUnpremultipliedHereAndFromAPNGThatNamesTheFileWhenItCa
     const zovo::TestFolder folder;
     const auto file = folder / "frame.png";
     ASSERT_TRUE(zovo::writeFramePNG(frame, file));
-    const zovo::ImageResult back = zovo::loadPNG(file);
+    const auto back = zovo::loadPNG(file);
     std::filesystem::remove(file);
-    ASSERT_TRUE(back) << back.message;
-    EXPECT_EQ(back.image->rgbaAt(2, 1), (std::array<std::uint8_t, 4>{0, 255, 0, 255}));
-    const zovo::ImageWriteResult unwritable = zovo::writeFramePNG(frame, "/nonexistent-dir/frame.png");
-    EXPECT_NE(unwritable.message.find("/nonexistent-dir/frame.png"), std::string::npos) << unwritable.message;
-    const zovo::ImageWriteResult empty = zovo::writeFramePNG(zovo::Frame(), file);
-    EXPECT_NE(empty.message.find(file.string()), std::string::npos) << empty.message;
+    ASSERT_TRUE(back) << back.error();
+    EXPECT_EQ(back.value()->rgbaAt(2, 1), (std::array<std::uint8_t, 4>{0, 255, 0, 255}));
+    const zovo::ErrorOr<void> unwritable = zovo::writeFramePNG(frame, "/nonexistent-dir/frame.png");
+    EXPECT_NE(unwritable.error().find("/nonexistent-dir/frame.png"), std::string::npos) << unwritable.error();
+    const zovo::ErrorOr<void> empty = zovo::writeFramePNG(zovo::Frame(), file);
+    EXPECT_NE(empty.error().find(file.string()), std::string::npos) << empty.error();
 }
 
 } // namespace

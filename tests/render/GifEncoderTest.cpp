@@ -140,8 +140,8 @@ protected:
     {
         zovo::GifWriter gif(file, width, height, 3, options);
         for (const zovo::Frame& frame : frames) EXPECT_TRUE(gif.addFrame(frame));
-        const zovo::ImageWriteResult done = gif.finish();
-        EXPECT_TRUE(done) << done.message;
+        const zovo::ErrorOr<void> done = gif.finish();
+        EXPECT_TRUE(done) << (done ? "" : done.error());
         Gif read = readGif(file);
         EXPECT_EQ(read.error, "");
         return read;
@@ -235,13 +235,13 @@ TEST_F(GifEncoder, FailuresNameTheFileAndAreRepeated)
 {
     const fs::path missing = dir / "no-such-dir" / "out.gif";
     zovo::GifWriter gif(missing, 8, 8, 3);
-    EXPECT_NE(gif.addFrame(solid(8, 8, {1, 2, 3})).message.find(missing.string()), std::string::npos);
-    EXPECT_NE(gif.finish().message.find(missing.string()), std::string::npos);
+    EXPECT_NE(gif.addFrame(solid(8, 8, {1, 2, 3})).error().find(missing.string()), std::string::npos);
+    EXPECT_NE(gif.finish().error().find(missing.string()), std::string::npos);
     EXPECT_EQ(gif.frameCount(), 0);
 
     zovo::GifWriter none(file, 8, 8, 3);
     EXPECT_FALSE(none.addFrame(zovo::Frame()));
-    EXPECT_NE(none.finish().message.find("no frames"), std::string::npos);
+    EXPECT_NE(none.finish().error().find("no frames"), std::string::npos);
     EXPECT_FALSE(none.addFrame(solid(8, 8, {0, 0, 0}))) << "nothing is added once finished";
 
     EXPECT_THROW(zovo::GifWriter(file, 8, 65536, 3), std::invalid_argument);

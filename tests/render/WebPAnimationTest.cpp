@@ -34,9 +34,9 @@ TEST(WebPAnimation, WritesALoopingAnimatedFileAndRefusesWhatItCannotEncode)
         zovo::WebPAnimationWriter webp(path, 8, 6);
         ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));
         ASSERT_TRUE(webp.addFrame(solid(8, 6, 200), 100));
-        const zovo::ImageWriteResult wrongSize = webp.addFrame(solid(4, 4, 0), 200);
+        const zovo::ErrorOr<void> wrongSize = webp.addFrame(solid(4, 4, 0), 200);
         EXPECT_FALSE(wrongSize);
-        EXPECT_NE(wrongSize.message.find(path.string()), std::string::npos) << "names the file";
+        EXPECT_NE(wrongSize.error().find(path.string()), std::string::npos) << "names the file";
         EXPECT_FALSE(webp.finish(300)) << "the first error stays the result";
     }
     EXPECT_FALSE(fs::exists(path)) << "a failed animation leaves no half-written file";

@@ -84,10 +84,10 @@ protected:
     {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%05d.png", number);
-        const zovo::ImageResult png = zovo::loadPNG(dir / name);
+        const auto png = zovo::loadPNG(dir / name);
         const std::size_t px = x * 2, py = y * 2;
-        if (png && px < png.image->width() && py < png.image->height()) return png.image->rgbaAt(px, py) == std::array<std::uint8_t, 4>{255, 0, 0, 255};
-        ADD_FAILURE() << name << " has no pixel at " << px << ", " << py << " " << png.message;
+        if (png && px < png.value()->width() && py < png.value()->height()) return png.value()->rgbaAt(px, py) == std::array<std::uint8_t, 4>{255, 0, 0, 255};
+        ADD_FAILURE() << name << " has no pixel at " << px << ", " << py << " " << (png ? std::string() : png.error());
         return false;
     }
 
@@ -157,10 +157,10 @@ TEST_F(FrameRecorder, FailuresNameThePathAndEndTheRecording)
     fs::create_directories(dir.parent_path());
     std::ofstream(dir) << "a file where the directory should be";
     zovo::FrameRecorder recorder(options(30));
-    const zovo::ImageWriteResult first = recorder.capture();
-    EXPECT_NE(first.message.find(dir.string()), std::string::npos) << first.message;
-    EXPECT_EQ(recorder.recordUntil(1).message, first.message);
-    EXPECT_EQ(recorder.finish().message, first.message);
+    const zovo::ErrorOr<void> first = recorder.capture();
+    EXPECT_NE(first.error().find(dir.string()), std::string::npos) << first.error();
+    EXPECT_EQ(recorder.recordUntil(1).error(), first.error());
+    EXPECT_EQ(recorder.finish().error(), first.error());
     fs::remove(dir);
 
     // A frame file is written on the writer thread: its failure comes back from the next call
@@ -170,14 +170,14 @@ TEST_F(FrameRecorder, FailuresNameThePathAndEndTheRecording)
         zovo::FrameRecorder background(options(30));
         ASSERT_TRUE(background.capture());
         ASSERT_TRUE(background.capture()) << "the second frame is still being written";
-        const zovo::ImageWriteResult later = background.capture();
-        EXPECT_NE(later.message.find("frame-00002.png"), std::string::npos) << later.message;
-        EXPECT_EQ(background.finish().message, later.message);
+        const zovo::ErrorOr<void> later = background.capture();
+        EXPECT_NE(later.error().find("frame-00002.png"), std::string::npos) << later.error();
+        EXPECT_EQ(background.finish().error(), later.error());
         EXPECT_TRUE(fs::exists(dir / "frame-00001.png"));
     }
     fs::remove_all(dir);
 
-    EXPECT_NE(zovo::FrameRecorder(options(30)).finish().message.find("no frames"), std::string::npos);
+    EXPECT_NE(zovo::FrameRecorder(options(30)).finish().error().find("no frames"), std::string::npos);
     EXPECT_THROW(zovo::FrameRecorder(options(0)), std::invalid_argument);
     EXPECT_THROW(zovo::FrameRecorder(options(30, -1)), std::invalid_argument);
     EXPECT_THROW(zovo::FrameRecorder({.dir = {}}), std::invalid_argument);

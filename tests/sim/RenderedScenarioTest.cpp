@@ -28,16 +28,16 @@ Shot shoot(const std::string& orientation, const std::string& bg)
                   {"events",
                    {{{"at", 0.1}, {"notify", {{"id", "r1"}, {"app", "Mail"}, {"title", "Invoice"}, {"message", "Ready to download."}, {"icon", "#1C73F2"}}}},
                     {{"at", 1.0}, {"snapshot", "shot"}}}}};
-    zovo::ScenarioLoad loaded = zovo::parseScenario(scenario.dump(), ".", "test");
-    EXPECT_TRUE(loaded) << loaded.error;
+    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), ".", "test");
+    EXPECT_TRUE(loaded) << (loaded ? std::string() : loaded.error());
     Shot shot;
     zovo::RunnerOptions options;
     options.onEvent = [&](const zovo::TraceEvent& e) {
         if (e.type == "snapshot") shot.banner = Json::parse(e.field("banner"));
     };
     options.onSnapshot = [&](zovo::Process&, const std::string&) { shot.frame = zovo::renderScreen({.scale = 1}); };
-    zovo::ScenarioRunner runner(*loaded.scenario, options);
-    EXPECT_EQ(runner.run(), "");
+    zovo::ScenarioRunner runner(loaded.value(), options);
+    EXPECT_TRUE(runner.run());
     return shot;
 }
 

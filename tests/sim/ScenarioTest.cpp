@@ -55,13 +55,13 @@ struct Played {
 
 Played play(Json scenario, zovo::RunnerOptions options = {})
 {
-    zovo::ScenarioLoad loaded = zovo::parseScenario(scenario.dump(), ".", "test");
-    EXPECT_TRUE(loaded) << loaded.error;
+    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), ".", "test");
+    EXPECT_TRUE(loaded) << (loaded ? std::string() : loaded.error());
     Played run;
     if (!loaded) return run;
     options.onEvent = [&](const zovo::TraceEvent& e) { run.events.push_back(e); };
-    zovo::ScenarioRunner runner(*loaded.scenario, options);
-    EXPECT_EQ(runner.run(), "");
+    zovo::ScenarioRunner runner(loaded.value(), options);
+    EXPECT_TRUE(runner.run());
     return run;
 }
 
@@ -126,16 +126,16 @@ TEST(Scenario, BuiltInIconsNeedNoFileBesideTheScenario)
 {
     Json request = notify(0.1, "r1");
     request["notify"]["icon"] = "weather";
-    zovo::ScenarioLoad loaded = zovo::parseScenario(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0).dump(), "/nonexistent", "test");
-    ASSERT_TRUE(loaded) << loaded.error;
+    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0).dump(), "/nonexistent", "test");
+    ASSERT_TRUE(loaded) << (loaded ? std::string() : loaded.error());
     Played run;
     zovo::RunnerOptions options;
     options.onEvent = [&](const zovo::TraceEvent& e) { run.events.push_back(e); };
-    EXPECT_EQ(zovo::ScenarioRunner(*loaded.scenario, options).run(), "");
+    EXPECT_TRUE(zovo::ScenarioRunner(loaded.value(), options).run());
     EXPECT_TRUE(run.snapshot("shown")["banner"]["icon"]["hasImage"]);
 
     request["notify"]["icon"] = "./weather";
-    const std::string error = zovo::parseScenario(base({request}, 2.0).dump(), "/nonexistent", "test").error;
+    const std::string error = zovo::parseScenario(base({request}, 2.0).dump(), "/nonexistent", "test").error();
     EXPECT_NE(error.find("no icon file /nonexistent/./weather"), std::string::npos) << "a path is a path: " << error;
     EXPECT_NE(error.find("messages, weather or mail"), std::string::npos) << "the message names the built-in icons";
 }
@@ -337,7 +337,7 @@ TEST(Scenario, BurstOfFiftyLeavesNothingBehind)
 
 TEST(ScenarioFile, BadScenariosAreRefusedWithTheEventAndField)
 {
-    auto error = [](const std::string& text) { return zovo::parseScenario(text, ".", "s.json").error; };
+    auto error = [](const std::string& text) { return zovo::parseScenario(text, ".", "s.json").error(); };
     EXPECT_NE(error("{").find("s.json: not valid JSON: line 1, column 2"), std::string::npos);
     EXPECT_NE(error("{\"events\": " + std::string(100000, '[') + "]").find("s.json: not valid JSON: line 1, column 45: nested deeper"),
               std::string::npos);
@@ -355,10 +355,10 @@ TEST(ScenarioFile, FilesThatAreNotScenariosAreNamedForWhatTheyAre)
 {
     const zovo::TestFolder folder;
     const std::filesystem::path& dir = folder.path();
-    EXPECT_EQ(zovo::loadScenario(dir).error, dir.string() + ": is a directory, not a scenario file");
-    EXPECT_EQ(zovo::loadScenario(dir / "none.json").error, (dir / "none.json").string() + ": no such scenario file");
+    EXPECT_EQ(zovo::loadScenario(dir).error(), dir.string() + ": is a directory, not a scenario file");
+    EXPECT_EQ(zovo::loadScenario(dir / "none.json").error(), (dir / "none.json").string() + ": no such scenario file");
     std::ofstream(dir / "deep.json") << "{\"until\": 1, \"settings\": {\"a\": " << std::string(100000, '[') << "}";
-    EXPECT_NE(zovo::loadScenario(dir / "deep.json").error.find("nested deeper than the limit"), std::string::npos);
+    EXPECT_NE(zovo::loadScenario(dir / "deep.json").error().find("nested deeper than the limit"), std::string::npos);
 }
 
 } // namespace

@@ -7,8 +7,9 @@ namespace {
 
 TEST(Soak, ShortRunKeepsEveryInvariantAndIsReproducible)
 {
-    const zovo::SoakSummary first = zovo::runSoak({.notifications = 120, .seed = 3});
-    ASSERT_EQ(first.error, "");
+    const zovo::ErrorOr<zovo::SoakSummary> ran = zovo::runSoak({.notifications = 120, .seed = 3});
+    ASSERT_TRUE(ran) << ran.error();
+    const zovo::SoakSummary& first = ran.value();
     EXPECT_EQ(first.invariantFailures, 0u) << (first.failures.empty() ? "" : first.failures.front());
     EXPECT_EQ(first.notifications, 120u);
     EXPECT_EQ(first.presented, 120u) << "every request is shown, in arrival order";
@@ -22,22 +23,22 @@ TEST(Soak, ShortRunKeepsEveryInvariantAndIsReproducible)
     EXPECT_GT(first.settingsChanges, 0u);
     EXPECT_GT(first.peakMemoryKiB, 0u);
 
-    const zovo::SoakSummary again = zovo::runSoak({.notifications = 120, .seed = 3});
+    const zovo::ErrorOr<zovo::SoakSummary> again = zovo::runSoak({.notifications = 120, .seed = 3});
+    ASSERT_TRUE(again);
     auto counts = [](const zovo::SoakSummary& s) {
         nlohmann::ordered_json j = zovo::soakSummaryJson(s);
         j.erase("peakMemoryKiB");
         j.erase("warmMemoryKiB");
         return j;
     };
-    EXPECT_EQ(counts(again), counts(first));
+    EXPECT_EQ(counts(again.value()), counts(first));
 }
 
 TEST(Soak, UnusableOptionsAreRefusedBeforeAnythingRuns)
 {
-    EXPECT_EQ(zovo::runSoak({.notifications = 0}).error, "notifications: at least one is needed");
-    const zovo::SoakSummary unknown = zovo::runSoak({.notifications = 5, .device = "Nokia\xFF"});
-    EXPECT_EQ(unknown.error, "device: unknown device \"Nokia\xEF\xBF\xBD\" (see `zovorudovu devices`)");
-    EXPECT_EQ(unknown.steps, 0u);
+    EXPECT_EQ(zovo::runSoak({.notifications = 0}).error(), "notifications: at least one is needed");
+    const zovo::ErrorOr<zovo::SoakSummary> unknown = zovo::runSoak({.notifications = 5, .device = "Nokia\xFF"});
+    EXPECT_EQ(unknown.error(), "device: unknown device \"Nokia\xEF\xBF\xBD\" (see `zovorudovu devices`)");
 }
 
 } // namespace

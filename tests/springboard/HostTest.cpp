@@ -326,7 +326,7 @@ TEST_F(Host, SettingsChangeIsAnnouncedOnALaterTurnAndAValueNoListCanHoldIsRefuse
     ASSERT_TRUE(host->changeSettings(NSDictionary::from({{"bgColour", NSString::from("FF0000")}}).get()));
     auto refused = host->changeSettings(NSDictionary::from({{"icon", UIImage::fromPixels(1, 1, {}, std::vector<std::uint8_t>(4, 0))}}).get());
     EXPECT_FALSE(refused);
-    EXPECT_NE(refused.message.find("icon"), std::string::npos) << refused.message;
+    EXPECT_NE(refused.error().find("icon"), std::string::npos) << refused.error();
     EXPECT_EQ(settingsCallbacks, 0);
     turn();
     EXPECT_EQ(settingsCallbacks, 1) << "one announcement, on a later turn, for the change that was written";

@@ -120,27 +120,27 @@ TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
 {
     auto original = CGImage::create(3, 1, kRGBAStraight, pixels({{10, 20, 30, 255}, {200, 100, 50, 0}, {255, 128, 0, 128}}));
     ASSERT_TRUE(zovo::writePNG(original.get(), file("round.png")));
-    zovo::ImageResult loaded = zovo::loadPNG(file("round.png"));
-    ASSERT_TRUE(loaded) << loaded.message;
-    ASSERT_EQ(loaded.image->width(), 3u);
-    EXPECT_EQ(loaded.image->format(), kBGRAPremultiplied) << "decoded as the platform decodes icons";
-    EXPECT_EQ(loaded.image->rgbaAt(0, 0), (Pixel{10, 20, 30, 255}));
-    EXPECT_EQ(loaded.image->rgbaAt(1, 0), (Pixel{0, 0, 0, 0})) << "no colour survives without coverage";
-    const Pixel translucent = loaded.image->rgbaAt(2, 0);
+    const auto loaded = zovo::loadPNG(file("round.png"));
+    ASSERT_TRUE(loaded) << loaded.error();
+    ASSERT_EQ(loaded.value()->width(), 3u);
+    EXPECT_EQ(loaded.value()->format(), kBGRAPremultiplied) << "decoded as the platform decodes icons";
+    EXPECT_EQ(loaded.value()->rgbaAt(0, 0), (Pixel{10, 20, 30, 255}));
+    EXPECT_EQ(loaded.value()->rgbaAt(1, 0), (Pixel{0, 0, 0, 0})) << "no colour survives without coverage";
+    const Pixel translucent = loaded.value()->rgbaAt(2, 0);
     EXPECT_NEAR(translucent[0], 128, 1);
     EXPECT_NEAR(translucent[1], 64, 1);
     EXPECT_EQ(translucent[3], 128);
 
     // A premultiplied BGRA image (what decoding gives) survives a second trip unchanged.
     std::vector<std::uint8_t> again;
-    ASSERT_TRUE(zovo::encodePNG(loaded.image.get(), again));
-    zovo::ImageResult second = zovo::decodePNG(again);
-    ASSERT_TRUE(second) << second.message;
-    EXPECT_EQ(second.image->bytes(), loaded.image->bytes());
+    ASSERT_TRUE(zovo::encodePNG(loaded.value().get(), again));
+    const auto second = zovo::decodePNG(again);
+    ASSERT_TRUE(second) << second.error();
+    EXPECT_EQ(second.value()->bytes(), loaded.value()->bytes());
 
-    zovo::ImageResult widest = zovo::decodePNG(encoded(zovo::kMaxPNGSide, {9, 8, 7, 255}));
-    ASSERT_TRUE(widest) << "the size limit is inclusive: " << widest.message;
-    EXPECT_EQ(widest.image->rgbaAt(zovo::kMaxPNGSide - 1, 0), (Pixel{9, 8, 7, 255}));
+    const auto widest = zovo::decodePNG(encoded(zovo::kMaxPNGSide, {9, 8, 7, 255}));
+    ASSERT_TRUE(widest) << "the size limit is inclusive: " << widest.error();
+    EXPECT_EQ(widest.value()->rgbaAt(zovo::kMaxPNGSide - 1, 0), (Pixel{9, 8, 7, 255}));
 }
 
 TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
@@ -159,42 +159,41 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
 
     struct Case {
         std::filesystem::path path;
-        zovo::ImageError error;
+        const char* kind; // the kind of fault, as the message says it
         const char* says;
     };
     const Case cases[] = {
-        {file("absent.png"), zovo::ImageError::Missing, "no such file"},
-        {file("folder.png"), zovo::ImageError::Unreadable, "not a regular file"},
-        {file("notes.png"), zovo::ImageError::NotPNG, "not a PNG"},
-        {writeBytes("wide.png", patched(valid, "IHDR", 4, 4097)), zovo::ImageError::TooLarge, "4097 x 1"},
-        {writeBytes("zero.png", patched(valid, "IHDR", 4, 0)), zovo::ImageError::Corrupt, "0 x 1"},
+        {file("absent.png"), "no such file", "absent.png"},
+        {file("folder.png"), "not a regular file", "folder.png"},
+        {file("notes.png"), "not a PNG file", "no PNG signature"},
+        {writeBytes("wide.png", patched(valid, "IHDR", 4, 4097)), "too large: ", "4097 x 1"},
+        {writeBytes("zero.png", patched(valid, "IHDR", 4, 0)), "corrupt PNG: ", "0 x 1"},
         // Exactly the largest height gets past the size check and fails only for want of pixels.
-        {writeBytes("tall.png", patched(valid, "IHDR", 8, zovo::kMaxPNGSide)), zovo::ImageError::Corrupt, "image data does not decode"},
-        {writeBytes("truncated.png", truncated), zovo::ImageError::Corrupt, "cut short inside the IDAT chunk at byte 51"},
-        {writeBytes("damaged.png", damaged), zovo::ImageError::Corrupt, "IDAT chunk at byte 51 fails its CRC check"},
-        {writeBytes("no-end.png", noEnd), zovo::ImageError::Corrupt, "before its closing IEND chunk"},
-        {writeBytes("no-header.png", noHeader), zovo::ImageError::Corrupt, "IHDR"},
+        {writeBytes("tall.png", patched(valid, "IHDR", 8, zovo::kMaxPNGSide)), "corrupt PNG: ", "image data does not decode"},
+        {writeBytes("truncated.png", truncated), "corrupt PNG: ", "cut short inside the IDAT chunk at byte 51"},
+        {writeBytes("damaged.png", damaged), "corrupt PNG: ", "IDAT chunk at byte 51 fails its CRC check"},
+        {writeBytes("no-end.png", noEnd), "corrupt PNG: ", "before its closing IEND chunk"},
+        {writeBytes("no-header.png", noHeader), "corrupt PNG: ", "IHDR"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.filename().string());
-        zovo::ImageResult result = zovo::loadPNG(c.path);
-        EXPECT_EQ(result.error, c.error) << result.message;
-        EXPECT_EQ(result.image, nullptr);
-        EXPECT_NE(result.message.find(c.path.string()), std::string::npos) << result.message;
-        EXPECT_NE(result.message.find(c.says), std::string::npos) << result.message;
+        const auto result = zovo::loadPNG(c.path);
+        ASSERT_FALSE(result);
+        EXPECT_EQ(result.error().rfind(c.path.string() + ": " + c.kind, 0), 0u) << result.error();
+        EXPECT_NE(result.error().find(c.says), std::string::npos) << result.error();
     }
 }
 
 TEST_F(ImageFiles, WritingReportsWhatCannotBeWritten)
 {
-    zovo::ImageWriteResult empty = zovo::writePNG(CGImage::create(0, 3, kRGBAStraight, {}).get(), file("none.png"));
-    EXPECT_NE(empty.message.find("none.png"), std::string::npos) << empty.message;
+    zovo::ErrorOr<void> empty = zovo::writePNG(CGImage::create(0, 3, kRGBAStraight, {}).get(), file("none.png"));
+    EXPECT_NE(empty.error().find("none.png"), std::string::npos) << empty.error();
     EXPECT_FALSE(std::filesystem::exists(file("none.png")));
     auto one = CGImage::create(1, 1, kRGBAStraight, pixels({{1, 2, 3, 255}}));
-    zovo::ImageWriteResult noDirectory = zovo::writePNG(one.get(), file("missing-dir/out.png"));
-    EXPECT_NE(noDirectory.message.find("missing-dir/out.png"), std::string::npos) << noDirectory.message;
-    zovo::ImageWriteResult noBitmap = zovo::writePNG(*objc::make<UIImage>(), file("bare.png"));
-    EXPECT_NE(noBitmap.message.find("no bitmap"), std::string::npos) << noBitmap.message;
+    zovo::ErrorOr<void> noDirectory = zovo::writePNG(one.get(), file("missing-dir/out.png"));
+    EXPECT_NE(noDirectory.error().find("missing-dir/out.png"), std::string::npos) << noDirectory.error();
+    zovo::ErrorOr<void> noBitmap = zovo::writePNG(*objc::make<UIImage>(), file("bare.png"));
+    EXPECT_NE(noBitmap.error().find("no bitmap"), std::string::npos) << noBitmap.error();
     EXPECT_FALSE(empty || noDirectory || noBitmap);
 }
 
