@@ -65,4 +65,9 @@ ScenarioLoad loadScenario(const std::filesystem::path& file);
 // `baseDir` resolves relative icon paths; `name` stands for the source in messages.
 ScenarioLoad parseScenario(const std::string& text, const std::filesystem::path& baseDir, const std::string& name);
 
+// The scenario as a file would hold it, so that parseScenario gives the same scenario back. Every
+// field is written, defaults included, so a reader sees what the run will do. Icon files are
+// written as given (relative to the folder the file will be read from).
+nlohmann::ordered_json scenarioToJson(const Scenario& scenario);
+
 } // namespace zovo

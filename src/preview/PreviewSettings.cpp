@@ -1,0 +1,59 @@
+#include "preview/PreviewSettings.h"
+
+#include "foundation/PropertyList.h"
+#include "sim/SettingsFile.h"
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace zovo {
+
+PreviewSettings::Stamp PreviewSettings::stamp() const
+{
+    std::error_code ec;
+    Stamp s;
+    s.modified = fs::last_write_time(file_, ec);
+    if (ec) return {};
+    s.size = fs::file_size(file_, ec);
+    s.exists = !ec;
+    return s;
+}
+
+std::string PreviewSettings::load()
+{
+    seen_ = stamp();
+    PropertyListResult read = readPropertyList(file_);
+    if (!read) return read.message;
+    // The format is kept so that a person's XML file is not turned into a binary one by a toggle.
+    std::ifstream in(file_, std::ios::binary);
+    char magic[6] = {};
+    in.read(magic, sizeof magic);
+    binary_ = std::string(magic, static_cast<std::size_t>(in.gcount())) == "bplist";
+    current_ = settingsToJson(read.dictionary.get());
+    return {};
+}
+
+std::optional<nlohmann::ordered_json> PreviewSettings::poll(std::string& problem)
+{
+    problem.clear();
+    if (!hasFile() || stamp() == seen_) return std::nullopt;
+    if (std::string error = load(); !error.empty()) {
+        problem = error + "; the last good settings stay";
+        return std::nullopt;
+    }
+    return current_;
+}
+
+std::string PreviewSettings::write(const nlohmann::ordered_json& settings)
+{
+    if (hasFile()) {
+        auto written = writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml);
+        if (!written) return written.message;
+        seen_ = stamp();
+    }
+    current_ = settings;
+    return {};
+}
+
+} // namespace zovo

@@ -1,0 +1,55 @@
+// The settings file a preview edits and watches. With a file named on the command line, that file
+// is the settings file: key toggles rewrite it in its own format (XML stays XML), and edits made
+// in any editor are noticed. Without one, the phone's own file is used, as the settings pane would.
+//
+// Settings are kept as JSON between simulated processes: a property-list object belongs to one
+// process's runtime and ends with it, while a relaunch must carry the settings over.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zovo {
+
+class PreviewSettings {
+public:
+    // `file` empty: no file of the user's; current() is whatever the phone's file held at launch.
+    explicit PreviewSettings(std::filesystem::path file) : file_(std::move(file)) {}
+
+    bool hasFile() const { return !file_.empty(); }
+    const std::filesystem::path& file() const { return file_; }
+
+    // Reads the file as it is now. Needs a running process. Empty on success, else the problem
+    // naming the file; a file that does not parse leaves current() as it was.
+    std::string load();
+    // When the file changed on disk since it was last read or written: its new settings, or
+    // nothing with `problem` naming the file when it no longer parses (reported once per change).
+    // Nothing, with `problem` empty, when it did not change. Needs a running process.
+    std::optional<nlohmann::ordered_json> poll(std::string& problem);
+    // Writes `settings` into the file in the format it had (binary for a new file), and makes
+    // them current. Empty on success, else the problem naming the file. Needs a running process.
+    std::string write(const nlohmann::ordered_json& settings);
+
+    const nlohmann::ordered_json& current() const { return current_; }
+    void setCurrent(nlohmann::ordered_json settings) { current_ = std::move(settings); }
+
+private:
+    struct Stamp {
+        std::filesystem::file_time_type modified{};
+        std::uintmax_t size = 0;
+        bool exists = false;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    Stamp stamp() const;
+
+    std::filesystem::path file_;
+    bool binary_ = true;
+    Stamp seen_;
+    nlohmann::ordered_json current_ = nlohmann::ordered_json::object();
+};
+
+} // namespace zovo
