@@ -67,7 +67,7 @@ ScenarioLoad parseScenario(const std::string& text, const std::filesystem::path&
 
 // The scenario as a file would hold it, so that parseScenario gives the same scenario back. Every
 // field is written, defaults included, so a reader sees what the run will do. Icon files are
-// written as given (relative to the folder the file will be read from).
+// written with the path they were resolved to, so the written file finds them from any folder.
 nlohmann::ordered_json scenarioToJson(const Scenario& scenario);
 
 } // namespace zovo
