@@ -196,6 +196,7 @@ std::optional<std::string> PreviewSession::launch()
     recording_.bannerDuration = host_->options().bannerDuration;
     openTouches_.reset();
     lastWall_ = options_.wallClock();
+    virtualTarget_ = 0;
     wasAnimating_ = false;
     dirty_ = true;
     return std::nullopt;
@@ -216,7 +217,10 @@ void PreviewSession::catchUp()
     lastWall_ = wall;
     RunLoop& loop = process_->mainRunLoop();
     const std::uint64_t before = loop.itemsRun();
-    if (step > 0) loop.advance(step);
+    // The target is kept apart from the loop's whole nanoseconds so that rounding each small step
+    // does not add up over a long session.
+    virtualTarget_ += step;
+    if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     else loop.runUntilIdle();
     if (loop.itemsRun() != before) dirty_ = true;
 }

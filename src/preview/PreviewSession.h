@@ -177,6 +177,7 @@ private:
     std::size_t nextSample_ = 0;
     int posted_ = 0;
     double lastWall_ = 0;
+    double virtualTarget_ = 0; // where the phone's clock should be, in seconds
     std::size_t timeScaleIndex_ = 3;
     bool paused_ = false;
     bool showHelp_ = false;
