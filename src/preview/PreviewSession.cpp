@@ -236,13 +236,14 @@ bool PreviewSession::update()
     catchUp();
     watchSettings();
     // The last picture of a slide shows it nearly done; one more is drawn once it has ended.
-    const bool moving = anyAnimation();
+    // Paused, nothing moves however far a slide had got.
+    const bool moving = isMoving();
     if (moving || wasAnimating_) dirty_ = true;
     wasAnimating_ = moving;
     return dirty_;
 }
 
-bool PreviewSession::isMoving() const { return anyAnimation(); }
+bool PreviewSession::isMoving() const { return !paused_ && anyAnimation(); }
 
 std::optional<double> PreviewSession::secondsUntilNextEvent() const
 {
@@ -408,6 +409,8 @@ void PreviewSession::postSample(bool sticky)
 
 void PreviewSession::toggleSetting(const char* key, bool fallback)
 {
+    // Writing the last good settings over a file that is being edited would throw the edit away.
+    if (settings_->broken()) return message(settings_->file().string() + " does not parse; fix it before toggling " + key);
     Json settings = settings_->current();
     settings[key] = !flagValue(settings, key, fallback);
     if (std::string problem = settings_->write(settings); !problem.empty()) return message(problem);

@@ -24,6 +24,7 @@ std::string PreviewSettings::load()
 {
     seen_ = stamp();
     PropertyListResult read = readPropertyList(file_);
+    broken_ = !read;
     if (!read) return read.message;
     // The format is kept so that a person's XML file is not turned into a binary one by a toggle.
     std::ifstream in(file_, std::ios::binary);
@@ -51,6 +52,7 @@ std::string PreviewSettings::write(const nlohmann::ordered_json& settings)
         auto written = writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml);
         if (!written) return written.message;
         seen_ = stamp();
+        broken_ = false;
     }
     current_ = settings;
     return {};

@@ -34,6 +34,8 @@ public:
     // them current. Empty on success, else the problem naming the file. Needs a running process.
     std::string write(const nlohmann::ordered_json& settings);
 
+    // Whether the file failed to parse when it was last looked at.
+    bool broken() const { return broken_; }
     const nlohmann::ordered_json& current() const { return current_; }
     void setCurrent(nlohmann::ordered_json settings) { current_ = std::move(settings); }
 
@@ -48,6 +50,7 @@ private:
 
     std::filesystem::path file_;
     bool binary_ = true;
+    bool broken_ = false;
     Stamp seen_;
     nlohmann::ordered_json current_ = nlohmann::ordered_json::object();
 };

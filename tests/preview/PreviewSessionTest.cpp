@@ -205,6 +205,9 @@ TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
     EXPECT_NE(preview.messages[0].find(file.string()), std::string::npos) << preview.messages[0];
     EXPECT_NE(preview.messages[0].find("last good settings stay"), std::string::npos);
     EXPECT_EQ(nextBannerColour(), red);
+    preview.session->perform(zovo::PreviewAction::ToggleShowGrabber); // would overwrite the edit: refused
+    ASSERT_EQ(preview.messages.size(), 2u);
+    EXPECT_NE(preview.messages[1].find("does not parse"), std::string::npos);
 
     // A toggle rewrites the person's file in its own format, keeping its other keys.
     writeXml("<key>bgColour</key><string>FF0000</string>");
@@ -250,18 +253,25 @@ TEST(PreviewSession, PauseAndTimeScaleMoveThePhonesClock)
 {
     Preview preview;
     zovo::RunLoop& loop = preview.session->process().mainRunLoop();
+    preview.session->key('n', false, false);
+    preview.wall += 0.1;
+    preview.session->update();
     preview.session->key('p', false, false);
+    preview.session->update();
+    preview.session->picture();
+    EXPECT_FALSE(preview.session->isMoving()) << "paused mid-slide, nothing moves";
     preview.wait(2);
-    EXPECT_EQ(loop.now(), 0);
+    EXPECT_FALSE(preview.session->update()) << "nor is anything drawn";
+    EXPECT_NEAR(loop.now(), 0.1, 1e-9);
     EXPECT_FALSE(preview.session->secondsUntilNextEvent());
     preview.session->key('p', false, false); // resumes where it stopped: the pause is not made up
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.1, 1e-9);
 
     for (int i = 0; i < 5; ++i) preview.session->key('[', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.1);
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1.1, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.2, 1e-9);
     preview.session->key(']', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.25);
     for (int i = 0; i < 5; ++i) preview.session->key(']', false, false);
