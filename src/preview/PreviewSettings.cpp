@@ -4,6 +4,7 @@
 #include "sim/SettingsFile.h"
 
 #include <fstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -38,9 +39,16 @@ std::string PreviewSettings::load()
 std::optional<nlohmann::ordered_json> PreviewSettings::poll(std::string& problem)
 {
     problem.clear();
-    if (!hasFile() || stamp() == seen_) return std::nullopt;
+    if (!hasFile()) return std::nullopt;
+    if (stamp() == seen_) {
+        // An editor that truncates and then writes shows an empty or half-written file for a
+        // moment; a file is reported broken only when it stays so until the next look.
+        if (!unreported_.empty()) problem = std::exchange(unreported_, {}) + "; the last good settings stay";
+        return std::nullopt;
+    }
+    unreported_.clear();
     if (std::string error = load(); !error.empty()) {
-        problem = error + "; the last good settings stay";
+        unreported_ = error;
         return std::nullopt;
     }
     return current_;

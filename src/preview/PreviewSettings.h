@@ -26,9 +26,9 @@ public:
     // Reads the file as it is now. Needs a running process. Empty on success, else the problem
     // naming the file; a file that does not parse leaves current() as it was.
     std::string load();
-    // When the file changed on disk since it was last read or written: its new settings, or
-    // nothing with `problem` naming the file when it no longer parses (reported once per change).
-    // Nothing, with `problem` empty, when it did not change. Needs a running process.
+    // When the file changed on disk since it was last read or written: its new settings. A file
+    // that no longer parses gives nothing, and `problem` names it at the next call if it is still
+    // the same broken file then (once per change). Needs a running process.
     std::optional<nlohmann::ordered_json> poll(std::string& problem);
     // Writes `settings` into the file in the format it had (binary for a new file), and makes
     // them current. Empty on success, else the problem naming the file. Needs a running process.
@@ -51,6 +51,7 @@ private:
     std::filesystem::path file_;
     bool binary_ = true;
     bool broken_ = false;
+    std::string unreported_; // why the file as it is now does not parse, not yet reported
     Stamp seen_;
     nlohmann::ordered_json current_ = nlohmann::ordered_json::object();
 };
