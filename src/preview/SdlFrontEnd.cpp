@@ -38,7 +38,9 @@ struct SdlFrontEnd::Window {
         if (texture) SDL_DestroyTexture(texture);
         if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // SDL_Quit, not only the video subsystem's end: the video driver's start-up allocations
+        // are released by SDL_Quit alone. The preview is the program's one user of SDL.
+        SDL_Quit();
     }
 };
 
@@ -46,6 +48,7 @@ std::unique_ptr<SdlFrontEnd> SdlFrontEnd::open(PreviewSession& session, std::opt
 {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("no display to open the window on (") + SDL_GetError() + ")";
+        SDL_Quit();
         return nullptr;
     }
     auto w = std::make_unique<Window>();
