@@ -233,6 +233,7 @@ bool PreviewSession::anyAnimation() const
 
 bool PreviewSession::update()
 {
+    if (!host_) return false;
     catchUp();
     watchSettings();
     // The last picture of a slide shows it nearly done; one more is drawn once it has ended.
@@ -296,6 +297,7 @@ std::string PreviewSession::windowTitle() const
 
 void PreviewSession::touch(ScenarioTouch::Phase phase, double x, double y)
 {
+    if (quit_) return;
     catchUp();
     const CGPoint p = CGPointMake(x / options_.scale, y / options_.scale);
     bool delivered = false;
@@ -354,6 +356,8 @@ bool PreviewSession::key(char key, bool shift, bool ctrl)
 
 void PreviewSession::perform(PreviewAction action)
 {
+    // Events already queued behind a quit (or a relaunch that failed, leaving no phone) do nothing.
+    if (quit_) return;
     // Time up to the key press passes at the old rate; what the key does happens now.
     catchUp();
     dirty_ = true;
