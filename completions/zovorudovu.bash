@@ -3,7 +3,7 @@ _zovorudovu()
 {
     local cur prev words cword
     _init_completion || return
-    local commands="demo run prefs devices notch banner gallery soak help"
+    local commands="demo run preview prefs devices notch banner gallery soak help"
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
@@ -12,6 +12,7 @@ _zovorudovu()
     case $command in
         demo) options="--out --scenario --fps --scale --frames --quiet --json-style --help" ;;
         run) options="--trace --frames --fps --scale --snapshot-png --quiet --help" ;;
+        preview) options="--device --orientation --settings --scale --trace --record --screenshot-dir --help" ;;
         prefs) options="--defaults --json-style --help" ;;
         devices) options="--json-style --help" ;;
         notch) options="--model --faceid --ipad --screen --json-style --help" ;;
@@ -21,7 +22,9 @@ _zovorudovu()
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
     esac
     case $prev in
-        --out|--frames) _filedir -d; return ;;
+        --out|--frames|--screenshot-dir) _filedir -d; return ;;
+        --record) _filedir json; return ;;
+        --orientation) COMPREPLY=($(compgen -W "portrait landscape" -- "$cur")); return ;;
         --scenario) _filedir json; return ;;
         --settings|--defaults) _filedir plist; return ;;
         --trace) _filedir jsonl; return ;;

@@ -1,10 +1,11 @@
 # fish completion for zovorudovu
-set -l commands demo run prefs devices notch banner gallery soak help
+set -l commands demo run preview prefs devices notch banner gallery soak help
 complete -c zovorudovu -f
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l help -d 'print help'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l version -d 'print the version'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a demo -d 'film the built-in scenario into a page to open'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a run -d 'play a scenario and write its trace'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a preview -d 'the phone live in a window'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a prefs -d 'print the effective settings of a settings file'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a devices -d 'print the built-in device profiles'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a notch -d 'print the notch width for a device'
@@ -48,3 +49,10 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from gallery" -l out -r -a '(_
 complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l notifications -x -d 'how many notifications'
 complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l seed -x -d 'random seed'
 complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l device -x -a '(__zovorudovu_models)' -d 'model'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l device -x -a '(__zovorudovu_models)' -d 'model'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l orientation -x -a 'portrait landscape' -d 'orientation'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l settings -r -F -d 'settings file, edited in place'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l scale -x -d 'window pixels a point'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l trace -r -F -d 'trace file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l record -r -F -d 'scenario written on quit'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l screenshot-dir -r -a '(__fish_complete_directories)' -d 'screenshot folder'

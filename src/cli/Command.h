@@ -49,6 +49,7 @@ CommandRun defineNotch(CLI::App& app);
 CommandRun defineBanner(CLI::App& app);
 CommandRun defineGallery(CLI::App& app);
 CommandRun defineSoak(CLI::App& app);
+CommandRun definePreview(CLI::App& app);
 
 // One entry of the tool's command table.
 struct CommandEntry {

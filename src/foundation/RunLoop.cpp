@@ -106,6 +106,7 @@ void RunLoop::runDue(Ticks limit)
                                    " s without the clock moving; a block keeps queueing itself for now");
         auto node = items_.extract(items_.begin());
         timers_.erase(node.key().sequence);
+        ++itemsRun_;
         node.mapped()();
     }
 }

@@ -71,6 +71,9 @@ public:
     // The due time of the earliest queued item, or nothing when the queue is empty.
     std::optional<double> nextFireTime() const;
     std::size_t pendingCount() const { return items_.size(); }
+    // How many items have run since the loop was made: a tool that redraws only when something
+    // happened compares it before and after a step.
+    std::uint64_t itemsRun() const { return itemsRun_; }
 
 private:
     using Ticks = std::int64_t;
@@ -85,6 +88,7 @@ private:
 
     Ticks now_ = 0;
     std::uint64_t nextSequence_ = 1;
+    std::uint64_t itemsRun_ = 0;
     std::map<Key, std::function<void()>> items_;
     // Due times of the timers that can still be cancelled, by id.
     std::unordered_map<TimerId, Ticks> timers_;

@@ -270,7 +270,79 @@ Scenario scenario(const Json& root, const fs::path& baseDir)
     return s;
 }
 
+const char* orientationName(ScenarioOrientation o) { return o == ScenarioOrientation::Landscape ? "landscape" : "portrait"; }
+
+std::string colourText(std::uint32_t rgb)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text = "#";
+    for (int shift = 20; shift >= 0; shift -= 4) text += digits[(rgb >> shift) & 0xF];
+    return text;
+}
+
+Json notifyJson(const ScenarioNotify& n)
+{
+    Json out{{"id", n.id}};
+    if (!n.app.empty()) out["app"] = n.app;
+    if (!n.title.empty()) out["title"] = n.title;
+    if (!n.subtitle.empty()) out["subtitle"] = n.subtitle;
+    if (!n.message.empty()) out["message"] = n.message;
+    if (!n.date.empty()) out["date"] = n.date;
+    if (n.builtInIcon) out["icon"] = std::string(appIconName(*n.builtInIcon));
+    else if (n.iconRGB) out["icon"] = colourText(*n.iconRGB);
+    else if (!n.iconFile.empty()) out["icon"] = n.iconFile.generic_string();
+    if (n.sticky) out["sticky"] = true;
+    return out;
+}
+
+Json touchJson(const ScenarioTouch& t)
+{
+    static const char* const phases[] = {"down", "move", "up", "cancel"};
+    Json out{{"phase", phases[static_cast<int>(t.phase)]}};
+    if (t.phase != ScenarioTouch::Phase::Cancel) {
+        out["x"] = t.x;
+        out["y"] = t.y;
+    }
+    out["t"] = t.t;
+    return out;
+}
+
+Json eventJson(const ScenarioEvent& e)
+{
+    Json out{{"at", e.at}};
+    switch (e.kind) {
+    case ScenarioEvent::Kind::Notify: out["notify"] = notifyJson(e.notify); break;
+    case ScenarioEvent::Kind::Tap: out["tap"] = true; break;
+    case ScenarioEvent::Kind::Drag: out["drag"] = {{"dy", e.dy}, {"duration", e.duration}}; break;
+    case ScenarioEvent::Kind::Hold: out["hold"] = {{"duration", e.duration}}; break;
+    case ScenarioEvent::Kind::Touches: {
+        Json list = Json::array();
+        for (const ScenarioTouch& t : e.touches) list.push_back(touchJson(t));
+        out["touches"] = std::move(list);
+        break;
+    }
+    case ScenarioEvent::Kind::CloseLongLook: out["closeLongLook"] = true; break;
+    case ScenarioEvent::Kind::Settings: out["settings"] = e.settings; break;
+    case ScenarioEvent::Kind::Rotate: out["rotate"] = orientationName(e.rotate); break;
+    case ScenarioEvent::Kind::Snapshot: out["snapshot"] = e.label; break;
+    }
+    return out;
+}
+
 } // namespace
+
+Json scenarioToJson(const Scenario& s)
+{
+    Json out{{"device", s.device}, {"orientation", orientationName(s.orientation)}};
+    if (s.settings) out["settings"] = *s.settings;
+    if (s.defaults) out["defaults"] = *s.defaults;
+    out["bannerDuration"] = s.bannerDuration;
+    out["until"] = s.until;
+    Json events = Json::array();
+    for (const ScenarioEvent& e : s.events) events.push_back(eventJson(e));
+    out["events"] = std::move(events);
+    return out;
+}
 
 ErrorOr<Scenario> parseScenario(const std::string& text, const fs::path& baseDir, const std::string& name)
 {

@@ -61,4 +61,9 @@ ErrorOr<Scenario> loadScenario(const std::filesystem::path& file);
 // `baseDir` resolves relative icon paths; `name` stands for the source in messages.
 ErrorOr<Scenario> parseScenario(const std::string& text, const std::filesystem::path& baseDir, const std::string& name);
 
+// The scenario as a file would hold it, so that parseScenario gives the same scenario back. Every
+// field is written, defaults included, so a reader sees what the run will do. Icon files are
+// written with the path they were resolved to, so the written file finds them from any folder.
+nlohmann::ordered_json scenarioToJson(const Scenario& scenario);
+
 } // namespace zovo

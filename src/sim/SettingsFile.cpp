@@ -5,6 +5,8 @@
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 
+#include <cmath>
+
 namespace zovo {
 namespace {
 
@@ -24,7 +26,45 @@ objc::Id convert(const nlohmann::ordered_json& value)
     return nullptr;
 }
 
+// Null stands for a value with no JSON form; containers leave such values out.
+nlohmann::ordered_json toJson(objc::id value, const std::string& where, std::vector<std::string>* dropped)
+{
+    if (auto* number = objc::cast<NSNumber>(value)) {
+        switch (number->kind()) {
+        case NSNumber::Kind::Bool: return number->boolValue();
+        case NSNumber::Kind::Integer: return number->integerValue();
+        case NSNumber::Kind::Real:
+            if (std::isfinite(number->doubleValue())) return number->doubleValue();
+            break;
+        }
+    } else if (auto* text = objc::cast<NSString>(value)) {
+        return text->utf8();
+    } else if (auto* array = objc::cast<NSArray>(value)) {
+        nlohmann::ordered_json out = nlohmann::ordered_json::array();
+        for (std::size_t i = 0; i < array->elements().size(); ++i) {
+            nlohmann::ordered_json element = toJson(array->elements()[i].get(), where + "[" + std::to_string(i) + "]", dropped);
+            if (!element.is_null()) out.push_back(std::move(element));
+        }
+        return out;
+    } else if (auto* dictionary = objc::cast<NSDictionary>(value)) {
+        nlohmann::ordered_json out = nlohmann::ordered_json::object();
+        for (const auto& [key, child] : dictionary->entries()) {
+            nlohmann::ordered_json v = toJson(child.get(), where.empty() ? key : where + "." + key, dropped);
+            if (!v.is_null()) out[key] = std::move(v);
+        }
+        return out;
+    }
+    if (dropped) dropped->push_back(where);
+    return nullptr;
+}
+
 } // namespace
+
+nlohmann::ordered_json settingsToJson(const NSDictionary* dictionary, std::vector<std::string>* dropped)
+{
+    if (!dictionary) return nlohmann::ordered_json::object();
+    return toJson(const_cast<NSDictionary*>(dictionary), "", dropped);
+}
 
 objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object)
 {

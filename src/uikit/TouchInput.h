@@ -37,6 +37,8 @@ public:
     // cancelled, the others fail.
     bool touchCancel();
 
+    // Whether a finger is down: a touch began and has not yet ended or been cancelled.
+    bool isTouching() const { return down_; }
     // Where the finger is, or where it lifted last, in screen points.
     CGPoint location() const { return location_; }
 

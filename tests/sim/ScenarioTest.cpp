@@ -361,4 +361,47 @@ TEST(ScenarioFile, FilesThatAreNotScenariosAreNamedForWhatTheyAre)
     EXPECT_NE(zovo::loadScenario(dir / "deep.json").error().find("nested deeper than the limit"), std::string::npos);
 }
 
+TEST(ScenarioFile, WrittenScenariosReadBackAsTheSameScenario)
+{
+    // Every kind of event, values that do not print short (a third, a time past a tick), an icon
+    // of each form and settings that nest: what the writer writes, the reader reads back the same.
+    const zovo::TestFolder folder;
+    std::ofstream(folder / "icon.png") << "not read until the run";
+    const Json source = {
+        {"device", "iPhone14,2"}, {"orientation", "landscape"}, {"settings", {{"bgColour", "112233"}, {"list", {1, 2.5, true, "x"}}, {"nested", {{"a", false}}}}},
+        {"defaults", {{"isEnabled", true}}}, {"bannerDuration", 2.5}, {"until", 9.000000001},
+        {"events",
+         {{{"at", 0.1}, {"notify", {{"id", "a"}, {"app", "Mail"}, {"title", "T"}, {"subtitle", "S"}, {"message", "M"}, {"date", "9:41"}, {"icon", "mail"}, {"sticky", true}}}},
+          {{"at", 1.0 / 3}, {"notify", {{"id", "b"}, {"icon", "#a0B1c2"}}}},
+          {{"at", 0.5}, {"notify", {{"id", "c"}, {"icon", "icon.png"}}}},
+          {{"at", 0.6}, {"notify", {{"id", "d"}}}},
+          {{"at", 1}, {"tap", true}},
+          {{"at", 2}, {"drag", {{"dy", -80}, {"duration", 0.25}}}},
+          {{"at", 3}, {"hold", {{"duration", 0.7}}}},
+          {{"at", 4.123456789}, {"touches", {{{"phase", "down"}, {"x", 195.5}, {"y", 40}}, {{"phase", "move"}, {"x", 195.5}, {"y", 41}, {"t", 0.016666666666}}, {{"phase", "cancel"}, {"t", 0.1}}}}},
+          {{"at", 5}, {"closeLongLook", true}},
+          {{"at", 6}, {"settings", {{"showGrabber", false}}}},
+          {{"at", 7}, {"rotate", "portrait"}},
+          {{"at", 8}, {"snapshot", "end"}}}}};
+    zovo::ErrorOr<zovo::Scenario> first = zovo::parseScenario(source.dump(), folder.path(), "first");
+    ASSERT_TRUE(first) << first.error();
+    const Json written = zovo::scenarioToJson(*first);
+    zovo::ErrorOr<zovo::Scenario> second = zovo::parseScenario(written.dump(), folder.path(), "second");
+    ASSERT_TRUE(second) << second.error();
+    EXPECT_EQ(zovo::scenarioToJson(*second), written);
+
+    const zovo::Scenario& back = *second;
+    ASSERT_EQ(back.events.size(), 12u);
+    EXPECT_EQ(back.orientation, zovo::ScenarioOrientation::Landscape);
+    EXPECT_EQ(back.until, 9.000000001);
+    EXPECT_EQ(back.events[1].at, 1.0 / 3); // doubles are written so that they read back exactly
+    EXPECT_EQ(back.events[1].notify.iconRGB, 0xa0b1c2u);
+    EXPECT_EQ(back.events[2].notify.iconFile, folder / "icon.png");
+    EXPECT_FALSE(back.events[3].notify.iconFile.has_filename());
+    EXPECT_TRUE(back.events[0].notify.sticky);
+    EXPECT_EQ(back.events[7].touches.back().phase, zovo::ScenarioTouch::Phase::Cancel);
+    EXPECT_EQ(back.events[7].touches[1].t, 0.016666666666);
+    EXPECT_EQ(back.settings->at("list"), (Json{1, 2.5, true, "x"}));
+}
+
 } // namespace

@@ -1,0 +1,110 @@
+// zovorudovu preview [--device ID] [--orientation portrait|landscape] [--settings FILE] [--scale S]
+// [--trace FILE] [--record FILE] [--screenshot-dir DIR]: the simulated phone live in a window, the
+// mouse as the finger and keys as actions. Every bad input is refused before the window opens.
+
+#include "cli/Command.h"
+#include "cli/Options.h"
+
+#include "preview/PreviewSession.h"
+#include "preview/SdlFrontEnd.h"
+#include "sim/SimulatedPhone.h"
+#include "uikit/DeviceProfile.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace zovo {
+namespace {
+
+struct PreviewCommandOptions {
+    std::string device = PhoneOptions{}.model;
+    std::string orientation = "portrait";
+    std::optional<std::string> settings, trace, record;
+    std::optional<double> scale;
+    std::string screenshotDir = ".";
+};
+
+// Why a file cannot be written at `path` (without making it), or empty.
+std::string unwritableFile(const fs::path& path)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return "is a folder";
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    if (!fs::is_directory(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    if (::access(folder.c_str(), W_OK) != 0) return "its folder " + folder.string() + " is not writable";
+    if (fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0) return "is not writable";
+    return {};
+}
+
+ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
+{
+    if (!findDeviceProfile(o.device)) return tool.fail(ExitStatus::BadCommandLine, "--device: unknown device \"" + o.device + "\" (see `zovorudovu devices`)");
+    std::error_code ec;
+    fs::create_directories(o.screenshotDir, ec);
+    if (!fs::is_directory(o.screenshotDir, ec) || ::access(o.screenshotDir.c_str(), W_OK) != 0)
+        return tool.fail(ExitStatus::BadCommandLine, "--screenshot-dir " + o.screenshotDir + ": not a folder that can be written");
+    if (o.record) {
+        if (std::string problem = unwritableFile(*o.record); !problem.empty())
+            return tool.fail(ExitStatus::BadCommandLine, "--record " + *o.record + ": " + problem);
+    }
+    if (o.settings) {
+        const fs::file_status status = fs::status(*o.settings, ec);
+        if (!fs::exists(status)) return tool.fail(ExitStatus::BadCommandLine, "--settings " + *o.settings + ": no such file");
+        if (!fs::is_regular_file(status)) return tool.fail(ExitStatus::BadCommandLine, "--settings " + *o.settings + ": not a regular file");
+    }
+    std::ofstream trace;
+    if (o.trace) {
+        if (std::string problem = unwritableFile(*o.trace); !problem.empty())
+            return tool.fail(ExitStatus::BadCommandLine, "--trace " + *o.trace + ": " + problem);
+        trace.open(*o.trace, std::ios::binary | std::ios::trunc);
+        if (!trace) return tool.fail(ExitStatus::BadCommandLine, "--trace " + *o.trace + ": cannot be written");
+    }
+
+    PreviewOptions options;
+    options.device = o.device;
+    options.orientation = o.orientation == "landscape" ? ScenarioOrientation::Landscape : ScenarioOrientation::Portrait;
+    if (o.settings) options.settingsFile = fs::absolute(*o.settings);
+    options.scale = o.scale.value_or(1);
+    options.screenshotDir = o.screenshotDir;
+    if (o.trace) options.onTrace = [&trace](const TraceEvent& e) { trace << e.toJson() << '\n' << std::flush; };
+    options.onMessage = [&tool](const std::string& text) { tool.fail(ExitStatus::InputUnusable, text); };
+    ErrorOr<std::unique_ptr<PreviewSession>> started = PreviewSession::start(std::move(options));
+    if (!started) return tool.fail(ExitStatus::BadCommandLine, (o.settings ? "--settings: " : "") + started.error());
+    std::unique_ptr<PreviewSession> session = std::move(started).value();
+
+    ErrorOr<std::unique_ptr<SdlFrontEnd>> window = SdlFrontEnd::open(*session, o.scale);
+    if (!window) return tool.fail(ExitStatus::InputUnusable, window.error());
+    (*window)->run();
+    window->reset();
+
+    if (o.record) {
+        if (auto written = session->writeRecording(*o.record); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
+    }
+    return ExitStatus::Done;
+}
+
+} // namespace
+
+CommandRun definePreview(CLI::App& app)
+{
+    app.footer("Show the simulated phone live in a window: the mouse is the finger, keys post notifications and change "
+               "settings (H in the window lists them). Bad options are refused before the window opens (status 2); "
+               "no display is status 1. Q, Esc or closing the window quits with status 0.");
+    auto o = std::make_shared<PreviewCommandOptions>();
+    app.add_option("--device", o->device, "a model from `zovorudovu devices`")->capture_default_str();
+    app.add_option("--orientation", o->orientation, "portrait or landscape")->check(CLI::IsMember({"portrait", "landscape"}))->capture_default_str();
+    app.add_option("--settings", o->settings, "the settings file to use and edit in place (XML or binary property list); watched for changes");
+    app.add_option("--scale", o->scale, "window pixels a point (default: the largest of 1, 1.5 or 2 that fits the display)")->check(aboveAtMost(0, 4));
+    app.add_option("--trace", o->trace, "stream the trace into this file as JSON lines");
+    app.add_option("--record", o->record, "on quit, write what you did as a scenario that `zovorudovu run` replays");
+    app.add_option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png")->capture_default_str();
+    return [o](const ToolContext& tool) { return preview(*o, tool); };
+}
+
+} // namespace zovo

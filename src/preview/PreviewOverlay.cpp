@@ -1,0 +1,53 @@
+#include "preview/PreviewOverlay.h"
+
+#include "render/CairoPainter.h"
+#include "uikit/TextLayout.h"
+
+#include <algorithm>
+
+namespace zovo {
+namespace {
+
+constexpr double kFontSize = 11;
+constexpr double kLineHeight = 16;
+constexpr double kMargin = 8;
+constexpr RGBA kPanel{0, 0, 0, 0.72};
+
+TextStyle style(FontWeight weight)
+{
+    TextStyle s;
+    s.font = FontDescriptor{systemFontFamily(), kFontSize, weight};
+    s.rgba[0] = s.rgba[1] = s.rgba[2] = 1.0;
+    return s;
+}
+
+} // namespace
+
+void drawInfoLine(Frame& picture, std::string_view text)
+{
+    if (picture.empty()) return;
+    const double width = picture.width() / picture.scale(), height = picture.height() / picture.scale();
+    CairoPainter painter(picture);
+    painter.fillRect(CGRectMake(0, height - kLineHeight - 4, width, kLineHeight + 4), kPanel);
+    painter.drawText(text, style(FontWeight::Regular), CGRectMake(kMargin, height - kLineHeight - 2, width - 2 * kMargin, kLineHeight));
+}
+
+void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys)
+{
+    if (picture.empty()) return;
+    const double width = picture.width() / picture.scale(), height = picture.height() / picture.scale();
+    const double panelWidth = std::min(width - 2 * kMargin, 360.0);
+    const double panelHeight = kLineHeight * static_cast<double>(keys.size()) + 2 * kMargin;
+    const double x = (width - panelWidth) / 2, y = std::max(kMargin, (height - panelHeight) / 2);
+    constexpr double kKeyColumn = 80;
+    CairoPainter painter(picture);
+    painter.fillRoundedRect(CGRectMake(x, y, panelWidth, panelHeight), 12, kPanel);
+    double line = y + kMargin;
+    for (const PreviewKeyHelp& key : keys) {
+        painter.drawText(key.keys, style(FontWeight::Bold), CGRectMake(x + kMargin, line, kKeyColumn, kLineHeight));
+        painter.drawText(key.what, style(FontWeight::Regular), CGRectMake(x + kMargin + kKeyColumn, line, panelWidth - kKeyColumn - 2 * kMargin, kLineHeight));
+        line += kLineHeight;
+    }
+}
+
+} // namespace zovo

@@ -1,0 +1,18 @@
+// The preview's overlays, drawn over the screen in the window's picture: the info line at the
+// bottom and the key list in the middle. Sizes are in points, so they read the same at any scale.
+#pragma once
+
+#include "preview/PreviewSession.h"
+#include "render/Frame.h"
+
+#include <span>
+#include <string_view>
+
+namespace zovo {
+
+// One line of text on a dark strip along the bottom edge.
+void drawInfoLine(Frame& picture, std::string_view text);
+// Every key and what it does, on a dark panel.
+void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys);
+
+} // namespace zovo

@@ -1,0 +1,69 @@
+#include "preview/PreviewSettings.h"
+
+#include "foundation/PropertyList.h"
+#include "sim/SettingsFile.h"
+
+#include <fstream>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace zovo {
+
+PreviewSettings::Stamp PreviewSettings::stamp() const
+{
+    std::error_code ec;
+    Stamp s;
+    s.modified = fs::last_write_time(file_, ec);
+    if (ec) return {};
+    s.size = fs::file_size(file_, ec);
+    s.exists = !ec;
+    return s;
+}
+
+ErrorOr<void> PreviewSettings::load()
+{
+    seen_ = stamp();
+    ErrorOr<PropertyList> read = readPropertyList(file_);
+    broken_ = !read;
+    if (!read) return Error{read.error()};
+    // The format is kept so that a person's XML file is not turned into a binary one by a toggle.
+    std::ifstream in(file_, std::ios::binary);
+    char magic[6] = {};
+    in.read(magic, sizeof magic);
+    binary_ = std::string(magic, static_cast<std::size_t>(in.gcount())) == "bplist";
+    current_ = settingsToJson(read->dictionary.get());
+    return {};
+}
+
+std::optional<nlohmann::ordered_json> PreviewSettings::poll(std::string& problem)
+{
+    problem.clear();
+    if (!hasFile()) return std::nullopt;
+    if (stamp() == seen_) {
+        // An editor that truncates and then writes shows an empty or half-written file for a
+        // moment; a file is reported broken only when it stays so until the next look.
+        if (!unreported_.empty()) problem = std::exchange(unreported_, {}) + "; the last good settings stay";
+        return std::nullopt;
+    }
+    unreported_.clear();
+    if (auto loaded = load(); !loaded) {
+        unreported_ = loaded.error();
+        return std::nullopt;
+    }
+    return current_;
+}
+
+ErrorOr<void> PreviewSettings::write(const nlohmann::ordered_json& settings)
+{
+    if (hasFile()) {
+        auto written = writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml);
+        if (!written) return written;
+        seen_ = stamp();
+        broken_ = false;
+    }
+    current_ = settings;
+    return {};
+}
+
+} // namespace zovo

@@ -1,0 +1,61 @@
+// The settings file a preview edits and watches. With a file named on the command line, that file
+// is the settings file: key toggles rewrite it in its own format (XML stays XML), and edits made
+// in any editor are noticed. Without one, the phone's own file is used, as the settings pane would.
+//
+// Settings are kept as JSON between simulated processes: a property-list object belongs to one
+// process's runtime and ends with it, while a relaunch must carry the settings over.
+#pragma once
+
+#include "foundation/ErrorOr.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zovo {
+
+class PreviewSettings {
+public:
+    // `file` empty: no file of the user's; current() is whatever the phone's file held at launch.
+    explicit PreviewSettings(std::filesystem::path file) : file_(std::move(file)) {}
+
+    bool hasFile() const { return !file_.empty(); }
+    const std::filesystem::path& file() const { return file_; }
+
+    // Reads the file as it is now. Needs a running process. An error names the file and
+    // the problem; a file that does not parse leaves current() as it was.
+    ErrorOr<void> load();
+    // When the file changed on disk since it was last read or written: its new settings. A file
+    // that no longer parses gives nothing, and `problem` names it at the next call if it is still
+    // the same broken file then (once per change). Needs a running process.
+    std::optional<nlohmann::ordered_json> poll(std::string& problem);
+    // Writes `settings` into the file in the format it had (binary for a new file), and makes
+    // them current. An error names the file and the problem. Needs a running process.
+    ErrorOr<void> write(const nlohmann::ordered_json& settings);
+
+    // Whether the file failed to parse when it was last looked at.
+    bool broken() const { return broken_; }
+    const nlohmann::ordered_json& current() const { return current_; }
+    void setCurrent(nlohmann::ordered_json settings) { current_ = std::move(settings); }
+
+private:
+    struct Stamp {
+        std::filesystem::file_time_type modified{};
+        std::uintmax_t size = 0;
+        bool exists = false;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    Stamp stamp() const;
+
+    std::filesystem::path file_;
+    bool binary_ = true;
+    bool broken_ = false;
+    std::string unreported_; // why the file as it is now does not parse, not yet reported
+    Stamp seen_;
+    nlohmann::ordered_json current_ = nlohmann::ordered_json::object();
+};
+
+} // namespace zovo

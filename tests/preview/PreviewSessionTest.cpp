@@ -1,0 +1,370 @@
+// The preview session with no window: a fake wall clock moved by the test, the mouse and keys as
+// the window would report them, and the trace compared with what `zovorudovu run` does.
+#include "foundation/Process.h"
+#include "foundation/PropertyList.h"
+#include "foundation/RunLoop.h"
+#include "preview/PreviewSession.h"
+#include "sim/BannerSnapshot.h"
+#include "sim/ScenarioRunner.h"
+#include "springboard/Host.h"
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A session on a clock the test moves, keeping every post and message.
+struct Preview {
+    double wall = 1000;
+    std::vector<std::string> posts; // "time name"
+    std::vector<std::string> messages;
+    std::vector<std::filesystem::path> screenshots;
+    std::unique_ptr<zovo::PreviewSession> session;
+
+    explicit Preview(zovo::PreviewOptions options = {})
+    {
+        options.wallClock = [this] { return wall; };
+        options.onTrace = [this](const zovo::TraceEvent& e) {
+            if (e.type == "post") posts.push_back(e.toJson());
+        };
+        options.onMessage = [this](const std::string& m) { messages.push_back(m); };
+        options.onScreenshot = [this](const std::filesystem::path& p) { screenshots.push_back(p); };
+        auto started = zovo::PreviewSession::start(std::move(options));
+        EXPECT_TRUE(started) << started.error();
+        if (started) session = std::move(started).value();
+    }
+    // Wall time passes in display frames, as the window would see it.
+    void wait(double seconds)
+    {
+        const double end = wall + seconds;
+        while (wall < end - 1e-9) {
+            wall = std::min(end, wall + 1.0 / 120);
+            session->update();
+        }
+    }
+    // The middle of the banner on screen, in window pixels.
+    CGPoint bannerPixel()
+    {
+        auto centre = zovo::bannerCentre(session->host());
+        EXPECT_TRUE(centre);
+        return centre ? CGPointMake(centre->x * session->scale(), centre->y * session->scale()) : CGPointMake(0, 0);
+    }
+    // A vertical mouse drag from the banner's middle by `dy` points over `seconds`.
+    void drag(double dy, double seconds)
+    {
+        const CGPoint p = bannerPixel();
+        session->mouseDown(p.x, p.y);
+        for (int i = 1; i <= 20; ++i) {
+            wait(seconds / 20);
+            session->mouseMove(p.x, p.y + dy * session->scale() * i / 20);
+        }
+        session->mouseUp(p.x, p.y + dy * session->scale());
+    }
+};
+
+std::vector<std::string> replayPosts(const zovo::Scenario& scenario)
+{
+    std::vector<std::string> posts;
+    zovo::RunnerOptions options;
+    options.onEvent = [&](const zovo::TraceEvent& e) {
+        if (e.type == "post") posts.push_back(e.toJson());
+    };
+    EXPECT_TRUE(zovo::ScenarioRunner(scenario, options).run());
+    return posts;
+}
+
+std::size_t countOf(const std::vector<std::string>& posts, const std::string& name)
+{
+    return static_cast<std::size_t>(std::count_if(posts.begin(), posts.end(), [&](const std::string& p) { return p.find("\"" + name + "\"") != std::string::npos; }));
+}
+
+TEST(PreviewSession, MouseTapPullDownAndPushUpPostAsTheSameTouchesInAScenario)
+{
+    Preview preview({.device = "iPhone14,2", .scale = 2});
+    zovo::Scenario scenario = preview.session->recording(); // device, settings, timer as launched
+    auto touches = [&](double at, std::vector<zovo::ScenarioTouch> list) {
+        zovo::ScenarioEvent e{};
+        e.kind = zovo::ScenarioEvent::Kind::Touches;
+        e.at = at;
+        e.touches = std::move(list);
+        scenario.events.push_back(e);
+    };
+    auto now = [&] { return preview.session->process().mainRunLoop().now(); };
+
+    // A tap, then a push-up, then a pull-down into the long look, each on a new banner.
+    for (int gesture = 0; gesture < 3; ++gesture) {
+        preview.session->perform(zovo::PreviewAction::PostSample);
+        scenario.events.push_back(preview.session->recording().events.back());
+        preview.wait(0.5);
+        const CGPoint p = preview.bannerPixel();
+        const double x = p.x / 2, y = p.y / 2, at = now();
+        if (gesture == 0) {
+            preview.session->mouseDown(p.x, p.y);
+            preview.wait(0.05);
+            preview.session->mouseUp(p.x, p.y);
+            touches(at, {{zovo::ScenarioTouch::Phase::Down, x, y, 0}, {zovo::ScenarioTouch::Phase::Up, x, y, now() - at}});
+        } else {
+            const double dy = gesture == 1 ? -60 : 120;
+            std::vector<zovo::ScenarioTouch> list{{zovo::ScenarioTouch::Phase::Down, x, y, 0}};
+            preview.session->mouseDown(p.x, p.y);
+            for (int i = 1; i <= 10; ++i) {
+                preview.wait(0.02);
+                preview.session->mouseMove(p.x, p.y + dy * 2 * i / 10);
+                list.push_back({zovo::ScenarioTouch::Phase::Move, x, y + dy * i / 10, now() - at});
+            }
+            preview.session->mouseUp(p.x, p.y + dy * 2);
+            list.push_back({zovo::ScenarioTouch::Phase::Up, x, y + dy, now() - at});
+            touches(at, std::move(list));
+        }
+        preview.wait(1.2);
+    }
+    scenario.until = now();
+
+    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_ExecuteTapAction"), 1u);
+    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_StartBannerTimer"), 1u); // the push-up lets go
+    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_Dismiss"), 2u);          // after the tap and the push-up
+    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_Expand"), 1u);
+    EXPECT_TRUE(preview.session->host().longLook());
+    EXPECT_EQ(replayPosts(scenario), preview.posts);
+}
+
+TEST(PreviewSession, RecordedSessionReplaysWithRunToTheSamePosts)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone13,2", .scale = 1.5});
+    preview.session->perform(zovo::PreviewAction::PostSample);
+    preview.wait(0.7);
+    preview.drag(100, 0.4); // into the long look
+    preview.wait(1);
+    preview.session->key('a', false, false); // adaptiveColours on
+    preview.wait(0.3);
+    preview.session->key('n', true, false); // sticky
+    preview.wait(0.6);
+    const CGPoint p = preview.bannerPixel();
+    preview.session->mouseDown(p.x, p.y);
+    preview.session->mouseLeft(); // a cancel
+    preview.wait(0.2);
+    preview.session->key('r', false, false);
+    preview.wait(0.5);
+    preview.session->key('n', false, false);
+    preview.wait(6); // its timer runs out
+
+    ASSERT_TRUE(preview.session->writeRecording(folder / "session.json"));
+    zovo::ErrorOr<zovo::Scenario> loaded = zovo::loadScenario(folder / "session.json");
+    ASSERT_TRUE(loaded) << loaded.error();
+    EXPECT_EQ(loaded->events.size(), 7u); // 3 notifications, 2 touch sequences, a settings change and a rotation
+    EXPECT_GT(countOf(preview.posts, "Zovorudovu_Expand"), 0u);
+    EXPECT_EQ(replayPosts(*loaded), preview.posts);
+}
+
+TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
+{
+    Preview preview({.scale = 2});
+    preview.session->mouseDown(100, 300);
+    preview.session->mouseMove(100, 310);
+    preview.session->mouseMove(-5, 310); // dragged off the window
+    preview.session->mouseMove(100, 320); // no finger any more: nothing
+    preview.session->mouseUp(100, 320);
+    const zovo::Scenario recorded = preview.session->recording();
+    ASSERT_EQ(recorded.events.size(), 1u);
+    ASSERT_EQ(recorded.events[0].touches.size(), 3u);
+    EXPECT_EQ(recorded.events[0].touches[0].x, 50);
+    EXPECT_EQ(recorded.events[0].touches[1].y, 155);
+    EXPECT_EQ(recorded.events[0].touches[2].phase, zovo::ScenarioTouch::Phase::Cancel);
+}
+
+TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
+{
+    const zovo::TestFolder folder;
+    const std::filesystem::path file = folder / "settings.plist";
+    auto writeXml = [&](const std::string& body) {
+        std::ofstream(file) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" << body << "</dict></plist>";
+    };
+    writeXml("<key>bgColour</key><string>000000</string>");
+    Preview preview({.settingsFile = file, .scale = 1});
+    auto nextBannerColour = [&] {
+        preview.session->perform(zovo::PreviewAction::PostSample);
+        preview.wait(0.5);
+        return zovo::snapshotBanner(zovo::componentBanner(preview.session->host()))["bgColour"];
+    };
+    const Json black = nextBannerColour();
+
+    writeXml("<key>bgColour</key><string>FF0000</string>");
+    preview.wait(0.1);
+    const Json red = nextBannerColour();
+    EXPECT_NE(red, black);
+
+    // A file that stops parsing is reported once; the last good settings stay.
+    std::ofstream(file) << "<plist";
+    preview.wait(0.2);
+    ASSERT_EQ(preview.messages.size(), 1u);
+    EXPECT_NE(preview.messages[0].find(file.string()), std::string::npos) << preview.messages[0];
+    EXPECT_NE(preview.messages[0].find("last good settings stay"), std::string::npos);
+    EXPECT_EQ(nextBannerColour(), red);
+    preview.session->perform(zovo::PreviewAction::ToggleShowGrabber); // would overwrite the edit: refused
+    ASSERT_EQ(preview.messages.size(), 2u);
+    EXPECT_NE(preview.messages[1].find("does not parse"), std::string::npos);
+
+    // A toggle rewrites the person's file in its own format, keeping its other keys.
+    writeXml("<key>bgColour</key><string>FF0000</string>");
+    preview.wait(0.1);
+    preview.session->perform(zovo::PreviewAction::ToggleShowGrabber);
+    std::ifstream in(file);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_TRUE(text.starts_with("<?xml")) << text;
+    EXPECT_NE(text.find("<key>showGrabber</key>"), std::string::npos);
+    EXPECT_NE(text.find("FF0000"), std::string::npos);
+    EXPECT_EQ(preview.session->recording().events.back().settings, (Json{{"bgColour", "FF0000"}, {"showGrabber", false}}));
+}
+
+TEST(PreviewSession, IdleDrawsNothingAndASlideDrawsUntilItHasEnded)
+{
+    Preview preview({.scale = 1});
+    preview.wait(0.5);
+    preview.session->picture(); // the launch's picture; nothing has moved since
+    preview.wall += 0.1;
+    EXPECT_FALSE(preview.session->update()) << "nothing moves, so nothing is drawn";
+
+    EXPECT_FALSE(preview.session->secondsUntilNextEvent());
+
+    preview.session->perform(zovo::PreviewAction::PostSample);
+    EXPECT_TRUE(preview.session->update());
+    preview.session->picture();
+    preview.wall += 0.1;
+    EXPECT_TRUE(preview.session->update()); // mid-slide
+    EXPECT_TRUE(preview.session->isMoving());
+    preview.session->picture();
+    preview.wall += 0.5;
+    EXPECT_TRUE(preview.session->update()); // the slide's last picture
+    preview.session->picture();
+    preview.wall += 0.1;
+    EXPECT_FALSE(preview.session->update());
+    EXPECT_FALSE(preview.session->isMoving());
+    // The banner's timer is the next thing to wake the window for.
+    ASSERT_TRUE(preview.session->secondsUntilNextEvent());
+    EXPECT_GT(*preview.session->secondsUntilNextEvent(), 3.0);
+}
+
+TEST(PreviewSession, PauseAndTimeScaleMoveThePhonesClock)
+{
+    Preview preview;
+    zovo::RunLoop& loop = preview.session->process().mainRunLoop();
+    preview.session->key('n', false, false);
+    preview.wall += 0.1;
+    preview.session->update();
+    preview.session->key('p', false, false);
+    preview.session->update();
+    preview.session->picture();
+    EXPECT_FALSE(preview.session->isMoving()) << "paused mid-slide, nothing moves";
+    preview.wait(2);
+    EXPECT_FALSE(preview.session->update()) << "nor is anything drawn";
+    EXPECT_NEAR(loop.now(), 0.1, 1e-9);
+    EXPECT_FALSE(preview.session->secondsUntilNextEvent());
+    preview.session->key('p', false, false); // resumes where it stopped: the pause is not made up
+    preview.wait(1);
+    EXPECT_NEAR(loop.now(), 1.1, 1e-9);
+
+    for (int i = 0; i < 5; ++i) preview.session->key('[', false, false);
+    EXPECT_EQ(preview.session->timeScale(), 0.1);
+    preview.wait(1);
+    EXPECT_NEAR(loop.now(), 1.2, 1e-9);
+    preview.session->key(']', false, false);
+    EXPECT_EQ(preview.session->timeScale(), 0.25);
+    for (int i = 0; i < 5; ++i) preview.session->key(']', false, false);
+    EXPECT_EQ(preview.session->timeScale(), 1);
+}
+
+TEST(PreviewSession, KeysRotateSwitchDevicesToggleOverlaysAndQuit)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone14,2", .scale = 1, .screenshotDir = folder / "shots"});
+    EXPECT_EQ(preview.session->windowTitle(), "zovorudovu preview \u2014 iPhone 13 Pro (iPhone14,2)");
+    const zovo::Frame& portrait = preview.session->picture();
+    EXPECT_EQ(portrait.width(), 390);
+    EXPECT_EQ(portrait.height(), 844);
+
+    preview.session->key('r', false, false);
+    preview.wait(0.1);
+    EXPECT_EQ(preview.session->picture().width(), 844);
+    EXPECT_EQ(preview.session->orientation(), zovo::ScenarioOrientation::Landscape);
+
+    preview.session->key('s', false, false);
+    preview.session->key('s', false, false);
+    ASSERT_EQ(preview.screenshots.size(), 2u);
+    EXPECT_EQ(preview.screenshots[1], folder / "shots" / "preview-0002.png");
+    // The phone's screen at the device's own scale, without the overlays.
+    auto shot = zovo::loadPNG(preview.screenshots[0]);
+    ASSERT_TRUE(shot) << shot.error();
+    EXPECT_EQ(shot.value()->width(), 844u * 3);
+
+    // Switching device is a relaunch: the orientation stays, the recording starts again.
+    preview.session->key('n', false, false);
+    preview.session->key('d', false, false);
+    EXPECT_NE(preview.session->device(), "iPhone14,2");
+    EXPECT_TRUE(preview.session->recording().events.empty());
+    EXPECT_EQ(preview.session->recording().orientation, zovo::ScenarioOrientation::Landscape);
+    preview.session->key('d', true, false);
+    EXPECT_EQ(preview.session->device(), "iPhone14,2");
+
+    preview.session->key('h', false, false);
+    preview.session->key('i', false, false);
+    EXPECT_TRUE(preview.session->helpShown());
+    EXPECT_TRUE(preview.session->infoShown());
+    EXPECT_FALSE(preview.session->key('z', false, false));
+    EXPECT_FALSE(preview.session->quitRequested());
+    preview.session->key(zovo::kEscape, false, false);
+    EXPECT_TRUE(preview.session->quitRequested());
+}
+
+TEST(PreviewSession, EnableChangeShowsAfterARelaunch)
+{
+    Preview preview;
+    preview.session->key('e', false, false);
+    ASSERT_EQ(preview.messages.size(), 1u);
+    EXPECT_NE(preview.messages[0].find("Ctrl+R"), std::string::npos);
+    preview.session->key('n', false, false);
+    preview.wait(0.5);
+    EXPECT_TRUE(zovo::componentBanner(preview.session->host())) << "the hooks stay until a respring";
+
+    preview.session->key('r', false, true);
+    preview.session->key('n', false, false);
+    preview.wait(0.5);
+    EXPECT_FALSE(zovo::componentBanner(preview.session->host()));
+    EXPECT_EQ(preview.session->recording().settings->at("isEnabled"), false);
+}
+
+TEST(PreviewSession, KeyTableAndScaleFitting)
+{
+    using zovo::PreviewAction;
+    EXPECT_EQ(zovo::actionForKey('n', false, false), PreviewAction::PostSample);
+    EXPECT_EQ(zovo::actionForKey('n', true, false), PreviewAction::PostStickySample);
+    EXPECT_EQ(zovo::actionForKey('r', false, false), PreviewAction::Rotate);
+    EXPECT_EQ(zovo::actionForKey('r', false, true), PreviewAction::Relaunch);
+    EXPECT_EQ(zovo::actionForKey('n', false, true), std::nullopt);
+    EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
+    EXPECT_EQ(zovo::previewKeys().size(), 17u);
+
+    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1800)), 2);
+    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1300)), 1.5);
+    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1024, 768)), 1);
+}
+
+TEST(PreviewSession, BadOptionsAreRefusedBeforeAnythingStarts)
+{
+    const zovo::TestFolder folder;
+    auto refusal = [](zovo::PreviewOptions options) {
+        auto started = zovo::PreviewSession::start(std::move(options));
+        return started ? std::string() : started.error();
+    };
+    EXPECT_NE(refusal({.device = "Nokia3310"}).find("unknown device \"Nokia3310\""), std::string::npos);
+    EXPECT_NE(refusal({.settingsFile = folder / "none.plist"}).find((folder / "none.plist").string()), std::string::npos);
+    std::ofstream(folder / "bad.plist") << "{}";
+    EXPECT_NE(refusal({.settingsFile = folder / "bad.plist"}).find("bad.plist"), std::string::npos);
+    EXPECT_NE(refusal({.scale = 0}).find("scale"), std::string::npos);
+}
+
+} // namespace
