@@ -50,7 +50,7 @@ void BM_MessageSend(benchmark::State& state)
 {
     zovo::Process process;
     registerCounter(process);
-    objc::Id counter = objc::class_createInstance(objc::objc_getClass(Counter::kClassName));
+    objc::StrongId counter = objc::class_createInstance(objc::objc_getClass(Counter::kClassName));
     objc::id receiver = counter.get();
     for (auto _ : state) {
         benchmark::DoNotOptimize(receiver);
@@ -78,14 +78,14 @@ void BM_PostThreeObservers(benchmark::State& state)
     zovo::Process process;
     registerCounter(process);
     NSNotificationCenter* centre = process.defaultCenter();
-    std::vector<objc::Ref<Counter>> observers;
+    std::vector<objc::StrongRef<Counter>> observers;
     for (int i = 0; i < 3; ++i) {
         observers.push_back(objc::make<Counter>());
         centre->addObserver(observers.back().get(), objc::sel(i == 1 ? "ping" : "heard:"), NSString::from("Zovorudovu_UpdateContent").get(), nullptr);
     }
     for (int i = 0; i < 30; ++i)
         centre->addObserver(observers[0].get(), objc::sel("heard:"), (NSString::from("Zovorudovu_Other_" + std::to_string(i))).get(), nullptr);
-    objc::Ref<NSString> name = NSString::from("Zovorudovu_UpdateContent");
+    objc::StrongRef<NSString> name = NSString::from("Zovorudovu_UpdateContent");
     for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     benchmark::DoNotOptimize(observers[0]->heard);
     state.SetItemsProcessed(state.iterations());
@@ -99,12 +99,12 @@ void BM_PostThreeObserversWithoutNotification(benchmark::State& state)
     zovo::Process process;
     registerCounter(process);
     NSNotificationCenter* centre = process.defaultCenter();
-    std::vector<objc::Ref<Counter>> observers;
+    std::vector<objc::StrongRef<Counter>> observers;
     for (int i = 0; i < 3; ++i) {
         observers.push_back(objc::make<Counter>());
         centre->addObserver(observers.back().get(), objc::sel("ping"), NSString::from("Zovorudovu_UpdateContent").get(), nullptr);
     }
-    objc::Ref<NSString> name = NSString::from("Zovorudovu_UpdateContent");
+    objc::StrongRef<NSString> name = NSString::from("Zovorudovu_UpdateContent");
     for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     benchmark::DoNotOptimize(observers[0]->heard);
 }
@@ -114,7 +114,7 @@ void BM_PostNoObservers(benchmark::State& state)
 {
     zovo::Process process;
     NSNotificationCenter* centre = process.defaultCenter();
-    objc::Ref<NSString> name = NSString::from("Zovorudovu_Unheard");
+    objc::StrongRef<NSString> name = NSString::from("Zovorudovu_Unheard");
     for (auto _ : state) centre->postNotificationName(name.get(), nullptr);
     state.SetItemsProcessed(state.iterations());
 }

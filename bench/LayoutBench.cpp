@@ -56,9 +56,9 @@ struct BannerTree {
         container->addConstraint(NSLayoutConstraint::constraintWithItem(a, aa, NSLayoutRelationEqual, b, ba, 1.0, constant).get());
     }
 
-    objc::Ref<UIWindow> window;
-    objc::Ref<UIView> container, icon, bottom;
-    objc::Ref<BenchLabel> date, primary, secondary;
+    objc::StrongRef<UIWindow> window;
+    objc::StrongRef<UIView> container, icon, bottom;
+    objc::StrongRef<BenchLabel> date, primary, secondary;
 };
 
 void BM_SolveBannerTree(benchmark::State& state)

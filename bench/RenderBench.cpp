@@ -25,7 +25,7 @@
 namespace {
 
 // An icon of 60 × 60 pixels (20 points at 3x), a gradient so nothing can shortcut it.
-objc::Ref<UIImage> icon(std::uint8_t hue)
+objc::StrongRef<UIImage> icon(std::uint8_t hue)
 {
     std::vector<std::uint8_t> bytes(60 * 60 * 4);
     for (std::size_t i = 0; i < 60 * 60; ++i) {
@@ -37,7 +37,7 @@ objc::Ref<UIImage> icon(std::uint8_t hue)
     return UIImage::fromPixels(60, 60, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, std::move(bytes), 3.0);
 }
 
-objc::Ref<UILabel> label(CGRect frame, const char* text, double size, bool bold, std::int64_t lines)
+objc::StrongRef<UILabel> label(CGRect frame, const char* text, double size, bool bold, std::int64_t lines)
 {
     auto l = makeView<UILabel>(frame);
     l->setFont((bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size)).get());
@@ -50,8 +50,8 @@ objc::Ref<UILabel> label(CGRect frame, const char* text, double size, bool bold,
 
 struct Phone {
     zovo::Process process;
-    objc::Ref<UIWindow> home;
-    objc::Ref<UIWindow> banner;
+    objc::StrongRef<UIWindow> home;
+    objc::StrongRef<UIWindow> banner;
 
     Phone()
     {

@@ -21,7 +21,7 @@
 
 namespace {
 
-objc::Ref<UIImage> icon()
+objc::StrongRef<UIImage> icon()
 {
     std::vector<std::uint8_t> bytes(180 * 180 * 4);
     for (std::size_t i = 0; i < 180 * 180; ++i) {
@@ -45,7 +45,7 @@ void BM_NotificationRoad(benchmark::State& state)
             std::filesystem::copy_file(ZOVO_SHIPPED_DEFAULTS_FILE, process.hostPath(zovorudovu::kDefaultsPath), std::filesystem::copy_options::overwrite_existing);
             zovo::SpringBoardHost host(process, {.model = "iPhone13,2", .libraries = {zovorudovu::library()}});
             host.launch();
-            const objc::Ref<UIImage> appIcon = icon();
+            const objc::StrongRef<UIImage> appIcon = icon();
             process.mainRunLoop().advance(1);
             state.ResumeTiming();
             for (std::int64_t i = 0; i < count; ++i) {
@@ -61,7 +61,7 @@ void BM_NotificationRoad(benchmark::State& state)
             }
             state.PauseTiming();
             // The road is only measured when it ends at the component's banner.
-            if (!objc::send<objc::Id>(host.springBoard(), "brimlight")) state.SkipWithError("the component showed no banner");
+            if (!objc::send<objc::StrongId>(host.springBoard(), "brimlight")) state.SkipWithError("the component showed no banner");
         }
         state.ResumeTiming();
     }

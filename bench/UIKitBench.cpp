@@ -26,7 +26,7 @@ struct ImageProcess {
 };
 
 // A gradient, so no pass can shortcut a uniform image.
-objc::Ref<UIImage> gradient(std::size_t side)
+objc::StrongRef<UIImage> gradient(std::size_t side)
 {
     std::vector<std::uint8_t> bytes(side * side * 4);
     for (std::size_t i = 0; i < side * side; ++i) {
@@ -43,7 +43,7 @@ void BM_AverageColor(benchmark::State& state)
     ImageProcess p;
     const auto side = static_cast<std::size_t>(state.range(0));
     auto image = gradient(side);
-    for (auto _ : state) benchmark::DoNotOptimize(objc::send<objc::Id>(image, "averageColor"));
+    for (auto _ : state) benchmark::DoNotOptimize(objc::send<objc::StrongId>(image, "averageColor"));
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(side * side));
 }
 BENCHMARK(BM_AverageColor)->Arg(180)->Arg(1024);
@@ -65,7 +65,7 @@ void BM_MergedColor(benchmark::State& state)
 {
     ImageProcess p;
     auto image = gradient(60);
-    for (auto _ : state) benchmark::DoNotOptimize(objc::send<objc::Id>(image, "mergedColor"));
+    for (auto _ : state) benchmark::DoNotOptimize(objc::send<objc::StrongId>(image, "mergedColor"));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MergedColor);

@@ -34,18 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static ColourRuntime fuzzRuntime;
     // Settings text reaches the component only as valid UTF-8: the reader refuses anything else.
-    objc::Ref<NSString> text = NSString::from(zovo::repairUtf8(std::string_view(reinterpret_cast<const char*>(data), size)));
-    objc::Id hex = text;
+    objc::StrongRef<NSString> text = NSString::from(zovo::repairUtf8(std::string_view(reinterpret_cast<const char*>(data), size)));
+    objc::StrongId hex = text;
     float alpha = 1.0f;
-    objc::Ref<NSString> colon = NSString::from(":");
+    objc::StrongRef<NSString> colon = NSString::from(":");
     if (objc::send<bool>(text.get(), "containsString:", colon.get())) {
-        objc::Id pieces = objc::send<objc::Id>(text.get(), "componentsSeparatedByString:", colon.get());
+        objc::StrongId pieces = objc::send<objc::StrongId>(text.get(), "componentsSeparatedByString:", colon.get());
         if (objc::send<std::uint64_t>(pieces, "count") < 2) std::abort();
-        hex = objc::send<objc::Id>(pieces, "objectAtIndex:", std::uint64_t{0});
-        alpha = objc::send<float>(objc::send<objc::Id>(pieces, "objectAtIndex:", std::uint64_t{1}), "floatValue");
+        hex = objc::send<objc::StrongId>(pieces, "objectAtIndex:", std::uint64_t{0});
+        alpha = objc::send<float>(objc::send<objc::StrongId>(pieces, "objectAtIndex:", std::uint64_t{1}), "floatValue");
     }
     if (std::isnan(alpha)) std::abort(); // floatValue reads only plain decimals: never NaN
-    objc::Id colour = objc::send<objc::Id>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", hex, static_cast<double>(alpha));
+    objc::StrongId colour = objc::send<objc::StrongId>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", hex, static_cast<double>(alpha));
     const auto* c = objc::cast<UIColor>(colour.get());
     if (!c) std::abort();
     for (double component : {c->red(), c->green(), c->blue()})

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const nlohmann::ordered_json& json = parsed.value();
     if (!json.is_object()) return 0;
-    objc::Ref<NSDictionary> dictionary = zovo::propertyListFromJson(json);
+    objc::StrongRef<NSDictionary> dictionary = zovo::propertyListFromJson(json);
     // Nesting deeper than a reader accepts is refused by the writer; that is an answer too.
     const zovo::ErrorOr<std::string> bytes = zovo::encodePropertyList(dictionary.get(), zovo::PropertyListFormat::Binary);
     if (!bytes) return 0;

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t control = data[0];
     // Strings hold valid UTF-8: every way text reaches them (settings, scenarios) checks it.
     const std::string text = zovo::repairUtf8(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
-    objc::Ref<NSString> string = NSString::from(text);
+    objc::StrongRef<NSString> string = NSString::from(text);
 
     // Only plain decimals are read, so NaN never comes out; overflow gives infinity.
     if (std::isnan(string->floatValue()) || std::isnan(string->doubleValue())) std::abort();
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (string->intValue() != 0 && string->integerValue() == 0) std::abort();
 
     static const char* const skipSets[] = {"#", "", " \n", "0x#", "#:"};
-    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(string.get());
+    objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(string.get());
     if (const char* skip = skipSets[control % 5]; *skip) scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(NSString::from(skip).get()).get());
     // Scanning from a point inside a character fails loudly, so the start is only ever 0 or the
     // length, which are always boundaries.

@@ -46,7 +46,7 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
             return tool.fail(ExitStatus::InputUnusable, written.error());
     }
     std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
-    objc::Id icon;
+    objc::StrongId icon;
     if (o.icon) {
         if (auto loaded = loadPNG(*o.icon); !loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error());
         icon = UIImage::imageWithContentsOfFile(*o.icon);
@@ -61,7 +61,7 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
     content.message = o.message;
     content.date = o.date;
     content.safeY = o.safeY ? *o.safeY : profile->statusBarHeight - 15.0;
-    objc::Id window = presentOneBanner(process, *host, content);
+    objc::StrongId window = presentOneBanner(process, *host, content);
     if (o.png) {
         if (auto written = writeFramePNG(renderScreen(), *o.png); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
     }

@@ -42,7 +42,7 @@ ExitStatus notch(const NotchOptions& o, const ToolContext& tool)
     Process process;
     std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::ClassesOnly);
     BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
-    objc::send(objc::Id(bridge), "notchWidthForCurrentDeviceModel");
+    objc::send(objc::StrongId(bridge), "notchWidthForCurrentDeviceModel");
     tool.printJson({{"model", phone.model}, {"notchWidth", bridge->notchWidth}});
     return ExitStatus::Done;
 }

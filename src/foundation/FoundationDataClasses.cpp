@@ -18,7 +18,7 @@
 
 using objc::Class;
 using objc::id;
-using objc::Id;
+using objc::StrongId;
 using objc::SEL;
 
 namespace {
@@ -50,13 +50,13 @@ std::string_view textArgument(id value)
 
 // ---- NSString ---------------------------------------------------------------------------
 
-Id stringWithUTF8String(id, SEL, const char* text) { return text ? Id(NSString::from(text)) : Id(); }
+StrongId stringWithUTF8String(id, SEL, const char* text) { return text ? StrongId(NSString::from(text)) : StrongId(); }
 std::uint64_t stringLength(id self, SEL sel) { return as<NSString>(self, sel).length(); }
 bool stringIsEqualToString(id self, SEL sel, id other) { return as<NSString>(self, sel).isEqualToString(dynamic_cast<NSString*>(other)); }
 bool stringIsEqual(id self, SEL sel, id other) { return self == other || as<NSString>(self, sel).isEqualToString(dynamic_cast<NSString*>(other)); }
 std::uint64_t stringHash(id self, SEL sel) { return std::hash<std::string>{}(as<NSString>(self, sel).utf8()); }
 bool stringContainsString(id self, SEL sel, id other) { return as<NSString>(self, sel).containsString(argument<NSString>(other, sel, "the string to find")); }
-Id stringComponents(id self, SEL sel, id separator)
+StrongId stringComponents(id self, SEL sel, id separator)
 {
     return as<NSString>(self, sel).componentsSeparatedByString(argument<NSString>(separator, sel, "the separator"));
 }
@@ -70,7 +70,7 @@ const char* stringUTF8String(id self, SEL sel) { return as<NSString>(self, sel).
 
 // ---- NSValue and NSNumber ----------------------------------------------------------------
 
-Id valueWithBytes(id, SEL, const void* bytes, const char* type) { return NSValue::valueWithBytes(bytes, type); }
+StrongId valueWithBytes(id, SEL, const void* bytes, const char* type) { return NSValue::valueWithBytes(bytes, type); }
 // Copies the whole value, trusting the caller's buffer to be large enough, as the platform does.
 void valueGetValue(id self, SEL sel, void* out)
 {
@@ -80,11 +80,11 @@ void valueGetValue(id self, SEL sel, void* out)
 void valueGetValueSize(id self, SEL sel, void* out, std::uint64_t size) { as<NSValue>(self, sel).getValue(out, size); }
 const char* valueObjCType(id self, SEL sel) { return as<NSValue>(self, sel).objCType(); }
 
-Id numberWithBool(id, SEL, bool value) { return NSNumber::numberWithBool(value); }
-Id numberWithInt(id, SEL, std::int32_t value) { return NSNumber::numberWithInteger(value); }
-Id numberWithInteger(id, SEL, std::int64_t value) { return NSNumber::numberWithInteger(value); }
-Id numberWithFloat(id, SEL, float value) { return NSNumber::numberWithDouble(value); }
-Id numberWithDouble(id, SEL, double value) { return NSNumber::numberWithDouble(value); }
+StrongId numberWithBool(id, SEL, bool value) { return NSNumber::numberWithBool(value); }
+StrongId numberWithInt(id, SEL, std::int32_t value) { return NSNumber::numberWithInteger(value); }
+StrongId numberWithInteger(id, SEL, std::int64_t value) { return NSNumber::numberWithInteger(value); }
+StrongId numberWithFloat(id, SEL, float value) { return NSNumber::numberWithDouble(value); }
+StrongId numberWithDouble(id, SEL, double value) { return NSNumber::numberWithDouble(value); }
 bool numberBoolValue(id self, SEL sel) { return as<NSNumber>(self, sel).boolValue(); }
 float numberFloatValue(id self, SEL sel) { return as<NSNumber>(self, sel).floatValue(); }
 double numberDoubleValue(id self, SEL sel) { return as<NSNumber>(self, sel).doubleValue(); }
@@ -105,29 +105,29 @@ std::uint64_t numberHash(id self, SEL sel)
 
 // ---- NSArray ------------------------------------------------------------------------------
 
-Id arrayEmpty(id, SEL) { return NSArray::from({}); }
+StrongId arrayEmpty(id, SEL) { return NSArray::from({}); }
 std::uint64_t arrayCount(id self, SEL sel) { return as<NSArray>(self, sel).count(); }
-Id arrayObjectAtIndex(id self, SEL sel, std::uint64_t index) { return as<NSArray>(self, sel).objectAtIndex(index); }
-Id arrayFirstObject(id self, SEL sel) { return as<NSArray>(self, sel).firstObject(); }
-Id arrayLastObject(id self, SEL sel) { return as<NSArray>(self, sel).lastObject(); }
+StrongId arrayObjectAtIndex(id self, SEL sel, std::uint64_t index) { return as<NSArray>(self, sel).objectAtIndex(index); }
+StrongId arrayFirstObject(id self, SEL sel) { return as<NSArray>(self, sel).firstObject(); }
+StrongId arrayLastObject(id self, SEL sel) { return as<NSArray>(self, sel).lastObject(); }
 
 // ---- NSDictionary and NSMutableDictionary -------------------------------------------------
 
-Id dictionaryEmpty(id self, SEL) { return objc::class_createInstance(static_cast<Class>(self)); }
-Id dictionaryWithContentsOfFile(id self, SEL sel, id path)
+StrongId dictionaryEmpty(id self, SEL) { return objc::class_createInstance(static_cast<Class>(self)); }
+StrongId dictionaryWithContentsOfFile(id self, SEL sel, id path)
 {
-    Id made = objc::class_createInstance(static_cast<Class>(self));
-    return as<NSDictionary>(made.get(), sel).initWithContentsOfFile(textArgument(path)) ? made : Id();
+    StrongId made = objc::class_createInstance(static_cast<Class>(self));
+    return as<NSDictionary>(made.get(), sel).initWithContentsOfFile(textArgument(path)) ? made : StrongId();
 }
 // An initialiser: on failure the fresh object is dropped by its caller and nil comes back.
-Id dictionaryInitWithContentsOfFile(id self, SEL sel, id path)
+StrongId dictionaryInitWithContentsOfFile(id self, SEL sel, id path)
 {
     if (!dynamic_cast<NSString*>(path)) return nullptr;
-    return as<NSDictionary>(self, sel).initWithContentsOfFile(textArgument(path)) ? Id(self) : Id();
+    return as<NSDictionary>(self, sel).initWithContentsOfFile(textArgument(path)) ? StrongId(self) : StrongId();
 }
 std::uint64_t dictionaryCount(id self, SEL sel) { return as<NSDictionary>(self, sel).count(); }
-Id dictionaryObjectForKey(id self, SEL sel, id key) { return as<NSDictionary>(self, sel).objectForKey(key); }
-Id dictionaryAllKeys(id self, SEL sel) { return as<NSDictionary>(self, sel).allKeys(); }
+StrongId dictionaryObjectForKey(id self, SEL sel, id key) { return as<NSDictionary>(self, sel).objectForKey(key); }
+StrongId dictionaryAllKeys(id self, SEL sel) { return as<NSDictionary>(self, sel).allKeys(); }
 void mutableSetObjectForKey(id self, SEL sel, id value, id key) { as<NSMutableDictionary>(self, sel).setObject(value, key); }
 void mutableRemoveObjectForKey(id self, SEL sel, id key) { as<NSMutableDictionary>(self, sel).removeObjectForKey(key); }
 void mutableSetDictionary(id self, SEL sel, id other)
@@ -137,17 +137,17 @@ void mutableSetDictionary(id self, SEL sel, id other)
 
 // ---- NSCharacterSet and NSScanner ---------------------------------------------------------
 
-Id characterSetWithCharactersInString(id, SEL sel, id string)
+StrongId characterSetWithCharactersInString(id, SEL sel, id string)
 {
     return NSCharacterSet::characterSetWithCharactersInString(argument<NSString>(string, sel, "the characters"));
 }
-Id whitespaceCharacterSet(id, SEL) { return NSCharacterSet::whitespaceCharacterSet(); }
-Id newlineCharacterSet(id, SEL) { return NSCharacterSet::newlineCharacterSet(); }
-Id whitespaceAndNewlineCharacterSet(id, SEL) { return NSCharacterSet::whitespaceAndNewlineCharacterSet(); }
+StrongId whitespaceCharacterSet(id, SEL) { return NSCharacterSet::whitespaceCharacterSet(); }
+StrongId newlineCharacterSet(id, SEL) { return NSCharacterSet::newlineCharacterSet(); }
+StrongId whitespaceAndNewlineCharacterSet(id, SEL) { return NSCharacterSet::whitespaceAndNewlineCharacterSet(); }
 
-Id scannerWithString(id, SEL sel, id string) { return NSScanner::scannerWithString(argument<NSString>(string, sel, "the string to scan")); }
-Id scannerString(id self, SEL sel) { return Id(as<NSScanner>(self, sel).string()); }
-Id scannerCharactersToBeSkipped(id self, SEL sel) { return Id(as<NSScanner>(self, sel).charactersToBeSkipped()); }
+StrongId scannerWithString(id, SEL sel, id string) { return NSScanner::scannerWithString(argument<NSString>(string, sel, "the string to scan")); }
+StrongId scannerString(id self, SEL sel) { return StrongId(as<NSScanner>(self, sel).string()); }
+StrongId scannerCharactersToBeSkipped(id self, SEL sel) { return StrongId(as<NSScanner>(self, sel).charactersToBeSkipped()); }
 void scannerSetCharactersToBeSkipped(id self, SEL sel, id characters)
 {
     as<NSScanner>(self, sel).setCharactersToBeSkipped(argument<NSCharacterSet>(characters, sel, "the characters to skip"));
@@ -159,7 +159,7 @@ bool scannerIsAtEnd(id self, SEL sel) { return as<NSScanner>(self, sel).isAtEnd(
 
 // ---- NSFileManager ------------------------------------------------------------------------
 
-Id fileManagerDefault(id, SEL) { return Id(NSFileManager::defaultManager()); }
+StrongId fileManagerDefault(id, SEL) { return StrongId(NSFileManager::defaultManager()); }
 bool fileManagerFileExists(id self, SEL sel, id path)
 {
     return dynamic_cast<NSString*>(path) && as<NSFileManager>(self, sel).fileExistsAtPath(textArgument(path));

@@ -1,6 +1,6 @@
 // Ordered, immutable lists of objects.
 //
-//   objc::Ref<NSArray> parts = NSString::from("FF8800:0.5")->componentsSeparatedByString(NSString::from(":"));
+//   objc::StrongRef<NSArray> parts = NSString::from("FF8800:0.5")->componentsSeparatedByString(NSString::from(":"));
 //   parts->count()                 // 2
 //   textOf(parts->objectAtIndex(1))   // "0.5"
 //
@@ -18,20 +18,20 @@ public:
 
     // An empty list; the runtime's alloc makes one. Lists are made through `from`.
     NSArray() = default;
-    explicit NSArray(std::vector<objc::Id> elements);
+    explicit NSArray(std::vector<objc::StrongId> elements);
 
     // Fails loudly (std::invalid_argument) when an element is nil.
-    static objc::Ref<NSArray> from(std::vector<objc::Id> elements);
+    static objc::StrongRef<NSArray> from(std::vector<objc::StrongId> elements);
 
     std::uint64_t count() const { return elements_.size(); }
     // Fails loudly (std::out_of_range, naming the index and the count) past the end.
-    objc::Id objectAtIndex(std::uint64_t index) const;
+    objc::StrongId objectAtIndex(std::uint64_t index) const;
     // Nil when the list is empty.
-    objc::Id firstObject() const;
-    objc::Id lastObject() const;
+    objc::StrongId firstObject() const;
+    objc::StrongId lastObject() const;
 
-    const std::vector<objc::Id>& elements() const { return elements_; }
+    const std::vector<objc::StrongId>& elements() const { return elements_; }
 
 private:
-    std::vector<objc::Id> elements_;
+    std::vector<objc::StrongId> elements_;
 };

@@ -10,7 +10,7 @@ NSCharacterSet::NSCharacterSet(Builtin builtin, std::vector<char32_t> members) :
     members_.erase(std::unique(members_.begin(), members_.end()), members_.end());
 }
 
-objc::Ref<NSCharacterSet> NSCharacterSet::characterSetWithCharactersInString(const NSString* characters)
+objc::StrongRef<NSCharacterSet> NSCharacterSet::characterSetWithCharactersInString(const NSString* characters)
 {
     std::vector<char32_t> members;
     if (characters) {
@@ -20,9 +20,9 @@ objc::Ref<NSCharacterSet> NSCharacterSet::characterSetWithCharactersInString(con
     return objc::make<NSCharacterSet>(Builtin::None, std::move(members));
 }
 
-objc::Ref<NSCharacterSet> NSCharacterSet::whitespaceCharacterSet() { return objc::make<NSCharacterSet>(Builtin::Whitespace, std::vector<char32_t>{}); }
-objc::Ref<NSCharacterSet> NSCharacterSet::newlineCharacterSet() { return objc::make<NSCharacterSet>(Builtin::Newline, std::vector<char32_t>{}); }
-objc::Ref<NSCharacterSet> NSCharacterSet::whitespaceAndNewlineCharacterSet()
+objc::StrongRef<NSCharacterSet> NSCharacterSet::whitespaceCharacterSet() { return objc::make<NSCharacterSet>(Builtin::Whitespace, std::vector<char32_t>{}); }
+objc::StrongRef<NSCharacterSet> NSCharacterSet::newlineCharacterSet() { return objc::make<NSCharacterSet>(Builtin::Newline, std::vector<char32_t>{}); }
+objc::StrongRef<NSCharacterSet> NSCharacterSet::whitespaceAndNewlineCharacterSet()
 {
     return objc::make<NSCharacterSet>(Builtin::WhitespaceAndNewline, std::vector<char32_t>{});
 }

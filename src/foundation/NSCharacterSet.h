@@ -1,6 +1,6 @@
 // Sets of characters, as scanners use them to decide what to pass over.
 //
-//   objc::Ref<NSCharacterSet> hash = NSCharacterSet::characterSetWithCharactersInString(NSString::from("#"));
+//   objc::StrongRef<NSCharacterSet> hash = NSCharacterSet::characterSetWithCharactersInString(NSString::from("#"));
 //   hash->characterIsMember(U'#')     // true
 //   NSCharacterSet::whitespaceCharacterSet()->characterIsMember(U'\n')   // false
 //
@@ -26,10 +26,10 @@ public:
     NSCharacterSet(Builtin builtin, std::vector<char32_t> members);
 
     // Every code point of the string; nil gives the empty set.
-    static objc::Ref<NSCharacterSet> characterSetWithCharactersInString(const NSString* characters);
-    static objc::Ref<NSCharacterSet> whitespaceCharacterSet();
-    static objc::Ref<NSCharacterSet> newlineCharacterSet();
-    static objc::Ref<NSCharacterSet> whitespaceAndNewlineCharacterSet();
+    static objc::StrongRef<NSCharacterSet> characterSetWithCharactersInString(const NSString* characters);
+    static objc::StrongRef<NSCharacterSet> whitespaceCharacterSet();
+    static objc::StrongRef<NSCharacterSet> newlineCharacterSet();
+    static objc::StrongRef<NSCharacterSet> whitespaceAndNewlineCharacterSet();
 
     bool characterIsMember(char32_t c) const;
 

@@ -1,3 +1,3 @@
 #include "foundation/NSDate.h"
 
-objc::Ref<NSDate> NSDate::dateWithTimeIntervalSinceReferenceDate(double seconds) { return objc::make<NSDate>(seconds); }
+objc::StrongRef<NSDate> NSDate::dateWithTimeIntervalSinceReferenceDate(double seconds) { return objc::make<NSDate>(seconds); }

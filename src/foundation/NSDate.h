@@ -1,6 +1,6 @@
 // A point in time, as property lists carry dates: seconds since 2001-01-01 00:00 UTC.
 //
-//   objc::Ref<NSDate> date = NSDate::dateWithTimeIntervalSinceReferenceDate(800'000'000);
+//   objc::StrongRef<NSDate> date = NSDate::dateWithTimeIntervalSinceReferenceDate(800'000'000);
 //   date->timeIntervalSinceReferenceDate();   // 8e8
 //
 // A date is not a number: it answers none of the value selectors (boolValue, floatValue ...), so
@@ -17,7 +17,7 @@ public:
     NSDate() = default;
     explicit NSDate(double seconds) : seconds_(seconds) {}
 
-    static objc::Ref<NSDate> dateWithTimeIntervalSinceReferenceDate(double seconds);
+    static objc::StrongRef<NSDate> dateWithTimeIntervalSinceReferenceDate(double seconds);
     double timeIntervalSinceReferenceDate() const { return seconds_; }
 
 private:

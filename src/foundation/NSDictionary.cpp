@@ -9,23 +9,23 @@
 
 NSDictionary::NSDictionary(std::vector<Entry> entries) { replaceAll(std::move(entries)); }
 
-objc::Ref<NSDictionary> NSDictionary::from(std::vector<Entry> entries) { return objc::make<NSDictionary>(std::move(entries)); }
+objc::StrongRef<NSDictionary> NSDictionary::from(std::vector<Entry> entries) { return objc::make<NSDictionary>(std::move(entries)); }
 
-objc::Id NSDictionary::objectForKey(objc::id key) const
+objc::StrongId NSDictionary::objectForKey(objc::id key) const
 {
     auto* string = objc::cast<NSString>(key);
-    return string ? objectForKey(std::string_view(string->utf8())) : objc::Id();
+    return string ? objectForKey(std::string_view(string->utf8())) : objc::StrongId();
 }
 
-objc::Id NSDictionary::objectForKey(std::string_view key) const
+objc::StrongId NSDictionary::objectForKey(std::string_view key) const
 {
     auto it = index_.find(std::string(key));
-    return it == index_.end() ? objc::Id() : entries_[it->second].second;
+    return it == index_.end() ? objc::StrongId() : entries_[it->second].second;
 }
 
-objc::Ref<NSArray> NSDictionary::allKeys() const
+objc::StrongRef<NSArray> NSDictionary::allKeys() const
 {
-    std::vector<objc::Id> keys;
+    std::vector<objc::StrongId> keys;
     keys.reserve(entries_.size());
     for (const auto& entry : entries_) keys.emplace_back(NSString::from(entry.first));
     return NSArray::from(std::move(keys));
@@ -42,7 +42,7 @@ bool NSDictionary::initWithContentsOfFile(std::string_view processPath)
     return true;
 }
 
-void NSDictionary::set(std::string key, objc::Id value)
+void NSDictionary::set(std::string key, objc::StrongId value)
 {
     if (!value) throw std::invalid_argument("-[NSMutableDictionary setObject:forKey:]: the value for key \"" + key + "\" is nil");
     auto it = index_.find(key);
@@ -60,7 +60,7 @@ bool NSDictionary::remove(std::string_view key)
     if (it == index_.end()) return false;
     std::size_t position = it->second;
     // Released only once the dictionary is consistent again: ending the value may look at it.
-    objc::Id old = std::move(entries_[position].second);
+    objc::StrongId old = std::move(entries_[position].second);
     index_.erase(it);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
     for (auto& [name, at] : index_)
@@ -90,11 +90,11 @@ void NSDictionary::replaceAll(std::vector<Entry> entries)
     index_ = std::move(index);
 }
 
-objc::Ref<NSMutableDictionary> NSMutableDictionary::dictionary() { return objc::make<NSMutableDictionary>(); }
+objc::StrongRef<NSMutableDictionary> NSMutableDictionary::dictionary() { return objc::make<NSMutableDictionary>(); }
 
-objc::Ref<NSMutableDictionary> NSMutableDictionary::dictionaryWithContentsOfFile(std::string_view processPath)
+objc::StrongRef<NSMutableDictionary> NSMutableDictionary::dictionaryWithContentsOfFile(std::string_view processPath)
 {
-    objc::Ref<NSMutableDictionary> result = dictionary();
+    objc::StrongRef<NSMutableDictionary> result = dictionary();
     return result->initWithContentsOfFile(processPath) ? result : nullptr;
 }
 
@@ -104,10 +104,10 @@ void NSMutableDictionary::setObject(objc::id value, objc::id key)
     if (!string)
         throw std::invalid_argument(std::string("-[NSMutableDictionary setObject:forKey:]: the key is ") +
                                     (key ? std::string("an instance of ") + key->className() : std::string("nil")) + ", not a string");
-    set(string->utf8(), objc::Id(value));
+    set(string->utf8(), objc::StrongId(value));
 }
 
-void NSMutableDictionary::setObject(objc::id value, std::string_view key) { set(std::string(key), objc::Id(value)); }
+void NSMutableDictionary::setObject(objc::id value, std::string_view key) { set(std::string(key), objc::StrongId(value)); }
 
 void NSMutableDictionary::removeObjectForKey(objc::id key)
 {

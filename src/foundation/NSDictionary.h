@@ -1,9 +1,9 @@
 // Dictionaries from string keys to objects, keeping the order in which keys were first added.
 //
-//   objc::Ref<NSMutableDictionary> settings = NSMutableDictionary::dictionaryWithContentsOfFile(
+//   objc::StrongRef<NSMutableDictionary> settings = NSMutableDictionary::dictionaryWithContentsOfFile(
 //       "/var/mobile/Library/Preferences/com.tarvik.zovorudovu.plist");   // nil when unreadable
 //   if (settings) {
-//       objc::Id width = settings->objectForKey("customWidthValue");      // nil when absent
+//       objc::StrongId width = settings->objectForKey("customWidthValue");      // nil when absent
 //   }
 //
 // Keys are strings (compared by their text) and values are never nil. Setting a key that is
@@ -27,7 +27,7 @@ class NSDictionary : public objc::Object {
 public:
     static constexpr const char* kClassName = "NSDictionary";
 
-    using Entry = std::pair<std::string, objc::Id>;
+    using Entry = std::pair<std::string, objc::StrongId>;
 
     // An empty dictionary; the runtime's alloc makes one.
     NSDictionary() = default;
@@ -35,14 +35,14 @@ public:
     // (std::invalid_argument, naming the key) when a value is nil.
     explicit NSDictionary(std::vector<Entry> entries);
 
-    static objc::Ref<NSDictionary> from(std::vector<Entry> entries);
+    static objc::StrongRef<NSDictionary> from(std::vector<Entry> entries);
 
     std::uint64_t count() const { return entries_.size(); }
     // Nil when the key is absent; a nil key or one that is not a string is never present.
-    objc::Id objectForKey(objc::id key) const;
-    objc::Id objectForKey(std::string_view key) const;
+    objc::StrongId objectForKey(objc::id key) const;
+    objc::StrongId objectForKey(std::string_view key) const;
     // The keys as strings, in order.
-    objc::Ref<NSArray> allKeys() const;
+    objc::StrongRef<NSArray> allKeys() const;
     const std::vector<Entry>& entries() const { return entries_; }
 
     // Initialiser for a freshly made dictionary: replaces its contents with the property list at
@@ -52,7 +52,7 @@ public:
     bool initWithContentsOfFile(std::string_view processPath);
 
 protected:
-    void set(std::string key, objc::Id value);
+    void set(std::string key, objc::StrongId value);
     bool remove(std::string_view key);
     void replaceAll(std::vector<Entry> entries);
 
@@ -67,9 +67,9 @@ public:
 
     using NSDictionary::NSDictionary;
 
-    static objc::Ref<NSMutableDictionary> dictionary();
+    static objc::StrongRef<NSMutableDictionary> dictionary();
     // The property list at a path inside the current process, or nil (see initWithContentsOfFile).
-    static objc::Ref<NSMutableDictionary> dictionaryWithContentsOfFile(std::string_view processPath);
+    static objc::StrongRef<NSMutableDictionary> dictionaryWithContentsOfFile(std::string_view processPath);
 
     // Fails loudly (std::invalid_argument) for a nil value or a key that is not a string, as the
     // platform does.

@@ -11,7 +11,7 @@ namespace {
 
 // The process's shared manager, kept in process-local storage so it ends with its process.
 struct DefaultFileManager {
-    objc::Ref<NSFileManager> manager = objc::make<NSFileManager>();
+    objc::StrongRef<NSFileManager> manager = objc::make<NSFileManager>();
 };
 
 } // namespace

@@ -15,10 +15,10 @@ NSNotification& self(objc::id object, objc::SEL sel)
     return *notification;
 }
 
-objc::Id nameImp(objc::id object, objc::SEL sel) { return objc::Id(self(object, sel).name()); }
-objc::Id objectImp(objc::id object, objc::SEL sel) { return objc::Id(self(object, sel).object()); }
+objc::StrongId nameImp(objc::id object, objc::SEL sel) { return objc::StrongId(self(object, sel).name()); }
+objc::StrongId objectImp(objc::id object, objc::SEL sel) { return objc::StrongId(self(object, sel).object()); }
 
-objc::Id notificationWithNameImp(objc::id cls, objc::SEL sel, objc::id name, objc::id object)
+objc::StrongId notificationWithNameImp(objc::id cls, objc::SEL sel, objc::id name, objc::id object)
 {
     const auto* text = objc::cast<NSString>(name);
     if (name && !text)
@@ -38,25 +38,25 @@ objc::Class NSNotification::registerIn(objc::Runtime& runtime)
     return cls;
 }
 
-objc::Ref<NSNotification> NSNotification::make(const NSString* name, objc::id object)
+objc::StrongRef<NSNotification> NSNotification::make(const NSString* name, objc::id object)
 {
     return make(objc::classForCppType(kClassName), name, object);
 }
 
-objc::Ref<NSNotification> NSNotification::make(objc::Class cls, const NSString* name, objc::id object)
+objc::StrongRef<NSNotification> NSNotification::make(objc::Class cls, const NSString* name, objc::id object)
 {
     if (!name) throw std::invalid_argument("NSNotification: a notification needs a name");
-    objc::Ref<NSNotification> notification = objc::Ref<NSNotification>::adopt(new NSNotification());
+    objc::StrongRef<NSNotification> notification = objc::StrongRef<NSNotification>::adopt(new NSNotification());
     notification->isa = cls;
     // Retaining does not change the string, which stays immutable.
-    notification->name_ = objc::Ref<NSString>(const_cast<NSString*>(name));
-    notification->object_ = objc::Id(object);
+    notification->name_ = objc::StrongRef<NSString>(const_cast<NSString*>(name));
+    notification->object_ = objc::StrongId(object);
     return notification;
 }
 
 void NSNotification::rebind(const NSString* name, objc::id object)
 {
     // Assigning the same pointers again would cost two atomic operations each for nothing.
-    if (name_.get() != name) name_ = objc::Ref<NSString>(const_cast<NSString*>(name));
-    if (object_.get() != object) object_ = objc::Id(object);
+    if (name_.get() != name) name_ = objc::StrongRef<NSString>(const_cast<NSString*>(name));
+    if (object_.get() != object) object_ = objc::StrongId(object);
 }

@@ -23,10 +23,10 @@ public:
     static objc::Class registerIn(objc::Runtime& runtime);
 
     // Throws std::invalid_argument when `name` is nil: every notification has a name.
-    static objc::Ref<NSNotification> make(const NSString* name, objc::id object);
+    static objc::StrongRef<NSNotification> make(const NSString* name, objc::id object);
     // The same, with the class already looked up (it must be this process's NSNotification),
     // for callers that make many.
-    static objc::Ref<NSNotification> make(objc::Class cls, const NSString* name, objc::id object);
+    static objc::StrongRef<NSNotification> make(objc::Class cls, const NSString* name, objc::id object);
 
     NSString* name() const { return name_.get(); }
     // The posting object, or nil.
@@ -39,6 +39,6 @@ private:
     // name is allowed only for a notification that is put aside until its next rebind.
     void rebind(const NSString* name, objc::id object);
 
-    objc::Ref<NSString> name_;
-    objc::Id object_;
+    objc::StrongRef<NSString> name_;
+    objc::StrongId object_;
 };

@@ -73,7 +73,7 @@ const NSString* nameArgument(objc::id self, objc::SEL sel, objc::id name)
     return text;
 }
 
-objc::Id defaultCenterImp(objc::id, objc::SEL) { return objc::Id(NSNotificationCenter::defaultCenter()); }
+objc::StrongId defaultCenterImp(objc::id, objc::SEL) { return objc::StrongId(NSNotificationCenter::defaultCenter()); }
 
 void addObserverImp(objc::id self, objc::SEL sel, objc::id observer, objc::SEL selector, objc::id name, objc::id object)
 {
@@ -118,7 +118,7 @@ void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, co
     // the same address no longer reaches any centre and is replaced.
     auto* tie = objc::cast<ObserverTie>(objc::objc_getAssociatedObject(observer, this).get());
     if (!tie || tie->centre.get() != this) {
-        objc::Ref<ObserverTie> made = objc::Ref<ObserverTie>::adopt(new ObserverTie());
+        objc::StrongRef<ObserverTie> made = objc::StrongRef<ObserverTie>::adopt(new ObserverTie());
         made->isa = objc::objc_getClass("NSObject");
         made->centre = this;
         objc::objc_setAssociatedObject(observer, this, made.get(), objc::AssociationPolicy::RetainNonatomic);
@@ -216,7 +216,7 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     // and the one remembered is held, so its address cannot be taken by another.
     if (lastName_.get() != name) {
         auto found = byName_.find(name->utf8());
-        lastName_ = objc::Ref<NSString>(const_cast<NSString*>(name));
+        lastName_ = objc::StrongRef<NSString>(const_cast<NSString*>(name));
         lastNameList_ = found == byName_.end() ? nullptr : &found->second;
     }
     // Nobody listens: nothing to deliver, and nothing to prune that the next post would not.
@@ -241,7 +241,7 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
 
     collect(lastNameList_, object, snapshot);
 
-    objc::Ref<NSNotification> notification;
+    objc::StrongRef<NSNotification> notification;
     for (Entry* entry : snapshot) {
         if (entry->removed) continue;
         objc::id observer = entry->observer.get();
@@ -274,10 +274,10 @@ void NSNotificationCenter::postNotificationName(const NSString* name, objc::id o
     keepSpare(std::move(notification));
 }
 
-objc::Ref<NSNotification> NSNotificationCenter::notificationFor(const NSString* name, objc::id object)
+objc::StrongRef<NSNotification> NSNotificationCenter::notificationFor(const NSString* name, objc::id object)
 {
     // The spare is held by nothing but the centre, so giving it new contents is unseen.
-    if (objc::Ref<NSNotification> reused = std::move(spareNotification_)) {
+    if (objc::StrongRef<NSNotification> reused = std::move(spareNotification_)) {
         reused->rebind(name, object);
         return reused;
     }
@@ -286,7 +286,7 @@ objc::Ref<NSNotification> NSNotificationCenter::notificationFor(const NSString* 
     return NSNotification::make(notificationClass_, name, object);
 }
 
-void NSNotificationCenter::keepSpare(objc::Ref<NSNotification> notification) noexcept
+void NSNotificationCenter::keepSpare(objc::StrongRef<NSNotification> notification) noexcept
 {
     // A notification an observer kept, or reached weakly or through an association, stays as it
     // is; it is simply let go.

@@ -98,9 +98,9 @@ private:
     void collect(EntryList* named, objc::id object, Snapshot& out);
     void removeWhere(const std::function<bool(const Entry&)>& doomed);
     // The notification for a post, made or the spare given new contents.
-    objc::Ref<NSNotification> notificationFor(const NSString* name, objc::id object);
+    objc::StrongRef<NSNotification> notificationFor(const NSString* name, objc::id object);
     // Keeps a post's notification as the spare when nothing else holds it.
-    void keepSpare(objc::Ref<NSNotification> notification) noexcept;
+    void keepSpare(objc::StrongRef<NSNotification> notification) noexcept;
 
     // Entries by the name they listen for, and those that listen for every name. Each list is in
     // registration order, so the two merge by serial.
@@ -114,10 +114,10 @@ private:
     objc::Class notificationClass_ = nullptr;
     // A notification from an earlier post that nobody else held, emptied of its sender; the next
     // post that needs one takes it instead of making one. Null while a post is using it.
-    objc::Ref<NSNotification> spareNotification_;
+    objc::StrongRef<NSNotification> spareNotification_;
     // The name last posted and its list (null: no entries for it). Forgotten whenever a list is
     // added or erased.
-    objc::Ref<NSString> lastName_;
+    objc::StrongRef<NSString> lastName_;
     EntryList* lastNameList_ = nullptr;
     std::function<void(const std::string&)> postListener_;
 };

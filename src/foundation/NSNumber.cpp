@@ -50,9 +50,9 @@ NSNumber::NSNumber(bool value) : NSValue(value ? &boolTrue : &boolFalse, "c"), k
 NSNumber::NSNumber(std::int64_t value) : NSValue(&value, "q"), kind_(Kind::Integer), integer_(value) {}
 NSNumber::NSNumber(double value) : NSValue(&value, "d"), kind_(Kind::Real), real_(value) {}
 
-objc::Ref<NSNumber> NSNumber::numberWithBool(bool value) { return objc::make<NSNumber>(value); }
-objc::Ref<NSNumber> NSNumber::numberWithInteger(std::int64_t value) { return objc::make<NSNumber>(value); }
-objc::Ref<NSNumber> NSNumber::numberWithDouble(double value) { return objc::make<NSNumber>(value); }
+objc::StrongRef<NSNumber> NSNumber::numberWithBool(bool value) { return objc::make<NSNumber>(value); }
+objc::StrongRef<NSNumber> NSNumber::numberWithInteger(std::int64_t value) { return objc::make<NSNumber>(value); }
+objc::StrongRef<NSNumber> NSNumber::numberWithDouble(double value) { return objc::make<NSNumber>(value); }
 
 bool NSNumber::boolValue() const { return kind_ == Kind::Real ? real_ != 0.0 : integer_ != 0; }
 float NSNumber::floatValue() const { return kind_ == Kind::Real ? nearestFloat(real_) : static_cast<float>(integer_); }

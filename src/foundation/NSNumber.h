@@ -25,9 +25,9 @@ public:
     explicit NSNumber(std::int64_t value);
     explicit NSNumber(double value);
 
-    static objc::Ref<NSNumber> numberWithBool(bool value);
-    static objc::Ref<NSNumber> numberWithInteger(std::int64_t value);
-    static objc::Ref<NSNumber> numberWithDouble(double value);
+    static objc::StrongRef<NSNumber> numberWithBool(bool value);
+    static objc::StrongRef<NSNumber> numberWithInteger(std::int64_t value);
+    static objc::StrongRef<NSNumber> numberWithDouble(double value);
 
     Kind kind() const { return kind_; }
 

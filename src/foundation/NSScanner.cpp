@@ -17,15 +17,15 @@ int hexDigit(char c)
 
 NSScanner::NSScanner() : NSScanner(NSString::from("")) {}
 
-NSScanner::NSScanner(objc::Ref<NSString> string)
+NSScanner::NSScanner(objc::StrongRef<NSString> string)
     : string_(string ? std::move(string) : NSString::from("")), skip_(NSCharacterSet::whitespaceAndNewlineCharacterSet())
 {
 }
 
-objc::Ref<NSScanner> NSScanner::scannerWithString(const NSString* string)
+objc::StrongRef<NSScanner> NSScanner::scannerWithString(const NSString* string)
 {
     // Strings are immutable, so sharing the caller's string is as good as a copy.
-    return objc::make<NSScanner>(objc::Ref<NSString>(const_cast<NSString*>(string)));
+    return objc::make<NSScanner>(objc::StrongRef<NSString>(const_cast<NSString*>(string)));
 }
 
 std::uint64_t NSScanner::scanLocation() const { return zovo::utf8::utf16Length(std::string_view(string_->utf8()).substr(0, offset_)); }

@@ -1,6 +1,6 @@
 // Scanners: read values from the front of a string, passing over a set of characters first.
 //
-//   objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(NSString::from("##FF8000"));
+//   objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(NSString::from("##FF8000"));
 //   scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(NSString::from("#")));
 //   std::uint32_t value = 0;
 //   scanner->scanHexInt(&value);     // true, value == 0xFF8000
@@ -23,10 +23,10 @@ public:
 
     // A scanner of the empty string; the runtime's alloc makes one.
     NSScanner();
-    explicit NSScanner(objc::Ref<NSString> string);
+    explicit NSScanner(objc::StrongRef<NSString> string);
 
     // Nil scans the empty string.
-    static objc::Ref<NSScanner> scannerWithString(const NSString* string);
+    static objc::StrongRef<NSScanner> scannerWithString(const NSString* string);
 
     NSString* string() const { return string_.get(); }
     NSCharacterSet* charactersToBeSkipped() const { return skip_.get(); }
@@ -50,7 +50,7 @@ private:
     // The byte offset of the first character at or after `offset` that is not to be skipped.
     std::size_t skipFrom(std::size_t offset) const;
 
-    objc::Ref<NSString> string_;
-    objc::Ref<NSCharacterSet> skip_;
+    objc::StrongRef<NSString> string_;
+    objc::StrongRef<NSCharacterSet> skip_;
     std::size_t offset_ = 0; // in bytes, always at a character boundary
 };

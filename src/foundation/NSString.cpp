@@ -168,7 +168,7 @@ T parseLeadingInteger(std::string_view text)
 
 } // namespace
 
-objc::Ref<NSString> NSString::from(std::string_view utf8) { return objc::make<NSString>(std::string(utf8)); }
+objc::StrongRef<NSString> NSString::from(std::string_view utf8) { return objc::make<NSString>(std::string(utf8)); }
 
 std::uint64_t NSString::length() const { return zovo::utf8::utf16Length(text_); }
 
@@ -179,9 +179,9 @@ bool NSString::containsString(const NSString* other) const
     return other && !other->text_.empty() && text_.find(other->text_) != std::string::npos;
 }
 
-objc::Ref<NSArray> NSString::componentsSeparatedByString(const NSString* separator) const
+objc::StrongRef<NSArray> NSString::componentsSeparatedByString(const NSString* separator) const
 {
-    std::vector<objc::Id> pieces;
+    std::vector<objc::StrongId> pieces;
     if (!separator || separator->text_.empty()) {
         pieces.emplace_back(from(text_));
         return NSArray::from(std::move(pieces));

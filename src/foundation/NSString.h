@@ -1,6 +1,6 @@
 // Immutable text objects, with the platform's parsing rules for the values read from settings.
 //
-//   objc::Ref<NSString> s = NSString::from("FF8800:0.5");
+//   objc::StrongRef<NSString> s = NSString::from("FF8800:0.5");
 //   s->containsString(NSString::from(":"))     // true
 //   NSString::from(" 12.5abc")->floatValue()    // 12.5f
 //
@@ -25,7 +25,7 @@ public:
     // that the object factories can reach it.
     explicit NSString(std::string text = {}) : text_(std::move(text)) {}
 
-    static objc::Ref<NSString> from(std::string_view utf8);
+    static objc::StrongRef<NSString> from(std::string_view utf8);
 
     const std::string& utf8() const { return text_; }
     // Length in UTF-16 code units, as the platform counts.
@@ -36,7 +36,7 @@ public:
     bool containsString(const NSString* other) const;
     // Splits at every occurrence of the separator: "a::b" gives "a", "", "b" and "a:" gives "a",
     // "". An empty or nil separator gives the whole string as the only piece.
-    objc::Ref<NSArray> componentsSeparatedByString(const NSString* separator) const;
+    objc::StrongRef<NSArray> componentsSeparatedByString(const NSString* separator) const;
     // Skips leading white space (not newlines), an optional sign and leading zeros; true on Y, y,
     // T, t or a digit 1-9. Anything after that character is ignored.
     bool boolValue() const;

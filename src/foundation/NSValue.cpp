@@ -12,7 +12,7 @@ NSValue::NSValue(const void* bytes, std::string type) : type_(std::move(type))
     std::memcpy(bytes_.data(), bytes, size);
 }
 
-objc::Ref<NSValue> NSValue::valueWithBytes(const void* bytes, const char* type)
+objc::StrongRef<NSValue> NSValue::valueWithBytes(const void* bytes, const char* type)
 {
     return objc::make<NSValue>(bytes, std::string(type ? type : ""));
 }

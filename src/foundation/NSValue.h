@@ -1,7 +1,7 @@
 // Boxed plain values: the bytes of a value together with its type code.
 //
 //   double height = 120;
-//   objc::Ref<NSValue> boxed = NSValue::valueWithBytes(&height, "d");
+//   objc::StrongRef<NSValue> boxed = NSValue::valueWithBytes(&height, "d");
 //   double out = 0;
 //   boxed->getValue(&out, sizeof out);     // out == 120
 //
@@ -27,7 +27,7 @@ public:
 
     // Copies the value's bytes. Fails loudly (std::invalid_argument) for null bytes or a type
     // code that cannot be sized.
-    static objc::Ref<NSValue> valueWithBytes(const void* bytes, const char* type);
+    static objc::StrongRef<NSValue> valueWithBytes(const void* bytes, const char* type);
 
     // Copies the bytes into `out`. `size` must be the value's own size: a mismatch would read or
     // write past one of the two buffers, so it fails loudly (std::invalid_argument) instead.

@@ -103,7 +103,7 @@ private:
     std::filesystem::path root_;
     bool ownsRoot_ = false;
     std::unique_ptr<RunLoop> runLoop_;
-    objc::Ref<NSNotificationCenter> defaultCenter_;
+    objc::StrongRef<NSNotificationCenter> defaultCenter_;
     std::unique_ptr<DarwinNotifyCenter> darwin_;
     std::mutex localsMutex_;
     std::vector<Slot> locals_;

@@ -350,7 +350,7 @@ public:
 
     // The object for a node, or null for a value that is left out (data, UID) or on failure.
     // `where` is the node's key path ("colours.list[2]"), for messages.
-    objc::Id convert(plist_t node, int depth, const std::string& where)
+    objc::StrongId convert(plist_t node, int depth, const std::string& where)
     {
         switch (plist_get_node_type(node)) {
         case PLIST_DICT: {
@@ -361,11 +361,11 @@ public:
         }
         case PLIST_ARRAY: {
             if (!enter(depth)) return nullptr;
-            std::vector<objc::Id> elements;
+            std::vector<objc::StrongId> elements;
             std::uint32_t count = plist_array_get_size(node);
             elements.reserve(count);
             for (std::uint32_t i = 0; i < count; ++i) {
-                objc::Id element = convert(plist_array_get_item(node, i), depth + 1, where + "[" + std::to_string(i) + "]");
+                objc::StrongId element = convert(plist_array_get_item(node, i), depth + 1, where + "[" + std::to_string(i) + "]");
                 if (failure) return nullptr;
                 if (element) elements.push_back(std::move(element));
             }
@@ -432,7 +432,7 @@ public:
                 failure = Failure{"the key " + repairUtf8(path) + " is not valid UTF-8"};
                 return false;
             }
-            objc::Id object = convert(value, depth + 1, path);
+            objc::StrongId object = convert(value, depth + 1, path);
             if (failure) return false;
             if (object) entries.emplace_back(key ? key : "", std::move(object));
         }

@@ -43,7 +43,7 @@ inline constexpr std::uint64_t kMaxPropertyListValues = 1u << 20;
 // A property list as read: its root dictionary, and what was read but not as the file wrote it (a
 // key that is not valid text), for a person to fix. A list with warnings still reads.
 struct PropertyList {
-    objc::Ref<NSMutableDictionary> dictionary;
+    objc::StrongRef<NSMutableDictionary> dictionary;
     std::vector<std::string> warnings;
 };
 

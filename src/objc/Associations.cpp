@@ -40,11 +40,11 @@ void objc_setAssociatedObject(id object, const void* key, id value, AssociationP
     if (old.value && old.owned) old.value->release();
 }
 
-Id objc_getAssociatedObject(id object, const void* key)
+StrongId objc_getAssociatedObject(id object, const void* key)
 {
     if (!object || !object->associations_) return nullptr;
     for (const auto& a : *object->associations_)
-        if (a.key == key) return Id(a.value);
+        if (a.key == key) return StrongId(a.value);
     return nullptr;
 }
 

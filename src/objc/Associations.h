@@ -3,7 +3,7 @@
 //
 //   static char key;
 //   objc::objc_setAssociatedObject(view, &key, window.get(), objc::AssociationPolicy::RetainNonatomic);
-//   objc::Id held = objc::objc_getAssociatedObject(view, &key);
+//   objc::StrongId held = objc::objc_getAssociatedObject(view, &key);
 //
 // A retained value is released when it is replaced, removed, or when its owner ends. Keys are
 // compared by address. Main thread only: an object's association table has no lock.
@@ -25,7 +25,7 @@ enum class AssociationPolicy : std::uintptr_t {
 };
 
 void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy);
-Id objc_getAssociatedObject(id object, const void* key);
+StrongId objc_getAssociatedObject(id object, const void* key);
 void objc_removeAssociatedObjects(id object);
 
 } // namespace objc

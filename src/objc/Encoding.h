@@ -36,7 +36,7 @@ OBJC_TYPE_ENCODING(double, "d");
 OBJC_TYPE_ENCODING(SEL, ":");
 OBJC_TYPE_ENCODING(Class, "#");
 OBJC_TYPE_ENCODING(id, "@");
-OBJC_TYPE_ENCODING(Id, "@");
+OBJC_TYPE_ENCODING(StrongId, "@");
 OBJC_TYPE_ENCODING(const char*, "*");
 OBJC_TYPE_ENCODING(void*, "^v");
 OBJC_TYPE_ENCODING(const void*, "r^v");
@@ -60,7 +60,7 @@ struct CanonicalArgument<T*, std::enable_if_t<std::is_base_of_v<Object, T> && !s
 template <class T>
 struct CanonicalArgument<T*, std::enable_if_t<std::is_base_of_v<ClassObject, T>>> { using type = Class; };
 template <class T>
-struct CanonicalArgument<Ref<T>> { using type = id; };
+struct CanonicalArgument<StrongRef<T>> { using type = id; };
 template <>
 struct CanonicalArgument<std::nullptr_t> { using type = id; };
 template <std::size_t N>

@@ -11,18 +11,18 @@ struct Selector;
 struct Method;
 struct Property;
 class Runtime;
-template <class T> class Ref;
+template <class T> class StrongRef;
 template <class T> class WeakRef;
 enum class AssociationPolicy : std::uintptr_t;
 
 // The runtime's spelling of its core handles. `id` is a plain, non-owning pointer: arguments and
-// receivers are borrowed for the length of a call. Results of type '@' come back as `Id`, a strong
-// reference, so a caller never holds an object that nobody owns. The two never convert into each
-// other by themselves: `Id(object)` retains, `Id::adopt(object)` takes over a reference and
-// `.get()` borrows, so that `id x = send<Id>(...)`, which would leave `x` pointing at an object
-// whose only owner has ended, does not compile.
+// receivers are borrowed for the length of a call. Results of type '@' come back as `StrongId`, a
+// strong reference, so a caller never holds an object that nobody owns. The two never convert into
+// each other by themselves: `StrongId(object)` retains, `StrongId::adopt(object)` takes over a
+// reference and `.get()` borrows, so that `id x = send<StrongId>(...)`, which would leave `x`
+// pointing at an object whose only owner has ended, does not compile.
 using id = Object*;
-using Id = Ref<Object>;
+using StrongId = StrongRef<Object>;
 using Class = ClassObject*;
 using SEL = const Selector*;
 

@@ -2,7 +2,7 @@
 // or added method is what runs.
 //
 //   objc::send(view, "layoutSubviews");                           // returns void
-//   objc::Id title = objc::send<objc::Id>(header, "title");       // '@' results come back strong
+//   objc::StrongId title = objc::send<objc::StrongId>(header, "title");       // '@' results come back strong
 //   bool b = objc::send<bool>(obj, "respondsToSelector:", objc::sel("delegate"));
 //
 // The call's C++ signature (R, and the canonical types of the arguments) must match the method's
@@ -86,7 +86,7 @@ inline id receiverOf(id object) { return object; }
 template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
 id receiverOf(T* object) { return object; }
 template <class T>
-id receiverOf(const Ref<T>& object) { return object.get(); }
+id receiverOf(const StrongRef<T>& object) { return object.get(); }
 template <class T>
 id receiverOf(const WeakRef<T>& object) { return object.get(); }
 
@@ -145,11 +145,11 @@ R sendSuper(id self, Class definingClass, SelectorName selector, A&&... args)
 // Whether the receiver's class (or a superclass) has a method for the selector. Nil answers no.
 bool respondsTo(id object, SEL sel);
 template <class T>
-bool respondsTo(const Ref<T>& object, SEL sel) { return respondsTo(object.get(), sel); }
+bool respondsTo(const StrongRef<T>& object, SEL sel) { return respondsTo(object.get(), sel); }
 
 // Whether the object is an instance of `cls` or of one of its subclasses. Nil answers no.
 bool isKindOf(id object, Class cls);
 template <class T>
-bool isKindOf(const Ref<T>& object, Class cls) { return isKindOf(object.get(), cls); }
+bool isKindOf(const StrongRef<T>& object, Class cls) { return isKindOf(object.get(), cls); }
 
 } // namespace objc

@@ -1,6 +1,6 @@
 // Reference-counted objects, strong references and zeroing weak references.
 //
-//   objc::Ref<Widget> w = objc::make<Widget>();   // strong: the object lives while a Ref does
+//   objc::StrongRef<Widget> w = objc::make<Widget>();   // strong: the object lives while a StrongRef does
 //   objc::WeakRef<Widget> weak = w;               // weak: reads null once the object has ended
 //   w = nullptr;                                  // last strong reference gone: the object ends
 //   assert(!weak.get());
@@ -10,14 +10,14 @@
 //
 // Ownership shows in the types, and every change of it is written out:
 //
-//   objc::Ref<Widget> kept(raw);                  // retains: a new strong reference
+//   objc::StrongRef<Widget> kept(raw);                  // retains: a new strong reference
 //   auto same = objc::retained(raw);              // the same, with the type deduced
-//   auto made = objc::Ref<Widget>::adopt(fresh);  // takes over the reference `fresh` came with
+//   auto made = objc::StrongRef<Widget>::adopt(fresh);  // takes over the reference `fresh` came with
 //   Widget* borrowed = kept.get();                // borrows: valid while `kept` lives
 //
-// A Ref neither converts from nor to a raw pointer by itself. Were it to, `Widget* w = makeOne();`
-// would compile and leave `w` pointing at an object whose only owner, the temporary Ref, has
-// already ended; and a raw pointer passed where a Ref is expected would retain silently.
+// A StrongRef neither converts from nor to a raw pointer by itself. Were it to, `Widget* w = makeOne();`
+// would compile and leave `w` pointing at an object whose only owner, the temporary StrongRef, has
+// already ended; and a raw pointer passed where a StrongRef is expected would retain silently.
 #pragma once
 
 #include "objc/Forward.h"
@@ -84,7 +84,7 @@ public:
 private:
     template <class T> friend class WeakRef;
     friend void objc_setAssociatedObject(id, const void*, id, AssociationPolicy);
-    friend Id objc_getAssociatedObject(id, const void*);
+    friend StrongId objc_getAssociatedObject(id, const void*);
     friend void objc_removeAssociatedObjects(id);
 
     static constexpr std::uint32_t kImmortal = 0xffffffffu;
@@ -106,7 +106,7 @@ private:
     std::unique_ptr<std::vector<detail::Association>> associations_;
 };
 
-// Keeps an object from ending for the length of a scope, like a Ref without the atomic
+// Keeps an object from ending for the length of a scope, like a StrongRef without the atomic
 // operations on its count. Main thread only; `object` may be null.
 class Pinned {
 public:
@@ -121,24 +121,24 @@ private:
 
 // A strong, intrusive reference.
 template <class T>
-class Ref {
+class StrongRef {
 public:
-    Ref() noexcept = default;
-    Ref(std::nullptr_t) noexcept {}
+    StrongRef() noexcept = default;
+    StrongRef(std::nullptr_t) noexcept {}
     // Takes a new strong reference to `object`. Explicit, so that retaining is always visible.
-    explicit Ref(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
-    Ref(const Ref& other) noexcept : Ref(other.ptr_) {}
-    Ref(Ref&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    explicit StrongRef(T* object) noexcept : ptr_(object) { if (ptr_) ptr_->retain(); }
+    StrongRef(const StrongRef& other) noexcept : StrongRef(other.ptr_) {}
+    StrongRef(StrongRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    Ref(const Ref<U>& other) noexcept : Ref(other.get()) {}
+    StrongRef(const StrongRef<U>& other) noexcept : StrongRef(other.get()) {}
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    Ref(Ref<U>&& other) noexcept : ptr_(other.leak()) {}
-    ~Ref() { if (ptr_) ptr_->release(); }
+    StrongRef(StrongRef<U>&& other) noexcept : ptr_(other.leak()) {}
+    ~StrongRef() { if (ptr_) ptr_->release(); }
 
-    Ref& operator=(Ref other) noexcept { std::swap(ptr_, other.ptr_); return *this; }
+    StrongRef& operator=(StrongRef other) noexcept { std::swap(ptr_, other.ptr_); return *this; }
 
     // Wraps an object whose initial reference the caller hands over.
-    static Ref adopt(T* object) noexcept { Ref r; r.ptr_ = object; return r; }
+    static StrongRef adopt(T* object) noexcept { StrongRef r; r.ptr_ = object; return r; }
     // Gives up this reference without releasing it.
     T* leak() noexcept { return std::exchange(ptr_, nullptr); }
 
@@ -152,16 +152,16 @@ private:
 };
 
 template <class T, class U>
-bool operator==(const Ref<T>& a, const Ref<U>& b) noexcept { return a.get() == b.get(); }
+bool operator==(const StrongRef<T>& a, const StrongRef<U>& b) noexcept { return a.get() == b.get(); }
 template <class T>
-bool operator==(const Ref<T>& a, std::nullptr_t) noexcept { return !a.get(); }
+bool operator==(const StrongRef<T>& a, std::nullptr_t) noexcept { return !a.get(); }
 // Comparing with a borrowed pointer asks whether both name the same object; nothing is retained.
 template <class T, class U, class = decltype(std::declval<T*>() == std::declval<U*>())>
-bool operator==(const Ref<T>& a, U* b) noexcept { return a.get() == b; }
+bool operator==(const StrongRef<T>& a, U* b) noexcept { return a.get() == b; }
 
 // A new strong reference to `object`, with its type deduced.
 template <class T>
-Ref<T> retained(T* object) noexcept { return Ref<T>(object); }
+StrongRef<T> retained(T* object) noexcept { return StrongRef<T>(object); }
 
 // A weak reference: does not keep its object alive and reads null once the object has ended.
 // Single-threaded: weak references are made and read on the main thread only.
@@ -172,7 +172,7 @@ public:
     WeakRef(std::nullptr_t) noexcept {}
     WeakRef(T* object) { reset(object); }
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    WeakRef(const Ref<U>& object) { reset(object.get()); }
+    WeakRef(const StrongRef<U>& object) { reset(object.get()); }
     WeakRef(const WeakRef& other) { copyFrom(other.control_); }
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
     WeakRef(const WeakRef<U>& other) { copyFrom(other.control_); }
@@ -188,9 +188,9 @@ public:
     WeakRef& operator=(T* object) { reset(object); return *this; }
     ~WeakRef() { drop(); }
 
-    // The object, or null once it has ended. Callers that use it across a call keep a Ref.
+    // The object, or null once it has ended. Callers that use it across a call keep a StrongRef.
     T* get() const noexcept { return control_ && control_->object ? static_cast<T*>(control_->object) : nullptr; }
-    Ref<T> lock() const { return Ref<T>(get()); }
+    StrongRef<T> lock() const { return StrongRef<T>(get()); }
     explicit operator bool() const noexcept { return get() != nullptr; }
     // True for a reference that was made to an object which has since ended.
     bool expired() const noexcept { return control_ && !control_->object; }
@@ -224,28 +224,28 @@ private:
 Class classForCppType(const char* name);
 
 template <class T, class... Args>
-Ref<T> make(Args&&... args)
+StrongRef<T> make(Args&&... args)
 {
     Class cls = classForCppType(T::kClassName);
     T* object = new T(std::forward<Args>(args)...);
     object->isa = cls;
-    return Ref<T>::adopt(object);
+    return StrongRef<T>::adopt(object);
 }
 
 // The object as a T when its C++ type is a T, else null.
 template <class T>
 T* cast(id object) { return dynamic_cast<T*>(object); }
 template <class T, class U>
-T* cast(const Ref<U>& object) { return dynamic_cast<T*>(object.get()); }
+T* cast(const StrongRef<U>& object) { return dynamic_cast<T*>(object.get()); }
 // A temporary's object is cast into a strong reference, which keeps it: borrowing from a
 // temporary would leave the caller holding an object whose only owner has ended.
 template <class T, class U>
-Ref<T> cast(Ref<U>&& object)
+StrongRef<T> cast(StrongRef<U>&& object)
 {
     T* cast = dynamic_cast<T*>(object.get());
     if (!cast) return nullptr;
     object.leak();
-    return Ref<T>::adopt(cast);
+    return StrongRef<T>::adopt(cast);
 }
 
 } // namespace objc

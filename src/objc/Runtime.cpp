@@ -13,19 +13,19 @@ namespace {
 std::atomic<Runtime*> currentRuntime{nullptr};
 
 // The root class's own methods: the small part of NSObject that the runtime itself answers.
-Id rootInit(id self, SEL) { return Id(self); }
-Id rootSelf(id self, SEL) { return Id(self); }
+StrongId rootInit(id self, SEL) { return StrongId(self); }
+StrongId rootSelf(id self, SEL) { return StrongId(self); }
 Class rootClass(id self, SEL) { return self->isa->isMetaclass() ? static_cast<Class>(self) : self->isa; }
 bool rootRespondsToSelector(id self, SEL, SEL query) { return respondsTo(self, query); }
 bool rootIsKindOfClass(id self, SEL, Class cls) { return isKindOf(self, cls); }
 bool rootIsMemberOfClass(id self, SEL, Class cls) { return self->isa == cls; }
 bool rootIsEqual(id self, SEL, id other) { return self == other; }
 std::uint64_t rootHash(id self, SEL) { return reinterpret_cast<std::uintptr_t>(self); }
-Id rootAlloc(id self, SEL) { return class_createInstance(static_cast<Class>(self)); }
-Id rootNew(id self, SEL)
+StrongId rootAlloc(id self, SEL) { return class_createInstance(static_cast<Class>(self)); }
+StrongId rootNew(id self, SEL)
 {
-    Id object = class_createInstance(static_cast<Class>(self));
-    return send<Id>(object, "init");
+    StrongId object = class_createInstance(static_cast<Class>(self));
+    return send<StrongId>(object, "init");
 }
 
 } // namespace
@@ -162,14 +162,14 @@ const Property* class_getProperty(Class cls, const char* name)
 
 const char* property_getAttributes(const Property* property) { return property ? property->attributeString.c_str() : nullptr; }
 
-Id class_createInstance(Class cls)
+StrongId class_createInstance(Class cls)
 {
     if (!cls) return nullptr;
     InstanceAllocator allocate = cls->allocator();
     if (!allocate) throw RuntimeError(std::string("class ") + cls->name() + " has no instance allocator");
     Object* object = allocate();
     object->isa = cls;
-    return Id::adopt(object);
+    return StrongId::adopt(object);
 }
 
 std::string describeMethod(Class cls, SEL sel)

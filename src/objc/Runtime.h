@@ -112,7 +112,7 @@ const Property* class_getProperty(Class cls, const char* name);
 const char* property_getAttributes(const Property* property);
 
 // Makes a new instance of a class, with a reference count of one, owned by the result.
-Id class_createInstance(Class cls);
+StrongId class_createInstance(Class cls);
 
 // ---- Unchecked building blocks, used by the typed templates above and by the hooking library --
 

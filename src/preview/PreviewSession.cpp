@@ -78,7 +78,7 @@ UIScreen::Orientation toScreen(ScenarioOrientation o)
 bool animating(const UIView* view)
 {
     if (view->isAnimating()) return true;
-    return std::any_of(view->subviews().begin(), view->subviews().end(), [](const objc::Ref<UIView>& v) { return animating(v.get()); });
+    return std::any_of(view->subviews().begin(), view->subviews().end(), [](const objc::StrongRef<UIView>& v) { return animating(v.get()); });
 }
 
 // How the component reads a flag: a number's truth, else the fallback it uses for a missing key.
@@ -396,7 +396,7 @@ void PreviewSession::postSample(bool sticky)
     n.message = sample.message;
     n.builtInIcon = sample.icon;
     n.sticky = sticky;
-    objc::Ref<UIImage> icon;
+    objc::StrongRef<UIImage> icon;
     if (sample.icon) icon = UIImage::imageWithCGImage(drawAppIcon(*sample.icon), 3.0);
     host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, icon, n.date, n.sticky});
     recordEvent(std::move(event));

@@ -28,7 +28,7 @@ CGRect frameOf(objc::id view) { return view ? objc::send<CGRect>(view, "frame") 
 
 std::string textOf(objc::id label)
 {
-    objc::Id text = objc::send<objc::Id>(label, "text");
+    objc::StrongId text = objc::send<objc::StrongId>(label, "text");
     auto* s = objc::cast<NSString>(text.get());
     return s ? s->utf8() : std::string();
 }
@@ -66,7 +66,7 @@ Json snapshotBanner(objc::id object)
     out["bgColour"] = colour(banner->bgColour.get());
     out["textColour"] = colour(banner->textColour.get());
     out["container"] = rect(frameOf(banner->container.get()));
-    out["icon"] = Json{{"frame", rect(frameOf(banner->iconView.get()))}, {"hasImage", static_cast<bool>(objc::send<objc::Id>(banner->iconView, "image"))}};
+    out["icon"] = Json{{"frame", rect(frameOf(banner->iconView.get()))}, {"hasImage", static_cast<bool>(objc::send<objc::StrongId>(banner->iconView, "image"))}};
     out["primary"] = label(banner->primary.get());
     out["secondary"] = label(banner->secondary.get());
     out["date"] = label(banner->date.get());

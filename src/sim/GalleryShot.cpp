@@ -37,7 +37,7 @@ ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request)
     content.message = request.message;
     content.date = "now";
     content.safeY = device.statusBarHeight - 15.0;
-    const objc::Id window = presentOneBanner(process, *host, content);
+    const objc::StrongId window = presentOneBanner(process, *host, content);
     auto* banner = objc::cast<BLNotificationBanner>(window.get());
     if (!banner) return Error{"no banner window was shown on " + std::string(device.model)};
     shot.banner = banner->frame();

@@ -34,7 +34,7 @@ UIScreen::Orientation toScreen(ScenarioOrientation o)
 }
 
 // A solid icon the size of an app icon at 3x.
-objc::Ref<UIImage> solidIcon(std::uint32_t rgb)
+objc::StrongRef<UIImage> solidIcon(std::uint32_t rgb)
 {
     constexpr std::size_t kSide = 60;
     std::vector<std::uint8_t> bytes;
@@ -52,7 +52,7 @@ UIWindow* componentBanner(SpringBoardHost& host)
 {
     objc::id app = host.springBoard();
     if (!app || !objc::respondsTo(app, objc::sel("brimlight"))) return nullptr;
-    auto* window = objc::cast<UIWindow>(objc::send<objc::Id>(app, "brimlight").get());
+    auto* window = objc::cast<UIWindow>(objc::send<objc::StrongId>(app, "brimlight").get());
     return window && !window->isHidden() ? window : nullptr;
 }
 
@@ -88,7 +88,7 @@ ErrorOr<void> ScenarioRunner::run()
     host.launch();
 
     // Icons are decoded before anything runs, so a bad one stops the run before it starts.
-    std::vector<objc::Ref<UIImage>> icons(scenario_.events.size());
+    std::vector<objc::StrongRef<UIImage>> icons(scenario_.events.size());
     for (std::size_t i = 0; i < scenario_.events.size(); ++i) {
         const ScenarioNotify& n = scenario_.events[i].notify;
         if (scenario_.events[i].kind != ScenarioEvent::Kind::Notify) continue;

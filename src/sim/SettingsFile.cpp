@@ -10,16 +10,16 @@
 namespace zovo {
 namespace {
 
-objc::Id convert(const nlohmann::ordered_json& value)
+objc::StrongId convert(const nlohmann::ordered_json& value)
 {
     if (value.is_boolean()) return NSNumber::numberWithBool(value.get<bool>());
     if (value.is_number_integer()) return NSNumber::numberWithInteger(value.get<std::int64_t>());
     if (value.is_number()) return NSNumber::numberWithDouble(value.get<double>());
     if (value.is_string()) return NSString::from(value.get<std::string>());
     if (value.is_array()) {
-        std::vector<objc::Id> elements;
+        std::vector<objc::StrongId> elements;
         for (const auto& element : value)
-            if (objc::Id e = convert(element)) elements.push_back(e);
+            if (objc::StrongId e = convert(element)) elements.push_back(e);
         return NSArray::from(std::move(elements));
     }
     if (value.is_object()) return propertyListFromJson(value);
@@ -66,12 +66,12 @@ nlohmann::ordered_json settingsToJson(const NSDictionary* dictionary, std::vecto
     return toJson(const_cast<NSDictionary*>(dictionary), "", dropped);
 }
 
-objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object)
+objc::StrongRef<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object)
 {
     std::vector<NSDictionary::Entry> entries;
     if (object.is_object())
         for (const auto& [key, value] : object.items())
-            if (objc::Id v = convert(value)) entries.push_back({key, v});
+            if (objc::StrongId v = convert(value)) entries.push_back({key, v});
     return NSDictionary::from(std::move(entries));
 }
 

@@ -15,7 +15,7 @@ namespace zovo {
 // A JSON object as a property-list dictionary: true/false become booleans, whole numbers
 // integers, other numbers reals, text strings, lists arrays, objects dictionaries. Null has no
 // property-list form and is left out. Needs a running process.
-objc::Ref<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object);
+objc::StrongRef<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object);
 
 // A property-list dictionary as a JSON object, the inverse of propertyListFromJson: booleans,
 // integers, reals, strings, arrays and dictionaries keep their kind. Values JSON cannot hold as a

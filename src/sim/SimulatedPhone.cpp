@@ -31,7 +31,7 @@ std::unique_ptr<SpringBoardHost> startPhone(Process& process, const PhoneOptions
     return phone;
 }
 
-objc::Id presentOneBanner(Process& process, SpringBoardHost& host, const BannerContent& content)
+objc::StrongId presentOneBanner(Process& process, SpringBoardHost& host, const BannerContent& content)
 {
     BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
     bridge->safeYPos = static_cast<float>(content.safeY);
@@ -43,12 +43,12 @@ objc::Id presentOneBanner(Process& process, SpringBoardHost& host, const BannerC
     bridge->icon = content.icon;
     bridge->primaryText = NSString::from(content.title);
     bridge->secondaryText = NSString::from(content.message);
-    bridge->dateText = content.date ? objc::Id(NSString::from(*content.date)) : objc::Id();
+    bridge->dateText = content.date ? objc::StrongId(NSString::from(*content.date)) : objc::StrongId();
     centre->post(zovorudovu::kUpdateContent);
 
     objc::id app = host.springBoard();
     if (!objc::respondsTo(app, objc::sel("brimlight"))) return nullptr; // the component is off
-    objc::Id window = objc::send<objc::Id>(app, "brimlight");
+    objc::StrongId window = objc::send<objc::StrongId>(app, "brimlight");
     objc::send(window, "layoutIfNeeded");
     return window;
 }

@@ -36,7 +36,7 @@ std::unique_ptr<SpringBoardHost> startPhone(Process& process, const PhoneOptions
 
 // One banner's content, as the capture hook leaves it in the shared state.
 struct BannerContent {
-    objc::Id icon; // UIImage or null
+    objc::StrongId icon; // UIImage or null
     std::string title;
     std::string message;
     std::optional<std::string> date;
@@ -46,6 +46,6 @@ struct BannerContent {
 // On a phone started with ComponentStart::Load: presents one banner as the short-look hook asks
 // SpringBoard to, lets its slide-in finish, fills it with `content` and lays it out. Returns the
 // component's banner window (SpringBoard owns it), or null when the component showed none.
-objc::Id presentOneBanner(Process& process, SpringBoardHost& host, const BannerContent& content);
+objc::StrongId presentOneBanner(Process& process, SpringBoardHost& host, const BannerContent& content);
 
 } // namespace zovo

@@ -50,7 +50,7 @@ std::size_t memoryKiB(std::string_view field)
     return 0;
 }
 
-objc::Ref<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+objc::StrongRef<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     constexpr std::size_t kSide = 60;
     std::vector<std::uint8_t> bytes;
@@ -257,7 +257,7 @@ private:
     const SoakOptions& options_;
     SoakSummary& summary_;
     std::mt19937_64 random_;
-    std::vector<objc::Ref<UIImage>> icons_;
+    std::vector<objc::StrongRef<UIImage>> icons_;
     std::set<std::string> onScreen_; // presented and not yet dismissed
     bool landscape_ = false;
 };

@@ -23,7 +23,7 @@ namespace {
 // The app of the process, once launched. Process-local, so it ends with the process, before the
 // classes it points at.
 struct HostState {
-    objc::Ref<SpringBoard> app;
+    objc::StrongRef<SpringBoard> app;
 };
 
 HostState& state() { return Process::current().local<HostState>(); }
@@ -71,7 +71,7 @@ void SpringBoardHost::launch()
 
     for (const DynamicLibrary& library : options_.libraries) Loader::load(runtime, library);
 
-    objc::Id app = objc::send<objc::Id>(host::alloc(host::classes().springBoard), "init");
+    objc::StrongId app = objc::send<objc::StrongId>(host::alloc(host::classes().springBoard), "init");
     state().app = objc::retained(objc::cast<SpringBoard>(app));
     objc::send(app, "applicationDidFinishLaunching:", app);
 }

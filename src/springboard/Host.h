@@ -46,7 +46,7 @@ struct NotificationRequest {
     std::string title;
     std::string subtitle;
     std::string message;
-    objc::Ref<UIImage> icon;
+    objc::StrongRef<UIImage> icon;
     std::string date;     // as shown; empty shows kDateTextForNow
     bool sticky = false;  // stays until the user acts or something forces it away
 };

@@ -13,7 +13,7 @@ namespace zovo::host {
 ClassTable& classes() { return Process::current().local<ClassTable>(); }
 Config& config() { return Process::current().local<Config>(); }
 
-objc::Id alloc(objc::Class cls) { return objc::send<objc::Id>(cls, "alloc"); }
+objc::StrongId alloc(objc::Class cls) { return objc::send<objc::StrongId>(cls, "alloc"); }
 
 std::string argumentJson(bool flag) { return flag ? "true" : "false"; }
 
@@ -38,7 +38,7 @@ void setNeedsLayoutThroughout(objc::id view)
     auto* v = objc::cast<UIView>(view);
     if (!v) return;
     objc::send(view, "setNeedsLayout");
-    const std::vector<objc::Ref<UIView>> subviews = v->subviews();
+    const std::vector<objc::StrongRef<UIView>> subviews = v->subviews();
     for (const auto& subview : subviews) setNeedsLayoutThroughout(subview.get());
 }
 

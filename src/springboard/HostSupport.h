@@ -40,13 +40,13 @@ struct Config {
 Config& config();
 
 // A new instance of `cls` (alloc by message), not yet initialised.
-objc::Id alloc(objc::Class cls);
+objc::StrongId alloc(objc::Class cls);
 // The same, as its C++ type, for the host's parts that need no initialiser (subviews).
 template <class T>
-objc::Ref<T> make(objc::Class cls)
+objc::StrongRef<T> make(objc::Class cls)
 {
-    objc::Id object = alloc(cls);
-    return objc::Ref<T>(objc::cast<T>(object));
+    objc::StrongId object = alloc(cls);
+    return objc::StrongRef<T>(objc::cast<T>(object));
 }
 
 // Arguments as they appear in a call record: flags as true/false, nil as null, strings as their
@@ -79,14 +79,14 @@ template <class Controller>
 objc::Class registerRequestController(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIViewController"), []() -> objc::Object* { return new Controller(); });
-    objc::addMethod(cls, objc::sel("initWithNotificationRequest:"), +[](objc::id self, objc::SEL s, objc::id request) -> objc::Id {
+    objc::addMethod(cls, objc::sel("initWithNotificationRequest:"), +[](objc::id self, objc::SEL s, objc::id request) -> objc::StrongId {
         if (request && !objc::cast<NCNotificationRequest>(request))
             throw std::invalid_argument(std::string(objc::sel_getName(s)) + ": the request is an instance of " + request->className() +
                                         ", not NCNotificationRequest");
         static_cast<Controller*>(self)->setRequest(objc::cast<NCNotificationRequest>(request));
-        return objc::Id(self);
+        return objc::StrongId(self);
     });
-    objc::addMethod(cls, objc::sel("delegate"), +[](objc::id self, objc::SEL) -> objc::Id { return objc::Id(static_cast<Controller*>(self)->delegate()); });
+    objc::addMethod(cls, objc::sel("delegate"), +[](objc::id self, objc::SEL) -> objc::StrongId { return objc::StrongId(static_cast<Controller*>(self)->delegate()); });
     objc::addMethod(cls, objc::sel("setDelegate:"), +[](objc::id self, objc::SEL, objc::id delegate) { static_cast<Controller*>(self)->setDelegate(delegate); });
     return cls;
 }

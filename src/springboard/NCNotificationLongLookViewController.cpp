@@ -18,7 +18,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -27,7 +27,7 @@ namespace {
 NCNotificationLongLookViewController* controller(id self) { return static_cast<NCNotificationLongLookViewController*>(self); }
 
 // Adds a label under the previous line of the card, unless its text is empty.
-void addLine(UIView& card, double& y, double width, const std::string& text, objc::Ref<UIFont> font)
+void addLine(UIView& card, double& y, double width, const std::string& text, objc::StrongRef<UIFont> font)
 {
     if (text.empty()) return;
     auto label = objc::make<UILabel>();
@@ -73,7 +73,7 @@ void NCNotificationLongLookViewController::buildView()
     card_->setFrame(CGRectMake(card_->frame().origin.x, top, width, y + kBannerPadding));
     dimmed->addSubview(card_.get());
 
-    Id tap = objc::send<Id>(objc::send<Id>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:", this,
+    StrongId tap = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:", this,
                             objc::sel("_handleDimmingTap:"));
     dimmed->addGestureRecognizer(objc::cast<UIGestureRecognizer>(tap));
     setView(dimmed.get());

@@ -24,9 +24,9 @@ public:
     void buildView();
 
 private:
-    objc::Ref<NCNotificationRequest> request_;
+    objc::StrongRef<NCNotificationRequest> request_;
     objc::WeakRef<objc::Object> delegate_;
-    objc::Ref<UIView> card_;
+    objc::StrongRef<UIView> card_;
 };
 
 namespace zovo::host {

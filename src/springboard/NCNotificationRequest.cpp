@@ -3,7 +3,7 @@
 #include "foundation/NSString.h"
 #include "objc/Message.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -13,7 +13,7 @@ objc::Class registerNotificationRequest(objc::Runtime& runtime, const char* name
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new NCNotificationRequest(); });
     objc::addMethod(cls, objc::sel("notificationIdentifier"),
-                    +[](id self, SEL) -> Id { return NSString::from(static_cast<NCNotificationRequest*>(self)->identifier); });
+                    +[](id self, SEL) -> StrongId { return NSString::from(static_cast<NCNotificationRequest*>(self)->identifier); });
     objc::addMethod(cls, objc::sel("isSticky"), +[](id self, SEL) { return static_cast<NCNotificationRequest*>(self)->sticky; });
     return cls;
 }

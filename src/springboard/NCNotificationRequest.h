@@ -17,7 +17,7 @@ public:
     std::string title;
     std::string subtitle;
     std::string message;
-    objc::Ref<UIImage> icon; // may be null: the banner then shows no icon
+    objc::StrongRef<UIImage> icon; // may be null: the banner then shows no icon
     std::string dateText;    // as shown; empty shows kDateTextForNow
     bool sticky = false;
 };

@@ -15,7 +15,7 @@
 
 #include <algorithm>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -23,7 +23,7 @@ namespace {
 
 NCNotificationShortLookView* card(id self) { return static_cast<NCNotificationShortLookView*>(self); }
 
-objc::Ref<UILabel> makeLabel(double fontSize, bool bold, std::int64_t lines)
+objc::StrongRef<UILabel> makeLabel(double fontSize, bool bold, std::int64_t lines)
 {
     auto label = objc::make<UILabel>();
     label->setFont((bold ? UIFont::boldSystemFontOfSize(fontSize) : UIFont::systemFontOfSize(fontSize)).get());
@@ -59,9 +59,9 @@ void NCNotificationShortLookView::setContent(const NCNotificationRequest& reques
     setText(*messageLabel_, request.message);
 }
 
-objc::Ref<NSArray> NCNotificationShortLookView::icons() const
+objc::StrongRef<NSArray> NCNotificationShortLookView::icons() const
 {
-    std::vector<Id> list;
+    std::vector<StrongId> list;
     if (icon_) list.emplace_back(icon_.get());
     return NSArray::from(std::move(list));
 }
@@ -97,14 +97,14 @@ objc::Class registerShortLookView(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIView"), []() -> objc::Object* { return new NCNotificationShortLookView(); });
     objc::addMethod(cls, objc::sel("layoutSubviews"), +[](id self, SEL) { card(self)->layoutSubviews(); });
-    objc::addMethod(cls, objc::sel("icons"), +[](id self, SEL) -> Id { return card(self)->icons(); });
-    objc::addMethod(cls, objc::sel("primaryText"), +[](id self, SEL) -> Id { return card(self)->primaryText(); });
-    objc::addMethod(cls, objc::sel("primarySubtitleText"), +[](id self, SEL) -> Id { return card(self)->primarySubtitleText(); });
-    objc::addMethod(cls, objc::sel("secondaryText"), +[](id self, SEL) -> Id { return card(self)->secondaryText(); });
+    objc::addMethod(cls, objc::sel("icons"), +[](id self, SEL) -> StrongId { return card(self)->icons(); });
+    objc::addMethod(cls, objc::sel("primaryText"), +[](id self, SEL) -> StrongId { return card(self)->primaryText(); });
+    objc::addMethod(cls, objc::sel("primarySubtitleText"), +[](id self, SEL) -> StrongId { return card(self)->primarySubtitleText(); });
+    objc::addMethod(cls, objc::sel("secondaryText"), +[](id self, SEL) -> StrongId { return card(self)->secondaryText(); });
     // A press held on the card opens the long look, once, as it is recognised.
     objc::addMethod(cls, objc::sel("_handlePress:"), +[](id self, SEL, id recognizer) {
         if (objc::send<std::int64_t>(recognizer, "state") != UIGestureRecognizerStateBegan) return;
-        Id controller = objc::send<Id>(self, "_viewControllerForAncestor");
+        StrongId controller = objc::send<StrongId>(self, "_viewControllerForAncestor");
         if (objc::respondsTo(controller, objc::sel("_presentLongLookViaClickPresentationInteraction:")))
             objc::send(controller, "_presentLongLookViaClickPresentationInteraction:", static_cast<id>(nullptr));
     });
@@ -113,10 +113,10 @@ objc::Class registerShortLookView(objc::Runtime& runtime, const char* name)
 
 void attachShortLookRecognizers(NCNotificationShortLookView* view)
 {
-    Id press = objc::send<Id>(objc::send<Id>(objc::objc_getClass("UILongPressGestureRecognizer"), "alloc"), "initWithTarget:action:", view,
+    StrongId press = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UILongPressGestureRecognizer"), "alloc"), "initWithTarget:action:", view,
                               objc::sel("_handlePress:"));
     objc::send(view, "addGestureRecognizer:", press);
-    Id tap = objc::send<Id>(alloc(classes().tapRecognizer), "init");
+    StrongId tap = objc::send<StrongId>(alloc(classes().tapRecognizer), "init");
     objc::send(view, "addGestureRecognizer:", tap);
 }
 

@@ -27,10 +27,10 @@ public:
 
     // The card's content, as the getters of the same names answer it: nil for empty texts, and a
     // list of one icon or none.
-    objc::Ref<NSArray> icons() const;
-    objc::Ref<NSString> primaryText() const { return objc::retained(titleLabel_->text()); }
-    objc::Ref<NSString> primarySubtitleText() const { return objc::retained(subtitleLabel_->text()); }
-    objc::Ref<NSString> secondaryText() const { return objc::retained(messageLabel_->text()); }
+    objc::StrongRef<NSArray> icons() const;
+    objc::StrongRef<NSString> primaryText() const { return objc::retained(titleLabel_->text()); }
+    objc::StrongRef<NSString> primarySubtitleText() const { return objc::retained(subtitleLabel_->text()); }
+    objc::StrongRef<NSString> secondaryText() const { return objc::retained(messageLabel_->text()); }
 
     PLPlatterHeaderContentView* header() const { return header_.get(); }
 
@@ -42,11 +42,11 @@ private:
     // Lays the lines out top to bottom for `width`; returns the card's height.
     double placeLines(double width, bool apply) const;
 
-    objc::Ref<UIImage> icon_;
-    objc::Ref<PLPlatterHeaderContentView> header_;
-    objc::Ref<UILabel> titleLabel_;
-    objc::Ref<UILabel> subtitleLabel_;
-    objc::Ref<UILabel> messageLabel_;
+    objc::StrongRef<UIImage> icon_;
+    objc::StrongRef<PLPlatterHeaderContentView> header_;
+    objc::StrongRef<UILabel> titleLabel_;
+    objc::StrongRef<UILabel> subtitleLabel_;
+    objc::StrongRef<UILabel> messageLabel_;
 };
 
 namespace zovo::host {

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -31,7 +31,7 @@ objc::Class registerShortLookViewController(objc::Runtime& runtime, const char* 
     objc::Class cls = registerRequestController<NCNotificationShortLookViewController>(runtime, name);
     // The card is made with the request's content; its recognisers are attached once it has loaded.
     objc::addMethod(cls, objc::sel("loadView"), +[](id self, SEL) {
-        Id view = objc::send<Id>(alloc(classes().shortLookView), "initWithFrame:", UIScreen::mainScreen()->bounds());
+        StrongId view = objc::send<StrongId>(alloc(classes().shortLookView), "initWithFrame:", UIScreen::mainScreen()->bounds());
         auto* card = objc::cast<NCNotificationShortLookView>(view);
         if (card && controller(self)->request()) card->setContent(*controller(self)->request());
         controller(self)->setView(objc::cast<UIView>(view));

@@ -24,7 +24,7 @@ public:
     bool presentLongLook(bool animated, std::function<void()> completion);
 
 private:
-    objc::Ref<NCNotificationRequest> request_;
+    objc::StrongRef<NCNotificationRequest> request_;
     objc::WeakRef<objc::Object> delegate_;
 };
 

@@ -24,9 +24,9 @@ objc::Class registerTapGestureRecognizer(objc::Runtime& runtime, const char* nam
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UITapGestureRecognizer"),
                                             []() -> objc::Object* { return new NCNotificationTapGestureRecognizer(); });
-    objc::addMethod(cls, objc::sel("init"), +[](id self, SEL) -> objc::Id {
+    objc::addMethod(cls, objc::sel("init"), +[](id self, SEL) -> objc::StrongId {
         static_cast<NCNotificationTapGestureRecognizer*>(self)->addTarget(self, objc::sel("tapRecognizerRecognizedTap:"));
-        return objc::Id(self);
+        return objc::StrongId(self);
     });
     objc::addMethod(cls, objc::sel("tapRecognizerRecognizedTap:"), +[](id self, SEL, id sender) {
         recordCall(self, "tapRecognizerRecognizedTap:", sender);

@@ -9,12 +9,12 @@
 
 #include <algorithm>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
 namespace {
-objc::Ref<UIColor> headerColor() { return UIColor::colorWithRed(0.45, 0.45, 0.47, 1.0); }
+objc::StrongRef<UIColor> headerColor() { return UIColor::colorWithRed(0.45, 0.45, 0.47, 1.0); }
 PLPlatterHeaderContentView* header(id self) { return static_cast<PLPlatterHeaderContentView*>(self); }
 } // namespace
 
@@ -41,7 +41,7 @@ void PLPlatterHeaderContentView::setContent(UIImage* icon, const std::string& ti
     dateLabel_->setTextString(dateText.empty() ? zovo::kDateTextForNow : dateText);
 }
 
-objc::Ref<NSString> PLPlatterHeaderContentView::title() const { return objc::retained(titleLabel_->text()); }
+objc::StrongRef<NSString> PLPlatterHeaderContentView::title() const { return objc::retained(titleLabel_->text()); }
 
 void PLPlatterHeaderContentView::layoutSubviews()
 {
@@ -60,8 +60,8 @@ namespace zovo::host {
 objc::Class registerPlatterHeaderContentView(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIView"), []() -> objc::Object* { return new PLPlatterHeaderContentView(); });
-    objc::addMethod(cls, objc::sel("title"), +[](id self, SEL) -> Id { return header(self)->title(); });
-    objc::addMethod(cls, objc::sel("_dateLabel"), +[](id self, SEL) -> Id { return Id(header(self)->dateLabel()); });
+    objc::addMethod(cls, objc::sel("title"), +[](id self, SEL) -> StrongId { return header(self)->title(); });
+    objc::addMethod(cls, objc::sel("_dateLabel"), +[](id self, SEL) -> StrongId { return StrongId(header(self)->dateLabel()); });
     objc::addMethod(cls, objc::sel("dateFormatStyle"), +[](id self, SEL) { return header(self)->dateFormatStyle(); });
     objc::addMethod(cls, objc::sel("setDateFormatStyle:"), +[](id self, SEL, std::int64_t style) { header(self)->setDateFormatStyle(style); });
     return cls;

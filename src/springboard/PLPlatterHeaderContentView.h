@@ -24,7 +24,7 @@ public:
     void setContent(UIImage* icon, const std::string& title, const std::string& dateText);
 
     // The app's name line, or nil when there is none.
-    objc::Ref<NSString> title() const;
+    objc::StrongRef<NSString> title() const;
     UILabel* dateLabel() const { return dateLabel_.get(); }
     UIImageView* iconView() const { return iconView_.get(); }
     std::int64_t dateFormatStyle() const { return dateFormatStyle_; }
@@ -34,9 +34,9 @@ public:
     void layoutSubviews() override;
 
 private:
-    objc::Ref<UIImageView> iconView_;
-    objc::Ref<UILabel> titleLabel_;
-    objc::Ref<UILabel> dateLabel_;
+    objc::StrongRef<UIImageView> iconView_;
+    objc::StrongRef<UILabel> titleLabel_;
+    objc::StrongRef<UILabel> dateLabel_;
     std::int64_t dateFormatStyle_;
 };
 

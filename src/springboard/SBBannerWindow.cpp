@@ -5,7 +5,7 @@
 #include "springboard/HostSupport.h"
 #include "springboard/NCNotificationShortLookView.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -21,8 +21,8 @@ namespace zovo::host {
 objc::Class registerBannerWindow(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("UIWindow"), []() -> objc::Object* { return new SBBannerWindow(); });
-    objc::addMethod(cls, objc::sel("initWithFrame:"), +[](id self, SEL, CGRect frame) -> Id {
-        Id window = objc::sendSuper<Id>(self, classes().bannerWindow, "initWithFrame:", frame);
+    objc::addMethod(cls, objc::sel("initWithFrame:"), +[](id self, SEL, CGRect frame) -> StrongId {
+        StrongId window = objc::sendSuper<StrongId>(self, classes().bannerWindow, "initWithFrame:", frame);
         objc::send(window, "setWindowLevel:", kBannerWindowLevel);
         return window;
     });

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -39,7 +39,7 @@ CGRect cardFrame(double height)
     return CGRectMake((screen.size.width - width) / 2, top, width, height);
 }
 
-void layOut(const Id& view)
+void layOut(const StrongId& view)
 {
     send(view, "setNeedsLayout");
     send(view, "layoutIfNeeded");
@@ -87,7 +87,7 @@ void SBNotificationBannerDestination::presentNext()
     using namespace zovo::host;
     presentationScheduled_ = false;
     if (phase_ != Phase::Idle || queue_.empty()) return;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     current_ = queue_.front();
     queue_.pop_front();
     phase_ = Phase::Presented;
@@ -96,12 +96,12 @@ void SBNotificationBannerDestination::presentNext()
     // The window comes first and is sized once the card knows its height.
     const CGRect screen = UIScreen::mainScreen()->bounds();
     const CGRect provisional = CGRectMake(0, 0, screen.size.width, cardFrame(0).origin.y);
-    window_ = objc::cast<SBBannerWindow>(send<Id>(alloc(classes().bannerWindow), "initWithFrame:", provisional));
+    window_ = objc::cast<SBBannerWindow>(send<StrongId>(alloc(classes().bannerWindow), "initWithFrame:", provisional));
 
-    Id controller = send<Id>(alloc(classes().shortLookController), "initWithNotificationRequest:", current_);
+    StrongId controller = send<StrongId>(alloc(classes().shortLookController), "initWithNotificationRequest:", current_);
     shortLook_ = objc::retained(objc::cast<NCNotificationShortLookViewController>(controller));
     send(controller, "setDelegate:", this);
-    Id view = send<Id>(controller, "view");
+    StrongId view = send<StrongId>(controller, "view");
 
     auto* card = objc::cast<NCNotificationShortLookView>(view);
     const CGRect cardRect = cardFrame(card ? card->sizeThatFits(CGSizeMake(cardFrame(0).size.width, 0)).height : 0);
@@ -118,7 +118,7 @@ void SBNotificationBannerDestination::presentNext()
     above.origin.y = -windowRect.size.height;
     send(window_, "setFrame:", above);
     send(window_, "makeKeyAndVisible");
-    Id window(window_.get());
+    StrongId window(window_.get());
     UIView::animate(zovo::kBannerEntryDuration, [window, windowRect] { send(window, "setFrame:", windowRect); });
     layOut(view);
 
@@ -153,7 +153,7 @@ void SBNotificationBannerDestination::dismissPresentedBanner(bool animated, id, 
 {
     if (phase_ != Phase::Presented) return;
     if (!forceIfSticky && (current_->sticky || longLook_)) return;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     phase_ = Phase::Dismissing;
     stopTimer();
     if (longLook_) closeLongLookView(animated);
@@ -163,7 +163,7 @@ void SBNotificationBannerDestination::dismissPresentedBanner(bool animated, id, 
         finishDismissal(serial);
         return;
     }
-    Id window(window_.get());
+    StrongId window(window_.get());
     objc::WeakRef<SBNotificationBannerDestination> weak(this);
     UIView::animate(
         zovo::kBannerExitDuration,
@@ -180,12 +180,12 @@ void SBNotificationBannerDestination::dismissPresentedBanner(bool animated, id, 
 void SBNotificationBannerDestination::finishDismissal(std::uint64_t serial)
 {
     if (phase_ != Phase::Dismissing || serial != serial_) return;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     // The banner's objects live to the end of this call, so whatever the completion reaches for
     // still exists; the destination itself is already idle.
-    objc::Ref<NCNotificationRequest> request = std::move(current_);
-    objc::Ref<SBBannerWindow> window = std::move(window_);
-    objc::Ref<NCNotificationShortLookViewController> controller = std::move(shortLook_);
+    objc::StrongRef<NCNotificationRequest> request = std::move(current_);
+    objc::StrongRef<SBBannerWindow> window = std::move(window_);
+    objc::StrongRef<NCNotificationShortLookViewController> controller = std::move(shortLook_);
     phase_ = Phase::Idle;
     send(window, "setHidden:", true);
     zovo::host::recordHostEvent("bannerDismissed", request->identifier);
@@ -204,12 +204,12 @@ bool SBNotificationBannerDestination::presentLongLook(NCNotificationShortLookVie
 {
     using namespace zovo::host;
     if (phase_ != Phase::Presented || !from || from != shortLook_.get() || longLook_) return false;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     stopTimer();
-    Id controller = send<Id>(alloc(classes().longLookController), "initWithNotificationRequest:", current_);
+    StrongId controller = send<StrongId>(alloc(classes().longLookController), "initWithNotificationRequest:", current_);
     longLook_ = objc::retained(objc::cast<NCNotificationLongLookViewController>(controller));
     send(controller, "setDelegate:", this);
-    Id view = send<Id>(controller, "view");
+    StrongId view = send<StrongId>(controller, "view");
     // The long look takes the whole screen, in the banner's window.
     const CGRect screen = UIScreen::mainScreen()->bounds();
     send(window_, "setFrame:", screen);
@@ -232,14 +232,14 @@ bool SBNotificationBannerDestination::presentLongLook(NCNotificationShortLookVie
 void SBNotificationBannerDestination::screenDidRotate()
 {
     if (!window_) return;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     const CGRect screen = UIScreen::mainScreen()->bounds();
     if (longLook_) {
         send(window_, "setFrame:", screen);
         send(longLook_->viewIfLoaded(), "setFrame:", screen);
         return;
     }
-    Id view = shortLook_ ? Id(shortLook_->viewIfLoaded()) : Id();
+    StrongId view = shortLook_ ? StrongId(shortLook_->viewIfLoaded()) : StrongId();
     auto* card = objc::cast<NCNotificationShortLookView>(view);
     const CGRect cardRect = cardFrame(card ? card->sizeThatFits(CGSizeMake(cardFrame(0).size.width, 0)).height : 0);
     CGRect windowRect = CGRectMake(0, 0, screen.size.width, CGRectGetMaxY(cardRect) + zovo::kBannerMargin);
@@ -252,7 +252,7 @@ void SBNotificationBannerDestination::screenDidRotate()
 bool SBNotificationBannerDestination::closeLongLook()
 {
     if (!longLook_ || phase_ != Phase::Presented) return false;
-    objc::Ref<SBNotificationBannerDestination> keep(this);
+    objc::StrongRef<SBNotificationBannerDestination> keep(this);
     closeLongLookView(true);
     send(this, kDismissSelector, true, NSString::from("longLookClosed"), true);
     return true;
@@ -260,7 +260,7 @@ bool SBNotificationBannerDestination::closeLongLook()
 
 void SBNotificationBannerDestination::closeLongLookView(bool animated)
 {
-    objc::Ref<NCNotificationLongLookViewController> controller = longLook_;
+    objc::StrongRef<NCNotificationLongLookViewController> controller = longLook_;
     send(controller, "viewWillDisappear:", animated);
     send(controller->viewIfLoaded(), "removeFromSuperview");
     longLook_ = nullptr;
@@ -272,7 +272,7 @@ namespace zovo::host {
 objc::Class registerBannerDestination(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new SBNotificationBannerDestination(); });
-    objc::addMethod(cls, objc::sel("init"), +[](id self, SEL) -> Id { return objc::sendSuper<Id>(self, classes().destination, "init"); });
+    objc::addMethod(cls, objc::sel("init"), +[](id self, SEL) -> StrongId { return objc::sendSuper<StrongId>(self, classes().destination, "init"); });
     objc::addMethod(cls, objc::sel("postNotificationRequest:"), +[](id self, SEL, id request) { destination(self)->postNotificationRequest(request); });
     // The host's bookkeeping is done before this report is sent; the body is where the system
     // tells whoever listens that its banner has gone.

@@ -98,15 +98,15 @@ private:
     void closeLongLookView(bool animated);
     void finishDismissal(std::uint64_t serial);
 
-    std::deque<objc::Ref<NCNotificationRequest>> queue_;
+    std::deque<objc::StrongRef<NCNotificationRequest>> queue_;
     bool presentationScheduled_ = false;
     Phase phase_ = Phase::Idle;
     // Counts presentations, so that a late exit completion of an earlier banner does nothing.
     std::uint64_t serial_ = 0;
-    objc::Ref<NCNotificationRequest> current_;
-    objc::Ref<SBBannerWindow> window_;
-    objc::Ref<NCNotificationShortLookViewController> shortLook_;
-    objc::Ref<NCNotificationLongLookViewController> longLook_;
+    objc::StrongRef<NCNotificationRequest> current_;
+    objc::StrongRef<SBBannerWindow> window_;
+    objc::StrongRef<NCNotificationShortLookViewController> shortLook_;
+    objc::StrongRef<NCNotificationLongLookViewController> longLook_;
     zovo::RunLoop::TimerId timer_ = 0;
 };
 

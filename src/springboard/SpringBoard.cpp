@@ -7,7 +7,7 @@
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -20,14 +20,14 @@ void SpringBoard::didFinishLaunching()
     using namespace zovo::host;
     if (launched_) return;
     launched_ = true;
-    objc::Ref<SpringBoard> keep(this);
+    objc::StrongRef<SpringBoard> keep(this);
     statusBarWindow_ = makeView<UIWindow>(CGRectZero);
     statusBarWindow_->setWindowLevel(UIWindowLevelStatusBar);
     statusBarWindow_->setUserInteractionEnabled(false);
-    statusBar_ = objc::cast<UIStatusBarForegroundView>(send<Id>(alloc(classes().statusBarView), "initWithFrame:", CGRectZero));
+    statusBar_ = objc::cast<UIStatusBarForegroundView>(send<StrongId>(alloc(classes().statusBarView), "initWithFrame:", CGRectZero));
     statusBarWindow_->addSubview(statusBar_.get());
     layOutStatusBar();
-    destination_ = objc::cast<SBNotificationBannerDestination>(send<Id>(alloc(classes().destination), "init"));
+    destination_ = objc::cast<SBNotificationBannerDestination>(send<StrongId>(alloc(classes().destination), "init"));
 }
 
 void SpringBoard::layOutStatusBar()
@@ -46,7 +46,7 @@ objc::Class registerSpringBoard(objc::Runtime& runtime, const char* name)
 {
     objc::Class cls = runtime.registerClass(name, runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new SpringBoard(); });
     objc::addMethod(cls, objc::sel("applicationDidFinishLaunching:"), +[](id self, SEL, id) { static_cast<SpringBoard*>(self)->didFinishLaunching(); });
-    objc::addMethod(cls, objc::sel("bannerDestination"), +[](id self, SEL) -> Id { return Id(static_cast<SpringBoard*>(self)->bannerDestination()); });
+    objc::addMethod(cls, objc::sel("bannerDestination"), +[](id self, SEL) -> StrongId { return StrongId(static_cast<SpringBoard*>(self)->bannerDestination()); });
     return cls;
 }
 

@@ -31,9 +31,9 @@ public:
 
 private:
     bool launched_ = false;
-    objc::Ref<UIWindow> statusBarWindow_;
-    objc::Ref<UIStatusBarForegroundView> statusBar_;
-    objc::Ref<SBNotificationBannerDestination> destination_;
+    objc::StrongRef<UIWindow> statusBarWindow_;
+    objc::StrongRef<UIStatusBarForegroundView> statusBar_;
+    objc::StrongRef<SBNotificationBannerDestination> destination_;
 };
 
 namespace zovo::host {

@@ -5,7 +5,7 @@
 #include "tweak/Helpers.h"
 #include "uikit/CGGeometry.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -25,15 +25,15 @@ CGRect pillFrame(CGSize grabber)
     return CGRectMake(grabber.width / 2.0 - 17.0, grabber.height - kPillHeight - kPillBottomInset, kPillWidth, kPillHeight);
 }
 
-Id initWithFrame(id self, SEL, CGRect frame)
+StrongId initWithFrame(id self, SEL, CGRect frame)
 {
-    Id view = objc::sendSuper<Id>(self, grabberClass(), "initWithFrame:", frame);
+    StrongId view = objc::sendSuper<StrongId>(self, grabberClass(), "initWithFrame:", frame);
     if (!view) return nullptr;
     if (send<bool>(zovorudovu::bridge(), "showGrabber")) {
-        Id pill = send<Id>(send<Id>(objc::objc_getClass("UIView"), "alloc"), "initWithFrame:", pillFrame(send<CGRect>(view, "frame").size));
+        StrongId pill = send<StrongId>(send<StrongId>(objc::objc_getClass("UIView"), "alloc"), "initWithFrame:", pillFrame(send<CGRect>(view, "frame").size));
         send(pill, "setClipsToBounds:", true);
-        send(send<Id>(pill, "layer"), "setCornerRadius:", send<CGRect>(pill, "frame").size.height / 2);
-        send(pill, "setBackgroundColor:", send<Id>(objc::objc_getClass("UIColor"), "grayColor"));
+        send(send<StrongId>(pill, "layer"), "setCornerRadius:", send<CGRect>(pill, "frame").size.height / 2);
+        send(pill, "setBackgroundColor:", send<StrongId>(objc::objc_getClass("UIColor"), "grayColor"));
         send(view, "addSubview:", pill);
         self_(view.get())->pill = pill;
     }
@@ -44,11 +44,11 @@ Id initWithFrame(id self, SEL, CGRect frame)
 void layoutSubviews(id self, SEL)
 {
     objc::sendSuper(self, grabberClass(), "layoutSubviews");
-    if (Id pill = self_(self)->pill) send(pill, "setFrame:", pillFrame(send<CGRect>(self, "bounds").size));
+    if (StrongId pill = self_(self)->pill) send(pill, "setFrame:", pillFrame(send<CGRect>(self, "bounds").size));
 }
 
-Id getPill(id self, SEL) { return self_(self)->pill; }
-void setPill(id self, SEL, id pill) { self_(self)->pill = Id(pill); }
+StrongId getPill(id self, SEL) { return self_(self)->pill; }
+void setPill(id self, SEL, id pill) { self_(self)->pill = StrongId(pill); }
 
 } // namespace
 

@@ -10,7 +10,7 @@ class BLBottomGrabberView : public UIView {
 public:
     static constexpr const char* kClassName = "BLBottomGrabberView";
 
-    objc::Id pill; // UIView; null when the grabber was off at construction
+    objc::StrongId pill; // UIView; null when the grabber was off at construction
 };
 
 // Registers the class under UIView with initWithFrame:, layoutSubviews and the pill accessors.

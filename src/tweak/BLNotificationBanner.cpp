@@ -9,7 +9,7 @@
 
 #include <functional>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -31,23 +31,23 @@ constexpr float kGestureAnimationDuration = 0.2f;
 BLNotificationBanner* self_(id self) { return static_cast<BLNotificationBanner*>(self); }
 objc::Class bannerClass() { return objc::objc_getClass(BLNotificationBanner::kClassName); }
 
-Id make(const char* className, CGRect frame)
+StrongId make(const char* className, CGRect frame)
 {
-    return send<Id>(send<Id>(objc::objc_getClass(className), "alloc"), "initWithFrame:", frame);
+    return send<StrongId>(send<StrongId>(objc::objc_getClass(className), "alloc"), "initWithFrame:", frame);
 }
-Id systemFont(double size) { return send<Id>(objc::objc_getClass("UIFont"), "systemFontOfSize:", size); }
+StrongId systemFont(double size) { return send<StrongId>(objc::objc_getClass("UIFont"), "systemFontOfSize:", size); }
 
 // ---- Construction ---------------------------------------------------------------------------
 
-Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
+StrongId initWithFrame(id self, SEL, CGRect frame, id bg, id text)
 {
-    Id window = objc::sendSuper<Id>(self, bannerClass(), "initWithFrame:", frame);
+    StrongId window = objc::sendSuper<StrongId>(self, bannerClass(), "initWithFrame:", frame);
     if (!window) return nullptr;
     BLNotificationBanner* banner = self_(window.get());
-    banner->bgColour = Id(bg);
-    banner->textColour = Id(text);
+    banner->bgColour = StrongId(bg);
+    banner->textColour = StrongId(text);
 
-    Id centre = defaultCenter();
+    StrongId centre = defaultCenter();
     send(centre, "addObserver:selector:name:object:", window, objc::sel("adjustWindowLevel:"), string(zovorudovu::kWindowLevelSetLow), nullptr);
     send(centre, "addObserver:selector:name:object:", window, objc::sel("adjustWindowLevel:"), string(zovorudovu::kWindowLevelSetHigh), nullptr);
     send(centre, "addObserver:selector:name:object:", window, objc::sel("updateContent"), string(zovorudovu::kUpdateContent), nullptr);
@@ -88,17 +88,17 @@ Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
     send(window, "addSubview:", banner->bottomSection);
     send(window, "sendSubviewToBack:", banner->bottomSection);
 
-    banner->tapGestureRecognizer = send<Id>(send<Id>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:",
+    banner->tapGestureRecognizer = send<StrongId>(send<StrongId>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:",
                                             window, objc::sel("handleTap"));
     send(window, "addGestureRecognizer:", banner->tapGestureRecognizer);
     send(banner->tapGestureRecognizer, "setDelegate:", window);
 
-    banner->holdGestureRecognizer = send<Id>(send<Id>(objc::objc_getClass("UILongPressGestureRecognizer"), "alloc"), "init");
+    banner->holdGestureRecognizer = send<StrongId>(send<StrongId>(objc::objc_getClass("UILongPressGestureRecognizer"), "alloc"), "init");
     send(banner->holdGestureRecognizer, "addTarget:action:", window, objc::sel("handleHoldExpansionRequest"));
     send(banner->holdGestureRecognizer, "setDelegate:", window);
     send(window, "addGestureRecognizer:", banner->holdGestureRecognizer);
 
-    banner->panGesture = send<Id>(send<Id>(objc::objc_getClass("UIPanGestureRecognizer"), "alloc"), "initWithTarget:action:", window,
+    banner->panGesture = send<StrongId>(send<StrongId>(objc::objc_getClass("UIPanGestureRecognizer"), "alloc"), "initWithTarget:action:", window,
                                   objc::sel("handlePanGesture:"));
     send(window, "addGestureRecognizer:", banner->panGesture);
     return window;
@@ -110,7 +110,7 @@ Id initWithFrame(id self, SEL, CGRect frame, id bg, id text)
 // message's encoding names.
 void addConstraint(BLNotificationBanner* banner, id item1, NSLayoutAttribute attribute1, id item2, NSLayoutAttribute attribute2, double constant)
 {
-    Id constraint = send<Id>(objc::objc_getClass("NSLayoutConstraint"), "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:",
+    StrongId constraint = send<StrongId>(objc::objc_getClass("NSLayoutConstraint"), "constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:",
                              item1, std::int64_t{attribute1}, std::int64_t{NSLayoutRelationEqual}, item2, std::int64_t{attribute2}, 1.0, constant);
     send(banner->container, "addConstraint:", constraint);
     banner->contentConstraints.push_back(constraint);
@@ -119,22 +119,22 @@ void addConstraint(BLNotificationBanner* banner, id item1, NSLayoutAttribute att
 void updateContent(id self, SEL)
 {
     BLNotificationBanner* banner = self_(self);
-    Id keep(self);
+    StrongId keep(self);
 
     // 1. Icon.
-    send(banner->iconView, "setImage:", send<Id>(bridge(), "icon"));
+    send(banner->iconView, "setImage:", send<StrongId>(bridge(), "icon"));
 
     // 2. Colours: taken from the icon in adaptive mode, when there is one; otherwise kept.
     if (send<bool>(bridge(), "adaptiveColours")) {
-        if (Id image = send<Id>(banner->iconView, "image")) {
+        if (StrongId image = send<StrongId>(banner->iconView, "image")) {
             send(bridge(), "getAverageColour:", image);
-            banner->bgColour = send<Id>(bridge(), "adaptive_backgroundColour");
-            banner->textColour = send<Id>(bridge(), "adaptive_textColour");
+            banner->bgColour = send<StrongId>(bridge(), "adaptive_backgroundColour");
+            banner->textColour = send<StrongId>(bridge(), "adaptive_textColour");
         }
     }
 
     // This update's constraints replace the previous update's, so they never pile up or conflict.
-    for (const Id& constraint : banner->contentConstraints) send(banner->container, "removeConstraint:", constraint);
+    for (const StrongId& constraint : banner->contentConstraints) send(banner->container, "removeConstraint:", constraint);
     banner->contentConstraints.clear();
 
     // 3. Timestamp, on the right edge and centred on the icon. A banner built without a timestamp
@@ -142,7 +142,7 @@ void updateContent(id self, SEL)
     const bool showTimestamp = send<bool>(bridge(), "showTimestamp");
     const bool timestamp = showTimestamp && banner->date;
     if (timestamp) {
-        send(banner->date, "setText:", send<Id>(bridge(), "dateText"));
+        send(banner->date, "setText:", send<StrongId>(bridge(), "dateText"));
         send(banner->date, "sizeToFit");
         send(banner->date, "setTextColor:", banner->textColour);
         addConstraint(banner, banner->date.get(), NSLayoutAttributeRight, banner->container.get(), NSLayoutAttributeRight, 0.0);
@@ -150,7 +150,7 @@ void updateContent(id self, SEL)
     }
 
     // 4. Title, right of the icon and centred on it.
-    send(banner->primary, "setText:", send<Id>(bridge(), "primaryText"));
+    send(banner->primary, "setText:", send<StrongId>(bridge(), "primaryText"));
     send(banner->primary, "setTextColor:", banner->textColour);
     addConstraint(banner, banner->primary.get(), NSLayoutAttributeLeft, banner->iconView.get(), NSLayoutAttributeRight, 5.0);
     addConstraint(banner, banner->primary.get(), NSLayoutAttributeCenterY, banner->iconView.get(), NSLayoutAttributeCenterY, 0.0);
@@ -169,7 +169,7 @@ void updateContent(id self, SEL)
     const CGRect containerFrame = send<CGRect>(banner->container, "frame");
     const double messageY = CGRectGetMaxY(send<CGRect>(banner->iconView, "frame")) + 5.0;
     send(banner->secondary, "setFrame:", CGRectMake(0.0, messageY, containerFrame.size.width, 0.0));
-    send(banner->secondary, "setText:", send<Id>(bridge(), "secondaryText"));
+    send(banner->secondary, "setText:", send<StrongId>(bridge(), "secondaryText"));
     send(banner->secondary, "setTextColor:", banner->textColour);
     const CGRect full = send<CGRect>(banner->secondary, "frame");
     send(banner->secondary, "sizeToFit");
@@ -188,18 +188,18 @@ void updateContent(id self, SEL)
     send(banner->bottomSection, "setBackgroundColor:", banner->bgColour);
 
     // 9. Mask: square top corners, bottom corners rounded.
-    banner->bottomMaskLayer = send<Id>(objc::objc_getClass("CAShapeLayer"), "layer");
-    Id path = send<Id>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
+    banner->bottomMaskLayer = send<StrongId>(objc::objc_getClass("CAShapeLayer"), "layer");
+    StrongId path = send<StrongId>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
                        send<CGRect>(banner->bottomSection, "bounds"), std::uint64_t{4 | 8}, CGSizeMake(23.0, 23.0));
     send(banner->bottomMaskLayer, "setPath:", send<CGPathRef>(path, "CGPath"));
-    send(send<Id>(banner->bottomSection, "layer"), "setMask:", banner->bottomMaskLayer);
+    send(send<StrongId>(banner->bottomSection, "layer"), "setMask:", banner->bottomMaskLayer);
 }
 
 // ---- Gestures and animation -----------------------------------------------------------------
 
 void animateSetFrame(id self, SEL, CGRect frame, float duration, bool shouldDismiss)
 {
-    Id window(self);
+    StrongId window(self);
     send(objc::objc_getClass("UIView"), "animateWithDuration:animations:completion:", static_cast<double>(duration),
          std::function<void()>([window, frame] { send(window, "setFrame:", frame); }),
          std::function<void(bool)>([window, shouldDismiss](bool) {
@@ -250,10 +250,10 @@ void snapBack(id self)
 void handlePanGesture(id self, SEL, id recognizer)
 {
     if (send<bool>(bridge(), "longLookActivated")) return;
-    Id keep(self);
+    StrongId keep(self);
 
     const CGPoint translation = send<CGPoint>(recognizer, "translationInView:", self);
-    const CGPoint centre = send<CGPoint>(send<Id>(recognizer, "view"), "center");
+    const CGPoint centre = send<CGPoint>(send<StrongId>(recognizer, "view"), "center");
     send(self, "setCenter:", CGPointMake(centre.x, centre.y + translation.y));
     send(recognizer, "setTranslation:inView:", CGPointMake(0.0, 0.0), self);
 
@@ -319,8 +319,8 @@ void adjustWindowLevel(id self, SEL, id notification)
     X(textColour, "setTextColour:")                                                                                        \
     X(bottomSection, "setBottomSection:")
 #define BANNER_ACCESSORS(field, setter)                                                                                    \
-    Id get_##field(id self, SEL) { return self_(self)->field; }                                                            \
-    void set_##field(id self, SEL, id value) { self_(self)->field = Id(value); }
+    StrongId get_##field(id self, SEL) { return self_(self)->field; }                                                            \
+    void set_##field(id self, SEL, id value) { self_(self)->field = StrongId(value); }
 BANNER_FIELDS(BANNER_ACCESSORS)
 #undef BANNER_ACCESSORS
 

@@ -17,22 +17,22 @@ public:
     static constexpr const char* kClassName = "BLNotificationBanner";
 
     // Fields, all owned by the window.
-    objc::Id bottomMaskLayer;       // CAShapeLayer; null until the first content update
-    objc::Id panGesture;            // UIPanGestureRecognizer
-    objc::Id tapGestureRecognizer;  // UITapGestureRecognizer
-    objc::Id holdGestureRecognizer; // UILongPressGestureRecognizer
-    objc::Id iconView;              // UIImageView, 20 by 20
-    objc::Id primary;               // UILabel: the title
-    objc::Id secondary;             // UILabel: the message, on as many lines as it needs
-    objc::Id date;                  // UILabel: the timestamp; null when timestamps were off at construction
-    objc::Id container;             // UIView holding the icon and the labels
-    objc::Id bgColour;              // UIColor
-    objc::Id textColour;            // UIColor
-    objc::Id bottomSection;         // BLBottomGrabberView
+    objc::StrongId bottomMaskLayer;       // CAShapeLayer; null until the first content update
+    objc::StrongId panGesture;            // UIPanGestureRecognizer
+    objc::StrongId tapGestureRecognizer;  // UITapGestureRecognizer
+    objc::StrongId holdGestureRecognizer; // UILongPressGestureRecognizer
+    objc::StrongId iconView;              // UIImageView, 20 by 20
+    objc::StrongId primary;               // UILabel: the title
+    objc::StrongId secondary;             // UILabel: the message, on as many lines as it needs
+    objc::StrongId date;                  // UILabel: the timestamp; null when timestamps were off at construction
+    objc::StrongId container;             // UIView holding the icon and the labels
+    objc::StrongId bgColour;              // UIColor
+    objc::StrongId textColour;            // UIColor
+    objc::StrongId bottomSection;         // BLBottomGrabberView
 
     // The constraints the latest content update added to `container`. The next update removes
     // them before adding its own, so repeated updates lay out as a first one would.
-    std::vector<objc::Id> contentConstraints;
+    std::vector<objc::StrongId> contentConstraints;
 };
 
 // Registers the class under UIWindow with its initialiser, content update, gesture actions,

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -47,7 +47,7 @@ void BLNotificationBridge::notchWidthForCurrentDeviceModel()
     objc::Class device = objc::objc_getClass("UIDevice");
     // A banner 40 points narrower than the screen on each side.
     auto screenWidthLessMargins = [this] {
-        Id screen = objc::send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+        StrongId screen = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
         CGRect bounds = objc::send<CGRect>(screen, "bounds");
         notchWidth = static_cast<float>(bounds.size.width - 80.0);
     };
@@ -71,7 +71,7 @@ void BLNotificationBridge::notchWidthForCurrentDeviceModel()
 
 void BLNotificationBridge::getAverageColour(id image)
 {
-    adaptive_backgroundColour = objc::send<Id>(image, "averageColor");
+    adaptive_backgroundColour = objc::send<StrongId>(image, "averageColor");
     determineWhetherUIColorIsLightOrDark(adaptive_backgroundColour.get());
 }
 
@@ -89,8 +89,8 @@ namespace {
 BLNotificationBridge* self_(id self) { return static_cast<BLNotificationBridge*>(self); }
 
 #define BRIDGE_OBJECT(field, setter)                                                          \
-    Id get_##field(id self, SEL) { return self_(self)->field; }                               \
-    void set_##field(id self, SEL, id value) { self_(self)->field = Id(value); }
+    StrongId get_##field(id self, SEL) { return self_(self)->field; }                               \
+    void set_##field(id self, SEL, id value) { self_(self)->field = StrongId(value); }
 #define BRIDGE_VALUE(type, field, setter)                                                     \
     type get_##field(id self, SEL) { return self_(self)->field; }                             \
     void set_##field(id self, SEL, type value) { self_(self)->field = value; }
@@ -114,7 +114,7 @@ BLNotificationBridge* self_(id self) { return static_cast<BLNotificationBridge*>
 
 BRIDGE_FIELDS(BRIDGE_OBJECT, BRIDGE_VALUE)
 
-Id sharedInstanceMethod(id, SEL) { return Id(BLNotificationBridge::sharedInstance()); }
+StrongId sharedInstanceMethod(id, SEL) { return StrongId(BLNotificationBridge::sharedInstance()); }
 void notchWidthMethod(id self, SEL) { self_(self)->notchWidthForCurrentDeviceModel(); }
 void getAverageColourMethod(id self, SEL, id image) { self_(self)->getAverageColour(image); }
 void lightOrDarkMethod(id self, SEL, id colour) { self_(self)->determineWhetherUIColorIsLightOrDark(colour); }

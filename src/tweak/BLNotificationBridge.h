@@ -20,10 +20,10 @@ public:
     // The content of the notification being shown. The bridge keeps its own strong references,
     // so a reader never meets an object that has ended, even when the system view that supplied
     // it has gone.
-    objc::Id icon;          // UIImage
-    objc::Id primaryText;   // NSString
-    objc::Id secondaryText; // NSString
-    objc::Id dateText;      // NSString
+    objc::StrongId icon;          // UIImage
+    objc::StrongId primaryText;   // NSString
+    objc::StrongId secondaryText; // NSString
+    objc::StrongId dateText;      // NSString
 
     bool presented = false;
     bool adaptiveColours = false;
@@ -33,8 +33,8 @@ public:
     float customWidthValue = 0;
     float safeYPos = 0;
     float notchWidth = 0;
-    objc::Id adaptive_backgroundColour; // UIColor, owned
-    objc::Id adaptive_textColour;       // UIColor, owned
+    objc::StrongId adaptive_backgroundColour; // UIColor, owned
+    objc::StrongId adaptive_textColour;       // UIColor, owned
     bool longLookActivated = false;
     bool longLookActivationMethodWasSwipe = false;
 

@@ -9,16 +9,16 @@
 
 namespace zovorudovu {
 
-inline objc::Id string(const char* text) { return NSString::from(text); }
+inline objc::StrongId string(const char* text) { return NSString::from(text); }
 
-inline objc::Id defaultCenter() { return objc::send<objc::Id>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
+inline objc::StrongId defaultCenter() { return objc::send<objc::StrongId>(objc::objc_getClass("NSNotificationCenter"), "defaultCenter"); }
 
 inline void post(const char* name) { objc::send(defaultCenter(), "postNotificationName:object:", string(name), nullptr); }
 
 // Whether a notification has the given name.
 inline bool nameIs(objc::id notification, const char* name)
 {
-    return objc::send<bool>(objc::send<objc::Id>(notification, "name"), "isEqualToString:", string(name));
+    return objc::send<bool>(objc::send<objc::StrongId>(notification, "name"), "isEqualToString:", string(name));
 }
 
 inline BLNotificationBridge* bridge() { return BLNotificationBridge::sharedInstance(); }

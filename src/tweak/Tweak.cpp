@@ -16,7 +16,7 @@
 #include <functional>
 
 using objc::Class;
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -29,13 +29,13 @@ namespace {
 // hooking library, before any call can reach its replacement.
 struct Slots {
     void (*statusBarLayoutSubviews)(id, SEL) = nullptr;
-    Id (*bannerWindowInitWithFrame)(id, SEL, CGRect) = nullptr;
+    StrongId (*bannerWindowInitWithFrame)(id, SEL, CGRect) = nullptr;
     void (*shortLookViewDidLoad)(id, SEL) = nullptr;
     void (*shortLookViewWillDisappear)(id, SEL, bool) = nullptr;
     void (*longLookViewWillAppear)(id, SEL, bool) = nullptr;
     void (*longLookViewWillDisappear)(id, SEL, bool) = nullptr;
     void (*shortLookViewLayoutSubviews)(id, SEL) = nullptr;
-    Id (*destinationInit)(id, SEL) = nullptr;
+    StrongId (*destinationInit)(id, SEL) = nullptr;
     void (*destinationPostNotificationRequest)(id, SEL, id) = nullptr;
     void (*destinationDismissBannerCompleted)(id, SEL, id) = nullptr;
     void (*springBoardDidFinishLaunching)(id, SEL, id) = nullptr;
@@ -63,31 +63,31 @@ void animate(double duration, std::function<void()> animations, std::function<vo
 // say) cannot answer and counts as absent.
 bool respondsToValue(id value, const char* selector) { return value && objc::respondsTo(value, objc::sel(selector)); }
 
-objc::Ref<UIColor> colourSetting(id value, objc::Ref<UIColor> fallback)
+objc::StrongRef<UIColor> colourSetting(id value, objc::StrongRef<UIColor> fallback)
 {
     // Only text is a colour; anything else counts as absent.
     if (!objc::isKindOf(value, objc::objc_getClass("NSString"))) return fallback;
-    Id hex(value);
+    StrongId hex(value);
     float alpha = 1.0f;
-    Id colon = string(":");
+    StrongId colon = string(":");
     if (send<bool>(value, "containsString:", colon)) {
-        Id pieces = send<Id>(value, "componentsSeparatedByString:", colon);
-        hex = send<Id>(pieces, "objectAtIndex:", std::uint64_t{0});
-        alpha = send<float>(send<Id>(pieces, "objectAtIndex:", std::uint64_t{1}), "floatValue");
+        StrongId pieces = send<StrongId>(value, "componentsSeparatedByString:", colon);
+        hex = send<StrongId>(pieces, "objectAtIndex:", std::uint64_t{0});
+        alpha = send<float>(send<StrongId>(pieces, "objectAtIndex:", std::uint64_t{1}), "floatValue");
     }
-    Id colour = send<Id>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", hex, static_cast<double>(alpha));
-    return objc::Ref<UIColor>(objc::cast<UIColor>(colour));
+    StrongId colour = send<StrongId>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", hex, static_cast<double>(alpha));
+    return objc::StrongRef<UIColor>(objc::cast<UIColor>(colour));
 }
 
 // ---- SpringBoard properties -------------------------------------------------------------
 
-Id brimlight(id self, SEL);
+StrongId brimlight(id self, SEL);
 double bannerHeight(id self, SEL);
 // Each property's association key is the address of its own getter.
 const void* brimlightKey() { return reinterpret_cast<const void*>(&brimlight); }
 const void* bannerHeightKey() { return reinterpret_cast<const void*>(&bannerHeight); }
 
-Id brimlight(id self, SEL) { return objc::objc_getAssociatedObject(self, brimlightKey()); }
+StrongId brimlight(id self, SEL) { return objc::objc_getAssociatedObject(self, brimlightKey()); }
 void setBrimlight(id self, SEL, id window)
 {
     objc::objc_setAssociatedObject(self, brimlightKey(), window, objc::AssociationPolicy::RetainNonatomic);
@@ -95,13 +95,13 @@ void setBrimlight(id self, SEL, id window)
 double bannerHeight(id self, SEL)
 {
     double height = 0;
-    Id box = objc::objc_getAssociatedObject(self, bannerHeightKey());
+    StrongId box = objc::objc_getAssociatedObject(self, bannerHeightKey());
     send(box, "getValue:", static_cast<void*>(&height));
     return height;
 }
 void setBannerHeight(id self, SEL, double height)
 {
-    Id box = send<Id>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
+    StrongId box = send<StrongId>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
     objc::objc_setAssociatedObject(self, bannerHeightKey(), box.get(), objc::AssociationPolicy::RetainNonatomic);
 }
 
@@ -123,15 +123,15 @@ void showBrimlight(id self, SEL, id)
     const double width = bridge()->customWidth ? bridge()->customWidthValue : bridge()->notchWidth;
     const double height = send<double>(self, "bannerHeight");
     Globals& g = globals();
-    Id window = send<Id>(send<Id>(objc::objc_getClass("BLNotificationBanner"), "alloc"), "initWithFrame:bgColour:textColour:",
+    StrongId window = send<StrongId>(send<StrongId>(objc::objc_getClass("BLNotificationBanner"), "alloc"), "initWithFrame:bgColour:textColour:",
                          CGRectMake(0, -height, width, height), g.bgColour, g.textColour);
     send(self, "setBrimlight:", window);
-    const double cx = send<CGRect>(send<Id>(objc::objc_getClass("UIScreen"), "mainScreen"), "bounds").size.width / 2.0;
+    const double cx = send<CGRect>(send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen"), "bounds").size.width / 2.0;
     send(window, "setCenter:", CGPointMake(cx, send<CGPoint>(window, "center").y));
     send(window, "makeKeyAndVisible");
-    Id app(self);
+    StrongId app(self);
     animate(0.3, [app] {
-        Id current = send<Id>(app, "brimlight");
+        StrongId current = send<StrongId>(app, "brimlight");
         CGRect frame = send<CGRect>(current, "frame");
         frame.origin.y = 0;
         send(current, "setFrame:", frame);
@@ -144,24 +144,24 @@ void dismissBrimlight(id self, SEL, id notification)
     if (nameIs(notification, kDismissAccelerated)) {
         // Hidden as well as dropped: a slide-out of this window still under way must know, when it
         // ends, that the banner on screen is no longer its own.
-        Id withdrawn = send<Id>(self, "brimlight");
+        StrongId withdrawn = send<StrongId>(self, "brimlight");
         send(withdrawn, "setHidden:", true);
         send(withdrawn, "removeFromSuperview");
         send(self, "setBrimlight:", nullptr);
         return;
     }
-    Id app(self);
+    StrongId app(self);
     // The completion takes down the window this dismissal slid out. A newer banner presented
     // while it slid is spared and stays owned.
-    Id slidOut = send<Id>(self, "brimlight");
+    StrongId slidOut = send<StrongId>(self, "brimlight");
     animate(0.3, [app] {
-        Id current = send<Id>(app, "brimlight");
+        StrongId current = send<StrongId>(app, "brimlight");
         CGRect frame = send<CGRect>(current, "frame");
         frame.origin.y = -send<double>(app, "bannerHeight");
         send(current, "setFrame:", frame);
     }, [app, slidOut](bool) {
         send(slidOut, "removeFromSuperview");
-        if (send<Id>(app, "brimlight") == slidOut) send(app, "setBrimlight:", nullptr);
+        if (send<StrongId>(app, "brimlight") == slidOut) send(app, "setBrimlight:", nullptr);
     });
     bridge()->presented = false;
     post(kRequestBannerDismissal);
@@ -182,7 +182,7 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
     // screen turned since, or a newer banner took its place) keeps the system's view: hiding it
     // would leave the notification shown nowhere.
     if (!bridge()->presented) return;
-    if (send<Id>(self, "_viewControllerForAncestor").get() != globals().presentingController.get()) return;
+    if (send<StrongId>(self, "_viewControllerForAncestor").get() != globals().presentingController.get()) return;
     // One registration per view, however many layout passes it gets, so that one tap performs
     // the tap action once.
     if (!objc::objc_getAssociatedObject(self, &tapRegistrationKey)) {
@@ -190,20 +190,20 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
         objc::objc_setAssociatedObject(self, &tapRegistrationKey, string("registered").get(), objc::AssociationPolicy::RetainNonatomic);
     }
     // With no icon the shared icon becomes none and the capture goes on.
-    bridge()->icon = send<Id>(send<Id>(self, "icons"), "firstObject");
-    Id provisionalTitle;
-    Id subviews = send<Id>(self, "subviews");
+    bridge()->icon = send<StrongId>(send<StrongId>(self, "icons"), "firstObject");
+    StrongId provisionalTitle;
+    StrongId subviews = send<StrongId>(self, "subviews");
     const std::uint64_t count = send<std::uint64_t>(subviews, "count");
     for (std::uint64_t i = 0; i < count; ++i) {
-        Id subview = send<Id>(subviews, "objectAtIndex:", i);
+        StrongId subview = send<StrongId>(subviews, "objectAtIndex:", i);
         if (!objc::respondsTo(subview, objc::sel("setDateFormatStyle:"))) continue;
-        provisionalTitle = send<Id>(subview, "title");
-        bridge()->dateText = send<Id>(send<Id>(subview, "_dateLabel"), "text");
+        provisionalTitle = send<StrongId>(subview, "title");
+        bridge()->dateText = send<StrongId>(send<StrongId>(subview, "_dateLabel"), "text");
     }
-    Id primary = send<Id>(self, "primaryText");
-    Id title = send<std::uint64_t>(primary, "length") > 0 ? primary : provisionalTitle;
-    Id secondary = send<Id>(self, "secondaryText");
-    Id message = send<std::uint64_t>(secondary, "length") > 0 ? secondary : send<Id>(self, "primarySubtitleText");
+    StrongId primary = send<StrongId>(self, "primaryText");
+    StrongId title = send<std::uint64_t>(primary, "length") > 0 ? primary : provisionalTitle;
+    StrongId secondary = send<StrongId>(self, "secondaryText");
+    StrongId message = send<std::uint64_t>(secondary, "length") > 0 ? secondary : send<StrongId>(self, "primarySubtitleText");
     bridge()->primaryText = title;
     bridge()->secondaryText = message;
     post(kUpdateContent);
@@ -212,13 +212,13 @@ void shortLookViewLayoutSubviews(id self, SEL cmd)
 
 void fakeActivateTapGesture(id self, SEL, id)
 {
-    Id recognizer = send<Id>(send<Id>(self, "gestureRecognizers"), "lastObject");
+    StrongId recognizer = send<StrongId>(send<StrongId>(self, "gestureRecognizers"), "lastObject");
     send(recognizer, "tapRecognizerRecognizedTap:", nullptr);
 }
 
 // ---- Banner destination ------------------------------------------------------------------
 
-Id destinationInit(id self, SEL cmd)
+StrongId destinationInit(id self, SEL cmd)
 {
     observe(self, "_cancelDismissTimer", kCancelBannerTimer);
     observe(self, "_startDismissTimer", kStartBannerTimer);
@@ -251,7 +251,7 @@ void statusBarLayoutSubviews(id self, SEL cmd)
     bridge()->safeYPos = static_cast<float>(CGRectGetMaxY(send<CGRect>(self, "frame")) - 15.0);
 }
 
-Id bannerWindowInitWithFrame(id self, SEL cmd, CGRect frame)
+StrongId bannerWindowInitWithFrame(id self, SEL cmd, CGRect frame)
 {
     checkOrientation();
     if (globals().isLandscape) return slots().bannerWindowInitWithFrame(self, cmd, frame);
@@ -270,7 +270,7 @@ void toggleInteraction(id self, SEL, id notification)
 void shortLookViewDidLoad(id self, SEL cmd)
 {
     slots().shortLookViewDidLoad(self, cmd);
-    ancestryCheck(send<Id>(self, "view").get());
+    ancestryCheck(send<StrongId>(self, "view").get());
     if (!globals().isBanner) return;
     checkOrientation();
     if (globals().isLandscape) return;
@@ -282,13 +282,13 @@ void shortLookViewDidLoad(id self, SEL cmd)
 void shortLookViewWillDisappear(id self, SEL cmd, bool animated)
 {
     slots().shortLookViewWillDisappear(self, cmd, animated);
-    ancestryCheck(send<Id>(self, "view").get());
+    ancestryCheck(send<StrongId>(self, "view").get());
     if (globals().isBanner) send(self, "adjustForLongLook:", false);
 }
 
 void expandContent(id self, SEL, id)
 {
-    ancestryCheck(send<Id>(self, "view").get());
+    ancestryCheck(send<StrongId>(self, "view").get());
     if (!globals().isBanner) return;
     send(self, "adjustForLongLook:", true);
     if (bridge()->longLookActivationMethodWasSwipe)
@@ -382,7 +382,7 @@ Globals& globals() { return state().globals; }
 
 void initPrefs()
 {
-    Id files = send<Id>(objc::objc_getClass("NSFileManager"), "defaultManager");
+    StrongId files = send<StrongId>(objc::objc_getClass("NSFileManager"), "defaultManager");
     if (send<bool>(files, "fileExistsAtPath:", string(kSettingsPathForCopy))) return;
     send<bool>(files, "copyItemAtPath:toPath:error:", string(kDefaultsPath), string(kSettingsPathForCopy), static_cast<id*>(nullptr));
 }
@@ -390,10 +390,10 @@ void initPrefs()
 void loadPrefs()
 {
     Globals& g = globals();
-    Id prefs = send<Id>(send<Id>(objc::objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", string(kSettingsPath));
-    auto value = [&](const char* key) { return send<Id>(prefs, "objectForKey:", string(key)); };
+    StrongId prefs = send<StrongId>(send<StrongId>(objc::objc_getClass("NSMutableDictionary"), "alloc"), "initWithContentsOfFile:", string(kSettingsPath));
+    auto value = [&](const char* key) { return send<StrongId>(prefs, "objectForKey:", string(key)); };
     auto flag = [&](const char* key, bool fallback) {
-        Id v = value(key);
+        StrongId v = value(key);
         return respondsToValue(v.get(), "boolValue") ? send<bool>(v, "boolValue") : fallback;
     };
     if (prefs) g.isEnabled = flag("isEnabled", true);
@@ -404,7 +404,7 @@ void loadPrefs()
     shared->showGrabber = flag("showGrabber", true);
     shared->showTimestamp = flag("showTimestamp", true);
     shared->customWidth = flag("customWidth", false);
-    Id width = value("customWidthValue");
+    StrongId width = value("customWidthValue");
     // The width is checked in double precision before it is narrowed, so a huge number never
     // reaches the float conversion; NaN fails the check too.
     const bool usable = respondsToValue(width.get(), "doubleValue") && isUsableCustomWidth(send<double>(width, "doubleValue"));
@@ -413,7 +413,7 @@ void loadPrefs()
 
 void checkOrientation()
 {
-    Id screen = send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+    StrongId screen = send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
     const double width = send<CGRect>(screen, "bounds").size.width;
     const double height = send<CGRect>(screen, "bounds").size.height;
     globals().isLandscape = width > height;
@@ -423,12 +423,12 @@ void ancestryCheck(id view)
 {
     Globals& g = globals();
     g.isBanner = true;
-    Id controller = send<Id>(view, "_viewControllerForAncestor");
+    StrongId controller = send<StrongId>(view, "_viewControllerForAncestor");
     if (!objc::respondsTo(controller, objc::sel("delegate"))) {
         g.isBanner = false;
         return;
     }
-    Id delegate = send<Id>(send<Id>(view, "_viewControllerForAncestor"), "delegate");
+    StrongId delegate = send<StrongId>(send<StrongId>(view, "_viewControllerForAncestor"), "delegate");
     if (!g.bannerDestinationClass) g.bannerDestinationClass = objc::objc_getClass("SBNotificationBannerDestination");
     if (!objc::isKindOf(delegate, g.bannerDestinationClass)) g.isBanner = false;
 }

@@ -49,8 +49,8 @@ constexpr bool isUsableCustomWidth(double width) { return width >= 1.0 && width 
 
 struct Globals {
     bool isEnabled = false;
-    objc::Ref<UIColor> bgColour;
-    objc::Ref<UIColor> textColour;
+    objc::StrongRef<UIColor> bgColour;
+    objc::StrongRef<UIColor> textColour;
     bool isLandscape = false;
     bool isBanner = false;
     bool hooksInstalled = false;
@@ -59,7 +59,7 @@ struct Globals {
     // captured and hidden.
     objc::WeakRef<objc::Object> presentingController;
     std::once_flag bridgeOnce;
-    objc::Ref<objc::Object> bridge;
+    objc::StrongRef<objc::Object> bridge;
 };
 Globals& globals();
 

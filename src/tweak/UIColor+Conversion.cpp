@@ -4,7 +4,7 @@
 #include "objc/Message.h"
 #include "uikit/UIColor.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -13,21 +13,21 @@ namespace zovorudovu {
 std::uint32_t intFromHexString(id string)
 {
     std::uint32_t result = 0;
-    Id scanner = objc::send<Id>(objc::objc_getClass("NSScanner"), "scannerWithString:", string);
-    Id skip = objc::send<Id>(objc::objc_getClass("NSCharacterSet"), "characterSetWithCharactersInString:", NSString::from("#"));
+    StrongId scanner = objc::send<StrongId>(objc::objc_getClass("NSScanner"), "scannerWithString:", string);
+    StrongId skip = objc::send<StrongId>(objc::objc_getClass("NSCharacterSet"), "characterSetWithCharactersInString:", NSString::from("#"));
     objc::send(scanner, "setCharactersToBeSkipped:", skip);
     objc::send<bool>(scanner, "scanHexInt:", &result);
     return result;
 }
 
-Id getUIColorObjectFromHexString(id string, double alpha)
+StrongId getUIColorObjectFromHexString(id string, double alpha)
 {
     std::uint32_t n = intFromHexString(string);
     return UIColor::colorWithRed(((n >> 16) & 255) / 255.0, ((n >> 8) & 255) / 255.0, (n & 255) / 255.0, alpha);
 }
 
 namespace {
-Id colorFromHexMethod(id, SEL, id string, double alpha) { return getUIColorObjectFromHexString(string, alpha); }
+StrongId colorFromHexMethod(id, SEL, id string, double alpha) { return getUIColorObjectFromHexString(string, alpha); }
 std::uint32_t intFromHexMethod(id, SEL, id string) { return intFromHexString(string); }
 } // namespace
 

@@ -11,7 +11,7 @@ namespace zovorudovu {
 // (white space is not), an optional 0x, overflow giving the largest value; 0 when nothing scans.
 std::uint32_t intFromHexString(objc::id string);
 // The colour of hex text with the given alpha, passed through unchanged.
-objc::Id getUIColorObjectFromHexString(objc::id string, double alpha);
+objc::StrongId getUIColorObjectFromHexString(objc::id string, double alpha);
 // Adds the two class methods to UIColor.
 void registerUIColorConversion(objc::Runtime& runtime);
 } // namespace zovorudovu

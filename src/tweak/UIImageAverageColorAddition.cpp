@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
@@ -38,11 +38,11 @@ std::optional<ChannelOffsets> channelOffsets(CGBitmapInfo info, std::size_t byte
     return offsets;
 }
 
-Id opaqueBlack() { return UIColor::colorWithRed(0, 0, 0, 1); }
+StrongId opaqueBlack() { return UIColor::colorWithRed(0, 0, 0, 1); }
 
 // The colour of a one-pixel image context, whose pixel is stored B, G, R, A. A context that could
 // not be made (its memory could not be had) has no pixel and gives black.
-Id colourOfContextPixel(const std::uint8_t* pixel)
+StrongId colourOfContextPixel(const std::uint8_t* pixel)
 {
     if (!pixel) return opaqueBlack();
     return UIColor::colorWithRed(static_cast<double>(pixel[2] / 255.0f), static_cast<double>(pixel[1] / 255.0f),
@@ -89,7 +89,7 @@ std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& b)
     return std::array<double, 3>{f * static_cast<double>(red), f * static_cast<double>(green), f * static_cast<double>(blue)};
 }
 
-Id averageColor(id image)
+StrongId averageColor(id image)
 {
     CGImageRef bitmap = objc::send<CGImageRef>(image, "CGImage");
     // Without pixels the mean is 0/0; black keeps the colour a number.
@@ -103,20 +103,20 @@ Id averageColor(id image)
     return UIColor::colorWithRed((*mean)[0], (*mean)[1], (*mean)[2], 1.0);
 }
 
-Id mergedColor(id image)
+StrongId mergedColor(id image)
 {
     UIGraphicsBeginImageContext(CGSizeMake(1, 1));
     CGContextRef context = UIGraphicsGetCurrentContext();
     CGContextSetInterpolationQuality(context, kCGInterpolationMedium);
     objc::send(image, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
-    Id colour = colourOfContextPixel(static_cast<const std::uint8_t*>(CGBitmapContextGetData(context)));
+    StrongId colour = colourOfContextPixel(static_cast<const std::uint8_t*>(CGBitmapContextGetData(context)));
     UIGraphicsEndImageContext();
     return colour;
 }
 
 namespace {
-Id averageColorMethod(id self, SEL) { return averageColor(self); }
-Id mergedColorMethod(id self, SEL) { return mergedColor(self); }
+StrongId averageColorMethod(id self, SEL) { return averageColor(self); }
+StrongId mergedColorMethod(id self, SEL) { return mergedColor(self); }
 } // namespace
 
 void registerUIImageAverageColorAddition(objc::Runtime& runtime)

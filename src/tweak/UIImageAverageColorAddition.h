@@ -1,6 +1,6 @@
 // The component's category on UIImage: an image's colour, for the banner's adaptive colours.
 //
-//   objc::Id colour = objc::send<objc::Id>(icon, "averageColor");   // a UIColor, alpha 1
+//   objc::StrongId colour = objc::send<objc::StrongId>(icon, "averageColor");   // a UIColor, alpha 1
 //
 // averageColor is the mean of every pixel's red, green and blue bytes, read by the bitmap's own
 // channel order, so a red icon is red whether its bytes are RGBA or BGRA. The stored bytes are
@@ -38,8 +38,8 @@ struct BitmapDescription {
 // narrower than their width, or bytes that end before the last pixel.
 std::optional<std::array<double, 3>> averageOfBitmap(const BitmapDescription& bitmap);
 
-objc::Id averageColor(objc::id image);
-objc::Id mergedColor(objc::id image);
+objc::StrongId averageColor(objc::id image);
+objc::StrongId mergedColor(objc::id image);
 // Adds the two instance methods to the UIImage class; does nothing when that class is missing.
 void registerUIImageAverageColorAddition(objc::Runtime& runtime);
 } // namespace zovorudovu

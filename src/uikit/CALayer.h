@@ -27,6 +27,6 @@ private:
     double cornerRadius_ = 0;
     bool masksToBounds_ = false;
     CGRect frame_{};
-    objc::Ref<CALayer> mask_;
+    objc::StrongRef<CALayer> mask_;
     objc::WeakRef<UIView> delegate_;
 };

@@ -7,7 +7,7 @@
 #include "uikit/UITapGestureRecognizer.h"
 #include "uikit/UIView.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -23,16 +23,16 @@ objc::Class registerBase(objc::Runtime& runtime)
 {
     objc::Class cls = runtime.registerClass("UIGestureRecognizer", runtime.lookUpClass("NSObject"),
                                             []() -> objc::Object* { return new UIGestureRecognizer(); });
-    objc::addMethod(cls, sel("init"), +[](id self, SEL) -> Id { return Id(self); });
-    objc::addMethod(cls, sel("initWithTarget:action:"), +[](id self, SEL, id target, SEL action) -> Id {
+    objc::addMethod(cls, sel("init"), +[](id self, SEL) -> StrongId { return StrongId(self); });
+    objc::addMethod(cls, sel("initWithTarget:action:"), +[](id self, SEL, id target, SEL action) -> StrongId {
         recognizer(self)->addTarget(target, action);
-        return Id(self);
+        return StrongId(self);
     });
     objc::addMethod(cls, sel("addTarget:action:"), +[](id self, SEL, id target, SEL action) { recognizer(self)->addTarget(target, action); });
     objc::addMethod(cls, sel("removeTarget:action:"), +[](id self, SEL, id target, SEL action) { recognizer(self)->removeTarget(target, action); });
     objc::addMethod(cls, sel("state"), +[](id self, SEL) { return static_cast<std::int64_t>(recognizer(self)->state()); });
-    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> Id { return Id(recognizer(self)->view()); });
-    objc::addMethod(cls, sel("delegate"), +[](id self, SEL) -> Id { return Id(recognizer(self)->delegate()); });
+    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> StrongId { return StrongId(recognizer(self)->view()); });
+    objc::addMethod(cls, sel("delegate"), +[](id self, SEL) -> StrongId { return StrongId(recognizer(self)->delegate()); });
     objc::addMethod(cls, sel("setDelegate:"), +[](id self, SEL, id delegate) { recognizer(self)->setDelegate(delegate); });
     objc::addMethod(cls, sel("isEnabled"), +[](id self, SEL) { return recognizer(self)->isEnabled(); });
     objc::addMethod(cls, sel("setEnabled:"), +[](id self, SEL, bool enabled) { recognizer(self)->setEnabled(enabled); });

@@ -5,7 +5,7 @@
 #include "uikit/Registration.h"
 #include "uikit/UIImage.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -15,7 +15,7 @@ namespace {
 const UIImage* image(id self) { return static_cast<const UIImage*>(self); }
 
 // The argument is a host path. Anything that is not a string gives nil, as a failed load does.
-Id imageWithContentsOfFile(id, SEL, id path)
+StrongId imageWithContentsOfFile(id, SEL, id path)
 {
     auto* string = objc::cast<NSString>(path);
     if (!string) return nullptr;

@@ -7,7 +7,7 @@
 
 #include <stdexcept>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -35,12 +35,12 @@ void registerLayoutClasses(objc::Runtime& runtime)
                                             []() -> objc::Object* { return new NSLayoutConstraint(); });
     objc::addClassMethod(cls, sel("constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:"),
                          +[](id, SEL, id view1, std::int64_t attribute1, std::int64_t relation, id view2, std::int64_t attribute2,
-                             double multiplier, double constant) -> Id {
+                             double multiplier, double constant) -> StrongId {
                              return NSLayoutConstraint::constraintWithValues(item(view1, "first"), attribute1, relation, item(view2, "second"),
                                                                              attribute2, multiplier, constant);
                          });
-    objc::addMethod(cls, sel("firstItem"), +[](id self, SEL) -> Id { return Id(constraint(self)->firstItem()); });
-    objc::addMethod(cls, sel("secondItem"), +[](id self, SEL) -> Id { return Id(constraint(self)->secondItem()); });
+    objc::addMethod(cls, sel("firstItem"), +[](id self, SEL) -> StrongId { return StrongId(constraint(self)->firstItem()); });
+    objc::addMethod(cls, sel("secondItem"), +[](id self, SEL) -> StrongId { return StrongId(constraint(self)->secondItem()); });
     objc::addMethod(cls, sel("firstAttribute"), +[](id self, SEL) -> std::int64_t { return constraint(self)->firstAttribute(); });
     objc::addMethod(cls, sel("secondAttribute"), +[](id self, SEL) -> std::int64_t { return constraint(self)->secondAttribute(); });
     objc::addMethod(cls, sel("relation"), +[](id self, SEL) -> std::int64_t { return constraint(self)->relation(); });
@@ -49,7 +49,7 @@ void registerLayoutClasses(objc::Runtime& runtime)
     objc::addMethod(cls, sel("setConstant:"), +[](id self, SEL, double c) { constraint(self)->setConstant(c); });
     objc::addMethod(cls, sel("isActive"), +[](id self, SEL) { return constraint(self)->isActive(); });
     objc::addMethod(cls, sel("setActive:"), +[](id self, SEL, bool active) { constraint(self)->setActive(active); });
-    objc::addMethod(cls, sel("description"), +[](id self, SEL) -> Id { return NSString::from(constraint(self)->description()); });
+    objc::addMethod(cls, sel("description"), +[](id self, SEL) -> StrongId { return NSString::from(constraint(self)->description()); });
 }
 
 } // namespace zovo::uikit

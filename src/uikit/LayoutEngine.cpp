@@ -206,7 +206,7 @@ class Solver {
 public:
     explicit Solver(UIView* root) : root_(root)
     {
-        std::vector<objc::Ref<NSLayoutConstraint>> installed;
+        std::vector<objc::StrongRef<NSLayoutConstraint>> installed;
         collect(root, installed);
         for (const auto& constraint : installed)
             if (!constraint->hasEndedItem() && members_.count(constraint->firstItem()) &&
@@ -264,7 +264,7 @@ public:
 private:
     // Walks the tree parents first, gathering its views and, per view in the order added, the
     // constraints installed on it.
-    void collect(UIView* view, std::vector<objc::Ref<NSLayoutConstraint>>& installed)
+    void collect(UIView* view, std::vector<objc::StrongRef<NSLayoutConstraint>>& installed)
     {
         tree_.emplace_back(view);
         members_.insert(view);
@@ -433,12 +433,12 @@ private:
     }
 
     UIView* root_;
-    std::vector<objc::Ref<UIView>> tree_;
+    std::vector<objc::StrongRef<UIView>> tree_;
     std::unordered_set<const UIView*> members_;
     std::vector<UIView*> unknownViews_;
     std::unordered_map<const UIView*, std::size_t> firstUnknown_; // a view's x; y, width, height follow
     std::vector<CGSize> intrinsic_;                                // per unknown view
-    std::vector<objc::Ref<NSLayoutConstraint>> constraints_;       // the ones solved, in order
+    std::vector<objc::StrongRef<NSLayoutConstraint>> constraints_;       // the ones solved, in order
     std::vector<std::string> breaks_;                              // per constraint: why it was broken, or empty
 };
 
@@ -449,7 +449,7 @@ namespace zovo {
 void solveConstraints(UIView* root)
 {
     if (!root) return;
-    objc::Ref<UIView> keep(root);
+    objc::StrongRef<UIView> keep(root);
     Solver(root).run();
 }
 

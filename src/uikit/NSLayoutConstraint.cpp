@@ -78,13 +78,13 @@ void validate(UIView* view1, NSLayoutAttribute attribute1, UIView* view2, NSLayo
 
 } // namespace
 
-objc::Ref<NSLayoutConstraint> NSLayoutConstraint::constraintWithItem(UIView* view1, NSLayoutAttribute attribute1, NSLayoutRelation relation,
+objc::StrongRef<NSLayoutConstraint> NSLayoutConstraint::constraintWithItem(UIView* view1, NSLayoutAttribute attribute1, NSLayoutRelation relation,
                                                                      UIView* view2, NSLayoutAttribute attribute2, double multiplier, double constant)
 {
     return constraintWithValues(view1, attribute1, relation, view2, attribute2, multiplier, constant);
 }
 
-objc::Ref<NSLayoutConstraint> NSLayoutConstraint::constraintWithValues(UIView* view1, std::int64_t attribute1, std::int64_t relation,
+objc::StrongRef<NSLayoutConstraint> NSLayoutConstraint::constraintWithValues(UIView* view1, std::int64_t attribute1, std::int64_t relation,
                                                                        UIView* view2, std::int64_t attribute2, double multiplier, double constant)
 {
     auto attributeInRange = [](std::int64_t a) { return a >= NSLayoutAttributeNotAnAttribute && a <= NSLayoutAttributeCenterY; };
@@ -118,7 +118,7 @@ void NSLayoutConstraint::setConstant(double constant)
 
 UIView* NSLayoutConstraint::installingView() const
 {
-    objc::Ref<NSLayoutConstraint> self(const_cast<NSLayoutConstraint*>(this));
+    objc::StrongRef<NSLayoutConstraint> self(const_cast<NSLayoutConstraint*>(this));
     for (UIView* item : {firstItem(), secondItem()}) {
         for (UIView* view = item; view; view = view->superview()) {
             const auto& installed = view->constraints();
@@ -133,7 +133,7 @@ bool NSLayoutConstraint::isActive() const { return installingView() != nullptr; 
 void NSLayoutConstraint::setActive(bool active)
 {
     if (hasEndedItem()) return;
-    objc::Ref<NSLayoutConstraint> keep(this); // the installing view may hold the last reference
+    objc::StrongRef<NSLayoutConstraint> keep(this); // the installing view may hold the last reference
     UIView* installed = installingView();
     if (!active) {
         if (installed) installed->removeConstraint(this);

@@ -48,11 +48,11 @@ public:
     // constant, attributes of different axes or kinds (left with top, left with width), leading
     // or trailing mixed with left or right, and a multiplier or constant that is not finite.
     // Width and height may be related to each other (an aspect ratio).
-    static objc::Ref<NSLayoutConstraint> constraintWithItem(UIView* view1, NSLayoutAttribute attribute1, NSLayoutRelation relation,
+    static objc::StrongRef<NSLayoutConstraint> constraintWithItem(UIView* view1, NSLayoutAttribute attribute1, NSLayoutRelation relation,
                                                             UIView* view2, NSLayoutAttribute attribute2, double multiplier, double constant);
     // The same from raw values as they arrive through a message send; checks the ranges before
     // anything becomes an enumerator.
-    static objc::Ref<NSLayoutConstraint> constraintWithValues(UIView* view1, std::int64_t attribute1, std::int64_t relation,
+    static objc::StrongRef<NSLayoutConstraint> constraintWithValues(UIView* view1, std::int64_t attribute1, std::int64_t relation,
                                                               UIView* view2, std::int64_t attribute2, double multiplier, double constant);
 
     // The items are held weakly, as on the platform: a view owns the constraints installed on it.

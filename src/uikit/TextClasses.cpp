@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -36,12 +36,12 @@ T* argument(id value, SEL selector, const char* what)
 void registerFont(objc::Runtime& runtime)
 {
     objc::Class cls = runtime.registerClass("UIFont", runtime.lookUpClass("NSObject"), []() -> objc::Object* { return new UIFont(); });
-    objc::addClassMethod(cls, sel("systemFontOfSize:"), +[](id, SEL, double size) -> Id { return UIFont::systemFontOfSize(size); });
-    objc::addClassMethod(cls, sel("boldSystemFontOfSize:"), +[](id, SEL, double size) -> Id { return UIFont::boldSystemFontOfSize(size); });
-    objc::addMethod(cls, sel("fontWithSize:"), +[](id self, SEL, double size) -> Id { return font(self)->fontWithSize(size); });
+    objc::addClassMethod(cls, sel("systemFontOfSize:"), +[](id, SEL, double size) -> StrongId { return UIFont::systemFontOfSize(size); });
+    objc::addClassMethod(cls, sel("boldSystemFontOfSize:"), +[](id, SEL, double size) -> StrongId { return UIFont::boldSystemFontOfSize(size); });
+    objc::addMethod(cls, sel("fontWithSize:"), +[](id self, SEL, double size) -> StrongId { return font(self)->fontWithSize(size); });
     objc::addMethod(cls, sel("pointSize"), +[](id self, SEL) { return font(self)->pointSize(); });
-    objc::addMethod(cls, sel("fontName"), +[](id self, SEL) -> Id { return NSString::from(font(self)->fontName()); });
-    objc::addMethod(cls, sel("familyName"), +[](id self, SEL) -> Id { return NSString::from(font(self)->familyName()); });
+    objc::addMethod(cls, sel("fontName"), +[](id self, SEL) -> StrongId { return NSString::from(font(self)->fontName()); });
+    objc::addMethod(cls, sel("familyName"), +[](id self, SEL) -> StrongId { return NSString::from(font(self)->familyName()); });
     objc::addMethod(cls, sel("lineHeight"), +[](id self, SEL) { return font(self)->lineHeight(); });
     objc::addMethod(cls, sel("ascender"), +[](id self, SEL) { return font(self)->ascender(); });
     objc::addMethod(cls, sel("descender"), +[](id self, SEL) { return font(self)->descender(); });
@@ -50,12 +50,12 @@ void registerFont(objc::Runtime& runtime)
 void registerLabel(objc::Runtime& runtime, objc::Class viewClass)
 {
     objc::Class cls = runtime.registerClass("UILabel", viewClass, []() -> objc::Object* { return new UILabel(); });
-    objc::addMethod(cls, sel("text"), +[](id self, SEL) -> Id { return Id(label(self)->text()); });
+    objc::addMethod(cls, sel("text"), +[](id self, SEL) -> StrongId { return StrongId(label(self)->text()); });
     objc::addMethod(cls, sel("setText:"), +[](id self, SEL s, id text) { label(self)->setText(argument<NSString>(text, s, "the text")); });
-    objc::addMethod(cls, sel("textColor"), +[](id self, SEL) -> Id { return Id(label(self)->textColor()); });
+    objc::addMethod(cls, sel("textColor"), +[](id self, SEL) -> StrongId { return StrongId(label(self)->textColor()); });
     objc::addMethod(cls, sel("setTextColor:"),
                     +[](id self, SEL s, id colour) { label(self)->setTextColor(argument<UIColor>(colour, s, "the colour")); });
-    objc::addMethod(cls, sel("font"), +[](id self, SEL) -> Id { return Id(label(self)->font()); });
+    objc::addMethod(cls, sel("font"), +[](id self, SEL) -> StrongId { return StrongId(label(self)->font()); });
     objc::addMethod(cls, sel("setFont:"), +[](id self, SEL s, id f) { label(self)->setFont(argument<UIFont>(f, s, "the font")); });
     objc::addMethod(cls, sel("lineBreakMode"), +[](id self, SEL) -> std::int64_t { return label(self)->lineBreakMode(); });
     objc::addMethod(cls, sel("setLineBreakMode:"),
@@ -72,12 +72,12 @@ void registerImageView(objc::Runtime& runtime, objc::Class viewClass)
     objc::Class cls = runtime.registerClass("UIImageView", viewClass, []() -> objc::Object* { return new UIImageView(); });
     // The frame is the image's size at the origin, set through initWithFrame: so that a subclass's
     // own initialiser runs, as on the platform.
-    objc::addMethod(cls, sel("initWithImage:"), +[](id self, SEL, id image) -> Id {
+    objc::addMethod(cls, sel("initWithImage:"), +[](id self, SEL, id image) -> StrongId {
         imageView(self)->setImage(image);
         const CGSize size = image ? imageView(self)->sizeThatFits(CGSize{}) : CGSize{};
-        return objc::send<Id>(self, "initWithFrame:", CGRectMake(0, 0, size.width, size.height));
+        return objc::send<StrongId>(self, "initWithFrame:", CGRectMake(0, 0, size.width, size.height));
     });
-    objc::addMethod(cls, sel("image"), +[](id self, SEL) -> Id { return Id(imageView(self)->image()); });
+    objc::addMethod(cls, sel("image"), +[](id self, SEL) -> StrongId { return StrongId(imageView(self)->image()); });
     objc::addMethod(cls, sel("setImage:"), +[](id self, SEL, id image) { imageView(self)->setImage(image); });
 }
 

@@ -40,12 +40,12 @@ bool TouchInput::touchDown(CGPoint screenPoint)
     location_ = screenPoint;
     recordTouch("down", screenPoint);
 
-    objc::Ref<UIView> hit;
-    if (objc::Ref<UIWindow> window = objc::retained(UIScreen::mainScreen()->windowForTouchAt(screenPoint))) {
+    objc::StrongRef<UIView> hit;
+    if (objc::StrongRef<UIWindow> window = objc::retained(UIScreen::mainScreen()->windowForTouchAt(screenPoint))) {
         const CGRect frame = window->frame();
         const CGPoint inWindow = CGPointMake(screenPoint.x - frame.origin.x, screenPoint.y - frame.origin.y);
         // By message, so a class that replaces hitTest:withEvent: decides where touches go.
-        objc::Id found = objc::send<objc::Id>(window, "hitTest:withEvent:", inWindow, nullptr);
+        objc::StrongId found = objc::send<objc::StrongId>(window, "hitTest:withEvent:", inWindow, nullptr);
         hit = objc::retained(objc::cast<UIView>(found));
     }
     sequence_ = std::make_shared<GestureSequence>();
@@ -55,7 +55,7 @@ bool TouchInput::touchDown(CGPoint screenPoint)
     const Touch touch = touchAt(screenPoint);
     const auto sequence = sequence_;
     for (const auto& weak : sequence->participants)
-        if (objc::Ref<UIGestureRecognizer> recognizer = weak.lock()) recognizer->beginTracking(sequence, touch);
+        if (objc::StrongRef<UIGestureRecognizer> recognizer = weak.lock()) recognizer->beginTracking(sequence, touch);
     return true;
 }
 
@@ -96,7 +96,7 @@ void TouchInput::deliver(Phase phase, CGPoint screenPoint)
     const Touch touch = touchAt(screenPoint);
     const auto participants = sequence->participants;
     for (const auto& weak : participants) {
-        objc::Ref<UIGestureRecognizer> recognizer = weak.lock();
+        objc::StrongRef<UIGestureRecognizer> recognizer = weak.lock();
         if (!recognizer) continue;
         switch (phase) {
         case Phase::Move: recognizer->deliverMove(*sequence, touch); break;
@@ -113,7 +113,7 @@ void TouchInput::finishSequence()
     sequence_.reset();
     if (!sequence) return;
     for (const auto& weak : sequence->participants)
-        if (objc::Ref<UIGestureRecognizer> recognizer = weak.lock()) recognizer->endTracking(*sequence);
+        if (objc::StrongRef<UIGestureRecognizer> recognizer = weak.lock()) recognizer->endTracking(*sequence);
 }
 
 bool touchDown(CGPoint screenPoint) { return TouchInput::current().touchDown(screenPoint); }

@@ -1,18 +1,18 @@
 #include "uikit/UIBezierPath.h"
 
-objc::Ref<UIBezierPath> UIBezierPath::bezierPathWithRect(CGRect rect)
+objc::StrongRef<UIBezierPath> UIBezierPath::bezierPathWithRect(CGRect rect)
 {
     auto path = objc::make<UIBezierPath>();
     path->path_ = ::CGPath::rectangle(rect);
     return path;
 }
 
-objc::Ref<UIBezierPath> UIBezierPath::bezierPathWithRoundedRect(CGRect rect, double cornerRadius)
+objc::StrongRef<UIBezierPath> UIBezierPath::bezierPathWithRoundedRect(CGRect rect, double cornerRadius)
 {
     return bezierPathWithRoundedRect(rect, UIRectCornerAllCorners, CGSizeMake(cornerRadius, cornerRadius));
 }
 
-objc::Ref<UIBezierPath> UIBezierPath::bezierPathWithRoundedRect(CGRect rect, std::uint64_t corners, CGSize cornerRadii)
+objc::StrongRef<UIBezierPath> UIBezierPath::bezierPathWithRoundedRect(CGRect rect, std::uint64_t corners, CGSize cornerRadii)
 {
     auto path = objc::make<UIBezierPath>();
     path->path_ = ::CGPath::roundedRectangle(rect, corners, cornerRadii);

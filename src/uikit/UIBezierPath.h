@@ -10,9 +10,9 @@ class UIBezierPath : public objc::Object {
 public:
     static constexpr const char* kClassName = "UIBezierPath";
 
-    static objc::Ref<UIBezierPath> bezierPathWithRect(CGRect rect);
-    static objc::Ref<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, double cornerRadius);
-    static objc::Ref<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, std::uint64_t corners, CGSize cornerRadii);
+    static objc::StrongRef<UIBezierPath> bezierPathWithRect(CGRect rect);
+    static objc::StrongRef<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, double cornerRadius);
+    static objc::StrongRef<UIBezierPath> bezierPathWithRoundedRect(CGRect rect, std::uint64_t corners, CGSize cornerRadii);
 
     // Valid while the path lives.
     CGPathRef CGPath() const { return &path_; }

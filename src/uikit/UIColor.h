@@ -15,11 +15,11 @@ class UIColor : public objc::Object {
 public:
     static constexpr const char* kClassName = "UIColor";
 
-    static objc::Ref<UIColor> colorWithRed(double red, double green, double blue, double alpha);
-    static objc::Ref<UIColor> blackColor();
-    static objc::Ref<UIColor> whiteColor();
-    static objc::Ref<UIColor> grayColor();
-    static objc::Ref<UIColor> clearColor();
+    static objc::StrongRef<UIColor> colorWithRed(double red, double green, double blue, double alpha);
+    static objc::StrongRef<UIColor> blackColor();
+    static objc::StrongRef<UIColor> whiteColor();
+    static objc::StrongRef<UIColor> grayColor();
+    static objc::StrongRef<UIColor> clearColor();
 
     double red() const { return color_.components[0]; }
     double green() const { return color_.components[1]; }

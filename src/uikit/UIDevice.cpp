@@ -7,7 +7,7 @@
 namespace {
 struct DeviceState {
     std::string model;
-    objc::Ref<UIDevice> current;
+    objc::StrongRef<UIDevice> current;
 };
 
 void copyField(char (&field)[256], const std::string& text)
@@ -17,7 +17,7 @@ void copyField(char (&field)[256], const std::string& text)
 }
 } // namespace
 
-objc::Ref<UIDevice> UIDevice::currentDevice()
+objc::StrongRef<UIDevice> UIDevice::currentDevice()
 {
     auto& state = zovo::Process::current().local<DeviceState>();
     if (!state.current) state.current = objc::make<UIDevice>();

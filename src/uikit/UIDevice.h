@@ -10,7 +10,7 @@ class UIDevice : public objc::Object {
 public:
     static constexpr const char* kClassName = "UIDevice";
 
-    static objc::Ref<UIDevice> currentDevice();
+    static objc::StrongRef<UIDevice> currentDevice();
 
     // The simulated device's model identifier ("iPhone12,3"), per process. Set by whoever builds
     // the process (the host or a test); empty until then.

@@ -16,7 +16,7 @@ UIFont::UIFont()
 {
 }
 
-objc::Ref<UIFont> UIFont::make(double pointSize, zovo::FontWeight weight)
+objc::StrongRef<UIFont> UIFont::make(double pointSize, zovo::FontWeight weight)
 {
     auto font = objc::make<UIFont>();
     font->spec_.pointSize = usableSize(pointSize);
@@ -24,10 +24,10 @@ objc::Ref<UIFont> UIFont::make(double pointSize, zovo::FontWeight weight)
     return font;
 }
 
-objc::Ref<UIFont> UIFont::systemFontOfSize(double pointSize) { return make(pointSize, zovo::FontWeight::Regular); }
-objc::Ref<UIFont> UIFont::boldSystemFontOfSize(double pointSize) { return make(pointSize, zovo::FontWeight::Bold); }
+objc::StrongRef<UIFont> UIFont::systemFontOfSize(double pointSize) { return make(pointSize, zovo::FontWeight::Regular); }
+objc::StrongRef<UIFont> UIFont::boldSystemFontOfSize(double pointSize) { return make(pointSize, zovo::FontWeight::Bold); }
 
-objc::Ref<UIFont> UIFont::fontWithSize(double pointSize) const
+objc::StrongRef<UIFont> UIFont::fontWithSize(double pointSize) const
 {
     auto font = make(pointSize, spec_.weight);
     font->spec_.family = spec_.family;

@@ -1,6 +1,6 @@
 // Fonts: the system font at a size, regular or bold, with the vertical metrics layout needs.
 //
-//   objc::Ref<UIFont> font = UIFont::systemFontOfSize(12);
+//   objc::StrongRef<UIFont> font = UIFont::systemFontOfSize(12);
 //   font->fontName();    // "Inter" where Inter is installed, else "DejaVu Sans"
 //   font->lineHeight();  // points taken by one line of text
 //
@@ -25,10 +25,10 @@ public:
 
     // A size that is not a positive finite number gives the default size, which the platform
     // leaves undefined; sizes above zovo::kMaxFontSize are clamped to it.
-    static objc::Ref<UIFont> systemFontOfSize(double pointSize);
-    static objc::Ref<UIFont> boldSystemFontOfSize(double pointSize);
+    static objc::StrongRef<UIFont> systemFontOfSize(double pointSize);
+    static objc::StrongRef<UIFont> boldSystemFontOfSize(double pointSize);
     // The same face at another size.
-    objc::Ref<UIFont> fontWithSize(double pointSize) const;
+    objc::StrongRef<UIFont> fontWithSize(double pointSize) const;
 
     double pointSize() const { return spec_.pointSize; }
     bool isBold() const { return spec_.weight == zovo::FontWeight::Bold; }
@@ -44,7 +44,7 @@ public:
     double lineHeight() const { return metrics().lineHeight; }
 
 private:
-    static objc::Ref<UIFont> make(double pointSize, zovo::FontWeight weight);
+    static objc::StrongRef<UIFont> make(double pointSize, zovo::FontWeight weight);
     const zovo::FontMetrics& metrics() const;
 
     zovo::FontDescriptor spec_;

@@ -130,7 +130,7 @@ bool UIGestureRecognizer::accepts(const zovo::GestureSequence& sequence)
 void UIGestureRecognizer::beginTracking(const std::shared_ptr<zovo::GestureSequence>& sequence, const zovo::Touch& touch)
 {
     if (!sequence || !enabled_ || !view_) return;
-    objc::Ref<UIGestureRecognizer> keep(this);
+    objc::StrongRef<UIGestureRecognizer> keep(this);
     if (isFinished(state_)) returnToPossible();
     sequence_ = sequence;
     tracking_ = true;
@@ -142,7 +142,7 @@ void UIGestureRecognizer::beginTracking(const std::shared_ptr<zovo::GestureSeque
 void UIGestureRecognizer::deliverMove(const zovo::GestureSequence& sequence, const zovo::Touch& touch)
 {
     if (!accepts(sequence)) return;
-    objc::Ref<UIGestureRecognizer> keep(this);
+    objc::StrongRef<UIGestureRecognizer> keep(this);
     latest_ = touch;
     touchesMoved(touch);
 }
@@ -150,7 +150,7 @@ void UIGestureRecognizer::deliverMove(const zovo::GestureSequence& sequence, con
 void UIGestureRecognizer::deliverEnd(const zovo::GestureSequence& sequence, const zovo::Touch& touch)
 {
     if (!accepts(sequence)) return;
-    objc::Ref<UIGestureRecognizer> keep(this);
+    objc::StrongRef<UIGestureRecognizer> keep(this);
     latest_ = touch;
     touchesEnded(touch);
 }
@@ -158,7 +158,7 @@ void UIGestureRecognizer::deliverEnd(const zovo::GestureSequence& sequence, cons
 void UIGestureRecognizer::deliverCancel(const zovo::GestureSequence& sequence, const zovo::Touch& touch)
 {
     if (!accepts(sequence)) return;
-    objc::Ref<UIGestureRecognizer> keep(this);
+    objc::StrongRef<UIGestureRecognizer> keep(this);
     latest_ = touch;
     touchesCancelled(touch);
 }
@@ -196,7 +196,7 @@ void UIGestureRecognizer::setState(UIGestureRecognizerState next)
         return; // only a reset returns to Possible
     }
 
-    objc::Ref<UIGestureRecognizer> keep(this);
+    objc::StrongRef<UIGestureRecognizer> keep(this);
     const bool recognizing = previous == UIGestureRecognizerStatePossible && (next == UIGestureRecognizerStateBegan || next == UIGestureRecognizerStateEnded);
     if (recognizing && !delegateAllowsBegin()) {
         // The delegate's code may itself have moved this recogniser on (disabled it, removed it).
@@ -218,7 +218,7 @@ void UIGestureRecognizer::setState(UIGestureRecognizerState next)
 bool UIGestureRecognizer::delegateAllowsBegin()
 {
     static const objc::SEL shouldBegin = objc::sel("gestureRecognizerShouldBegin:");
-    objc::Ref<objc::Object> delegate = delegate_.lock();
+    objc::StrongRef<objc::Object> delegate = delegate_.lock();
     if (!delegate || !objc::respondsTo(delegate.get(), shouldBegin)) return true;
     return objc::send<bool>(delegate, shouldBegin, this);
 }
@@ -227,7 +227,7 @@ bool UIGestureRecognizer::mayRecognizeWith(UIGestureRecognizer* other)
 {
     static const objc::SEL simultaneously = objc::sel("gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:");
     auto asks = [&](UIGestureRecognizer* asked, UIGestureRecognizer* about) {
-        objc::Ref<objc::Object> delegate = asked->delegate_.lock();
+        objc::StrongRef<objc::Object> delegate = asked->delegate_.lock();
         return delegate && objc::respondsTo(delegate.get(), simultaneously) && objc::send<bool>(delegate, simultaneously, asked, about);
     };
     return asks(this, other) || asks(other, this);
@@ -240,7 +240,7 @@ void UIGestureRecognizer::failOtherParticipants()
     const std::shared_ptr<zovo::GestureSequence> sequence = sequence_;
     const auto participants = sequence->participants;
     for (const auto& weak : participants) {
-        objc::Ref<UIGestureRecognizer> other = weak.lock();
+        objc::StrongRef<UIGestureRecognizer> other = weak.lock();
         if (!other || other.get() == this || other->sequence_ != sequence) continue;
         if (other->state_ != UIGestureRecognizerStatePossible || mayRecognizeWith(other.get())) continue;
         other->setState(UIGestureRecognizerStateFailed);
@@ -252,7 +252,7 @@ void UIGestureRecognizer::sendActions()
     const auto snapshot = targets_;
     for (const auto& entry : snapshot) {
         if (entry->removed) continue;
-        objc::Id target = entry->target.lock();
+        objc::StrongId target = entry->target.lock();
         if (!target) continue;
         const objc::Method* method = objc::class_getInstanceMethod(target->isa, entry->action);
         if (!method) objc::throwUnrecognizedSelector(target.get(), entry->action);
@@ -284,7 +284,7 @@ void UIGestureRecognizer::scheduleReturnToPossible()
     objc::WeakRef<UIGestureRecognizer> weak(this);
     const std::uint64_t generation = generation_;
     loop->perform([weak, generation] {
-        objc::Ref<UIGestureRecognizer> self = weak.lock();
+        objc::StrongRef<UIGestureRecognizer> self = weak.lock();
         if (self && self->generation_ == generation && !self->tracking_ && isFinished(self->state_)) self->returnToPossible();
     });
 }
@@ -298,7 +298,7 @@ void UIGestureRecognizer::startTimer(double delaySeconds, std::function<void()> 
     objc::WeakRef<UIGestureRecognizer> weak(this);
     const std::uint64_t generation = generation_;
     timer_ = loop->schedule(delaySeconds, [weak, generation, fire = std::move(fire)] {
-        objc::Ref<UIGestureRecognizer> self = weak.lock();
+        objc::StrongRef<UIGestureRecognizer> self = weak.lock();
         if (!self || self->generation_ != generation) return;
         self->timer_ = 0;
         // `fire` may capture the recogniser itself; `self` keeps it alive for the call.

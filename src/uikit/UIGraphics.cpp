@@ -123,7 +123,7 @@ void UIGraphicsEndImageContext()
     if (!contextStack.empty()) contextStack.pop_back();
 }
 
-objc::Ref<UIImage> UIGraphicsGetImageFromCurrentImageContext()
+objc::StrongRef<UIImage> UIGraphicsGetImageFromCurrentImageContext()
 {
     CGContext* context = UIGraphicsGetCurrentContext();
     if (!context) return nullptr;

@@ -76,7 +76,7 @@ void UIGraphicsBeginImageContext(CGSize size);
 void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, double scale);
 CGContextRef UIGraphicsGetCurrentContext();
 // A snapshot of the current context's pixels at the context's scale, or nil without a context.
-objc::Ref<UIImage> UIGraphicsGetImageFromCurrentImageContext();
+objc::StrongRef<UIImage> UIGraphicsGetImageFromCurrentImageContext();
 void UIGraphicsEndImageContext();
 
 // Unknown values draw as the default quality.

@@ -23,7 +23,7 @@ double scaleFromFileName(const std::filesystem::path& path)
 
 } // namespace
 
-objc::Ref<UIImage> UIImage::imageWithCGImage(std::shared_ptr<const ::CGImage> image, double scale)
+objc::StrongRef<UIImage> UIImage::imageWithCGImage(std::shared_ptr<const ::CGImage> image, double scale)
 {
     checkedScale(scale);
     auto result = objc::make<UIImage>();
@@ -32,14 +32,14 @@ objc::Ref<UIImage> UIImage::imageWithCGImage(std::shared_ptr<const ::CGImage> im
     return result;
 }
 
-objc::Ref<UIImage> UIImage::fromPixels(std::size_t width, std::size_t height, zovo::PixelFormat format, std::vector<std::uint8_t> bytes,
+objc::StrongRef<UIImage> UIImage::fromPixels(std::size_t width, std::size_t height, zovo::PixelFormat format, std::vector<std::uint8_t> bytes,
                                        double scale)
 {
     checkedScale(scale);
     return imageWithCGImage(::CGImage::create(width, height, format, std::move(bytes)), scale);
 }
 
-objc::Ref<UIImage> UIImage::imageWithContentsOfFile(const std::filesystem::path& hostPath)
+objc::StrongRef<UIImage> UIImage::imageWithContentsOfFile(const std::filesystem::path& hostPath)
 {
     zovo::ErrorOr<std::shared_ptr<const ::CGImage>> loaded = zovo::loadPNG(hostPath);
     if (!loaded) return nullptr;

@@ -2,7 +2,7 @@
 //
 //   auto icon = UIImage::fromPixels(60, 60, {zovo::ChannelOrder::BGRA, zovo::AlphaMode::Premultiplied}, bytes, 3.0);
 //   icon->size();                                   // 20 x 20 points
-//   objc::Ref<UIImage> file = UIImage::imageWithContentsOfFile("/tmp/icon@3x.png");  // nil on failure
+//   objc::StrongRef<UIImage> file = UIImage::imageWithContentsOfFile("/tmp/icon@3x.png");  // nil on failure
 //   zovo::writePNG(*icon, "/tmp/out.png");
 //
 // An image made by the runtime's alloc has no bitmap: CGImage() is null and its size is zero.
@@ -22,14 +22,14 @@ public:
     static constexpr const char* kClassName = "UIImage";
 
     // Throws std::invalid_argument for a scale that is not a positive finite number.
-    static objc::Ref<UIImage> imageWithCGImage(std::shared_ptr<const ::CGImage> image, double scale = 1.0);
+    static objc::StrongRef<UIImage> imageWithCGImage(std::shared_ptr<const ::CGImage> image, double scale = 1.0);
     // For tests and tools. Throws std::invalid_argument as CGImage::create does, or for a bad
     // scale.
-    static objc::Ref<UIImage> fromPixels(std::size_t width, std::size_t height, zovo::PixelFormat format, std::vector<std::uint8_t> bytes,
+    static objc::StrongRef<UIImage> fromPixels(std::size_t width, std::size_t height, zovo::PixelFormat format, std::vector<std::uint8_t> bytes,
                                          double scale = 1.0);
     // A PNG file at a host path, or nil when it cannot be loaded (zovo::loadPNG says why). A file
     // name ending in "@2x" or "@3x" before its extension gives scale 2 or 3, as on the platform.
-    static objc::Ref<UIImage> imageWithContentsOfFile(const std::filesystem::path& hostPath);
+    static objc::StrongRef<UIImage> imageWithContentsOfFile(const std::filesystem::path& hostPath);
 
     // The bitmap, or null; valid while the image lives.
     CGImageRef CGImage() const { return image_.get(); }

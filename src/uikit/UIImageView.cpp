@@ -27,7 +27,7 @@ void UIImageView::setImage(objc::id image)
     }
     if (image == image_.get()) return;
     const std::optional<CGSize> before = sizeOf(image_.get());
-    image_ = objc::Id(image);
+    image_ = objc::StrongId(image);
     if (sizeOf(image_.get()) != before) {
         setNeedsLayout();
         if (UIView* parent = superview()) parent->setNeedsLayout();

@@ -1,6 +1,6 @@
 // Image views: a view that shows one image (a UIImage), scaled to its bounds.
 //
-//   objc::Id view = objc::send<objc::Id>(objc::send<objc::Id>(imageViewClass, "alloc"), "initWithImage:", icon);
+//   objc::StrongId view = objc::send<objc::StrongId>(objc::send<objc::StrongId>(imageViewClass, "alloc"), "initWithImage:", icon);
 //   // view's frame is (0, 0, icon's size); its intrinsic size follows the image
 //
 // The image is held strongly and known only through messages (its `size`), so this view does not
@@ -29,5 +29,5 @@ public:
     CGSize sizeThatFits(CGSize size) const override;
 
 private:
-    objc::Ref<objc::Object> image_;
+    objc::StrongRef<objc::Object> image_;
 };

@@ -5,17 +5,17 @@
 #include "uikit/UIDevice.h"
 #include "uikit/Registration.h"
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
 namespace {
-Id colorWithRGBA(id, SEL, double r, double g, double b, double a) { return UIColor::colorWithRed(r, g, b, a); }
-Id blackColor(id, SEL) { return UIColor::blackColor(); }
-Id whiteColor(id, SEL) { return UIColor::whiteColor(); }
-Id grayColor(id, SEL) { return UIColor::grayColor(); }
-Id clearColor(id, SEL) { return UIColor::clearColor(); }
-Id currentDevice(id, SEL) { return UIDevice::currentDevice(); }
+StrongId colorWithRGBA(id, SEL, double r, double g, double b, double a) { return UIColor::colorWithRed(r, g, b, a); }
+StrongId blackColor(id, SEL) { return UIColor::blackColor(); }
+StrongId whiteColor(id, SEL) { return UIColor::whiteColor(); }
+StrongId grayColor(id, SEL) { return UIColor::grayColor(); }
+StrongId clearColor(id, SEL) { return UIColor::clearColor(); }
+StrongId currentDevice(id, SEL) { return UIDevice::currentDevice(); }
 } // namespace
 
 void registerUIKitClasses(objc::Runtime& runtime)

@@ -24,11 +24,11 @@ void UILabel::setText(NSString* text)
 
 void UILabel::setTextString(std::string_view text) { setText(NSString::from(text).get()); }
 
-void UILabel::setTextColor(UIColor* colour) { textColor_ = colour ? objc::Ref<UIColor>(colour) : UIColor::blackColor(); }
+void UILabel::setTextColor(UIColor* colour) { textColor_ = colour ? objc::StrongRef<UIColor>(colour) : UIColor::blackColor(); }
 
 void UILabel::setFont(UIFont* font)
 {
-    font_ = font ? objc::Ref<UIFont>(font) : UIFont::systemFontOfSize(UIFont::kDefaultPointSize);
+    font_ = font ? objc::StrongRef<UIFont>(font) : UIFont::systemFontOfSize(UIFont::kDefaultPointSize);
     textGeometryChanged();
 }
 

@@ -61,10 +61,10 @@ private:
     // Forgets the remembered size and asks for a new layout of the label and its superview.
     void textGeometryChanged();
 
-    objc::Ref<NSString> text_;
+    objc::StrongRef<NSString> text_;
     std::string utf8_;
-    objc::Ref<UIColor> textColor_;
-    objc::Ref<UIFont> font_;
+    objc::StrongRef<UIColor> textColor_;
+    objc::StrongRef<UIFont> font_;
     NSLineBreakMode lineBreakMode_ = NSLineBreakByTruncatingTail;
     std::int64_t numberOfLines_ = 1;
     // The platform's default is natural alignment (4); a label here starts at left (0), which

@@ -8,7 +8,7 @@
 
 namespace {
 struct ScreenState {
-    objc::Ref<UIScreen> screen;
+    objc::StrongRef<UIScreen> screen;
 };
 } // namespace
 

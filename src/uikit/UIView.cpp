@@ -49,12 +49,12 @@ UIView* rootOf(UIView* view)
 // visited, so frames it sets are seen below.
 void layoutTree(UIView* view)
 {
-    objc::Ref<UIView> keep(view);
+    objc::StrongRef<UIView> keep(view);
     if (view->needsLayout()) {
         view->clearNeedsLayout();
         objc::send(view, "layoutSubviews");
     }
-    const std::vector<objc::Ref<UIView>> subviews = view->subviews();
+    const std::vector<objc::StrongRef<UIView>> subviews = view->subviews();
     for (const auto& subview : subviews) layoutTree(subview.get());
 }
 
@@ -130,7 +130,7 @@ void UIView::addSubview(UIView* view) { insertSubviewAtIndex(view, subviews_.siz
 void UIView::insertSubviewAtIndex(UIView* view, std::size_t index)
 {
     if (!view || view == this || isDescendantOfView(view)) return; // a view cannot contain its own ancestor
-    objc::Ref<UIView> keep(view);
+    objc::StrongRef<UIView> keep(view);
     if (view->superview() == this) {
         subviews_.erase(std::find(subviews_.begin(), subviews_.end(), keep));
     } else {
@@ -146,7 +146,7 @@ void UIView::removeFromSuperview()
 {
     UIView* parent = superview();
     if (!parent) return;
-    objc::Ref<UIView> keep(this);
+    objc::StrongRef<UIView> keep(this);
     auto& siblings = parent->subviews_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), keep), siblings.end());
     superview_ = nullptr;
@@ -247,7 +247,7 @@ CGRect UIView::frameInWindow() const
 void UIView::addGestureRecognizer(UIGestureRecognizer* recognizer)
 {
     if (!recognizer) return;
-    objc::Ref<UIGestureRecognizer> keep(recognizer);
+    objc::StrongRef<UIGestureRecognizer> keep(recognizer);
     if (UIView* previous = recognizer->view(); previous && previous != this) previous->removeGestureRecognizer(recognizer);
     if (std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), keep) == gestureRecognizers_.end())
         gestureRecognizers_.push_back(keep);
@@ -256,7 +256,7 @@ void UIView::addGestureRecognizer(UIGestureRecognizer* recognizer)
 
 void UIView::removeGestureRecognizer(UIGestureRecognizer* recognizer)
 {
-    objc::Ref<UIGestureRecognizer> keep(recognizer);
+    objc::StrongRef<UIGestureRecognizer> keep(recognizer);
     auto it = std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), keep);
     if (it == gestureRecognizers_.end()) return;
     gestureRecognizers_.erase(it);
@@ -280,14 +280,14 @@ void UIView::setNeedsLayout()
     root->layoutScheduled_ = true;
     objc::WeakRef<UIView> weakRoot(root);
     process->mainRunLoop().perform([weakRoot] {
-        if (objc::Ref<UIView> r = weakRoot.lock()) r->layoutIfNeeded();
+        if (objc::StrongRef<UIView> r = weakRoot.lock()) r->layoutIfNeeded();
     });
 }
 
 void UIView::layoutIfNeeded()
 {
     UIView* root = rootOf(this);
-    objc::Ref<UIView> keep(root);
+    objc::StrongRef<UIView> keep(root);
     root->layoutScheduled_ = false;
     zovo::solveConstraints(root);
     layoutTree(root);
@@ -308,7 +308,7 @@ void UIView::addConstraint(NSLayoutConstraint* constraint)
 
 void UIView::removeConstraint(NSLayoutConstraint* constraint)
 {
-    objc::Ref<NSLayoutConstraint> keep(constraint);
+    objc::StrongRef<NSLayoutConstraint> keep(constraint);
     auto it = std::find(constraints_.begin(), constraints_.end(), keep);
     if (it == constraints_.end()) return;
     constraints_.erase(it);

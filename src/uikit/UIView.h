@@ -55,7 +55,7 @@ public:
 
     // Tree. A view holds its subviews strongly and its superview weakly.
     UIView* superview() const { return superview_.get(); }
-    const std::vector<objc::Ref<UIView>>& subviews() const { return subviews_; }
+    const std::vector<objc::StrongRef<UIView>>& subviews() const { return subviews_; }
     void addSubview(UIView* view);
     void insertSubviewAtIndex(UIView* view, std::size_t index);
     void removeFromSuperview();
@@ -95,7 +95,7 @@ public:
 
     void addGestureRecognizer(UIGestureRecognizer* recognizer);
     void removeGestureRecognizer(UIGestureRecognizer* recognizer);
-    const std::vector<objc::Ref<UIGestureRecognizer>>& gestureRecognizers() const { return gestureRecognizers_; }
+    const std::vector<objc::StrongRef<UIGestureRecognizer>>& gestureRecognizers() const { return gestureRecognizers_; }
 
     // Sizing and layout.
     virtual CGSize intrinsicContentSize() const { return CGSizeMake(UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric); }
@@ -114,7 +114,7 @@ public:
     void setTranslatesAutoresizingMaskIntoConstraints(bool translates);
     void addConstraint(NSLayoutConstraint* constraint);
     void removeConstraint(NSLayoutConstraint* constraint);
-    const std::vector<objc::Ref<NSLayoutConstraint>>& constraints() const { return constraints_; }
+    const std::vector<objc::StrongRef<NSLayoutConstraint>>& constraints() const { return constraints_; }
 
     // Animation. Runs `animations` now; frame and alpha changes it makes animate over `duration`
     // seconds with the ease-in-out curve. `completion`, when given, runs once on the run loop when
@@ -142,19 +142,19 @@ private:
     bool needsLayout_ = false;
     bool layoutScheduled_ = false; // on a tree's root: a layout pass is queued on the run loop
     int tag_ = 0;
-    objc::Ref<UIColor> backgroundColor_;
-    mutable objc::Ref<CALayer> layer_;
+    objc::StrongRef<UIColor> backgroundColor_;
+    mutable objc::StrongRef<CALayer> layer_;
     std::optional<Animation> frameAnimation_;
     std::optional<Animation> alphaAnimation_;
-    std::vector<objc::Ref<UIView>> subviews_;
-    std::vector<objc::Ref<UIGestureRecognizer>> gestureRecognizers_;
-    std::vector<objc::Ref<NSLayoutConstraint>> constraints_;
+    std::vector<objc::StrongRef<UIView>> subviews_;
+    std::vector<objc::StrongRef<UIGestureRecognizer>> gestureRecognizers_;
+    std::vector<objc::StrongRef<NSLayoutConstraint>> constraints_;
     objc::WeakRef<UIView> superview_;
 };
 
 // A new view of C++ type T (its class is the one registered under T's class name) with `frame`.
 template <class T>
-objc::Ref<T> makeView(CGRect frame)
+objc::StrongRef<T> makeView(CGRect frame)
 {
     auto view = objc::make<T>();
     view->setFrame(frame);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -41,10 +41,10 @@ UIViewController* controller(id self) { return static_cast<UIViewController*>(se
 UIViewController::UIViewController() = default;
 UIViewController::~UIViewController() = default;
 
-objc::Ref<UIView> UIViewController::view()
+objc::StrongRef<UIView> UIViewController::view()
 {
     if (view_ || loading_) return view_;
-    objc::Ref<UIViewController> keep(this);
+    objc::StrongRef<UIViewController> keep(this);
     loading_ = true;
     try {
         objc::send(this, "loadView");
@@ -82,8 +82,8 @@ void registerViewControllerClasses(objc::Runtime& runtime)
 {
     objc::Class cls = runtime.registerClass("UIViewController", runtime.lookUpClass("NSObject"),
                                             []() -> objc::Object* { return new UIViewController(); });
-    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> Id { return controller(self)->view(); });
-    objc::addMethod(cls, sel("viewIfLoaded"), +[](id self, SEL) -> Id { return Id(controller(self)->viewIfLoaded()); });
+    objc::addMethod(cls, sel("view"), +[](id self, SEL) -> StrongId { return controller(self)->view(); });
+    objc::addMethod(cls, sel("viewIfLoaded"), +[](id self, SEL) -> StrongId { return StrongId(controller(self)->viewIfLoaded()); });
     objc::addMethod(cls, sel("isViewLoaded"), +[](id self, SEL) { return controller(self)->isViewLoaded(); });
     // Views only: anything else would be read as the wrong storage.
     objc::addMethod(cls, sel("setView:"), +[](id self, SEL s, id view) {
@@ -99,7 +99,7 @@ void registerViewControllerClasses(objc::Runtime& runtime)
     objc::addMethod(cls, sel("viewDidDisappear:"), +[](id, SEL, bool) {});
 
     objc::addMethod(runtime.lookUpClass("UIView"), sel("_viewControllerForAncestor"),
-                    +[](id self, SEL) -> Id { return Id(UIViewController::controllerForAncestor(static_cast<UIView*>(self))); });
+                    +[](id self, SEL) -> StrongId { return StrongId(UIViewController::controllerForAncestor(static_cast<UIView*>(self))); });
 }
 
 } // namespace zovo::uikit

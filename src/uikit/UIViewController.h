@@ -1,8 +1,8 @@
 // View controllers: an object that owns one view, made when first asked for.
 //
-//   objc::Id controller = objc::send<objc::Id>(objc::send<objc::Id>(cls, "alloc"), "init");
-//   objc::Id view = objc::send<objc::Id>(controller, "view");   // loadView, then viewDidLoad
-//   objc::send<objc::Id>(subview, "_viewControllerForAncestor"); // controller, from any view inside
+//   objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(cls, "alloc"), "init");
+//   objc::StrongId view = objc::send<objc::StrongId>(controller, "view");   // loadView, then viewDidLoad
+//   objc::send<objc::StrongId>(subview, "_viewControllerForAncestor"); // controller, from any view inside
 //
 // Loading goes through message sends (`loadView`, then `viewDidLoad`), so a subclass or a hook on
 // either is what runs. A `loadView` that sets no view gets a plain UIView the size of the screen.
@@ -23,7 +23,7 @@ public:
     ~UIViewController() override;
 
     // The view, loading it first when needed (by message send).
-    objc::Ref<UIView> view();
+    objc::StrongRef<UIView> view();
     UIView* viewIfLoaded() const { return view_.get(); }
     bool isViewLoaded() const { return view_.get() != nullptr; }
     // Replaces the view. Nil unloads it; the next `view` loads again.
@@ -33,6 +33,6 @@ public:
     static UIViewController* controllerForAncestor(const UIView* view);
 
 private:
-    objc::Ref<UIView> view_;
+    objc::StrongRef<UIView> view_;
     bool loading_ = false;
 };

@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 using objc::send;
 
 namespace {
@@ -30,13 +30,13 @@ struct Tracked : objc::Object {
 class DataTypesTest : public ::testing::Test {
 protected:
     DataTypesTest() { process.runtime().registerClass(Tracked::kClassName, objc::objc_getClass("NSObject"), []() -> objc::Object* { return new Tracked(); }); }
-    static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
+    static objc::StrongRef<NSString> s(std::string_view text) { return NSString::from(text); }
     // The keys in order, each followed by a space.
     static std::string keysOf(const NSDictionary& dictionary)
     {
         std::string keys;
-        objc::Ref<NSArray> all = dictionary.allKeys();
-        for (const Id& key : all->elements()) keys += textOf(key.get()) + " ";
+        objc::StrongRef<NSArray> all = dictionary.allKeys();
+        for (const StrongId& key : all->elements()) keys += textOf(key.get()) + " ";
         return keys;
     }
     zovo::Process process;
@@ -64,23 +64,23 @@ TEST_F(DataTypesTest, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswe
     // 2^53 + 1 has no exact double; a comparison through doubles would call these equal.
     EXPECT_FALSE(NSNumber::numberWithInteger((std::int64_t{1} << 53) + 1)->isEqualToNumber(NSNumber::numberWithDouble(9007199254740992.0).get()));
     EXPECT_FALSE(NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::max())->isEqualToNumber(NSNumber::numberWithDouble(9223372036854775808.0).get()));
-    Id one = NSNumber::numberWithInteger(1), oneReal = NSNumber::numberWithDouble(1.0);
+    StrongId one = NSNumber::numberWithInteger(1), oneReal = NSNumber::numberWithDouble(1.0);
     EXPECT_TRUE(send<bool>(one, "isEqual:", oneReal));
     EXPECT_EQ(send<std::uint64_t>(one, "hash"), send<std::uint64_t>(oneReal, "hash"));
 
     // Settings code sends the value selectors without knowing which kind the file held.
-    for (Id value : {Id(s("250")), Id(NSNumber::numberWithInteger(250)), Id(NSNumber::numberWithDouble(250.0))}) {
+    for (StrongId value : {StrongId(s("250")), StrongId(NSNumber::numberWithInteger(250)), StrongId(NSNumber::numberWithDouble(250.0))}) {
         EXPECT_EQ(send<float>(value, "floatValue"), 250.0f) << value->className();
         EXPECT_EQ(send<std::int32_t>(value, "intValue"), 250) << value->className();
         EXPECT_TRUE(send<bool>(value, "boolValue")) << value->className();
     }
-    EXPECT_EQ(send<float>(send<Id>(objc::objc_getClass("NSNumber"), "numberWithFloat:", 0.25f), "floatValue"), 0.25f);
+    EXPECT_EQ(send<float>(send<StrongId>(objc::objc_getClass("NSNumber"), "numberWithFloat:", 0.25f), "floatValue"), 0.25f);
 }
 
 TEST_F(DataTypesTest, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
 {
     double height = 120.0;
-    Id box = send<Id>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
+    StrongId box = send<StrongId>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
     height = 0;
     double out = 0;
     send(box, "getValue:", static_cast<void*>(&out));
@@ -103,20 +103,20 @@ TEST_F(DataTypesTest, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
 
 TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHoldNil)
 {
-    objc::Ref<NSArray> array = NSArray::from({Id(s("first")), Id(s("last"))});
+    objc::StrongRef<NSArray> array = NSArray::from({StrongId(s("first")), StrongId(s("last"))});
     std::string message;
     try { array->objectAtIndex(3); } catch (const std::out_of_range& error) { message = error.what(); }
     EXPECT_NE(message.find("index 3"), std::string::npos) << message;
     EXPECT_NE(message.find("count 2"), std::string::npos) << message;
-    EXPECT_THROW(send<Id>(array, "objectAtIndex:", std::uint64_t{2}), std::out_of_range);
-    EXPECT_EQ(textOf(send<Id>(array, "firstObject").get()) + " " + textOf(send<Id>(array, "lastObject").get()), "first last");
-    EXPECT_FALSE(NSArray::from({})->firstObject() || send<Id>(NSArray::from({}), "lastObject"));
-    EXPECT_THROW(NSArray::from({Id(s("a")), Id()}), std::invalid_argument);
+    EXPECT_THROW(send<StrongId>(array, "objectAtIndex:", std::uint64_t{2}), std::out_of_range);
+    EXPECT_EQ(textOf(send<StrongId>(array, "firstObject").get()) + " " + textOf(send<StrongId>(array, "lastObject").get()), "first last");
+    EXPECT_FALSE(NSArray::from({})->firstObject() || send<StrongId>(NSArray::from({}), "lastObject"));
+    EXPECT_THROW(NSArray::from({StrongId(s("a")), StrongId()}), std::invalid_argument);
 }
 
 TEST_F(DataTypesTest, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlyStringKeysAndValues)
 {
-    objc::Ref<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
+    objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
     dictionary->setObject(s("1").get(), "b");
     dictionary->setObject(s("2").get(), "a");
     dictionary->setObject(s("3").get(), "c");
@@ -128,23 +128,23 @@ TEST_F(DataTypesTest, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlySt
     EXPECT_EQ(textOf(dictionary->objectForKey("c").get()), "3") << "positions are right after a removal";
 
     dictionary->setObject(NSNumber::numberWithBool(false).get(), "isEnabled");
-    EXPECT_TRUE(send<Id>(dictionary, "objectForKey:", s("isEnabled"))) << "a stored false is present";
-    EXPECT_FALSE(send<Id>(dictionary, "objectForKey:", s("missing")));
+    EXPECT_TRUE(send<StrongId>(dictionary, "objectForKey:", s("isEnabled"))) << "a stored false is present";
+    EXPECT_FALSE(send<StrongId>(dictionary, "objectForKey:", s("missing")));
     EXPECT_FALSE(dictionary->objectForKey(nullptr) || dictionary->objectForKey(NSNumber::numberWithInteger(1).get()));
 
     dictionary->setDictionary(nullptr);
     EXPECT_THROW(dictionary->setObject(nullptr, "key"), std::invalid_argument);
     EXPECT_THROW(send(dictionary, "setObject:forKey:", s("v"), NSNumber::numberWithInteger(1)), std::invalid_argument);
-    EXPECT_THROW(NSDictionary::from({{"a", Id()}}), std::invalid_argument);
+    EXPECT_THROW(NSDictionary::from({{"a", StrongId()}}), std::invalid_argument);
     EXPECT_EQ(dictionary->count(), 0u);
     EXPECT_FALSE(objc::respondsTo(NSDictionary::from({}), objc::sel("setObject:forKey:"))) << "the immutable class cannot be changed";
 }
 
 TEST_F(DataTypesTest, ContainersReleaseWhatTheyHold)
 {
-    objc::Ref<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
+    objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
     dictionary->setObject(objc::make<Tracked>().get(), "a");
-    send(dictionary, "setObject:forKey:", NSArray::from({Id(objc::make<Tracked>())}), s("b"));
+    send(dictionary, "setObject:forKey:", NSArray::from({StrongId(objc::make<Tracked>())}), s("b"));
     EXPECT_EQ(Tracked::live, 2);
     dictionary->setObject(s("other").get(), "a");
     EXPECT_EQ(Tracked::live, 1) << "a replaced value is released";

@@ -13,7 +13,7 @@
 #include <string>
 
 namespace fs = std::filesystem;
-using objc::Id;
+using objc::StrongId;
 using objc::send;
 
 namespace {
@@ -50,7 +50,7 @@ protected:
 TEST_F(NSFileManagerTest, DefaultManagerIsOnePerProcess)
 {
     EXPECT_EQ(NSFileManager::defaultManager(), files);
-    Id viaRuntime = send<Id>(objc::objc_getClass("NSFileManager"), "defaultManager");
+    StrongId viaRuntime = send<StrongId>(objc::objc_getClass("NSFileManager"), "defaultManager");
     EXPECT_EQ(viaRuntime.get(), files);
     {
         zovo::Process other;
@@ -124,8 +124,8 @@ TEST_F(NSFileManagerTest, CopyTakesWholeDirectories)
 TEST_F(NSFileManagerTest, CopyThroughTheRuntimeSetsTheErrorToNil)
 {
     writeFile(host(kDefaults), "defaults");
-    Id from = NSString::from(kDefaults);
-    Id to = NSString::from(kSettingsForCopy);
+    StrongId from = NSString::from(kDefaults);
+    StrongId to = NSString::from(kSettingsForCopy);
     objc::id error = from.get(); // anything but nil, to see it cleared
     EXPECT_TRUE(send<bool>(files, "copyItemAtPath:toPath:error:", from, to, &error));
     EXPECT_EQ(error, nullptr);

@@ -28,7 +28,7 @@ struct Listener : Object {
     ~Listener() override { --live; }
     std::string label;
     std::function<void()> react;
-    Id lastNotification;
+    StrongId lastNotification;
 };
 
 // The message of the objc::RuntimeError that `step` raises, or "" when it raises none.
@@ -48,7 +48,7 @@ protected:
         addMethod(cls, sel("heard:"), +[](id self, SEL, id note) {
             auto* listener = static_cast<Listener*>(self);
             log.push_back(listener->label + ":" + cast<NSNotification>(note)->name()->utf8());
-            listener->lastNotification = Id(note);
+            listener->lastNotification = StrongId(note);
             if (listener->react) listener->react();
         });
         addMethod(cls, sel("ping"), +[](id self, SEL) { log.push_back(static_cast<Listener*>(self)->label + ":ping"); });
@@ -56,7 +56,7 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(Listener::live, 0) << "an observer outlived its test"; }
 
-    static Ref<Listener> listener(std::string label) { Ref<Listener> l = make<Listener>(); l->label = std::move(label); return l; }
+    static StrongRef<Listener> listener(std::string label) { StrongRef<Listener> l = make<Listener>(); l->label = std::move(label); return l; }
     // An empty name listens for every name.
     void listen(id observer, std::string_view name, id object = nullptr, const char* selector = "heard:")
     {
@@ -69,7 +69,7 @@ protected:
 
 TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOncePerRegistrationToMatchingNamesAndSenders)
 {
-    Ref<Listener> a = listener("a"), any = listener("any"), b = listener("b"), other = listener("other"), sender = listener("sender");
+    StrongRef<Listener> a = listener("a"), any = listener("any"), b = listener("b"), other = listener("other"), sender = listener("sender");
     listen(a.get(), "X");
     listen(any.get(), "");
     listen(b.get(), "X", sender.get());
@@ -86,7 +86,7 @@ TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOnc
 
 TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntriesAreDropped)
 {
-    Ref<Listener> kept = listener("kept"), gone = listener("gone"), sender = listener("sender");
+    StrongRef<Listener> kept = listener("kept"), gone = listener("gone"), sender = listener("sender");
     listen(gone.get(), "X");
     listen(gone.get(), "");
     listen(kept.get(), "X", sender.get());
@@ -102,17 +102,17 @@ TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntri
 // centre must not grow with them, and an observer ending inside a delivery must not disturb it.
 TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhenTheyEndMidDelivery)
 {
-    Ref<Listener> stays = listener("stays");
+    StrongRef<Listener> stays = listener("stays");
     listen(stays.get(), "Rare");
     for (int i = 0; i < 1000; ++i) {
-        Ref<Listener> banner = listener("banner");
+        StrongRef<Listener> banner = listener("banner");
         listen(banner.get(), "Rare");
         listen(banner.get(), "Other");
         listen(banner.get(), "", nullptr, "ping");
     }
     EXPECT_EQ(centre->entryCount(), 1u);
 
-    Ref<Listener> doomed = listener("doomed");
+    StrongRef<Listener> doomed = listener("doomed");
     listen(doomed.get(), "Rare");
     stays->react = [&] { doomed = nullptr; }; // ends the next observer before its turn
     centre->post("Rare");
@@ -123,12 +123,12 @@ TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhe
 
 TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificationOrWithoutAsEncoded)
 {
-    Ref<Listener> with = listener("with"), without = listener("without"), sender = listener("sender");
+    StrongRef<Listener> with = listener("with"), without = listener("without"), sender = listener("sender");
     listen(with.get(), "X");
     listen(without.get(), "X", nullptr, "ping");
     centre->postNotificationName(NSString::from("X").get(), sender.get());
     EXPECT_EQ(log, (Log{"with:X", "without:ping"}));
-    EXPECT_EQ(send<Id>(with->lastNotification, "object").get(), sender.get());
+    EXPECT_EQ(send<StrongId>(with->lastNotification, "object").get(), sender.get());
     class_replaceMethod(with->isa, sel("heard:"), +[](id, SEL, id) { log.push_back("hooked"); });
     centre->post("X");
     EXPECT_EQ(log.at(2), "hooked") << "a replaced method is what runs";
@@ -136,7 +136,7 @@ TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificatio
 
 TEST_F(NotificationCenterTest, BadObserversNamesAndMethodsAreRefused)
 {
-    Ref<Listener> with = listener("with");
+    StrongRef<Listener> with = listener("with");
     EXPECT_THROW(centre->addObserver(nullptr, sel("heard:"), NSString::from("X").get(), nullptr), std::invalid_argument);
     EXPECT_THROW(centre->addObserver(with.get(), nullptr, NSString::from("X").get(), nullptr), std::invalid_argument);
     EXPECT_THROW(centre->postNotificationName(nullptr, nullptr), std::invalid_argument);
@@ -157,14 +157,14 @@ TEST_F(NotificationCenterTest, BadObserversNamesAndMethodsAreRefused)
 
 TEST_F(NotificationCenterTest, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOnesHearTheNextPostAndTheCallerLives)
 {
-    Ref<Listener> a = listener("a"), b = listener("b"), c = listener("c"), d = listener("d"), late = listener("late");
+    StrongRef<Listener> a = listener("a"), b = listener("b"), c = listener("c"), d = listener("d"), late = listener("late");
     int liveDuringCall = -1;
     a->react = [&] {
         centre->removeObserver(a.get()); // its own second entry is still ahead
         centre->removeObserver(b.get(), NSString::from("X").get(), nullptr);
         c = nullptr; // the only strong reference to a later observer
         listen(late.get(), "");
-        Ref<Listener> self = std::move(a); // the only one to the observer running now
+        StrongRef<Listener> self = std::move(a); // the only one to the observer running now
         self = nullptr;
         liveDuringCall = Listener::live;
     };
@@ -184,7 +184,7 @@ TEST_F(NotificationCenterTest, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOn
 
 TEST_F(NotificationCenterTest, NestedPostsAreDeliveredInFullFirstAndAThrowingObserverEndsOnlyItsPost)
 {
-    Ref<Listener> a = listener("a"), b = listener("b"), c = listener("c");
+    StrongRef<Listener> a = listener("a"), b = listener("b"), c = listener("c");
     bool nest = true, fail = false;
     a->react = [&] {
         if (std::exchange(nest, false)) centre->post("Y");
@@ -215,11 +215,11 @@ TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatche
         log.push_back(static_cast<Listener*>(self)->label + ":" + n->name()->utf8() + (n->object() ? "+sender" : ""));
     });
     addMethod(cls, sel("watch:"), +[](id, SEL, id note) { watched = note; });
-    Ref<Listener> glancer = listener("g"), keeper = listener("k"), watcher = listener("w");
+    StrongRef<Listener> glancer = listener("g"), keeper = listener("k"), watcher = listener("w");
     listen(glancer.get(), "", nullptr, "glance:");
     WeakRef<Listener> sender;
     {
-        Ref<Listener> made = listener("sender");
+        StrongRef<Listener> made = listener("sender");
         sender = made.get();
         centre->postNotificationName(NSString::from("X").get(), made.get());
     }
@@ -228,7 +228,7 @@ TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatche
 
     listen(keeper.get(), "Z");
     centre->post("Z");
-    Id kept = keeper->lastNotification;
+    StrongId kept = keeper->lastNotification;
     centre->post("Z");
     EXPECT_NE(kept.get(), keeper->lastNotification.get()) << "a kept notification is not given out again";
     EXPECT_EQ(cast<NSNotification>(kept)->name()->utf8(), "Z");

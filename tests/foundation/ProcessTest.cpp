@@ -59,7 +59,7 @@ TEST(Process, NestsWithItsOwnClassesAndLocalsAndEndsLocalsNewestFirstWhileTheCen
             EXPECT_EQ(inner.local<Local<1>>().value, 0);
         }
         EXPECT_EQ(&Process::current(), &outer);
-        EXPECT_EQ(objc::send<objc::Id>(outerCentre, "defaultCenter").get(), outer.defaultCenter());
+        EXPECT_EQ(objc::send<objc::StrongId>(outerCentre, "defaultCenter").get(), outer.defaultCenter());
         EXPECT_EQ(outer.local<Local<1>>().value, 7);
         EXPECT_EQ(endings, (std::vector<std::string>{"1 with centre"}));
         endings.clear();
@@ -115,7 +115,7 @@ TEST(Process, NothingOutlivesTheProcessAndQueuedBlocksEndBeforeTheCentres)
         objc::addMethod(cls, objc::sel("heard:"), +[](objc::id, objc::SEL, objc::id) {});
         // One object held by a queued timer and weakly by the centre, one only weakly by the
         // centre, and a Darwin delivery still queued.
-        objc::Ref<Tracked> queued = objc::make<Tracked>();
+        objc::StrongRef<Tracked> queued = objc::make<Tracked>();
         process.mainRunLoop().schedule(10, [queued] {});
         process.defaultCenter()->addObserver(queued.get(), objc::sel("heard:"), NSString::from("X").get(), nullptr);
         process.defaultCenter()->addObserver(objc::make<Tracked>().get(), objc::sel("heard:"), nullptr, nullptr);

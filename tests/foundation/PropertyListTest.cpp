@@ -19,7 +19,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using objc::Id;
+using objc::StrongId;
 using objc::send;
 
 namespace {
@@ -92,8 +92,8 @@ protected:
     fs::path host(std::string_view processPath) const { return process.hostPath(processPath); }
     static void writeFile(const fs::path& path, std::string_view bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     static zovo::ErrorOr<zovo::PropertyList> parse(std::string_view bytes) { return zovo::parsePropertyList(bytes, "test.plist"); }
-    static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
-    static objc::Ref<NSNumber> number(const NSDictionary& d, const char* key) { return objc::cast<NSNumber>(d.objectForKey(key)); }
+    static objc::StrongRef<NSString> s(std::string_view text) { return NSString::from(text); }
+    static objc::StrongRef<NSNumber> number(const NSDictionary& d, const char* key) { return objc::cast<NSNumber>(d.objectForKey(key)); }
 };
 
 TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
@@ -126,18 +126,18 @@ TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHold
 {
     double height = 120;
     zovo::ErrorOr<void> refused = zovo::writeBinaryPropertyList(
-        host(kSettings), NSDictionary::from({{"colours", NSDictionary::from({{"list", NSArray::from({Id(s("ok")), Id(NSValue::valueWithBytes(&height, "d"))})}})}}).get());
+        host(kSettings), NSDictionary::from({{"colours", NSDictionary::from({{"list", NSArray::from({StrongId(s("ok")), StrongId(NSValue::valueWithBytes(&height, "d"))})}})}}).get());
     ASSERT_FALSE(refused);
     EXPECT_NE(refused.error().find("colours.list[1]"), std::string::npos) << refused.error();
     EXPECT_NE(refused.error().find("NSValue"), std::string::npos) << refused.error();
     EXPECT_FALSE(fs::exists(host(kSettings))) << "nothing is written on failure";
     EXPECT_FALSE(zovo::writeXmlPropertyList(host(kSettings), nullptr));
 
-    objc::Ref<NSDictionary> settings = NSDictionary::from({{"isEnabled", NSNumber::numberWithBool(false)}, {"negative", NSNumber::numberWithInteger(-7)},
+    objc::StrongRef<NSDictionary> settings = NSDictionary::from({{"isEnabled", NSNumber::numberWithBool(false)}, {"negative", NSNumber::numberWithInteger(-7)},
                                                           {"alpha", NSNumber::numberWithDouble(0.25)},
                                                           {"when", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000)},
                                                           {"min", NSNumber::numberWithInteger(std::numeric_limits<std::int64_t>::min())},
-                                                          {"inner", NSDictionary::from({{"list", NSArray::from({Id(s("grüße:0.5"))})}})}});
+                                                          {"inner", NSDictionary::from({{"list", NSArray::from({StrongId(s("grüße:0.5"))})}})}});
     for (auto format : {zovo::PropertyListFormat::Binary, zovo::PropertyListFormat::Xml}) {
         ASSERT_TRUE(zovo::writePropertyList(host(kSettings), settings.get(), format));
         zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host(kSettings));
@@ -249,7 +249,7 @@ TEST_F(PropertyListTest, NestingIsLimitedToThirtyTwoLevelsInBothFormatsAndInTheW
     EXPECT_TRUE(parse(nestedBinary(32)));
     EXPECT_EQ(parse(nestedBinary(33)).error(), tooDeep);
 
-    objc::Ref<NSDictionary> deepest = NSDictionary::from({});
+    objc::StrongRef<NSDictionary> deepest = NSDictionary::from({});
     for (int level = 1; level < 32; ++level) deepest = NSDictionary::from({{"k", deepest}});
     EXPECT_TRUE(zovo::encodePropertyList(deepest.get(), zovo::PropertyListFormat::Binary));
     EXPECT_FALSE(zovo::encodePropertyList(NSDictionary::from({{"k", deepest}}).get(), zovo::PropertyListFormat::Xml));

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <stdexcept>
 
-using objc::Id;
+using objc::StrongId;
 using objc::send;
 
 namespace {
@@ -18,7 +18,7 @@ class NSScannerTest : public ::testing::Test {
 protected:
     zovo::Process process;
 
-    static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
+    static objc::StrongRef<NSString> s(std::string_view text) { return NSString::from(text); }
 
     struct Scan {
         bool found;
@@ -30,7 +30,7 @@ protected:
     // One scanHexInt from the start of `text`, skipping exactly "#" as colour settings are read.
     static Scan scanHex(std::string_view text)
     {
-        objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(text).get());
+        objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(s(text).get());
         scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("#").get()).get());
         std::uint32_t value = 0xDEADBEEF;
         bool found = scanner->scanHexInt(&value);
@@ -61,7 +61,7 @@ TEST_F(NSScannerTest, FailedScanLeavesValueAndLocationAlone)
 
 TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefault)
 {
-    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s(" \n\tFF 0x10 g").get());
+    objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(s(" \n\tFF 0x10 g").get());
     std::uint32_t first = 0, second = 0;
     EXPECT_TRUE(scanner->scanHexInt(&first) && scanner->scanHexInt(&second));
     EXPECT_EQ(first, 0xFFu);
@@ -69,14 +69,14 @@ TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefaul
     EXPECT_FALSE(scanner->scanHexInt(nullptr));
     EXPECT_EQ(scanner->scanLocation(), 10u);
 
-    objc::Ref<NSScanner> skipsNothing = NSScanner::scannerWithString(s(" FF").get());
+    objc::StrongRef<NSScanner> skipsNothing = NSScanner::scannerWithString(s(" FF").get());
     skipsNothing->setCharactersToBeSkipped(nullptr);
     EXPECT_FALSE(skipsNothing->scanHexInt(&first));
 }
 
 TEST_F(NSScannerTest, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
 {
-    objc::Ref<NSScanner> scanner = NSScanner::scannerWithString(s("😀éFFz").get());
+    objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(s("😀éFFz").get());
     scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("é😀").get()).get());
     std::uint32_t value = 0;
     EXPECT_TRUE(scanner->scanHexInt(&value) && value == 0xFFu);
@@ -92,8 +92,8 @@ TEST_F(NSScannerTest, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
 
 TEST_F(NSScannerTest, ScansThroughTheRuntimeAsTheColourParserDoes)
 {
-    Id scanner = send<Id>(objc::objc_getClass("NSScanner"), "scannerWithString:", s("##FF8000"));
-    send(scanner, "setCharactersToBeSkipped:", send<Id>(objc::objc_getClass("NSCharacterSet"), "characterSetWithCharactersInString:", s("#")));
+    StrongId scanner = send<StrongId>(objc::objc_getClass("NSScanner"), "scannerWithString:", s("##FF8000"));
+    send(scanner, "setCharactersToBeSkipped:", send<StrongId>(objc::objc_getClass("NSCharacterSet"), "characterSetWithCharactersInString:", s("#")));
     std::uint32_t result = 0;
     EXPECT_TRUE(send<bool>(scanner, "scanHexInt:", &result));
     EXPECT_EQ(result, 0xFF8000u);

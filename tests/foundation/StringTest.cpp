@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using objc::Id;
+using objc::StrongId;
 using objc::send;
 
 namespace {
@@ -19,13 +19,13 @@ class NSStringTest : public ::testing::Test {
 protected:
     zovo::Process process;
 
-    static objc::Ref<NSString> s(std::string_view text) { return NSString::from(text); }
+    static objc::StrongRef<NSString> s(std::string_view text) { return NSString::from(text); }
 
     static std::vector<std::string> pieces(std::string_view text, std::string_view separator)
     {
         std::vector<std::string> out;
-        objc::Ref<NSArray> array = s(text)->componentsSeparatedByString(s(separator).get());
-        for (const Id& piece : array->elements()) out.push_back(textOf(piece.get()));
+        objc::StrongRef<NSArray> array = s(text)->componentsSeparatedByString(s(separator).get());
+        for (const StrongId& piece : array->elements()) out.push_back(textOf(piece.get()));
         return out;
     }
 };

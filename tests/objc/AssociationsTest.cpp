@@ -15,9 +15,9 @@ TEST_F(Associations, RetainedValuesAreReleasedWithTheirObject)
     static const char keyA = 0, keyB = 0;
     WeakRef<Tracked> value;
     {
-        Ref<Tracked> owner = make<Tracked>();
+        StrongRef<Tracked> owner = make<Tracked>();
         {
-            Ref<Tracked> v = make<Tracked>();
+            StrongRef<Tracked> v = make<Tracked>();
             value = v.get();
             objc_setAssociatedObject(owner.get(), &keyA, v.get(), AssociationPolicy::RetainNonatomic);
         }
@@ -31,14 +31,14 @@ TEST_F(Associations, RetainedValuesAreReleasedWithTheirObject)
 TEST_F(Associations, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
 {
     static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
+    StrongRef<Tracked> owner = make<Tracked>();
     WeakRef<Tracked> first;
     {
-        Ref<Tracked> v = make<Tracked>();
+        StrongRef<Tracked> v = make<Tracked>();
         first = v.get();
         objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::RetainNonatomic);
     }
-    Ref<Tracked> second = make<Tracked>();
+    StrongRef<Tracked> second = make<Tracked>();
     objc_setAssociatedObject(owner.get(), &key, second.get(), AssociationPolicy::RetainNonatomic);
     EXPECT_FALSE(first.get()) << "replacing a value releases the old one";
     EXPECT_EQ(second->retainCount(), 2u);
@@ -50,8 +50,8 @@ TEST_F(Associations, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
 TEST_F(Associations, AssignAssociationsDoNotOwn)
 {
     static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>();
-    Ref<Tracked> v = make<Tracked>();
+    StrongRef<Tracked> owner = make<Tracked>();
+    StrongRef<Tracked> v = make<Tracked>();
     objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::Assign);
     EXPECT_EQ(v->retainCount(), 1u);
 }
@@ -59,7 +59,7 @@ TEST_F(Associations, AssignAssociationsDoNotOwn)
 TEST_F(Associations, CopyPoliciesAreRefusedNamingTheClassAndChangeNothing)
 {
     static const char key = 0;
-    Ref<Tracked> owner = make<Tracked>(), v = make<Tracked>();
+    StrongRef<Tracked> owner = make<Tracked>(), v = make<Tracked>();
     objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::RetainNonatomic);
     for (AssociationPolicy copy : {AssociationPolicy::Copy, AssociationPolicy::CopyNonatomic}) {
         try {

@@ -17,29 +17,29 @@ struct Watcher : Object {
 
 // Ownership changes only where they are written out. Each rule rules out one way of holding an
 // object that nobody owns, or of owning one twice.
-// `Tracked* t = makeOne();` would borrow from a temporary Ref that ends at the semicolon.
-static_assert(!std::is_convertible_v<Ref<Tracked>, Tracked*>);
-// `id x = send<Id>(...);` would leave x pointing at an object whose only owner has ended ...
-static_assert(!std::is_convertible_v<Id, id>);
-// ... and so would `id x(send<Id>(...));`, spelt with parentheses.
-static_assert(!std::is_constructible_v<id, Id>);
-// A pointer that already carries its first reference, stored into a Ref unseen, would be retained twice and leak.
-static_assert(!std::is_convertible_v<Tracked*, Ref<Tracked>> && std::is_constructible_v<Ref<Tracked>, Tracked*>);
-// `Tracked* t = cast<Tracked>(send<Id>(...));` would borrow from the temporary, so casting one keeps it.
-static_assert(std::is_same_v<decltype(cast<Tracked>(std::declval<Id>())), Ref<Tracked>>);
+// `Tracked* t = makeOne();` would borrow from a temporary StrongRef that ends at the semicolon.
+static_assert(!std::is_convertible_v<StrongRef<Tracked>, Tracked*>);
+// `id x = send<StrongId>(...);` would leave x pointing at an object whose only owner has ended ...
+static_assert(!std::is_convertible_v<StrongId, id>);
+// ... and so would `id x(send<StrongId>(...));`, spelt with parentheses.
+static_assert(!std::is_constructible_v<id, StrongId>);
+// A pointer that already carries its first reference, stored into a StrongRef unseen, would be retained twice and leak.
+static_assert(!std::is_convertible_v<Tracked*, StrongRef<Tracked>> && std::is_constructible_v<StrongRef<Tracked>, Tracked*>);
+// `Tracked* t = cast<Tracked>(send<StrongId>(...));` would borrow from the temporary, so casting one keeps it.
+static_assert(std::is_same_v<decltype(cast<Tracked>(std::declval<StrongId>())), StrongRef<Tracked>>);
 // A reference to a subclass is a reference to its superclass, never the other way round.
-static_assert(std::is_convertible_v<Ref<Tracked>, Id> && !std::is_convertible_v<Id, Ref<Tracked>>);
+static_assert(std::is_convertible_v<StrongRef<Tracked>, StrongId> && !std::is_convertible_v<StrongId, StrongRef<Tracked>>);
 static_assert(std::is_convertible_v<WeakRef<Tracked>, WeakRef<Object>> && !std::is_convertible_v<WeakRef<Object>, WeakRef<Tracked>>);
-static_assert(std::is_convertible_v<Ref<Tracked>, WeakRef<Object>> && std::is_nothrow_move_constructible_v<WeakRef<Tracked>>);
+static_assert(std::is_convertible_v<StrongRef<Tracked>, WeakRef<Object>> && std::is_nothrow_move_constructible_v<WeakRef<Tracked>>);
 
 using ObjectTest = TrackedObjects;
 
 TEST_F(ObjectTest, StrongReferencesCountAndTheLastOneEndsTheObject)
 {
-    Ref<Tracked> a = make<Tracked>();
+    StrongRef<Tracked> a = make<Tracked>();
     EXPECT_EQ(a->isa, tracked);
     {
-        Ref<Tracked> b = a;
+        StrongRef<Tracked> b = a;
         EXPECT_EQ(a->retainCount(), 2u);
     }
     EXPECT_EQ(a->retainCount(), 1u);
@@ -52,7 +52,7 @@ TEST_F(ObjectTest, WeakReferencesZeroWhenTheObjectEnds)
     WeakRef<Tracked> weak;
     WeakRef<Tracked> copy;
     {
-        Ref<Tracked> strong = make<Tracked>();
+        StrongRef<Tracked> strong = make<Tracked>();
         weak = strong.get();
         copy = weak;
         EXPECT_EQ(weak.get(), strong.get());
@@ -65,29 +65,29 @@ TEST_F(ObjectTest, WeakReferencesZeroWhenTheObjectEnds)
 
 TEST_F(ObjectTest, StrongReferencesAreRetainedOrAdoptedExplicitlyAndCompareByObject)
 {
-    Ref<Tracked> a = make<Tracked>();
+    StrongRef<Tracked> a = make<Tracked>();
     Tracked* raw = a.get();
-    Ref<Tracked> b(raw);
+    StrongRef<Tracked> b(raw);
     auto c = retained(raw);
-    static_assert(std::is_same_v<decltype(c), Ref<Tracked>>);
+    static_assert(std::is_same_v<decltype(c), StrongRef<Tracked>>);
     EXPECT_EQ(a->retainCount(), 3u);
-    Id general = a;
+    StrongId general = a;
     EXPECT_TRUE(a == b && b == c && general == a);
     EXPECT_TRUE(a == raw && raw == a);
-    EXPECT_TRUE(a != nullptr && Ref<Tracked>() == nullptr && nullptr == Id());
+    EXPECT_TRUE(a != nullptr && StrongRef<Tracked>() == nullptr && nullptr == StrongId());
     EXPECT_FALSE(a == make<Tracked>());
 
     // A temporary cast hands its reference over instead of borrowing from it; a failed cast
     // releases the temporary's object (the fixture counts what is left alive).
-    Ref<Tracked> kept = cast<Tracked>(Id(make<Tracked>()));
+    StrongRef<Tracked> kept = cast<Tracked>(StrongId(make<Tracked>()));
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->retainCount(), 1u);
-    EXPECT_FALSE(cast<Watcher>(Id(make<Tracked>())));
+    EXPECT_FALSE(cast<Watcher>(StrongId(make<Tracked>())));
 }
 
 TEST_F(ObjectTest, WeakReferencesMoveAndConvertToASuperclassKeepingTheirObject)
 {
-    Ref<Tracked> strong = make<Tracked>();
+    StrongRef<Tracked> strong = make<Tracked>();
     WeakRef<Tracked> weak = strong;
     WeakRef<Tracked> moved = std::move(weak);
     EXPECT_FALSE(weak.get());
@@ -110,7 +110,7 @@ TEST_F(ObjectTest, WeakReferencesReadNullWhileTheObjectIsBeingTornDown)
     bool seen = false;
     WeakRef<Object> probe;
     {
-        Ref<Watcher> w = make<Watcher>();
+        StrongRef<Watcher> w = make<Watcher>();
         probe = w.get();
         w->probe = &probe;
         w->seen = &seen;
@@ -122,7 +122,7 @@ TEST_F(ObjectTest, WeakReferencesReadNullWhileTheObjectIsBeingTornDown)
 // pinned stays whole, even when taken back and let go again, and ends at its last unpin.
 TEST_F(ObjectTest, APinnedObjectReleasedToZeroEndsAtItsLastUnpin)
 {
-    Ref<Tracked> a = make<Tracked>();
+    StrongRef<Tracked> a = make<Tracked>();
     WeakRef<Tracked> weak = a;
     {
         Pinned outer(a.get());
@@ -131,14 +131,14 @@ TEST_F(ObjectTest, APinnedObjectReleasedToZeroEndsAtItsLastUnpin)
             a = nullptr;
         }
         ASSERT_TRUE(weak.get()) << "one pin is still held";
-        Ref<Tracked> again = weak.lock();
+        StrongRef<Tracked> again = weak.lock();
         again = nullptr;
         EXPECT_EQ(Tracked::live, 1);
     }
     EXPECT_EQ(Tracked::live, 0);
     EXPECT_FALSE(weak.get());
 
-    Ref<Tracked> b = make<Tracked>();
+    StrongRef<Tracked> b = make<Tracked>();
     { Pinned held(b.get()); }
     EXPECT_EQ(Tracked::live, 1) << "unpinning an object that is still referenced ends nothing";
 }
@@ -146,10 +146,10 @@ TEST_F(ObjectTest, APinnedObjectReleasedToZeroEndsAtItsLastUnpin)
 TEST_F(ObjectTest, AnObjectIsSolelyReferencedOnlyWithOneStrongReferenceAndNoWeakOrAssociation)
 {
     static const char key = 0;
-    Ref<Tracked> a = make<Tracked>(), b = make<Tracked>(), c = make<Tracked>();
+    StrongRef<Tracked> a = make<Tracked>(), b = make<Tracked>(), c = make<Tracked>();
     EXPECT_TRUE(a->isSolelyReferenced());
     {
-        Ref<Tracked> second = a;
+        StrongRef<Tracked> second = a;
         EXPECT_FALSE(a->isSolelyReferenced());
     }
     EXPECT_TRUE(a->isSolelyReferenced());

@@ -53,7 +53,7 @@ TEST_F(RuntimeTest, SelectorsAreInternedOnce)
 
 TEST_F(RuntimeTest, InstancesGetTheAllocatorOfTheNearestClassThatHasOne)
 {
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     ASSERT_TRUE(object);
     EXPECT_EQ(object->isa, derived);
     EXPECT_NE(cast<Counter>(object), nullptr);
@@ -64,19 +64,19 @@ TEST_F(RuntimeTest, DispatchFindsInheritedMethodsAndOverridesWin)
 {
     addMethod(base, sel("value"), counterValue);
     addMethod(base, sel("setValue:"), counterSetValue);
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     send(object, "setValue:", std::int32_t{7});
     EXPECT_EQ(send<int>(object, "value"), 7);
     addMethod(derived, sel("value"), answer42);
     EXPECT_EQ(send<int>(object, "value"), 42) << "an override added later must not be hidden by the cache";
-    Id plain = send<Id>(base, "new");
+    StrongId plain = send<StrongId>(base, "new");
     EXPECT_EQ(send<int>(plain, "value"), 0);
 }
 
 TEST_F(RuntimeTest, CacheStaysCorrectWhenSuperclassMethodsChange)
 {
     addMethod(base, sel("answer"), answer41);
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     EXPECT_EQ(send<int>(object, "answer"), 41); // fills Derived's cache
     class_replaceMethod(base, sel("answer"), answer43);
     EXPECT_EQ(send<int>(object, "answer"), 43);
@@ -91,7 +91,7 @@ TEST_F(RuntimeTest, ClassAddMethodAddsOnlyWhenTheClassItselfLacksTheSelector)
     EXPECT_TRUE(class_addMethod(base, sel("answer"), answer41, "i@:"));
     EXPECT_FALSE(class_addMethod(base, sel("answer"), answer42, "i@:"));
     EXPECT_TRUE(class_addMethod(derived, sel("answer"), answer42, "i@:")) << "an inherited method does not count";
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     EXPECT_EQ(send<int>(object, "answer"), 42);
 }
 
@@ -99,7 +99,7 @@ TEST_F(RuntimeTest, EncodingsAreCheckedAtAddAndAtSend)
 {
     EXPECT_THROW(class_addMethod(base, sel("half:"), half, "d@:f"), RuntimeError);
     EXPECT_TRUE(class_addMethod(base, sel("half:"), half, "d@:d"));
-    Id object = send<Id>(base, "new");
+    StrongId object = send<StrongId>(base, "new");
     EXPECT_DOUBLE_EQ(send<double>(object, "half:", 5.0), 2.5);
     // The message names the method (+ for a class method), its encoding and the caller's.
     auto mismatch = [](const std::function<void()>& call) {
@@ -118,13 +118,13 @@ TEST_F(RuntimeTest, EncodingsAreCheckedAtAddAndAtSend)
     EXPECT_THROW(send<float>(object, "half:", 5.0), RuntimeError);
     EXPECT_STREQ((encodingOf<void, id>()), "v@:@");
     EXPECT_STREQ((encodingOf<void, bool>()), "v@:B");
-    EXPECT_STREQ((encodingOf<Id>()), "@@:");
+    EXPECT_STREQ((encodingOf<StrongId>()), "@@:");
     EXPECT_STREQ((encodingOf<void, std::function<void(bool)>>()), "v@:@?<v@?B>");
 }
 
 TEST_F(RuntimeTest, UnrecognizedSelectorNamesClassAndSelector)
 {
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     try {
         send(object, "frobnicate:", 1.0);
         FAIL();
@@ -138,8 +138,8 @@ TEST_F(RuntimeTest, MessagesToNilReturnZero)
 {
     id nothing = nullptr;
     EXPECT_EQ(send<int>(nothing, "anything"), 0);
-    EXPECT_EQ(send<double>(Id(), "anything"), 0.0);
-    EXPECT_FALSE(send<Id>(nothing, "anything"));
+    EXPECT_EQ(send<double>(StrongId(), "anything"), 0.0);
+    EXPECT_FALSE(send<StrongId>(nothing, "anything"));
     send(nothing, "anything:", 3.0);
 }
 
@@ -148,7 +148,7 @@ TEST_F(RuntimeTest, ClassMethodsLiveOnTheMetaclassAndAreInherited)
     addClassMethod(base, sel("answer"), answer42);
     EXPECT_EQ(send<int>(derived, "answer"), 42);
     EXPECT_TRUE(send<bool>(derived, "respondsToSelector:", sel("answer")));
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     EXPECT_FALSE(respondsTo(object, sel("answer")));
     EXPECT_NE(class_getClassMethod(base, sel("alloc")), nullptr);
 }
@@ -156,12 +156,12 @@ TEST_F(RuntimeTest, ClassMethodsLiveOnTheMetaclassAndAreInherited)
 TEST_F(RuntimeTest, RespondsToSelectorAndIsKindOfClass)
 {
     addMethod(base, sel("value"), counterValue);
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     EXPECT_TRUE(send<bool>(object, "respondsToSelector:", sel("value")));
     EXPECT_FALSE(send<bool>(object, "respondsToSelector:", sel("delegate")));
     EXPECT_TRUE(send<bool>(object, "isKindOfClass:", base));
     EXPECT_TRUE(send<bool>(object, "isKindOfClass:", objc_getClass("NSObject")));
-    Id parent = send<Id>(base, "new");
+    StrongId parent = send<StrongId>(base, "new");
     EXPECT_FALSE(send<bool>(parent, "isKindOfClass:", derived));
     EXPECT_FALSE(isKindOf(nullptr, base));
     EXPECT_EQ(send<Class>(object, "class"), derived);
@@ -173,7 +173,7 @@ TEST_F(RuntimeTest, SuperSendsStartAboveTheDefiningClass)
     addMethod(derived, sel("answer"), +[](id self, SEL cmd) -> int {
         return sendSuper<int>(self, objc_getClass("Derived"), cmd) + 1;
     });
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     EXPECT_EQ(send<int>(object, "answer"), 42);
 }
 
@@ -193,7 +193,7 @@ TEST_F(RuntimeTest, PropertiesKeepTheirAttributeListsReadableBack)
 // fills and must keep every answer through growth, a class registered on the way, and misses.
 TEST_F(RuntimeTest, EverySpellingOfASelectorFindsTheSameMethodAsTheCacheGrows)
 {
-    Id object = send<Id>(derived, "new");
+    StrongId object = send<StrongId>(derived, "new");
     for (int i = 0; i < 100; ++i) addMethod(base, sel("m" + std::to_string(i)), i % 2 ? answer41 : answer43);
     addMethod(base, sel("value"), counterValue);
     EXPECT_EQ(send<int>(object, "value"), 0);
@@ -205,7 +205,7 @@ TEST_F(RuntimeTest, EverySpellingOfASelectorFindsTheSameMethodAsTheCacheGrows)
     }
     Class later = runtime.registerClass("Later", derived);
     EXPECT_EQ(send<int>(object, "value"), 0) << "registering a class changes no existing answer";
-    EXPECT_EQ(send<int>(send<Id>(later, "new"), "m1"), 41);
+    EXPECT_EQ(send<int>(send<StrongId>(later, "new"), "m1"), 41);
     EXPECT_THROW(send<int>(object, "missing1"), RuntimeError);
 }
 

@@ -24,7 +24,7 @@ protected:
     }
 
     // A shown window of `frame` (screen points) at `level`, filled with `colour` when there is one.
-    static objc::Ref<UIWindow> showWindow(CGRect frame, double level = UIWindowLevelNormal, UIColor* colour = nullptr)
+    static objc::StrongRef<UIWindow> showWindow(CGRect frame, double level = UIWindowLevelNormal, UIColor* colour = nullptr)
     {
         auto window = makeView<UIWindow>(frame);
         window->setWindowLevel(level);
@@ -34,7 +34,7 @@ protected:
     }
 
     // A view of `frame` filled with an opaque colour, added to `parent`.
-    static objc::Ref<UIView> addView(UIView* parent, CGRect frame, double r, double g, double b)
+    static objc::StrongRef<UIView> addView(UIView* parent, CGRect frame, double r, double g, double b)
     {
         auto view = makeView<UIView>(frame);
         view->setBackgroundColor(UIColor::colorWithRed(r, g, b, 1).get());

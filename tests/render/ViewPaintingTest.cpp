@@ -23,7 +23,7 @@ protected:
         return frame;
     }
 
-    objc::Ref<UIView> root = makeView<UIView>(CGRectMake(0, 0, 200, 200));
+    objc::StrongRef<UIView> root = makeView<UIView>(CGRectMake(0, 0, 200, 200));
 };
 
 TEST_F(ViewPainting, CornerRadiusRoundsOnlyTheBackgroundUnlessClipsToBoundsCutsTheSubviewsToo)
@@ -59,7 +59,7 @@ TEST_F(ViewPainting, ShapeMaskIsPlacedByItsFrameAndAMaskWithNothingToFillHidesTh
     EXPECT_TRUE(isColour(frame.pixelAt(90, 70), 255, 0, 0));     // (40, 20) in the box: inside the mask
     EXPECT_TRUE(isColour(frame.pixelAt(60, 60), 255, 255, 255)); // (10, 10): the path's place without the offset
 
-    for (const objc::Ref<CALayer>& empty : {objc::Ref<CALayer>(objc::make<CAShapeLayer>()), objc::make<CALayer>()}) {
+    for (const objc::StrongRef<CALayer>& empty : {objc::StrongRef<CALayer>(objc::make<CAShapeLayer>()), objc::make<CALayer>()}) {
         box->layer()->setMask(empty.get());
         EXPECT_TRUE(isColour(paint().pixelAt(100, 100), 255, 255, 255));
         EXPECT_FALSE(zovo::paintedExtent(*box));

@@ -94,7 +94,7 @@ protected:
     double now() { return process.mainRunLoop().now(); }
 
     zovo::Process process;
-    objc::Ref<UIWindow> square;
+    objc::StrongRef<UIWindow> square;
     const zovo::TestFolder folder;
     const fs::path dir = folder / "frames"; // made by the recorder
     std::ostringstream progress;

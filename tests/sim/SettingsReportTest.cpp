@@ -12,7 +12,7 @@
 namespace {
 
 // The warnings for one key holding `value`, joined.
-std::string warningsFor(const char* key, objc::Id value)
+std::string warningsFor(const char* key, objc::StrongId value)
 {
     std::string all;
     for (const auto& w : zovo::settingsWarnings(NSDictionary::from({{key, value}}).get())) all += w + "\n";

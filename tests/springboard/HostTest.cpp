@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::send;
@@ -60,8 +60,8 @@ void installRecorder(int, char**, char**)
 {
     journal.push_back("initialiser");
     record<0, void, id>("SpringBoard", "applicationDidFinishLaunching:", "applicationDidFinishLaunching:");
-    record<1, Id>("SBNotificationBannerDestination", "init", "destination init");
-    record<2, Id, CGRect>("SBBannerWindow", "initWithFrame:", "SBBannerWindow initWithFrame:");
+    record<1, StrongId>("SBNotificationBannerDestination", "init", "destination init");
+    record<2, StrongId, CGRect>("SBBannerWindow", "initWithFrame:", "SBBannerWindow initWithFrame:");
     record<3, void>("NCNotificationShortLookViewController", "viewDidLoad", "viewDidLoad");
     record<4, void>("NCNotificationShortLookView", "layoutSubviews", "card layoutSubviews");
     record<5, void, bool>("NCNotificationShortLookViewController", "viewWillDisappear:", "shortLook viewWillDisappear:");
@@ -213,25 +213,25 @@ TEST_F(Host, RequestIsPresentedOnALaterTurnAndItsCardAnswersAReaderByMessage)
     ASSERT_TRUE(host->bannerWindow());
     EXPECT_EQ(host->bannerWindow()->windowLevel(), zovo::kBannerWindowLevel);
 
-    Id card(host->shortLookView());
+    StrongId card(host->shortLookView());
     EXPECT_EQ(send<CGRect>(card, "frame").origin.y, 44.0) << "just under the status bar";
-    Id controller = send<Id>(card, "_viewControllerForAncestor");
+    StrongId controller = send<StrongId>(card, "_viewControllerForAncestor");
     EXPECT_EQ(controller.get(), destination()->shortLookController());
-    EXPECT_EQ(send<Id>(controller, "delegate").get(), destination());
-    EXPECT_EQ(send<std::uint64_t>(send<Id>(card, "icons"), "count"), 1u);
-    auto text = [](const objc::Id& object, const char* selector) { return textOf(send<Id>(object, selector).get()); };
+    EXPECT_EQ(send<StrongId>(controller, "delegate").get(), destination());
+    EXPECT_EQ(send<std::uint64_t>(send<StrongId>(card, "icons"), "count"), 1u);
+    auto text = [](const objc::StrongId& object, const char* selector) { return textOf(send<StrongId>(object, selector).get()); };
     EXPECT_EQ(text(card, "primaryText") + "|" + text(card, "primarySubtitleText") + "|" + text(card, "secondaryText"), "Anna|Lunch|At noon?");
-    Id header, subviews = send<Id>(card, "subviews");
+    StrongId header, subviews = send<StrongId>(card, "subviews");
     for (std::uint64_t i = 0; i < send<std::uint64_t>(subviews, "count"); ++i)
-        if (Id view = send<Id>(subviews, "objectAtIndex:", i); objc::respondsTo(view, objc::sel("setDateFormatStyle:"))) header = view;
+        if (StrongId view = send<StrongId>(subviews, "objectAtIndex:", i); objc::respondsTo(view, objc::sel("setDateFormatStyle:"))) header = view;
     ASSERT_TRUE(header);
-    EXPECT_EQ(text(header, "title") + " " + text(send<Id>(header, "_dateLabel"), "text"), "Messages 9:41");
+    EXPECT_EQ(text(header, "title") + " " + text(send<StrongId>(header, "_dateLabel"), "text"), "Messages 9:41");
 
     // A request without texts, shown once the first has gone, reads nil and "now".
     host->postRequest({.id = "bare"});
     advance(kExit);
     ASSERT_EQ(presented(), "bare");
-    EXPECT_FALSE(send<Id>(Id(host->shortLookView()), "primaryText") || send<Id>(Id(host->shortLookView()), "secondaryText"));
+    EXPECT_FALSE(send<StrongId>(StrongId(host->shortLookView()), "primaryText") || send<StrongId>(StrongId(host->shortLookView()), "secondaryText"));
     EXPECT_EQ(host->shortLookView()->header()->dateLabel()->textString(), zovo::kDateTextForNow);
 }
 
@@ -292,7 +292,7 @@ TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDism
     advance(60);
     EXPECT_EQ(presented(), "s1");
 
-    Id tapRecognizer = send<Id>(send<Id>(host->shortLookView(), "gestureRecognizers"), "lastObject");
+    StrongId tapRecognizer = send<StrongId>(send<StrongId>(host->shortLookView(), "gestureRecognizers"), "lastObject");
     send(tapRecognizer, "tapRecognizerRecognizedTap:", nullptr);
     send(tapRecognizer, "tapRecognizerRecognizedTap:", nullptr); // on its way out: nothing more
     EXPECT_EQ(records("host"), (Log{"requestReceived s1", "bannerPresented s1", "defaultAction s1"}));
@@ -305,7 +305,7 @@ TEST_F(Host, ForcedDismissalClosesAnOpenLongLookFirstAndABannerOnItsWayOutOpensN
 {
     post("r1");
     turn();
-    Id controller(destination()->shortLookController());
+    StrongId controller(destination()->shortLookController());
     openLongLook();
     EXPECT_EQ(records("call").back(), "_presentLongLookViaClickPresentationInteraction: [null]");
     journal.clear();

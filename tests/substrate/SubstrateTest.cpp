@@ -37,12 +37,12 @@ protected:
 
 TEST_F(SubstrateTest, HookingADefinedMethodReplacesItAndHandsBackThePreviousBody)
 {
-    Id object = send<Id>(base, "new");
+    StrongId object = send<StrongId>(base, "new");
     EXPECT_EQ(send<int>(object, "value"), 1); // warms the cache
     MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
     ASSERT_EQ(previousValue, &baseValue);
     EXPECT_EQ(send<int>(object, "value"), 101);
-    Id leafObject = send<Id>(leaf, "new");
+    StrongId leafObject = send<StrongId>(leaf, "new");
     EXPECT_EQ(send<int>(leafObject, "value"), 101) << "subclasses that do not define it see the hook";
 }
 
@@ -50,9 +50,9 @@ TEST_F(SubstrateTest, HookingAnInheritedMethodLeavesTheSuperclassUntouched)
 {
     MSHookMessageEx(middle, sel("value"), hookedValue, &previousValue);
     EXPECT_EQ(previousValue, &baseValue) << "the inherited body is the previous one";
-    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1);
-    EXPECT_EQ(send<int>(send<Id>(middle, "new"), "value"), 101);
-    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 101);
+    EXPECT_EQ(send<int>(send<StrongId>(base, "new"), "value"), 1);
+    EXPECT_EQ(send<int>(send<StrongId>(middle, "new"), "value"), 101);
+    EXPECT_EQ(send<int>(send<StrongId>(leaf, "new"), "value"), 101);
     EXPECT_NE(middle->ownMethod(sel("value")), nullptr);
 }
 
@@ -60,7 +60,7 @@ TEST_F(SubstrateTest, SubclassesWithTheirOwnMethodAreNotAffected)
 {
     addMethod(leaf, sel("value"), derivedValue);
     MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
-    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 10);
+    EXPECT_EQ(send<int>(send<StrongId>(leaf, "new"), "value"), 10);
 }
 
 TEST_F(SubstrateTest, HooksChainWhenAppliedTwice)
@@ -68,7 +68,7 @@ TEST_F(SubstrateTest, HooksChainWhenAppliedTwice)
     MSHookMessageEx(base, sel("value"), hookedValue, &previousValue);
     MSHookMessageEx(base, sel("value"), hookedValue2, &previousValue2);
     EXPECT_EQ(previousValue2, &hookedValue);
-    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1101);
+    EXPECT_EQ(send<int>(send<StrongId>(base, "new"), "value"), 1101);
 }
 
 TEST_F(SubstrateTest, SlotIsFilledBeforeTheNewBodyCanRun)
@@ -82,7 +82,7 @@ TEST_F(SubstrateTest, SlotIsFilledBeforeTheNewBodyCanRun)
         return slot(self, cmd) + 5;
     };
     MSHookMessageEx(middle, sel("value"), body, &slot);
-    EXPECT_EQ(send<int>(send<Id>(leaf, "new"), "value"), 6);
+    EXPECT_EQ(send<int>(send<StrongId>(leaf, "new"), "value"), 6);
     EXPECT_FALSE(sawEmptySlot);
 }
 
@@ -96,7 +96,7 @@ TEST_F(SubstrateTest, MismatchedSignaturesAndMissingMethodsFailLoudly)
         EXPECT_NE(std::string(e.what()).find("-[Base value]"), std::string::npos) << e.what();
     }
     EXPECT_EQ(slot, nullptr);
-    EXPECT_EQ(send<int>(send<Id>(base, "new"), "value"), 1) << "a refused hook changes nothing";
+    EXPECT_EQ(send<int>(send<StrongId>(base, "new"), "value"), 1) << "a refused hook changes nothing";
     EXPECT_THROW(MSHookMessageEx(base, sel("missing"), hookedValue, &previousValue), RuntimeError);
     EXPECT_THROW(MSHookMessageEx(Class(nullptr), sel("value"), hookedValue, &previousValue), RuntimeError);
     (void)baseName;

@@ -23,7 +23,7 @@ protected:
         zovorudovu::registerUIImageAverageColorAddition(process.runtime());
     }
 
-    static objc::Ref<UIImage> filled(std::size_t width, std::size_t height, Pixel bytes, zovo::PixelFormat format = kRGBAStraight)
+    static objc::StrongRef<UIImage> filled(std::size_t width, std::size_t height, Pixel bytes, zovo::PixelFormat format = kRGBAStraight)
     {
         std::vector<std::uint8_t> all;
         for (std::size_t i = 0; i < width * height; ++i) all.insert(all.end(), bytes.begin(), bytes.end());
@@ -32,11 +32,11 @@ protected:
     // The colour `selector` answers for `image`, kept alive until the next call.
     UIColor* colourOf(objc::id image, const char* selector = "averageColor")
     {
-        kept = objc::send<objc::Id>(image, selector);
+        kept = objc::send<objc::StrongId>(image, selector);
         return objc::cast<UIColor>(kept);
     }
 
-    objc::Id kept;
+    objc::StrongId kept;
 };
 
 void expectColour(const UIColor* colour, double r, double g, double b, double tolerance = kFloatPrecision)
@@ -167,8 +167,8 @@ TEST_F(AverageColor, PaddedAndUnpaddedRowsOfOddWidthsGiveTheExactMean)
 
 TEST_F(AverageColor, ImagesWithoutPixelsGiveOpaqueBlack)
 {
-    objc::Id bare = objc::class_createInstance(objc::objc_getClass("UIImage"));
-    for (const objc::Id& image : {bare, objc::Id(UIImage::fromPixels(0, 7, kRGBAStraight, {}))}) {
+    objc::StrongId bare = objc::class_createInstance(objc::objc_getClass("UIImage"));
+    for (const objc::StrongId& image : {bare, objc::StrongId(UIImage::fromPixels(0, 7, kRGBAStraight, {}))}) {
         for (const char* selector : {"averageColor", "mergedColor"}) {
             SCOPED_TRACE(selector);
             expectColour(colourOf(image.get(), selector), 0, 0, 0, 0);

@@ -20,7 +20,7 @@ public:
     static constexpr const char* kClassName = "TestPan";
     CGPoint translation{};
     std::int64_t state = 0;
-    objc::Id view;
+    objc::StrongId view;
 };
 
 class BannerFixture : public TweakFixture {
@@ -34,25 +34,25 @@ protected:
         objc::addMethod(pan, objc::sel("setTranslation:inView:"),
                         +[](objc::id self, objc::SEL, CGPoint t, objc::id) { static_cast<TestPan*>(self)->translation = t; });
         objc::addMethod(pan, objc::sel("state"), +[](objc::id self, objc::SEL) { return static_cast<TestPan*>(self)->state; });
-        objc::addMethod(pan, objc::sel("view"), +[](objc::id self, objc::SEL) -> objc::Id { return static_cast<TestPan*>(self)->view; });
+        objc::addMethod(pan, objc::sel("view"), +[](objc::id self, objc::SEL) -> objc::StrongId { return static_cast<TestPan*>(self)->view; });
         NSNotificationCenter::defaultCenter()->setPostListener([this](const std::string& name) { posted.push_back(name); });
     }
 
-    objc::Ref<BLNotificationBanner> makeBanner(CGRect frame = CGRectMake(0, -120, 209, 120))
+    objc::StrongRef<BLNotificationBanner> makeBanner(CGRect frame = CGRectMake(0, -120, 209, 120))
     {
-        objc::Id window = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLNotificationBanner"), "alloc"),
+        objc::StrongId window = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLNotificationBanner"), "alloc"),
                                                "initWithFrame:bgColour:textColour:", frame, UIColor::blackColor(), UIColor::whiteColor());
-        return objc::Ref<BLNotificationBanner>(objc::cast<BLNotificationBanner>(window));
+        return objc::StrongRef<BLNotificationBanner>(objc::cast<BLNotificationBanner>(window));
     }
 
     // Sends one drag message with the recogniser in `state` after the finger moved by dy.
     void drag(BLNotificationBanner* banner, std::int64_t state, double dy)
     {
         if (!pan) pan = objc::make<TestPan>();
-        pan->view = objc::Id(banner);
+        pan->view = objc::StrongId(banner);
         pan->state = state;
         pan->translation = CGPointMake(7, dy); // the horizontal part must be ignored
-        objc::send(objc::Id(banner), "handlePanGesture:", pan.get());
+        objc::send(objc::StrongId(banner), "handlePanGesture:", pan.get());
     }
 
     int count(const char* name) const
@@ -66,11 +66,11 @@ protected:
     {
         bridge()->primaryText = text(title);
         bridge()->secondaryText = text(message);
-        bridge()->dateText = date ? objc::Id(text(date)) : objc::Id();
+        bridge()->dateText = date ? objc::StrongId(text(date)) : objc::StrongId();
     }
 
-    static CGRect frameOf(const objc::Id& view) { return objc::send<CGRect>(view, "frame"); }
+    static CGRect frameOf(const objc::StrongId& view) { return objc::send<CGRect>(view, "frame"); }
 
     std::vector<std::string> posted;
-    objc::Ref<TestPan> pan;
+    objc::StrongRef<TestPan> pan;
 };

@@ -15,7 +15,7 @@ protected:
         bridge()->presented = true; // as SpringBoard sets it when it shows a banner
     }
     double y() const { return banner->frame().origin.y; }
-    objc::Ref<BLNotificationBanner> banner;
+    objc::StrongRef<BLNotificationBanner> banner;
 };
 
 TEST_F(Gestures, DragMovesOnlyVerticallyAndPausesTheTimerOnEveryMovement)
@@ -135,11 +135,11 @@ TEST_F(Gestures, DragsAreIgnoredWhileTheLongLookIsUp)
 TEST_F(Gestures, SettlingActsOnlyBeyondTheThresholds)
 {
     banner->setFrame(CGRectMake(83, 25, 209, 120));
-    objc::send(objc::Id(banner), "updateFramesToFitInBounds");
+    objc::send(objc::StrongId(banner), "updateFramesToFitInBounds");
     EXPECT_EQ(y(), 25.0);
     EXPECT_TRUE(posted.empty());
     banner->setFrame(CGRectMake(83, 30, 209, 120));
-    objc::send(objc::Id(banner), "updateFramesToFitInBounds");
+    objc::send(objc::StrongId(banner), "updateFramesToFitInBounds");
     EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
     EXPECT_EQ(count(zovorudovu::kExpand), 1);
 }

@@ -39,7 +39,7 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     auto withDate = makeBanner();
     ASSERT_TRUE(withDate->date);
     // Timestamp, title and message in the system font at 12, 14 and 12 points.
-    auto size = [](const objc::Id& label) { return objc::cast<UILabel>(label)->font()->pointSize(); };
+    auto size = [](const objc::StrongId& label) { return objc::cast<UILabel>(label)->font()->pointSize(); };
     EXPECT_EQ(size(withDate->date), 12.0);
     EXPECT_EQ(size(withDate->primary), 14.0);
     EXPECT_EQ(size(withDate->secondary), 12.0);
@@ -48,17 +48,17 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
 TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
 {
     objc::IMP previous = nullptr;
-    MSHookMessageEx(objc::objc_getClass("UIWindow"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::Id { return nullptr; },
-                    reinterpret_cast<objc::Id (**)(objc::id, objc::SEL, CGRect)>(&previous));
+    MSHookMessageEx(objc::objc_getClass("UIWindow"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::StrongId { return nullptr; },
+                    reinterpret_cast<objc::StrongId (**)(objc::id, objc::SEL, CGRect)>(&previous));
     const std::size_t before = NSNotificationCenter::defaultCenter()->entryCount();
     EXPECT_FALSE(makeBanner());
     EXPECT_EQ(NSNotificationCenter::defaultCenter()->entryCount(), before);
 
     // The grabber's body is a UIView: nil from UIView's initialiser gives a nil body, no pill.
-    MSHookMessageEx(objc::objc_getClass("UIView"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::Id { return nullptr; },
-                    reinterpret_cast<objc::Id (**)(objc::id, objc::SEL, CGRect)>(&previous));
+    MSHookMessageEx(objc::objc_getClass("UIView"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::StrongId { return nullptr; },
+                    reinterpret_cast<objc::StrongId (**)(objc::id, objc::SEL, CGRect)>(&previous));
     bridge()->showGrabber = true;
-    EXPECT_FALSE(objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
+    EXPECT_FALSE(objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
 }
 
 // Deliveries to the banner's observer methods, counted by hooks that run before the component's
@@ -97,7 +97,7 @@ TEST_F(Banner, WindowLevelSwitchesByNotificationName)
     const double raised = banner->windowLevel();
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    objc::send(objc::Id(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
+    objc::send(objc::StrongId(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
     EXPECT_EQ(banner->windowLevel(), raised) << "back to where it was built";
@@ -106,11 +106,11 @@ TEST_F(Banner, WindowLevelSwitchesByNotificationName)
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
 {
     bridge()->showGrabber = true;
-    objc::Id body = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero);
-    objc::Id pill = objc::cast<BLBottomGrabberView>(body)->pill;
+    objc::StrongId body = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero);
+    objc::StrongId pill = objc::cast<BLBottomGrabberView>(body)->pill;
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
-    EXPECT_EQ(objc::send<double>(objc::send<objc::Id>(pill, "layer"), "cornerRadius"), frameOf(pill).size.height / 2) << "a capsule";
+    EXPECT_EQ(objc::send<double>(objc::send<objc::StrongId>(pill, "layer"), "cornerRadius"), frameOf(pill).size.height / 2) << "a capsule";
     objc::send(body, "setFrame:", CGRectMake(0, 0, 300, 80));
     objc::send(body, "layoutIfNeeded");
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 65, 35, 5));
@@ -119,10 +119,10 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 105, 35, 5));
 
     bridge()->showGrabber = false;
-    objc::Id bare = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 300, 80));
+    objc::StrongId bare = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 300, 80));
     objc::send(bare, "layoutIfNeeded");
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(bare)->pill);
-    EXPECT_EQ(objc::send<std::uint64_t>(objc::send<objc::Id>(bare, "subviews"), "count"), 0u) << "no pill without the grabber setting";
+    EXPECT_EQ(objc::send<std::uint64_t>(objc::send<objc::StrongId>(bare, "subviews"), "count"), 0u) << "no pill without the grabber setting";
 }
 
 class Content : public BannerFixture {
@@ -136,9 +136,9 @@ protected:
     void update(BLNotificationBanner* banner)
     {
         NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
-        objc::send(objc::Id(banner), "layoutIfNeeded");
+        objc::send(objc::StrongId(banner), "layoutIfNeeded");
     }
-    objc::Ref<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+    objc::StrongRef<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     {
         std::vector<std::uint8_t> bytes;
         for (int i = 0; i < 60 * 60; ++i) bytes.insert(bytes.end(), {r, g, b, 255});
@@ -165,7 +165,7 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     EXPECT_GT(message.size.height, 0);
     EXPECT_EQ(body, CGRectMake(0, 0, 209, CGRectGetMaxY(message) + 20));
 
-    auto mask = objc::cast<CAShapeLayer>(objc::send<objc::Id>(objc::send<objc::Id>(banner->bottomSection, "layer"), "mask"));
+    auto mask = objc::cast<CAShapeLayer>(objc::send<objc::StrongId>(objc::send<objc::StrongId>(banner->bottomSection, "layer"), "mask"));
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask, banner->bottomMaskLayer.get());
     EXPECT_EQ(mask->path()->roundedRect->corners, 12u);
@@ -209,7 +209,7 @@ TEST_F(Content, TimestampStepsNeedBothTheSettingAndTheLabel)
     bridge()->showTimestamp = false;
     update(labelled.get());
     EXPECT_NEAR(frameOf(labelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9) << "setting off after construction";
-    EXPECT_FALSE(objc::send<objc::Id>(labelled->date, "text")) << "the label is left unfilled";
+    EXPECT_FALSE(objc::send<objc::StrongId>(labelled->date, "text")) << "the label is left unfilled";
 }
 
 TEST_F(Content, LongMessageIsClampedToTheContainer)
@@ -238,12 +238,12 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
     EXPECT_NEAR(bg->red(), 1.0, 1e-6);
     EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 1.0) << "red is dark: white text";
     EXPECT_EQ(objc::cast<UIView>(banner->bottomSection)->backgroundColor(), bg);
-    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::Id>(banner->primary, "textColor")), objc::cast<UIColor>(banner->textColour));
+    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor")), objc::cast<UIColor>(banner->textColour));
 
     bridge()->icon = nullptr;
     update(banner.get());
     EXPECT_EQ(objc::cast<UIColor>(banner->bgColour), bg) << "an icon-less update keeps the adaptive colours";
-    EXPECT_FALSE(objc::send<objc::Id>(banner->iconView, "image"));
+    EXPECT_FALSE(objc::send<objc::StrongId>(banner->iconView, "image"));
 }
 
 } // namespace

@@ -36,12 +36,12 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
     for (int i = 0; i < kAskers; ++i)
         threads.emplace_back([&, i] {
             ++askers;
-            seen[i] = objc::send<objc::Id>(cls, "sharedInstance").get();
+            seen[i] = objc::send<objc::StrongId>(cls, "sharedInstance").get();
         });
     for (auto& t : threads) t.join();
     EXPECT_EQ(bridgesMade.load(), 1);
     for (auto* s : seen) EXPECT_EQ(s, seen[0]);
-    EXPECT_EQ(objc::send<objc::Id>(cls, "sharedInstance").get(), seen[0]);
+    EXPECT_EQ(objc::send<objc::StrongId>(cls, "sharedInstance").get(), seen[0]);
     EXPECT_EQ(seen[0]->isa, cls);
 }
 
@@ -58,7 +58,7 @@ TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
 TEST_F(Bridge, FloatPropertiesNarrowToSinglePrecision)
 {
     zovorudovu::registerClasses(process.runtime());
-    objc::Id shared = objc::send<objc::Id>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance");
+    objc::StrongId shared = objc::send<objc::StrongId>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance");
     objc::send(shared, "setSafeYPos:", static_cast<float>(100.7));
     EXPECT_EQ(static_cast<double>(objc::send<float>(shared, "safeYPos")), 100.69999694824219);
     EXPECT_THROW(objc::send(shared, "setSafeYPos:", 100.7), objc::RuntimeError) << "a double is not the setter's type";
@@ -69,12 +69,12 @@ TEST_F(Bridge, ContentFieldsKeepTheirOwnReferences)
     zovorudovu::registerClasses(process.runtime());
     objc::WeakRef<objc::Object> weak;
     {
-        objc::Id title = text("Title from a view that is about to go");
+        objc::StrongId title = text("Title from a view that is about to go");
         weak = title.get();
-        objc::send(objc::Id(bridge()), "setPrimaryText:", title);
+        objc::send(objc::StrongId(bridge()), "setPrimaryText:", title);
     }
     ASSERT_TRUE(weak.get()) << "the bridge keeps the text alive after its owner let go";
-    EXPECT_EQ(textOf(objc::send<objc::Id>(objc::Id(bridge()), "primaryText").get()), "Title from a view that is about to go");
+    EXPECT_EQ(textOf(objc::send<objc::StrongId>(objc::StrongId(bridge()), "primaryText").get()), "Title from a view that is about to go");
 }
 
 TEST_F(Bridge, LightOrDarkUsesLumaWeights)
@@ -98,7 +98,7 @@ protected:
     {
         UIDevice::setModelIdentifier(model);
         bridge()->notchWidth = before;
-        objc::send(objc::Id(bridge()), "notchWidthForCurrentDeviceModel");
+        objc::send(objc::StrongId(bridge()), "notchWidthForCurrentDeviceModel");
         return bridge()->notchWidth;
     }
 };

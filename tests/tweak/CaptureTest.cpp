@@ -22,11 +22,11 @@ protected:
 
     int count(const char* name) const { return static_cast<int>(std::count(posted.begin(), posted.end(), name)); }
     // A banner controller presented by `delegate`, with its card loaded.
-    objc::Id controllerWithCard(objc::id delegate)
+    objc::StrongId controllerWithCard(objc::id delegate)
     {
-        objc::Id controller = objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookViewController"), "new");
+        objc::StrongId controller = objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "new");
         objc::send(controller, "setDelegate:", delegate);
-        objc::send<objc::Id>(controller, "view");
+        objc::send<objc::StrongId>(controller, "view");
         return controller;
     }
 
@@ -35,13 +35,13 @@ protected:
 
 TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 {
-    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::Id banner = controllerWithCard(destination.get());
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::StrongId banner = controllerWithCard(destination.get());
     EXPECT_TRUE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
 
     // A card some other presenter shows (a list, a widget) is left alone.
-    objc::Id stranger = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     controllerWithCard(stranger.get());
     EXPECT_FALSE(g().isBanner);
     controllerWithCard(nullptr);
@@ -49,7 +49,7 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
 
     // A card outside any controller has no ancestry to ask: its layout captures nothing.
-    objc::Id loose = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookView"), "alloc"), "initWithFrame:",
+    objc::StrongId loose = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookView"), "alloc"), "initWithFrame:",
                                           CGRectMake(0, 0, 300, 100));
     objc::send(loose, "layoutSubviews");
     EXPECT_FALSE(g().isBanner);
@@ -61,19 +61,19 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 // presented earlier (a newer banner has taken its place) keeps its view and sends no content.
 TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
 {
-    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::Id older = controllerWithCard(destination.get());
-    objc::Id newer = controllerWithCard(destination.get());
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::StrongId older = controllerWithCard(destination.get());
+    objc::StrongId newer = controllerWithCard(destination.get());
     ASSERT_EQ(g().presentingController.get(), newer.get());
     bridge()->presented = true; // as SpringBoard sets it when it shows the banner
     posted.clear();
 
-    objc::Id olderCard = objc::send<objc::Id>(older, "view");
+    objc::StrongId olderCard = objc::send<objc::StrongId>(older, "view");
     objc::send(olderCard, "layoutSubviews");
     EXPECT_FALSE(objc::send<bool>(olderCard, "isHidden"));
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
 
-    objc::Id newerCard = objc::send<objc::Id>(newer, "view");
+    objc::StrongId newerCard = objc::send<objc::StrongId>(newer, "view");
     objc::send(newerCard, "layoutSubviews");
     EXPECT_TRUE(objc::send<bool>(newerCard, "isHidden"));
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 1);
@@ -87,10 +87,10 @@ TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
 
 TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
 {
-    objc::Id destination = objc::send<objc::Id>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::Id stranger = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     for (objc::id delegate : {destination.get(), stranger.get()}) {
-        objc::Id controller = controllerWithCard(delegate);
+        objc::StrongId controller = controllerWithCard(delegate);
         posted.clear();
         zovo::trace().clear();
         objc::send(controller, "expandContent:", nullptr);
@@ -106,7 +106,7 @@ TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
 
 TEST_F(Capture, BannerWindowTouchabilityAnswersOnlyItsTwoNames)
 {
-    objc::Id window = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
+    objc::StrongId window = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
     EXPECT_FALSE(objc::send<bool>(window, "isUserInteractionEnabled")) << "made untouchable";
     const auto toggle = [&](const char* name) {
         objc::send(window, "toggleInteraction:", NSNotification::make(NSString::from(name).get(), nullptr).get());

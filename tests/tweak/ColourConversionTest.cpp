@@ -10,10 +10,10 @@ protected:
     std::uint32_t scan(const char* s) { return zovorudovu::intFromHexString(NSString::from(s).get()); }
     UIColor* colour(const char* s, double alpha = 1.0)
     {
-        kept = objc::send<objc::Id>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", text(s), alpha);
+        kept = objc::send<objc::StrongId>(objc::objc_getClass("UIColor"), "getUIColorObjectFromHexString:alpha:", text(s), alpha);
         return objc::cast<UIColor>(kept);
     }
-    objc::Id kept;
+    objc::StrongId kept;
 };
 
 TEST_F(ColourConversion, ScansHexWithLeadingHashesAndOptionalPrefix)

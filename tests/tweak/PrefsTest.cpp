@@ -29,7 +29,7 @@ TEST_F(Prefs, NoSettingsAndNoDefaultsLeaveTheComponentInactiveWithDefaults)
     EXPECT_FALSE(g().isEnabled);
     EXPECT_FALSE(g().hooksInstalled);
     expectDefaults(*this, bridge());
-    EXPECT_FALSE(objc::respondsTo(objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")));
+    EXPECT_FALSE(objc::respondsTo(objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")));
 }
 
 TEST_F(Prefs, EmptyDictionaryCountsAsEnabledWithEveryDefault)

@@ -7,12 +7,12 @@ protected:
     Presentation()
     {
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,3")); // 375 wide, notch 209
-        springBoard = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
+        springBoard = objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new");
         objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
     }
     void post(const char* name) { NSNotificationCenter::defaultCenter()->post(name); }
-    objc::Id brimlight() { return objc::send<objc::Id>(springBoard, "brimlight"); }
-    objc::Id springBoard;
+    objc::StrongId brimlight() { return objc::send<objc::StrongId>(springBoard, "brimlight"); }
+    objc::StrongId springBoard;
 };
 
 TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
@@ -24,7 +24,7 @@ TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
 // The content's top follows the status bar's bottom edge, wherever the bar stands.
 TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
 {
-    objc::Id bar = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
+    objc::StrongId bar = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
                                         CGRectMake(0, 10, 375, 44));
     objc::send(bar, "layoutSubviews");
     EXPECT_EQ(bridge()->safeYPos, 39.0f);
@@ -90,7 +90,7 @@ TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
     post(zovorudovu::kDismiss);
     process.mainRunLoop().advance(0.1);
     post(zovorudovu::kPresent);
-    objc::Id newer = brimlight();
+    objc::StrongId newer = brimlight();
     process.mainRunLoop().advance(0.3);
     EXPECT_EQ(brimlight(), newer);
     EXPECT_TRUE(bridge()->presented);
@@ -102,12 +102,12 @@ TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
 // when everything else would let the capture go ahead.
 TEST_F(Presentation, ShortLookOutsideABannerIsLeftAlone)
 {
-    objc::Id request = objc::send<objc::Id>(objc::objc_getClass("NCNotificationRequest"), "new");
-    objc::Id controller = objc::send<objc::Id>(objc::send<objc::Id>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
+    objc::StrongId request = objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationRequest"), "new");
+    objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
                                                "initWithNotificationRequest:", request);
-    objc::Id presenter = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    objc::StrongId presenter = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     objc::send(controller, "setDelegate:", presenter);
-    objc::Id view = objc::send<objc::Id>(controller, "view");
+    objc::StrongId view = objc::send<objc::StrongId>(controller, "view");
     EXPECT_EQ(count(zovorudovu::kPresent), 0);
     bridge()->presented = true;
     g().presentingController = objc::WeakRef<objc::Object>(controller.get());

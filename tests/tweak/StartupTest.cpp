@@ -60,15 +60,15 @@ TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
 {
     writeSettings({});
     load();
-    objc::Id app = objc::send<objc::Id>(objc::objc_getClass("SpringBoard"), "new");
+    objc::StrongId app = objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new");
     objc::send(app, "setBannerHeight:", 120.0);
     EXPECT_EQ(objc::send<double>(app, "bannerHeight"), 120.0);
-    objc::Id window = objc::send<objc::Id>(objc::objc_getClass("NSObject"), "new");
+    objc::StrongId window = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     objc::send(app, "setBrimlight:", window);
-    EXPECT_EQ(objc::send<objc::Id>(app, "brimlight").get(), window.get());
+    EXPECT_EQ(objc::send<objc::StrongId>(app, "brimlight").get(), window.get());
     EXPECT_EQ(window->retainCount(), 2u);
     objc::send(app, "setBrimlight:", nullptr);
-    EXPECT_FALSE(objc::send<objc::Id>(app, "brimlight"));
+    EXPECT_FALSE(objc::send<objc::StrongId>(app, "brimlight"));
     EXPECT_EQ(window->retainCount(), 1u) << "the window lost this owner";
 }
 
@@ -131,7 +131,7 @@ TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
     cancels = starts = dismissals = 0;
     writeSettings({});
     load();
-    objc::Id object = objc::send<objc::Id>(destination, "new");
+    objc::StrongId object = objc::send<objc::StrongId>(destination, "new");
     auto* centre = process.defaultCenter();
     objc::send(centre, "postNotificationName:object:", text(zovorudovu::kCancelBannerTimer), nullptr);
     objc::send(centre, "postNotificationName:object:", text(zovorudovu::kStartBannerTimer), nullptr);

@@ -32,9 +32,9 @@ protected:
         zovo::registerHostClasses(process.runtime(), facts, omit);
     }
 
-    static objc::Id text(const char* s) { return NSString::from(s); }
-    static objc::Id flag(bool b) { return NSNumber::numberWithBool(b); }
-    static objc::Id number(double d) { return NSNumber::numberWithDouble(d); }
+    static objc::StrongId text(const char* s) { return NSString::from(s); }
+    static objc::StrongId flag(bool b) { return NSNumber::numberWithBool(b); }
+    static objc::StrongId number(double d) { return NSNumber::numberWithDouble(d); }
 
     void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
     {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-using objc::Id;
+using objc::StrongId;
 using objc::id;
 using objc::SEL;
 using objc::sel;
@@ -63,7 +63,7 @@ protected:
 
     // A recogniser of type R on `view` that sends `action` to `actions`.
     template <class R>
-    objc::Ref<R> attach(UIView* view, const char* action = "handleGesture:")
+    objc::StrongRef<R> attach(UIView* view, const char* action = "handleGesture:")
     {
         auto recognizer = objc::make<R>();
         recognizer->addTarget(actions.get(), sel(action));
@@ -83,11 +83,11 @@ protected:
     States states() const { States out; for (const Call& c : actions->calls) out.push_back(c.state); return out; }
     Senders senders() const { Senders out; for (const Call& c : actions->calls) out.push_back(c.recognizer); return out; }
 
-    objc::Ref<UIWindow> window = makeView<UIWindow>(CGRectMake(0, 0, 390, 120));
-    objc::Ref<GestureTarget> actions;
-    objc::Ref<UITapGestureRecognizer> tap;
-    objc::Ref<UILongPressGestureRecognizer> hold;
-    objc::Ref<UIPanGestureRecognizer> pan;
+    objc::StrongRef<UIWindow> window = makeView<UIWindow>(CGRectMake(0, 0, 390, 120));
+    objc::StrongRef<GestureTarget> actions;
+    objc::StrongRef<UITapGestureRecognizer> tap;
+    objc::StrongRef<UILongPressGestureRecognizer> hold;
+    objc::StrongRef<UIPanGestureRecognizer> pan;
 };
 
 using Tap = GestureFixture;
@@ -249,7 +249,7 @@ TEST_F(TouchInput, TouchesGoToTheTopmostWindowThatTakesThemAndAreTraced)
 
 TEST_F(GestureActions, ActionsAreSentInOrderOncePerPairAndTargetsAreHeldWeakly)
 {
-    Id t = objc::send<Id>(objc::send<Id>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:", actions, sel("handle"));
+    StrongId t = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:", actions, sel("handle"));
     objc::send(t, "addTarget:action:", actions, sel("handleGesture:"));
     objc::send(t, "addTarget:action:", actions, sel("handle")); // the same pair once only
     objc::send(window, "addGestureRecognizer:", t);

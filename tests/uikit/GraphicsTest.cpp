@@ -32,7 +32,7 @@ protected:
 
     // An image of straight RGBA pixels: `left` throughout, or in the left half only when `right`
     // is given.
-    static objc::Ref<UIImage> image(std::size_t width, std::size_t height, Pixel left, std::optional<Pixel> right = {})
+    static objc::StrongRef<UIImage> image(std::size_t width, std::size_t height, Pixel left, std::optional<Pixel> right = {})
     {
         std::vector<std::uint8_t> bytes;
         for (std::size_t i = 0; i < width * height; ++i) {

@@ -203,8 +203,8 @@ TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadA
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
     objc::Class cls = objc::objc_getClass("UIImage");
-    auto load = [&](const objc::Id& path) { return objc::send<objc::Id>(cls, "imageWithContentsOfFile:", path); };
-    objc::Id triple = load(NSString::from(file("icon@3x.png").string()));
+    auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
+    objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
     ASSERT_TRUE(triple);
     EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
     EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));

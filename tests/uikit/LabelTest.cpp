@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-using objc::Id;
+using objc::StrongId;
 
 namespace {
 
@@ -28,19 +28,19 @@ using ImageView = UIKitFixture;
 
 TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
 {
-    Id label = objc::send<Id>(objc::send<Id>(objc::objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRectZero);
+    StrongId label = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRectZero);
     objc::send(label, "setText:", NSString::from("Delivered"));
     objc::send(label, "setTextColor:", UIColor::whiteColor());
     objc::send(label, "setFont:", UIFont::boldSystemFontOfSize(14));
     objc::send(label, "setText:", nullptr);
     objc::send(label, "setTextColor:", nullptr);
     objc::send(label, "setFont:", nullptr);
-    EXPECT_FALSE(objc::send<Id>(label, "text"));
+    EXPECT_FALSE(objc::send<StrongId>(label, "text"));
     EXPECT_EQ(objc::cast<UILabel>(label)->textString(), "");
-    objc::Ref<UIColor> colour = objc::cast<UIColor>(objc::send<Id>(label, "textColor"));
+    objc::StrongRef<UIColor> colour = objc::cast<UIColor>(objc::send<StrongId>(label, "textColor"));
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->red() + colour->green() + colour->blue(), 0.0) << "black";
-    EXPECT_EQ(objc::send<double>(objc::send<Id>(label, "font"), "pointSize"), 17.0);
+    EXPECT_EQ(objc::send<double>(objc::send<StrongId>(label, "font"), "pointSize"), 17.0);
 
     // Something that is not a string or font would be read as the wrong thing: it fails loudly.
     EXPECT_THROW(objc::send(label, "setText:", UIColor::blackColor()), std::invalid_argument);
@@ -118,7 +118,7 @@ TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
 
 // ---- Image views ----------------------------------------------------------------------------
 
-objc::Ref<UIImage> imageOfSize(std::size_t w, std::size_t h)
+objc::StrongRef<UIImage> imageOfSize(std::size_t w, std::size_t h)
 {
     return UIImage::fromPixels(w, h, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, std::vector<std::uint8_t>(w * h * 4));
 }
@@ -127,11 +127,11 @@ TEST_F(ImageView, InitWithImageTakesItsSizeAndLaterImagesSetOnlyTheIntrinsicSize
 {
     objc::Class cls = objc::objc_getClass("UIImageView");
     objc::WeakRef<UIImage> weak;
-    Id view;
+    StrongId view;
     {
         auto icon = imageOfSize(29, 29);
         weak = icon.get();
-        view = objc::send<Id>(objc::send<Id>(cls, "alloc"), "initWithImage:", icon);
+        view = objc::send<StrongId>(objc::send<StrongId>(cls, "alloc"), "initWithImage:", icon);
     }
     ASSERT_TRUE(weak) << "the view keeps its image";
     EXPECT_EQ(objc::send<CGRect>(view, "frame"), CGRectMake(0, 0, 29, 29));
@@ -144,7 +144,7 @@ TEST_F(ImageView, InitWithImageTakesItsSizeAndLaterImagesSetOnlyTheIntrinsicSize
     EXPECT_EQ(objc::cast<UIImageView>(view)->image(), wide.get()) << "the image it had stays";
     objc::send(view, "setImage:", nullptr);
     EXPECT_EQ(objc::send<CGSize>(view, "intrinsicContentSize"), CGSizeMake(UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric));
-    EXPECT_EQ(objc::send<CGRect>(objc::send<Id>(objc::send<Id>(cls, "alloc"), "initWithImage:", nullptr), "frame"), CGRectZero);
+    EXPECT_EQ(objc::send<CGRect>(objc::send<StrongId>(objc::send<StrongId>(cls, "alloc"), "initWithImage:", nullptr), "frame"), CGRectZero);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <stdexcept>
 
-using objc::Id;
+using objc::StrongId;
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
         container->addSubview(icon.get());
     }
 
-    objc::Ref<SizedView> label(CGSize intrinsic, CGRect frame = CGRectZero)
+    objc::StrongRef<SizedView> label(CGSize intrinsic, CGRect frame = CGRectZero)
     {
         auto view = makeView<SizedView>(frame);
         view->intrinsic = intrinsic;
@@ -66,9 +66,9 @@ protected:
     }
     std::vector<zovo::TraceEvent> conflicts() const { return zovo::trace().eventsOfKind("layoutConflict"); }
 
-    objc::Ref<UIWindow> window = makeView<UIWindow>(CGRectMake(0, -120, 375, 120));
-    objc::Ref<UIView> container = makeView<UIView>(CGRectMake(10, 0, 355, 110));
-    objc::Ref<UIView> icon = makeView<UIView>(CGRectMake(0, 37, 20, 20));
+    objc::StrongRef<UIWindow> window = makeView<UIWindow>(CGRectMake(0, -120, 375, 120));
+    objc::StrongRef<UIView> container = makeView<UIView>(CGRectMake(10, 0, 355, 110));
+    objc::StrongRef<UIView> icon = makeView<UIView>(CGRectMake(0, 37, 20, 20));
 };
 
 TEST_F(Layout, ConflictingWidthIsTracedOnceAndBrokenWhileRepeatsAreAccepted)
@@ -225,7 +225,7 @@ TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
 
 TEST_F(Layout, MalformedConstraintsAreRefused)
 {
-    auto make = [&](const objc::Ref<UIView>& a, NSLayoutAttribute aa, const objc::Ref<UIView>& b, NSLayoutAttribute ba, double m = 1) {
+    auto make = [&](const objc::StrongRef<UIView>& a, NSLayoutAttribute aa, const objc::StrongRef<UIView>& b, NSLayoutAttribute ba, double m = 1) {
         return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
     };
     EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);

@@ -12,7 +12,7 @@
 #include <vector>
 
 using namespace std::string_literals;
-using objc::Id;
+using objc::StrongId;
 
 namespace {
 
@@ -119,11 +119,11 @@ TEST_F(Font, BoldFontsThroughMessagesAreNamedAndMeasuredAsBold)
     for (double size : {0.0, -3.0, std::nan(""), HUGE_VAL}) EXPECT_EQ(UIFont::systemFontOfSize(size)->pointSize(), UIFont::kDefaultPointSize) << size;
     EXPECT_EQ(UIFont::systemFontOfSize(1e9)->pointSize(), zovo::kMaxFontSize);
     objc::Class cls = objc::objc_getClass("UIFont");
-    Id regular = objc::send<Id>(cls, "systemFontOfSize:", 12.0);
-    Id bold = objc::send<Id>(cls, "boldSystemFontOfSize:", 12.0);
-    EXPECT_EQ(textOf(objc::send<Id>(regular, "fontName").get()), zovo::systemFontFamily());
-    EXPECT_EQ(textOf(objc::send<Id>(bold, "fontName").get()), zovo::systemFontFamily() + " Bold");
-    EXPECT_EQ(textOf(objc::send<Id>(bold, "familyName").get()), zovo::systemFontFamily());
+    StrongId regular = objc::send<StrongId>(cls, "systemFontOfSize:", 12.0);
+    StrongId bold = objc::send<StrongId>(cls, "boldSystemFontOfSize:", 12.0);
+    EXPECT_EQ(textOf(objc::send<StrongId>(regular, "fontName").get()), zovo::systemFontFamily());
+    EXPECT_EQ(textOf(objc::send<StrongId>(bold, "fontName").get()), zovo::systemFontFamily() + " Bold");
+    EXPECT_EQ(textOf(objc::send<StrongId>(bold, "familyName").get()), zovo::systemFontFamily());
     EXPECT_GT(zovo::measureText("Delivered", objc::cast<UIFont>(bold)->descriptor(), 0, 1, NSLineBreakByClipping).size.width,
               zovo::measureText("Delivered", objc::cast<UIFont>(regular)->descriptor(), 0, 1, NSLineBreakByClipping).size.width);
 }

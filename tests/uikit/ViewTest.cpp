@@ -8,7 +8,7 @@
 #include "uikit/UIView.h"
 #include "uikit/UIWindow.h"
 
-using objc::Id;
+using objc::StrongId;
 
 namespace {
 
@@ -179,7 +179,7 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
 TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
 {
     UIScreen::useDevice(*zovo::findDeviceProfile("iPhone13,2"));
-    Id screen = objc::send<Id>(objc::objc_getClass("UIScreen"), "mainScreen");
+    StrongId screen = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
     EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 390, 844));
     UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
     EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 844, 390));
@@ -191,7 +191,7 @@ TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
 
 TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 {
-    Id path = objc::send<Id>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
+    StrongId path = objc::send<StrongId>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
                              CGRectMake(0, 0, 200, 30), std::uint64_t{UIRectCornerBottomLeft | UIRectCornerBottomRight}, CGSizeMake(23, 23));
     CGPathRef cg = objc::send<CGPathRef>(path, "CGPath");
     ASSERT_TRUE(cg->roundedRect);
@@ -206,7 +206,7 @@ TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
         if (e.type == CGPathElement::Type::LineTo && e.points[0].y == 30 && e.points[0].x == 15) bottomEdge = true;
     EXPECT_TRUE(bottomEdge);
 
-    Id shape = objc::send<Id>(objc::objc_getClass("CAShapeLayer"), "layer");
+    StrongId shape = objc::send<StrongId>(objc::objc_getClass("CAShapeLayer"), "layer");
     objc::send(shape, "setPath:", cg);
     path = nullptr; // the layer keeps its own copy
     EXPECT_EQ(objc::send<CGPathRef>(shape, "path")->roundedRect->radii, CGSizeMake(23, 23));
