@@ -6,6 +6,7 @@
 #include "objc/Message.h"
 #include "sim/BannerSnapshot.h"
 #include "sim/SettingsFile.h"
+#include "sim/SimulatedPhone.h"
 #include "springboard/Host.h"
 #include "springboard/SBBannerWindow.h"
 #include "springboard/SpringBoard.h"
@@ -79,13 +80,14 @@ ErrorOr<void> ScenarioRunner::run()
         if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults); !written) return written;
     }
 
-    HostOptions hostOptions;
-    hostOptions.model = scenario_.device;
-    hostOptions.bannerDuration = scenario_.bannerDuration;
-    hostOptions.orientation = toScreen(scenario_.orientation);
-    hostOptions.libraries = {zovorudovu::library()};
-    SpringBoardHost host(process, hostOptions);
-    host.launch();
+    // A scenario installs the package's defaults file only when it gives one.
+    PhoneOptions phone;
+    phone.model = scenario_.device;
+    phone.bannerDuration = scenario_.bannerDuration;
+    phone.orientation = toScreen(scenario_.orientation);
+    phone.installDefaults = false;
+    const std::unique_ptr<SpringBoardHost> launched = startPhone(process, phone, ComponentStart::Load);
+    SpringBoardHost& host = *launched;
 
     // Icons are decoded before anything runs, so a bad one stops the run before it starts.
     std::vector<objc::StrongRef<UIImage>> icons(scenario_.events.size());

@@ -24,6 +24,7 @@ std::unique_ptr<SpringBoardHost> startPhone(Process& process, const PhoneOptions
     host.isIPad = options.isIPad;
     host.screen = options.screen;
     host.orientation = options.orientation;
+    host.bannerDuration = options.bannerDuration;
     if (start == ComponentStart::Load) host.libraries = {zovorudovu::library()};
     auto phone = std::make_unique<SpringBoardHost>(process, host);
     phone->launch();

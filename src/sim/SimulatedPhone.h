@@ -1,5 +1,6 @@
-// A phone for the one-shot tools: the simulated home screen launched on a chosen device with the
-// component brought in, and one banner presented on it as SpringBoard presents it.
+// A phone for every tool: the simulated home screen launched on a chosen device with the component
+// brought in (the one way a scenario, the preview and the one-shot commands start a phone), and one
+// banner presented on it as SpringBoard presents it.
 #pragma once
 
 #include "foundation/Process.h"
@@ -22,6 +23,8 @@ struct PhoneOptions {
     std::optional<bool> isIPad;
     std::optional<CGSize> screen;
     UIScreen::Orientation orientation = UIScreen::Orientation::Portrait;
+    // The system banner's dismiss timer; positive, and infinite for banners that never time out.
+    double bannerDuration = kSystemBannerDuration;
     // Whether the package's defaults file is installed, as on a phone with the package.
     bool installDefaults = true;
 };
