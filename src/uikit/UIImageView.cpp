@@ -15,7 +15,11 @@ std::optional<CGSize> sizeOf(objc::id image)
 }
 } // namespace
 
-UIImageView::UIImageView() = default;
+UIImageView::UIImageView()
+{
+    // As labels: an image view lets a touch through to the view behind it until told otherwise.
+    setUserInteractionEnabled(false);
+}
 UIImageView::~UIImageView() = default;
 
 void UIImageView::setImage(objc::id image)

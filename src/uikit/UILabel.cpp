@@ -8,6 +8,8 @@ UILabel::UILabel()
     : textColor_(UIColor::blackColor())
     , font_(UIFont::systemFontOfSize(UIFont::kDefaultPointSize))
 {
+    // Labels show, they do not take touches: a touch on one goes to the view behind it.
+    setUserInteractionEnabled(false);
 }
 
 UILabel::~UILabel() = default;

@@ -63,7 +63,7 @@ UIWindow* UIScreen::windowForTouchAt(CGPoint point) const
     const auto windows = visibleWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         UIWindow* window = *it;
-        if (!window->isUserInteractionEnabled() || window->alpha() <= 0.01) continue;
+        if (!window->isUserInteractionEnabled() || window->alpha() < UIView::kMinimumHitAlpha) continue;
         const CGRect f = window->frame();
         if (window->pointInside(CGPointMake(point.x - f.origin.x, point.y - f.origin.y))) return window;
     }

@@ -24,17 +24,26 @@ double clockNow()
 // Durations of the animation blocks running now in one process, innermost last. Blocks run on
 // the main thread. Held by the process, so a block left open in one process (say, with a nested
 // process made inside it) does not make another process's changes animate.
+// Each block also records whether anything in it (or in a block nested in it) started an
+// animation: a block that animated nothing completes on the next turn, not after its duration.
 struct AnimationBlocks {
-    std::vector<double> durations;
+    struct Block {
+        double duration;
+        bool animated = false;
+    };
+    std::vector<Block> blocks;
 };
 
-std::optional<double> currentAnimationDuration()
+// The innermost block's duration, when a change made now animates; marks the open blocks as
+// having animated, since the caller is about to start an animation.
+std::optional<double> startAnimationInCurrentBlock()
 {
     zovo::Process* process = zovo::Process::currentOrNull();
     if (!process) return std::nullopt;
-    const auto& durations = process->local<AnimationBlocks>().durations;
-    if (durations.empty() || durations.back() <= 0) return std::nullopt;
-    return durations.back();
+    auto& blocks = process->local<AnimationBlocks>().blocks;
+    if (blocks.empty() || blocks.back().duration <= 0) return std::nullopt;
+    for (auto& block : blocks) block.animated = true;
+    return blocks.back().duration;
 }
 
 double lerp(double a, double b, double p) { return a + (b - a) * p; }
@@ -69,7 +78,7 @@ void UIView::setFrame(CGRect frame)
     const CGRect shown = presentationFrame();
     const CGSize before = frame_.size;
     frame_ = frame;
-    if (auto duration = currentAnimationDuration())
+    if (auto duration = startAnimationInCurrentBlock())
         frameAnimation_ = Animation{clockNow(), *duration, shown, 0};
     else
         frameAnimation_.reset();
@@ -119,7 +128,7 @@ void UIView::setAlpha(double alpha)
     if (alpha == alpha_) return;
     const double shown = presentationAlpha();
     alpha_ = alpha;
-    if (auto duration = currentAnimationDuration())
+    if (auto duration = startAnimationInCurrentBlock())
         alphaAnimation_ = Animation{clockNow(), *duration, CGRectZero, shown};
     else
         alphaAnimation_.reset();
@@ -192,7 +201,7 @@ CALayer* UIView::layer() const
 
 UIView* UIView::hitTest(CGPoint point)
 {
-    if (hidden_ || !userInteractionEnabled_ || alpha_ <= 0.01) return nullptr;
+    if (hidden_ || !userInteractionEnabled_ || alpha_ < kMinimumHitAlpha) return nullptr;
     if (!pointInside(point)) return nullptr;
     for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
         UIView* sub = it->get();
@@ -325,15 +334,26 @@ void UIView::markLayoutFromSizeChange(CGSize before)
 void UIView::animate(double duration, const std::function<void()>& animations, std::function<void(bool)> completion)
 {
     if (!(duration > 0)) duration = 0; // NaN and negative durations change at once
-    auto& durations = zovo::Process::current().local<AnimationBlocks>().durations;
-    durations.push_back(duration);
-    struct Pop {
-        std::vector<double>& d;
-        ~Pop() { d.pop_back(); }
-    } pop{durations};
-    if (animations) animations();
+    auto& blocks = zovo::Process::current().local<AnimationBlocks>().blocks;
+    blocks.push_back({duration});
+    bool animated = false;
+    {
+        struct Pop {
+            std::vector<AnimationBlocks::Block>& b;
+            bool& animated;
+            ~Pop()
+            {
+                animated = b.back().animated;
+                b.pop_back();
+            }
+        } pop{blocks, animated};
+        if (animations) animations();
+    }
     if (completion) {
-        zovo::Process::current().mainRunLoop().schedule(duration, [completion = std::move(completion)] { completion(true); });
+        auto& loop = zovo::Process::current().mainRunLoop();
+        auto done = [completion = std::move(completion)] { completion(true); };
+        if (animated) loop.schedule(duration, std::move(done));
+        else loop.perform(std::move(done));
     }
 }
 

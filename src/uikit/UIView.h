@@ -82,9 +82,12 @@ public:
     // Touches.
     bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
+    // Views less opaque than this are not hit, nor are their subviews; one at exactly 0.01 is.
+    static constexpr double kMinimumHitAlpha = 0.01;
     // The deepest visible, touchable view under `point` (in this view's coordinates), front to
     // back, or null. Hidden views, views that refuse interaction and nearly transparent views
-    // (alpha 0.01 or less) are skipped with their subviews.
+    // (alpha below kMinimumHitAlpha) are skipped with their subviews. Labels and image views
+    // refuse interaction until it is enabled.
     virtual UIView* hitTest(CGPoint point);
     virtual bool pointInside(CGPoint point) const;
     CGPoint convertPointToView(CGPoint point, const UIView* view) const;
@@ -118,7 +121,8 @@ public:
 
     // Animation. Runs `animations` now; frame and alpha changes it makes animate over `duration`
     // seconds with the ease-in-out curve. `completion`, when given, runs once on the run loop when
-    // the duration has passed, with finished = true. Blocks nest: an inner block's changes take
+    // the duration has passed, with finished = true; when the block animated nothing (no frame or
+    // alpha changed), on the next turn of the run loop instead. Blocks nest: an inner block's changes take
     // the inner duration. A block belongs to the process current when it began: changes made while
     // another process is current do not animate.
     static void animate(double duration, const std::function<void()>& animations, std::function<void(bool)> completion = {});

@@ -51,6 +51,14 @@ TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
     EXPECT_EQ(v->presentationAlpha(), 0); // a zero duration changes at once
     process.mainRunLoop().runUntilIdle();
     EXPECT_EQ(completions, 1);
+    // A block that changes nothing (the frame is already there) completes on the next turn, not
+    // after its duration; one with an animating nested block waits for its own.
+    UIView::animate(0.3, [&] { v->setFrame(CGRectZero); }, [&](bool) { ++completions; });
+    UIView::animate(0.3, [&] { UIView::animate(0.1, [&] { v->setAlpha(1); }); }, [&](bool) { completions += 10; });
+    process.mainRunLoop().runUntilIdle();
+    EXPECT_EQ(completions, 2);
+    advance(0.3);
+    EXPECT_EQ(completions, 12);
 }
 
 TEST_F(View, NewAnimationStartsFromWhatTheScreenShows)
@@ -131,6 +139,38 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     EXPECT_EQ(p.x, 16);
     EXPECT_EQ(p.y, 16);
     EXPECT_EQ(inner->convertPointFromView(p, root.get()).x, 1);
+}
+
+TEST_F(View, HitTestingFollowsEachViewClassesDefaultsAndTheAlphaThreshold)
+{
+    // A view of the class under test, in front of a sibling of the same frame: a view that does not
+    // take the touch leaves it to the sibling behind, whose recognisers then see it.
+    struct Case {
+        const char* className;
+        double alpha;
+        bool frontHit;
+    };
+    const Case cases[] = {
+        {"UIView", 1.0, true},          {"UILabel", 1.0, false}, {"UIImageView", 1.0, false},
+        {"UIView", 0.01, true},         {"UIView", 0.0099, false},
+    };
+    for (const Case& c : cases) {
+        auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
+        auto back = makeView<UIView>(CGRectMake(10, 10, 50, 50));
+        StrongId made = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass(c.className), "alloc"), "initWithFrame:", CGRectMake(10, 10, 50, 50));
+        auto* front = objc::cast<UIView>(made.get());
+        front->setAlpha(c.alpha);
+        root->addSubview(back.get());
+        root->addSubview(front);
+        EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), c.frontHit ? front : back.get()) << c.className << " alpha " << c.alpha;
+        front->setUserInteractionEnabled(true);
+        EXPECT_EQ(root->hitTest(CGPointMake(20, 20)) == front, c.alpha >= 0.01) << c.className << " enabled";
+
+        auto window = makeView<UIWindow>(CGRectMake(0, 0, 100, 100));
+        window->setAlpha(c.alpha);
+        window->makeKeyAndVisible();
+        EXPECT_EQ(UIScreen::mainScreen()->windowForTouchAt(CGPointMake(50, 50)) == window.get(), c.alpha >= 0.01) << c.alpha;
+    }
 }
 
 TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
