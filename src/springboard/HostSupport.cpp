@@ -6,6 +6,7 @@
 #include "objc/Message.h"
 #include "uikit/UIView.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace zovo::host {
@@ -31,6 +32,13 @@ void recordCallJson(objc::id receiver, std::string_view selector, std::string ar
     trace().record("call", {{"receiver", receiver ? receiver->className() : "nil"},
                             {"selector", std::string(selector)},
                             {"args", TraceValue::raw(std::move(argsJson))}});
+}
+
+CGRect cardFrameOnScreen(CGRect screen, double top, double height)
+{
+    const double side = std::max(kBannerMargin, (screen.size.width - kBannerMaxWidth) / 2);
+    const CGRect card = CGRectInset(CGRectMake(0, top, screen.size.width, height), side, 0);
+    return CGRectIsNull(card) ? CGRectMake(screen.size.width / 2, top, 0, height) : card;
 }
 
 void setNeedsLayoutThroughout(objc::id view)

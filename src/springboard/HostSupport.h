@@ -8,6 +8,7 @@
 #include "springboard/HostClasses.h"
 #include "springboard/HostDefaults.h"
 #include "springboard/NCNotificationRequest.h"
+#include "uikit/CGGeometry.h"
 
 #include <functional>
 #include <stdexcept>
@@ -72,6 +73,11 @@ void recordHostEvent(const char* event, const std::string& requestId);
 // Marks `view` and every view under it as needing layout (by message, so an override runs); the
 // passes follow on the next turn of the run loop.
 void setNeedsLayoutThroughout(objc::id view);
+
+// A notification card's frame on `screen`, `height` tall from `top` down: kBannerMargin in from
+// each side and at most kBannerMaxWidth wide, centred. A screen too narrow for the margins gets a
+// card of no width at its centre rather than one of negative width.
+CGRect cardFrameOnScreen(CGRect screen, double top, double height);
 
 // Registers a view-controller class that is made with a notification request and answers to a
 // weakly held delegate: initWithNotificationRequest:, delegate and setDelegate:.

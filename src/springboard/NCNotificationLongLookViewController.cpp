@@ -51,11 +51,11 @@ void NCNotificationLongLookViewController::buildView()
     auto dimmed = makeView<UIView>(screen);
     dimmed->setBackgroundColor(UIColor::colorWithRed(0, 0, 0, kLongLookDimAlpha).get());
 
-    const double width = std::min(screen.size.width - 2 * kBannerMargin, kBannerMaxWidth);
-    const double inner = std::max(0.0, width - 2 * kBannerPadding);
     const bool portrait = screen.size.width <= screen.size.height;
     const double top = portrait ? UIScreen::mainScreen()->device().statusBarHeight : kBannerMargin;
-    card_ = makeView<UIView>(CGRectMake((screen.size.width - width) / 2, top, width, 0));
+    card_ = makeView<UIView>(cardFrameOnScreen(screen, top, 0));
+    const double width = card_->frame().size.width;
+    const double inner = std::max(0.0, width - 2 * kBannerPadding);
     card_->setBackgroundColor(UIColor::colorWithRed(0.97, 0.97, 0.97, 1.0).get());
     card_->layer()->setCornerRadius(kBannerCornerRadius);
     card_->setClipsToBounds(true);

@@ -33,10 +33,9 @@ zovo::RunLoop& runLoop() { return zovo::Process::current().mainRunLoop(); }
 CGRect cardFrame(double height)
 {
     const CGRect screen = UIScreen::mainScreen()->bounds();
-    const double width = std::min(screen.size.width - 2 * zovo::kBannerMargin, zovo::kBannerMaxWidth);
     const bool portrait = screen.size.width <= screen.size.height;
     const double top = portrait ? UIScreen::mainScreen()->device().statusBarHeight : zovo::kBannerMargin;
-    return CGRectMake((screen.size.width - width) / 2, top, width, height);
+    return zovo::host::cardFrameOnScreen(screen, top, height);
 }
 
 void layOut(const StrongId& view)

@@ -229,6 +229,37 @@ TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
     }
 }
 
+TEST(Geometry, RectangleSetOperationsStandardizeAndTreatNullAsTheEmptySet)
+{
+    const CGRect a = CGRectMake(0, 0, 10, 10), flipped = CGRectMake(10, 10, -10, -10);
+    EXPECT_EQ(CGRectStandardize(flipped), a);
+    EXPECT_TRUE(CGRectIsNull(CGRectNull));
+    EXPECT_FALSE(CGRectIsNull(CGRectZero));
+    EXPECT_TRUE(CGRectIsEmpty(CGRectZero));
+    struct Case {
+        CGRect r1, r2, intersection, unionOf;
+    };
+    const Case cases[] = {
+        {a, CGRectMake(5, 5, 10, 10), CGRectMake(5, 5, 5, 5), CGRectMake(0, 0, 15, 15)},
+        {a, CGRectMake(20, 0, 5, 5), CGRectNull, CGRectMake(0, 0, 25, 10)},
+        {a, CGRectMake(10, 0, 5, 5), CGRectMake(10, 0, 0, 5), CGRectMake(0, 0, 15, 10)}, // touching: an edge, not null
+        {flipped, CGRectMake(5, -5, 2, 30), CGRectMake(5, 0, 2, 10), CGRectMake(0, -5, 10, 30)},
+        {a, CGRectNull, CGRectNull, a},
+        {CGRectMake(0, 0, 0, 0), CGRectMake(20, 20, 0, 0), CGRectNull, CGRectMake(0, 0, 20, 20)}, // empty still counts in a union
+    };
+    for (const Case& c : cases) {
+        const CGRect in = CGRectIntersection(c.r1, c.r2), un = CGRectUnion(c.r1, c.r2);
+        EXPECT_TRUE(CGRectIsNull(c.intersection) ? CGRectIsNull(in) : in == c.intersection) << in.origin.x << "," << in.origin.y;
+        EXPECT_EQ(un, c.unionOf);
+        EXPECT_EQ(CGRectUnion(c.r2, c.r1), un);
+    }
+    EXPECT_EQ(CGRectInset(flipped, 2, 3), CGRectMake(2, 3, 6, 4));
+    EXPECT_EQ(CGRectInset(a, -1, 0), CGRectMake(-1, 0, 12, 10));
+    EXPECT_EQ(CGRectInset(a, 5, 5), CGRectMake(5, 5, 0, 0));
+    EXPECT_TRUE(CGRectIsNull(CGRectInset(a, 6, 0))) << "a negative width is no rectangle";
+    EXPECT_TRUE(CGRectIsNull(CGRectInset(CGRectNull, -1, -1)));
+}
+
 TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 {
     StrongId path = objc::send<StrongId>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
