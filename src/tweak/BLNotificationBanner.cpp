@@ -7,6 +7,7 @@
 #include "uikit/NSLayoutConstraint.h"
 #include "uikit/UIGestureRecognizer.h"
 
+#include <algorithm>
 #include <functional>
 
 using objc::StrongId;
@@ -210,7 +211,7 @@ void animateSetFrame(id self, SEL, CGRect frame, float duration, bool shouldDism
 void handleExpansionRequest(id self, SEL)
 {
     CGRect frame = send<CGRect>(self, "frame");
-    frame.origin.y = -frame.size.height;
+    frame.origin.y = offScreenOriginY(self, frame.size.height);
     send(self, "animateSetFrame:withDuration:shouldDismiss:", frame, kGestureAnimationDuration, false);
     post(zovorudovu::kExpand);
 }
@@ -231,7 +232,7 @@ void updateFramesToFitInBounds(id self, SEL)
     const CGRect frame = send<CGRect>(self, "frame");
     if (frame.origin.y < -kDragThreshold) {
         CGRect target = frame;
-        target.origin.y = -frame.size.height;
+        target.origin.y = offScreenOriginY(self, frame.size.height);
         send(self, "animateSetFrame:withDuration:shouldDismiss:", target, kGestureAnimationDuration, true);
     }
     if (frame.origin.y > kDragThreshold) {
@@ -347,4 +348,11 @@ void registerBLNotificationBanner(objc::Runtime& runtime)
     objc::addMethod(cls, objc::sel(setter), set_##field);
     BANNER_FIELDS(REGISTER_ACCESSORS)
 #undef REGISTER_ACCESSORS
+}
+
+double offScreenOriginY(id banner, double windowHeight)
+{
+    // The body hangs from the window's top edge and may reach below the window (a long message).
+    const double bodyBottom = banner ? CGRectGetMaxY(send<CGRect>(send<StrongId>(banner, "bottomSection"), "frame")) : 0.0;
+    return -std::max(windowHeight, bodyBottom);
 }

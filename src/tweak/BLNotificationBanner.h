@@ -35,6 +35,10 @@ public:
     std::vector<objc::StrongId> contentConstraints;
 };
 
+// The window origin's y at which nothing of `banner` shows: minus the taller of the window
+// (`windowHeight`) and its lower body, which grows below the window with a long message.
+double offScreenOriginY(objc::id banner, double windowHeight);
+
 // Registers the class under UIWindow with its initialiser, content update, gesture actions,
 // animation primitive, window-level switch and field accessors.
 void registerBLNotificationBanner(objc::Runtime& runtime);

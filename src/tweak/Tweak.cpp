@@ -13,6 +13,7 @@
 #include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 
+#include <algorithm>
 #include <functional>
 
 using objc::Class;
@@ -120,7 +121,11 @@ void applicationDidFinishLaunching(id self, SEL cmd, id application)
 void showBrimlight(id self, SEL, id)
 {
     bridge()->notchWidthForCurrentDeviceModel();
-    const double width = bridge()->customWidth ? bridge()->customWidthValue : bridge()->notchWidth;
+    // No wider than the screen in portrait: a wider banner (a custom width meant for a bigger
+    // phone) would squeeze the title and push the timestamp off the screen's sides.
+    const CGSize screen = send<CGRect>(send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen"), "bounds").size;
+    const double chosen = bridge()->customWidth ? bridge()->customWidthValue : bridge()->notchWidth;
+    const double width = std::min(chosen, std::min(screen.width, screen.height));
     const double height = send<double>(self, "bannerHeight");
     Globals& g = globals();
     StrongId window = send<StrongId>(send<StrongId>(objc::objc_getClass("BLNotificationBanner"), "alloc"), "initWithFrame:bgColour:textColour:",
@@ -157,7 +162,7 @@ void dismissBrimlight(id self, SEL, id notification)
     animate(0.3, [app] {
         StrongId current = send<StrongId>(app, "brimlight");
         CGRect frame = send<CGRect>(current, "frame");
-        frame.origin.y = -send<double>(app, "bannerHeight");
+        frame.origin.y = offScreenOriginY(current.get(), send<double>(app, "bannerHeight"));
         send(current, "setFrame:", frame);
     }, [app, slidOut](bool) {
         send(slidOut, "removeFromSuperview");

@@ -99,6 +99,25 @@ TEST_F(Gestures, ReleasedPulledDownPastTheThresholdExpands)
     EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
 }
 
+// Pushed away or expanded, nothing of the banner stays on screen, even a body taller than the
+// window; a body that fits keeps the window's own height as the target.
+TEST_F(Gestures, SlidOutOrExpandedNothingOfTheBodyStaysOnScreen)
+{
+    const struct {
+        double dy, bodyHeight, target;
+    } cases[] = {{-40, 100, -120}, {-40, 130, -130}, {40, 100, -120}, {40, 130, -130}};
+    for (const auto& c : cases) {
+        auto tall = makeBanner(CGRectMake(83, 0, 209, 120));
+        objc::cast<UIView>(tall->bottomSection)->setFrame(CGRectMake(0, 0, 209, c.bodyHeight));
+        drag(tall.get(), kEnded, c.dy);
+        EXPECT_EQ(tall->frame().origin.y, c.target) << c.dy << " " << c.bodyHeight;
+        CGRect body = objc::cast<UIView>(tall->bottomSection)->frame(); // on the screen
+        body.origin.x += tall->frame().origin.x;
+        body.origin.y += tall->frame().origin.y;
+        EXPECT_TRUE(CGRectIsEmpty(CGRectIntersection(body, UIScreen::mainScreen()->bounds()))) << c.dy << " " << c.bodyHeight;
+    }
+}
+
 TEST_F(Gestures, InterruptedDragSnapsBackAndRestartsTheTimer)
 {
     for (std::int64_t state : {kCancelled, kFailed}) {

@@ -44,12 +44,19 @@ TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
     EXPECT_EQ(window->presentationFrame(), CGRectMake(83, 0, 209, 120));
 }
 
-TEST_F(Presentation, CustomWidthWinsOverTheNotch)
+TEST_F(Presentation, CustomWidthWinsOverTheNotchUpToTheScreensWidth)
 {
+    const std::pair<float, CGRect> cases[] = {
+        {250, CGRectMake(62.5, 0, 250, 120)}, {375, CGRectMake(0, 0, 375, 120)},
+        {500, CGRectMake(0, 0, 375, 120)},    {1366, CGRectMake(0, 0, 375, 120)},
+    };
     bridge()->customWidth = true;
-    bridge()->customWidthValue = 250;
-    post(zovorudovu::kPresent);
-    EXPECT_EQ(objc::cast<UIView>(brimlight())->frame(), CGRectMake(62.5, 0, 250, 120));
+    for (const auto& [width, frame] : cases) {
+        bridge()->customWidthValue = width;
+        post(zovorudovu::kPresent);
+        EXPECT_EQ(objc::cast<UIView>(brimlight())->frame(), frame) << width;
+        EXPECT_EQ(bridge()->customWidthValue, width) << "the setting itself is kept";
+    }
 }
 
 TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
@@ -75,13 +82,18 @@ TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
     EXPECT_FALSE(bridge()->presented);
     EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 1);
     EXPECT_EQ(window->frame().origin.y, -120.0);
+    // A body taller than the window (a long message) slides out by its own height.
+    post(zovorudovu::kPresent);
+    objc::cast<UIView>(objc::cast<BLNotificationBanner>(brimlight())->bottomSection)->setFrame(CGRectMake(0, 0, 209, 130));
+    post(zovorudovu::kDismiss);
+    EXPECT_EQ(objc::cast<UIView>(brimlight())->frame().origin.y, -130.0);
     process.mainRunLoop().advance(0.29);
     EXPECT_TRUE(brimlight());
     process.mainRunLoop().advance(0.01);
     EXPECT_FALSE(brimlight());
 
     post(zovorudovu::kDismiss); // nothing presented: still clears and asks the system
-    EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 2);
+    EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 3);
 }
 
 TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
