@@ -69,6 +69,13 @@ void BLNotificationBridge::notchWidthForCurrentDeviceModel()
     screenWidthLessMargins();
 }
 
+std::vector<std::string_view> notchListedModels()
+{
+    std::vector<std::string_view> models;
+    for (const auto& list : kNotchLists) models.insert(models.end(), list.models.begin(), list.models.begin() + static_cast<std::ptrdiff_t>(list.count));
+    return models;
+}
+
 void BLNotificationBridge::getAverageColour(id image)
 {
     adaptive_backgroundColour = objc::send<StrongId>(image, "averageColor");

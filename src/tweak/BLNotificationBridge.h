@@ -6,6 +6,9 @@
 #include "objc/Object.h"
 #include "objc/Runtime.h"
 
+#include <string_view>
+#include <vector>
+
 class UIColor;
 class UIImage;
 class NSString;
@@ -45,6 +48,9 @@ public:
     // Writes adaptive_textColour: white on a dark colour, black on a light one.
     void determineWhetherUIColorIsLightOrDark(objc::id colour);
 };
+
+// Every model identifier the notch-width lists name, in list order (a model in two lists twice).
+std::vector<std::string_view> notchListedModels();
 
 // Registers the class, its class method and its accessors (getter `icon`, setter `setIcon:` ...).
 void registerBLNotificationBridge(objc::Runtime& runtime);

@@ -11,6 +11,7 @@ constexpr DeviceProfile kProfiles[] = {
     {"iPhone10,6", "iPhone X", {375, 812}, 3, true, false, 44, {209, 30}},
     {"iPhone11,2", "iPhone XS", {375, 812}, 3, true, false, 44, {209, 30}},
     {"iPhone11,6", "iPhone XS Max", {414, 896}, 3, true, false, 44, {209, 30}},
+    {"iPhone11,4", "iPhone XS Max", {414, 896}, 3, true, false, 44, {209, 30}}, // sold in other regions
     {"iPhone11,8", "iPhone XR", {414, 896}, 2, true, false, 48, {230, 33}},
     {"iPhone12,1", "iPhone 11", {414, 896}, 2, true, false, 48, {230, 33}},
     {"iPhone12,3", "iPhone 11 Pro", {375, 812}, 3, true, false, 44, {209, 30}},

@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include "tweak/BLNotificationBridge.h"
+#include "uikit/DeviceProfile.h"
 #include "uikit/UIScreen.h"
 
 #include <atomic>
@@ -112,6 +114,8 @@ TEST_F(NotchWidth, EveryListedModelHasItsListsWidthAndOthersTheScreenLessEighty)
     };
     for (const auto& [width, models] : lists)
         for (const char* model : models) EXPECT_EQ(widthFor(model, 1), width) << model;
+    // Every model the lists name can be chosen as a device, so each listed width can be seen.
+    for (std::string_view model : notchListedModels()) EXPECT_NE(zovo::findDeviceProfile(model), nullptr) << model;
 
     // A notched phone no list names (newer than the lists, or a wrong case) takes the rule of a
     // phone without one instead of a width of 0 that shows nothing.
