@@ -111,6 +111,22 @@ TEST(Scenario, NewNotificationDropsTheShownBannerAtOnce)
     EXPECT_EQ(std::count_if(second["windows"].begin(), second["windows"].end(), [](const Json& w) { return w["class"] == "BLNotificationBanner"; }), 1);
 }
 
+// A banner pushed away is still sliding out when a newer notification drops it: it leaves the
+// screen at once, and the end of its slide takes nothing else down with it.
+TEST(Scenario, BannerDroppedWhileSlidingOutLeavesAtOnceAndSparesTheNewer)
+{
+    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}}, notify(1.3, "r2"),
+                            {{"at", 2.0}, {"snapshot", "second"}}},
+                           2.5));
+    std::vector<zovo::TraceEvent> removed;
+    for (const auto& e : run.where("window", "event", "removed"))
+        if (e.text("class") == "BLNotificationBanner") removed.push_back(e);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_LT(removed[0].time, 1.4) << "gone before its 0.2 s slide-out would have ended";
+    EXPECT_TRUE(run.snapshot("second")["bridge"]["presented"]) << "the newer banner stays";
+    EXPECT_EQ(run.count("host", "event", "bannerPresented"), 2u);
+}
+
 TEST(Scenario, NotificationWithoutIconStillShowsItsContent)
 {
     Json request = notify(0.1, "r1");

@@ -114,17 +114,20 @@ TEST_F(Prefs, UnusableCustomWidthsTakeTheDefault)
 {
     writeSettings({});
     load();
-    for (double width : {std::nan(""), 1e300, -5.0, 0.0, 1e-50, 5000.0}) {
-        writeSettings({{"customWidthValue", number(width)}});
+    // Each case starts from a usable width other than the default, so keeping the previous value
+    // is told apart from taking the default.
+    const std::pair<objc::StrongId, float> cases[] = {
+        {number(std::nan("")), 209}, {number(1e300), 209}, {number(-5), 209},  {number(0), 209},     {number(1e-50), 209},
+        {number(0.999), 209},        {number(5000), 209},  {text("1e300"), 209}, {number(1), 1}, {number(1366), 1366},
+    };
+    for (const auto& [width, expected] : cases) {
+        writeSettings({{"customWidthValue", number(250)}});
         postPrefsChanged();
-        EXPECT_EQ(bridge()->customWidthValue, 209.0f) << width;
+        ASSERT_EQ(bridge()->customWidthValue, 250.0f);
+        writeSettings({{"customWidthValue", width}});
+        postPrefsChanged();
+        EXPECT_EQ(bridge()->customWidthValue, expected) << objc::send<double>(width, "doubleValue");
     }
-    writeSettings({{"customWidthValue", text("1e300")}});
-    postPrefsChanged();
-    EXPECT_EQ(bridge()->customWidthValue, 209.0f);
-    writeSettings({{"customWidthValue", number(1366)}});
-    postPrefsChanged();
-    EXPECT_EQ(bridge()->customWidthValue, 1366.0f);
 }
 
 TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
