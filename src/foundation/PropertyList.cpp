@@ -9,6 +9,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -100,6 +101,37 @@ private:
 
     static std::optional<Failure> malformed(std::string reason) { return Failure{std::move(reason)}; }
 
+public:
+    // The parser keeps only the low 8 bytes of a 16-byte integer, so 2^64 would read as 0. After
+    // a run that passed, this rewrites, in `bytes` (the same bytes the scan read), each 16-byte
+    // integer that fits 64 signed bits as an 8-byte one, and each larger one as the nearest
+    // real, as an integer beyond the range reads from XML. Both are shorter than the original;
+    // the bytes left over belong to no object.
+    void widenLongIntegers(char* bytes) const
+    {
+        auto* out = reinterpret_cast<unsigned char*>(bytes);
+        auto put = [](unsigned char* at, std::uint64_t value) {
+            for (int i = 7; i >= 0; --i, value >>= 8) at[i] = static_cast<unsigned char>(value);
+        };
+        constexpr auto kSignBit = std::uint64_t{1} << 63;
+        for (std::uint64_t object = 0; object < objectCount_; ++object) {
+            std::optional<std::uint64_t> offset = objectOffset(object);
+            if (!offset || out[*offset] != 0x14 || tableOffset_ - *offset < 17) continue;
+            unsigned char* at = out + *offset;
+            const std::uint64_t high = readBigEndian(at + 1, 8), low = readBigEndian(at + 9, 8);
+            if ((high == 0 && low < kSignBit) || (high == ~std::uint64_t{0} && low >= kSignBit)) {
+                at[0] = 0x13;
+                put(at + 1, low);
+            } else {
+                const long double value = static_cast<long double>(static_cast<std::int64_t>(high)) * 18446744073709551616.0L + static_cast<long double>(low);
+                at[0] = 0x23;
+                put(at + 1, std::bit_cast<std::uint64_t>(static_cast<double>(value)));
+            }
+        }
+    }
+
+private:
+
     // Where an object starts, or nullopt when its offset points outside the object area.
     std::optional<std::uint64_t> objectOffset(std::uint64_t object) const
     {
@@ -159,10 +191,24 @@ private:
             const unsigned char* at = data_ + position + i * unit;
             if (at[0] == 0 && (unit == 1 || at[1] == 0)) return malformed("a dictionary key holds a NUL character");
         }
-        if (unit == 2 && hasLoneSurrogate(data_ + position, count) && warnedKeys_.insert(object).second)
+        if (unit == 2 && hasLoneSurrogate(data_ + position, count) && warnedStrings_.insert(object).second)
             warnings.push_back("the dictionary key at object " + std::to_string(object) +
                                " holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
         return std::nullopt;
+    }
+
+    // A UTF-16 string value with a surrogate that has no partner has no UTF-8 form either; the
+    // parser leaves the surrogate out, which a person should hear about as for a key.
+    void checkStringValue(std::uint64_t object, std::uint64_t offset)
+    {
+        const unsigned char marker = data_[offset];
+        if (marker >> 4 != 0x6) return;
+        std::uint64_t position = offset + 1;
+        std::uint64_t count = 0;
+        if (!readCount(position, marker & 0x0F, count) || count > (tableOffset_ - position) / 2) return;
+        if (hasLoneSurrogate(data_ + position, count) && warnedStrings_.insert(object).second)
+            warnings.push_back("the string at object " + std::to_string(object) +
+                               " holds a lone UTF-16 surrogate, which is not text; it is read without it");
     }
 
     std::optional<Failure> walk(std::uint64_t top)
@@ -174,13 +220,14 @@ private:
         path.reserve(kMaxPropertyListDepth + 1);
 
         // Visits an object: leaves are finished at once, containers go on the path.
-        auto enter = [&](std::uint64_t object) -> std::optional<Failure> {
+        auto enter = [&](std::uint64_t object, bool isKey) -> std::optional<Failure> {
             std::optional<std::uint64_t> offset = objectOffset(object);
             if (!offset) return malformed("an object offset points outside the object area");
             bool bad = false;
             std::optional<Container> container = containerAt(*offset, bad);
             if (bad) return malformed("a container's references run past the object area");
             if (!container) {
+                if (!isKey) checkStringValue(object, *offset);
                 state[object] = Done;
                 height[object] = 0;
                 values[object] = 1;
@@ -193,7 +240,7 @@ private:
             return std::nullopt;
         };
 
-        if (auto failure = enter(top)) return failure;
+        if (auto failure = enter(top, false)) return failure;
         while (!path.empty()) {
             Frame& frame = path.back();
             if (frame.next < frame.container.refs) {
@@ -205,7 +252,7 @@ private:
                     if (auto failure = checkKey(child)) return failure;
                 if (state[child] == OnPath) return malformed("an object contains itself");
                 if (state[child] == Unseen) {
-                    if (auto failure = enter(child)) return failure;
+                    if (auto failure = enter(child, isKey)) return failure;
                     if (state[child] == OnPath) continue; // `frame` may have moved; resume with the child
                 }
                 if (auto failure = addChild(path, height[child], values[child])) return failure;
@@ -241,7 +288,7 @@ private:
     unsigned offsetWidth_ = 0;
     unsigned refWidth_ = 0;
     std::uint64_t objectCount_ = 0;
-    std::set<std::uint64_t> warnedKeys_;
+    std::set<std::uint64_t> warnedStrings_;
     std::uint64_t tableOffset_ = 0;
 };
 
@@ -252,7 +299,14 @@ private:
 // Errs towards counting: malformed input may be refused as too deep where the parser would
 // have refused it anyway.
 
-std::optional<Failure> scanXmlDepth(std::string_view text)
+// Where an <integer> element's text lies: from the '<' of its opening tag, and its text's bounds.
+struct XmlInteger {
+    std::size_t tagStart;
+    std::size_t textStart;
+    std::size_t textEnd;
+};
+
+std::optional<Failure> scanXmlDepth(std::string_view text, std::vector<XmlInteger>& integers)
 {
     auto startsWith = [&](std::size_t at, std::string_view prefix) { return text.compare(at, prefix.size(), prefix) == 0; };
     // The '>' that ends a tag, passing over quoted attribute values; npos when there is none.
@@ -310,6 +364,10 @@ std::optional<Failure> scanXmlDepth(std::string_view text)
         end = tagEnd(nameEnd);
         if (end == std::string_view::npos) break;
         bool empty = text[end - 1] == '/';
+        if (name == "integer" && !closing && !empty) {
+            const std::size_t next = text.find('<', end + 1);
+            if (next != std::string_view::npos) integers.push_back({at, end + 1, next});
+        }
         if (name == "dict" || name == "array") {
             if (closing) {
                 if (depth > 0) --depth;
@@ -318,6 +376,104 @@ std::optional<Failure> scanXmlDepth(std::string_view text)
             }
         }
         at = end + 1;
+    }
+    return std::nullopt;
+}
+
+// ---- What the parser would read differently from the phone ----------------------------------
+//
+// The parser reads an XML integer as C's strtoull does with base 0, so a leading zero makes it
+// octal ("0250" is 168, "09" is 0), and it negates a magnitude beyond the unsigned range after
+// saturating it, so a hugely negative number comes out as 1. On the phone integers are decimal,
+// and one below the signed 64-bit range is out of range: it becomes the nearest real, as one
+// above the range does. The integers are put right in the text before the parser sees it.
+
+bool isAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string rewriteXmlIntegers(std::string_view text, const std::vector<XmlInteger>& integers)
+{
+    constexpr std::string_view kClose = "</integer>";
+    // The magnitude of the most negative signed 64-bit integer, as digits.
+    constexpr std::string_view kMostNegative = "9223372036854775808";
+    std::string out;
+    out.reserve(text.size());
+    std::size_t copied = 0;
+    for (const XmlInteger& integer : integers) {
+        std::size_t b = integer.textStart, e = integer.textEnd;
+        while (b < e && isAsciiSpace(text[b])) ++b;
+        while (e > b && isAsciiSpace(text[e - 1])) --e;
+        std::string_view value = text.substr(b, e - b);
+        const bool negative = value.starts_with('-');
+        std::string_view digits = negative || value.starts_with('+') ? value.substr(1) : value;
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
+        const std::size_t firstSignificant = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+        digits.remove_prefix(firstSignificant);
+        const bool belowRange = negative && (digits.size() > kMostNegative.size() || (digits.size() == kMostNegative.size() && digits > kMostNegative));
+        if (belowRange) {
+            if (text.compare(integer.textEnd, kClose.size(), kClose) != 0) continue;
+            out.append(text.substr(copied, integer.tagStart - copied));
+            out += "<real>-";
+            out.append(digits);
+            out += "</real>";
+            copied = integer.textEnd + kClose.size();
+        } else if (firstSignificant > 0) {
+            out.append(text.substr(copied, b - copied));
+            if (negative) out += '-';
+            out.append(digits);
+            copied = e;
+        }
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
+// An XML list that starts with a byte-order mark, as UTF-8 without one: the parser reads only
+// UTF-8 and takes a mark for stray bytes before the document. UTF-16 with a lone surrogate or an
+// odd number of bytes is not text.
+std::optional<Failure> decodeByteOrderMark(std::string_view bytes, std::string& out)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        out.assign(bytes.substr(3));
+        return std::nullopt;
+    }
+    const bool big = bytes.starts_with("\xFE\xFF");
+    if (!big && !bytes.starts_with("\xFF\xFE")) {
+        out.assign(bytes);
+        return std::nullopt;
+    }
+    const Failure bad{"the text after its UTF-16 byte-order mark is not valid UTF-16"};
+    if (bytes.size() % 2 != 0) return bad;
+    auto unit = [&](std::size_t i) {
+        const auto hi = static_cast<unsigned char>(bytes[big ? i : i + 1]), lo = static_cast<unsigned char>(bytes[big ? i + 1 : i]);
+        return static_cast<std::uint32_t>(hi << 8 | lo);
+    };
+    out.clear();
+    out.reserve(bytes.size());
+    for (std::size_t i = 2; i < bytes.size(); i += 2) {
+        std::uint32_t c = unit(i);
+        if (c >= 0xDC00 && c <= 0xDFFF) return bad;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 2 >= bytes.size()) return bad;
+            const std::uint32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) return bad;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
     return std::nullopt;
 }
@@ -528,17 +684,26 @@ ErrorOr<PropertyList> parsePropertyList(std::string_view bytes, std::string_view
     bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
     std::vector<std::string> warnings;
     std::optional<Failure> scanned;
+    // What the parser is given: the file's bytes, with what it would misread put right.
+    std::string text;
     if (binary) {
-        BinaryScan scan(bytes);
+        text.assign(bytes);
+        BinaryScan scan(text);
         scanned = scan.run();
+        if (!scanned) scan.widenLongIntegers(text.data());
         warnings = std::move(scan.warnings);
     } else {
-        scanned = scanXmlDepth(bytes);
+        std::string decoded;
+        scanned = decodeByteOrderMark(bytes, decoded);
+        std::vector<XmlInteger> integers;
+        if (!scanned) scanned = scanXmlDepth(decoded, integers);
+        if (!scanned) text = rewriteXmlIntegers(decoded, integers);
     }
     if (scanned) return fail(name, scanned->reason);
+    if (text.size() > std::numeric_limits<std::uint32_t>::max()) return fail(name, "too large to parse");
 
     plist_t parsed = nullptr;
-    plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &parsed);
+    plist_from_memory(text.data(), static_cast<std::uint32_t>(text.size()), &parsed);
     PlistPtr root(parsed);
     if (!root) return fail(name, binary ? "not a valid binary property list" : "not a valid XML property list");
     if (plist_get_node_type(root.get()) != PLIST_DICT) return fail(name, "the root of the property list is not a dictionary");

@@ -11,11 +11,13 @@
 // initWithContentsOfFile:, which maps the process's path first.
 //
 // What is read: dict -> NSDictionary (the root an NSMutableDictionary), array -> NSArray,
-// string -> NSString, true/false -> NSNumber (boolean), integer -> NSNumber (integer; a value
-// above the signed 64-bit range becomes the nearest real, and one beyond the unsigned range
-// saturates there first, as the parser keeps it), real -> NSNumber (real), date -> NSDate
+// string -> NSString, true/false -> NSNumber (boolean), integer -> NSNumber (integer, decimal
+// even with leading zeros; a value outside the signed 64-bit range becomes the nearest real, except
+// that one above the unsigned range saturates there first, as the parser keeps it; a binary
+// 16-byte integer is read whole), real -> NSNumber (real), date -> NSDate
 // (seconds since 2001-01-01 00:00 UTC; a date is not a number). Data and UID values are left
-// out: a dictionary has no entry for their key and an array skips them.
+// out: a dictionary has no entry for their key and an array skips them. An XML list may start
+// with a UTF-8 or UTF-16 byte-order mark.
 //
 // Files are untrusted. The limits below are checked before the bytes reach the parser: the size
 // before the file is read, and the nesting and the number of values (a binary list may share one

@@ -122,6 +122,54 @@ TEST_F(PropertyListTest, ReadsEveryValueKindOfAnXmlListLeavingDataOut)
     EXPECT_EQ(textOf(list->objectAtIndex(1).get()), "x & y");
 }
 
+// Integers are decimal whatever their leading zeros, and one outside the signed 64-bit range
+// reads as the nearest real, below it as above; a binary 16-byte integer is read whole.
+TEST_F(PropertyListTest, IntegersReadAsThePhoneReadsThem)
+{
+    const std::pair<std::string, double> xml[] = {
+        {"000300", 300}, {"0250", 250}, {"09", 9}, {"-0250", -250}, {"000", 0}, {" 042 ", 42}, {"+07", 7}, {"0x10", 16},
+        {"-9223372036854775808", -9223372036854775808.0}, {"-9223372036854775809", -9223372036854775809.0}, {"-99999999999999999999999999", -1e26},
+    };
+    for (const auto& [text, expected] : xml) {
+        const zovo::ErrorOr<zovo::PropertyList> read = parse(xmlList("<dict><key>n</key><integer>" + text + "</integer></dict>"));
+        ASSERT_TRUE(read) << read.error();
+        ASSERT_TRUE(number(*read->dictionary, "n")) << text;
+        EXPECT_EQ(number(*read->dictionary, "n")->doubleValue(), expected) << text;
+    }
+    const std::pair<std::string, double> binary[] = {
+        {std::string(7, '\0') + '\x01' + std::string(8, '\0'), 18446744073709551616.0}, // 2^64
+        {std::string(15, '\0') + '\x05', 5},
+        {std::string(16, '\xFF'), -1},
+        {std::string(8, '\xFF') + std::string(8, '\0'), -18446744073709551616.0},
+    };
+    for (const auto& [bits, expected] : binary) {
+        BinaryList list;
+        const zovo::ErrorOr<zovo::PropertyList> read = parse(list.underKey(list.add("\x14" + bits)));
+        ASSERT_TRUE(read) << read.error();
+        EXPECT_EQ(number(*read->dictionary, "k")->doubleValue(), expected);
+        EXPECT_TRUE(number(*read->dictionary, "k")->boolValue());
+    }
+}
+
+TEST_F(PropertyListTest, XmlWithAByteOrderMarkIsRead)
+{
+    const std::string utf8 = xmlList("<dict><key>caf\xC3\xA9</key><integer>1</integer></dict>");
+    std::string be = "\xFE\xFF", le = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size(); ++i) { // ASCII but for the one letter U+00E9
+        char unit = utf8[i];
+        if (utf8.compare(i, 2, "\xC3\xA9") == 0) unit = '\xE9', ++i;
+        be += std::string{'\0', unit};
+        le += std::string{unit, '\0'};
+    }
+    for (const std::string& bytes : {"\xEF\xBB\xBF" + utf8, be, le}) {
+        const zovo::ErrorOr<zovo::PropertyList> read = parse(bytes);
+        ASSERT_TRUE(read) << read.error();
+        EXPECT_TRUE(number(*read->dictionary, "caf\xC3\xA9"));
+    }
+    EXPECT_EQ(parse(be + "x").error(), "test.plist: the text after its UTF-16 byte-order mark is not valid UTF-16");
+    EXPECT_EQ(parse(std::string("\xFE\xFF\xD8\x00", 4) + be.substr(2)).error(), "test.plist: the text after its UTF-16 byte-order mark is not valid UTF-16");
+}
+
 TEST_F(PropertyListTest, WrittenListsReadBackInBothFormatsAndWhatAListCannotHoldIsRefusedByKeyPath)
 {
     double height = 120;
@@ -197,7 +245,7 @@ TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
     EXPECT_EQ(zovo::readPropertyList(host("/var/mobile")).error(), host("/var/mobile").string() + ": not a regular file");
 }
 
-TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
+TEST_F(PropertyListTest, KeysAndStringsThatAreNotTextAreReadWithAWarning)
 {
     // UTF-16 keys: "x" then a lone high surrogate, a lone low one, and a proper pair (U+1F600).
     const auto utf16 = [](BinaryList& list, const std::vector<unsigned>& units) {
@@ -214,6 +262,16 @@ TEST_F(PropertyListTest, KeysThatAreNotTextAreReadWithAWarning)
         EXPECT_EQ(read->warnings.size(), warned ? 1u : 0u);
         if (warned) {
             EXPECT_EQ(read->warnings[0], "test.plist: the dictionary key at object 0 holds a lone UTF-16 surrogate, which is not text; it is read as the empty key");
+        }
+        // The same text as a value.
+        BinaryList values;
+        const std::size_t value = utf16(values, units);
+        const zovo::ErrorOr<zovo::PropertyList> asValue = parse(values.underKey(value));
+        ASSERT_TRUE(asValue) << asValue.error();
+        EXPECT_EQ(asValue->warnings.size(), warned ? 1u : 0u);
+        if (warned) {
+            EXPECT_EQ(asValue->warnings[0], "test.plist: the string at object 0 holds a lone UTF-16 surrogate, which is not text; it is read without it");
+            EXPECT_EQ(textOf(asValue->dictionary->objectForKey("k").get()), "x");
         }
     }
 }
