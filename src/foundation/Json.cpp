@@ -178,6 +178,10 @@ ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonL
         return Error{lineAndColumn(text, limits.maxBytes) + ": the text goes on past the limit of " + std::to_string(limits.maxBytes) + " bytes"};
     if (std::size_t deep = firstTooDeep(text, limits.maxDepth); deep != std::string_view::npos)
         return Error{lineAndColumn(text, deep) + ": nested deeper than the limit of " + std::to_string(limits.maxDepth) + " levels"};
+    // The library's reader takes a NUL byte for the end of the input and would accept whatever
+    // came before it; JSON text holds no NUL anywhere (inside a string it must be escaped).
+    if (std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        return Error{lineAndColumn(text, nul) + ": a NUL byte, which JSON text cannot hold"};
     nlohmann::ordered_json parsed;
     CapturingSax sax(parsed);
     const bool ok = nlohmann::ordered_json::sax_parse(text.begin(), text.end(), &sax);

@@ -67,6 +67,8 @@ TEST(Json, ParseErrorsNameLineColumnAndReason)
     EXPECT_NE(parseError("[\"\\ud800\"]").find("surrogate"), std::string::npos);
     EXPECT_NE(parseError("[1e400]").find("line 1, column 6: number overflow"), std::string::npos);
     EXPECT_NE(parseError("[1] x").find("line 1, column 5: syntax error"), std::string::npos);
+    // The reader would stop at a NUL and take what came before it as the whole text.
+    EXPECT_EQ(parseError(std::string("{\"until\":1}\0garbage", 20)), "line 1, column 12: a NUL byte, which JSON text cannot hold");
 }
 
 } // namespace zovo
