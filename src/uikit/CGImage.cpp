@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 #include <system_error>
 
@@ -199,6 +200,34 @@ ErrorOr<void> checkChunks(std::span<const std::uint8_t> bytes)
     }
 }
 
+// The header's fields after width and height: bit depth, colour type, compression, filter and
+// interlace method. The decoder refuses a combination the format does not define without saying
+// which; this names the field.
+ErrorOr<void> checkHeaderFields(const std::uint8_t* fields)
+{
+    const unsigned depth = fields[0], colourType = fields[1];
+    struct Type {
+        unsigned code;
+        const char* name;
+        std::initializer_list<unsigned> depths;
+    };
+    static const Type kTypes[] = {
+        {0, "greyscale", {1, 2, 4, 8, 16}}, {2, "truecolour", {8, 16}}, {3, "indexed-colour", {1, 2, 4, 8}},
+        {4, "greyscale with alpha", {8, 16}}, {6, "truecolour with alpha", {8, 16}},
+    };
+    const Type* type = nullptr;
+    for (const Type& t : kTypes)
+        if (t.code == colourType) type = &t;
+    if (!type) return Error{"the header gives colour type " + std::to_string(colourType) + ", which PNG does not define"};
+    if (std::find(type->depths.begin(), type->depths.end(), depth) == type->depths.end())
+        return Error{"the header gives a bit depth of " + std::to_string(depth) + ", which colour type " + std::to_string(colourType) + " (" +
+                     type->name + ") does not allow"};
+    if (fields[2] != 0) return Error{"the header gives compression method " + std::to_string(fields[2]) + ", which PNG does not define"};
+    if (fields[3] != 0) return Error{"the header gives filter method " + std::to_string(fields[3]) + ", which PNG does not define"};
+    if (fields[4] > 1) return Error{"the header gives interlace method " + std::to_string(fields[4]) + ", which PNG does not define"};
+    return {};
+}
+
 } // namespace
 
 ErrorOr<std::shared_ptr<const CGImage>> decodePNG(std::span<const std::uint8_t> bytes, std::string_view name)
@@ -224,6 +253,7 @@ ErrorOr<std::shared_ptr<const CGImage>> decodePNG(std::span<const std::uint8_t> 
                                                     " pixels is over the limit of " + std::to_string(kMaxPNGSide) + " x " +
                                                     std::to_string(kMaxPNGSide));
 
+    if (ErrorOr<void> header = checkHeaderFields(chunk + 16); !header) return fail(name, "corrupt PNG: " + header.error());
     if (ErrorOr<void> whole = checkChunks(bytes); !whole) return fail(name, "corrupt PNG: " + whole.error());
 
     Reader reader{bytes};

@@ -174,6 +174,10 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
         {writeBytes("damaged.png", damaged), "corrupt PNG: ", "IDAT chunk at byte 51 fails its CRC check"},
         {writeBytes("no-end.png", noEnd), "corrupt PNG: ", "before its closing IEND chunk"},
         {writeBytes("no-header.png", noHeader), "corrupt PNG: ", "IHDR"},
+        // Header fields after the size: bit depth, colour type, compression, filter, interlace.
+        {writeBytes("type.png", patched(valid, "IHDR", 12, 8u << 24 | 5u << 16)), "corrupt PNG: ", "colour type 5, which PNG does not define"},
+        {writeBytes("depth.png", patched(valid, "IHDR", 12, 3u << 24 | 6u << 16)), "corrupt PNG: ", "bit depth of 3, which colour type 6 (truecolour with alpha)"},
+        {writeBytes("interlace.png", patched(valid, "IHDR", 13, 6u << 24 | 2u)), "corrupt PNG: ", "interlace method 2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.filename().string());
