@@ -13,7 +13,7 @@ _zovorudovu()
         demo) options="--out --scenario --fps --scale --frames --quiet --json-style --help" ;;
         run) options="--trace --frames --fps --scale --snapshot-png --quiet --help" ;;
         preview) options="--device --orientation --settings --scale --trace --record --screenshot-dir --help" ;;
-        prefs) options="--defaults --json-style --help" ;;
+        prefs) options="--defaults --device --json-style --help" ;;
         devices) options="--json-style --help" ;;
         notch) options="--model --faceid --ipad --screen --json-style --help" ;;
         banner) options="--device --settings --safe-y --title --message --date --icon --png --json-style --help" ;;

@@ -33,6 +33,7 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l frames -r -a '(__
 complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l snapshot-png -d 'write LABEL.png at snapshots'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -F -d 'settings file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l defaults -r -F -d 'defaults file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l device -x -a '(__zovorudovu_models)' -d 'model'
 complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l model -x -a '(__zovorudovu_models)' -d 'model'
 complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l faceid -x -a 'yes no' -d 'Face ID'
 complete -c zovorudovu -n "__fish_seen_subcommand_from notch" -l ipad -x -a 'yes no' -d 'iPad'

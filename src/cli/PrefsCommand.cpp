@@ -1,4 +1,4 @@
-// zovorudovu prefs FILE [--defaults FILE]: loads FILE as the settings file of a fresh simulated
+// zovorudovu prefs FILE [--defaults FILE] [--device ID]: loads FILE as the settings file of a fresh simulated
 // process, runs the component's start-up, and prints the settings as the component took them,
 // with warnings that help a person fix the file.
 
@@ -13,6 +13,7 @@
 #include "springboard/HostClasses.h"
 #include "substrate/Loader.h"
 #include "tweak/Tweak.h"
+#include "uikit/DeviceProfile.h"
 #include "uikit/UIKitClasses.h"
 
 #include <CLI/CLI.hpp>
@@ -39,12 +40,15 @@ bool copyInto(const fs::path& from, const fs::path& to)
 struct PrefsOptions {
     std::string file;
     std::optional<std::string> defaults;
+    std::string device = std::string(defaultDeviceProfile().model);
 };
 
 ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
 {
     const std::optional<std::string> file = o.file, defaults = o.defaults;
     if (defaults && !fs::is_regular_file(*defaults)) return tool.fail(ExitStatus::InputUnusable, "cannot read the defaults file " + *defaults);
+    const DeviceProfile* device = findDeviceProfile(o.device);
+    if (!device) return tool.fail(ExitStatus::InputUnusable, "unknown device " + o.device + " (see `zovorudovu devices`)");
     // Standard input is read once, here; the rest works on its bytes as it would on a file's.
     std::optional<ErrorOr<InputFile>> piped;
     if (*file == "-") piped = readInputFile("-");
@@ -57,7 +61,7 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
     if (!read) {
         warnings.push_back(read.error());
     } else {
-        warnings = settingsWarnings(read->dictionary.get());
+        warnings = settingsWarnings(read->dictionary.get(), *device);
         warnings.insert(warnings.begin(), read->warnings.begin(), read->warnings.end());
     }
 
@@ -86,6 +90,7 @@ CommandRun definePrefs(CLI::App& app)
     auto o = std::make_shared<PrefsOptions>();
     app.add_option("FILE", o->file, "the settings property list (XML or binary); - reads standard input")->required();
     app.add_option("--defaults", o->defaults, "the package's defaults file to install beside it");
+    app.add_option("--device", o->device, "the phone whose screen a custom width should fit, a model from `zovorudovu devices`")->capture_default_str();
     return [o](const ToolContext& tool) { return prefs(*o, tool); };
 }
 

@@ -45,7 +45,7 @@ const char* kindOf(objc::id value)
 std::string quoted(const std::string& s) { return toJsonText(Json(s), JsonStyle::Compact); }
 
 // A number as a person would write it; JSON has no words for NaN and the infinities.
-std::string widthText(double width)
+std::string numberText(double width)
 {
     if (std::isnan(width)) return "not a number";
     if (std::isinf(width)) return width > 0 ? "infinity" : "minus infinity";
@@ -68,12 +68,19 @@ void checkColourText(const std::string& key, const std::string& text, std::vecto
         if (j < alpha.size() && (alpha[j] == '+' || alpha[j] == '-')) ++j;
         // A number starts with a digit, or with a point that a digit follows: "." and "-.x" hold none.
         if (j < alpha.size() && alpha[j] == '.') ++j;
-        if (j >= alpha.size() || !std::isdigit(static_cast<unsigned char>(alpha[j])))
+        if (j >= alpha.size() || !std::isdigit(static_cast<unsigned char>(alpha[j]))) {
             warnings.push_back(quoted(key) + " is " + quoted(text) + ": the alpha after ':' is not a number, which gives alpha 0 (fully transparent)");
+            return;
+        }
+        // Read as the component reads it: the text up to the next ':' as a float.
+        const float value = NSString::from(alpha.substr(0, alpha.find(':')))->floatValue();
+        if (!(value >= 0 && value <= 1))
+            warnings.push_back(quoted(key) + " is " + quoted(text) + ": the alpha " + numberText(value) +
+                               " is outside 0 to 1; it is kept, and drawn as " + (value > 1 ? "1 (opaque)" : "0 (fully transparent)"));
     }
 }
 
-void checkKeys(const NSDictionary* settings, std::vector<std::string>& warnings)
+void checkKeys(const NSDictionary* settings, const DeviceProfile& device, std::vector<std::string>& warnings)
 {
     for (const auto& [key, value] : settings->entries()) {
         const Key* known = nullptr;
@@ -100,10 +107,13 @@ void checkKeys(const NSDictionary* settings, std::vector<std::string>& warnings)
             }
             if (const double width = objc::send<double>(value, "doubleValue"); !zovorudovu::isUsableCustomWidth(width))
                 warnings.push_back(quoted(key) + " is " + (isText ? "the text " + quoted(objc::cast<NSString>(value)->utf8()) + ", read as " : std::string()) +
-                                   widthText(width) + ", which is no usable width (at least 1 and at most " + widthText(zovorudovu::kWidestScreen) +
+                                   numberText(width) + ", which is no usable width (at least 1 and at most " + numberText(zovorudovu::kWidestScreen) +
                                    " points); the default (" + known->fallback + ") is used");
             else if (isText)
                 warnings.push_back(quoted(key) + " should be a number but is text; it is read as " + Json(objc::cast<NSString>(value)->floatValue()).dump());
+            if (const double width = objc::send<double>(value, "doubleValue"); zovorudovu::isUsableCustomWidth(width) && width > device.screen.width)
+                warnings.push_back(quoted(key) + " is " + numberText(width) + ", wider than the screen of the " + std::string(device.name) + " (" +
+                                   numberText(device.screen.width) + " points); the banner there is as wide as the screen");
             break;
         case Expect::Colour:
             if (!isText)
@@ -118,19 +128,21 @@ void checkKeys(const NSDictionary* settings, std::vector<std::string>& warnings)
 Json colourJson(const UIColor* colour)
 {
     if (!colour) return nullptr;
-    return Json{{"red", colour->red()}, {"green", colour->green()}, {"blue", colour->blue()}, {"alpha", colour->alpha()}};
+    // An alpha from the file may be any float; JSON has no infinity, so those are told in words.
+    const double alpha = colour->alpha();
+    return Json{{"red", colour->red()}, {"green", colour->green()}, {"blue", colour->blue()}, {"alpha", std::isfinite(alpha) ? Json(alpha) : Json(numberText(alpha))}};
 }
 
 } // namespace
 
-std::vector<std::string> settingsWarnings(const NSDictionary* settings)
+std::vector<std::string> settingsWarnings(const NSDictionary* settings, const DeviceProfile& device)
 {
     std::vector<std::string> warnings;
-    if (settings) checkKeys(settings, warnings);
+    if (settings) checkKeys(settings, device, warnings);
     return warnings;
 }
 
-SettingsReport reportSettings(const NSDictionary* settings)
+SettingsReport reportSettings(const NSDictionary* settings, const DeviceProfile& device)
 {
     const auto& g = zovorudovu::globals();
     const BLNotificationBridge* bridge = BLNotificationBridge::sharedInstance();
@@ -144,7 +156,7 @@ SettingsReport reportSettings(const NSDictionary* settings)
     out["customWidth"] = bridge->customWidth;
     out["customWidthValue"] = bridge->customWidthValue;
     out["hooksInstalled"] = g.hooksInstalled;
-    return {std::move(out), settingsWarnings(settings)};
+    return {std::move(out), settingsWarnings(settings, device)};
 }
 
 } // namespace zovo

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "foundation/NSDictionary.h"
+#include "uikit/DeviceProfile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -25,9 +26,10 @@ struct SettingsReport {
     std::vector<std::string> warnings;
 };
 
-// Warnings for the file's own entries; null (a file that could not be read) gives none.
-std::vector<std::string> settingsWarnings(const NSDictionary* settings);
+// Warnings for the file's own entries on `device` (whose screen a custom width should fit); null
+// (a file that could not be read) gives none.
+std::vector<std::string> settingsWarnings(const NSDictionary* settings, const DeviceProfile& device = defaultDeviceProfile());
 // The warnings for `settings` and the component's effective values in the current process.
-SettingsReport reportSettings(const NSDictionary* settings);
+SettingsReport reportSettings(const NSDictionary* settings, const DeviceProfile& device = defaultDeviceProfile());
 
 } // namespace zovo

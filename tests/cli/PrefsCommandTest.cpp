@@ -64,6 +64,16 @@ TEST(PrefsCommand, WarningsNameWhatIsWrong)
     EXPECT_NE(all.find("scans to nothing"), std::string::npos) << all;
     EXPECT_NE(all.find("showGrabber"), std::string::npos) << all;
     EXPECT_NE(all.find("unknown key \\\"bogus\\\""), std::string::npos) << all;
+
+    // The screen a width should fit is the chosen device's; an alpha JSON cannot hold is told in words.
+    r = prefs({writeTemp(folder, "wide.plist", plist("<key>customWidthValue</key><integer>500</integer><key>textColour</key><string>FFFFFF:1e999</string>")),
+               "--device", "iPhone11,4"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out["textColour"]["alpha"], "infinity");
+    all = r.out["warnings"].dump();
+    EXPECT_NE(all.find("wider than the screen of the iPhone XS Max (414 points)"), std::string::npos) << all;
+    EXPECT_NE(all.find("alpha infinity is outside 0 to 1"), std::string::npos) << all;
+    EXPECT_EQ(prefs({writeTemp(folder, "wide.plist", plist("")), "--device", "iPhone99,9"}).status, 1);
 }
 
 TEST(PrefsCommand, UnreadableFilesExitOneWithJsonAndBadArgumentsExitTwo)

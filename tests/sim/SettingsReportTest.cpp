@@ -19,7 +19,7 @@ std::string warningsFor(const char* key, objc::StrongId value)
     return all;
 }
 
-TEST(SettingsReport, UnusableCustomWidthsAreNamedWithTheDefaultTaken)
+TEST(SettingsReport, UnusableOrTooWideCustomWidthsAreNamed)
 {
     zovo::Process process;
     for (double width : {1e300, -4.0, 0.0, 5000.0, std::nan(""), HUGE_VAL}) {
@@ -28,8 +28,13 @@ TEST(SettingsReport, UnusableCustomWidthsAreNamedWithTheDefaultTaken)
         EXPECT_NE(w.find("the default (209) is used"), std::string::npos) << w;
     }
     EXPECT_NE(warningsFor("customWidthValue", NSString::from("1e999")).find("infinity"), std::string::npos);
+    // Usable widths: one wider than the screen (of the default device here) is said to be cut to it.
     EXPECT_EQ(warningsFor("customWidthValue", NSNumber::numberWithDouble(250)), "");
-    EXPECT_EQ(warningsFor("customWidthValue", NSNumber::numberWithInteger(1366)), "");
+    EXPECT_EQ(warningsFor("customWidthValue", NSNumber::numberWithInteger(375)), "");
+    for (double width : {375.5, 1366.0})
+        EXPECT_EQ(warningsFor("customWidthValue", NSNumber::numberWithDouble(width)),
+                  "\"customWidthValue\" is " + std::string(width == 1366 ? "1366" : "375.5") +
+                      ", wider than the screen of the iPhone 11 Pro (375 points); the banner there is as wide as the screen\n");
 }
 
 TEST(SettingsReport, DatesAreNotNumbersAndCountAsAbsent)
@@ -40,12 +45,18 @@ TEST(SettingsReport, DatesAreNotNumbersAndCountAsAbsent)
     EXPECT_NE(warningsFor("showGrabber", date).find("should be a boolean but is a date; the default (true) is used"), std::string::npos);
 }
 
-TEST(SettingsReport, AlphaTextWithoutANumberIsNamed)
+TEST(SettingsReport, AlphaWithoutANumberOrOutsideZeroToOneIsNamed)
 {
     zovo::Process process;
     for (const char* colour : {"FF0000:abc", "FF0000:.", "FF0000:-.x", "FF0000:"})
         EXPECT_NE(warningsFor("bgColour", NSString::from(colour)).find("alpha after ':' is not a number"), std::string::npos) << colour;
-    for (const char* colour : {"FF0000:.5", "FF0000:-0.5", "FF0000: 1"}) EXPECT_EQ(warningsFor("bgColour", NSString::from(colour)), "") << colour;
+    for (const char* colour : {"FF0000:.5", "FF0000:0", "FF0000: 1"}) EXPECT_EQ(warningsFor("bgColour", NSString::from(colour)), "") << colour;
+    // A number outside 0 to 1 is kept as read, and named.
+    const std::pair<const char*, const char*> outside[] = {{"FF0000:2", "alpha 2 is outside 0 to 1; it is kept, and drawn as 1 (opaque)"},
+                                                           {"FF0000:-0.5", "alpha -0.5 is outside"},
+                                                           {"FF0000:1e999:x", "alpha infinity is outside"}};
+    for (const auto& [colour, said] : outside)
+        EXPECT_NE(warningsFor("bgColour", NSString::from(colour)).find(said), std::string::npos) << warningsFor("bgColour", NSString::from(colour));
 }
 
 } // namespace
