@@ -131,7 +131,6 @@ public:
     }
 
 private:
-
     // Where an object starts, or nullopt when its offset points outside the object area.
     std::optional<std::uint64_t> objectOffset(std::uint64_t object) const
     {
