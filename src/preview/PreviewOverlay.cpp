@@ -32,6 +32,16 @@ void drawInfoLine(Frame& picture, std::string_view text)
     painter.drawText(text, style(FontWeight::Regular), CGRectMake(kMargin, height - kLineHeight - 2, width - 2 * kMargin, kLineHeight));
 }
 
+void drawNote(Frame& picture, std::string_view text)
+{
+    if (picture.empty()) return;
+    const double width = picture.width() / picture.scale(), height = picture.height() / picture.scale();
+    const CGRect strip = CGRectMake(kMargin, height - 3 * kLineHeight - 8, width - 2 * kMargin, kLineHeight + 8);
+    CairoPainter painter(picture);
+    painter.fillRoundedRect(strip, 6, kPanel);
+    painter.drawText(text, style(FontWeight::Regular), CGRectMake(2 * kMargin, strip.origin.y + 4, width - 4 * kMargin, kLineHeight));
+}
+
 void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys)
 {
     if (picture.empty()) return;

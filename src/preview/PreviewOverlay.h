@@ -12,6 +12,8 @@ namespace zovo {
 
 // One line of text on a dark strip along the bottom edge.
 void drawInfoLine(Frame& picture, std::string_view text);
+// A short note for the person (a toggle, a warning), on a rounded strip above the info line.
+void drawNote(Frame& picture, std::string_view text);
 // Every key and what it does, on a dark panel.
 void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys);
 

@@ -63,10 +63,18 @@ constexpr PreviewKeyHelp kKeys[] = {
     {"S", "save the screen as preview-NNNN.png"},
     {"P", "pause or resume time"},
     {"[ / ]", "slower / faster: 0.1x 0.25x 0.5x 1x"},
+    {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
     {"H", "show or hide this help"},
     {"Q, Esc", "quit"},
 };
+
+std::string formatNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
 
 double steadySeconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -95,7 +103,14 @@ bool flagValue(const Json& settings, const char* key, bool fallback)
 
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
 {
-    if (ctrl) return key == 'r' ? std::optional(PreviewAction::Relaunch) : std::nullopt;
+    if (ctrl) {
+        switch (key) {
+        case 'r': return PreviewAction::Relaunch;
+        case '=': return PreviewAction::ZoomIn;
+        case '-': return PreviewAction::ZoomOut;
+        default: return std::nullopt;
+        }
+    }
     switch (key) {
     case 'n': return shift ? PreviewAction::PostStickySample : PreviewAction::PostSample;
     case 'd': return shift ? PreviewAction::PreviousDevice : PreviewAction::NextDevice;
@@ -119,12 +134,25 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
 
 std::span<const PreviewKeyHelp> previewKeys() { return kKeys; }
 
-double fittingScale(CGSize points, CGSize display)
+WindowFit fitWindow(CGSize points, CGSize display, std::optional<double> asked, double extraWidth)
 {
-    for (double scale : {2.0, 1.5}) {
-        if (points.width * scale <= display.width && points.height * scale <= display.height) return scale;
+    const double widest = std::min((display.width - extraWidth) / points.width, display.height / points.height);
+    // Steps of 0.05 keep the window's size a round figure; below the smallest the phone is unusable.
+    const double largest = std::max(kMinimumScale, std::floor(widest * 20 + 1e-9) / 20);
+    char size[64];
+    std::snprintf(size, sizeof size, "%g x %g", display.width, display.height);
+    if (asked) {
+        if (*asked <= widest) return {*asked, {}};
+        char note[200];
+        std::snprintf(note, sizeof note, "--scale %g does not fit the display's %s pixels; using %g", *asked, size, largest);
+        return {largest, note};
     }
-    return 1.0;
+    for (double scale : {2.0, 1.5, 1.0}) {
+        if (scale <= widest) return {scale, {}};
+    }
+    char note[200];
+    std::snprintf(note, sizeof note, "the phone fits the display's %s pixels only at scale %g", size, largest);
+    return {largest, note};
 }
 
 ErrorOr<std::unique_ptr<PreviewSession>> PreviewSession::start(PreviewOptions options)
@@ -227,6 +255,10 @@ bool PreviewSession::update()
     if (!host_) return false;
     catchUp();
     watchSettings();
+    if (!noteText_.empty() && options_.wallClock() >= noteUntil_) {
+        noteText_.clear();
+        dirty_ = true;
+    }
     // The last picture of a slide shows it nearly done; one more is drawn once it has ended.
     // Paused, nothing moves however far a slide had got.
     const bool moving = isMoving();
@@ -239,11 +271,14 @@ bool PreviewSession::isMoving() const { return !paused_ && anyAnimation(); }
 
 std::optional<double> PreviewSession::secondsUntilNextEvent() const
 {
-    if (paused_) return std::nullopt;
+    std::optional<double> wait;
+    if (!noteText_.empty()) wait = std::max(0.0, noteUntil_ - options_.wallClock());
+    if (paused_) return wait;
     const RunLoop& loop = process_->mainRunLoop();
     const std::optional<double> next = loop.nextFireTime();
-    if (!next || std::isinf(*next)) return std::nullopt;
-    return std::max(0.0, (*next - loop.now()) / timeScale());
+    if (!next || std::isinf(*next)) return wait;
+    const double timer = std::max(0.0, (*next - loop.now()) / timeScale());
+    return wait ? std::min(*wait, timer) : timer;
 }
 
 const Frame& PreviewSession::picture()
@@ -270,6 +305,7 @@ void PreviewSession::drawOverlays()
     } else if (paused_) {
         drawInfoLine(picture_, "paused");
     }
+    if (!noteText_.empty()) drawNote(picture_, noteText_);
     if (showHelp_) drawHelp(picture_, previewKeys());
 }
 
@@ -369,13 +405,54 @@ void PreviewSession::perform(PreviewAction action)
     case PreviewAction::ToggleInfo: showInfo_ = !showInfo_; break;
     case PreviewAction::TogglePause: paused_ = !paused_; break;
     case PreviewAction::Slower:
-        if (timeScaleIndex_ > 0) --timeScaleIndex_;
-        break;
     case PreviewAction::Faster:
-        if (timeScaleIndex_ + 1 < std::size(kTimeScales)) ++timeScaleIndex_;
+        if (action == PreviewAction::Slower && timeScaleIndex_ > 0) --timeScaleIndex_;
+        if (action == PreviewAction::Faster && timeScaleIndex_ + 1 < std::size(kTimeScales)) ++timeScaleIndex_;
+        note("time at " + formatNumber(timeScale()) + "x");
         break;
+    case PreviewAction::ZoomIn: zoom(1); break;
+    case PreviewAction::ZoomOut: zoom(-1); break;
     case PreviewAction::Quit: quit_ = true; break;
     }
+}
+
+void PreviewSession::setDisplay(CGSize pixels, double extraWidth)
+{
+    display_ = pixels;
+    extraWidth_ = extraWidth;
+}
+
+CGSize PreviewSession::screenPoints() const { return UIScreen::mainScreen()->bounds().size; }
+
+void PreviewSession::zoom(int direction)
+{
+    const double now = options_.scale;
+    std::optional<double> next;
+    for (double step : kZoomSteps) {
+        if (direction > 0 && step > now + 1e-9) {
+            next = step;
+            break;
+        }
+        if (direction < 0 && step < now - 1e-9) next = step;
+    }
+    if (!next) return note(direction > 0 ? "the largest zoom already" : "the smallest zoom already");
+    if (display_ && direction > 0 && fitWindow(screenPoints(), *display_, *next, extraWidth_).scale != *next)
+        return note("a larger window would not fit the display");
+    setScale(*next);
+    char text[48];
+    std::snprintf(text, sizeof text, "zoom %g", *next);
+    note(text);
+}
+
+void PreviewSession::keepOnDisplay()
+{
+    if (!display_) return;
+    const WindowFit fit = fitWindow(screenPoints(), *display_, options_.scale, extraWidth_);
+    if (fit.scale == options_.scale) return;
+    setScale(fit.scale);
+    char text[64];
+    std::snprintf(text, sizeof text, "scale %g, so that the window fits the display", fit.scale);
+    note(text);
 }
 
 void PreviewSession::recordEvent(ScenarioEvent event)
@@ -410,8 +487,9 @@ void PreviewSession::toggleSetting(const char* key, bool fallback)
     settings[key] = !flagValue(settings, key, fallback);
     if (auto written = settings_->write(settings); !written) return message(written.error());
     settingsChanged(settings);
-    if (std::string(key) == "isEnabled")
-        message(std::string("isEnabled is now ") + (settings[key].get<bool>() ? "on" : "off") + "; Ctrl+R relaunches to show it");
+    const char* state = settings[key].get<bool>() ? "on" : "off";
+    if (std::string(key) == "isEnabled") message(std::string("isEnabled is now ") + state + "; Ctrl+R relaunches to show it");
+    else note(std::string(key) + " " + state);
 }
 
 void PreviewSession::settingsChanged(const Json& settings)
@@ -439,6 +517,7 @@ void PreviewSession::rotate()
 {
     options_.orientation = options_.orientation == ScenarioOrientation::Portrait ? ScenarioOrientation::Landscape : ScenarioOrientation::Portrait;
     host_->rotate(toScreen(options_.orientation));
+    keepOnDisplay();
     ScenarioEvent event{};
     event.kind = ScenarioEvent::Kind::Rotate;
     event.rotate = options_.orientation;
@@ -453,6 +532,7 @@ void PreviewSession::switchDevice(int step)
     const std::ptrdiff_t index = ((here - profiles.begin()) + step + count) % count;
     options_.device = std::string(profiles[static_cast<std::size_t>(index)].model);
     relaunch();
+    if (!quit_) keepOnDisplay();
 }
 
 void PreviewSession::screenshot()
@@ -472,10 +552,13 @@ void PreviewSession::screenshot()
     else std::cout << file.string() << '\n' << std::flush;
 }
 
-void PreviewSession::message(const std::string& text) const
+void PreviewSession::note(const std::string& text)
 {
     if (options_.onMessage) options_.onMessage(text);
     else std::cerr << "zovorudovu preview: " << text << '\n';
+    noteText_ = text;
+    noteUntil_ = options_.wallClock() + kNoteSeconds;
+    dirty_ = true;
 }
 
 Scenario PreviewSession::recording() const

@@ -50,10 +50,12 @@ enum class PreviewAction {
     TogglePause,      // P
     Slower,           // [
     Faster,           // ]
+    ZoomIn,           // Ctrl+=
+    ZoomOut,          // Ctrl+-
     Quit,             // Q, Esc
 };
 
-// A key as the window reports it: a lower-case letter, '[' or ']', or kEscape.
+// A key as the window reports it: a lower-case letter, '[', ']', '=', '-', or kEscape.
 inline constexpr char kEscape = 27;
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl);
 
@@ -64,12 +66,25 @@ struct PreviewKeyHelp {
 };
 std::span<const PreviewKeyHelp> previewKeys();
 
+// How long a note stays in the window, in wall seconds.
+inline constexpr double kNoteSeconds = 3;
+
 // The time scales `[` and `]` step through.
 inline constexpr double kTimeScales[] = {0.1, 0.25, 0.5, 1.0};
 
-// Window pixels per point: the largest of 1, 1.5 and 2 at which a screen of `points` fits in
-// `display` pixels, and 1 when none does.
-double fittingScale(CGSize points, CGSize display);
+// The window's scale on a display: the asked-for one when the window fits, else the largest that
+// does (in steps of 0.05) with a note saying so. Unasked, the largest of 2, 1.5 and 1 that fits, or
+// the largest that fits when even 1 does not. `extraWidth` is window pixels beside the phone that
+// do not scale. The window never comes out larger than `display`, except on a display too small
+// for a scale of kMinimumScale.
+struct WindowFit {
+    double scale = 1;
+    std::string note; // empty when the asked-for scale was kept
+};
+inline constexpr double kMinimumScale = 0.25;
+WindowFit fitWindow(CGSize points, CGSize display, std::optional<double> asked, double extraWidth = 0);
+// The scales Ctrl+= and Ctrl+- step through.
+inline constexpr double kZoomSteps[] = {0.5, 0.75, 1, 1.25, 1.5, 1.75, 2, 2.5, 3, 4};
 
 struct PreviewOptions {
     std::string device = "iPhone14,2";
@@ -130,6 +145,13 @@ public:
     double scale() const { return options_.scale; }
     // Throws std::invalid_argument for a scale that is not a positive finite number.
     void setScale(double scale);
+    // The pixels the window may take up and those beside the phone: from here on a zoom, a
+    // rotation or a device switch keeps the window within them.
+    void setDisplay(CGSize pixels, double extraWidth = 0);
+    // The phone's screen in points, as it stands (rotated or not).
+    CGSize screenPoints() const;
+    // A message for the person at the window, shown as a note in it and passed to onMessage.
+    void note(const std::string& text);
     double timeScale() const { return kTimeScales[timeScaleIndex_]; }
     bool paused() const { return paused_; }
     bool helpShown() const { return showHelp_; }
@@ -165,8 +187,10 @@ private:
     void switchDevice(int step);
     void screenshot();
     void touch(ScenarioTouch::Phase phase, double x, double y);
-    void message(const std::string& text) const;
+    void message(const std::string& text) { note(text); }
     void drawOverlays();
+    void zoom(int direction);
+    void keepOnDisplay();
 
     PreviewOptions options_;
     std::unique_ptr<PreviewSettings> settings_;
@@ -179,6 +203,8 @@ private:
     int posted_ = 0;
     double lastWall_ = 0;
     double virtualTarget_ = 0; // where the phone's clock should be, in seconds
+    std::optional<CGSize> display_;
+    double extraWidth_ = 0;
     std::size_t timeScaleIndex_ = 3;
     bool paused_ = false;
     bool showHelp_ = false;
@@ -188,6 +214,8 @@ private:
     bool dirty_ = true;
     bool wasAnimating_ = false;
     std::string lastPost_;
+    std::string noteText_;
+    double noteUntil_ = 0; // wall seconds
     std::chrono::duration<double, std::milli> lastFrameTime_{};
 };
 

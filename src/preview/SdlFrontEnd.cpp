@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace zovo {
 namespace {
@@ -21,10 +22,45 @@ char keyOf(SDL_Keycode key)
     if (key == SDLK_LEFTBRACKET) return '[';
     if (key == SDLK_RIGHTBRACKET) return ']';
     if (key == SDLK_ESCAPE) return kEscape;
+    if (key == SDLK_EQUALS || key == SDLK_PLUS || key == SDLK_KP_PLUS) return '=';
+    if (key == SDLK_MINUS || key == SDLK_KP_MINUS) return '-';
     return 0;
 }
 
+// Room kept for the window's title bar, which the usable bounds do not leave out.
+constexpr int kTitleBarAllowance = 32;
+
+// The part of the display a window may take, less its title bar.
+SDL_Rect usableArea(SDL_Window* window)
+{
+    const int display = window ? std::max(0, SDL_GetWindowDisplayIndex(window)) : 0;
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return SDL_Rect{0, 0, 0, 0};
+    usable.y += kTitleBarAllowance;
+    usable.h -= kTitleBarAllowance;
+    return usable;
+}
+
+// Where a window of `width` x `height` goes so that it lies within `area`: centred, or against the
+// top left when it is larger.
+SDL_Point placeWithin(const SDL_Rect& area, int width, int height)
+{
+    return SDL_Point{area.x + std::max(0, (area.w - width) / 2), area.y + std::max(0, (area.h - height) / 2)};
+}
+
 } // namespace
+
+std::string noDisplayReason(std::string_view driver, const char* requested, const char* x11Display, const char* waylandDisplay)
+{
+    if (driver != "offscreen" && driver != "dummy") return {};
+    if (requested && *requested) return {};
+    const bool x11 = x11Display && *x11Display, wayland = waylandDisplay && *waylandDisplay;
+    std::string reason = "no display: ";
+    if (!x11 && !wayland) reason += "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    else if (x11) reason += "the X display \"" + std::string(x11Display) + "\" cannot be opened";
+    else reason += "the Wayland display \"" + std::string(waylandDisplay) + "\" cannot be opened";
+    return reason + " (SDL_VIDEODRIVER=" + std::string(driver) + " runs the preview in no visible window)";
+}
 
 struct SdlFrontEnd::Window {
     SDL_Window* window = nullptr;
@@ -50,17 +86,26 @@ ErrorOr<std::unique_ptr<SdlFrontEnd>> SdlFrontEnd::open(PreviewSession& session,
         SDL_Quit();
         return Error{std::string("no display to open the window on (") + SDL_GetError() + ")"};
     }
-    auto w = std::make_unique<Window>();
-    if (!scale) {
-        SDL_Rect usable{};
-        const Frame& picture = session.picture();
-        const CGSize points = CGSizeMake(picture.width() / session.scale(), picture.height() / session.scale());
-        scale = SDL_GetDisplayUsableBounds(0, &usable) == 0 ? fittingScale(points, CGSizeMake(usable.w, usable.h)) : 1.0;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (std::string reason = noDisplayReason(driver ? driver : "", std::getenv("SDL_VIDEODRIVER"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+        !reason.empty()) {
+        SDL_Quit();
+        return Error{reason};
     }
-    session.setScale(*scale);
+    auto w = std::make_unique<Window>();
+    const SDL_Rect usable = usableArea(nullptr);
+    if (usable.w > 0 && usable.h > 0) {
+        const CGSize display = CGSizeMake(usable.w, usable.h);
+        const WindowFit fit = fitWindow(session.screenPoints(), display, scale);
+        if (!fit.note.empty()) session.note(fit.note);
+        scale = fit.scale;
+        session.setDisplay(display);
+    }
+    session.setScale(scale.value_or(1));
     const Frame& picture = session.picture();
     w->title = session.windowTitle();
-    w->window = SDL_CreateWindow(w->title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, picture.width(), picture.height(), SDL_WINDOW_SHOWN);
+    const SDL_Point at = placeWithin(usable, picture.width(), picture.height());
+    w->window = SDL_CreateWindow(w->title.c_str(), at.x, at.y, picture.width(), picture.height(), SDL_WINDOW_SHOWN);
     if (!w->window) {
         return Error{std::string("cannot open a window (") + SDL_GetError() + ")"};
     }
@@ -126,6 +171,20 @@ void SdlFrontEnd::handle(const void* raw)
     }
 }
 
+void SdlFrontEnd::keepOnScreen()
+{
+    // A window that grew (a zoom, a rotation, another device) is moved back within the display.
+    SDL_Window* window = window_->window;
+    const SDL_Rect area = usableArea(window);
+    if (area.w <= 0 || area.h <= 0) return;
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    const int nx = std::clamp(x, area.x, std::max(area.x, area.x + area.w - width));
+    const int ny = std::clamp(y, area.y, std::max(area.y, area.y + area.h - height));
+    if (nx != x || ny != y) SDL_SetWindowPosition(window, nx, ny);
+}
+
 void SdlFrontEnd::present()
 {
     const Frame& picture = session_.picture();
@@ -141,6 +200,7 @@ void SdlFrontEnd::present()
         w.textureWidth = picture.width();
         w.textureHeight = picture.height();
         SDL_SetWindowSize(w.window, picture.width(), picture.height());
+        keepOnScreen();
     }
     if (!w.texture) return;
     SDL_UpdateTexture(w.texture, nullptr, picture.data(), static_cast<int>(picture.stride()));

@@ -346,11 +346,47 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('r', false, true), PreviewAction::Relaunch);
     EXPECT_EQ(zovo::actionForKey('n', false, true), std::nullopt);
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
-    EXPECT_EQ(zovo::previewKeys().size(), 17u);
+    EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
+    EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
+    EXPECT_EQ(zovo::previewKeys().size(), 18u);
 
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1800)), 2);
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1300)), 1.5);
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1024, 768)), 1);
+    // The 1200-pixel display a 2x window once opened 244 pixels above.
+    struct Fit {
+        CGSize display;
+        std::optional<double> asked;
+        double extra, scale;
+        bool noted;
+    } fits[] = {
+        {CGSizeMake(1600, 1800), std::nullopt, 0, 2, false},   {CGSizeMake(1600, 1300), std::nullopt, 0, 1.5, false},
+        {CGSizeMake(1024, 900), std::nullopt, 0, 1, false},    {CGSizeMake(1024, 768), std::nullopt, 0, 0.9, true},
+        {CGSizeMake(1920, 1168), 2.0, 0, 1.35, true},          {CGSizeMake(1920, 1168), 1.25, 0, 1.25, false},
+        {CGSizeMake(1200, 1800), std::nullopt, 500, 1.5, false}, {CGSizeMake(100, 100), 1.0, 0, zovo::kMinimumScale, true},
+    };
+    for (const Fit& f : fits) {
+        const zovo::WindowFit fit = zovo::fitWindow(CGSizeMake(390, 844), f.display, f.asked, f.extra);
+        EXPECT_DOUBLE_EQ(fit.scale, f.scale) << f.display.width << "x" << f.display.height;
+        EXPECT_EQ(!fit.note.empty(), f.noted) << fit.note;
+        if (f.noted && f.asked) {
+            EXPECT_NE(fit.note.find("does not fit"), std::string::npos) << fit.note;
+        }
+    }
+}
+
+TEST(PreviewSession, ZoomRotationAndDeviceSwitchKeepTheWindowOnTheDisplay)
+{
+    Preview preview({.device = "iPhone14,2", .scale = 1});
+    preview.session->setDisplay(CGSizeMake(1200, 1300));
+    preview.session->key('=', false, true);
+    preview.session->key('=', false, true);
+    EXPECT_EQ(preview.session->scale(), 1.5);
+    preview.session->key('=', false, true); // 1.75 x 844 is taller than the display
+    EXPECT_EQ(preview.session->scale(), 1.5);
+    EXPECT_NE(preview.messages.back().find("would not fit"), std::string::npos);
+    preview.session->perform(zovo::PreviewAction::Rotate); // 844 points wide at 1.5 is too wide
+    EXPECT_DOUBLE_EQ(preview.session->scale(), 1.4);
+    EXPECT_LE(preview.session->picture().width(), 1200);
+    preview.session->key('-', false, true);
+    EXPECT_EQ(preview.session->scale(), 1.25);
 }
 
 TEST(PreviewSession, BadOptionsAreRefusedBeforeAnythingStarts)
