@@ -72,6 +72,7 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     if (o.settings) options.settingsFile = fs::absolute(*o.settings);
     options.scale = o.scale.value_or(1);
     options.screenshotDir = o.screenshotDir;
+    if (o.record) options.recordFile = *o.record;
     if (o.trace) options.onTrace = [&trace](const TraceEvent& e) { trace << e.toJson() << '\n' << std::flush; };
     options.onMessage = [&tool](const std::string& text) { tool.fail(ExitStatus::InputUnusable, text); };
     ErrorOr<std::unique_ptr<PreviewSession>> started = PreviewSession::start(std::move(options));
@@ -83,9 +84,7 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     (*window)->run();
     window->reset();
 
-    if (o.record) {
-        if (auto written = session->writeRecording(*o.record); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
-    }
+    if (auto written = session->finishRecording(); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
     return ExitStatus::Done;
 }
 
@@ -102,7 +101,7 @@ CommandRun definePreview(CLI::App& app)
     app.add_option("--settings", o->settings, "the settings file to use and edit in place (XML or binary property list); watched for changes");
     app.add_option("--scale", o->scale, "window pixels a point (default: the largest of 1, 1.5 or 2 that fits the display)")->check(aboveAtMost(0, 4));
     app.add_option("--trace", o->trace, "stream the trace into this file as JSON lines");
-    app.add_option("--record", o->record, "on quit, write what you did as a scenario that `zovorudovu run` replays");
+    app.add_option("--record", o->record, "write what you did as scenarios that `zovorudovu run` replays, one a launch: FILE, then FILE numbered -2, -3 ... before its extension after each relaunch or device switch");
     app.add_option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png")->capture_default_str();
     return [o](const ToolContext& tool) { return preview(*o, tool); };
 }

@@ -207,6 +207,7 @@ ErrorOr<void> PreviewSession::launch()
         if (ErrorOr<PropertyList> read = readPropertyList(phoneSettings)) settings_->setCurrent(settingsToJson(read->dictionary.get()));
     }
     launchedBefore_ = true;
+    ++launchNumber_;
 
     recording_ = Scenario{};
     recording_.device = options_.device;
@@ -221,12 +222,20 @@ ErrorOr<void> PreviewSession::launch()
     return {};
 }
 
-void PreviewSession::relaunch()
+void PreviewSession::relaunch(const char* reason)
 {
+    // What was done in the launch that ends is kept before its process goes.
+    std::string kept;
+    if (ErrorOr<fs::path> written = finishRecording(); !written) message(written.error());
+    else if (!written->empty()) kept = written->string();
+    // Recorded before the old process ends, so that the new launch's own records all follow it.
+    trace().record("preview", {{"event", "relaunch"}, {"reason", reason}, {"launch", launchNumber_ + 1}, {"device", options_.device}, {"recorded", kept}});
     if (auto launched = launch(); !launched) {
         message(launched.error());
         quit_ = true;
+        return;
     }
+    if (!kept.empty()) note("launch " + std::to_string(launchNumber_ - 1) + " recorded in " + kept);
 }
 
 void PreviewSession::catchUp()
@@ -397,7 +406,7 @@ void PreviewSession::perform(PreviewAction action)
     case PreviewAction::ToggleShowTimestamp: toggleSetting("showTimestamp", true); break;
     case PreviewAction::ToggleCustomWidth: toggleSetting("customWidth", false); break;
     case PreviewAction::ToggleEnabled: toggleSetting("isEnabled", true); break;
-    case PreviewAction::Relaunch: relaunch(); break;
+    case PreviewAction::Relaunch: relaunch("respring"); break;
     case PreviewAction::NextDevice: switchDevice(1); break;
     case PreviewAction::PreviousDevice: switchDevice(-1); break;
     case PreviewAction::Screenshot: screenshot(); break;
@@ -500,6 +509,7 @@ void PreviewSession::settingsChanged(const Json& settings)
     event.kind = ScenarioEvent::Kind::Settings;
     event.settings = settings;
     recordEvent(std::move(event));
+    trace().record("preview", {{"event", "settings"}, {"settings", TraceValue::raw(settings.dump())}});
 }
 
 void PreviewSession::watchSettings()
@@ -522,6 +532,7 @@ void PreviewSession::rotate()
     event.kind = ScenarioEvent::Kind::Rotate;
     event.rotate = options_.orientation;
     recordEvent(std::move(event));
+    trace().record("preview", {{"event", "rotate"}, {"orientation", options_.orientation == ScenarioOrientation::Landscape ? "landscape" : "portrait"}});
 }
 
 void PreviewSession::switchDevice(int step)
@@ -531,7 +542,7 @@ void PreviewSession::switchDevice(int step)
     const auto count = static_cast<std::ptrdiff_t>(profiles.size());
     const std::ptrdiff_t index = ((here - profiles.begin()) + step + count) % count;
     options_.device = std::string(profiles[static_cast<std::size_t>(index)].model);
-    relaunch();
+    relaunch("device");
     if (!quit_) keepOnDisplay();
 }
 
@@ -575,6 +586,26 @@ ErrorOr<void> PreviewSession::writeRecording(const fs::path& file) const
     out.close();
     if (!out) return Error{"cannot write the recording " + file.string()};
     return {};
+}
+
+} // namespace zovo
+
+namespace zovo {
+
+fs::path PreviewSession::recordingFile(const fs::path& base, int launch)
+{
+    if (launch <= 1) return base;
+    fs::path numbered = base;
+    numbered.replace_filename(base.stem().string() + "-" + std::to_string(launch) + base.extension().string());
+    return numbered;
+}
+
+ErrorOr<fs::path> PreviewSession::finishRecording()
+{
+    if (options_.recordFile.empty() || !process_) return fs::path();
+    const fs::path file = recordingFile(options_.recordFile, launchNumber_);
+    if (auto written = writeRecording(file); !written) return Error{written.error()};
+    return file;
 }
 
 } // namespace zovo

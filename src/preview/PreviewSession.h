@@ -13,7 +13,7 @@
 // The window (or a test) owns nothing but the pixels: every decision lives here, so a test drives
 // a session with a fake wall clock exactly as the window drives it with the real one. Relaunching
 // (a new device, or after an enable change) ends the simulated process and starts a fresh one as
-// a respring would; the recording then starts again, since a scenario plays one launch.
+// a respring would; the recording then starts a new file, since a scenario plays one launch.
 #pragma once
 
 #include "foundation/ErrorOr.h"
@@ -101,6 +101,10 @@ struct PreviewOptions {
     // Messages for the person at the window (a settings file that stopped parsing, a screenshot
     // that could not be written); unset: standard error.
     std::function<void(const std::string&)> onMessage;
+    // Where each launch's recording is written as it ends (a relaunch, a device switch, or
+    // finishRecording()): the first launch to this file, the later ones numbered beside it
+    // (tried.json, tried-2.json, tried-3.json ...). Empty: recordings are kept only in memory.
+    std::filesystem::path recordFile;
     // The path of each screenshot written; unset: printed on standard output.
     std::function<void(const std::filesystem::path&)> onScreenshot;
 };
@@ -165,6 +169,13 @@ public:
     Scenario recording() const;
     // Writes recording() as JSON; empty on success, else the problem naming the file.
     ErrorOr<void> writeRecording(const std::filesystem::path& file) const;
+    // Writes the running launch's recording to its numbered file (see recordFile), as a quit does;
+    // the file written, or the problem. Nothing is written without a recordFile.
+    ErrorOr<std::filesystem::path> finishRecording();
+    // The file the recording of launch `launch` (1 for the first) goes to.
+    static std::filesystem::path recordingFile(const std::filesystem::path& base, int launch);
+    // Launches so far, 1 for the first.
+    int launchNumber() const { return launchNumber_; }
 
     // The running phone, for tests and tools that look inside it.
     Process& process() { return *process_; }
@@ -174,7 +185,8 @@ private:
     explicit PreviewSession(PreviewOptions options);
     // Null on success, else the problem.
     ErrorOr<void> launch();
-    void relaunch();
+    // `reason` names it in the trace: "respring" or "device".
+    void relaunch(const char* reason);
     // Moves the phone's clock up to the wall clock.
     void catchUp();
     bool anyAnimation() const;
@@ -211,6 +223,7 @@ private:
     bool showInfo_ = false;
     bool quit_ = false;
     bool launchedBefore_ = false;
+    int launchNumber_ = 0;
     bool dirty_ = true;
     bool wasAnimating_ = false;
     std::string lastPost_;

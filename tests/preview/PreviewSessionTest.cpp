@@ -23,6 +23,8 @@ struct Preview {
     std::vector<std::string> posts; // "time name"
     std::vector<std::string> messages;
     std::vector<std::filesystem::path> screenshots;
+    std::vector<std::string> records;      // the preview's own trace records: "rotate", "relaunch" ...
+    std::vector<std::size_t> launchStarts; // the posts before each relaunch
     std::unique_ptr<zovo::PreviewSession> session;
 
     explicit Preview(zovo::PreviewOptions options = {})
@@ -30,6 +32,8 @@ struct Preview {
         options.wallClock = [this] { return wall; };
         options.onTrace = [this](const zovo::TraceEvent& e) {
             if (e.type == "post") posts.push_back(e.toJson());
+            if (e.type == "preview") records.push_back(e.text("event"));
+            if (e.type == "preview" && e.text("event") == "relaunch") launchStarts.push_back(posts.size());
         };
         options.onMessage = [this](const std::string& m) { messages.push_back(m); };
         options.onScreenshot = [this](const std::filesystem::path& p) { screenshots.push_back(p); };
@@ -159,6 +163,37 @@ TEST(PreviewSession, RecordedSessionReplaysWithRunToTheSamePosts)
     EXPECT_EQ(loaded->events.size(), 7u); // 3 notifications, 2 touch sequences, a settings change and a rotation
     EXPECT_GT(countOf(preview.posts, "Zovorudovu_Expand"), 0u);
     EXPECT_EQ(replayPosts(*loaded), preview.posts);
+}
+
+TEST(PreviewSession, EveryLaunchIsRecordedInItsOwnFileThatReplays)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone14,2", .recordFile = folder / "tried.json"});
+    preview.session->key('n', false, false);
+    preview.wait(1);
+    preview.session->key('r', false, false);
+    preview.session->key('g', false, false);
+    preview.wait(0.5);
+    preview.session->key('d', false, false); // another device: the second launch
+    preview.session->key('n', false, false);
+    preview.wait(6);
+    preview.session->key('r', false, true); // a respring: the third
+    preview.session->key('n', true, false);
+    preview.wait(2);
+    ASSERT_TRUE(preview.session->finishRecording());
+
+    EXPECT_EQ(preview.records, (std::vector<std::string>{"rotate", "settings", "relaunch", "relaunch"}));
+    ASSERT_EQ(preview.launchStarts.size(), 2u);
+    const std::size_t starts[] = {0, preview.launchStarts[0], preview.launchStarts[1], preview.posts.size()};
+    const char* files[] = {"tried.json", "tried-2.json", "tried-3.json"};
+    for (int launch = 0; launch < 3; ++launch) {
+        zovo::ErrorOr<zovo::Scenario> loaded = zovo::loadScenario(folder / files[launch]);
+        ASSERT_TRUE(loaded) << files[launch] << ": " << loaded.error();
+        const std::vector<std::string> posts(preview.posts.begin() + static_cast<std::ptrdiff_t>(starts[launch]),
+                                             preview.posts.begin() + static_cast<std::ptrdiff_t>(starts[launch + 1]));
+        EXPECT_EQ(replayPosts(*loaded), posts) << files[launch];
+    }
+    EXPECT_EQ(zovo::PreviewSession::recordingFile("a/b.json", 12), std::filesystem::path("a/b-12.json"));
 }
 
 TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
