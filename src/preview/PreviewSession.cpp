@@ -5,9 +5,11 @@
 #include "foundation/PropertyList.h"
 #include "foundation/RunLoop.h"
 #include "preview/PreviewOverlay.h"
+#include "preview/PreviewSamples.h"
 #include "preview/PreviewSettings.h"
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
+#include "sim/ScenarioRunner.h"
 #include "sim/SettingsFile.h"
 #include "sim/SimulatedPhone.h"
 #include "springboard/Host.h"
@@ -30,24 +32,6 @@ using Json = nlohmann::ordered_json;
 namespace zovo {
 namespace {
 
-// The samples N posts in turn: different apps, icons and lengths, and one without an icon, so a
-// designer sees each case the banner must handle.
-struct Sample {
-    const char* app;
-    const char* title;
-    const char* message;
-    std::optional<AppIcon> icon;
-};
-constexpr Sample kSamples[] = {
-    {"Messages", "Anna", "Lunch at one?", AppIcon::Messages},
-    {"Weather", "Rain soon", "Light rain starting in about 15 minutes.", AppIcon::Weather},
-    {"Mail", "Jonas Berg",
-     "Re: banner designs. I looked at all three over the weekend and the second reads best on the smaller phones; "
-     "can we go through it tomorrow morning before the review?",
-     AppIcon::Mail},
-    {"Reminders", "Water the plants", "", std::nullopt},
-};
-
 constexpr PreviewKeyHelp kKeys[] = {
     {"N", "post the next sample notification"},
     {"Shift+N", "post a sticky one"},
@@ -63,6 +47,8 @@ constexpr PreviewKeyHelp kKeys[] = {
     {"S", "save the screen as preview-NNNN.png"},
     {"P", "pause or resume time"},
     {"[ / ]", "slower / faster: 0.1x 0.25x 0.5x 1x"},
+    {".", "one frame on, while paused"},
+    {"Tab", "show or hide the side panel"},
     {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
     {"H", "show or hide this help"},
@@ -126,6 +112,8 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
     case 'p': return PreviewAction::TogglePause;
     case '[': return PreviewAction::Slower;
     case ']': return PreviewAction::Faster;
+    case '.': return PreviewAction::StepFrame;
+    case kTab: return PreviewAction::TogglePanel;
     case 'q':
     case kEscape: return PreviewAction::Quit;
     default: return std::nullopt;
@@ -184,10 +172,9 @@ ErrorOr<void> PreviewSession::launch()
     host_.reset();
     process_.reset(); // a process must end before the next one begins
     process_ = std::make_unique<Process>();
-    trace().setListener([this](const TraceEvent& e) {
-        if (e.type == "post") lastPost_ = e.text("name");
-        if (options_.onTrace) options_.onTrace(e);
-    });
+    recentPosts_.clear();
+    timerStartedAt_.reset();
+    trace().setListener([this](const TraceEvent& e) { traced(e); });
 
     const fs::path phoneSettings = process_->hostPath(zovorudovu::kSettingsPath);
     if (settings_->hasFile() && first) {
@@ -213,6 +200,7 @@ ErrorOr<void> PreviewSession::launch()
     recording_.device = options_.device;
     recording_.orientation = options_.orientation;
     recording_.settings = settings_->current();
+    refreshWarnings();
     recording_.bannerDuration = host_->options().bannerDuration;
     openTouches_.reset();
     lastWall_ = options_.wallClock();
@@ -419,6 +407,8 @@ void PreviewSession::perform(PreviewAction action)
         if (action == PreviewAction::Faster && timeScaleIndex_ + 1 < std::size(kTimeScales)) ++timeScaleIndex_;
         note("time at " + formatNumber(timeScale()) + "x");
         break;
+    case PreviewAction::StepFrame: stepFrame(); break;
+    case PreviewAction::TogglePanel: showPanel_ = !showPanel_; break;
     case PreviewAction::ZoomIn: zoom(1); break;
     case PreviewAction::ZoomOut: zoom(-1); break;
     case PreviewAction::Quit: quit_ = true; break;
@@ -472,30 +462,42 @@ void PreviewSession::recordEvent(ScenarioEvent event)
 
 void PreviewSession::postSample(bool sticky)
 {
-    const Sample& sample = kSamples[nextSample_++ % std::size(kSamples)];
-    ScenarioEvent event{};
-    event.kind = ScenarioEvent::Kind::Notify;
-    ScenarioNotify& n = event.notify;
-    n.id = "preview-" + std::to_string(++posted_);
+    const std::span<const NotificationSample> samples = notificationSamples();
+    const NotificationSample& sample = samples[nextSample_++ % samples.size()];
+    ScenarioNotify n;
     n.app = sample.app;
     n.title = sample.title;
     n.message = sample.message;
     n.builtInIcon = sample.icon;
     n.sticky = sticky;
-    objc::StrongRef<UIImage> icon;
-    if (sample.icon) icon = UIImage::imageWithCGImage(drawAppIcon(*sample.icon), 3.0);
-    host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, icon, n.date, n.sticky});
+    (void)post(std::move(n));
+}
+
+ErrorOr<void> PreviewSession::post(ScenarioNotify n)
+{
+    if (quit_) return Error{"the phone is not running"};
+    catchUp();
+    // The icon is decoded first: a PNG that cannot be read posts nothing.
+    ErrorOr<objc::StrongRef<UIImage>> icon = notificationIcon(n);
+    if (!icon) {
+        note("icon " + n.iconFile.string() + ": " + icon.error() + "; nothing posted");
+        return Error{icon.error()};
+    }
+    if (n.id.empty()) n.id = "preview-" + std::to_string(++posted_);
+    host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, *icon, n.date, n.sticky});
+    ScenarioEvent event{};
+    event.kind = ScenarioEvent::Kind::Notify;
+    event.notify = std::move(n);
     recordEvent(std::move(event));
+    dirty_ = true;
+    return {};
 }
 
 void PreviewSession::toggleSetting(const char* key, bool fallback)
 {
-    // Writing the last good settings over a file that is being edited would throw the edit away.
-    if (settings_->broken()) return message(settings_->file().string() + " does not parse; fix it before toggling " + key);
     Json settings = settings_->current();
     settings[key] = !flagValue(settings, key, fallback);
-    if (auto written = settings_->write(settings); !written) return message(written.error());
-    settingsChanged(settings);
+    if (!changeSettings(settings)) return;
     const char* state = settings[key].get<bool>() ? "on" : "off";
     if (std::string(key) == "isEnabled") message(std::string("isEnabled is now ") + state + "; Ctrl+R relaunches to show it");
     else note(std::string(key) + " " + state);
@@ -509,6 +511,7 @@ void PreviewSession::settingsChanged(const Json& settings)
     event.kind = ScenarioEvent::Kind::Settings;
     event.settings = settings;
     recordEvent(std::move(event));
+    refreshWarnings();
     trace().record("preview", {{"event", "settings"}, {"settings", TraceValue::raw(settings.dump())}});
 }
 

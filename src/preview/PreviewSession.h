@@ -23,12 +23,14 @@
 #include "uikit/CGGeometry.h"
 
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zovo {
 
@@ -50,12 +52,15 @@ enum class PreviewAction {
     TogglePause,      // P
     Slower,           // [
     Faster,           // ]
+    StepFrame,        // .: one frame (1/60 s) while time is paused
+    TogglePanel,      // Tab: the side panel, in a window that has one
     ZoomIn,           // Ctrl+=
     ZoomOut,          // Ctrl+-
     Quit,             // Q, Esc
 };
 
-// A key as the window reports it: a lower-case letter, '[', ']', '=', '-', or kEscape.
+// A key as the window reports it: a lower-case letter, '[', ']', '=', '-', '.', kTab or kEscape.
+inline constexpr char kTab = 9;
 inline constexpr char kEscape = 27;
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl);
 
@@ -107,6 +112,18 @@ struct PreviewOptions {
     std::filesystem::path recordFile;
     // The path of each screenshot written; unset: printed on standard output.
     std::function<void(const std::filesystem::path&)> onScreenshot;
+};
+
+// The system banner's dismiss timer as it stands.
+struct DismissTimerState {
+    enum class State { NoBanner, Running, Stopped } state = State::NoBanner; // Stopped: a banner waits without one
+    double remaining = 0;                                                    // seconds, when running
+};
+
+// A post of an internal notification, at its phone time.
+struct PreviewPost {
+    double at = 0;
+    std::string name;
 };
 
 class PreviewSession {
@@ -165,6 +182,27 @@ public:
     // The name of the internal notification posted last, or empty.
     const std::string& lastPost() const { return lastPost_; }
 
+    // ---- What the side panel offers: each is a call a test makes as the panel does ------------
+
+    // Posts `notification` now exactly as a scenario's notify event does, and records it as one
+    // (an empty id is given one). An icon PNG that cannot be decoded posts nothing: the error,
+    // and a note, name the file.
+    ErrorOr<void> post(ScenarioNotify notification);
+    // The settings in force, and a change to them made as the toggle keys make theirs: the
+    // settings file rewritten in its own format and the Darwin notification posted. Refused with
+    // a note while the file does not parse, since that would throw away the edit under way.
+    const nlohmann::ordered_json& settings() const;
+    ErrorOr<void> changeSettings(nlohmann::ordered_json settings);
+    // What `zovorudovu prefs` warns about the settings in force, one sentence each.
+    const std::vector<std::string>& settingsWarnings() const { return warnings_; }
+    // Why the settings file does not parse now (naming its line where the parser knows it), or empty.
+    std::string settingsProblem() const;
+    DismissTimerState dismissTimer() const;
+    // The last internal notifications posted, oldest first (at most kRecentPosts).
+    static constexpr std::size_t kRecentPosts = 12;
+    const std::deque<PreviewPost>& recentPosts() const { return recentPosts_; }
+    bool panelShown() const { return showPanel_; }
+
     // What the person did since the phone last launched, as a scenario that ends now.
     Scenario recording() const;
     // Writes recording() as JSON; empty on success, else the problem naming the file.
@@ -194,6 +232,9 @@ private:
     void postSample(bool sticky);
     void toggleSetting(const char* key, bool fallback);
     void settingsChanged(const nlohmann::ordered_json& settings);
+    void stepFrame();
+    void refreshWarnings();
+    void traced(const TraceEvent& e);
     void watchSettings();
     void rotate();
     void switchDevice(int step);
@@ -227,6 +268,10 @@ private:
     bool dirty_ = true;
     bool wasAnimating_ = false;
     std::string lastPost_;
+    std::deque<PreviewPost> recentPosts_;
+    std::vector<std::string> warnings_;
+    std::optional<double> timerStartedAt_; // phone seconds
+    bool showPanel_ = true;
     std::string noteText_;
     double noteUntil_ = 0; // wall seconds
     std::chrono::duration<double, std::milli> lastFrameTime_{};

@@ -196,6 +196,71 @@ TEST(PreviewSession, EveryLaunchIsRecordedInItsOwnFileThatReplays)
     EXPECT_EQ(zovo::PreviewSession::recordingFile("a/b.json", 12), std::filesystem::path("a/b-12.json"));
 }
 
+TEST(PreviewSession, ComposedNotificationPostsAsAScenariosNotifyAndABadIconPostsNothing)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone14,2"});
+    preview.wait(0.5);
+    zovo::ScenarioNotify composed;
+    composed.app = "Calendar";
+    composed.title = "Design review";
+    composed.message = "Room 4, with the new banner";
+    composed.date = "in 5m";
+    composed.iconRGB = 0xFF9500;
+    composed.sticky = true;
+    ASSERT_TRUE(preview.session->post(composed));
+    preview.wait(1);
+    const CGPoint p = preview.bannerPixel();
+    preview.session->mouseDown(p.x, p.y);
+    preview.session->mouseUp(p.x, p.y); // a tap on a sticky banner
+    preview.wait(1);
+
+    zovo::Scenario recorded = preview.session->recording();
+    ASSERT_EQ(recorded.events.size(), 2u);
+    EXPECT_EQ(recorded.events[0].notify.title, "Design review");
+    EXPECT_TRUE(recorded.events[0].notify.sticky);
+    EXPECT_EQ(recorded.events[0].notify.iconRGB, 0xFF9500u);
+    EXPECT_NEAR(recorded.events[0].at, 0.5, 1e-9);
+    EXPECT_EQ(replayPosts(recorded), preview.posts);
+
+    std::ofstream(folder / "icon.png") << "not a picture";
+    composed.iconRGB.reset();
+    composed.iconFile = folder / "icon.png";
+    EXPECT_FALSE(preview.session->post(composed));
+    EXPECT_NE(preview.messages.back().find("icon.png"), std::string::npos) << preview.messages.back();
+    EXPECT_EQ(preview.session->recording().events.size(), 2u) << "nothing posted, nothing recorded";
+}
+
+TEST(PreviewSession, PanelSettingsChangeIsTheFileEditWithWarningsAndTheParseError)
+{
+    const zovo::TestFolder folder;
+    const std::filesystem::path edited = folder / "edited.plist", panel = folder / "panel.plist";
+    for (const auto& file : {edited, panel})
+        std::ofstream(file) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>000000</string></dict></plist>)";
+    Preview byEditor({.settingsFile = edited}), byPanel({.settingsFile = panel});
+    const Json wanted = {{"bgColour", "zzzzzz"}, {"customWidth", true}, {"customWidthValue", 5000}};
+    std::ofstream(edited) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>zzzzzz</string>)"
+                          << "<key>customWidth</key><true/><key>customWidthValue</key><integer>5000</integer></dict></plist>";
+    byEditor.wait(0.5); // the edit is noticed at the first look, a display frame on
+    byPanel.wait(1.0 / 120);
+    ASSERT_TRUE(byPanel.session->changeSettings(wanted));
+    byPanel.wait(0.5 - 1.0 / 120);
+    EXPECT_EQ(byPanel.session->settings(), wanted);
+    EXPECT_EQ(zovo::scenarioToJson(byPanel.session->recording())["events"], zovo::scenarioToJson(byEditor.session->recording())["events"]);
+    EXPECT_EQ(byPanel.posts, byEditor.posts);
+    std::ifstream in(panel);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}).starts_with("<?xml")) << "the file keeps its format";
+    const std::vector<std::string>& warnings = byPanel.session->settingsWarnings();
+    ASSERT_GE(warnings.size(), 2u);
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("bgColour") != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("customWidthValue") != std::string::npos; }));
+
+    std::ofstream(panel) << "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n<key>bgColour</string>\n</dict></plist>";
+    byPanel.wait(0.5);
+    EXPECT_NE(byPanel.session->settingsProblem().find("line"), std::string::npos) << byPanel.session->settingsProblem();
+    EXPECT_FALSE(byPanel.session->changeSettings(wanted)) << "the edit under way is not overwritten";
+}
+
 TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
 {
     Preview preview({.scale = 2});
@@ -299,14 +364,19 @@ TEST(PreviewSession, PauseAndTimeScaleMoveThePhonesClock)
     EXPECT_FALSE(preview.session->update()) << "nor is anything drawn";
     EXPECT_NEAR(loop.now(), 0.1, 1e-9);
     EXPECT_FALSE(preview.session->secondsUntilNextEvent());
+    preview.session->key('.', false, false); // one frame on, and a picture of it
+    EXPECT_NEAR(loop.now(), 0.1 + 1.0 / 60, 1e-9);
+    EXPECT_TRUE(preview.session->update());
     preview.session->key('p', false, false); // resumes where it stopped: the pause is not made up
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1.1, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.1 + 1.0 / 60, 1e-9);
+    preview.session->key('.', false, false); // running: a note, no step
+    EXPECT_NE(preview.messages.back().find("paused"), std::string::npos);
 
     for (int i = 0; i < 5; ++i) preview.session->key('[', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.1);
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1.2, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.2 + 1.0 / 60, 1e-9);
     preview.session->key(']', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.25);
     for (int i = 0; i < 5; ++i) preview.session->key(']', false, false);
@@ -383,7 +453,7 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
     EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
     EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
-    EXPECT_EQ(zovo::previewKeys().size(), 18u);
+    EXPECT_EQ(zovo::previewKeys().size(), 20u);
 
     // The 1200-pixel display a 2x window once opened 244 pixels above.
     struct Fit {
