@@ -1,9 +1,12 @@
 #include "preview/SdlFrontEnd.h"
 
+#include "preview/PreviewPanel.h"
 #include "preview/PreviewSession.h"
 #include "render/Frame.h"
 
 #include <SDL.h>
+#include <backends/imgui_impl_sdl.h>
+#include <imgui.h>
 
 #include <algorithm>
 #include <cmath>
@@ -24,8 +27,13 @@ char keyOf(SDL_Keycode key)
     if (key == SDLK_ESCAPE) return kEscape;
     if (key == SDLK_EQUALS || key == SDLK_PLUS || key == SDLK_KP_PLUS) return '=';
     if (key == SDLK_MINUS || key == SDLK_KP_MINUS) return '-';
+    if (key == SDLK_PERIOD) return '.';
+    if (key == SDLK_TAB) return kTab;
     return 0;
 }
+
+// The side panel's width in window pixels; it does not scale with the phone.
+constexpr int kPanelWidth = 360;
 
 // Room kept for the window's title bar, which the usable bounds do not leave out.
 constexpr int kTitleBarAllowance = 32;
@@ -48,6 +56,28 @@ SDL_Point placeWithin(const SDL_Rect& area, int width, int height)
     return SDL_Point{area.x + std::max(0, (area.w - width) / 2), area.y + std::max(0, (area.h - height) / 2)};
 }
 
+// Draws ImGui's triangles with the SDL renderer the phone's picture is shown with.
+void renderPanel(SDL_Renderer* renderer, const ImDrawData* data)
+{
+    for (int n = 0; n < data->CmdListsCount; ++n) {
+        const ImDrawList* list = data->CmdLists[n];
+        for (const ImDrawCmd& cmd : list->CmdBuffer) {
+            const SDL_Rect clip{static_cast<int>(cmd.ClipRect.x), static_cast<int>(cmd.ClipRect.y), static_cast<int>(cmd.ClipRect.z - cmd.ClipRect.x),
+                                static_cast<int>(cmd.ClipRect.w - cmd.ClipRect.y)};
+            if (clip.w <= 0 || clip.h <= 0) continue;
+            SDL_RenderSetClipRect(renderer, &clip);
+            const ImDrawVert* vertices = list->VtxBuffer.Data + cmd.VtxOffset;
+            constexpr int stride = sizeof(ImDrawVert);
+            // ImGui's colours are R, G, B, A bytes, as SDL_Color is laid out.
+            SDL_RenderGeometryRaw(renderer, static_cast<SDL_Texture*>(cmd.GetTexID()), &vertices->pos.x, stride,
+                                  reinterpret_cast<const SDL_Color*>(&vertices->col), stride, &vertices->uv.x, stride,
+                                  list->VtxBuffer.Size - static_cast<int>(cmd.VtxOffset), list->IdxBuffer.Data + cmd.IdxOffset,
+                                  static_cast<int>(cmd.ElemCount), sizeof(ImDrawIdx));
+        }
+    }
+    SDL_RenderSetClipRect(renderer, nullptr);
+}
+
 } // namespace
 
 std::string noDisplayReason(std::string_view driver, const char* requested, const char* x11Display, const char* waylandDisplay)
@@ -66,11 +96,21 @@ struct SdlFrontEnd::Window {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    SDL_Texture* font = nullptr;
+    ImGuiContext* imgui = nullptr;
+    std::unique_ptr<PreviewPanel> panel;
     int textureWidth = 0, textureHeight = 0;
+    bool panelShown = false;
+    int panelFrames = 0; // ImGui settles a change over two frames
     std::string title;
 
     ~Window()
     {
+        if (imgui) {
+            ImGui_ImplSDL2_Shutdown();
+            ImGui::DestroyContext(imgui);
+        }
+        if (font) SDL_DestroyTexture(font);
         if (texture) SDL_DestroyTexture(texture);
         if (renderer) SDL_DestroyRenderer(renderer);
         if (window) SDL_DestroyWindow(window);
@@ -96,16 +136,17 @@ ErrorOr<std::unique_ptr<SdlFrontEnd>> SdlFrontEnd::open(PreviewSession& session,
     const SDL_Rect usable = usableArea(nullptr);
     if (usable.w > 0 && usable.h > 0) {
         const CGSize display = CGSizeMake(usable.w, usable.h);
-        const WindowFit fit = fitWindow(session.screenPoints(), display, scale);
+        const WindowFit fit = fitWindow(session.screenPoints(), display, scale, kPanelWidth);
         if (!fit.note.empty()) session.note(fit.note);
         scale = fit.scale;
-        session.setDisplay(display);
+        session.setDisplay(display, kPanelWidth);
     }
     session.setScale(scale.value_or(1));
     const Frame& picture = session.picture();
     w->title = session.windowTitle();
-    const SDL_Point at = placeWithin(usable, picture.width(), picture.height());
-    w->window = SDL_CreateWindow(w->title.c_str(), at.x, at.y, picture.width(), picture.height(), SDL_WINDOW_SHOWN);
+    const int width = picture.width() + (session.panelShown() ? kPanelWidth : 0);
+    const SDL_Point at = placeWithin(usable, width, picture.height());
+    w->window = SDL_CreateWindow(w->title.c_str(), at.x, at.y, width, picture.height(), SDL_WINDOW_SHOWN);
     if (!w->window) {
         return Error{std::string("cannot open a window (") + SDL_GetError() + ")"};
     }
@@ -115,6 +156,23 @@ ErrorOr<std::unique_ptr<SdlFrontEnd>> SdlFrontEnd::open(PreviewSession& session,
     if (!w->renderer) {
         return Error{std::string("cannot draw in the window (") + SDL_GetError() + ")"};
     }
+    SDL_SetRenderDrawColor(w->renderer, 24, 24, 27, 255);
+    w->imgui = ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr; // nothing is written into the folder the preview was started in
+    ImGui::StyleColorsDark();
+    ImGui_ImplSDL2_InitForSDLRenderer(w->window);
+    unsigned char* pixels = nullptr;
+    int fontWidth = 0, fontHeight = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &fontWidth, &fontHeight);
+    // R, G, B, A bytes: SDL's ABGR8888 words on a little-endian host.
+    w->font = SDL_CreateTexture(w->renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC, fontWidth, fontHeight);
+    if (w->font) {
+        SDL_UpdateTexture(w->font, nullptr, pixels, fontWidth * 4);
+        SDL_SetTextureBlendMode(w->font, SDL_BLENDMODE_BLEND);
+    }
+    io.Fonts->SetTexID(w->font);
+    w->panel = std::make_unique<PreviewPanel>(session);
     std::unique_ptr<SdlFrontEnd> front(new SdlFrontEnd(session, std::move(w)));
     front->present();
     return front;
@@ -132,7 +190,7 @@ void SdlFrontEnd::run()
 
 bool SdlFrontEnd::step(double maxWaitSeconds)
 {
-    double wait = session_.isMoving() ? 0.0 : std::min(maxWaitSeconds, session_.secondsUntilNextEvent().value_or(maxWaitSeconds));
+    double wait = session_.isMoving() || window_->panelFrames > 0 ? 0.0 : std::min(maxWaitSeconds, session_.secondsUntilNextEvent().value_or(maxWaitSeconds));
     SDL_Event event;
     const int timeout = static_cast<int>(std::ceil(std::max(0.0, wait) * 1000));
     if (timeout > 0 ? SDL_WaitEventTimeout(&event, timeout) : SDL_PollEvent(&event)) {
@@ -140,17 +198,28 @@ bool SdlFrontEnd::step(double maxWaitSeconds)
         while (SDL_PollEvent(&event)) handle(&event);
     }
     if (session_.quitRequested()) return false;
-    if (session_.update()) present();
+    const bool changed = session_.update();
+    if (changed || window_->panelFrames > 0 || window_->panelShown != session_.panelShown()) present();
     return !session_.quitRequested();
 }
 
 void SdlFrontEnd::handle(const void* raw)
 {
     const SDL_Event& e = *static_cast<const SDL_Event*>(raw);
+    Window& w = *window_;
+    // The panel sees every event while it is shown; the phone only those meant for it.
+    bool panelTakesKeys = false, overPanel = false;
+    if (w.panelShown) {
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        w.panelFrames = 2;
+        panelTakesKeys = ImGui::GetIO().WantCaptureKeyboard || ImGui::GetIO().WantTextInput;
+        const int phoneWidth = w.textureWidth;
+        if (e.type == SDL_MOUSEBUTTONDOWN) overPanel = e.button.x >= phoneWidth;
+    }
     switch (e.type) {
     case SDL_QUIT: session_.perform(PreviewAction::Quit); break;
     case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button == SDL_BUTTON_LEFT) session_.mouseDown(e.button.x, e.button.y);
+        if (e.button.button == SDL_BUTTON_LEFT && !overPanel) session_.mouseDown(e.button.x, e.button.y);
         break;
     case SDL_MOUSEMOTION:
         if (e.motion.state & SDL_BUTTON_LMASK) session_.mouseMove(e.motion.x, e.motion.y);
@@ -163,7 +232,7 @@ void SdlFrontEnd::handle(const void* raw)
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) present();
         break;
     case SDL_KEYDOWN:
-        if (e.key.repeat) break;
+        if (e.key.repeat || (panelTakesKeys && e.key.keysym.sym != SDLK_ESCAPE)) break;
         if (const char key = keyOf(e.key.keysym.sym))
             session_.key(key, (e.key.keysym.mod & KMOD_SHIFT) != 0, (e.key.keysym.mod & KMOD_CTRL) != 0);
         break;
@@ -193,19 +262,32 @@ void SdlFrontEnd::present()
         w.title = session_.windowTitle();
         SDL_SetWindowTitle(w.window, w.title.c_str());
     }
-    if (!w.texture || w.textureWidth != picture.width() || w.textureHeight != picture.height()) {
+    const bool panel = session_.panelShown();
+    if (!w.texture || w.textureWidth != picture.width() || w.textureHeight != picture.height() || w.panelShown != panel) {
         if (w.texture) SDL_DestroyTexture(w.texture);
         // Frames are B, G, R, A bytes: SDL's ARGB8888 words on a little-endian host.
         w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, picture.width(), picture.height());
         w.textureWidth = picture.width();
         w.textureHeight = picture.height();
-        SDL_SetWindowSize(w.window, picture.width(), picture.height());
+        w.panelShown = panel;
+        SDL_SetWindowSize(w.window, picture.width() + (panel ? kPanelWidth : 0), picture.height());
         keepOnScreen();
     }
     if (!w.texture) return;
     SDL_UpdateTexture(w.texture, nullptr, picture.data(), static_cast<int>(picture.stride()));
     SDL_RenderClear(w.renderer);
-    SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+    const SDL_Rect phone{0, 0, picture.width(), picture.height()};
+    SDL_RenderCopy(w.renderer, w.texture, nullptr, &phone);
+    if (panel) {
+        ImGui_ImplSDL2_NewFrame();
+        ImGui::NewFrame();
+        w.panel->draw(static_cast<float>(picture.width()), kPanelWidth, static_cast<float>(picture.height()));
+        ImGui::Render();
+        renderPanel(w.renderer, ImGui::GetDrawData());
+        if (w.panelFrames > 0) --w.panelFrames;
+    } else {
+        w.panelFrames = 0;
+    }
     SDL_RenderPresent(w.renderer);
 }
 

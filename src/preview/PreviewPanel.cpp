@@ -1,0 +1,181 @@
+#include "preview/PreviewPanel.h"
+
+#include "preview/PreviewSamples.h"
+#include "preview/PreviewSession.h"
+#include "sim/AppIcons.h"
+
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+using Json = nlohmann::ordered_json;
+
+namespace zovo {
+namespace {
+
+constexpr AppIcon kBuiltIns[] = {AppIcon::Messages, AppIcon::Weather, AppIcon::Mail};
+constexpr const char* kBuiltInNames[] = {"messages", "weather", "mail"};
+
+// How the component reads a colour setting: "RRGGBB", optionally ":alpha".
+bool readColour(const Json& settings, const char* key, float rgba[4], const float fallback[4])
+{
+    std::copy(fallback, fallback + 4, rgba);
+    if (!settings.contains(key) || !settings[key].is_string()) return false;
+    const std::string text = settings[key].get<std::string>();
+    unsigned value = 0;
+    if (text.size() < 6 || std::sscanf(text.c_str(), "%6x", &value) != 1) return false;
+    rgba[0] = static_cast<float>((value >> 16) & 0xFF) / 255;
+    rgba[1] = static_cast<float>((value >> 8) & 0xFF) / 255;
+    rgba[2] = static_cast<float>(value & 0xFF) / 255;
+    if (const auto colon = text.find(':'); colon != std::string::npos) rgba[3] = std::clamp(std::strtof(text.c_str() + colon + 1, nullptr), 0.0f, 1.0f);
+    return true;
+}
+
+std::string colourText(const float rgba[4])
+{
+    auto byte = [](float v) { return static_cast<unsigned>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)); };
+    char text[32];
+    if (rgba[3] >= 0.9995f) std::snprintf(text, sizeof text, "%02X%02X%02X", byte(rgba[0]), byte(rgba[1]), byte(rgba[2]));
+    else std::snprintf(text, sizeof text, "%02X%02X%02X:%.2f", byte(rgba[0]), byte(rgba[1]), byte(rgba[2]), static_cast<double>(rgba[3]));
+    return text;
+}
+
+bool flag(const Json& settings, const char* key, bool fallback)
+{
+    if (!settings.contains(key)) return fallback;
+    const Json& v = settings[key];
+    if (v.is_boolean()) return v.get<bool>();
+    if (v.is_number()) return v.get<double>() != 0;
+    return fallback;
+}
+
+void wrapped(const std::string& text, ImU32 colour)
+{
+    ImGui::PushStyleColor(ImGuiCol_Text, colour);
+    ImGui::TextWrapped("%s", text.c_str());
+    ImGui::PopStyleColor();
+}
+
+} // namespace
+
+ScenarioNotify PreviewPanel::initialDraft()
+{
+    const NotificationSample& first = notificationSamples().front();
+    ScenarioNotify n;
+    n.app = first.app;
+    n.title = first.title;
+    n.message = first.message;
+    return n;
+}
+
+void PreviewPanel::setComposerIcon(const std::string& pngPath)
+{
+    pngPath_ = pngPath;
+    iconKind_ = 3;
+}
+
+void PreviewPanel::draw(float x, float width, float height)
+{
+    ImGui::SetNextWindowPos(ImVec2(x, 0));
+    ImGui::SetNextWindowSize(ImVec2(width, height));
+    ImGui::Begin("panel", nullptr, ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoCollapse);
+    // Room for the longest label, customWidthValue, beside each field.
+    ImGui::PushItemWidth(width * 0.55f);
+    if (ImGui::CollapsingHeader("Compose", ImGuiTreeNodeFlags_DefaultOpen)) compose();
+    if (ImGui::CollapsingHeader("Settings", ImGuiTreeNodeFlags_DefaultOpen)) settings();
+    if (ImGui::CollapsingHeader("Timeline", ImGuiTreeNodeFlags_DefaultOpen)) timeline();
+    ImGui::PopItemWidth();
+    ImGui::End();
+}
+
+void PreviewPanel::compose()
+{
+    ImGui::PushID("compose");
+    const std::span<const NotificationSample> samples = notificationSamples();
+    if (ImGui::BeginCombo("sample", "start from a sample")) {
+        for (const NotificationSample& s : samples) {
+            if (!ImGui::Selectable(s.title)) continue;
+            draft_.app = s.app;
+            draft_.title = s.title;
+            draft_.message = s.message;
+            iconKind_ = s.icon ? 1 : 0;
+            if (s.icon) builtIn_ = static_cast<int>(std::find(std::begin(kBuiltIns), std::end(kBuiltIns), *s.icon) - std::begin(kBuiltIns));
+        }
+        ImGui::EndCombo();
+    }
+    ImGui::InputText("app", &draft_.app);
+    ImGui::InputText("title", &draft_.title);
+    ImGui::InputTextMultiline("message", &draft_.message, ImVec2(0, ImGui::GetTextLineHeight() * 4));
+    ImGui::InputTextWithHint("date", "now", &draft_.date);
+    ImGui::Checkbox("sticky", &draft_.sticky);
+    ImGui::Combo("icon", &iconKind_, "none\0built-in\0colour\0PNG file\0");
+    if (iconKind_ == 1) ImGui::Combo("built-in", &builtIn_, kBuiltInNames, static_cast<int>(std::size(kBuiltInNames)));
+    if (iconKind_ == 2) ImGui::ColorEdit3("colour", colour_);
+    if (iconKind_ == 3) ImGui::InputTextWithHint("PNG", "a path, or drop a PNG on the window", &pngPath_);
+    if (ImGui::Button("Post")) {
+        ScenarioNotify n = draft_;
+        if (iconKind_ == 1) n.builtInIcon = kBuiltIns[std::clamp(builtIn_, 0, 2)];
+        if (iconKind_ == 2) {
+            auto byte = [](float v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)); };
+            n.iconRGB = byte(colour_[0]) << 16 | byte(colour_[1]) << 8 | byte(colour_[2]);
+        }
+        if (iconKind_ == 3) n.iconFile = pngPath_;
+        (void)session_.post(std::move(n));
+    }
+    ImGui::PopID();
+}
+
+void PreviewPanel::settings()
+{
+    ImGui::PushID("settings");
+    const Json& current = session_.settings();
+    Json changed = current;
+    bool change = false;
+    for (const auto& [key, fallback] : {std::pair{"isEnabled", true}, {"adaptiveColours", false}, {"showGrabber", true}, {"showTimestamp", true}, {"customWidth", false}}) {
+        bool on = flag(current, key, fallback);
+        if (ImGui::Checkbox(key, &on)) {
+            changed[key] = on;
+            change = true;
+        }
+    }
+    constexpr float kBlack[4] = {0, 0, 0, 1}, kWhite[4] = {1, 1, 1, 1};
+    for (const auto& [key, fallback] : {std::pair{"bgColour", kBlack}, {"textColour", kWhite}}) {
+        float rgba[4];
+        readColour(current, key, rgba, fallback);
+        // A change is written once the picker is let go, not at every step of a drag.
+        ImGui::ColorEdit4(key, rgba, ImGuiColorEditFlags_AlphaBar);
+        if (ImGui::IsItemDeactivatedAfterEdit() || (ImGui::IsItemEdited() && !ImGui::IsItemActive())) {
+            changed[key] = colourText(rgba);
+            change = true;
+        }
+    }
+    float width = current.contains("customWidthValue") && current["customWidthValue"].is_number() ? current["customWidthValue"].get<float>() : 209.0f;
+    ImGui::SliderFloat("customWidthValue", &width, 1.0f, 430.0f, "%.0f pt");
+    if (ImGui::IsItemDeactivatedAfterEdit()) {
+        changed["customWidthValue"] = std::round(width);
+        change = true;
+    }
+    if (change) (void)session_.changeSettings(changed);
+    if (std::string problem = session_.settingsProblem(); !problem.empty()) wrapped(problem, IM_COL32(255, 110, 100, 255));
+    for (const std::string& warning : session_.settingsWarnings()) wrapped(warning, IM_COL32(255, 200, 90, 255));
+    ImGui::PopID();
+}
+
+void PreviewPanel::timeline()
+{
+    const DismissTimerState timer = session_.dismissTimer();
+    switch (timer.state) {
+    case DismissTimerState::State::NoBanner: ImGui::TextUnformatted("dismiss timer: no banner"); break;
+    case DismissTimerState::State::Running: ImGui::Text("dismiss timer: running, %.1f s left", timer.remaining); break;
+    case DismissTimerState::State::Stopped: ImGui::TextUnformatted("dismiss timer: stopped (sticky, held or open)"); break;
+    }
+    ImGui::Text("time %gx%s  ·  P pause, . one frame", session_.timeScale(), session_.paused() ? ", paused" : "");
+    const std::deque<PreviewPost>& posts = session_.recentPosts();
+    for (auto it = posts.rbegin(); it != posts.rend(); ++it) ImGui::Text("%7.2f  %s", it->at, it->name.c_str());
+    if (posts.empty()) ImGui::TextDisabled("no internal notification yet");
+}
+
+} // namespace zovo
