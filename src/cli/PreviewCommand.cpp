@@ -1,5 +1,5 @@
 // zovorudovu preview [--device ID] [--orientation portrait|landscape] [--settings FILE] [--scale S]
-// [--trace FILE] [--record FILE] [--screenshot-dir DIR]: the simulated phone live in a window, the
+// [--trace FILE] [--record FILE] [--screenshot-dir DIR] [--touches-in-screenshots]: the simulated phone live in a window, the
 // mouse as the finger and keys as actions. Every bad input is refused before the window opens.
 
 #include "cli/Command.h"
@@ -28,6 +28,7 @@ struct PreviewCommandOptions {
     std::optional<std::string> settings, trace, record;
     std::optional<double> scale;
     std::string screenshotDir = ".";
+    bool touchesInScreenshots = false;
 };
 
 // Why a file cannot be written at `path` (without making it), or empty.
@@ -73,6 +74,7 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     options.scale = o.scale.value_or(1);
     options.screenshotDir = o.screenshotDir;
     if (o.record) options.recordFile = *o.record;
+    options.touchesInScreenshots = o.touchesInScreenshots;
     if (o.trace) options.onTrace = [&trace](const TraceEvent& e) { trace << e.toJson() << '\n' << std::flush; };
     options.onMessage = [&tool](const std::string& text) { tool.fail(ExitStatus::InputUnusable, text); };
     ErrorOr<std::unique_ptr<PreviewSession>> started = PreviewSession::start(std::move(options));
@@ -103,6 +105,7 @@ CommandRun definePreview(CLI::App& app)
     app.add_option("--trace", o->trace, "stream the trace into this file as JSON lines");
     app.add_option("--record", o->record, "write what you did as scenarios that `zovorudovu run` replays, one a launch: FILE, then FILE numbered -2, -3 ... before its extension after each relaunch or device switch");
     app.add_option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png")->capture_default_str();
+    app.add_flag("--touches-in-screenshots", o->touchesInScreenshots, "screenshots show the finger's dot and gesture while F shows them");
     return [o](const ToolContext& tool) { return preview(*o, tool); };
 }
 

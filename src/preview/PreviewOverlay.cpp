@@ -42,6 +42,22 @@ void drawNote(Frame& picture, std::string_view text)
     painter.drawText(text, style(FontWeight::Regular), CGRectMake(2 * kMargin, strip.origin.y + 4, width - 4 * kMargin, kLineHeight));
 }
 
+void drawTouch(Frame& picture, std::optional<CGPoint> finger, std::string_view label, CGPoint labelAt)
+{
+    if (picture.empty()) return;
+    constexpr double kDot = 28;
+    CairoPainter painter(picture);
+    if (finger) {
+        painter.fillRoundedRect(CGRectMake(finger->x - kDot / 2 - 2, finger->y - kDot / 2 - 2, kDot + 4, kDot + 4), kDot / 2 + 2, RGBA{0, 0, 0, 0.35});
+        painter.fillRoundedRect(CGRectMake(finger->x - kDot / 2, finger->y - kDot / 2, kDot, kDot), kDot / 2, RGBA{1, 1, 1, 0.6});
+    }
+    if (!label.empty()) {
+        const CGRect tag = CGRectMake(labelAt.x + kDot / 2 + 4, labelAt.y - kLineHeight / 2 - 2, 8 * static_cast<double>(label.size()) + 2 * kMargin, kLineHeight + 4);
+        painter.fillRoundedRect(tag, 6, kPanel);
+        painter.drawText(label, style(FontWeight::Bold), CGRectMake(tag.origin.x + kMargin, tag.origin.y + 2, tag.size.width - kMargin, kLineHeight));
+    }
+}
+
 void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys)
 {
     if (picture.empty()) return;

@@ -5,6 +5,7 @@
 #include "preview/PreviewSession.h"
 #include "render/Frame.h"
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -14,6 +15,9 @@ namespace zovo {
 void drawInfoLine(Frame& picture, std::string_view text);
 // A short note for the person (a toggle, a warning), on a rounded strip above the info line.
 void drawNote(Frame& picture, std::string_view text);
+// The finger as a dot at `finger` (points), when down, and the name of the last gesture beside
+// `labelAt` when there is one.
+void drawTouch(Frame& picture, std::optional<CGPoint> finger, std::string_view label, CGPoint labelAt);
 // Every key and what it does, on a dark panel.
 void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys);
 

@@ -16,6 +16,7 @@
 #include "tweak/Tweak.h"
 #include "uikit/DeviceProfile.h"
 #include "uikit/TouchInput.h"
+#include "uikit/UILongPressGestureRecognizer.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
@@ -48,6 +49,7 @@ constexpr PreviewKeyHelp kKeys[] = {
     {"P", "pause or resume time"},
     {"[ / ]", "slower / faster: 0.1x 0.25x 0.5x 1x"},
     {".", "one frame on, while paused"},
+    {"F", "show or hide the finger and its gesture"},
     {"Tab", "show or hide the side panel"},
     {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
@@ -113,6 +115,7 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
     case '[': return PreviewAction::Slower;
     case ']': return PreviewAction::Faster;
     case '.': return PreviewAction::StepFrame;
+    case 'f': return PreviewAction::ToggleTouches;
     case kTab: return PreviewAction::TogglePanel;
     case 'q':
     case kEscape: return PreviewAction::Quit;
@@ -256,6 +259,10 @@ bool PreviewSession::update()
         noteText_.clear();
         dirty_ = true;
     }
+    if (!gestureLabel_.empty() && options_.wallClock() >= gestureUntil_) {
+        gestureLabel_.clear();
+        dirty_ = showTouches_ || dirty_;
+    }
     // The last picture of a slide shows it nearly done; one more is drawn once it has ended.
     // Paused, nothing moves however far a slide had got.
     const bool moving = isMoving();
@@ -270,6 +277,7 @@ std::optional<double> PreviewSession::secondsUntilNextEvent() const
 {
     std::optional<double> wait;
     if (!noteText_.empty()) wait = std::max(0.0, noteUntil_ - options_.wallClock());
+    if (!gestureLabel_.empty() && showTouches_) wait = std::min(wait.value_or(INFINITY), std::max(0.0, gestureUntil_ - options_.wallClock()));
     if (paused_) return wait;
     const RunLoop& loop = process_->mainRunLoop();
     const std::optional<double> next = loop.nextFireTime();
@@ -302,6 +310,7 @@ void PreviewSession::drawOverlays()
     } else if (paused_) {
         drawInfoLine(picture_, "paused");
     }
+    if (showTouches_) drawTouch(picture_, finger_, gestureLabel_, gestureAt_);
     if (!noteText_.empty()) drawNote(picture_, noteText_);
     if (showHelp_) drawHelp(picture_, previewKeys());
 }
@@ -333,6 +342,7 @@ void PreviewSession::touch(ScenarioTouch::Phase phase, double x, double y)
     }
     if (!delivered) return;
     dirty_ = true;
+    trackFinger(phase, p);
     const double now = process_->mainRunLoop().now();
     if (phase == ScenarioTouch::Phase::Down) {
         ScenarioEvent event{};
@@ -348,6 +358,34 @@ void PreviewSession::touch(ScenarioTouch::Phase phase, double x, double y)
     ScenarioTouch t{phase, phase == ScenarioTouch::Phase::Cancel ? 0 : p.x, phase == ScenarioTouch::Phase::Cancel ? 0 : p.y, now - event.at};
     event.touches.push_back(t);
     if (phase != ScenarioTouch::Phase::Move) openTouches_.reset();
+}
+
+void PreviewSession::trackFinger(ScenarioTouch::Phase phase, CGPoint p)
+{
+    const double now = process_->mainRunLoop().now();
+    switch (phase) {
+    case ScenarioTouch::Phase::Down:
+        finger_ = touchStart_ = p;
+        touchStartTime_ = now;
+        touchTravel_ = 0;
+        return;
+    case ScenarioTouch::Phase::Move:
+        finger_ = p;
+        touchTravel_ = std::max(touchTravel_, std::hypot(p.x - touchStart_.x, p.y - touchStart_.y));
+        return;
+    case ScenarioTouch::Phase::Up:
+    case ScenarioTouch::Phase::Cancel:
+        // Named by the thresholds the recognisers use: past the long press's allowable movement
+        // a pan, held past its minimum duration a hold, else a tap.
+        if (phase == ScenarioTouch::Phase::Cancel) gestureLabel_ = "cancelled";
+        else if (touchTravel_ > UILongPressGestureRecognizer::kDefaultAllowableMovement) gestureLabel_ = "pan";
+        else if (now - touchStartTime_ >= UILongPressGestureRecognizer::kDefaultMinimumPressDuration) gestureLabel_ = "hold";
+        else gestureLabel_ = "tap";
+        gestureAt_ = finger_.value_or(touchStart_);
+        finger_.reset();
+        gestureUntil_ = options_.wallClock() + 1.0;
+        return;
+    }
 }
 
 void PreviewSession::mouseDown(double x, double y) { touch(ScenarioTouch::Phase::Down, x, y); }
@@ -408,6 +446,7 @@ void PreviewSession::perform(PreviewAction action)
         note("time at " + formatNumber(timeScale()) + "x");
         break;
     case PreviewAction::StepFrame: stepFrame(); break;
+    case PreviewAction::ToggleTouches: showTouches_ = !showTouches_; break;
     case PreviewAction::TogglePanel: showPanel_ = !showPanel_; break;
     case PreviewAction::ZoomIn: zoom(1); break;
     case PreviewAction::ZoomOut: zoom(-1); break;
@@ -561,7 +600,9 @@ void PreviewSession::screenshot()
         if (!fs::exists(file, ec)) break;
     }
     // At the device's own scale and without the overlays: the phone's screen as it would look.
-    if (auto written = writeFramePNG(renderScreen(RenderOptions{}), file); !written) return message(written.error());
+    Frame shot = renderScreen(RenderOptions{});
+    if (options_.touchesInScreenshots && showTouches_) drawTouch(shot, finger_, gestureLabel_, gestureAt_);
+    if (auto written = writeFramePNG(shot, file); !written) return message(written.error());
     if (options_.onScreenshot) options_.onScreenshot(file);
     else std::cout << file.string() << '\n' << std::flush;
 }

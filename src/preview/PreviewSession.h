@@ -53,6 +53,7 @@ enum class PreviewAction {
     Slower,           // [
     Faster,           // ]
     StepFrame,        // .: one frame (1/60 s) while time is paused
+    ToggleTouches,    // F: the finger's dot and the gesture's name
     TogglePanel,      // Tab: the side panel, in a window that has one
     ZoomIn,           // Ctrl+=
     ZoomOut,          // Ctrl+-
@@ -110,6 +111,8 @@ struct PreviewOptions {
     // finishRecording()): the first launch to this file, the later ones numbered beside it
     // (tried.json, tried-2.json, tried-3.json ...). Empty: recordings are kept only in memory.
     std::filesystem::path recordFile;
+    // Screenshots show the touch indicator too, while it is on.
+    bool touchesInScreenshots = false;
     // The path of each screenshot written; unset: printed on standard output.
     std::function<void(const std::filesystem::path&)> onScreenshot;
 };
@@ -202,6 +205,10 @@ public:
     static constexpr std::size_t kRecentPosts = 12;
     const std::deque<PreviewPost>& recentPosts() const { return recentPosts_; }
     bool panelShown() const { return showPanel_; }
+    bool touchesShown() const { return showTouches_; }
+    // The name of the last touch as a gesture ("tap", "hold", "pan", "cancelled") while it is
+    // shown, else empty.
+    const std::string& gestureLabel() const { return gestureLabel_; }
 
     // What the person did since the phone last launched, as a scenario that ends now.
     Scenario recording() const;
@@ -242,6 +249,7 @@ private:
     void touch(ScenarioTouch::Phase phase, double x, double y);
     void message(const std::string& text) { note(text); }
     void drawOverlays();
+    void trackFinger(ScenarioTouch::Phase phase, CGPoint p);
     void zoom(int direction);
     void keepOnDisplay();
 
@@ -272,6 +280,13 @@ private:
     std::vector<std::string> warnings_;
     std::optional<double> timerStartedAt_; // phone seconds
     bool showPanel_ = true;
+    bool showTouches_ = false;
+    std::optional<CGPoint> finger_;      // points, while down
+    CGPoint touchStart_{}, gestureAt_{}; // points
+    double touchStartTime_ = 0;          // phone seconds
+    double touchTravel_ = 0;             // the farthest the finger got from where it went down
+    std::string gestureLabel_;
+    double gestureUntil_ = 0;            // wall seconds
     std::string noteText_;
     double noteUntil_ = 0; // wall seconds
     std::chrono::duration<double, std::milli> lastFrameTime_{};

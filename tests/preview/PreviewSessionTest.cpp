@@ -277,6 +277,28 @@ TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
     EXPECT_EQ(recorded.events[0].touches[2].phase, zovo::ScenarioTouch::Phase::Cancel);
 }
 
+TEST(PreviewSession, TouchIndicatorNamesTheGestureForAMoment)
+{
+    Preview preview({.scale = 1});
+    preview.session->key('f', false, false);
+    const struct {
+        double dy, seconds;
+        const char* gesture;
+    } touches[] = {{0, 0.1, "tap"}, {4, 0.8, "hold"}, {60, 0.3, "pan"}};
+    for (const auto& t : touches) {
+        preview.session->mouseDown(150, 400);
+        preview.wait(t.seconds / 2);
+        preview.session->mouseMove(150, 400 + t.dy);
+        preview.wait(t.seconds / 2);
+        preview.session->mouseUp(150, 400 + t.dy);
+        EXPECT_EQ(preview.session->gestureLabel(), t.gesture);
+        preview.session->picture();
+        ASSERT_TRUE(preview.session->secondsUntilNextEvent()) << "the window wakes to take the name away";
+        preview.wait(1.1);
+        EXPECT_EQ(preview.session->gestureLabel(), "");
+    }
+}
+
 TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
 {
     const zovo::TestFolder folder;
@@ -453,7 +475,7 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
     EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
     EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
-    EXPECT_EQ(zovo::previewKeys().size(), 20u);
+    EXPECT_EQ(zovo::previewKeys().size(), 21u);
 
     // The 1200-pixel display a 2x window once opened 244 pixels above.
     struct Fit {
