@@ -6,6 +6,7 @@
 #include "foundation/RunLoop.h"
 #include "preview/PreviewOverlay.h"
 #include "preview/PreviewSamples.h"
+#include "preview/PreviewSessionVideo.h"
 #include "preview/PreviewSettings.h"
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
@@ -50,6 +51,7 @@ constexpr PreviewKeyHelp kKeys[] = {
     {"[ / ]", "slower / faster: 0.1x 0.25x 0.5x 1x"},
     {".", "one frame on, while paused"},
     {"F", "show or hide the finger and its gesture"},
+    {"V", "start / stop recording preview-NNNN.webp"},
     {"Tab", "show or hide the side panel"},
     {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
@@ -116,6 +118,7 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
     case ']': return PreviewAction::Faster;
     case '.': return PreviewAction::StepFrame;
     case 'f': return PreviewAction::ToggleTouches;
+    case 'v': return PreviewAction::ToggleVideo;
     case kTab: return PreviewAction::TogglePanel;
     case 'q':
     case kEscape: return PreviewAction::Quit;
@@ -163,6 +166,7 @@ PreviewSession::PreviewSession(PreviewOptions options)
 
 PreviewSession::~PreviewSession()
 {
+    if (video_) stopVideo();
     // The host belongs to the process, and the trace's listener points back here.
     if (process_) trace().setListener({});
     host_.reset();
@@ -216,6 +220,7 @@ ErrorOr<void> PreviewSession::launch()
 void PreviewSession::relaunch(const char* reason)
 {
     // What was done in the launch that ends is kept before its process goes.
+    if (video_) stopVideo();
     std::string kept;
     if (ErrorOr<fs::path> written = finishRecording(); !written) message(written.error());
     else if (!written->empty()) kept = written->string();
@@ -239,6 +244,7 @@ void PreviewSession::catchUp()
     // The target is kept apart from the loop's whole nanoseconds so that rounding each small step
     // does not add up over a long session.
     virtualTarget_ += step;
+    if (video_) filmUntil(virtualTarget_);
     if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     else loop.runUntilIdle();
     if (loop.itemsRun() != before) dirty_ = true;
@@ -447,6 +453,7 @@ void PreviewSession::perform(PreviewAction action)
         break;
     case PreviewAction::StepFrame: stepFrame(); break;
     case PreviewAction::ToggleTouches: showTouches_ = !showTouches_; break;
+    case PreviewAction::ToggleVideo: video_ ? stopVideo() : startVideo(); break;
     case PreviewAction::TogglePanel: showPanel_ = !showPanel_; break;
     case PreviewAction::ZoomIn: zoom(1); break;
     case PreviewAction::ZoomOut: zoom(-1); break;
@@ -590,15 +597,7 @@ void PreviewSession::switchDevice(int step)
 
 void PreviewSession::screenshot()
 {
-    std::error_code ec;
-    fs::create_directories(options_.screenshotDir, ec);
-    fs::path file;
-    for (int n = 1; n <= 9999; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "preview-%04d.png", n);
-        file = options_.screenshotDir / name;
-        if (!fs::exists(file, ec)) break;
-    }
+    const fs::path file = nextFreeFile(".png");
     // At the device's own scale and without the overlays: the phone's screen as it would look.
     Frame shot = renderScreen(RenderOptions{});
     if (options_.touchesInScreenshots && showTouches_) drawTouch(shot, finger_, gestureLabel_, gestureAt_);

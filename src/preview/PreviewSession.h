@@ -54,6 +54,7 @@ enum class PreviewAction {
     Faster,           // ]
     StepFrame,        // .: one frame (1/60 s) while time is paused
     ToggleTouches,    // F: the finger's dot and the gesture's name
+    ToggleVideo,      // V: start or stop recording the screen as an animated WebP
     TogglePanel,      // Tab: the side panel, in a window that has one
     ZoomIn,           // Ctrl+=
     ZoomOut,          // Ctrl+-
@@ -71,6 +72,10 @@ struct PreviewKeyHelp {
     const char* what;
 };
 std::span<const PreviewKeyHelp> previewKeys();
+
+// The moving picture V records: frames a second of phone time, and pixels a point.
+inline constexpr double kVideoFps = 30;
+inline constexpr double kVideoScale = 2;
 
 // How long a note stays in the window, in wall seconds.
 inline constexpr double kNoteSeconds = 3;
@@ -209,6 +214,7 @@ public:
     // The name of the last touch as a gesture ("tap", "hold", "pan", "cancelled") while it is
     // shown, else empty.
     const std::string& gestureLabel() const { return gestureLabel_; }
+    bool recordingVideo() const { return video_ != nullptr; }
 
     // What the person did since the phone last launched, as a scenario that ends now.
     Scenario recording() const;
@@ -250,6 +256,10 @@ private:
     void message(const std::string& text) { note(text); }
     void drawOverlays();
     void trackFinger(ScenarioTouch::Phase phase, CGPoint p);
+    std::filesystem::path nextFreeFile(const char* extension) const;
+    void startVideo();
+    void stopVideo();
+    void filmUntil(double phoneTime);
     void zoom(int direction);
     void keepOnDisplay();
 
@@ -281,6 +291,8 @@ private:
     std::optional<double> timerStartedAt_; // phone seconds
     bool showPanel_ = true;
     bool showTouches_ = false;
+    struct Video;
+    std::unique_ptr<Video> video_;
     std::optional<CGPoint> finger_;      // points, while down
     CGPoint touchStart_{}, gestureAt_{}; // points
     double touchStartTime_ = 0;          // phone seconds

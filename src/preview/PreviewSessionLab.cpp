@@ -69,6 +69,7 @@ void PreviewSession::stepFrame()
     if (!paused_) return note("'.' steps one frame while time is paused (P)");
     // The step is kept on the same target the wall clock moves, so resuming does not jump.
     virtualTarget_ += 1.0 / 60;
+    if (video_) filmUntil(virtualTarget_);
     RunLoop& loop = process_->mainRunLoop();
     if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     dirty_ = true;

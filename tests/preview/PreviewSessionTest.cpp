@@ -10,6 +10,7 @@
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <webp/demux.h>
 
 #include <fstream>
 
@@ -299,6 +300,50 @@ TEST(PreviewSession, TouchIndicatorNamesTheGestureForAMoment)
     }
 }
 
+TEST(PreviewSession, VRecordsAWebPAtThePhonesFrameTimesAndTheScenarioOfThatStretch)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.scale = 1, .screenshotDir = folder.path()});
+    preview.wait(0.5);
+    preview.session->key('v', false, false);
+    preview.session->key('n', false, false);
+    // The window's pace is uneven; the film's is not.
+    for (double step : {0.05, 0.3, 0.01, 0.2, 0.14, 0.3}) {
+        preview.wall += step;
+        preview.session->update();
+    }
+    preview.session->key('v', false, false);
+    ASSERT_EQ(preview.screenshots.size(), 2u);
+    EXPECT_EQ(preview.screenshots[0], folder / "preview-0001.webp");
+
+    std::ifstream in(preview.screenshots[0], std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    WebPData data{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, nullptr);
+    ASSERT_TRUE(decoder);
+    WebPAnimInfo info;
+    WebPAnimDecoderGetInfo(decoder, &info);
+    EXPECT_EQ(info.canvas_width, 780u); // iPhone 13 Pro at 2 pixels a point
+    int previous = 0, frames = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder)) {
+        uint8_t* pixels = nullptr;
+        int timestamp = 0;
+        ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &pixels, &timestamp));
+        const double spanned = (timestamp - previous) * zovo::kVideoFps / 1000.0;
+        EXPECT_NEAR(spanned, std::round(spanned), 0.05) << "every frame lasts whole frame times, at " << timestamp;
+        frames += static_cast<int>(std::lround(spanned));
+        previous = timestamp;
+    }
+    WebPAnimDecoderDelete(decoder);
+    EXPECT_EQ(frames, 30) << "a second of phone time, 30 frames";
+
+    zovo::ErrorOr<zovo::Scenario> stretch = zovo::loadScenario(preview.screenshots[1]);
+    ASSERT_TRUE(stretch) << stretch.error();
+    ASSERT_EQ(stretch->events.size(), 1u);
+    EXPECT_NEAR(stretch->events[0].at, 0, 1e-9);
+    EXPECT_NEAR(stretch->until, 1.0, 1e-9);
+}
+
 TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
 {
     const zovo::TestFolder folder;
@@ -475,7 +520,7 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
     EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
     EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
-    EXPECT_EQ(zovo::previewKeys().size(), 21u);
+    EXPECT_EQ(zovo::previewKeys().size(), 22u);
 
     // The 1200-pixel display a 2x window once opened 244 pixels above.
     struct Fit {
