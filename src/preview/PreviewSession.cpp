@@ -236,6 +236,7 @@ void PreviewSession::relaunch(const char* reason)
 
 void PreviewSession::catchUp()
 {
+    if (playing_) return;
     const double wall = options_.wallClock();
     const double step = paused_ ? 0.0 : std::max(0.0, wall - lastWall_) * timeScale();
     lastWall_ = wall;

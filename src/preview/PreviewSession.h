@@ -128,6 +128,15 @@ struct DismissTimerState {
     double remaining = 0;                                                    // seconds, when running
 };
 
+// What a file dropped on the window became.
+enum class DroppedFile {
+    Icon,         // a PNG: the composer's icon
+    Settings,     // a settings property list: the settings file from now on
+    Scenario,     // a scenario: its events play from now
+    Notification, // one notification, as a scenario's notify holds it: posted now
+    Refused,      // of no kind the preview knows, or it does not parse: nothing changed, a note says why
+};
+
 // A post of an internal notification, at its phone time.
 struct PreviewPost {
     double at = 0;
@@ -209,6 +218,8 @@ public:
     // The last internal notifications posted, oldest first (at most kRecentPosts).
     static constexpr std::size_t kRecentPosts = 12;
     const std::deque<PreviewPost>& recentPosts() const { return recentPosts_; }
+    // A file dropped on the window, judged by its contents rather than its name.
+    DroppedFile dropFile(const std::filesystem::path& file);
     bool panelShown() const { return showPanel_; }
     bool touchesShown() const { return showTouches_; }
     // The name of the last touch as a gesture ("tap", "hold", "pan", "cancelled") while it is
@@ -246,6 +257,8 @@ private:
     void toggleSetting(const char* key, bool fallback);
     void settingsChanged(const nlohmann::ordered_json& settings);
     void stepFrame();
+    void play(const Scenario& scenario);
+    void playEvent(const ScenarioEvent& event);
     void refreshWarnings();
     void traced(const TraceEvent& e);
     void watchSettings();
@@ -290,6 +303,7 @@ private:
     std::vector<std::string> warnings_;
     std::optional<double> timerStartedAt_; // phone seconds
     bool showPanel_ = true;
+    bool playing_ = false; // inside a dropped scenario's event, on the run loop: the clock is not moved
     bool showTouches_ = false;
     struct Video;
     std::unique_ptr<Video> video_;

@@ -10,9 +10,15 @@
 #include "springboard/Host.h"
 #include "springboard/SBNotificationBannerDestination.h"
 
+#include "foundation/PropertyList.h"
+#include "uikit/CGImage.h"
+
 #include <algorithm>
+#include <fstream>
 
 using Json = nlohmann::ordered_json;
+
+namespace fs = std::filesystem;
 
 namespace zovo {
 
@@ -73,6 +79,98 @@ void PreviewSession::stepFrame()
     RunLoop& loop = process_->mainRunLoop();
     if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     dirty_ = true;
+}
+
+DroppedFile PreviewSession::dropFile(const fs::path& file)
+{
+    if (quit_) return DroppedFile::Refused;
+    auto refuse = [&](const std::string& why) {
+        // Errors from the parsers name the file already.
+        note((why.find(file.string()) == std::string::npos ? file.filename().string() + ": " : std::string()) + why + "; nothing changed");
+        return DroppedFile::Refused;
+    };
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return refuse("cannot be read");
+    char head[8] = {};
+    in.read(head, sizeof head);
+    const std::string magic(head, static_cast<std::size_t>(in.gcount()));
+    std::string text;
+    if (magic.starts_with("\x89PNG")) {
+        if (auto png = loadPNG(file); !png) return refuse(png.error());
+        note("icon " + file.filename().string() + " for the composer");
+        return DroppedFile::Icon;
+    }
+    in.seekg(0);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (magic.starts_with("bplist") || (first != std::string::npos && text[first] == '<')) {
+        if (settings_->broken() && settings_->file() == file) return refuse("does not parse");
+        auto dropped = std::make_unique<PreviewSettings>(fs::absolute(file));
+        if (auto loaded = dropped->load(); !loaded) return refuse(loaded.error());
+        settings_ = std::move(dropped);
+        catchUp();
+        settingsChanged(settings_->current());
+        dirty_ = true;
+        note("settings from " + file.filename().string() + ", watched and edited from now on");
+        return DroppedFile::Settings;
+    }
+    if (first == std::string::npos || text[first] != '{') return refuse("neither a PNG, a settings property list nor JSON");
+    const Json json = Json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object()) return refuse("not valid JSON");
+    const bool scenario = json.contains("events");
+    // A lone notification is read as the one event of a scenario, so that it means what it would there.
+    Json lone = json;
+    if (!scenario && !lone.contains("id")) lone["id"] = "dropped-" + std::to_string(++posted_);
+    const std::string wrapped = scenario ? text : Json{{"device", options_.device}, {"events", Json::array({Json{{"at", 0}, {"notify", lone}}})}}.dump();
+    ErrorOr<Scenario> parsed = parseScenario(wrapped, file.parent_path(), file.string());
+    if (!parsed) return refuse(parsed.error());
+    play(*parsed);
+    note((scenario ? "playing " : "posting ") + file.filename().string());
+    return scenario ? DroppedFile::Scenario : DroppedFile::Notification;
+}
+
+void PreviewSession::play(const Scenario& scenario)
+{
+    catchUp();
+    RunLoop& loop = process_->mainRunLoop();
+    int skipped = 0;
+    for (const ScenarioEvent& event : scenario.events) {
+        const bool playable = event.kind == ScenarioEvent::Kind::Notify || event.kind == ScenarioEvent::Kind::Settings ||
+                              event.kind == ScenarioEvent::Kind::Rotate || event.kind == ScenarioEvent::Kind::Touches;
+        if (!playable) {
+            ++skipped;
+            continue;
+        }
+        loop.schedule(event.at, [this, event] { playEvent(event); });
+    }
+    if (skipped) note(std::to_string(skipped) + " events of kinds the preview does not play (tap, drag, hold, closeLongLook, snapshot) left out");
+    dirty_ = true;
+}
+
+void PreviewSession::playEvent(const ScenarioEvent& event)
+{
+    // On the run loop, at the event's time: what happens is recorded as if done by hand.
+    playing_ = true;
+    switch (event.kind) {
+    case ScenarioEvent::Kind::Notify: (void)post(event.notify); break;
+    case ScenarioEvent::Kind::Settings: (void)changeSettings(event.settings); break;
+    case ScenarioEvent::Kind::Rotate:
+        if (event.rotate != options_.orientation) rotate();
+        break;
+    case ScenarioEvent::Kind::Touches: {
+        RunLoop& loop = process_->mainRunLoop();
+        for (const ScenarioTouch& t : event.touches) {
+            loop.schedule(t.t, [this, t] {
+                playing_ = true;
+                touch(t.phase, t.x * options_.scale, t.y * options_.scale);
+                playing_ = false;
+            });
+        }
+        break;
+    }
+    default: break;
+    }
+    playing_ = false;
 }
 
 } // namespace zovo

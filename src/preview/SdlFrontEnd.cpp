@@ -231,6 +231,13 @@ void SdlFrontEnd::handle(const void* raw)
         if (e.window.event == SDL_WINDOWEVENT_LEAVE) session_.mouseLeft();
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) present();
         break;
+    case SDL_DROPFILE:
+        if (e.drop.file) {
+            const std::string file = e.drop.file;
+            SDL_free(e.drop.file);
+            if (session_.dropFile(file) == DroppedFile::Icon) w.panel->setComposerIcon(file);
+        }
+        break;
     case SDL_KEYDOWN:
         if (e.key.repeat || (panelTakesKeys && e.key.keysym.sym != SDLK_ESCAPE)) break;
         if (const char key = keyOf(e.key.keysym.sym))

@@ -262,6 +262,41 @@ TEST(PreviewSession, PanelSettingsChangeIsTheFileEditWithWarningsAndTheParseErro
     EXPECT_FALSE(byPanel.session->changeSettings(wanted)) << "the edit under way is not overwritten";
 }
 
+TEST(PreviewSession, DroppedFilesAreTakenByWhatTheyHoldOrRefusedWithANote)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.scale = 1});
+    preview.wait(0.5);
+    ASSERT_TRUE(zovo::writeFramePNG(zovo::Frame(60, 60, 3), folder / "icon.png"));
+    std::ofstream(folder / "fake.png") << "\x89PNG but not one";
+    std::ofstream(folder / "red.plist") << R"(<?xml version="1.0"?><plist version="1.0"><dict><key>bgColour</key><string>FF0000</string></dict></plist>)";
+    std::ofstream(folder / "broken.plist") << "<plist><dict>";
+    std::ofstream(folder / "one.json") << R"({"app": "Calendar", "title": "Review", "message": "Now", "icon": "#336699"})";
+    std::ofstream(folder / "two.json") << R"({"device": "iPhone14,2", "events": [{"at": 0.5, "notify": {"id": "a", "app": "A", "title": "a"}},
+                                                                          {"at": 1.5, "rotate": "landscape"}]})";
+    std::ofstream(folder / "notes.txt") << "hello";
+    using zovo::DroppedFile;
+    const struct {
+        const char* file;
+        DroppedFile kind;
+        std::size_t eventsAfter; // in the recording, a second later
+    } drops[] = {
+        {"icon.png", DroppedFile::Icon, 0},         {"fake.png", DroppedFile::Refused, 0},   {"broken.plist", DroppedFile::Refused, 0},
+        {"red.plist", DroppedFile::Settings, 1},    {"notes.txt", DroppedFile::Refused, 1},  {"one.json", DroppedFile::Notification, 2},
+        {"two.json", DroppedFile::Scenario, 3},     {"missing.json", DroppedFile::Refused, 4},
+    };
+    for (const auto& d : drops) {
+        const std::size_t notes = preview.messages.size();
+        EXPECT_EQ(preview.session->dropFile(folder / d.file), d.kind) << d.file << ": " << preview.messages.back();
+        EXPECT_GT(preview.messages.size(), notes) << d.file;
+        EXPECT_NE(preview.messages.back().find(d.file), std::string::npos) << preview.messages.back();
+        preview.wait(1);
+        EXPECT_EQ(preview.session->recording().events.size(), d.eventsAfter) << d.file;
+    }
+    EXPECT_EQ(preview.session->settings().value("bgColour", ""), "FF0000");
+    EXPECT_EQ(preview.session->orientation(), zovo::ScenarioOrientation::Landscape) << "the scenario's rotation played a second later";
+}
+
 TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
 {
     Preview preview({.scale = 2});
