@@ -166,6 +166,12 @@ void PreviewPanel::settings()
 
 void PreviewPanel::timeline()
 {
+    // The wallpaper is here because a banner's contrast is judged against what is behind it.
+    int wallpaper = static_cast<int>(session_.wallpaper().kind);
+    const bool image = session_.wallpaper().kind == Wallpaper::Kind::Image;
+    if (ImGui::Combo("wallpaper", &wallpaper, image ? "dusk\0dark\0light\0image\0" : "dusk\0dark\0light\0") &&
+        wallpaper != static_cast<int>(Wallpaper::Kind::Image))
+        session_.setWallpaper({static_cast<Wallpaper::Kind>(wallpaper), nullptr});
     const DismissTimerState timer = session_.dismissTimer();
     switch (timer.state) {
     case DismissTimerState::State::NoBanner: ImGui::TextUnformatted("dismiss timer: no banner"); break;

@@ -299,6 +299,7 @@ const Frame& PreviewSession::picture()
         const auto start = std::chrono::steady_clock::now();
         RenderOptions render;
         render.scale = options_.scale;
+        render.wallpaper = options_.wallpaper;
         renderScreen(picture_, render);
         drawOverlays();
         lastFrameTime_ = std::chrono::steady_clock::now() - start;
@@ -600,7 +601,7 @@ void PreviewSession::screenshot()
 {
     const fs::path file = nextFreeFile(".png");
     // At the device's own scale and without the overlays: the phone's screen as it would look.
-    Frame shot = renderScreen(RenderOptions{});
+    Frame shot = renderScreen(RenderOptions{.wallpaper = options_.wallpaper});
     if (options_.touchesInScreenshots && showTouches_) drawTouch(shot, finger_, gestureLabel_, gestureAt_);
     if (auto written = writeFramePNG(shot, file); !written) return message(written.error());
     if (options_.onScreenshot) options_.onScreenshot(file);

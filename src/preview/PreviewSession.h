@@ -19,6 +19,7 @@
 #include "foundation/ErrorOr.h"
 #include "foundation/Trace.h"
 #include "render/Frame.h"
+#include "render/ScreenChrome.h"
 #include "sim/Scenario.h"
 #include "uikit/CGGeometry.h"
 
@@ -116,6 +117,8 @@ struct PreviewOptions {
     // finishRecording()): the first launch to this file, the later ones numbered beside it
     // (tried.json, tried-2.json, tried-3.json ...). Empty: recordings are kept only in memory.
     std::filesystem::path recordFile;
+    // What is behind the windows, in the window, screenshots and recordings.
+    Wallpaper wallpaper;
     // Screenshots show the touch indicator too, while it is on.
     bool touchesInScreenshots = false;
     // The path of each screenshot written; unset: printed on standard output.
@@ -221,6 +224,8 @@ public:
     // A file dropped on the window, judged by its contents rather than its name.
     DroppedFile dropFile(const std::filesystem::path& file);
     bool panelShown() const { return showPanel_; }
+    const Wallpaper& wallpaper() const { return options_.wallpaper; }
+    void setWallpaper(Wallpaper wallpaper);
     bool touchesShown() const { return showTouches_; }
     // The name of the last touch as a gesture ("tap", "hold", "pan", "cancelled") while it is
     // shown, else empty.

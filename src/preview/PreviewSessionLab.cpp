@@ -81,6 +81,12 @@ void PreviewSession::stepFrame()
     dirty_ = true;
 }
 
+void PreviewSession::setWallpaper(Wallpaper wallpaper)
+{
+    options_.wallpaper = std::move(wallpaper);
+    dirty_ = true;
+}
+
 DroppedFile PreviewSession::dropFile(const fs::path& file)
 {
     if (quit_) return DroppedFile::Refused;

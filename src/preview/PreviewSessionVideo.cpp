@@ -65,6 +65,7 @@ void PreviewSession::filmUntil(double phoneTime)
         if (const double behind = at - loop.now(); behind > 0) loop.advance(behind);
         RenderOptions render;
         render.scale = kVideoScale;
+        render.wallpaper = options_.wallpaper;
         renderScreen(v.picture, render);
         if (options_.touchesInScreenshots && showTouches_) drawTouch(v.picture, finger_, gestureLabel_, gestureAt_);
         // A frame the size of the canvas fails only when the screen turned; the writer keeps the error.
