@@ -2,6 +2,7 @@
 
 #include "render/CairoPainter.h"
 #include "uikit/TextLayout.h"
+#include "uikit/UIWindow.h"
 
 #include <algorithm>
 
@@ -55,6 +56,42 @@ void drawTouch(Frame& picture, std::optional<CGPoint> finger, std::string_view l
         const CGRect tag = CGRectMake(labelAt.x + kDot / 2 + 4, labelAt.y - kLineHeight / 2 - 2, 8 * static_cast<double>(label.size()) + 2 * kMargin, kLineHeight + 4);
         painter.fillRoundedRect(tag, 6, kPanel);
         painter.drawText(label, style(FontWeight::Bold), CGRectMake(tag.origin.x + kMargin, tag.origin.y + 2, tag.size.width - kMargin, kLineHeight));
+    }
+}
+
+namespace {
+
+void outline(CairoPainter& painter, CGRect r, double line, RGBA colour)
+{
+    painter.fillRect(CGRectMake(r.origin.x, r.origin.y, r.size.width, line), colour);
+    painter.fillRect(CGRectMake(r.origin.x, CGRectGetMaxY(r) - line, r.size.width, line), colour);
+    painter.fillRect(CGRectMake(r.origin.x, r.origin.y, line, r.size.height), colour);
+    painter.fillRect(CGRectMake(CGRectGetMaxX(r) - line, r.origin.y, line, r.size.height), colour);
+}
+
+void outlineViews(CairoPainter& painter, const UIView* view, CGPoint windowOrigin, double line)
+{
+    for (const objc::StrongRef<UIView>& sub : view->subviews()) {
+        if (sub->isHidden()) continue;
+        CGRect r = sub->frameInWindow();
+        r.origin.x += windowOrigin.x;
+        r.origin.y += windowOrigin.y;
+        outline(painter, r, line, RGBA{0.2, 0.9, 1.0, 0.9});
+        outlineViews(painter, sub.get(), windowOrigin, line);
+    }
+}
+
+} // namespace
+
+void drawOutlines(Frame& picture, const std::vector<UIWindow*>& windows)
+{
+    if (picture.empty()) return;
+    CairoPainter painter(picture);
+    const double line = 1 / picture.scale(); // one pixel at any scale
+    for (const UIWindow* window : windows) {
+        if (window->isHidden()) continue;
+        outlineViews(painter, window, window->frame().origin, line);
+        outline(painter, window->frame(), 2 * line, RGBA{1.0, 0.2, 0.8, 1.0});
     }
 }
 

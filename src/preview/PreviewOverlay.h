@@ -8,6 +8,9 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
+
+class UIWindow;
 
 namespace zovo {
 
@@ -18,6 +21,8 @@ void drawNote(Frame& picture, std::string_view text);
 // The finger as a dot at `finger` (points), when down, and the name of the last gesture beside
 // `labelAt` when there is one.
 void drawTouch(Frame& picture, std::optional<CGPoint> finger, std::string_view label, CGPoint labelAt);
+// Each window's frame in magenta and each view's within it in cyan, hidden ones left out.
+void drawOutlines(Frame& picture, const std::vector<UIWindow*>& windows);
 // Every key and what it does, on a dark panel.
 void drawHelp(Frame& picture, std::span<const PreviewKeyHelp> keys);
 

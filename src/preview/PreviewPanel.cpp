@@ -77,6 +77,13 @@ void PreviewPanel::setComposerIcon(const std::string& pngPath)
     iconKind_ = 3;
 }
 
+void PreviewPanel::setPointer(double x, double y)
+{
+    if (pinned_) return;
+    pointerX_ = x;
+    pointerY_ = y;
+}
+
 void PreviewPanel::draw(float x, float width, float height)
 {
     ImGui::SetNextWindowPos(ImVec2(x, 0));
@@ -86,6 +93,7 @@ void PreviewPanel::draw(float x, float width, float height)
     ImGui::PushItemWidth(width * 0.55f);
     if (ImGui::CollapsingHeader("Compose", ImGuiTreeNodeFlags_DefaultOpen)) compose();
     if (ImGui::CollapsingHeader("Settings", ImGuiTreeNodeFlags_DefaultOpen)) settings();
+    if (ImGui::CollapsingHeader("Inspector", ImGuiTreeNodeFlags_DefaultOpen)) inspector();
     if (ImGui::CollapsingHeader("Timeline", ImGuiTreeNodeFlags_DefaultOpen)) timeline();
     ImGui::PopItemWidth();
     ImGui::End();
@@ -162,6 +170,26 @@ void PreviewPanel::settings()
     if (std::string problem = session_.settingsProblem(); !problem.empty()) wrapped(problem, IM_COL32(255, 110, 100, 255));
     for (const std::string& warning : session_.settingsWarnings()) wrapped(warning, IM_COL32(255, 200, 90, 255));
     ImGui::PopID();
+}
+
+void PreviewPanel::inspector()
+{
+    ImGui::Checkbox("pin (keep these views)", &pinned_);
+    ImGui::SameLine();
+    ImGui::TextDisabled("O outlines");
+    if (pointerX_ < 0) return ImGui::TextDisabled("move the mouse over the phone");
+    const std::vector<InspectedView> views = session_.viewsAt(pointerX_, pointerY_);
+    if (views.empty()) ImGui::TextDisabled("no window here");
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        const InspectedView& v = views[i];
+        ImGui::Indent(static_cast<float>(i) * 6);
+        if (v.isWindow) ImGui::TextColored(ImVec4(1, 0.45f, 0.85f, 1), "%s  level %g", v.className.c_str(), v.windowLevel);
+        else ImGui::TextColored(ImVec4(0.4f, 0.9f, 1, 1), "%s", v.className.c_str());
+        ImGui::Text("frame %.1f, %.1f  %.1f x %.1f", v.frame.origin.x, v.frame.origin.y, v.frame.size.width, v.frame.size.height);
+        if (!v.isWindow) ImGui::Text("on screen %.1f, %.1f  %.1f x %.1f", v.onScreen.origin.x, v.onScreen.origin.y, v.onScreen.size.width, v.onScreen.size.height);
+        ImGui::Text("background %s  alpha %.2f%s", v.background.c_str(), v.alpha, v.hidden ? "  hidden" : "");
+        ImGui::Unindent(static_cast<float>(i) * 6);
+    }
 }
 
 void PreviewPanel::timeline()

@@ -1,5 +1,5 @@
-// The side panel beside the phone: compose a notification, tune the settings, read the timer and
-// the last posts. It draws with Dear ImGui inside a frame the front end has begun, and every
+// The side panel beside the phone: compose a notification, tune the settings, inspect the views
+// under the mouse, read the timer and the last posts. It draws with Dear ImGui inside a frame the front end has begun, and every
 // button is a session call, so a test drives the same call without a window. ImGui stays inside
 // this file's source and the front end's.
 #pragma once
@@ -18,6 +18,9 @@ public:
 
     // Lays the panel out at window pixels (x, 0), `width` x `height`, within an ImGui frame.
     void draw(float x, float width, float height);
+    // Where the mouse is over the phone, in window pixels: what the inspector looks under, unless
+    // it is pinned.
+    void setPointer(double x, double y);
     // The icon the composer will post with: a PNG path (as a dropped file sets it).
     void setComposerIcon(const std::string& pngPath);
 
@@ -25,6 +28,7 @@ private:
     void compose();
     void settings();
     void timeline();
+    void inspector();
 
     PreviewSession& session_;
     ScenarioNotify draft_ = initialDraft();
@@ -32,6 +36,8 @@ private:
     int builtIn_ = 0;
     float colour_[3] = {1.0f, 0.58f, 0.0f};
     std::string pngPath_;
+    double pointerX_ = -1, pointerY_ = -1;
+    bool pinned_ = false;
 
     static ScenarioNotify initialDraft();
 };

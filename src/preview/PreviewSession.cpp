@@ -52,6 +52,7 @@ constexpr PreviewKeyHelp kKeys[] = {
     {".", "one frame on, while paused"},
     {"F", "show or hide the finger and its gesture"},
     {"V", "start / stop recording preview-NNNN.webp"},
+    {"O", "outline every view (windows in magenta)"},
     {"Tab", "show or hide the side panel"},
     {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
@@ -119,6 +120,7 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
     case '.': return PreviewAction::StepFrame;
     case 'f': return PreviewAction::ToggleTouches;
     case 'v': return PreviewAction::ToggleVideo;
+    case 'o': return PreviewAction::ToggleOutlines;
     case kTab: return PreviewAction::TogglePanel;
     case 'q':
     case kEscape: return PreviewAction::Quit;
@@ -318,6 +320,7 @@ void PreviewSession::drawOverlays()
     } else if (paused_) {
         drawInfoLine(picture_, "paused");
     }
+    if (showOutlines_) drawOutlines(picture_, UIScreen::mainScreen()->visibleWindows());
     if (showTouches_) drawTouch(picture_, finger_, gestureLabel_, gestureAt_);
     if (!noteText_.empty()) drawNote(picture_, noteText_);
     if (showHelp_) drawHelp(picture_, previewKeys());
@@ -456,6 +459,7 @@ void PreviewSession::perform(PreviewAction action)
     case PreviewAction::StepFrame: stepFrame(); break;
     case PreviewAction::ToggleTouches: showTouches_ = !showTouches_; break;
     case PreviewAction::ToggleVideo: video_ ? stopVideo() : startVideo(); break;
+    case PreviewAction::ToggleOutlines: showOutlines_ = !showOutlines_; break;
     case PreviewAction::TogglePanel: showPanel_ = !showPanel_; break;
     case PreviewAction::ZoomIn: zoom(1); break;
     case PreviewAction::ZoomOut: zoom(-1); break;

@@ -56,6 +56,7 @@ enum class PreviewAction {
     StepFrame,        // .: one frame (1/60 s) while time is paused
     ToggleTouches,    // F: the finger's dot and the gesture's name
     ToggleVideo,      // V: start or stop recording the screen as an animated WebP
+    ToggleOutlines,   // O: every view's frame outlined on the phone
     TogglePanel,      // Tab: the side panel, in a window that has one
     ZoomIn,           // Ctrl+=
     ZoomOut,          // Ctrl+-
@@ -138,6 +139,19 @@ enum class DroppedFile {
     Scenario,     // a scenario: its events play from now
     Notification, // one notification, as a scenario's notify holds it: posted now
     Refused,      // of no kind the preview knows, or it does not parse: nothing changed, a note says why
+};
+
+// One view under a point, as the inspector shows it. Frames are in points: `frame` in its
+// superview, `onScreen` on the screen.
+struct InspectedView {
+    std::string className;
+    CGRect frame{}, onScreen{};
+    bool isWindow = false;
+    std::string window; // the window's class
+    double windowLevel = 0;
+    std::string background; // "RRGGBB:alpha", or "none"
+    bool hidden = false;
+    double alpha = 1;
 };
 
 // A post of an internal notification, at its phone time.
@@ -224,6 +238,10 @@ public:
     // A file dropped on the window, judged by its contents rather than its name.
     DroppedFile dropFile(const std::filesystem::path& file);
     bool panelShown() const { return showPanel_; }
+    // The views under window pixel (x, y), from the frontmost window that holds the point down to
+    // the deepest view: the window first, so its bounds and its content's are told apart.
+    std::vector<InspectedView> viewsAt(double x, double y) const;
+    bool outlinesShown() const { return showOutlines_; }
     const Wallpaper& wallpaper() const { return options_.wallpaper; }
     void setWallpaper(Wallpaper wallpaper);
     bool touchesShown() const { return showTouches_; }
@@ -310,6 +328,7 @@ private:
     bool showPanel_ = true;
     bool playing_ = false; // inside a dropped scenario's event, on the run loop: the clock is not moved
     bool showTouches_ = false;
+    bool showOutlines_ = false;
     struct Video;
     std::unique_ptr<Video> video_;
     std::optional<CGPoint> finger_;      // points, while down

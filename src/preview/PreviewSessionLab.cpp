@@ -12,8 +12,13 @@
 
 #include "foundation/PropertyList.h"
 #include "uikit/CGImage.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIWindow.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 
 using Json = nlohmann::ordered_json;
@@ -79,6 +84,65 @@ void PreviewSession::stepFrame()
     RunLoop& loop = process_->mainRunLoop();
     if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     dirty_ = true;
+}
+
+namespace {
+
+InspectedView inspect(const UIView* view, const UIWindow* window, bool isWindow)
+{
+    InspectedView v;
+    v.className = view->className();
+    v.frame = view->frame();
+    v.onScreen = isWindow ? view->frame() : view->frameInWindow();
+    if (!isWindow) {
+        v.onScreen.origin.x += window->frame().origin.x;
+        v.onScreen.origin.y += window->frame().origin.y;
+    }
+    v.isWindow = isWindow;
+    v.window = window->className();
+    v.windowLevel = window->windowLevel();
+    v.hidden = view->isHidden();
+    v.alpha = view->alpha();
+    if (const UIColor* c = view->backgroundColor()) {
+        char text[32];
+        auto byte = [](double x) { return static_cast<unsigned>(std::lround(std::clamp(x, 0.0, 1.0) * 255)); };
+        std::snprintf(text, sizeof text, "%02X%02X%02X:%.2f", byte(c->red()), byte(c->green()), byte(c->blue()), c->alpha());
+        v.background = text;
+    } else {
+        v.background = "none";
+    }
+    return v;
+}
+
+} // namespace
+
+std::vector<InspectedView> PreviewSession::viewsAt(double x, double y) const
+{
+    const CGPoint p = CGPointMake(x / options_.scale, y / options_.scale);
+    std::vector<UIWindow*> windows = UIScreen::mainScreen()->visibleWindows();
+    std::reverse(windows.begin(), windows.end()); // the frontmost first
+    for (const UIWindow* window : windows) {
+        if (window->isHidden() || !CGRectContainsPoint(window->frame(), p)) continue;
+        std::vector<InspectedView> chain{inspect(window, window, true)};
+        const UIView* here = window;
+        for (bool deeper = true; deeper;) {
+            deeper = false;
+            const auto& subs = here->subviews();
+            for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
+                const UIView* sub = it->get();
+                CGRect r = sub->frameInWindow();
+                r.origin.x += window->frame().origin.x;
+                r.origin.y += window->frame().origin.y;
+                if (sub->isHidden() || !CGRectContainsPoint(r, p)) continue;
+                chain.push_back(inspect(sub, window, false));
+                here = sub;
+                deeper = true;
+                break;
+            }
+        }
+        return chain;
+    }
+    return {};
 }
 
 void PreviewSession::setWallpaper(Wallpaper wallpaper)

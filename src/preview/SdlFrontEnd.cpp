@@ -222,6 +222,7 @@ void SdlFrontEnd::handle(const void* raw)
         if (e.button.button == SDL_BUTTON_LEFT && !overPanel) session_.mouseDown(e.button.x, e.button.y);
         break;
     case SDL_MOUSEMOTION:
+        if (e.motion.x < w.textureWidth) w.panel->setPointer(e.motion.x, e.motion.y);
         if (e.motion.state & SDL_BUTTON_LMASK) session_.mouseMove(e.motion.x, e.motion.y);
         break;
     case SDL_MOUSEBUTTONUP:

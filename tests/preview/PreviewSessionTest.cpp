@@ -297,6 +297,28 @@ TEST(PreviewSession, DroppedFilesAreTakenByWhatTheyHoldOrRefusedWithANote)
     EXPECT_EQ(preview.session->orientation(), zovo::ScenarioOrientation::Landscape) << "the scenario's rotation played a second later";
 }
 
+TEST(PreviewSession, InspectorTellsTheBannerWindowFromItsBodyAndOOutlinesThem)
+{
+    Preview preview({.scale = 2});
+    preview.session->key('n', false, false);
+    preview.wait(1);
+    const CGPoint p = preview.bannerPixel();
+    const std::vector<zovo::InspectedView> views = preview.session->viewsAt(p.x, p.y);
+    ASSERT_GE(views.size(), 2u);
+    EXPECT_TRUE(views[0].isWindow);
+    EXPECT_FALSE(views[1].isWindow);
+    EXPECT_EQ(views[1].window, views[0].className);
+    EXPECT_EQ(views[0].className, zovo::componentBanner(preview.session->host())->className());
+    EXPECT_TRUE(CGRectContainsPoint(views.back().onScreen, CGPointMake(p.x / 2, p.y / 2)));
+    EXPECT_NE(views[1].onScreen, views[0].onScreen) << "the body is not the window";
+    EXPECT_TRUE(preview.session->viewsAt(-10, -10).empty());
+
+    const zovo::Frame plain = preview.session->picture();
+    preview.session->key('o', false, false);
+    EXPECT_TRUE(preview.session->update());
+    EXPECT_NE(preview.session->picture().pixelAt(static_cast<int>(p.x), 0), plain.pixelAt(static_cast<int>(p.x), 0)) << "the windows' top edges";
+}
+
 TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
 {
     Preview preview({.scale = 2});
@@ -555,7 +577,7 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
     EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
     EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
-    EXPECT_EQ(zovo::previewKeys().size(), 22u);
+    EXPECT_EQ(zovo::previewKeys().size(), 23u);
 
     // The 1200-pixel display a 2x window once opened 244 pixels above.
     struct Fit {
