@@ -182,14 +182,15 @@ void PreviewPanel::inspector()
     if (views.empty()) ImGui::TextDisabled("no window here");
     for (std::size_t i = 0; i < views.size(); ++i) {
         const InspectedView& v = views[i];
-        ImGui::Indent(static_cast<float>(i) * 6);
+        // Indent(0) would mean ImGui's default step: each level deeper is 8 pixels further in.
+        if (i > 0) ImGui::Indent(8);
         if (v.isWindow) ImGui::TextColored(ImVec4(1, 0.45f, 0.85f, 1), "%s  level %g", v.className.c_str(), v.windowLevel);
         else ImGui::TextColored(ImVec4(0.4f, 0.9f, 1, 1), "%s", v.className.c_str());
         ImGui::Text("frame %.1f, %.1f  %.1f x %.1f", v.frame.origin.x, v.frame.origin.y, v.frame.size.width, v.frame.size.height);
         if (!v.isWindow) ImGui::Text("on screen %.1f, %.1f  %.1f x %.1f", v.onScreen.origin.x, v.onScreen.origin.y, v.onScreen.size.width, v.onScreen.size.height);
         ImGui::Text("background %s  alpha %.2f%s", v.background.c_str(), v.alpha, v.hidden ? "  hidden" : "");
-        ImGui::Unindent(static_cast<float>(i) * 6);
     }
+    if (views.size() > 1) ImGui::Unindent(8 * static_cast<float>(views.size() - 1));
 }
 
 void PreviewPanel::timeline()
