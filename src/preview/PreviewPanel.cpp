@@ -139,34 +139,29 @@ void PreviewPanel::compose()
 void PreviewPanel::settings()
 {
     ImGui::PushID("settings");
-    const Json& current = session_.settings();
-    Json changed = current;
-    bool change = false;
+    // While a picker or the slider is being dragged the change is only shown; it is written (the
+    // file rewritten, the Darwin notification posted) once the mouse lets go, not at every step.
+    const Json shown = pending_ ? *pending_ : session_.settings();
+    auto change = [&](const char* key, Json value) {
+        if (!pending_) pending_ = shown;
+        (*pending_)[key] = std::move(value);
+    };
     for (const auto& [key, fallback] : {std::pair{"isEnabled", true}, {"adaptiveColours", false}, {"showGrabber", true}, {"showTimestamp", true}, {"customWidth", false}}) {
-        bool on = flag(current, key, fallback);
-        if (ImGui::Checkbox(key, &on)) {
-            changed[key] = on;
-            change = true;
-        }
+        bool on = flag(shown, key, fallback);
+        if (ImGui::Checkbox(key, &on)) change(key, on);
     }
     constexpr float kBlack[4] = {0, 0, 0, 1}, kWhite[4] = {1, 1, 1, 1};
     for (const auto& [key, fallback] : {std::pair{"bgColour", kBlack}, {"textColour", kWhite}}) {
         float rgba[4];
-        readColour(current, key, rgba, fallback);
-        // A change is written once the picker is let go, not at every step of a drag.
-        ImGui::ColorEdit4(key, rgba, ImGuiColorEditFlags_AlphaBar);
-        if (ImGui::IsItemDeactivatedAfterEdit() || (ImGui::IsItemEdited() && !ImGui::IsItemActive())) {
-            changed[key] = colourText(rgba);
-            change = true;
-        }
+        readColour(shown, key, rgba, fallback);
+        if (ImGui::ColorEdit4(key, rgba, ImGuiColorEditFlags_AlphaBar)) change(key, colourText(rgba));
     }
-    float width = current.contains("customWidthValue") && current["customWidthValue"].is_number() ? current["customWidthValue"].get<float>() : 209.0f;
-    ImGui::SliderFloat("customWidthValue", &width, 1.0f, 430.0f, "%.0f pt");
-    if (ImGui::IsItemDeactivatedAfterEdit()) {
-        changed["customWidthValue"] = std::round(width);
-        change = true;
+    float width = shown.contains("customWidthValue") && shown["customWidthValue"].is_number() ? shown["customWidthValue"].get<float>() : 209.0f;
+    if (ImGui::SliderFloat("customWidthValue", &width, 1.0f, 430.0f, "%.0f pt")) change("customWidthValue", std::round(width));
+    if (pending_ && !ImGui::IsMouseDown(ImGuiMouseButton_Left) && !ImGui::IsAnyItemActive()) {
+        (void)session_.changeSettings(*pending_);
+        pending_.reset();
     }
-    if (change) (void)session_.changeSettings(changed);
     if (std::string problem = session_.settingsProblem(); !problem.empty()) wrapped(problem, IM_COL32(255, 110, 100, 255));
     for (const std::string& warning : session_.settingsWarnings()) wrapped(warning, IM_COL32(255, 200, 90, 255));
     ImGui::PopID();

@@ -6,6 +6,9 @@
 
 #include "sim/Scenario.h"
 
+#include <nlohmann/json.hpp>
+
+#include <optional>
 #include <string>
 
 namespace zovo {
@@ -36,6 +39,7 @@ private:
     int builtIn_ = 0;
     float colour_[3] = {1.0f, 0.58f, 0.0f};
     std::string pngPath_;
+    std::optional<nlohmann::ordered_json> pending_; // settings being changed, written once let go
     double pointerX_ = -1, pointerY_ = -1;
     bool pinned_ = false;
 
