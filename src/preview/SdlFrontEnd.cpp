@@ -240,7 +240,8 @@ void SdlFrontEnd::handle(const void* raw)
         }
         break;
     case SDL_KEYDOWN:
-        if (e.key.repeat || (panelTakesKeys && e.key.keysym.sym != SDLK_ESCAPE)) break;
+        // While a panel field takes typing, every key is its own: Esc leaves the field, not the preview.
+        if (e.key.repeat || panelTakesKeys) break;
         if (const char key = keyOf(e.key.keysym.sym))
             session_.key(key, (e.key.keysym.mod & KMOD_SHIFT) != 0, (e.key.keysym.mod & KMOD_CTRL) != 0);
         break;
