@@ -12,7 +12,7 @@ _zovorudovu()
     case $command in
         demo) options="--out --scenario --fps --scale --frames --quiet --json-style --help" ;;
         run) options="--trace --frames --fps --scale --snapshot-png --quiet --help" ;;
-        preview) options="--device --orientation --settings --scale --trace --record --screenshot-dir --help" ;;
+        preview) options="--device --orientation --settings --scale --trace --record --screenshot-dir --wallpaper --touches-in-screenshots --help" ;;
         prefs) options="--defaults --device --json-style --help" ;;
         devices) options="--json-style --help" ;;
         notch) options="--model --faceid --ipad --screen --json-style --help" ;;
@@ -29,6 +29,7 @@ _zovorudovu()
         --settings|--defaults) _filedir plist; return ;;
         --trace) _filedir jsonl; return ;;
         --icon|--png) _filedir png; return ;;
+        --wallpaper) _filedir png; COMPREPLY+=($(compgen -W "dusk dark light" -- "$cur")); return ;;
         --json-style) COMPREPLY=($(compgen -W "pretty compact" -- "$cur")); return ;;
         --faceid|--ipad) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
         --model|--device)

@@ -55,5 +55,7 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l orientation -
 complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l settings -r -F -d 'settings file, edited in place'
 complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l scale -x -d 'window pixels a point'
 complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l trace -r -F -d 'trace file'
-complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l record -r -F -d 'scenario written on quit'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l record -r -F -d 'a scenario for each launch'
 complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l screenshot-dir -r -a '(__fish_complete_directories)' -d 'screenshot folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l wallpaper -r -F -a 'dusk dark light' -d 'what is behind the windows, or a PNG'
+complete -c zovorudovu -n "__fish_seen_subcommand_from preview" -l touches-in-screenshots -d 'keep the touch indicator in screenshots'

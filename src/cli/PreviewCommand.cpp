@@ -1,5 +1,6 @@
 // zovorudovu preview [--device ID] [--orientation portrait|landscape] [--settings FILE] [--scale S]
-// [--trace FILE] [--record FILE] [--screenshot-dir DIR]: the simulated phone live in a window, the
+// [--trace FILE] [--record FILE] [--screenshot-dir DIR] [--touches-in-screenshots]
+// [--wallpaper dusk|dark|light|PNG]: the simulated phone live in a window, the
 // mouse as the finger and keys as actions. Every bad input is refused before the window opens.
 
 #include "cli/Command.h"
@@ -8,6 +9,7 @@
 #include "preview/PreviewSession.h"
 #include "preview/SdlFrontEnd.h"
 #include "sim/SimulatedPhone.h"
+#include "uikit/CGImage.h"
 #include "uikit/DeviceProfile.h"
 
 #include <CLI/CLI.hpp>
@@ -28,6 +30,8 @@ struct PreviewCommandOptions {
     std::optional<std::string> settings, trace, record;
     std::optional<double> scale;
     std::string screenshotDir = ".";
+    bool touchesInScreenshots = false;
+    std::string wallpaper = "dusk";
 };
 
 // Why a file cannot be written at `path` (without making it), or empty.
@@ -58,6 +62,14 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
         if (!fs::exists(status)) return tool.fail(ExitStatus::BadCommandLine, "--settings " + *o.settings + ": no such file");
         if (!fs::is_regular_file(status)) return tool.fail(ExitStatus::BadCommandLine, "--settings " + *o.settings + ": not a regular file");
     }
+    Wallpaper wallpaper;
+    if (o.wallpaper == "dark") wallpaper.kind = Wallpaper::Kind::Dark;
+    else if (o.wallpaper == "light") wallpaper.kind = Wallpaper::Kind::Light;
+    else if (o.wallpaper != "dusk") {
+        ErrorOr<std::shared_ptr<const CGImage>> image = loadPNG(o.wallpaper);
+        if (!image) return tool.fail(ExitStatus::BadCommandLine, "--wallpaper " + o.wallpaper + ": not dark, light, dusk or a PNG that can be read (" + image.error() + ")");
+        wallpaper = {Wallpaper::Kind::Image, *image};
+    }
     std::ofstream trace;
     if (o.trace) {
         if (std::string problem = unwritableFile(*o.trace); !problem.empty())
@@ -72,6 +84,9 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     if (o.settings) options.settingsFile = fs::absolute(*o.settings);
     options.scale = o.scale.value_or(1);
     options.screenshotDir = o.screenshotDir;
+    if (o.record) options.recordFile = *o.record;
+    options.touchesInScreenshots = o.touchesInScreenshots;
+    options.wallpaper = wallpaper;
     if (o.trace) options.onTrace = [&trace](const TraceEvent& e) { trace << e.toJson() << '\n' << std::flush; };
     options.onMessage = [&tool](const std::string& text) { tool.fail(ExitStatus::InputUnusable, text); };
     ErrorOr<std::unique_ptr<PreviewSession>> started = PreviewSession::start(std::move(options));
@@ -83,9 +98,7 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     (*window)->run();
     window->reset();
 
-    if (o.record) {
-        if (auto written = session->writeRecording(*o.record); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
-    }
+    if (auto written = session->finishRecording(); !written) return tool.fail(ExitStatus::InputUnusable, written.error());
     return ExitStatus::Done;
 }
 
@@ -102,8 +115,10 @@ CommandRun definePreview(CLI::App& app)
     app.add_option("--settings", o->settings, "the settings file to use and edit in place (XML or binary property list); watched for changes");
     app.add_option("--scale", o->scale, "window pixels a point (default: the largest of 1, 1.5 or 2 that fits the display)")->check(aboveAtMost(0, 4));
     app.add_option("--trace", o->trace, "stream the trace into this file as JSON lines");
-    app.add_option("--record", o->record, "on quit, write what you did as a scenario that `zovorudovu run` replays");
+    app.add_option("--record", o->record, "write what you did as scenarios that `zovorudovu run` replays, one a launch: FILE, then FILE numbered -2, -3 ... before its extension after each relaunch or device switch");
     app.add_option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png")->capture_default_str();
+    app.add_option("--wallpaper", o->wallpaper, "dusk, dark, light, or a PNG to fill the screen with")->capture_default_str();
+    app.add_flag("--touches-in-screenshots", o->touchesInScreenshots, "screenshots show the finger's dot and gesture while F shows them");
     return [o](const ToolContext& tool) { return preview(*o, tool); };
 }
 

@@ -674,6 +674,52 @@ private:
 
 } // namespace
 
+// Where a well-formed-looking XML text first goes wrong, for a person to find it: " (line N: what)",
+// or empty when its tags balance (the fault is then in a value, which the parser does not place).
+std::string xmlFaultLine(std::string_view text)
+{
+    struct Open {
+        std::string name;
+        std::size_t line;
+    };
+    std::vector<Open> open;
+    std::size_t line = 1, counted = 0;
+    auto lineAt = [&](std::size_t at) {
+        line += static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(counted), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+        counted = at;
+        return line;
+    };
+    auto where = [](std::size_t n, const std::string& what) { return " (line " + std::to_string(n) + ": " + what + ")"; };
+    std::size_t at = 0;
+    while ((at = text.find('<', at)) != std::string_view::npos) {
+        for (std::string_view skip : {"<!--", "<![CDATA[", "<?", "<!"}) {
+            if (text.compare(at, skip.size(), skip) != 0) continue;
+            const std::string_view close = skip == "<!--" ? "-->" : skip == "<?" ? "?>" : skip == "<!" ? ">" : "]]>";
+            const std::size_t end = text.find(close, at);
+            at = end == std::string_view::npos ? text.size() : end;
+            break;
+        }
+        if (at >= text.size()) break;
+        if (text[at] != '<') continue;
+        const std::size_t end = text.find('>', at);
+        if (end == std::string_view::npos) return where(lineAt(at), "a tag that never ends");
+        std::string_view tag = text.substr(at + 1, end - at - 1);
+        const bool closing = !tag.empty() && tag.front() == '/', empty = !tag.empty() && tag.back() == '/';
+        if (closing) tag.remove_prefix(1);
+        const std::string tagName(tag.substr(0, tag.find_first_of(" \t\r\n/")));
+        if (closing) {
+            if (open.empty()) return where(lineAt(at), "</" + tagName + "> closes nothing");
+            if (open.back().name != tagName) return where(lineAt(at), "</" + tagName + "> closes <" + open.back().name + ">");
+            open.pop_back();
+        } else if (!empty) {
+            open.push_back({tagName, lineAt(at)});
+        }
+        at = end + 1;
+    }
+    if (!open.empty()) return where(open.back().line, "<" + open.back().name + "> is never closed");
+    return {};
+}
+
 ErrorOr<PropertyList> parsePropertyList(std::string_view bytes, std::string_view name)
 {
     if (bytes.size() > kMaxPropertyListBytes)
@@ -704,7 +750,7 @@ ErrorOr<PropertyList> parsePropertyList(std::string_view bytes, std::string_view
     plist_t parsed = nullptr;
     plist_from_memory(text.data(), static_cast<std::uint32_t>(text.size()), &parsed);
     PlistPtr root(parsed);
-    if (!root) return fail(name, binary ? "not a valid binary property list" : "not a valid XML property list");
+    if (!root) return fail(name, binary ? "not a valid binary property list" : "not a valid XML property list" + xmlFaultLine(bytes));
     if (plist_get_node_type(root.get()) != PLIST_DICT) return fail(name, "the root of the property list is not a dictionary");
 
     Converter converter;

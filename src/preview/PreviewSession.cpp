@@ -5,15 +5,19 @@
 #include "foundation/PropertyList.h"
 #include "foundation/RunLoop.h"
 #include "preview/PreviewOverlay.h"
+#include "preview/PreviewSamples.h"
+#include "preview/PreviewSessionVideo.h"
 #include "preview/PreviewSettings.h"
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
+#include "sim/ScenarioRunner.h"
 #include "sim/SettingsFile.h"
 #include "sim/SimulatedPhone.h"
 #include "springboard/Host.h"
 #include "tweak/Tweak.h"
 #include "uikit/DeviceProfile.h"
 #include "uikit/TouchInput.h"
+#include "uikit/UILongPressGestureRecognizer.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
@@ -30,24 +34,6 @@ using Json = nlohmann::ordered_json;
 namespace zovo {
 namespace {
 
-// The samples N posts in turn: different apps, icons and lengths, and one without an icon, so a
-// designer sees each case the banner must handle.
-struct Sample {
-    const char* app;
-    const char* title;
-    const char* message;
-    std::optional<AppIcon> icon;
-};
-constexpr Sample kSamples[] = {
-    {"Messages", "Anna", "Lunch at one?", AppIcon::Messages},
-    {"Weather", "Rain soon", "Light rain starting in about 15 minutes.", AppIcon::Weather},
-    {"Mail", "Jonas Berg",
-     "Re: banner designs. I looked at all three over the weekend and the second reads best on the smaller phones; "
-     "can we go through it tomorrow morning before the review?",
-     AppIcon::Mail},
-    {"Reminders", "Water the plants", "", std::nullopt},
-};
-
 constexpr PreviewKeyHelp kKeys[] = {
     {"N", "post the next sample notification"},
     {"Shift+N", "post a sticky one"},
@@ -63,10 +49,23 @@ constexpr PreviewKeyHelp kKeys[] = {
     {"S", "save the screen as preview-NNNN.png"},
     {"P", "pause or resume time"},
     {"[ / ]", "slower / faster: 0.1x 0.25x 0.5x 1x"},
+    {".", "one frame on, while paused"},
+    {"F", "show or hide the finger and its gesture"},
+    {"V", "start / stop recording preview-NNNN.webp"},
+    {"O", "outline every view (windows in magenta)"},
+    {"Tab", "show or hide the side panel"},
+    {"Ctrl+= / Ctrl+-", "zoom the window in / out"},
     {"I", "show or hide the info line"},
     {"H", "show or hide this help"},
     {"Q, Esc", "quit"},
 };
+
+std::string formatNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
 
 double steadySeconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -95,7 +94,14 @@ bool flagValue(const Json& settings, const char* key, bool fallback)
 
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
 {
-    if (ctrl) return key == 'r' ? std::optional(PreviewAction::Relaunch) : std::nullopt;
+    if (ctrl) {
+        switch (key) {
+        case 'r': return PreviewAction::Relaunch;
+        case '=': return PreviewAction::ZoomIn;
+        case '-': return PreviewAction::ZoomOut;
+        default: return std::nullopt;
+        }
+    }
     switch (key) {
     case 'n': return shift ? PreviewAction::PostStickySample : PreviewAction::PostSample;
     case 'd': return shift ? PreviewAction::PreviousDevice : PreviewAction::NextDevice;
@@ -111,6 +117,11 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
     case 'p': return PreviewAction::TogglePause;
     case '[': return PreviewAction::Slower;
     case ']': return PreviewAction::Faster;
+    case '.': return PreviewAction::StepFrame;
+    case 'f': return PreviewAction::ToggleTouches;
+    case 'v': return PreviewAction::ToggleVideo;
+    case 'o': return PreviewAction::ToggleOutlines;
+    case kTab: return PreviewAction::TogglePanel;
     case 'q':
     case kEscape: return PreviewAction::Quit;
     default: return std::nullopt;
@@ -119,12 +130,25 @@ std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl)
 
 std::span<const PreviewKeyHelp> previewKeys() { return kKeys; }
 
-double fittingScale(CGSize points, CGSize display)
+WindowFit fitWindow(CGSize points, CGSize display, std::optional<double> asked, double extraWidth)
 {
-    for (double scale : {2.0, 1.5}) {
-        if (points.width * scale <= display.width && points.height * scale <= display.height) return scale;
+    const double widest = std::min((display.width - extraWidth) / points.width, display.height / points.height);
+    // Steps of 0.05 keep the window's size a round figure; below the smallest the phone is unusable.
+    const double largest = std::max(kMinimumScale, std::floor(widest * 20 + 1e-9) / 20);
+    char size[64];
+    std::snprintf(size, sizeof size, "%g x %g", display.width, display.height);
+    if (asked) {
+        if (*asked <= widest) return {*asked, {}};
+        char note[200];
+        std::snprintf(note, sizeof note, "--scale %g does not fit the display's %s pixels; using %g", *asked, size, largest);
+        return {largest, note};
     }
-    return 1.0;
+    for (double scale : {2.0, 1.5, 1.0}) {
+        if (scale <= widest) return {scale, {}};
+    }
+    char note[200];
+    std::snprintf(note, sizeof note, "the phone fits the display's %s pixels only at scale %g", size, largest);
+    return {largest, note};
 }
 
 ErrorOr<std::unique_ptr<PreviewSession>> PreviewSession::start(PreviewOptions options)
@@ -144,6 +168,7 @@ PreviewSession::PreviewSession(PreviewOptions options)
 
 PreviewSession::~PreviewSession()
 {
+    if (video_) stopVideo();
     // The host belongs to the process, and the trace's listener points back here.
     if (process_) trace().setListener({});
     host_.reset();
@@ -156,10 +181,9 @@ ErrorOr<void> PreviewSession::launch()
     host_.reset();
     process_.reset(); // a process must end before the next one begins
     process_ = std::make_unique<Process>();
-    trace().setListener([this](const TraceEvent& e) {
-        if (e.type == "post") lastPost_ = e.text("name");
-        if (options_.onTrace) options_.onTrace(e);
-    });
+    recentPosts_.clear();
+    timerStartedAt_.reset();
+    trace().setListener([this](const TraceEvent& e) { traced(e); });
 
     const fs::path phoneSettings = process_->hostPath(zovorudovu::kSettingsPath);
     if (settings_->hasFile() && first) {
@@ -179,11 +203,13 @@ ErrorOr<void> PreviewSession::launch()
         if (ErrorOr<PropertyList> read = readPropertyList(phoneSettings)) settings_->setCurrent(settingsToJson(read->dictionary.get()));
     }
     launchedBefore_ = true;
+    ++launchNumber_;
 
     recording_ = Scenario{};
     recording_.device = options_.device;
     recording_.orientation = options_.orientation;
     recording_.settings = settings_->current();
+    refreshWarnings();
     recording_.bannerDuration = host_->options().bannerDuration;
     openTouches_.reset();
     lastWall_ = options_.wallClock();
@@ -193,16 +219,26 @@ ErrorOr<void> PreviewSession::launch()
     return {};
 }
 
-void PreviewSession::relaunch()
+void PreviewSession::relaunch(const char* reason)
 {
+    // What was done in the launch that ends is kept before its process goes.
+    if (video_) stopVideo();
+    std::string kept;
+    if (ErrorOr<fs::path> written = finishRecording(); !written) message(written.error());
+    else if (!written->empty()) kept = written->string();
+    // Recorded before the old process ends, so that the new launch's own records all follow it.
+    trace().record("preview", {{"event", "relaunch"}, {"reason", reason}, {"launch", launchNumber_ + 1}, {"device", options_.device}, {"recorded", kept}});
     if (auto launched = launch(); !launched) {
         message(launched.error());
         quit_ = true;
+        return;
     }
+    if (!kept.empty()) note("launch " + std::to_string(launchNumber_ - 1) + " recorded in " + kept);
 }
 
 void PreviewSession::catchUp()
 {
+    if (playing_) return;
     const double wall = options_.wallClock();
     const double step = paused_ ? 0.0 : std::max(0.0, wall - lastWall_) * timeScale();
     lastWall_ = wall;
@@ -211,6 +247,7 @@ void PreviewSession::catchUp()
     // The target is kept apart from the loop's whole nanoseconds so that rounding each small step
     // does not add up over a long session.
     virtualTarget_ += step;
+    if (video_) filmUntil(virtualTarget_);
     if (const double behind = virtualTarget_ - loop.now(); behind > 0) loop.advance(behind);
     else loop.runUntilIdle();
     if (loop.itemsRun() != before) dirty_ = true;
@@ -227,6 +264,14 @@ bool PreviewSession::update()
     if (!host_) return false;
     catchUp();
     watchSettings();
+    if (!noteText_.empty() && options_.wallClock() >= noteUntil_) {
+        noteText_.clear();
+        dirty_ = true;
+    }
+    if (!gestureLabel_.empty() && options_.wallClock() >= gestureUntil_) {
+        gestureLabel_.clear();
+        dirty_ = showTouches_ || dirty_;
+    }
     // The last picture of a slide shows it nearly done; one more is drawn once it has ended.
     // Paused, nothing moves however far a slide had got.
     const bool moving = isMoving();
@@ -239,11 +284,15 @@ bool PreviewSession::isMoving() const { return !paused_ && anyAnimation(); }
 
 std::optional<double> PreviewSession::secondsUntilNextEvent() const
 {
-    if (paused_) return std::nullopt;
+    std::optional<double> wait;
+    if (!noteText_.empty()) wait = std::max(0.0, noteUntil_ - options_.wallClock());
+    if (!gestureLabel_.empty() && showTouches_) wait = std::min(wait.value_or(INFINITY), std::max(0.0, gestureUntil_ - options_.wallClock()));
+    if (paused_) return wait;
     const RunLoop& loop = process_->mainRunLoop();
     const std::optional<double> next = loop.nextFireTime();
-    if (!next || std::isinf(*next)) return std::nullopt;
-    return std::max(0.0, (*next - loop.now()) / timeScale());
+    if (!next || std::isinf(*next)) return wait;
+    const double timer = std::max(0.0, (*next - loop.now()) / timeScale());
+    return wait ? std::min(*wait, timer) : timer;
 }
 
 const Frame& PreviewSession::picture()
@@ -252,6 +301,7 @@ const Frame& PreviewSession::picture()
         const auto start = std::chrono::steady_clock::now();
         RenderOptions render;
         render.scale = options_.scale;
+        render.wallpaper = options_.wallpaper;
         renderScreen(picture_, render);
         drawOverlays();
         lastFrameTime_ = std::chrono::steady_clock::now() - start;
@@ -270,6 +320,9 @@ void PreviewSession::drawOverlays()
     } else if (paused_) {
         drawInfoLine(picture_, "paused");
     }
+    if (showOutlines_) drawOutlines(picture_, UIScreen::mainScreen()->visibleWindows());
+    if (showTouches_) drawTouch(picture_, finger_, gestureLabel_, gestureAt_);
+    if (!noteText_.empty()) drawNote(picture_, noteText_);
     if (showHelp_) drawHelp(picture_, previewKeys());
 }
 
@@ -300,6 +353,7 @@ void PreviewSession::touch(ScenarioTouch::Phase phase, double x, double y)
     }
     if (!delivered) return;
     dirty_ = true;
+    trackFinger(phase, p);
     const double now = process_->mainRunLoop().now();
     if (phase == ScenarioTouch::Phase::Down) {
         ScenarioEvent event{};
@@ -315,6 +369,34 @@ void PreviewSession::touch(ScenarioTouch::Phase phase, double x, double y)
     ScenarioTouch t{phase, phase == ScenarioTouch::Phase::Cancel ? 0 : p.x, phase == ScenarioTouch::Phase::Cancel ? 0 : p.y, now - event.at};
     event.touches.push_back(t);
     if (phase != ScenarioTouch::Phase::Move) openTouches_.reset();
+}
+
+void PreviewSession::trackFinger(ScenarioTouch::Phase phase, CGPoint p)
+{
+    const double now = process_->mainRunLoop().now();
+    switch (phase) {
+    case ScenarioTouch::Phase::Down:
+        finger_ = touchStart_ = p;
+        touchStartTime_ = now;
+        touchTravel_ = 0;
+        return;
+    case ScenarioTouch::Phase::Move:
+        finger_ = p;
+        touchTravel_ = std::max(touchTravel_, std::hypot(p.x - touchStart_.x, p.y - touchStart_.y));
+        return;
+    case ScenarioTouch::Phase::Up:
+    case ScenarioTouch::Phase::Cancel:
+        // Named by the thresholds the recognisers use: past the long press's allowable movement
+        // a pan, held past its minimum duration a hold, else a tap.
+        if (phase == ScenarioTouch::Phase::Cancel) gestureLabel_ = "cancelled";
+        else if (touchTravel_ > UILongPressGestureRecognizer::kDefaultAllowableMovement) gestureLabel_ = "pan";
+        else if (now - touchStartTime_ >= UILongPressGestureRecognizer::kDefaultMinimumPressDuration) gestureLabel_ = "hold";
+        else gestureLabel_ = "tap";
+        gestureAt_ = finger_.value_or(touchStart_);
+        finger_.reset();
+        gestureUntil_ = options_.wallClock() + 1.0;
+        return;
+    }
 }
 
 void PreviewSession::mouseDown(double x, double y) { touch(ScenarioTouch::Phase::Down, x, y); }
@@ -361,7 +443,7 @@ void PreviewSession::perform(PreviewAction action)
     case PreviewAction::ToggleShowTimestamp: toggleSetting("showTimestamp", true); break;
     case PreviewAction::ToggleCustomWidth: toggleSetting("customWidth", false); break;
     case PreviewAction::ToggleEnabled: toggleSetting("isEnabled", true); break;
-    case PreviewAction::Relaunch: relaunch(); break;
+    case PreviewAction::Relaunch: relaunch("respring"); break;
     case PreviewAction::NextDevice: switchDevice(1); break;
     case PreviewAction::PreviousDevice: switchDevice(-1); break;
     case PreviewAction::Screenshot: screenshot(); break;
@@ -369,13 +451,59 @@ void PreviewSession::perform(PreviewAction action)
     case PreviewAction::ToggleInfo: showInfo_ = !showInfo_; break;
     case PreviewAction::TogglePause: paused_ = !paused_; break;
     case PreviewAction::Slower:
-        if (timeScaleIndex_ > 0) --timeScaleIndex_;
-        break;
     case PreviewAction::Faster:
-        if (timeScaleIndex_ + 1 < std::size(kTimeScales)) ++timeScaleIndex_;
+        if (action == PreviewAction::Slower && timeScaleIndex_ > 0) --timeScaleIndex_;
+        if (action == PreviewAction::Faster && timeScaleIndex_ + 1 < std::size(kTimeScales)) ++timeScaleIndex_;
+        note("time at " + formatNumber(timeScale()) + "x");
         break;
+    case PreviewAction::StepFrame: stepFrame(); break;
+    case PreviewAction::ToggleTouches: showTouches_ = !showTouches_; break;
+    case PreviewAction::ToggleVideo: video_ ? stopVideo() : startVideo(); break;
+    case PreviewAction::ToggleOutlines: showOutlines_ = !showOutlines_; break;
+    case PreviewAction::TogglePanel: showPanel_ = !showPanel_; break;
+    case PreviewAction::ZoomIn: zoom(1); break;
+    case PreviewAction::ZoomOut: zoom(-1); break;
     case PreviewAction::Quit: quit_ = true; break;
     }
+}
+
+void PreviewSession::setDisplay(CGSize pixels, double extraWidth)
+{
+    display_ = pixels;
+    extraWidth_ = extraWidth;
+}
+
+CGSize PreviewSession::screenPoints() const { return UIScreen::mainScreen()->bounds().size; }
+
+void PreviewSession::zoom(int direction)
+{
+    const double now = options_.scale;
+    std::optional<double> next;
+    for (double step : kZoomSteps) {
+        if (direction > 0 && step > now + 1e-9) {
+            next = step;
+            break;
+        }
+        if (direction < 0 && step < now - 1e-9) next = step;
+    }
+    if (!next) return note(direction > 0 ? "the largest zoom already" : "the smallest zoom already");
+    if (display_ && direction > 0 && fitWindow(screenPoints(), *display_, *next, extraWidth_).scale != *next)
+        return note("a larger window would not fit the display");
+    setScale(*next);
+    char text[48];
+    std::snprintf(text, sizeof text, "zoom %g", *next);
+    note(text);
+}
+
+void PreviewSession::keepOnDisplay()
+{
+    if (!display_) return;
+    const WindowFit fit = fitWindow(screenPoints(), *display_, options_.scale, extraWidth_);
+    if (fit.scale == options_.scale) return;
+    setScale(fit.scale);
+    char text[64];
+    std::snprintf(text, sizeof text, "scale %g, so that the window fits the display", fit.scale);
+    note(text);
 }
 
 void PreviewSession::recordEvent(ScenarioEvent event)
@@ -386,32 +514,45 @@ void PreviewSession::recordEvent(ScenarioEvent event)
 
 void PreviewSession::postSample(bool sticky)
 {
-    const Sample& sample = kSamples[nextSample_++ % std::size(kSamples)];
-    ScenarioEvent event{};
-    event.kind = ScenarioEvent::Kind::Notify;
-    ScenarioNotify& n = event.notify;
-    n.id = "preview-" + std::to_string(++posted_);
+    const std::span<const NotificationSample> samples = notificationSamples();
+    const NotificationSample& sample = samples[nextSample_++ % samples.size()];
+    ScenarioNotify n;
     n.app = sample.app;
     n.title = sample.title;
     n.message = sample.message;
     n.builtInIcon = sample.icon;
     n.sticky = sticky;
-    objc::StrongRef<UIImage> icon;
-    if (sample.icon) icon = UIImage::imageWithCGImage(drawAppIcon(*sample.icon), 3.0);
-    host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, icon, n.date, n.sticky});
+    (void)post(std::move(n));
+}
+
+ErrorOr<void> PreviewSession::post(ScenarioNotify n)
+{
+    if (quit_) return Error{"the phone is not running"};
+    catchUp();
+    // The icon is decoded first: a PNG that cannot be read posts nothing.
+    ErrorOr<objc::StrongRef<UIImage>> icon = notificationIcon(n);
+    if (!icon) {
+        note("icon " + n.iconFile.string() + ": " + icon.error() + "; nothing posted");
+        return Error{icon.error()};
+    }
+    if (n.id.empty()) n.id = "preview-" + std::to_string(++posted_);
+    host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, *icon, n.date, n.sticky});
+    ScenarioEvent event{};
+    event.kind = ScenarioEvent::Kind::Notify;
+    event.notify = std::move(n);
     recordEvent(std::move(event));
+    dirty_ = true;
+    return {};
 }
 
 void PreviewSession::toggleSetting(const char* key, bool fallback)
 {
-    // Writing the last good settings over a file that is being edited would throw the edit away.
-    if (settings_->broken()) return message(settings_->file().string() + " does not parse; fix it before toggling " + key);
     Json settings = settings_->current();
     settings[key] = !flagValue(settings, key, fallback);
-    if (auto written = settings_->write(settings); !written) return message(written.error());
-    settingsChanged(settings);
-    if (std::string(key) == "isEnabled")
-        message(std::string("isEnabled is now ") + (settings[key].get<bool>() ? "on" : "off") + "; Ctrl+R relaunches to show it");
+    if (!changeSettings(settings)) return;
+    const char* state = settings[key].get<bool>() ? "on" : "off";
+    if (std::string(key) == "isEnabled") message(std::string("isEnabled is now ") + state + "; Ctrl+R relaunches to show it");
+    else note(std::string(key) + " " + state);
 }
 
 void PreviewSession::settingsChanged(const Json& settings)
@@ -422,6 +563,8 @@ void PreviewSession::settingsChanged(const Json& settings)
     event.kind = ScenarioEvent::Kind::Settings;
     event.settings = settings;
     recordEvent(std::move(event));
+    refreshWarnings();
+    trace().record("preview", {{"event", "settings"}, {"settings", TraceValue::raw(settings.dump())}});
 }
 
 void PreviewSession::watchSettings()
@@ -439,10 +582,12 @@ void PreviewSession::rotate()
 {
     options_.orientation = options_.orientation == ScenarioOrientation::Portrait ? ScenarioOrientation::Landscape : ScenarioOrientation::Portrait;
     host_->rotate(toScreen(options_.orientation));
+    keepOnDisplay();
     ScenarioEvent event{};
     event.kind = ScenarioEvent::Kind::Rotate;
     event.rotate = options_.orientation;
     recordEvent(std::move(event));
+    trace().record("preview", {{"event", "rotate"}, {"orientation", options_.orientation == ScenarioOrientation::Landscape ? "landscape" : "portrait"}});
 }
 
 void PreviewSession::switchDevice(int step)
@@ -452,30 +597,28 @@ void PreviewSession::switchDevice(int step)
     const auto count = static_cast<std::ptrdiff_t>(profiles.size());
     const std::ptrdiff_t index = ((here - profiles.begin()) + step + count) % count;
     options_.device = std::string(profiles[static_cast<std::size_t>(index)].model);
-    relaunch();
+    relaunch("device");
+    if (!quit_) keepOnDisplay();
 }
 
 void PreviewSession::screenshot()
 {
-    std::error_code ec;
-    fs::create_directories(options_.screenshotDir, ec);
-    fs::path file;
-    for (int n = 1; n <= 9999; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "preview-%04d.png", n);
-        file = options_.screenshotDir / name;
-        if (!fs::exists(file, ec)) break;
-    }
+    const fs::path file = nextFreeFile(".png");
     // At the device's own scale and without the overlays: the phone's screen as it would look.
-    if (auto written = writeFramePNG(renderScreen(RenderOptions{}), file); !written) return message(written.error());
+    Frame shot = renderScreen(RenderOptions{.wallpaper = options_.wallpaper});
+    if (options_.touchesInScreenshots && showTouches_) drawTouch(shot, finger_, gestureLabel_, gestureAt_);
+    if (auto written = writeFramePNG(shot, file); !written) return message(written.error());
     if (options_.onScreenshot) options_.onScreenshot(file);
     else std::cout << file.string() << '\n' << std::flush;
 }
 
-void PreviewSession::message(const std::string& text) const
+void PreviewSession::note(const std::string& text)
 {
     if (options_.onMessage) options_.onMessage(text);
     else std::cerr << "zovorudovu preview: " << text << '\n';
+    noteText_ = text;
+    noteUntil_ = options_.wallClock() + kNoteSeconds;
+    dirty_ = true;
 }
 
 Scenario PreviewSession::recording() const
@@ -492,6 +635,26 @@ ErrorOr<void> PreviewSession::writeRecording(const fs::path& file) const
     out.close();
     if (!out) return Error{"cannot write the recording " + file.string()};
     return {};
+}
+
+} // namespace zovo
+
+namespace zovo {
+
+fs::path PreviewSession::recordingFile(const fs::path& base, int launch)
+{
+    if (launch <= 1) return base;
+    fs::path numbered = base;
+    numbered.replace_filename(base.stem().string() + "-" + std::to_string(launch) + base.extension().string());
+    return numbered;
+}
+
+ErrorOr<fs::path> PreviewSession::finishRecording()
+{
+    if (options_.recordFile.empty() || !process_) return fs::path();
+    const fs::path file = recordingFile(options_.recordFile, launchNumber_);
+    if (auto written = writeRecording(file); !written) return Error{written.error()};
+    return file;
 }
 
 } // namespace zovo

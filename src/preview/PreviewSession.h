@@ -13,22 +13,25 @@
 // The window (or a test) owns nothing but the pixels: every decision lives here, so a test drives
 // a session with a fake wall clock exactly as the window drives it with the real one. Relaunching
 // (a new device, or after an enable change) ends the simulated process and starts a fresh one as
-// a respring would; the recording then starts again, since a scenario plays one launch.
+// a respring would; the recording then starts a new file, since a scenario plays one launch.
 #pragma once
 
 #include "foundation/ErrorOr.h"
 #include "foundation/Trace.h"
 #include "render/Frame.h"
+#include "render/ScreenChrome.h"
 #include "sim/Scenario.h"
 #include "uikit/CGGeometry.h"
 
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zovo {
 
@@ -50,10 +53,18 @@ enum class PreviewAction {
     TogglePause,      // P
     Slower,           // [
     Faster,           // ]
+    StepFrame,        // .: one frame (1/60 s) while time is paused
+    ToggleTouches,    // F: the finger's dot and the gesture's name
+    ToggleVideo,      // V: start or stop recording the screen as an animated WebP
+    ToggleOutlines,   // O: every view's frame outlined on the phone
+    TogglePanel,      // Tab: the side panel, in a window that has one
+    ZoomIn,           // Ctrl+=
+    ZoomOut,          // Ctrl+-
     Quit,             // Q, Esc
 };
 
-// A key as the window reports it: a lower-case letter, '[' or ']', or kEscape.
+// A key as the window reports it: a lower-case letter, '[', ']', '=', '-', '.', kTab or kEscape.
+inline constexpr char kTab = 9;
 inline constexpr char kEscape = 27;
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl);
 
@@ -64,12 +75,29 @@ struct PreviewKeyHelp {
 };
 std::span<const PreviewKeyHelp> previewKeys();
 
+// The moving picture V records: frames a second of phone time, and pixels a point.
+inline constexpr double kVideoFps = 30;
+inline constexpr double kVideoScale = 2;
+
+// How long a note stays in the window, in wall seconds.
+inline constexpr double kNoteSeconds = 3;
+
 // The time scales `[` and `]` step through.
 inline constexpr double kTimeScales[] = {0.1, 0.25, 0.5, 1.0};
 
-// Window pixels per point: the largest of 1, 1.5 and 2 at which a screen of `points` fits in
-// `display` pixels, and 1 when none does.
-double fittingScale(CGSize points, CGSize display);
+// The window's scale on a display: the asked-for one when the window fits, else the largest that
+// does (in steps of 0.05) with a note saying so. Unasked, the largest of 2, 1.5 and 1 that fits, or
+// the largest that fits when even 1 does not. `extraWidth` is window pixels beside the phone that
+// do not scale. The window never comes out larger than `display`, except on a display too small
+// for a scale of kMinimumScale.
+struct WindowFit {
+    double scale = 1;
+    std::string note; // empty when the asked-for scale was kept
+};
+inline constexpr double kMinimumScale = 0.25;
+WindowFit fitWindow(CGSize points, CGSize display, std::optional<double> asked, double extraWidth = 0);
+// The scales Ctrl+= and Ctrl+- step through.
+inline constexpr double kZoomSteps[] = {0.5, 0.75, 1, 1.25, 1.5, 1.75, 2, 2.5, 3, 4};
 
 struct PreviewOptions {
     std::string device = "iPhone14,2";
@@ -86,8 +114,50 @@ struct PreviewOptions {
     // Messages for the person at the window (a settings file that stopped parsing, a screenshot
     // that could not be written); unset: standard error.
     std::function<void(const std::string&)> onMessage;
+    // Where each launch's recording is written as it ends (a relaunch, a device switch, or
+    // finishRecording()): the first launch to this file, the later ones numbered beside it
+    // (tried.json, tried-2.json, tried-3.json ...). Empty: recordings are kept only in memory.
+    std::filesystem::path recordFile;
+    // What is behind the windows, in the window, screenshots and recordings.
+    Wallpaper wallpaper;
+    // Screenshots show the touch indicator too, while it is on.
+    bool touchesInScreenshots = false;
     // The path of each screenshot written; unset: printed on standard output.
     std::function<void(const std::filesystem::path&)> onScreenshot;
+};
+
+// The system banner's dismiss timer as it stands.
+struct DismissTimerState {
+    enum class State { NoBanner, Running, Stopped } state = State::NoBanner; // Stopped: a banner waits without one
+    double remaining = 0;                                                    // seconds, when running
+};
+
+// What a file dropped on the window became.
+enum class DroppedFile {
+    Icon,         // a PNG: the composer's icon
+    Settings,     // a settings property list: the settings file from now on
+    Scenario,     // a scenario: its events play from now
+    Notification, // one notification, as a scenario's notify holds it: posted now
+    Refused,      // of no kind the preview knows, or it does not parse: nothing changed, a note says why
+};
+
+// One view under a point, as the inspector shows it. Frames are in points: `frame` in its
+// superview, `onScreen` on the screen.
+struct InspectedView {
+    std::string className;
+    CGRect frame{}, onScreen{};
+    bool isWindow = false;
+    std::string window; // the window's class
+    double windowLevel = 0;
+    std::string background; // "RRGGBB:alpha", or "none"
+    bool hidden = false;
+    double alpha = 1;
+};
+
+// A post of an internal notification, at its phone time.
+struct PreviewPost {
+    double at = 0;
+    std::string name;
 };
 
 class PreviewSession {
@@ -130,6 +200,13 @@ public:
     double scale() const { return options_.scale; }
     // Throws std::invalid_argument for a scale that is not a positive finite number.
     void setScale(double scale);
+    // The pixels the window may take up and those beside the phone: from here on a zoom, a
+    // rotation or a device switch keeps the window within them.
+    void setDisplay(CGSize pixels, double extraWidth = 0);
+    // The phone's screen in points, as it stands (rotated or not).
+    CGSize screenPoints() const;
+    // A message for the person at the window, shown as a note in it and passed to onMessage.
+    void note(const std::string& text);
     double timeScale() const { return kTimeScales[timeScaleIndex_]; }
     bool paused() const { return paused_; }
     bool helpShown() const { return showHelp_; }
@@ -139,10 +216,51 @@ public:
     // The name of the internal notification posted last, or empty.
     const std::string& lastPost() const { return lastPost_; }
 
+    // ---- What the side panel offers: each is a call a test makes as the panel does ------------
+
+    // Posts `notification` now exactly as a scenario's notify event does, and records it as one
+    // (an empty id is given one). An icon PNG that cannot be decoded posts nothing: the error,
+    // and a note, name the file.
+    ErrorOr<void> post(ScenarioNotify notification);
+    // The settings in force, and a change to them made as the toggle keys make theirs: the
+    // settings file rewritten in its own format and the Darwin notification posted. Refused with
+    // a note while the file does not parse, since that would throw away the edit under way.
+    const nlohmann::ordered_json& settings() const;
+    ErrorOr<void> changeSettings(nlohmann::ordered_json settings);
+    // What `zovorudovu prefs` warns about the settings in force, one sentence each.
+    const std::vector<std::string>& settingsWarnings() const { return warnings_; }
+    // Why the settings file does not parse now (naming its line where the parser knows it), or empty.
+    std::string settingsProblem() const;
+    DismissTimerState dismissTimer() const;
+    // The last internal notifications posted, oldest first (at most kRecentPosts).
+    static constexpr std::size_t kRecentPosts = 12;
+    const std::deque<PreviewPost>& recentPosts() const { return recentPosts_; }
+    // A file dropped on the window, judged by its contents rather than its name.
+    DroppedFile dropFile(const std::filesystem::path& file);
+    bool panelShown() const { return showPanel_; }
+    // The views under window pixel (x, y), from the frontmost window that holds the point down to
+    // the deepest view: the window first, so its bounds and its content's are told apart.
+    std::vector<InspectedView> viewsAt(double x, double y) const;
+    bool outlinesShown() const { return showOutlines_; }
+    const Wallpaper& wallpaper() const { return options_.wallpaper; }
+    void setWallpaper(Wallpaper wallpaper);
+    bool touchesShown() const { return showTouches_; }
+    // The name of the last touch as a gesture ("tap", "hold", "pan", "cancelled") while it is
+    // shown, else empty.
+    const std::string& gestureLabel() const { return gestureLabel_; }
+    bool recordingVideo() const { return video_ != nullptr; }
+
     // What the person did since the phone last launched, as a scenario that ends now.
     Scenario recording() const;
     // Writes recording() as JSON; empty on success, else the problem naming the file.
     ErrorOr<void> writeRecording(const std::filesystem::path& file) const;
+    // Writes the running launch's recording to its numbered file (see recordFile), as a quit does;
+    // the file written, or the problem. Nothing is written without a recordFile.
+    ErrorOr<std::filesystem::path> finishRecording();
+    // The file the recording of launch `launch` (1 for the first) goes to.
+    static std::filesystem::path recordingFile(const std::filesystem::path& base, int launch);
+    // Launches so far, 1 for the first.
+    int launchNumber() const { return launchNumber_; }
 
     // The running phone, for tests and tools that look inside it.
     Process& process() { return *process_; }
@@ -152,7 +270,8 @@ private:
     explicit PreviewSession(PreviewOptions options);
     // Null on success, else the problem.
     ErrorOr<void> launch();
-    void relaunch();
+    // `reason` names it in the trace: "respring" or "device".
+    void relaunch(const char* reason);
     // Moves the phone's clock up to the wall clock.
     void catchUp();
     bool anyAnimation() const;
@@ -160,13 +279,25 @@ private:
     void postSample(bool sticky);
     void toggleSetting(const char* key, bool fallback);
     void settingsChanged(const nlohmann::ordered_json& settings);
+    void stepFrame();
+    void play(const Scenario& scenario);
+    void playEvent(const ScenarioEvent& event);
+    void refreshWarnings();
+    void traced(const TraceEvent& e);
     void watchSettings();
     void rotate();
     void switchDevice(int step);
     void screenshot();
     void touch(ScenarioTouch::Phase phase, double x, double y);
-    void message(const std::string& text) const;
+    void message(const std::string& text) { note(text); }
     void drawOverlays();
+    void trackFinger(ScenarioTouch::Phase phase, CGPoint p);
+    std::filesystem::path nextFreeFile(const char* extension) const;
+    void startVideo();
+    void stopVideo();
+    void filmUntil(double phoneTime);
+    void zoom(int direction);
+    void keepOnDisplay();
 
     PreviewOptions options_;
     std::unique_ptr<PreviewSettings> settings_;
@@ -179,15 +310,35 @@ private:
     int posted_ = 0;
     double lastWall_ = 0;
     double virtualTarget_ = 0; // where the phone's clock should be, in seconds
+    std::optional<CGSize> display_;
+    double extraWidth_ = 0;
     std::size_t timeScaleIndex_ = 3;
     bool paused_ = false;
     bool showHelp_ = false;
     bool showInfo_ = false;
     bool quit_ = false;
     bool launchedBefore_ = false;
+    int launchNumber_ = 0;
     bool dirty_ = true;
     bool wasAnimating_ = false;
     std::string lastPost_;
+    std::deque<PreviewPost> recentPosts_;
+    std::vector<std::string> warnings_;
+    std::optional<double> timerStartedAt_; // phone seconds
+    bool showPanel_ = true;
+    bool playing_ = false; // inside a dropped scenario's event, on the run loop: the clock is not moved
+    bool showTouches_ = false;
+    bool showOutlines_ = false;
+    struct Video;
+    std::unique_ptr<Video> video_;
+    std::optional<CGPoint> finger_;      // points, while down
+    CGPoint touchStart_{}, gestureAt_{}; // points
+    double touchStartTime_ = 0;          // phone seconds
+    double touchTravel_ = 0;             // the farthest the finger got from where it went down
+    std::string gestureLabel_;
+    double gestureUntil_ = 0;            // wall seconds
+    std::string noteText_;
+    double noteUntil_ = 0; // wall seconds
     std::chrono::duration<double, std::milli> lastFrameTime_{};
 };
 

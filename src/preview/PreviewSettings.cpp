@@ -26,6 +26,7 @@ ErrorOr<void> PreviewSettings::load()
     seen_ = stamp();
     ErrorOr<PropertyList> read = readPropertyList(file_);
     broken_ = !read;
+    problem_ = read ? std::string() : read.error();
     if (!read) return Error{read.error()};
     // The format is kept so that a person's XML file is not turned into a binary one by a toggle.
     std::ifstream in(file_, std::ios::binary);
@@ -61,6 +62,7 @@ ErrorOr<void> PreviewSettings::write(const nlohmann::ordered_json& settings)
         if (!written) return written;
         seen_ = stamp();
         broken_ = false;
+        problem_.clear();
     }
     current_ = settings;
     return {};

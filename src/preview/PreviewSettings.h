@@ -38,6 +38,8 @@ public:
 
     // Whether the file failed to parse when it was last looked at.
     bool broken() const { return broken_; }
+    // Why the file did not parse when it was last looked at, or empty.
+    const std::string& problem() const { return problem_; }
     const nlohmann::ordered_json& current() const { return current_; }
     void setCurrent(nlohmann::ordered_json settings) { current_ = std::move(settings); }
 
@@ -53,6 +55,7 @@ private:
     std::filesystem::path file_;
     bool binary_ = true;
     bool broken_ = false;
+    std::string problem_;
     std::string unreported_; // why the file as it is now does not parse, not yet reported
     Stamp seen_;
     nlohmann::ordered_json current_ = nlohmann::ordered_json::object();

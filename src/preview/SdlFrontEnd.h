@@ -12,16 +12,23 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zovo {
 
 class PreviewSession;
 
+// Why the video driver SDL settled on is no display for a person, or empty. SDL falls back to its
+// offscreen driver, which shows nothing, when no real display can be opened; that driver (or the
+// dummy one) is a display only when asked for by name through SDL_VIDEODRIVER (`requested`).
+// `x11Display` and `waylandDisplay` are the environment's DISPLAY and WAYLAND_DISPLAY, or null.
+std::string noDisplayReason(std::string_view driver, const char* requested, const char* x11Display, const char* waylandDisplay);
+
 class SdlFrontEnd {
 public:
     // Opens a window for `session` at `scale` window pixels per point, or, when unset, at the
-    // largest of 1, 1.5 and 2 that fits the display (the session takes that scale). Null with
-    // `error` set when no display can be opened.
+    // largest of 1, 1.5 and 2 that fits the display (the session takes that scale). A scale that
+    // does not fit is reduced, with a note. Null with `error` set when no display can be opened.
     static ErrorOr<std::unique_ptr<SdlFrontEnd>> open(PreviewSession& session, std::optional<double> scale);
     ~SdlFrontEnd();
     SdlFrontEnd(const SdlFrontEnd&) = delete;
@@ -39,6 +46,7 @@ private:
     explicit SdlFrontEnd(PreviewSession& session, std::unique_ptr<Window> window);
     void handle(const void* event);
     void present();
+    void keepOnScreen();
 
     PreviewSession& session_;
     std::unique_ptr<Window> window_;

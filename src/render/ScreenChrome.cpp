@@ -131,9 +131,19 @@ CGPath notchPath(const ChromeLayout& layout)
     return notchOutline(n.origin.x, n.size.width, n.size.height, [](double u, double v) { return CGPointMake(u, v); });
 }
 
-void paintWallpaper(Painter& painter, CGSize screen)
+void paintWallpaper(Painter& painter, CGSize screen, const Wallpaper& wallpaper)
 {
     const CGRect all = CGRectMake(0, 0, screen.width, screen.height);
+    if (wallpaper.kind == Wallpaper::Kind::Image && wallpaper.image) return painter.drawImage(wallpaper.image, all);
+    if (wallpaper.kind == Wallpaper::Kind::Dark || wallpaper.kind == Wallpaper::Kind::Light) {
+        // Near black or near white, with a faint slope so that the screen does not look switched off.
+        const bool dark = wallpaper.kind == Wallpaper::Kind::Dark;
+        const std::array<GradientStop, 2> plain{{
+            {0.0, dark ? RGBA{0.02, 0.02, 0.03, 1} : RGBA{0.97, 0.97, 0.98, 1}},
+            {1.0, dark ? RGBA{0.12, 0.12, 0.14, 1} : RGBA{0.86, 0.87, 0.90, 1}},
+        }};
+        return painter.fillRectWithLinearGradient(all, CGPointMake(0, 0), CGPointMake(0, screen.height), plain);
+    }
     // Night blue at the top, through violet, to a warm glow at the bottom.
     const std::array<GradientStop, 4> base{{
         {0.0, {0.07, 0.09, 0.24, 1}},

@@ -17,6 +17,7 @@
 #include "uikit/CGPath.h"
 #include "uikit/DeviceProfile.h"
 
+#include <memory>
 #include <string>
 
 namespace zovo {
@@ -50,9 +51,17 @@ ChromeLayout chromeLayout(const DeviceProfile& device, CGSize screen, ScreenOrie
 // meets the screen's edge, or for an island a pill. Empty for a layout without a cut-out.
 CGPath notchPath(const ChromeLayout& layout);
 
-// A deterministic gradient made here (no image files): dark enough at the top for white
-// status-bar text to read. It depends only on the size, so it can be kept between frames.
-void paintWallpaper(Painter& painter, CGSize screen);
+// What is behind the windows. Dusk is the default: a gradient made here (no image files), dark
+// enough at the top for white status-bar text to read; dark and light try a banner's contrast
+// against either extreme; an image fills the screen (scaled, its edges kept).
+struct Wallpaper {
+    enum class Kind { Dusk, Dark, Light, Image } kind = Kind::Dusk;
+    std::shared_ptr<const CGImage> image; // for Image
+    friend bool operator==(const Wallpaper&, const Wallpaper&) = default;
+};
+
+// Depends only on the size and the wallpaper, so it can be kept between frames.
+void paintWallpaper(Painter& painter, CGSize screen, const Wallpaper& wallpaper = {});
 void paintStatusBar(Painter& painter, const ChromeLayout& layout, const StatusBarContent& content);
 void paintNotch(Painter& painter, const ChromeLayout& layout);
 

@@ -99,7 +99,7 @@ void ScreenRenderer::render(Frame& frame, const RenderOptions& options)
     // cheapest way to replace every pixel.
     bool wallpaperCopied = false;
     if (options.showWallpaper) {
-        const Frame& kept = *wallpaper(width, height, scale);
+        const Frame& kept = *wallpaper(width, height, scale, options.wallpaper);
         wallpaperCopied = kept.stride() == frame.stride() && kept.byteCount() == frame.byteCount();
         if (wallpaperCopied) std::memcpy(frame.data(), kept.data(), frame.byteCount());
     }
@@ -117,7 +117,7 @@ void ScreenRenderer::paintScreen(Painter& painter, UIScreen& screen, const Chrom
     // only partly covers, so the frame is opaque everywhere.
     const int width = framePixels(layout.screen.width, scale), height = framePixels(layout.screen.height, scale);
     if (options.showWallpaper) {
-        if (!wallpaperCopied) painter.drawBitmap(*wallpaper(width, height, scale), CGPointMake(0, 0), BitmapBlend::Replace);
+        if (!wallpaperCopied) painter.drawBitmap(*wallpaper(width, height, scale, options.wallpaper), CGPointMake(0, 0), BitmapBlend::Replace);
     } else
         painter.fillRect(CGRectMake(0, 0, width / scale, height / scale), RGBA{0, 0, 0, 1});
 
@@ -141,13 +141,15 @@ void ScreenRenderer::paintScreen(Painter& painter, UIScreen& screen, const Chrom
     }
 }
 
-const Frame* ScreenRenderer::wallpaper(int width, int height, double scale)
+const Frame* ScreenRenderer::wallpaper(int width, int height, double scale, const Wallpaper& wallpaper)
 {
-    if (wallpaper_ && wallpaper_->width() == width && wallpaper_->height() == height && wallpaper_->scale() == scale) return &*wallpaper_;
+    if (wallpaper_ && wallpaper_->width() == width && wallpaper_->height() == height && wallpaper_->scale() == scale && wallpaperKept_ == wallpaper)
+        return &*wallpaper_;
     wallpaper_.emplace(width, height, scale);
+    wallpaperKept_ = wallpaper;
     {
         CairoPainter painter(*wallpaper_);
-        paintWallpaper(painter, CGSizeMake(width / scale, height / scale));
+        paintWallpaper(painter, CGSizeMake(width / scale, height / scale), wallpaper);
     }
     return &*wallpaper_;
 }

@@ -34,6 +34,7 @@ struct RenderOptions {
     double scale = 0;
     StatusBarContent statusBar;
     bool showWallpaper = true; // without it the screen behind the windows is black
+    Wallpaper wallpaper;
     bool showStatusBar = true; // in portrait; the phone hides it in landscape
     bool showNotch = true;
 };
@@ -56,12 +57,13 @@ private:
     struct Piece;
     // `wallpaperCopied`: the frame already holds the wallpaper.
     void paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options, bool wallpaperCopied);
-    const Frame* wallpaper(int width, int height, double scale);
+    const Frame* wallpaper(int width, int height, double scale, const Wallpaper& wallpaper);
     const Piece* statusBar(const ChromeLayout& layout, const StatusBarContent& content, double scale);
     const Piece* notch(const ChromeLayout& layout, double scale);
 
     ImageSurfaceCache images_;
     std::optional<Frame> wallpaper_;
+    Wallpaper wallpaperKept_; // what wallpaper_ shows
     std::unique_ptr<Piece> statusBar_;
     std::unique_ptr<Piece> notch_;
 };

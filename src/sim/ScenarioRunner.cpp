@@ -45,6 +45,19 @@ objc::StrongRef<UIImage> solidIcon(std::uint32_t rgb)
     return UIImage::fromPixels(kSide, kSide, {ChannelOrder::RGBA, AlphaMode::Premultiplied}, std::move(bytes), 3.0);
 }
 
+} // namespace
+
+ErrorOr<objc::StrongRef<UIImage>> notificationIcon(const ScenarioNotify& n)
+{
+    if (n.iconRGB) return solidIcon(*n.iconRGB);
+    if (n.builtInIcon) return UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
+    if (n.iconFile.empty()) return objc::StrongRef<UIImage>();
+    if (auto loaded = loadPNG(n.iconFile); !loaded) return Error{loaded.error()};
+    return UIImage::imageWithContentsOfFile(n.iconFile);
+}
+
+namespace {
+
 Json rect(const CGRect& r) { return Json::array({r.origin.x, r.origin.y, r.size.width, r.size.height}); }
 
 } // namespace
@@ -94,12 +107,9 @@ ErrorOr<void> ScenarioRunner::run()
     for (std::size_t i = 0; i < scenario_.events.size(); ++i) {
         const ScenarioNotify& n = scenario_.events[i].notify;
         if (scenario_.events[i].kind != ScenarioEvent::Kind::Notify) continue;
-        if (n.iconRGB) icons[i] = solidIcon(*n.iconRGB);
-        else if (n.builtInIcon) icons[i] = UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
-        else if (!n.iconFile.empty()) {
-            if (auto loaded = loadPNG(n.iconFile); !loaded) return Error{"events[" + std::to_string(i) + "].notify.icon: " + loaded.error()};
-            icons[i] = UIImage::imageWithContentsOfFile(n.iconFile);
-        }
+        ErrorOr<objc::StrongRef<UIImage>> icon = notificationIcon(n);
+        if (!icon) return Error{"events[" + std::to_string(i) + "].notify.icon: " + icon.error()};
+        icons[i] = std::move(icon).value();
     }
 
     RunLoop& loop = process.mainRunLoop();

@@ -5,7 +5,9 @@
 //   ErrorOr<void> ran = runner.run();     // an error names the event that stopped the run
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "foundation/Trace.h"
+#include "uikit/UIImage.h"
 #include "sim/Scenario.h"
 #include "uikit/CGGeometry.h"
 
@@ -25,6 +27,10 @@ UIWindow* componentBanner(SpringBoardHost& host);
 // Where the user's finger goes for a tap, drag or hold: the middle of the component's banner, or
 // of the system's banner when the component shows none (in landscape, say).
 std::optional<CGPoint> bannerCentre(SpringBoardHost& host);
+
+// The icon a notify event posts with: its colour, built-in icon or PNG, or null for none. An
+// error says why the PNG cannot be decoded.
+ErrorOr<objc::StrongRef<UIImage>> notificationIcon(const ScenarioNotify& notify);
 
 struct RunnerOptions {
     // Every trace record, as it is recorded.

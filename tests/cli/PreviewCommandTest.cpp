@@ -58,6 +58,7 @@ TEST(PreviewCommand, BadInputIsRefusedWithStatusTwoNamingIt)
         {{"--screenshot-dir", dir + "/file"}, "--screenshot-dir " + dir + "/file: not a folder"},
         {{"--orientation", "sideways"}, "--orientation"},
         {{"--scale", "0"}, "--scale"},
+        {{"--wallpaper", dir + "/file"}, "--wallpaper " + dir + "/file: not dark, light, dusk or a PNG"},
     };
     for (const auto& c : cases) {
         const ToolRun run = preview(c.args);

@@ -225,6 +225,7 @@ TEST_F(PropertyListTest, BadFilesAreRefusedSayingWhatIsWrongAndNamingTheFile)
     for (const auto& [name, bytes, expected] : std::vector<std::tuple<std::string, std::string, std::string>>{
              {"empty.plist", "", "empty, not a property list"},
              {"unclosed.plist", xmlList("<dict><key>a</key><string>b</string>"), "not a valid XML property list"},
+             {"mismatched.plist", "<plist>\n<dict>\n<key>a</string>\n</dict></plist>", "(line 3: </string> closes <key>)"},
              {"truncated.plist", validBinary.substr(0, validBinary.size() - 10), "the binary"},
              {"array.plist", xmlList("<array><string>a</string></array>"), "the root of the property list is not a dictionary"},
              {"binary-array.plist", binaryArray.bytes(1), "the root of the property list is not a dictionary"},

@@ -10,6 +10,7 @@
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <webp/demux.h>
 
 #include <fstream>
 
@@ -23,6 +24,8 @@ struct Preview {
     std::vector<std::string> posts; // "time name"
     std::vector<std::string> messages;
     std::vector<std::filesystem::path> screenshots;
+    std::vector<std::string> records;      // the preview's own trace records: "rotate", "relaunch" ...
+    std::vector<std::size_t> launchStarts; // the posts before each relaunch
     std::unique_ptr<zovo::PreviewSession> session;
 
     explicit Preview(zovo::PreviewOptions options = {})
@@ -30,6 +33,8 @@ struct Preview {
         options.wallClock = [this] { return wall; };
         options.onTrace = [this](const zovo::TraceEvent& e) {
             if (e.type == "post") posts.push_back(e.toJson());
+            if (e.type == "preview") records.push_back(e.text("event"));
+            if (e.type == "preview" && e.text("event") == "relaunch") launchStarts.push_back(posts.size());
         };
         options.onMessage = [this](const std::string& m) { messages.push_back(m); };
         options.onScreenshot = [this](const std::filesystem::path& p) { screenshots.push_back(p); };
@@ -161,6 +166,159 @@ TEST(PreviewSession, RecordedSessionReplaysWithRunToTheSamePosts)
     EXPECT_EQ(replayPosts(*loaded), preview.posts);
 }
 
+TEST(PreviewSession, EveryLaunchIsRecordedInItsOwnFileThatReplays)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone14,2", .recordFile = folder / "tried.json"});
+    preview.session->key('n', false, false);
+    preview.wait(1);
+    preview.session->key('r', false, false);
+    preview.session->key('g', false, false);
+    preview.wait(0.5);
+    preview.session->key('d', false, false); // another device: the second launch
+    preview.session->key('n', false, false);
+    preview.wait(6);
+    preview.session->key('r', false, true); // a respring: the third
+    preview.session->key('n', true, false);
+    preview.wait(2);
+    ASSERT_TRUE(preview.session->finishRecording());
+
+    EXPECT_EQ(preview.records, (std::vector<std::string>{"rotate", "settings", "relaunch", "relaunch"}));
+    ASSERT_EQ(preview.launchStarts.size(), 2u);
+    const std::size_t starts[] = {0, preview.launchStarts[0], preview.launchStarts[1], preview.posts.size()};
+    const char* files[] = {"tried.json", "tried-2.json", "tried-3.json"};
+    for (int launch = 0; launch < 3; ++launch) {
+        zovo::ErrorOr<zovo::Scenario> loaded = zovo::loadScenario(folder / files[launch]);
+        ASSERT_TRUE(loaded) << files[launch] << ": " << loaded.error();
+        const std::vector<std::string> posts(preview.posts.begin() + static_cast<std::ptrdiff_t>(starts[launch]),
+                                             preview.posts.begin() + static_cast<std::ptrdiff_t>(starts[launch + 1]));
+        EXPECT_EQ(replayPosts(*loaded), posts) << files[launch];
+    }
+    EXPECT_EQ(zovo::PreviewSession::recordingFile("a/b.json", 12), std::filesystem::path("a/b-12.json"));
+}
+
+TEST(PreviewSession, ComposedNotificationPostsAsAScenariosNotifyAndABadIconPostsNothing)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.device = "iPhone14,2"});
+    preview.wait(0.5);
+    zovo::ScenarioNotify composed;
+    composed.app = "Calendar";
+    composed.title = "Design review";
+    composed.message = "Room 4, with the new banner";
+    composed.date = "in 5m";
+    composed.iconRGB = 0xFF9500;
+    composed.sticky = true;
+    ASSERT_TRUE(preview.session->post(composed));
+    preview.wait(1);
+    const CGPoint p = preview.bannerPixel();
+    preview.session->mouseDown(p.x, p.y);
+    preview.session->mouseUp(p.x, p.y); // a tap on a sticky banner
+    preview.wait(1);
+
+    zovo::Scenario recorded = preview.session->recording();
+    ASSERT_EQ(recorded.events.size(), 2u);
+    EXPECT_EQ(recorded.events[0].notify.title, "Design review");
+    EXPECT_TRUE(recorded.events[0].notify.sticky);
+    EXPECT_EQ(recorded.events[0].notify.iconRGB, 0xFF9500u);
+    EXPECT_NEAR(recorded.events[0].at, 0.5, 1e-9);
+    EXPECT_EQ(replayPosts(recorded), preview.posts);
+
+    std::ofstream(folder / "icon.png") << "not a picture";
+    composed.iconRGB.reset();
+    composed.iconFile = folder / "icon.png";
+    EXPECT_FALSE(preview.session->post(composed));
+    EXPECT_NE(preview.messages.back().find("icon.png"), std::string::npos) << preview.messages.back();
+    EXPECT_EQ(preview.session->recording().events.size(), 2u) << "nothing posted, nothing recorded";
+}
+
+TEST(PreviewSession, PanelSettingsChangeIsTheFileEditWithWarningsAndTheParseError)
+{
+    const zovo::TestFolder folder;
+    const std::filesystem::path edited = folder / "edited.plist", panel = folder / "panel.plist";
+    for (const auto& file : {edited, panel})
+        std::ofstream(file) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>000000</string></dict></plist>)";
+    Preview byEditor({.settingsFile = edited}), byPanel({.settingsFile = panel});
+    const Json wanted = {{"bgColour", "zzzzzz"}, {"customWidth", true}, {"customWidthValue", 5000}};
+    std::ofstream(edited) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>zzzzzz</string>)"
+                          << "<key>customWidth</key><true/><key>customWidthValue</key><integer>5000</integer></dict></plist>";
+    byEditor.wait(0.5); // the edit is noticed at the first look, a display frame on
+    byPanel.wait(1.0 / 120);
+    ASSERT_TRUE(byPanel.session->changeSettings(wanted));
+    byPanel.wait(0.5 - 1.0 / 120);
+    EXPECT_EQ(byPanel.session->settings(), wanted);
+    EXPECT_EQ(zovo::scenarioToJson(byPanel.session->recording())["events"], zovo::scenarioToJson(byEditor.session->recording())["events"]);
+    EXPECT_EQ(byPanel.posts, byEditor.posts);
+    std::ifstream in(panel);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}).starts_with("<?xml")) << "the file keeps its format";
+    const std::vector<std::string>& warnings = byPanel.session->settingsWarnings();
+    ASSERT_GE(warnings.size(), 2u);
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("bgColour") != std::string::npos; }));
+    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("customWidthValue") != std::string::npos; }));
+
+    std::ofstream(panel) << "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n<key>bgColour</string>\n</dict></plist>";
+    byPanel.wait(0.5);
+    EXPECT_NE(byPanel.session->settingsProblem().find("line"), std::string::npos) << byPanel.session->settingsProblem();
+    EXPECT_FALSE(byPanel.session->changeSettings(wanted)) << "the edit under way is not overwritten";
+}
+
+TEST(PreviewSession, DroppedFilesAreTakenByWhatTheyHoldOrRefusedWithANote)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.scale = 1});
+    preview.wait(0.5);
+    ASSERT_TRUE(zovo::writeFramePNG(zovo::Frame(60, 60, 3), folder / "icon.png"));
+    std::ofstream(folder / "fake.png") << "\x89PNG but not one";
+    std::ofstream(folder / "red.plist") << R"(<?xml version="1.0"?><plist version="1.0"><dict><key>bgColour</key><string>FF0000</string></dict></plist>)";
+    std::ofstream(folder / "broken.plist") << "<plist><dict>";
+    std::ofstream(folder / "one.json") << R"({"app": "Calendar", "title": "Review", "message": "Now", "icon": "#336699"})";
+    std::ofstream(folder / "two.json") << R"({"device": "iPhone14,2", "events": [{"at": 0.5, "notify": {"id": "a", "app": "A", "title": "a"}},
+                                                                          {"at": 1.5, "rotate": "landscape"}]})";
+    std::ofstream(folder / "notes.txt") << "hello";
+    using zovo::DroppedFile;
+    const struct {
+        const char* file;
+        DroppedFile kind;
+        std::size_t eventsAfter; // in the recording, a second later
+    } drops[] = {
+        {"icon.png", DroppedFile::Icon, 0},         {"fake.png", DroppedFile::Refused, 0},   {"broken.plist", DroppedFile::Refused, 0},
+        {"red.plist", DroppedFile::Settings, 1},    {"notes.txt", DroppedFile::Refused, 1},  {"one.json", DroppedFile::Notification, 2},
+        {"two.json", DroppedFile::Scenario, 3},     {"missing.json", DroppedFile::Refused, 4},
+    };
+    for (const auto& d : drops) {
+        const std::size_t notes = preview.messages.size();
+        EXPECT_EQ(preview.session->dropFile(folder / d.file), d.kind) << d.file << ": " << preview.messages.back();
+        EXPECT_GT(preview.messages.size(), notes) << d.file;
+        EXPECT_NE(preview.messages.back().find(d.file), std::string::npos) << preview.messages.back();
+        preview.wait(1);
+        EXPECT_EQ(preview.session->recording().events.size(), d.eventsAfter) << d.file;
+    }
+    EXPECT_EQ(preview.session->settings().value("bgColour", ""), "FF0000");
+    EXPECT_EQ(preview.session->orientation(), zovo::ScenarioOrientation::Landscape) << "the scenario's rotation played a second later";
+}
+
+TEST(PreviewSession, InspectorTellsTheBannerWindowFromItsBodyAndOOutlinesThem)
+{
+    Preview preview({.scale = 2});
+    preview.session->key('n', false, false);
+    preview.wait(1);
+    const CGPoint p = preview.bannerPixel();
+    const std::vector<zovo::InspectedView> views = preview.session->viewsAt(p.x, p.y);
+    ASSERT_GE(views.size(), 2u);
+    EXPECT_TRUE(views[0].isWindow);
+    EXPECT_FALSE(views[1].isWindow);
+    EXPECT_EQ(views[1].window, views[0].className);
+    EXPECT_EQ(views[0].className, zovo::componentBanner(preview.session->host())->className());
+    EXPECT_TRUE(CGRectContainsPoint(views.back().onScreen, CGPointMake(p.x / 2, p.y / 2)));
+    EXPECT_NE(views[1].onScreen, views[0].onScreen) << "the body is not the window";
+    EXPECT_TRUE(preview.session->viewsAt(-10, -10).empty());
+
+    const zovo::Frame plain = preview.session->picture();
+    preview.session->key('o', false, false);
+    EXPECT_TRUE(preview.session->update());
+    EXPECT_NE(preview.session->picture().pixelAt(static_cast<int>(p.x), 0), plain.pixelAt(static_cast<int>(p.x), 0)) << "the windows' top edges";
+}
+
 TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
 {
     Preview preview({.scale = 2});
@@ -175,6 +333,72 @@ TEST(PreviewSession, LeavingTheScreenWhileDownCancelsTheTouch)
     EXPECT_EQ(recorded.events[0].touches[0].x, 50);
     EXPECT_EQ(recorded.events[0].touches[1].y, 155);
     EXPECT_EQ(recorded.events[0].touches[2].phase, zovo::ScenarioTouch::Phase::Cancel);
+}
+
+TEST(PreviewSession, TouchIndicatorNamesTheGestureForAMoment)
+{
+    Preview preview({.scale = 1});
+    preview.session->key('f', false, false);
+    const struct {
+        double dy, seconds;
+        const char* gesture;
+    } touches[] = {{0, 0.1, "tap"}, {4, 0.8, "hold"}, {60, 0.3, "pan"}};
+    for (const auto& t : touches) {
+        preview.session->mouseDown(150, 400);
+        preview.wait(t.seconds / 2);
+        preview.session->mouseMove(150, 400 + t.dy);
+        preview.wait(t.seconds / 2);
+        preview.session->mouseUp(150, 400 + t.dy);
+        EXPECT_EQ(preview.session->gestureLabel(), t.gesture);
+        preview.session->picture();
+        ASSERT_TRUE(preview.session->secondsUntilNextEvent()) << "the window wakes to take the name away";
+        preview.wait(1.1);
+        EXPECT_EQ(preview.session->gestureLabel(), "");
+    }
+}
+
+TEST(PreviewSession, VRecordsAWebPAtThePhonesFrameTimesAndTheScenarioOfThatStretch)
+{
+    const zovo::TestFolder folder;
+    Preview preview({.scale = 1, .screenshotDir = folder.path()});
+    preview.wait(0.5);
+    preview.session->key('v', false, false);
+    preview.session->key('n', false, false);
+    // The window's pace is uneven; the film's is not.
+    for (double step : {0.05, 0.3, 0.01, 0.2, 0.14, 0.3}) {
+        preview.wall += step;
+        preview.session->update();
+    }
+    preview.session->key('v', false, false);
+    ASSERT_EQ(preview.screenshots.size(), 2u);
+    EXPECT_EQ(preview.screenshots[0], folder / "preview-0001.webp");
+
+    std::ifstream in(preview.screenshots[0], std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    WebPData data{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, nullptr);
+    ASSERT_TRUE(decoder);
+    WebPAnimInfo info;
+    WebPAnimDecoderGetInfo(decoder, &info);
+    EXPECT_EQ(info.canvas_width, 780u); // iPhone 13 Pro at 2 pixels a point
+    int previous = 0, frames = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder)) {
+        uint8_t* pixels = nullptr;
+        int timestamp = 0;
+        ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &pixels, &timestamp));
+        const double spanned = (timestamp - previous) * zovo::kVideoFps / 1000.0;
+        EXPECT_NEAR(spanned, std::round(spanned), 0.05) << "every frame lasts whole frame times, at " << timestamp;
+        frames += static_cast<int>(std::lround(spanned));
+        previous = timestamp;
+    }
+    WebPAnimDecoderDelete(decoder);
+    EXPECT_EQ(frames, 30) << "a second of phone time, 30 frames";
+
+    zovo::ErrorOr<zovo::Scenario> stretch = zovo::loadScenario(preview.screenshots[1]);
+    ASSERT_TRUE(stretch) << stretch.error();
+    ASSERT_EQ(stretch->events.size(), 1u);
+    EXPECT_NEAR(stretch->events[0].at, 0, 1e-9);
+    EXPECT_NEAR(stretch->until, 1.0, 1e-9);
 }
 
 TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
@@ -264,14 +488,19 @@ TEST(PreviewSession, PauseAndTimeScaleMoveThePhonesClock)
     EXPECT_FALSE(preview.session->update()) << "nor is anything drawn";
     EXPECT_NEAR(loop.now(), 0.1, 1e-9);
     EXPECT_FALSE(preview.session->secondsUntilNextEvent());
+    preview.session->key('.', false, false); // one frame on, and a picture of it
+    EXPECT_NEAR(loop.now(), 0.1 + 1.0 / 60, 1e-9);
+    EXPECT_TRUE(preview.session->update());
     preview.session->key('p', false, false); // resumes where it stopped: the pause is not made up
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1.1, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.1 + 1.0 / 60, 1e-9);
+    preview.session->key('.', false, false); // running: a note, no step
+    EXPECT_NE(preview.messages.back().find("paused"), std::string::npos);
 
     for (int i = 0; i < 5; ++i) preview.session->key('[', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.1);
     preview.wait(1);
-    EXPECT_NEAR(loop.now(), 1.2, 1e-9);
+    EXPECT_NEAR(loop.now(), 1.2 + 1.0 / 60, 1e-9);
     preview.session->key(']', false, false);
     EXPECT_EQ(preview.session->timeScale(), 0.25);
     for (int i = 0; i < 5; ++i) preview.session->key(']', false, false);
@@ -346,11 +575,47 @@ TEST(PreviewSession, KeyTableAndScaleFitting)
     EXPECT_EQ(zovo::actionForKey('r', false, true), PreviewAction::Relaunch);
     EXPECT_EQ(zovo::actionForKey('n', false, true), std::nullopt);
     EXPECT_EQ(zovo::actionForKey('q', false, false), PreviewAction::Quit);
-    EXPECT_EQ(zovo::previewKeys().size(), 17u);
+    EXPECT_EQ(zovo::actionForKey('=', false, true), PreviewAction::ZoomIn);
+    EXPECT_EQ(zovo::actionForKey('-', false, true), PreviewAction::ZoomOut);
+    EXPECT_EQ(zovo::previewKeys().size(), 23u);
 
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1800)), 2);
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1600, 1300)), 1.5);
-    EXPECT_EQ(zovo::fittingScale(CGSizeMake(390, 844), CGSizeMake(1024, 768)), 1);
+    // The 1200-pixel display a 2x window once opened 244 pixels above.
+    struct Fit {
+        CGSize display;
+        std::optional<double> asked;
+        double extra, scale;
+        bool noted;
+    } fits[] = {
+        {CGSizeMake(1600, 1800), std::nullopt, 0, 2, false},   {CGSizeMake(1600, 1300), std::nullopt, 0, 1.5, false},
+        {CGSizeMake(1024, 900), std::nullopt, 0, 1, false},    {CGSizeMake(1024, 768), std::nullopt, 0, 0.9, true},
+        {CGSizeMake(1920, 1168), 2.0, 0, 1.35, true},          {CGSizeMake(1920, 1168), 1.25, 0, 1.25, false},
+        {CGSizeMake(1200, 1800), std::nullopt, 500, 1.5, false}, {CGSizeMake(100, 100), 1.0, 0, zovo::kMinimumScale, true},
+    };
+    for (const Fit& f : fits) {
+        const zovo::WindowFit fit = zovo::fitWindow(CGSizeMake(390, 844), f.display, f.asked, f.extra);
+        EXPECT_DOUBLE_EQ(fit.scale, f.scale) << f.display.width << "x" << f.display.height;
+        EXPECT_EQ(!fit.note.empty(), f.noted) << fit.note;
+        if (f.noted && f.asked) {
+            EXPECT_NE(fit.note.find("does not fit"), std::string::npos) << fit.note;
+        }
+    }
+}
+
+TEST(PreviewSession, ZoomRotationAndDeviceSwitchKeepTheWindowOnTheDisplay)
+{
+    Preview preview({.device = "iPhone14,2", .scale = 1});
+    preview.session->setDisplay(CGSizeMake(1200, 1300));
+    preview.session->key('=', false, true);
+    preview.session->key('=', false, true);
+    EXPECT_EQ(preview.session->scale(), 1.5);
+    preview.session->key('=', false, true); // 1.75 x 844 is taller than the display
+    EXPECT_EQ(preview.session->scale(), 1.5);
+    EXPECT_NE(preview.messages.back().find("would not fit"), std::string::npos);
+    preview.session->perform(zovo::PreviewAction::Rotate); // 844 points wide at 1.5 is too wide
+    EXPECT_DOUBLE_EQ(preview.session->scale(), 1.4);
+    EXPECT_LE(preview.session->picture().width(), 1200);
+    preview.session->key('-', false, true);
+    EXPECT_EQ(preview.session->scale(), 1.25);
 }
 
 TEST(PreviewSession, BadOptionsAreRefusedBeforeAnythingStarts)

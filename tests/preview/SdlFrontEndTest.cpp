@@ -57,7 +57,12 @@ TEST(SdlFrontEnd, EventsReachTheSessionAndQuitEndsTheLoop)
     auto opened = zovo::SdlFrontEnd::open(*session, std::nullopt);
     if (!opened) GTEST_SKIP() << "SDL has no offscreen driver here: " << opened.error();
     auto window = std::move(opened).value();
-    EXPECT_EQ(session->scale(), 1) << "the offscreen display is small";
+    int displayWidth = 0, displayHeight = 0;
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) displayWidth = usable.w, displayHeight = usable.h;
+    EXPECT_LT(session->scale(), 1) << "the offscreen display is small, and the window is fitted into it";
+    EXPECT_LE(session->picture().width(), displayWidth);
+    EXPECT_LE(session->picture().height(), displayHeight);
 
     push(key(SDLK_n));
     EXPECT_TRUE(window->step(0));
@@ -67,7 +72,7 @@ TEST(SdlFrontEnd, EventsReachTheSessionAndQuitEndsTheLoop)
     }
     const auto centre = zovo::bannerCentre(session->host());
     ASSERT_TRUE(centre);
-    const int x = static_cast<int>(centre->x), y = static_cast<int>(centre->y);
+    const int x = static_cast<int>(centre->x * session->scale()), y = static_cast<int>(centre->y * session->scale());
     push(mouse(SDL_MOUSEBUTTONDOWN, x, y));
     push(mouse(SDL_MOUSEMOTION, x, y + 1));
     push(mouse(SDL_MOUSEBUTTONUP, x, y + 1));
@@ -81,6 +86,37 @@ TEST(SdlFrontEnd, EventsReachTheSessionAndQuitEndsTheLoop)
     EXPECT_TRUE(session->recording().events.empty());
     push(key(SDLK_ESCAPE));
     EXPECT_FALSE(window->step(0));
+}
+
+TEST(SdlFrontEnd, NoDisplayIsRefusedUnlessAnInvisibleDriverIsAskedFor)
+{
+    struct Case {
+        const char *driver, *requested, *display, *wayland, *reason;
+    } cases[] = {
+        {"x11", nullptr, ":0", nullptr, ""},
+        {"offscreen", "offscreen", nullptr, nullptr, ""},
+        {"dummy", "dummy", nullptr, nullptr, ""},
+        {"offscreen", nullptr, nullptr, nullptr, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
+        {"offscreen", "", ":7", nullptr, "the X display \":7\" cannot be opened"},
+        {"dummy", nullptr, nullptr, "wayland-1", "the Wayland display \"wayland-1\" cannot be opened"},
+    };
+    for (const Case& c : cases) {
+        const std::string reason = zovo::noDisplayReason(c.driver, c.requested, c.display, c.wayland);
+        if (*c.reason == 0) {
+            EXPECT_EQ(reason, "") << c.driver;
+        } else {
+            EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+        }
+    }
+
+    // SDL itself, left to choose with nothing to show on: the window is refused, not opened unseen.
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) ::unsetenv(name);
+    ::setenv("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so", 1);
+    auto started = zovo::PreviewSession::start({.device = "iPhone14,2", .onMessage = [](const std::string&) {}});
+    ASSERT_TRUE(started) << started.error();
+    auto opened = zovo::SdlFrontEnd::open(*started.value(), std::nullopt);
+    if (opened) GTEST_SKIP() << "a real video driver opened here";
+    EXPECT_NE(opened.error().find("no display"), std::string::npos) << opened.error();
 }
 
 } // namespace

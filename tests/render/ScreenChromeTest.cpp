@@ -68,3 +68,29 @@ TEST(ScreenChrome, LowBatteryShowsRedAndOutOfRangeContentIsClamped)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScreenChrome, WallpapersDarkLightAndAnImageFillTheScreen)
+{
+    auto paint = [](const zovo::Wallpaper& wallpaper) {
+        zovo::Frame frame(39, 84, 1);
+        zovo::CairoPainter painter(frame);
+        zovo::paintWallpaper(painter, CGSizeMake(39, 84), wallpaper);
+        return frame;
+    };
+    auto brightness = [](const zovo::Frame& f, int x, int y) {
+        const zovo::RGBA8 p = f.pixelAt(x, y);
+        return (p.red + p.green + p.blue) / 3;
+    };
+    const zovo::Frame dusk = paint({}), dark = paint({zovo::Wallpaper::Kind::Dark}), light = paint({zovo::Wallpaper::Kind::Light});
+    EXPECT_LT(brightness(dark, 20, 80), 40);
+    EXPECT_GT(brightness(light, 20, 2), 230);
+    EXPECT_GT(brightness(dusk, 20, 80), brightness(dusk, 20, 2)) << "dusk glows at the bottom";
+    std::vector<std::uint8_t> red(4 * 4 * 4);
+    for (std::size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+    const zovo::Frame image = paint({zovo::Wallpaper::Kind::Image, ::CGImage::create(4, 4, zovo::PixelFormat{}, red)});
+    EXPECT_EQ(image.pixelAt(38, 83), (zovo::RGBA8{255, 0, 0, 255})) << "the image reaches the far corner";
+}
+
+} // namespace
