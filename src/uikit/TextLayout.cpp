@@ -1,12 +1,13 @@
 #include "uikit/TextLayout.h"
 
 #include "foundation/NSString.h"
+#include "uikit/PinnedFonts.h"
 #include "uikit/TextMeasurementCache.h"
 
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -18,18 +19,23 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // Pango's font map and a context over it, kept per thread because neither may be shared between
 // threads. One layout is reused for every measurement on the thread, so measuring allocates
-// nothing that outlives the call.
+// nothing that outlives the call. The font map is fontconfig's, over the pinned configuration
+// only (never the process's current one, which the environment chooses).
 class PangoState {
 public:
     PangoState()
-        : map_(pango_cairo_font_map_new())
+        : map_(pinnedFontMap())
         , context_(pango_font_map_create_context(map_))
+        , attributes_(pango_attr_list_new())
     {
         configureContext(context_);
         layout_ = pango_layout_new(context_);
+        // The phone's labels break a word too long for its line without adding a hyphen.
+        pango_attr_list_insert(attributes_, pango_attr_insert_hyphens_new(FALSE));
     }
     ~PangoState()
     {
+        pango_attr_list_unref(attributes_);
         g_object_unref(layout_);
         g_object_unref(context_);
         g_object_unref(map_);
@@ -40,16 +46,20 @@ public:
     PangoFontMap* map() const { return map_; }
     PangoContext* context() const { return context_; }
     PangoLayout* layout() const { return layout_; }
+    PangoAttrList* attributes() const { return attributes_; }
 
     // Settings shared by measuring and drawing, so that text is drawn exactly where it was
     // measured: no hinting, unrounded glyph positions, a fixed language for line breaking and
-    // font fallback, and 72 dots per inch so that Pango's points are ours.
+    // font fallback, and 72 dots per inch so that Pango's points are ours. Every option is set,
+    // so that none is left to the target surface or the machine (the pinned configuration says
+    // the same).
     static void configureContext(PangoContext* context)
     {
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
         pango_cairo_context_set_font_options(context, options);
         cairo_font_options_destroy(options);
         pango_cairo_context_set_resolution(context, 72.0);
@@ -58,8 +68,16 @@ public:
     }
 
 private:
+    static PangoFontMap* pinnedFontMap()
+    {
+        PangoFontMap* map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), static_cast<FcConfig*>(pinnedFontConfig()));
+        return map;
+    }
+
     PangoFontMap* map_;
     PangoContext* context_;
+    PangoAttrList* attributes_;
     PangoLayout* layout_ = nullptr;
 };
 
@@ -143,7 +161,7 @@ void configureLayout(PangoLayout* layout, const std::string& text, const FontDes
     if (!isKnownMode(mode)) mode = NSLineBreakByTruncatingTail;
     const FontDescription description = describe(font);
     pango_layout_set_font_description(layout, description.get());
-    pango_layout_set_attributes(layout, nullptr);
+    pango_layout_set_attributes(layout, pangoState().attributes());
     pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
     pango_layout_set_auto_dir(layout, TRUE);
     pango_layout_set_justify(layout, FALSE);
@@ -226,13 +244,6 @@ bool finite(const CGRect& r)
     return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.size.width) && std::isfinite(r.size.height);
 }
 
-bool sameLetters(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 void appendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {
@@ -266,13 +277,6 @@ std::string sanitizeText(std::string_view text)
     return out;
 }
 
-std::string chooseSystemFontFamily(const std::vector<std::string>& installedFamilies)
-{
-    const bool hasInter = std::any_of(installedFamilies.begin(), installedFamilies.end(),
-                                      [](const std::string& family) { return sameLetters(family, "Inter"); });
-    return hasInter ? "Inter" : "DejaVu Sans";
-}
-
 std::vector<std::string> installedFontFamilies()
 {
     PangoFontFamily** families = nullptr;
@@ -288,7 +292,7 @@ std::vector<std::string> installedFontFamilies()
 
 const std::string& systemFontFamily()
 {
-    static const std::string family = chooseSystemFontFamily(installedFontFamilies());
+    static const std::string family = "Inter";
     return family;
 }
 
@@ -342,6 +346,33 @@ TextMeasurement measureText(std::string_view text, const FontDescriptor& font, d
     const TextMeasurement measured = measureTextWithPango(text, font, maxWidth, numberOfLines, mode);
     cache.insert(std::move(key), measured);
     return measured;
+}
+
+std::vector<TextRun> textRuns(std::string_view text, const FontDescriptor& font, double maxWidth, NSLineBreakMode mode)
+{
+    std::vector<TextRun> runs;
+    const std::string laidOut = sanitizeText(text);
+    if (laidOut.empty()) return runs;
+    PangoLayout* layout = pangoState().layout();
+    configureLayout(layout, laidOut, font, maxWidth, 0, mode, Purpose::Measure);
+    PangoLayoutIter* it = pango_layout_get_iter(layout);
+    do {
+        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(it);
+        if (!run) continue; // the end of a line
+        TextRun described;
+        PangoFontDescription* face = pango_font_describe(run->item->analysis.font);
+        if (const char* family = pango_font_description_get_family(face)) described.family = family;
+        pango_font_description_free(face);
+        described.glyphs = run->glyphs->num_glyphs;
+        for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
+            const PangoGlyph glyph = run->glyphs->glyphs[i].glyph;
+            // Zero-width and control characters get PANGO_GLYPH_EMPTY, which is not missing.
+            if (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) ++described.missingGlyphs;
+        }
+        runs.push_back(std::move(described));
+    } while (pango_layout_iter_next_run(it));
+    pango_layout_iter_free(it);
+    return runs;
 }
 
 namespace {
