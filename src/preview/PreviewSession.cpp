@@ -8,6 +8,7 @@
 #include "preview/PreviewSettings.h"
 #include "render/ScreenRenderer.h"
 #include "sim/AppIcons.h"
+#include "sim/HardText.h"
 #include "sim/SettingsFile.h"
 #include "sim/SimulatedPhone.h"
 #include "springboard/Host.h"
@@ -49,7 +50,7 @@ constexpr Sample kSamples[] = {
 };
 
 constexpr PreviewKeyHelp kKeys[] = {
-    {"N", "post the next sample notification"},
+    {"N", "post the next sample notification, then the hard texts"},
     {"Shift+N", "post a sticky one"},
     {"mouse", "the finger: tap, hold, pull down, push up"},
     {"R", "rotate"},
@@ -386,18 +387,29 @@ void PreviewSession::recordEvent(ScenarioEvent event)
 
 void PreviewSession::postSample(bool sticky)
 {
-    const Sample& sample = kSamples[nextSample_++ % std::size(kSamples)];
+    // The preview's own samples, then the hard-text set, each in turn.
+    const std::vector<HardTextSample>& hard = hardTextSamples();
+    const std::size_t index = nextSample_++ % (std::size(kSamples) + hard.size());
     ScenarioEvent event{};
     event.kind = ScenarioEvent::Kind::Notify;
     ScenarioNotify& n = event.notify;
     n.id = "preview-" + std::to_string(++posted_);
-    n.app = sample.app;
-    n.title = sample.title;
-    n.message = sample.message;
-    n.builtInIcon = sample.icon;
+    if (index < std::size(kSamples)) {
+        const Sample& sample = kSamples[index];
+        n.app = sample.app;
+        n.title = sample.title;
+        n.message = sample.message;
+        n.builtInIcon = sample.icon;
+    } else {
+        const HardTextSample& sample = hard[index - std::size(kSamples)];
+        n.app = sample.app;
+        n.title = sample.title;
+        n.message = sample.message;
+        n.builtInIcon = AppIcon::Messages;
+    }
     n.sticky = sticky;
     objc::StrongRef<UIImage> icon;
-    if (sample.icon) icon = UIImage::imageWithCGImage(drawAppIcon(*sample.icon), 3.0);
+    if (n.builtInIcon) icon = UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
     host_->postRequest({n.id, n.app, n.title, n.subtitle, n.message, icon, n.date, n.sticky});
     recordEvent(std::move(event));
 }
