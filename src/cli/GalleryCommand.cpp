@@ -113,6 +113,7 @@ struct GalleryOptions {
     std::optional<std::string> settings;
     std::string title = kDefaultTitle, message = kDefaultMessage;
     std::string text; // "hard": the hard-text set instead of one title and message
+    bool ownText = false; // --title or --message was given
     double scale = 0; // each device's own
 };
 
@@ -123,6 +124,7 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     const std::string& message = o.message;
     const double scale = o.scale;
     auto inputError = [&](const std::string& problem) { return tool.fail(ExitStatus::InputUnusable, problem); };
+    if (o.text == "hard" && o.ownText) return tool.fail(ExitStatus::BadCommandLine, "--text hard draws texts of its own: leave out --title and --message");
     ProgressLine progress("zovorudovu gallery", tool.quiet);
 
     std::optional<InputFile> settingsFile;
@@ -222,12 +224,11 @@ CommandRun defineGallery(CLI::App& app)
         return v.empty() ? std::string("must name a folder") : std::string();
     });
     app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
-    CLI::Option* title = app.add_option("--title", o->title, "the banner's title")->capture_default_str();
-    CLI::Option* message = app.add_option("--message", o->message, "the banner's message")->capture_default_str();
-    app.add_option("--text", o->text, "hard: each text of the hard-text set (emoji, every script, controls...) on each device, in portrait")
-        ->check(CLI::IsMember({"hard"}))
-        ->excludes(title)
-        ->excludes(message);
+    app.add_option("--title", o->title, "the banner's title")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
+    app.add_option("--message", o->message, "the banner's message")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
+    app.add_option("--text", o->text, "hard: each text of the hard-text set (emoji, every script, controls...) on each device, in portrait; "
+                                      "not with --title or --message")
+        ->check(CLI::IsMember({"hard"}));
     // Tests and quick looks render small images; the gallery is meant to be seen at each
     // device's own scale, so the option stays out of the help.
     app.add_option("--scale", o->scale, "pixels a point")->check(aboveAtMost(0, kMaxScale))->group("");
