@@ -75,10 +75,15 @@ TEST(HardText, EverySampleDrawsWithinItsBannerWithRealGlyphsAndColourEmoji)
         // Marks stacked high and direction controls may not draw past the banner.
         EXPECT_EQ(differencesOutside(*shot, *plain), 0);
 
+        const zovo::FontDescriptor font{zovo::systemFontFamily(), 13};
         for (const std::string* text : {&sample.title, &sample.message}) {
-            for (const zovo::TextRun& run : zovo::textRuns(*text, {zovo::systemFontFamily(), 13}, 300, NSLineBreakByWordWrapping)) {
+            int wrapped = 0, unwrapped = 0;
+            for (const zovo::TextRun& run : zovo::textRuns(*text, font, 150, NSLineBreakByWordWrapping)) {
                 EXPECT_EQ(run.missingGlyphs, 0) << run.family;
+                wrapped += run.glyphs;
             }
+            for (const zovo::TextRun& run : zovo::textRuns(*text, font, 0, NSLineBreakByWordWrapping)) unwrapped += run.glyphs;
+            EXPECT_EQ(wrapped, unwrapped) << "a glyph (a hyphen) was added where a line was broken";
         }
         if (sample.emoji) {
             EXPECT_TRUE(drawsInColour(sample.title + " " + sample.message.substr(0, 200)));
