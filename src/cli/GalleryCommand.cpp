@@ -50,7 +50,7 @@ struct Shot {
     CGRect banner;     // the banner window, in screen points
     CGRect body;       // its lower body, in screen points
     bool landscape = false;
-    std::string section; // the heading the shot is shown under, as plain text
+    std::string section; // the heading the shot is shown under, as HTML
 };
 
 // The start of a message a heading can show: at most `limit` code points, with an ellipsis when cut.
@@ -94,7 +94,7 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& lead
         const Shot& shot = shots[i];
         if (i == 0 || shot.section != shots[i - 1].section) {
             if (i > 0) html << "</div>\n";
-            html << "<h2>" << escapeHTML(shot.section) << "</h2>\n<div class=\"sheet" << (shot.landscape ? " landscape" : "") << "\">\n";
+            html << "<h2>" << shot.section << "</h2>\n<div class=\"sheet" << (shot.landscape ? " landscape" : "") << "\">\n";
         }
         const double width = shot.landscape ? shot.device->screen.height : shot.device->screen.width;
         const std::string name = escapeHTML(shot.device->name), model = escapeHTML(shot.device->model), image = escapeHTML(shot.image);
@@ -150,8 +150,11 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     std::vector<Job> jobs;
     if (o.text == "hard") {
         for (const HardTextSample& sample : hardTextSamples())
+            // Each text in an isolate of its own, so direction controls in it cannot reorder the heading.
             jobs.push_back({sample.name, sample.title, sample.message,
-                            sample.name + ": \u201C" + excerpt(sample.title, 40) + "\u201D, \u201C" + excerpt(sample.message, 80) + "\u201D", false});
+                            escapeHTML(sample.name) + ": &ldquo;<bdi>" + escapeHTML(excerpt(sample.title, 40)) + "</bdi>&rdquo;, &ldquo;<bdi>" +
+                                escapeHTML(excerpt(sample.message, 80)) + "</bdi>&rdquo;",
+                            false});
     } else {
         jobs.push_back({"", title, message, "Portrait", false});
         jobs.push_back({"", title, message, "Landscape", true});

@@ -388,15 +388,40 @@ std::size_t linesThatFit(const std::vector<LineBox>& lines, double height)
     return std::max<std::size_t>(count, 1);
 }
 
+// Where `text` may be cut to at most `bytes` bytes without splitting a code point. `text` is valid UTF-8.
+std::size_t cutAtCodePoint(std::string_view text, std::size_t bytes)
+{
+    if (bytes >= text.size()) return text.size();
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    return bytes;
+}
+
 // The text of the last line drawn when more text follows it: the rest of its paragraph, and an
-// ellipsis of its own when later paragraphs are cut, since the paragraph itself may fit.
+// ellipsis of its own when later paragraphs are cut, since the paragraph itself may fit. Only
+// what fits one line can show, so a long rest is cut first (to four times the line it replaces,
+// or a kilobyte), ending in an ellipsis that shows the cut even where the piece kept would fit.
 std::string lastLineText(const std::string& text, const PangoLayoutLine* line)
 {
     const std::size_t start = static_cast<std::size_t>(line->start_index);
     const std::size_t end = text.find_first_of("\r\n", start);
     std::string rest = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (end != std::string::npos) rest += "\u2026";
+    const std::size_t kept = cutAtCodePoint(rest, std::max<std::size_t>(4 * static_cast<std::size_t>(line->length), 1024));
+    const bool shortened = kept < rest.size();
+    rest.resize(kept);
+    if (end != std::string::npos || shortened) rest += "\u2026";
     return rest;
+}
+
+// Laying out all of a long text to draw the few lines a label shows costs as much as measuring it
+// again (close to a millisecond a thousand characters). Lines are broken greedily from the start,
+// so the lines of a prefix before its last are those of the whole text: a prefix is laid out, and
+// made longer until it holds a line past those drawn. Head and middle truncation keep the text's
+// end, and a clipped single line reorders the whole line, so those lay out all of it.
+constexpr std::size_t kFirstDrawnPrefix = 2048; // bytes
+
+bool drawsFromPrefix(NSLineBreakMode mode)
+{
+    return mode == NSLineBreakByWordWrapping || mode == NSLineBreakByCharWrapping || mode == NSLineBreakByTruncatingTail;
 }
 
 } // namespace
@@ -414,8 +439,16 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
     PangoState::configureContext(context);
     pango_cairo_update_context(cr, context);
     PangoLayout* layout = pango_layout_new(context);
-    configureLayout(layout, laidOut, style.font, rect.size.width, style.numberOfLines, style.lineBreakMode, Purpose::Draw);
-    std::vector<LineBox> lines = firstLines(layout, style.numberOfLines);
+    const NSLineBreakMode drawnMode = isKnownMode(style.lineBreakMode) ? style.lineBreakMode : NSLineBreakByTruncatingTail;
+    std::vector<LineBox> lines;
+    for (std::size_t budget = drawsFromPrefix(drawnMode) ? kFirstDrawnPrefix : laidOut.size();; budget *= 4) {
+        const std::size_t size = cutAtCodePoint(laidOut, budget);
+        configureLayout(layout, size == laidOut.size() ? laidOut : laidOut.substr(0, size), style.font, rect.size.width, style.numberOfLines,
+                        style.lineBreakMode, Purpose::Draw);
+        lines = firstLines(layout, style.numberOfLines);
+        if (size == laidOut.size() || lines.empty() || pango_layout_is_ellipsized(layout)) break;
+        if (pango_layout_get_line_count(layout) >= static_cast<int>(linesThatFit(lines, rect.size.height)) + 2) break;
+    }
 
     // Only the lines that fit the rect's height are drawn. Under tail truncation, when text is
     // cut after the last of them, that line is laid out again on its own and ends in an ellipsis.
