@@ -112,10 +112,10 @@ TEST(TextLayout, OnlyThePinnedFontsAreSeenAndAMissingOneIsNamed)
 {
     ASSERT_TRUE(zovo::checkPinnedFonts()) << zovo::checkPinnedFonts().error();
     // With Pango's generic names (Sans, Serif, Monospace, System-ui), which alias the same fonts.
-    const std::vector<std::string> pinned = {"DejaVu Sans", "Inter", "Monospace", "Noto Color Emoji", "Noto Sans", "Noto Sans Arabic", "Noto Sans CJK HK",
+    const std::vector<std::string> pinned = {"DejaVu Sans", "Inter", "Monospace", "Noto Color Emoji", "Noto Sans", "Noto Sans Arabic UI", "Noto Sans CJK HK",
                                              "Noto Sans CJK JP", "Noto Sans CJK KR", "Noto Sans CJK SC", "Noto Sans CJK TC",
-                                             "Noto Sans Devanagari", "Noto Sans Hebrew", "Noto Sans Mono CJK HK", "Noto Sans Mono CJK JP",
-                                             "Noto Sans Mono CJK KR", "Noto Sans Mono CJK SC", "Noto Sans Mono CJK TC", "Noto Sans Thai",
+                                             "Noto Sans Devanagari UI", "Noto Sans Hebrew", "Noto Sans Mono CJK HK", "Noto Sans Mono CJK JP",
+                                             "Noto Sans Mono CJK KR", "Noto Sans Mono CJK SC", "Noto Sans Mono CJK TC", "Noto Sans Thai UI",
                                              "Sans", "Serif", "System-ui"};
     EXPECT_EQ(zovo::installedFontFamilies(), pinned);
     EXPECT_EQ(zovo::systemFontFamily(), "Inter");
