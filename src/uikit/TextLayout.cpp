@@ -6,6 +6,7 @@
 
 #include <pango/pangocairo.h>
 #include <pango/pangofc-fontmap.h>
+#include <fribidi.h>
 
 #include <algorithm>
 #include <cmath>
@@ -154,6 +155,36 @@ PangoWrapMode wrapFor(NSLineBreakMode mode, const std::string& text)
     return PANGO_WRAP_WORD_CHAR;
 }
 
+// The direction of a text's first paragraph as the Unicode bidirectional algorithm gives it: that
+// of its first letter, skipping what lies between an isolate and its end. Pango's own detection
+// takes the embedding and override controls (U+202A to U+202E) for letters and does not skip
+// isolates, so a text that holds those controls gets its direction from here; any other text
+// (neutral: none found) is left to Pango, which decides each paragraph alike.
+PangoDirection directionWithControls(const std::string& text)
+{
+    bool controls = false;
+    for (std::size_t i = 0; i + 2 < text.size() && !controls; ++i) {
+        // U+202A to U+202E are E2 80 AA to E2 80 AE; U+2066 to U+2069 are E2 81 A6 to E2 81 A9.
+        const auto b1 = static_cast<unsigned char>(text[i + 1]), b2 = static_cast<unsigned char>(text[i + 2]);
+        controls = static_cast<unsigned char>(text[i]) == 0xE2 && ((b1 == 0x80 && b2 >= 0xAA && b2 <= 0xAE) || (b1 == 0x81 && b2 >= 0xA6 && b2 <= 0xA9));
+    }
+    if (!controls) return PANGO_DIRECTION_NEUTRAL;
+    int isolates = 0;
+    for (std::size_t offset = 0; offset < text.size();) {
+        const char32_t c = utf8::decode(text, offset);
+        if (c == '\n' || c == '\r' || c == 0x2029) break;
+        if (c >= 0x2066 && c <= 0x2068) {
+            ++isolates;
+        } else if (c == 0x2069) {
+            if (isolates > 0) --isolates;
+        } else if (isolates == 0) {
+            const FriBidiCharType type = fribidi_get_bidi_type(static_cast<FriBidiChar>(c));
+            if (FRIBIDI_IS_LETTER(type)) return FRIBIDI_IS_RTL(type) ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR;
+        }
+    }
+    return PANGO_DIRECTION_NEUTRAL;
+}
+
 // Sets every property of a (possibly reused) layout, so nothing from an earlier use carries over.
 void configureLayout(PangoLayout* layout, const std::string& text, const FontDescriptor& font, double maxWidth,
                      std::int64_t numberOfLines, NSLineBreakMode mode, Purpose purpose)
@@ -163,7 +194,15 @@ void configureLayout(PangoLayout* layout, const std::string& text, const FontDes
     pango_layout_set_font_description(layout, description.get());
     pango_layout_set_attributes(layout, pangoState().attributes());
     pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
-    pango_layout_set_auto_dir(layout, TRUE);
+    const PangoDirection direction = directionWithControls(text);
+    PangoContext* context = pango_layout_get_context(layout);
+    pango_layout_set_auto_dir(layout, direction == PANGO_DIRECTION_NEUTRAL);
+    // Pango's own default, for text whose paragraphs hold no letter.
+    const PangoDirection base = direction == PANGO_DIRECTION_NEUTRAL ? PANGO_DIRECTION_WEAK_LTR : direction;
+    if (pango_context_get_base_dir(context) != base) {
+        pango_context_set_base_dir(context, base);
+        pango_layout_context_changed(layout);
+    }
     pango_layout_set_justify(layout, FALSE);
     pango_layout_set_indent(layout, 0);
     pango_layout_set_spacing(layout, 0);

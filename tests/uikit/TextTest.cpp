@@ -194,6 +194,16 @@ TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
     EXPECT_GT(CGRectGetMaxX(inkFor(NSTextAlignmentRight)), Bitmap::kWidth - 5);
     EXPECT_NEAR(CGRectGetMidX(centre), Bitmap::kWidth / 2.0, 3);
     EXPECT_NEAR(left.size.width, centre.size.width, 1); // glyphs sit between pixels, so edges may round apart
+
+    // Natural alignment follows the paragraph's first letter: direction controls are not letters,
+    // and what an isolate holds does not count.
+    style.alignment = NSTextAlignmentNatural;
+    for (const auto& [text, fromLeft] : {std::pair{"\u202Eevil\u202C.exe", true}, {"\u2067\u05E9\u05DC\u05D5\u05DD\u2069 hi", true},
+                                         {"\u202A\u05E9\u05DC\u05D5\u05DD", false}, {"\u05E9\u05DC\u05D5\u05DD", false}}) {
+        Bitmap bitmap;
+        bitmap.draw(text, style, CGRectMake(0, 0, Bitmap::kWidth, Bitmap::kHeight));
+        EXPECT_EQ(bitmap.ink().origin.x < 4, fromLeft) << text;
+    }
 }
 
 // A label draws only the lines its height holds, never the top of one more; under tail
