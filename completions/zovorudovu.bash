@@ -17,7 +17,7 @@ _zovorudovu()
         devices) options="--json-style --help" ;;
         notch) options="--model --faceid --ipad --screen --json-style --help" ;;
         banner) options="--device --settings --safe-y --title --message --date --icon --png --json-style --help" ;;
-        gallery) options="--out --settings --title --message --quiet --json-style --help" ;;
+        gallery) options="--out --settings --title --message --text --quiet --json-style --help" ;;
         soak) options="--notifications --seed --device --quiet --json-style --help" ;;
         help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
     esac
@@ -25,6 +25,7 @@ _zovorudovu()
         --out|--frames|--screenshot-dir) _filedir -d; return ;;
         --record) _filedir json; return ;;
         --orientation) COMPREPLY=($(compgen -W "portrait landscape" -- "$cur")); return ;;
+        --text) COMPREPLY=($(compgen -W "hard" -- "$cur")); return ;;
         --scenario) _filedir json; return ;;
         --settings|--defaults) _filedir plist; return ;;
         --trace) _filedir jsonl; return ;;

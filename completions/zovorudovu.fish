@@ -46,6 +46,7 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from banner gallery" -l messag
 complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l date -x -d 'timestamp text'
 complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l icon -r -F -d 'icon PNG'
 complete -c zovorudovu -n "__fish_seen_subcommand_from banner" -l png -r -F -d 'picture of the screen'
+complete -c zovorudovu -n "__fish_seen_subcommand_from gallery" -l text -x -a 'hard' -d 'the hard-text set'
 complete -c zovorudovu -n "__fish_seen_subcommand_from gallery" -l out -r -a '(__fish_complete_directories)' -d 'output folder'
 complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l notifications -x -d 'how many notifications'
 complete -c zovorudovu -n "__fish_seen_subcommand_from soak" -l seed -x -d 'random seed'

@@ -1,6 +1,8 @@
-// zovorudovu gallery --out DIR [--settings FILE] [--title T] [--message M]: one banner at rest on
-// every built-in device, each in a fresh process, rendered in portrait as DIR/<model>.png, with a
-// contact sheet DIR/index.html and a JSON summary on standard output.
+// zovorudovu gallery --out DIR [--settings FILE] [--title T] [--message M | --text hard]: one banner
+// at rest on every built-in device, each in a fresh process, rendered in portrait as
+// DIR/<model>.png and in landscape, or each text of the hard-text set in portrait as
+// DIR/<sample>-<model>.png, with a contact sheet DIR/index.html and a JSON summary on standard
+// output.
 
 #include "cli/Command.h"
 #include "cli/Html.h"
@@ -10,6 +12,7 @@
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
 #include "sim/GalleryShot.h"
+#include "sim/HardText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -47,11 +50,23 @@ struct Shot {
     CGRect banner;     // the banner window, in screen points
     CGRect body;       // its lower body, in screen points
     bool landscape = false;
+    std::string section; // the heading the shot is shown under, as HTML
 };
 
+// The start of a message a heading can show: at most `limit` code points, with an ellipsis when cut.
+std::string excerpt(const std::string& text, std::size_t limit)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && count++ == limit) return text.substr(0, i) + "\u2026";
+    }
+    return text;
+}
+
 // The contact sheet: every device at the same number of pixels a point, so that sizes compare
-// as they do in the hand, with its name, model and the banner's width under it.
-std::string contactSheet(const std::vector<Shot>& shots, const std::string& title, const std::string& message)
+// as they do in the hand, with its name, model and the banner's width under it, in one row of
+// figures per section (portrait, landscape, or one per hard text).
+std::string contactSheet(const std::vector<Shot>& shots, const std::string& lead)
 {
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -74,11 +89,13 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
             ".meta { color: #aeaeb2; font-size: 12px; font-variant-numeric: tabular-nums; }\n"
             "</style>\n</head>\n<body>\n"
          << "<h1>One banner on every device</h1>\n"
-         << "<p class=\"lead\">&ldquo;" << escapeHTML(title) << "&rdquo; with &ldquo;" << escapeHTML(message)
-         << "&rdquo;, at rest, in portrait and in landscape. Every device is shown at half a pixel a point, so sizes compare as in the hand.</p>\n"
-         << "<h2>Portrait</h2>\n<div class=\"sheet\">\n";
-    for (const Shot& shot : shots) {
-        if (shot.landscape && (&shot == &shots.front() || !(&shot)[-1].landscape)) html << "</div>\n<h2>Landscape</h2>\n<div class=\"sheet landscape\">\n";
+         << "<p class=\"lead\">" << lead << "</p>\n";
+    for (std::size_t i = 0; i < shots.size(); ++i) {
+        const Shot& shot = shots[i];
+        if (i == 0 || shot.section != shots[i - 1].section) {
+            if (i > 0) html << "</div>\n";
+            html << "<h2>" << shot.section << "</h2>\n<div class=\"sheet" << (shot.landscape ? " landscape" : "") << "\">\n";
+        }
         const double width = shot.landscape ? shot.device->screen.height : shot.device->screen.width;
         const std::string name = escapeHTML(shot.device->name), model = escapeHTML(shot.device->model), image = escapeHTML(shot.image);
         html << "<figure style=\"width: " << std::lround(width / 2) << "px\">"
@@ -86,7 +103,8 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& titl
              << "<figcaption><div class=\"name\">" << name << "</div><div class=\"meta\">" << model << " &middot; banner "
              << points(shot.banner.size.width) << " pt wide</div></figcaption></figure>\n";
     }
-    html << "</div>\n</body>\n</html>\n";
+    if (!shots.empty()) html << "</div>\n";
+    html << "</body>\n</html>\n";
     return html.str();
 }
 
@@ -94,6 +112,8 @@ struct GalleryOptions {
     std::string out;
     std::optional<std::string> settings;
     std::string title = kDefaultTitle, message = kDefaultMessage;
+    std::string text; // "hard": the hard-text set instead of one title and message
+    bool ownText = false; // --title or --message was given
     double scale = 0; // each device's own
 };
 
@@ -104,6 +124,7 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     const std::string& message = o.message;
     const double scale = o.scale;
     auto inputError = [&](const std::string& problem) { return tool.fail(ExitStatus::InputUnusable, problem); };
+    if (o.text == "hard" && o.ownText) return tool.fail(ExitStatus::BadCommandLine, "--text hard draws texts of its own: leave out --title and --message");
     ProgressLine progress("zovorudovu gallery", tool.quiet);
 
     std::optional<InputFile> settingsFile;
@@ -120,17 +141,37 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     if (ec || !fs::is_directory(out))
         return inputError("cannot make the output directory " + out.string() + ": " + (ec ? ec.message() : "a file is in the way"));
 
+    // What is drawn: one title and message in portrait and landscape, or each hard text in portrait.
+    struct Job {
+        std::string name; // prefixes the image's file name; empty for the single text
+        std::string title, message, section;
+        bool landscape;
+    };
+    std::vector<Job> jobs;
+    if (o.text == "hard") {
+        for (const HardTextSample& sample : hardTextSamples())
+            // Each text in an isolate of its own, so direction controls in it cannot reorder the heading.
+            jobs.push_back({sample.name, sample.title, sample.message,
+                            escapeHTML(sample.name) + ": &ldquo;<bdi>" + escapeHTML(excerpt(sample.title, 40)) + "</bdi>&rdquo;, &ldquo;<bdi>" +
+                                escapeHTML(excerpt(sample.message, 80)) + "</bdi>&rdquo;",
+                            false});
+    } else {
+        jobs.push_back({"", title, message, "Portrait", false});
+        jobs.push_back({"", title, message, "Landscape", true});
+    }
     const auto devices = deviceProfiles();
     std::vector<Shot> shots;
-    for (const bool landscape : {false, true}) {
+    for (const Job& job : jobs) {
         for (const DeviceProfile& device : devices) {
-            progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(2 * devices.size()) + " " + std::string(device.name) + " (" +
-                            std::string(device.model) + (landscape ? ", landscape)" : ")"));
-            GalleryRequest request{&device, landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait, std::nullopt, title, message, scale};
+            progress.update(std::to_string(shots.size() + 1) + "/" + std::to_string(jobs.size() * devices.size()) + " " + std::string(device.name) + " (" +
+                            std::string(device.model) + (job.landscape ? ", landscape)" : ")") + (job.name.empty() ? "" : " " + job.name));
+            GalleryRequest request{&device, job.landscape ? UIScreen::Orientation::Landscape : UIScreen::Orientation::Portrait, std::nullopt,
+                                   job.title, job.message, scale};
             if (settingsFile) request.settings = settingsFile->bytes;
             ErrorOr<GalleryShot> drawn = renderGalleryShot(request);
             if (!drawn) return inputError((settingsFile ? settingsFile->name + ": " : std::string()) + drawn.error());
-            Shot shot{&device, std::string(device.model) + (landscape ? "-landscape.png" : ".png"), drawn->banner, drawn->body, landscape};
+            const std::string image = (job.name.empty() ? "" : job.name + "-") + std::string(device.model) + (job.landscape ? "-landscape.png" : ".png");
+            Shot shot{&device, image, drawn->banner, drawn->body, job.landscape, job.section};
             if (ErrorOr<void> written = writeFramePNG(drawn->frame, out / shot.image); !written) return inputError(written.error());
             shots.push_back(std::move(shot));
         }
@@ -139,7 +180,13 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     const fs::path index = out / "index.html";
     {
         std::ofstream html(index, std::ios::binary);
-        html << contactSheet(shots, title, message);
+        const std::string lead = o.text == "hard"
+                                     ? std::string("The hard-text set: emoji and their sequences, every script, mixed direction, a long word, stacked "
+                                                   "marks, markup-like text, controls, an empty title and a message of 10,000 characters, each at "
+                                                   "rest in portrait. Every device is shown at half a pixel a point.")
+                                     : "&ldquo;" + escapeHTML(title) + "&rdquo; with &ldquo;" + escapeHTML(message) +
+                                           "&rdquo;, at rest, in portrait and in landscape. Every device is shown at half a pixel a point, so sizes compare as in the hand.";
+        html << contactSheet(shots, lead);
         html.close();
         if (!html) return inputError("cannot write " + index.string());
     }
@@ -148,15 +195,22 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
 
     Json summary;
     summary["out"] = out.string();
-    summary["devices"] = Json::array();
-    summary["landscape"] = Json::array();
-    for (const Shot& shot : shots) {
-        summary[shot.landscape ? "landscape" : "devices"].push_back({{"model", shot.device->model},
-                                      {"name", shot.device->name},
-                                      {"image", shot.image},
-                                      {"bannerWidth", shot.banner.size.width},
-                                      {"bannerFrame", rectJson(shot.banner)},
-                                      {"bodyFrame", rectJson(shot.body)}});
+    auto shotJson = [](const Shot& shot) {
+        return Json{{"model", shot.device->model},          {"name", shot.device->name},
+                    {"image", shot.image},                  {"bannerWidth", shot.banner.size.width},
+                    {"bannerFrame", rectJson(shot.banner)}, {"bodyFrame", rectJson(shot.body)}};
+    };
+    if (o.text == "hard") {
+        summary["samples"] = Json::array();
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            Json sample{{"name", jobs[i].name}, {"devices", Json::array()}};
+            for (std::size_t d = 0; d < devices.size(); ++d) sample["devices"].push_back(shotJson(shots[i * devices.size() + d]));
+            summary["samples"].push_back(std::move(sample));
+        }
+    } else {
+        summary["devices"] = Json::array();
+        summary["landscape"] = Json::array();
+        for (const Shot& shot : shots) summary[shot.landscape ? "landscape" : "devices"].push_back(shotJson(shot));
     }
     tool.printJson(summary);
     return ExitStatus::Done;
@@ -173,8 +227,11 @@ CommandRun defineGallery(CLI::App& app)
         return v.empty() ? std::string("must name a folder") : std::string();
     });
     app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
-    app.add_option("--title", o->title, "the banner's title")->capture_default_str();
-    app.add_option("--message", o->message, "the banner's message")->capture_default_str();
+    app.add_option("--title", o->title, "the banner's title")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
+    app.add_option("--message", o->message, "the banner's message")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
+    app.add_option("--text", o->text, "hard: each text of the hard-text set (emoji, every script, controls...) on each device, in portrait; "
+                                      "not with --title or --message")
+        ->check(CLI::IsMember({"hard"}));
     // Tests and quick looks render small images; the gallery is meant to be seen at each
     // device's own scale, so the option stays out of the help.
     app.add_option("--scale", o->scale, "pixels a point")->check(aboveAtMost(0, kMaxScale))->group("");

@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/Options.h"
+#include "uikit/PinnedFonts.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -151,6 +152,8 @@ int runTool(const std::vector<std::string>& args)
 {
     const ParsedToolArguments parsed = parseToolArguments(args);
     if (!parsed.run) return parsed.status;
+    // Every command lays out text, or may: a missing font is named before any work starts.
+    if (const ErrorOr<void>& fonts = checkPinnedFonts(); !fonts) return code(parsed.tool.fail(ExitStatus::InputUnusable, fonts.error()));
     try {
         return code(parsed.run(parsed.tool));
     } catch (const std::exception& e) {

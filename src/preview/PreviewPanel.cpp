@@ -104,8 +104,13 @@ void PreviewPanel::compose()
     ImGui::PushID("compose");
     const std::span<const NotificationSample> samples = notificationSamples();
     if (ImGui::BeginCombo("sample", "start from a sample")) {
-        for (const NotificationSample& s : samples) {
-            if (!ImGui::Selectable(s.title)) continue;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const NotificationSample& s = samples[i];
+            // Titles repeat or are empty in the hard-text set, so each entry has its own id.
+            ImGui::PushID(static_cast<int>(i));
+            const bool chosen = ImGui::Selectable(*s.title ? s.title : "(no title)");
+            ImGui::PopID();
+            if (!chosen) continue;
             draft_.app = s.app;
             draft_.title = s.title;
             draft_.message = s.message;

@@ -1,5 +1,9 @@
 #include "preview/PreviewSamples.h"
 
+#include "sim/HardText.h"
+
+#include <vector>
+
 namespace zovo {
 namespace {
 
@@ -15,6 +19,17 @@ constexpr NotificationSample kSamples[] = {
 
 } // namespace
 
-std::span<const NotificationSample> notificationSamples() { return kSamples; }
+std::span<const NotificationSample> notificationSamples()
+{
+    // The preview's own four, then the hard-text set under the Messages icon. The hard texts live as
+    // long as the program, so their characters can be borrowed.
+    static const std::vector<NotificationSample> all = [] {
+        std::vector<NotificationSample> samples(std::begin(kSamples), std::end(kSamples));
+        for (const HardTextSample& hard : hardTextSamples())
+            samples.push_back({hard.app.c_str(), hard.title.c_str(), hard.message.c_str(), AppIcon::Messages});
+        return samples;
+    }();
+    return all;
+}
 
 } // namespace zovo

@@ -1,6 +1,7 @@
 // The sample notifications a designer reaches for: N posts them in turn and the composer offers
 // them to start from. Different apps, icons and lengths, and one without an icon, so that each case
-// the banner must handle is one key away. One list, so that a new set is added in one place.
+// the banner must handle is one key away; after them, the hard-text set. One list, so that a new set
+// is added in one place.
 #pragma once
 
 #include "sim/AppIcons.h"

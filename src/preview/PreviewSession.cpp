@@ -35,7 +35,7 @@ namespace zovo {
 namespace {
 
 constexpr PreviewKeyHelp kKeys[] = {
-    {"N", "post the next sample notification"},
+    {"N", "post the next sample notification, then the hard texts"},
     {"Shift+N", "post a sticky one"},
     {"mouse", "the finger: tap, hold, pull down, push up"},
     {"R", "rotate"},

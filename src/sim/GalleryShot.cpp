@@ -41,11 +41,15 @@ ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request)
     auto* banner = objc::cast<BLNotificationBanner>(window.get());
     if (!banner) return Error{"no banner window was shown on " + std::string(device.model)};
     shot.banner = banner->frame();
-    if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) {
-        shot.body = body->frameInWindow();
-        shot.body.origin.x += shot.banner.origin.x;
-        shot.body.origin.y += shot.banner.origin.y;
-    }
+    auto onScreen = [&](const UIView& view) {
+        CGRect r = view.frameInWindow();
+        r.origin.x += shot.banner.origin.x;
+        r.origin.y += shot.banner.origin.y;
+        return r;
+    };
+    if (auto* body = objc::cast<UIView>(banner->bottomSection.get())) shot.body = onScreen(*body);
+    for (objc::id label : {banner->primary.get(), banner->secondary.get(), banner->date.get()})
+        if (auto* view = objc::cast<UIView>(label)) shot.labels.push_back(onScreen(*view));
     shot.frame = renderScreen(RenderOptions{.scale = request.scale});
     return shot;
 }

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zovo {
 
@@ -29,6 +30,7 @@ struct GalleryShot {
     Frame frame;
     CGRect banner = CGRectZero; // the banner window, in screen points
     CGRect body = CGRectZero;   // its lower body, in screen points
+    std::vector<CGRect> labels; // the title, message and date labels (those shown), in screen points
 };
 
 // Presents the banner (with the Messages icon, dated "now", below the device's status bar), lets

@@ -1,12 +1,14 @@
 #include "uikit/TextLayout.h"
 
 #include "foundation/NSString.h"
+#include "uikit/PinnedFonts.h"
 #include "uikit/TextMeasurementCache.h"
 
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
+#include <fribidi.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -18,18 +20,23 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // Pango's font map and a context over it, kept per thread because neither may be shared between
 // threads. One layout is reused for every measurement on the thread, so measuring allocates
-// nothing that outlives the call.
+// nothing that outlives the call. The font map is fontconfig's, over the pinned configuration
+// only (never the process's current one, which the environment chooses).
 class PangoState {
 public:
     PangoState()
-        : map_(pango_cairo_font_map_new())
+        : map_(pinnedFontMap())
         , context_(pango_font_map_create_context(map_))
+        , attributes_(pango_attr_list_new())
     {
         configureContext(context_);
         layout_ = pango_layout_new(context_);
+        // The phone's labels break a word too long for its line without adding a hyphen.
+        pango_attr_list_insert(attributes_, pango_attr_insert_hyphens_new(FALSE));
     }
     ~PangoState()
     {
+        pango_attr_list_unref(attributes_);
         g_object_unref(layout_);
         g_object_unref(context_);
         g_object_unref(map_);
@@ -40,16 +47,20 @@ public:
     PangoFontMap* map() const { return map_; }
     PangoContext* context() const { return context_; }
     PangoLayout* layout() const { return layout_; }
+    PangoAttrList* attributes() const { return attributes_; }
 
     // Settings shared by measuring and drawing, so that text is drawn exactly where it was
     // measured: no hinting, unrounded glyph positions, a fixed language for line breaking and
-    // font fallback, and 72 dots per inch so that Pango's points are ours.
+    // font fallback, and 72 dots per inch so that Pango's points are ours. Every option is set,
+    // so that none is left to the target surface or the machine (the pinned configuration says
+    // the same).
     static void configureContext(PangoContext* context)
     {
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
         pango_cairo_context_set_font_options(context, options);
         cairo_font_options_destroy(options);
         pango_cairo_context_set_resolution(context, 72.0);
@@ -58,8 +69,16 @@ public:
     }
 
 private:
+    static PangoFontMap* pinnedFontMap()
+    {
+        PangoFontMap* map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), static_cast<FcConfig*>(pinnedFontConfig()));
+        return map;
+    }
+
     PangoFontMap* map_;
     PangoContext* context_;
+    PangoAttrList* attributes_;
     PangoLayout* layout_ = nullptr;
 };
 
@@ -136,6 +155,36 @@ PangoWrapMode wrapFor(NSLineBreakMode mode, const std::string& text)
     return PANGO_WRAP_WORD_CHAR;
 }
 
+// The direction of a text's first paragraph as the Unicode bidirectional algorithm gives it: that
+// of its first letter, skipping what lies between an isolate and its end. Pango's own detection
+// takes the embedding and override controls (U+202A to U+202E) for letters and does not skip
+// isolates, so a text that holds those controls gets its direction from here; any other text
+// (neutral: none found) is left to Pango, which decides each paragraph alike.
+PangoDirection directionWithControls(const std::string& text)
+{
+    bool controls = false;
+    for (std::size_t i = 0; i + 2 < text.size() && !controls; ++i) {
+        // U+202A to U+202E are E2 80 AA to E2 80 AE; U+2066 to U+2069 are E2 81 A6 to E2 81 A9.
+        const auto b1 = static_cast<unsigned char>(text[i + 1]), b2 = static_cast<unsigned char>(text[i + 2]);
+        controls = static_cast<unsigned char>(text[i]) == 0xE2 && ((b1 == 0x80 && b2 >= 0xAA && b2 <= 0xAE) || (b1 == 0x81 && b2 >= 0xA6 && b2 <= 0xA9));
+    }
+    if (!controls) return PANGO_DIRECTION_NEUTRAL;
+    int isolates = 0;
+    for (std::size_t offset = 0; offset < text.size();) {
+        const char32_t c = utf8::decode(text, offset);
+        if (c == '\n' || c == '\r' || c == 0x2029) break;
+        if (c >= 0x2066 && c <= 0x2068) {
+            ++isolates;
+        } else if (c == 0x2069) {
+            if (isolates > 0) --isolates;
+        } else if (isolates == 0) {
+            const FriBidiCharType type = fribidi_get_bidi_type(static_cast<FriBidiChar>(c));
+            if (FRIBIDI_IS_LETTER(type)) return FRIBIDI_IS_RTL(type) ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR;
+        }
+    }
+    return PANGO_DIRECTION_NEUTRAL;
+}
+
 // Sets every property of a (possibly reused) layout, so nothing from an earlier use carries over.
 void configureLayout(PangoLayout* layout, const std::string& text, const FontDescriptor& font, double maxWidth,
                      std::int64_t numberOfLines, NSLineBreakMode mode, Purpose purpose)
@@ -143,9 +192,17 @@ void configureLayout(PangoLayout* layout, const std::string& text, const FontDes
     if (!isKnownMode(mode)) mode = NSLineBreakByTruncatingTail;
     const FontDescription description = describe(font);
     pango_layout_set_font_description(layout, description.get());
-    pango_layout_set_attributes(layout, nullptr);
+    pango_layout_set_attributes(layout, pangoState().attributes());
     pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
-    pango_layout_set_auto_dir(layout, TRUE);
+    const PangoDirection direction = directionWithControls(text);
+    PangoContext* context = pango_layout_get_context(layout);
+    pango_layout_set_auto_dir(layout, direction == PANGO_DIRECTION_NEUTRAL);
+    // Pango's own default, for text whose paragraphs hold no letter.
+    const PangoDirection base = direction == PANGO_DIRECTION_NEUTRAL ? PANGO_DIRECTION_WEAK_LTR : direction;
+    if (pango_context_get_base_dir(context) != base) {
+        pango_context_set_base_dir(context, base);
+        pango_layout_context_changed(layout);
+    }
     pango_layout_set_justify(layout, FALSE);
     pango_layout_set_indent(layout, 0);
     pango_layout_set_spacing(layout, 0);
@@ -226,13 +283,6 @@ bool finite(const CGRect& r)
     return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.size.width) && std::isfinite(r.size.height);
 }
 
-bool sameLetters(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 void appendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {
@@ -266,13 +316,6 @@ std::string sanitizeText(std::string_view text)
     return out;
 }
 
-std::string chooseSystemFontFamily(const std::vector<std::string>& installedFamilies)
-{
-    const bool hasInter = std::any_of(installedFamilies.begin(), installedFamilies.end(),
-                                      [](const std::string& family) { return sameLetters(family, "Inter"); });
-    return hasInter ? "Inter" : "DejaVu Sans";
-}
-
 std::vector<std::string> installedFontFamilies()
 {
     PangoFontFamily** families = nullptr;
@@ -288,7 +331,7 @@ std::vector<std::string> installedFontFamilies()
 
 const std::string& systemFontFamily()
 {
-    static const std::string family = chooseSystemFontFamily(installedFontFamilies());
+    static const std::string family = "Inter";
     return family;
 }
 
@@ -344,6 +387,33 @@ TextMeasurement measureText(std::string_view text, const FontDescriptor& font, d
     return measured;
 }
 
+std::vector<TextRun> textRuns(std::string_view text, const FontDescriptor& font, double maxWidth, NSLineBreakMode mode)
+{
+    std::vector<TextRun> runs;
+    const std::string laidOut = sanitizeText(text);
+    if (laidOut.empty()) return runs;
+    PangoLayout* layout = pangoState().layout();
+    configureLayout(layout, laidOut, font, maxWidth, 0, mode, Purpose::Measure);
+    PangoLayoutIter* it = pango_layout_get_iter(layout);
+    do {
+        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(it);
+        if (!run) continue; // the end of a line
+        TextRun described;
+        PangoFontDescription* face = pango_font_describe(run->item->analysis.font);
+        if (const char* family = pango_font_description_get_family(face)) described.family = family;
+        pango_font_description_free(face);
+        described.glyphs = run->glyphs->num_glyphs;
+        for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
+            const PangoGlyph glyph = run->glyphs->glyphs[i].glyph;
+            // Zero-width and control characters get PANGO_GLYPH_EMPTY, which is not missing.
+            if (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) ++described.missingGlyphs;
+        }
+        runs.push_back(std::move(described));
+    } while (pango_layout_iter_next_run(it));
+    pango_layout_iter_free(it);
+    return runs;
+}
+
 namespace {
 
 // How many of `lines` fit `height` points from the first line's top, as the platform's label
@@ -357,15 +427,40 @@ std::size_t linesThatFit(const std::vector<LineBox>& lines, double height)
     return std::max<std::size_t>(count, 1);
 }
 
+// Where `text` may be cut to at most `bytes` bytes without splitting a code point. `text` is valid UTF-8.
+std::size_t cutAtCodePoint(std::string_view text, std::size_t bytes)
+{
+    if (bytes >= text.size()) return text.size();
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    return bytes;
+}
+
 // The text of the last line drawn when more text follows it: the rest of its paragraph, and an
-// ellipsis of its own when later paragraphs are cut, since the paragraph itself may fit.
+// ellipsis of its own when later paragraphs are cut, since the paragraph itself may fit. Only
+// what fits one line can show, so a long rest is cut first (to four times the line it replaces,
+// or a kilobyte), ending in an ellipsis that shows the cut even where the piece kept would fit.
 std::string lastLineText(const std::string& text, const PangoLayoutLine* line)
 {
     const std::size_t start = static_cast<std::size_t>(line->start_index);
     const std::size_t end = text.find_first_of("\r\n", start);
     std::string rest = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (end != std::string::npos) rest += "\u2026";
+    const std::size_t kept = cutAtCodePoint(rest, std::max<std::size_t>(4 * static_cast<std::size_t>(line->length), 1024));
+    const bool shortened = kept < rest.size();
+    rest.resize(kept);
+    if (end != std::string::npos || shortened) rest += "\u2026";
     return rest;
+}
+
+// Laying out all of a long text to draw the few lines a label shows costs as much as measuring it
+// again (close to a millisecond a thousand characters). Lines are broken greedily from the start,
+// so the lines of a prefix before its last are those of the whole text: a prefix is laid out, and
+// made longer until it holds a line past those drawn. Head and middle truncation keep the text's
+// end, and a clipped single line reorders the whole line, so those lay out all of it.
+constexpr std::size_t kFirstDrawnPrefix = 2048; // bytes
+
+bool drawsFromPrefix(NSLineBreakMode mode)
+{
+    return mode == NSLineBreakByWordWrapping || mode == NSLineBreakByCharWrapping || mode == NSLineBreakByTruncatingTail;
 }
 
 } // namespace
@@ -383,8 +478,16 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
     PangoState::configureContext(context);
     pango_cairo_update_context(cr, context);
     PangoLayout* layout = pango_layout_new(context);
-    configureLayout(layout, laidOut, style.font, rect.size.width, style.numberOfLines, style.lineBreakMode, Purpose::Draw);
-    std::vector<LineBox> lines = firstLines(layout, style.numberOfLines);
+    const NSLineBreakMode drawnMode = isKnownMode(style.lineBreakMode) ? style.lineBreakMode : NSLineBreakByTruncatingTail;
+    std::vector<LineBox> lines;
+    for (std::size_t budget = drawsFromPrefix(drawnMode) ? kFirstDrawnPrefix : laidOut.size();; budget *= 4) {
+        const std::size_t size = cutAtCodePoint(laidOut, budget);
+        configureLayout(layout, size == laidOut.size() ? laidOut : laidOut.substr(0, size), style.font, rect.size.width, style.numberOfLines,
+                        style.lineBreakMode, Purpose::Draw);
+        lines = firstLines(layout, style.numberOfLines);
+        if (size == laidOut.size() || lines.empty() || pango_layout_is_ellipsized(layout)) break;
+        if (pango_layout_get_line_count(layout) >= static_cast<int>(linesThatFit(lines, rect.size.height)) + 2) break;
+    }
 
     // Only the lines that fit the rect's height are drawn. Under tail truncation, when text is
     // cut after the last of them, that line is laid out again on its own and ends in an ellipsis.

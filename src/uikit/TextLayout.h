@@ -7,7 +7,12 @@
 //
 // Sizes are in points: one point is one unit of the drawing space, whatever the screen's scale.
 // Hinting is off and glyph positions are not rounded, so a text measures the same at every scale
-// and the renderer draws it where it was measured.
+// and the renderer draws it where it was measured. Fonts are the pinned set only (PinnedFonts.h),
+// so a text measures and draws the same on every machine set up as the README says.
+//
+// Text is drawn as the phone's labels draw it: never read as markup, ordered by the Unicode
+// bidirectional algorithm, broken where each script allows (Chinese, Japanese and Thai without
+// spaces) and never with an inserted hyphen.
 //
 // Text is untrusted: invalid UTF-8 and NUL characters become U+FFFD and only the first
 // kMaxLaidOutCodePoints code points are laid out, so no text can crash or stall a layout.
@@ -67,16 +72,12 @@ inline constexpr double kUnlimitedTextWidth = 1.0e6;
 // before layout, at a code-point boundary.
 inline constexpr std::size_t kMaxLaidOutCodePoints = 10000;
 
-// The family the system font maps to: "Inter" where installed, else "DejaVu Sans". Decided once
-// per program from the families Pango's font map lists (fontconfig's view of the installed fonts)
-// and kept: fonts do not come and go while a simulation runs, and every process must lay text out
-// the same way.
+// The family the system font maps to: "Inter", one of the pinned fonts (see PinnedFonts.h).
+// Characters it lacks fall back through the other pinned fonts, in the order their configuration
+// gives; emoji are drawn with the colour emoji font.
 const std::string& systemFontFamily();
-// The rule behind systemFontFamily(), over a list of installed family names (matched without
-// regard to case). When neither font is installed, "DejaVu Sans" is still the answer and
-// fontconfig substitutes its default sans-serif face.
-std::string chooseSystemFontFamily(const std::vector<std::string>& installedFamilies);
-// The family names the font map lists, sorted.
+// The family names the font map lists, sorted: those of the pinned fonts, whatever else the
+// machine has.
 std::vector<std::string> installedFontFamilies();
 
 // Vertical metrics in points, with the platform's signs: the descender is negative.
@@ -126,6 +127,16 @@ void drawText(void* cairoContext, std::string_view text, const TextStyle& style,
 // scale is not a positive finite number.
 void drawTextIntoBitmap(std::uint8_t* pixels, int width, int height, int bytesPerRow, double scale, std::string_view text,
                         const TextStyle& style, CGRect rect);
+
+// What Pango chose for one run of a laid-out text: the face's family, and how many of its glyphs
+// are the missing-glyph box (a character no pinned font has).
+struct TextRun {
+    std::string family;
+    int glyphs = 0;
+    int missingGlyphs = 0;
+};
+// The runs of `text` laid out as measureText lays it out, all lines, in visual order.
+std::vector<TextRun> textRuns(std::string_view text, const FontDescriptor& font, double maxWidth, NSLineBreakMode mode);
 
 // The text as it is laid out: invalid UTF-8 sequences (one U+FFFD per malformed byte) and NUL
 // characters replaced by U+FFFD, cut after kMaxLaidOutCodePoints code points.

@@ -209,12 +209,39 @@ TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
     ASSERT_EQ(install.status, 0);
     for (const char* file : {"bin/zovorudovu", "share/man/man1/zovorudovu.1", "share/bash-completion/completions/zovorudovu",
                              "share/zsh/site-functions/_zovorudovu", "share/fish/vendor_completions.d/zovorudovu.fish",
-                             "share/zovorudovu/demo.json", "share/zovorudovu/defaults.plist"})
+                             "share/zovorudovu/demo.json", "share/zovorudovu/defaults.plist", "share/zovorudovu/fonts/fonts.conf"})
         EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
     const ToolRun version = shell("'" + (prefix / "bin/zovorudovu").string() + "' --version");
     EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
     const ToolRun run = shell("cd / && '" + (prefix / "bin/zovorudovu").string() + "' run '" + (prefix / "share/zovorudovu/demo.json").string() + "'");
     EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
+}
+
+TEST(Tool, PicturesAreByteIdenticalWhateverFontsAndFontSettingsTheMachineHas)
+{
+    // The second run has a font of its own in ~/.fonts and a fontconfig file that puts it before
+    // every other, with full hinting, subpixel order and no antialiasing: none of it may show.
+    const zovo::TestFolder folder;
+    fs::create_directories(folder / "plain");
+    fs::create_directories(folder / "home/.fonts");
+    fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", folder / "home/.fonts/Rogue.ttf");
+    std::ofstream(folder / "rogue.conf") << "<?xml version=\"1.0\"?><fontconfig><dir>" << (folder / "home/.fonts").string()
+                                         << "</dir><include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>"
+                                            "<match target=\"pattern\"><edit name=\"family\" mode=\"prepend\" binding=\"strong\">"
+                                            "<string>DejaVu Serif</string></edit></match><match target=\"font\">"
+                                            "<edit name=\"hintstyle\" mode=\"assign\"><const>hintfull</const></edit>"
+                                            "<edit name=\"rgba\" mode=\"assign\"><const>rgb</const></edit>"
+                                            "<edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>";
+    const std::string banner = "\"$Z\" banner --device iPhone14,2 --title 'Mia \xF0\x9F\x8E\x89' --message "
+                               "'Party at 8 \xF0\x9F\x8D\x95 \xD8\xA3\xD8\xAD\xD9\x85\xD8\xAF \xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E' --png ";
+    const ToolRun plain = shell("HOME='" + (folder / "plain").string() + "' " + banner + "'" + (folder / "plain.png").string() + "'");
+    const ToolRun rogue = shell("HOME='" + (folder / "home").string() + "' FONTCONFIG_FILE='" + (folder / "rogue.conf").string() +
+                                "' LANG=ja_JP.UTF-8 " + banner + "'" + (folder / "rogue.png").string() + "'");
+    ASSERT_EQ(plain.status, 0);
+    ASSERT_EQ(rogue.status, 0);
+    const std::string a = slurp(folder / "plain.png"), b = slurp(folder / "rogue.png");
+    EXPECT_FALSE(a.empty());
+    EXPECT_TRUE(a == b) << "the pictures differ";
 }
 
 TEST(Tool, ManualAndCompletionsKnowEveryCommand)

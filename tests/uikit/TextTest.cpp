@@ -1,13 +1,17 @@
+#include "TestFolder.h"
 #include "UIKitFixture.h"
 
 #include "foundation/NSString.h"
 #include "objc/Message.h"
+#include "uikit/PinnedFonts.h"
 #include "uikit/TextLayout.h"
 #include "uikit/UIFont.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -104,11 +108,26 @@ TEST(TextLayout, UntrustedTextAndArgumentsNeverCrash)
 
 // ---- Fonts --------------------------------------------------------------------------------
 
-TEST(TextLayout, SystemFontIsInterWhereInstalledElseDejaVuSans)
+TEST(TextLayout, OnlyThePinnedFontsAreSeenAndAMissingOneIsNamed)
 {
-    EXPECT_EQ(zovo::chooseSystemFontFamily({"DejaVu Sans", "inter", "Noto Serif"}), "Inter");
-    EXPECT_EQ(zovo::chooseSystemFontFamily({"DejaVu Sans", "Inter Display"}), "DejaVu Sans");
-    EXPECT_EQ(zovo::systemFontFamily(), zovo::chooseSystemFontFamily(zovo::installedFontFamilies()));
+    ASSERT_TRUE(zovo::checkPinnedFonts()) << zovo::checkPinnedFonts().error();
+    // With Pango's generic names (Sans, Serif, Monospace, System-ui), which alias the same fonts.
+    const std::vector<std::string> pinned = {"DejaVu Sans", "Inter", "Monospace", "Noto Color Emoji", "Noto Sans", "Noto Sans Arabic UI", "Noto Sans CJK HK",
+                                             "Noto Sans CJK JP", "Noto Sans CJK KR", "Noto Sans CJK SC", "Noto Sans CJK TC",
+                                             "Noto Sans Devanagari UI", "Noto Sans Hebrew", "Noto Sans Mono CJK HK", "Noto Sans Mono CJK JP",
+                                             "Noto Sans Mono CJK KR", "Noto Sans Mono CJK SC", "Noto Sans Mono CJK TC", "Noto Sans Thai UI",
+                                             "Sans", "Serif", "System-ui"};
+    EXPECT_EQ(zovo::installedFontFamilies(), pinned);
+    EXPECT_EQ(zovo::systemFontFamily(), "Inter");
+
+    zovo::TestFolder folder;
+    const std::filesystem::path config = folder.path() / "fonts.conf";
+    std::ofstream(config) << "<fontconfig><selectfont><acceptfont><glob>/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf</glob>"
+                             "<glob>/nowhere/Gone.ttf</glob></acceptfont></selectfont></fontconfig>";
+    const zovo::ErrorOr<void*> loaded = zovo::loadFontConfig(config);
+    ASSERT_FALSE(loaded);
+    EXPECT_NE(loaded.error().find("font file /nowhere/Gone.ttf is missing"), std::string::npos) << loaded.error();
+    EXPECT_FALSE(zovo::loadFontConfig(folder.path() / "absent.conf"));
 }
 
 using Font = UIKitFixture;
@@ -175,6 +194,16 @@ TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
     EXPECT_GT(CGRectGetMaxX(inkFor(NSTextAlignmentRight)), Bitmap::kWidth - 5);
     EXPECT_NEAR(CGRectGetMidX(centre), Bitmap::kWidth / 2.0, 3);
     EXPECT_NEAR(left.size.width, centre.size.width, 1); // glyphs sit between pixels, so edges may round apart
+
+    // Natural alignment follows the paragraph's first letter: direction controls are not letters,
+    // and what an isolate holds does not count.
+    style.alignment = NSTextAlignmentNatural;
+    for (const auto& [text, fromLeft] : {std::pair{"\u202Eevil\u202C.exe", true}, {"\u2067\u05E9\u05DC\u05D5\u05DD\u2069 hi", true},
+                                         {"\u202A\u05E9\u05DC\u05D5\u05DD", false}, {"\u05E9\u05DC\u05D5\u05DD", false}}) {
+        Bitmap bitmap;
+        bitmap.draw(text, style, CGRectMake(0, 0, Bitmap::kWidth, Bitmap::kHeight));
+        EXPECT_EQ(bitmap.ink().origin.x < 4, fromLeft) << text;
+    }
 }
 
 // A label draws only the lines its height holds, never the top of one more; under tail
