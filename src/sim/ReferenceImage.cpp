@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The YIQ difference of black against white with the weights below: the normalising constant.
+// The largest YIQ difference of any two colours with the weights below: the normalising constant.
 constexpr double kLargestYIQDelta = 35215.0;
 
 // A colour from premultiplied bytes, laid over white.

@@ -8,8 +8,9 @@
 //
 // Distance between two colours is the YIQ distance that perceptual diff tools use (luma weighed
 // about twice as heavily as the two chroma axes), with each colour first laid over white so that
-// transparency counts, and normalised so that black against white is 1. A threshold of 0 counts
-// every changed pixel; 0.1 forgives what the eye barely sees.
+// transparency counts, and normalised so that the two most different colours are 1 apart (black
+// and white are 0.966). A threshold of 0 counts every changed pixel; 0.1 forgives what the eye
+// barely sees.
 //
 // A reference file is an ordinary PNG, written small (zlib's best level, adaptive filters, no alpha
 // channel for an opaque screen). It also carries a private ancillary chunk, `zvPX`, holding a hash
@@ -28,7 +29,7 @@
 
 namespace zovo {
 
-// The distance between two colours, from 0 (the same) to 1 (black against white).
+// The distance between two colours, from 0 (the same) to 1 (the most different pair).
 double colourDistance(RGBA8 a, RGBA8 b);
 
 struct PixelDifference {
