@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev
           libplist-dev libcairo2-dev libpango1.0-dev libpng-dev zlib1g-dev
-          nlohmann-json3-dev libcli11-dev libwebp-dev libsdl2-dev fonts-inter fonts-dejavu-core
+          nlohmann-json3-dev libcli11-dev libwebp-dev libxml2-dev libsdl2-dev fonts-inter fonts-dejavu-core
           clang gcovr python3)
 missing=()
 for p in "${packages[@]}"; do
