@@ -216,7 +216,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     auto done = [&](const ScenarioCheck& c) {
         ++finished;
         failing += c.ok() ? 0 : 1;
-        progress.update(std::to_string(finished) + "/" + std::to_string(files.size()) + " scenarios, " + std::to_string(failing) + " with failures: " + c.name);
+        progress.update(std::to_string(finished) + "/" + std::to_string(files.size()) + " scenarios (" + c.name + "), " + std::to_string(failing) + " not passing");
     };
     std::vector<ScenarioCheck> checks;
     if (o.jobs > 1 && files.size() > 1) {
