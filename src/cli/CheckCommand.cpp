@@ -2,10 +2,10 @@
 // [--max-diff-pixels N] [--report DIR] [--junit FILE] [-j N] [--shard I/N]: plays each scenario and
 // compares the screen at each of its snapshot events with DIR/<scenario>/<label>.png.
 //
-// With -j above 1 each scenario is checked in a child process of its own (forked before any
-// simulated process exists in this one), so scenarios side by side share nothing: every simulated
-// process, its renderer and its text caches are the child's. A child hands its result back as one
-// JSON document on a pipe and exits.
+// With -j above 1 scenarios are checked by worker processes (forked before any simulated process
+// exists in this one), so scenarios side by side share nothing: every simulated process, its
+// renderer and its text caches are the worker's. A worker is handed one scenario at a time and
+// hands each result back as a JSON document on a pipe.
 
 #include "cli/CheckReport.h"
 #include "cli/Command.h"
@@ -103,75 +103,141 @@ bool writeAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Checks the scenarios `jobs` at a time in child processes; results come back in list order.
-std::vector<ScenarioCheck> checkInChildren(const std::vector<fs::path>& files, const CheckSettings& settings, int jobs,
-                                           const std::function<void(const ScenarioCheck&)>& done)
+bool readAll(int fd, void* data, std::size_t size)
 {
-    struct Child {
+    auto* bytes = static_cast<char*>(data);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::read(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A worker: reads the index of a scenario to check, writes back the result's length and JSON, and
+// again, until its order pipe closes. One worker checks many scenarios, so what a process sets up
+// once (fonts, text shaping) is set up once a worker rather than once a scenario.
+[[noreturn]] void workerLoop(int orders, int results, const std::vector<fs::path>& files, const CheckSettings& settings)
+{
+    std::uint32_t index = 0;
+    while (readAll(orders, &index, sizeof index) && index < files.size()) {
+        const std::string json = toJson(checkScenario(files[index], settings)).dump();
+        const auto length = static_cast<std::uint32_t>(json.size());
+        if (!writeAll(results, std::string(reinterpret_cast<const char*>(&length), sizeof length) + json)) break;
+    }
+    // The worker leaves without running this program's exit handlers: they belong to the parent.
+    ::_exit(0);
+}
+
+// Checks the scenarios on `jobs` worker processes, each given the next scenario as it finishes
+// one; results come back in list order. A worker that dies fails the scenario it had.
+std::vector<ScenarioCheck> checkInWorkers(const std::vector<fs::path>& files, const CheckSettings& settings, int jobs,
+                                          const std::function<void(const ScenarioCheck&)>& done)
+{
+    struct Worker {
         pid_t pid;
-        int fd;
-        std::size_t index;
-        std::string output;
+        int orders, results;
+        std::size_t current;
+        std::string received;
     };
     std::vector<ScenarioCheck> results(files.size());
-    std::vector<Child> running;
+    std::vector<bool> finished(files.size(), false);
+    std::vector<Worker> workers;
     std::size_t next = 0;
     std::cout.flush();
     std::fflush(nullptr);
-    while (next < files.size() || !running.empty()) {
-        while (next < files.size() && running.size() < static_cast<std::size_t>(jobs)) {
-            int fds[2];
-            if (::pipe(fds) != 0) break;
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                ::close(fds[0]);
-                const std::string json = toJson(checkScenario(files[next], settings)).dump();
-                // The child leaves without running this program's exit handlers: they belong to
-                // the parent.
-                ::_exit(writeAll(fds[1], json) ? 0 : 3);
-            }
-            ::close(fds[1]);
-            if (pid < 0) {
-                ::close(fds[0]);
-                break;
-            }
-            running.push_back({pid, fds[0], next++, {}});
+    auto give = [&](Worker& w) {
+        if (next >= files.size()) return false;
+        const auto index = static_cast<std::uint32_t>(next);
+        if (!writeAll(w.orders, std::string(reinterpret_cast<const char*>(&index), sizeof index))) return false;
+        w.current = next++;
+        return true;
+    };
+    auto retire = [&](Worker& w) {
+        if (w.orders >= 0) ::close(w.orders);
+        ::close(w.results);
+        int status = 0;
+        ::waitpid(w.pid, &status, 0);
+        if (w.current < files.size() && !finished[w.current]) {
+            ScenarioCheck& r = results[w.current];
+            r.name = scenarioName(files[w.current]);
+            r.file = files[w.current];
+            r.error = files[w.current].string() + ": the check stopped " +
+                      (WIFSIGNALED(status) ? "on signal " + std::to_string(WTERMSIG(status)) : "with status " + std::to_string(WEXITSTATUS(status)));
+            finished[w.current] = true;
+            done(r);
         }
-        if (running.empty()) {
-            // No child could be started: check what is left here, one at a time.
-            for (; next < files.size(); ++next) done(results[next] = checkScenario(files[next], settings));
+    };
+    for (int j = 0; j < jobs && static_cast<std::size_t>(j) < files.size(); ++j) {
+        int orders[2], back[2];
+        if (::pipe(orders) != 0) break;
+        if (::pipe(back) != 0) {
+            ::close(orders[0]), ::close(orders[1]);
             break;
         }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(orders[1]);
+            ::close(back[0]);
+            // Pipes of the workers made before this one are theirs, not this one's.
+            for (const Worker& w : workers) {
+                if (w.orders >= 0) ::close(w.orders);
+                ::close(w.results);
+            }
+            workerLoop(orders[0], back[1], files, settings);
+        }
+        ::close(orders[0]);
+        ::close(back[1]);
+        if (pid < 0) {
+            ::close(orders[1]), ::close(back[0]);
+            break;
+        }
+        workers.push_back({pid, orders[1], back[0], files.size(), {}});
+        if (!give(workers.back())) workers.back().current = files.size();
+    }
+
+    while (!workers.empty()) {
         std::vector<pollfd> polls;
-        for (const Child& c : running) polls.push_back({c.fd, POLLIN, 0});
-        if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR) break;
+        for (const Worker& w : workers) polls.push_back({w.results, POLLIN, 0});
+        if (::poll(polls.data(), polls.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
         for (std::size_t k = polls.size(); k-- > 0;) {
             if (!(polls[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            Child& c = running[k];
+            Worker& w = workers[k];
             char buffer[65536];
-            const ssize_t n = ::read(c.fd, buffer, sizeof buffer);
-            if (n > 0) {
-                c.output.append(buffer, static_cast<std::size_t>(n));
+            const ssize_t n = ::read(w.results, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                retire(w);
+                workers.erase(workers.begin() + static_cast<std::ptrdiff_t>(k));
                 continue;
             }
-            if (n < 0 && errno == EINTR) continue;
-            ::close(c.fd);
-            int status = 0;
-            ::waitpid(c.pid, &status, 0);
-            ScenarioCheck& result = results[c.index];
-            const nlohmann::json parsed = nlohmann::json::parse(c.output, nullptr, false);
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && parsed.is_object()) {
-                result = scenarioCheckFromJson(parsed);
-            } else {
-                result.name = scenarioName(files[c.index]);
-                result.file = files[c.index];
-                result.error = files[c.index].string() + ": the check stopped " +
-                               (WIFSIGNALED(status) ? "on signal " + std::to_string(WTERMSIG(status)) : "with status " + std::to_string(WEXITSTATUS(status)));
+            w.received.append(buffer, static_cast<std::size_t>(n));
+            std::uint32_t length = 0;
+            if (w.received.size() < sizeof length) continue;
+            std::memcpy(&length, w.received.data(), sizeof length);
+            if (w.received.size() < sizeof length + length) continue;
+            const nlohmann::json parsed = nlohmann::json::parse(w.received.substr(sizeof length, length), nullptr, false);
+            w.received.erase(0, sizeof length + length);
+            if (parsed.is_object() && w.current < files.size()) {
+                results[w.current] = scenarioCheckFromJson(parsed);
+                finished[w.current] = true;
+                done(results[w.current]);
             }
-            done(result);
-            running.erase(running.begin() + static_cast<std::ptrdiff_t>(k));
+            if (!give(w)) {
+                // Nothing left for it: closing its orders ends it, and its results pipe then closes.
+                w.current = files.size();
+                ::close(w.orders);
+                w.orders = -1;
+            }
         }
     }
+    // Whatever no worker could take is checked here.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!finished[i]) done(results[i] = checkScenario(files[i], settings));
     return results;
 }
 
@@ -220,7 +286,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     };
     std::vector<ScenarioCheck> checks;
     if (o.jobs > 1 && files.size() > 1) {
-        checks = checkInChildren(files, settings, o.jobs, done);
+        checks = checkInWorkers(files, settings, o.jobs, done);
     } else {
         for (const fs::path& f : files) {
             checks.push_back(checkScenario(f, settings));
