@@ -252,7 +252,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     if (o.report) settings.report = *o.report;
 
     std::vector<fs::path> files = expandScenarios(o.scenarios);
-    if (files.empty()) return tool.fail(ExitStatus::BadCommandLine, "the folders given hold no scenario (.json) files");
+    if (files.empty()) return tool.fail(ExitStatus::InputUnusable, "the folders given hold no scenario (.json) files");
     std::map<std::string, fs::path> names;
     for (const fs::path& f : files) {
         const auto [it, fresh] = names.emplace(scenarioName(f), f);
