@@ -140,8 +140,10 @@ private:
     }
 
 // GCC 12's AVX-512 headers start their results from an undefined vector and warn about it.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
     [[gnu::target("avx512f")]] void accumulateAVX512(const std::uint8_t* p, std::size_t n, std::size_t block)
     {
         __m512i acc[2];
@@ -156,7 +158,9 @@ private:
         }
         std::memcpy(acc_, acc, sizeof acc);
     }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
     alignas(64) std::uint64_t acc_[16] = {kPrime1, kPrime2, kKey, ~kPrime1, ~kPrime2, ~kKey, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89};
