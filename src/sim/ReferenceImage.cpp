@@ -195,7 +195,10 @@ bool readChunks(std::span<const std::uint8_t> png, Chunks& out)
 {
     static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (png.size() < 8 || std::memcmp(png.data(), signature, 8) != 0) return false;
-    std::vector<std::uint8_t> data; // the compressed image data, hashed whole at the end
+    // The compressed image data, hashed whole at the end. Kept from call to call: a reference is
+    // over the size that malloc hands to mmap, and a fresh mapping a snapshot costs page faults.
+    thread_local std::vector<std::uint8_t> data;
+    data.clear();
     for (std::size_t offset = 8; offset + 12 <= png.size();) {
         const std::uint64_t length = getBig(png.data() + offset, 4);
         if (length > png.size() - offset - 12) return false;
@@ -399,7 +402,8 @@ bool referenceVouchesFor(const fs::path& file, const Frame& frame)
     const std::uintmax_t size = fs::file_size(file, ec);
     if (ec || size > kMaxPNGFileBytes) return false;
     std::ifstream in(file, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    thread_local std::vector<std::uint8_t> bytes; // kept from call to call, as in readChunks
+    bytes.resize(static_cast<std::size_t>(size));
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return false;
     Chunks chunks;
     if (!readChunks(bytes, chunks) || !chunks.stamp) return false;
