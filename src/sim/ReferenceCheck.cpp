@@ -168,6 +168,11 @@ ScenarioCheck checkScenario(const fs::path& file, const CheckSettings& settings)
     ScenarioCheck result;
     result.name = scenarioName(file);
     result.file = file;
+    // The name is a folder under the references and the report; "." and ".." would leave them.
+    if (result.name.empty() || result.name == "." || result.name == "..") {
+        result.error = file.string() + ": a scenario's file name (without .json) names its reference folder, and \"" + result.name + "\" cannot";
+        return result;
+    }
     ErrorOr<Scenario> loaded = loadScenario(file);
     if (!loaded) {
         result.error = loaded.error();
