@@ -7,7 +7,9 @@
 #   make fuzz       every fuzzer for FUZZ_SECONDS seconds each, starting from its seed corpus
 #   make coverage   line and branch coverage per source folder
 #   make bench      builds and runs the benchmarks and prints their ratios against the speed goals
-.PHONY: deps configure build demo test sanitize tsan fuzz coverage bench clean
+#   make refs       records the reference images of tests/scenarios again, into tests/refs
+#   make package    a Debian package of the tool (build/zovorudovu_*.deb)
+.PHONY: deps configure build demo test refs package sanitize tsan fuzz coverage bench clean
 
 FUZZ_SECONDS ?= 60
 
@@ -25,6 +27,13 @@ demo: build
 
 test: build
 	ctest --preset default
+
+refs: configure
+	@cmake --build --preset default --target zovorudovu
+	@scripts/record-refs.sh build/bin/zovorudovu
+
+package: build
+	@cd build && cpack -G DEB
 
 sanitize: deps
 	@cmake --preset sanitize >/dev/null
@@ -52,7 +61,7 @@ coverage: deps
 	       --json-summary build-coverage/summary.json >/dev/null
 	@scripts/coverage-summary.py build-coverage/summary.json
 
-BENCHES = bench_dispatch bench_road bench_uikit bench_render bench_preview
+BENCHES = bench_dispatch bench_road bench_uikit bench_render bench_preview bench_check
 
 bench: configure
 	@cmake --build --preset default --target $(BENCHES)

@@ -1,10 +1,11 @@
 # fish completion for zovorudovu
-set -l commands demo run preview prefs devices notch banner gallery soak help
+set -l commands demo run check preview prefs devices notch banner gallery soak help
 complete -c zovorudovu -f
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l help -d 'print help'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -l version -d 'print the version'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a demo -d 'film the built-in scenario into a page to open'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a run -d 'play a scenario and write its trace'
+complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a check -d 'compare snapshots with reference images'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a preview -d 'the phone live in a window'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a prefs -d 'print the effective settings of a settings file'
 complete -c zovorudovu -n "not __fish_seen_subcommand_from $commands" -a devices -d 'print the built-in device profiles'
@@ -20,8 +21,8 @@ function __zovorudovu_models
 end
 
 complete -c zovorudovu -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'print help'
-complete -c zovorudovu -n "__fish_seen_subcommand_from demo prefs devices notch banner gallery soak" -l json-style -x -a 'pretty compact' -d 'JSON layout'
-complete -c zovorudovu -n "__fish_seen_subcommand_from demo run gallery soak" -s q -l quiet -d 'no progress lines'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo check prefs devices notch banner gallery soak" -l json-style -x -a 'pretty compact' -d 'JSON layout'
+complete -c zovorudovu -n "__fish_seen_subcommand_from demo run check gallery soak" -s q -l quiet -d 'no progress lines'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l out -r -a '(__fish_complete_directories)' -d 'output folder'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo" -l scenario -r -F -d 'scenario to play'
 complete -c zovorudovu -n "__fish_seen_subcommand_from demo run" -l fps -x -d 'frames a second'
@@ -31,6 +32,15 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from run" -F -d 'scenario'
 complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l trace -r -F -d 'trace file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l frames -r -a '(__fish_complete_directories)' -d 'frames folder'
 complete -c zovorudovu -n "__fish_seen_subcommand_from run" -l snapshot-png -d 'write LABEL.png at snapshots'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -F -d 'scenario'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l refs -r -a '(__fish_complete_directories)' -d 'reference folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l record -x -a 'missing all failed never' -d 'which references to write'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l threshold -x -d 'colour distance, 0 to 1'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l max-diff-pixels -x -d 'differing pixels that pass'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l report -r -a '(__fish_complete_directories)' -d 'report folder'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l junit -r -F -d 'JUnit XML file'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -s j -l jobs -x -d 'scenarios at once'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l shard -x -d 'I/N: a slice of the list'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -F -d 'settings file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l defaults -r -F -d 'defaults file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l device -x -a '(__zovorudovu_models)' -d 'model'

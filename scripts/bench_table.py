@@ -3,7 +3,8 @@
 
 Usage: scripts/bench_table.py DIR
 DIR holds the JSON written by each benchmark binary with --benchmark_format=json
-(bench_dispatch.json, bench_road.json, bench_uikit.json, bench_render.json, bench_preview.json). A missing file or
+(bench_dispatch.json, bench_road.json, bench_uikit.json, bench_render.json, bench_preview.json,
+bench_check.json). A missing file or
 case is reported as such; the exit status is 1 when any goal is missed or cannot be judged.
 """
 import json
@@ -33,7 +34,7 @@ def main():
         print(__doc__.strip(), file=sys.stderr)
         return 2
     directory = pathlib.Path(sys.argv[1])
-    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview")}
+    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview", "bench_check")}
 
     def time(run, case):
         return runs[run].get(case)
@@ -81,6 +82,7 @@ def main():
     frame = time("bench_preview", "BM_PreviewFrame")
     add_ratio("preview frame, 780x1688 mid-slide (ms)", None if frame is None else frame * 1e3, 8.33, " ms")
     add_ratio("preview frame / copy of the picture", ratio("bench_preview", "BM_PreviewFrame", "BM_PreviewFrameCopy"), 4)
+    add_ratio("check of 100 snapshots / drawing them", ratio("bench_check", "BM_HundredSnapshotsChecked", "BM_HundredSnapshotsRenderedOnly"), 1.5)
 
     width = max(len(r[0]) for r in rows)
     print(f"{'what':<{width}}  {'measured':>12}  {'goal':>10}  met")

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev
           libplist-dev libcairo2-dev libpango1.0-dev libpng-dev zlib1g-dev
-          nlohmann-json3-dev libcli11-dev libwebp-dev libsdl2-dev libimgui-dev libfontconfig-dev libfribidi-dev
+          nlohmann-json3-dev libcli11-dev libwebp-dev libxml2-dev libsdl2-dev libimgui-dev libfontconfig-dev libfribidi-dev
           fonts-inter fonts-dejavu-core fonts-noto-core fonts-noto-ui-core fonts-noto-cjk fonts-noto-color-emoji
           clang gcovr python3)
 missing=()

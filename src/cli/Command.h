@@ -43,6 +43,7 @@ using CommandDefine = CommandRun (*)(CLI::App& app);
 
 CommandRun defineDemo(CLI::App& app);
 CommandRun defineRun(CLI::App& app);
+CommandRun defineCheck(CLI::App& app);
 CommandRun definePrefs(CLI::App& app);
 CommandRun defineDevices(CLI::App& app);
 CommandRun defineNotch(CLI::App& app);

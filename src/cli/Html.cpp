@@ -1,5 +1,7 @@
 #include "cli/Html.h"
 
+#include "foundation/Json.h"
+
 namespace zovo {
 
 std::string escapeHTML(std::string_view text)
@@ -16,6 +18,14 @@ std::string escapeHTML(std::string_view text)
         }
     }
     return out;
+}
+
+std::string escapeXML(std::string_view text)
+{
+    std::string kept;
+    for (char c : repairUtf8(text))
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') kept += c;
+    return escapeHTML(kept);
 }
 
 } // namespace zovo

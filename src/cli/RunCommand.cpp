@@ -61,6 +61,10 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
     ProgressLine progress("zovorudovu run", tool.quiet);
     RunnerOptions options;
     options.onEvent = [out](const TraceEvent& e) { *out << e.toJson() << '\n'; };
+    options.onWarning = [&](const std::string& warning) {
+        progress.finish();
+        std::cerr << "zovorudovu run: warning: " << warning << '\n';
+    };
     // The recorder belongs to the run's process: made at the first frame, ended when the run ends.
     std::unique_ptr<FrameRecorder> recorder;
     std::string filmProblem;

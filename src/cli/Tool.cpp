@@ -34,6 +34,7 @@ const std::vector<CommandEntry>& commandTable()
     static const std::vector<CommandEntry> table = {
         {"demo", "the main job: film the built-in scenario into a page to open (out/demo)", defineDemo, true, true},
         {"run", "play a scenario; write its trace as JSON lines", defineRun, false, true},
+        {"check", "compare each snapshot of scenarios with reference images; report and JUnit", defineCheck, true, true},
         {"preview", "the phone live in a window: the mouse is the finger, keys post and change settings", definePreview, false, false},
         {"prefs", "print the effective settings read from a settings file", definePrefs, true, false},
         {"devices", "print the built-in device profiles", defineDevices, true, false},

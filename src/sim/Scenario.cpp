@@ -253,7 +253,10 @@ Scenario scenario(const Json& root, const fs::path& baseDir)
         settingsDictionary(r.at("settings"));
         s.settings = r.at("settings").json();
     }
-    if (r.has("defaults")) {
+    if (r.has("defaults") && r.at("defaults").json().is_null()) {
+        s.defaultsFile = Scenario::Defaults::None;
+    } else if (r.has("defaults")) {
+        s.defaultsFile = Scenario::Defaults::Given;
         settingsDictionary(r.at("defaults"));
         s.defaults = r.at("defaults").json();
     }
@@ -335,7 +338,8 @@ Json scenarioToJson(const Scenario& s)
 {
     Json out{{"device", s.device}, {"orientation", orientationName(s.orientation)}};
     if (s.settings) out["settings"] = *s.settings;
-    if (s.defaults) out["defaults"] = *s.defaults;
+    if (s.defaultsFile == Scenario::Defaults::None) out["defaults"] = nullptr;
+    else if (s.defaultsFile == Scenario::Defaults::Given && s.defaults) out["defaults"] = *s.defaults;
     out["bannerDuration"] = s.bannerDuration;
     out["until"] = s.until;
     Json events = Json::array();

@@ -50,7 +50,11 @@ struct Scenario {
     std::string device = "iPhone13,2";
     ScenarioOrientation orientation = ScenarioOrientation::Portrait;
     std::optional<nlohmann::ordered_json> settings; // absent: no settings file
-    std::optional<nlohmann::ordered_json> defaults; // absent: no defaults file
+    // The package's defaults file. A scenario is a phone with the package installed unless it says
+    // otherwise: without the key the shipped defaults are in place, `"defaults": null` asks for no
+    // defaults file, and a dictionary is written as the file.
+    enum class Defaults { Shipped, None, Given } defaultsFile = Defaults::Shipped;
+    std::optional<nlohmann::ordered_json> defaults; // the dictionary, when Given
     double bannerDuration = 5.0;                    // the system banner's dismiss timer
     double until = 10.0;                            // when the run stops
     std::vector<ScenarioEvent> events;              // in time order (stable for equal times)

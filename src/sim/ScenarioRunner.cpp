@@ -89,18 +89,19 @@ ErrorOr<void> ScenarioRunner::run()
     if (scenario_.settings) {
         if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kSettingsPath), *scenario_.settings); !written) return written;
     }
-    if (scenario_.defaults) {
+    if (scenario_.defaultsFile == Scenario::Defaults::Given && scenario_.defaults) {
         if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults); !written) return written;
     }
 
-    // A scenario installs the package's defaults file only when it gives one.
     PhoneOptions phone;
     phone.model = scenario_.device;
     phone.bannerDuration = scenario_.bannerDuration;
     phone.orientation = toScreen(scenario_.orientation);
-    phone.installDefaults = false;
+    phone.installDefaults = scenario_.defaultsFile == Scenario::Defaults::Shipped;
     const std::unique_ptr<SpringBoardHost> launched = startPhone(process, phone, ComponentStart::Load);
     SpringBoardHost& host = *launched;
+    if (!zovorudovu::globals().isEnabled && options_.onWarning)
+        options_.onWarning("the component is inactive (isEnabled is off or absent in the settings and defaults files), so only the system's banner shows");
 
     // Icons are decoded before anything runs, so a bad one stops the run before it starts.
     std::vector<objc::StrongRef<UIImage>> icons(scenario_.events.size());

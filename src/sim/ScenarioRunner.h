@@ -40,6 +40,9 @@ struct RunnerOptions {
     double fps = 30;
     // Called at each snapshot event with its label, after the snapshot is recorded.
     std::function<void(Process&, const std::string& label)> onSnapshot;
+    // Called with what a person should know about the run that is not an error: the component
+    // inactive after launch, so only the system's banner shows.
+    std::function<void(const std::string&)> onWarning;
     // Called once the scenario's time is up, before the process ends.
     std::function<void(Process&, SpringBoardHost&)> onFinish;
 };

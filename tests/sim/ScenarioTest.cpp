@@ -320,6 +320,28 @@ TEST(Scenario, DisabledComponentShowsNothing)
     EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner comes and goes";
 }
 
+TEST(Scenario, APhoneHasThePackagesDefaultsUnlessTheScenarioSaysOtherwise)
+{
+    struct Case {
+        Json defaults; // the "defaults" key; a discarded value leaves it out
+        bool active;
+    } cases[] = {{Json(Json::value_t::discarded), true}, {nullptr, false}, {{{"isEnabled", false}}, false}, {{{"isEnabled", true}}, true}};
+    for (const Case& c : cases) {
+        Json scenario = base({notify(0.1, "r1")}, 2.0);
+        scenario.erase("settings");
+        if (!c.defaults.is_discarded()) scenario["defaults"] = c.defaults;
+        std::vector<std::string> warnings;
+        Played run = play(scenario, {.onWarning = [&](const std::string& w) { warnings.push_back(w); }});
+        EXPECT_EQ(run.count("post") > 0, c.active) << c.defaults.dump();
+        EXPECT_EQ(warnings.size(), c.active ? 0u : 1u) << c.defaults.dump();
+        // The written scenario keeps the choice.
+        const zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), ".", "s");
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(zovo::scenarioToJson(*loaded).contains("defaults"), !c.defaults.is_discarded());
+        EXPECT_EQ(zovo::scenarioToJson(*zovo::parseScenario(zovo::scenarioToJson(*loaded).dump(), ".", "s")), zovo::scenarioToJson(*loaded));
+    }
+}
+
 TEST(Scenario, SettingsChangeShowsFromTheNextBanner)
 {
     Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"settings", {{"bgColour", "FF0000"}}}}, {{"at", 1.5}, {"snapshot", "old"}},
