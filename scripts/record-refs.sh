@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Records the project's reference images again from scratch (tests/refs, from the scenarios in
-# tests/scenarios, the hard-text ones written anew from the hard-text set), then checks them as `make test` does. References of scenarios or snapshots
-# that are gone are removed with the rest. Run after a deliberate change of look, then review the
-# pictures (git diff shows which changed) before committing them.
+# tests/scenarios, the hard-text ones written anew from the hard-text set), then checks them as
+# `make test` does. References of scenarios or snapshots that are gone are removed with the rest.
+# Run after a deliberate change of look, then review the pictures (git diff shows which changed)
+# before committing them.
 #   scripts/record-refs.sh [path/to/zovorudovu]
 set -euo pipefail
 cd "$(dirname "$0")/.."
