@@ -78,6 +78,8 @@ def main():
     add_ratio("averageColor 180x180 (us)", None if icon is None else icon * 1e6, 5, " us")
 
     add_ratio("frame / memcpy of the frame", ratio("bench_render", "BM_RenderFrameReused", "BM_FrameMemcpy"), 2)
+    add_ratio("frame, banner sliding / memcpy of the frame", ratio("bench_render", "BM_RenderFrameSliding", "BM_FrameMemcpy"), 0.5)
+    add_ratio("frame, nothing changed / memcpy of the frame", ratio("bench_render", "BM_RenderFrameStill", "BM_FrameMemcpy"), 0.02)
     frame = time("bench_preview", "BM_PreviewFrame")
     add_ratio("preview frame, 780x1688 mid-slide (ms)", None if frame is None else frame * 1e3, 8.33, " ms")
     add_ratio("preview frame / copy of the picture", ratio("bench_preview", "BM_PreviewFrame", "BM_PreviewFrameCopy"), 4)

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -252,16 +253,21 @@ const Frame& PreviewSession::picture()
         const auto start = std::chrono::steady_clock::now();
         RenderOptions render;
         render.scale = options_.scale;
-        renderScreen(picture_, render);
-        drawOverlays();
+        changed_ = unionOf(changed_, renderScreen(picture_, render));
+        // The overlays are drawn over the picture: the renderer sees that and draws the next
+        // picture in full, and the window takes this one whole.
+        if (drawOverlays()) changed_ = PixelRect{0, 0, picture_.width(), picture_.height()};
         lastFrameTime_ = std::chrono::steady_clock::now() - start;
         dirty_ = false;
     }
     return picture_;
 }
 
-void PreviewSession::drawOverlays()
+PixelRect PreviewSession::takeChangedPixels() { return std::exchange(changed_, PixelRect{}); }
+
+bool PreviewSession::drawOverlays()
 {
+    const bool any = showInfo_ || paused_ || showHelp_;
     if (showInfo_) {
         char line[160];
         std::snprintf(line, sizeof line, "frame %.1f ms  ·  %gx%s  ·  %s", lastFrameTime_.count(), timeScale(), paused_ ? " paused" : "",
@@ -271,6 +277,7 @@ void PreviewSession::drawOverlays()
         drawInfoLine(picture_, "paused");
     }
     if (showHelp_) drawHelp(picture_, previewKeys());
+    return any;
 }
 
 void PreviewSession::setScale(double scale)
