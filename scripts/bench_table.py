@@ -3,7 +3,8 @@
 
 Usage: scripts/bench_table.py DIR
 DIR holds the JSON written by each benchmark binary with --benchmark_format=json
-(bench_dispatch.json, bench_road.json, bench_uikit.json, bench_render.json, bench_preview.json). A missing file or
+(bench_dispatch.json, bench_road.json, bench_uikit.json, bench_render.json, bench_preview.json,
+bench_first_banner.json). A missing file or
 case is reported as such; the exit status is 1 when any goal is missed or cannot be judged.
 """
 import json
@@ -33,7 +34,7 @@ def main():
         print(__doc__.strip(), file=sys.stderr)
         return 2
     directory = pathlib.Path(sys.argv[1])
-    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview")}
+    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview", "bench_first_banner")}
 
     def time(run, case):
         return runs[run].get(case)
@@ -83,6 +84,8 @@ def main():
     frame = time("bench_preview", "BM_PreviewFrame")
     add_ratio("preview frame, 780x1688 mid-slide (ms)", None if frame is None else frame * 1e3, 8.33, " ms")
     add_ratio("preview frame / copy of the picture", ratio("bench_preview", "BM_PreviewFrame", "BM_PreviewFrameCopy"), 4)
+    first = time("bench_first_banner", "BM_FirstBanner")
+    add_ratio("first banner of a fresh process, request to laid out (ms)", None if first is None else first * 1e3, 8.33, " ms")
 
     width = max(len(r[0]) for r in rows)
     print(f"{'what':<{width}}  {'measured':>12}  {'goal':>10}  met")

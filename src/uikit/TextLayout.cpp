@@ -331,6 +331,19 @@ TextMeasurement measureTextWithPango(std::string_view text, const FontDescriptor
 }
 } // namespace
 
+void warmUpText(std::span<const FontDescriptor> fonts)
+{
+    // Per thread, as the Pango state is.
+    thread_local std::vector<FontDescriptor> warmed;
+    for (const FontDescriptor& font : fonts) {
+        if (std::find(warmed.begin(), warmed.end(), font) != warmed.end()) continue;
+        // Letters, figures and punctuation, wrapped over lines: the shapes and line breaking a
+        // banner's text needs, straight from Pango, past the cache of measurements.
+        measureTextWithPango("Hamburgefonstiv 0123456789, quick brown fox: jumps over the lazy dog!", font, 120, 0, NSLineBreakByWordWrapping);
+        warmed.push_back(font);
+    }
+}
+
 // Laying out with Pango is the expensive part of a banner's layout; the same labels are measured
 // again and again, so measurements are remembered.
 TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,
