@@ -11,7 +11,6 @@
 #include "foundation/PropertyList.h"
 #include "sim/GalleryShot.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -164,20 +163,20 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineGallery(CLI::App& app)
+CommandRun defineGallery(CommandLine& line)
 {
-    app.footer("Render the same banner at rest on every built-in device, in portrait and in landscape, one PNG each, "
+    line.footer("Render the same banner at rest on every built-in device, in portrait and in landscape, one PNG each, "
                     "and an index.html contact sheet, and print a JSON summary.");
     auto o = std::make_shared<GalleryOptions>();
-    app.add_option("--out", o->out, "the folder for the images and index.html")->required()->check([](const std::string& v) {
+    line.option("--out", o->out, "the folder for the images and index.html").required().check(OptionCheck([](const std::string& v) {
         return v.empty() ? std::string("must name a folder") : std::string();
-    });
-    app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
-    app.add_option("--title", o->title, "the banner's title")->capture_default_str();
-    app.add_option("--message", o->message, "the banner's message")->capture_default_str();
+    }));
+    line.option("--settings", o->settings, "a settings property list; - reads standard input");
+    line.option("--title", o->title, "the banner's title").showDefault();
+    line.option("--message", o->message, "the banner's message").showDefault();
     // Tests and quick looks render small images; the gallery is meant to be seen at each
     // device's own scale, so the option stays out of the help.
-    app.add_option("--scale", o->scale, "pixels a point")->check(aboveAtMost(0, kMaxScale))->group("");
+    line.option("--scale", o->scale, "pixels a point").check(aboveAtMost(0, kMaxScale)).hidden();
     return [o](const ToolContext& tool) { return gallery(*o, tool); };
 }
 
