@@ -337,9 +337,9 @@ void warmUpText(std::span<const FontDescriptor> fonts)
     thread_local std::vector<FontDescriptor> warmed;
     for (const FontDescriptor& font : fonts) {
         if (std::find(warmed.begin(), warmed.end(), font) != warmed.end()) continue;
-        // Letters, figures and punctuation, wrapped over lines: the shapes and line breaking a
-        // banner's text needs, straight from Pango, past the cache of measurements.
-        measureTextWithPango("Hamburgefonstiv 0123456789, quick brown fox: jumps over the lazy dog!", font, 120, 0, NSLineBreakByWordWrapping);
+        // A word is enough to load the font; the glyphs of real text are loaded as it comes.
+        // Straight from Pango, past the cache of measurements.
+        measureTextWithPango("Hg", font, 0, 1, NSLineBreakByTruncatingTail);
         warmed.push_back(font);
     }
 }
