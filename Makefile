@@ -61,7 +61,7 @@ coverage: deps
 	       --json-summary build-coverage/summary.json >/dev/null
 	@scripts/coverage-summary.py build-coverage/summary.json
 
-BENCHES = bench_dispatch bench_road bench_uikit bench_render bench_preview bench_check
+BENCHES = bench_dispatch bench_road bench_uikit bench_render bench_preview bench_check bench_first_banner
 
 bench: configure
 	@cmake --build --preset default --target $(BENCHES)

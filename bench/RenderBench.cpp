@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -97,7 +98,8 @@ struct Phone {
     }
 };
 
-// Frames made one after another into the same memory, as an animation or a live view makes them.
+// Frames made one after another into the same memory, each drawn in full: the cost of a frame
+// where everything changed.
 void BM_RenderFrameReused(benchmark::State& state)
 {
     Phone phone;
@@ -105,6 +107,7 @@ void BM_RenderFrameReused(benchmark::State& state)
     zovo::Frame frame;
     renderer.render(frame);
     for (auto _ : state) {
+        renderer.invalidate();
         renderer.render(frame);
         benchmark::DoNotOptimize(frame.data());
         benchmark::ClobberMemory();
@@ -129,6 +132,49 @@ void BM_FrameMemcpy(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMillisecond);
+
+// A live view's frames while a banner slides in: each iteration is the next 1/120 s of the slide,
+// which starts again from above the screen when it has ended.
+void BM_RenderFrameSliding(benchmark::State& state)
+{
+    Phone phone;
+    zovo::ScreenRenderer renderer;
+    zovo::Frame frame;
+    auto slide = [&] {
+        phone.banner->setFrame(CGRectMake(90, -120, 210, 120));
+        UIView::animate(0.3, [&] { phone.banner->setFrame(CGRectMake(90, 0, 210, 120)); });
+    };
+    slide();
+    renderer.render(frame);
+    int step = 0;
+    for (auto _ : state) {
+        if (++step > 36) { // 0.3 s at 120 Hz, and one frame at rest
+            step = 0;
+            slide();
+        }
+        phone.process.mainRunLoop().advance(1.0 / 120);
+        renderer.render(frame);
+        // Read-only access: asking for writable pixels would make the frame look drawn over.
+        benchmark::DoNotOptimize(std::as_const(frame).data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RenderFrameSliding)->Unit(benchmark::kMillisecond);
+
+// A frame when nothing has changed since the last one.
+void BM_RenderFrameStill(benchmark::State& state)
+{
+    Phone phone;
+    zovo::ScreenRenderer renderer;
+    zovo::Frame frame;
+    renderer.render(frame);
+    for (auto _ : state) {
+        renderer.render(frame);
+        benchmark::DoNotOptimize(std::as_const(frame).data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RenderFrameStill)->Unit(benchmark::kMillisecond);
 
 // A new frame each time: includes allocating and first touching a screenful of memory.
 void BM_RenderFrameNew(benchmark::State& state)

@@ -4,7 +4,7 @@
 Usage: scripts/bench_table.py DIR
 DIR holds the JSON written by each benchmark binary with --benchmark_format=json
 (bench_dispatch.json, bench_road.json, bench_uikit.json, bench_render.json, bench_preview.json,
-bench_check.json). A missing file or
+bench_check.json, bench_first_banner.json). A missing file or
 case is reported as such; the exit status is 1 when any goal is missed or cannot be judged.
 """
 import json
@@ -34,7 +34,7 @@ def main():
         print(__doc__.strip(), file=sys.stderr)
         return 2
     directory = pathlib.Path(sys.argv[1])
-    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview", "bench_check")}
+    runs = {name: load(directory, name) for name in ("bench_dispatch", "bench_road", "bench_uikit", "bench_render", "bench_preview", "bench_check", "bench_first_banner")}
 
     def time(run, case):
         return runs[run].get(case)
@@ -79,10 +79,14 @@ def main():
     add_ratio("averageColor 180x180 (us)", None if icon is None else icon * 1e6, 5, " us")
 
     add_ratio("frame / memcpy of the frame", ratio("bench_render", "BM_RenderFrameReused", "BM_FrameMemcpy"), 2)
+    add_ratio("frame, banner sliding / memcpy of the frame", ratio("bench_render", "BM_RenderFrameSliding", "BM_FrameMemcpy"), 0.5)
+    add_ratio("frame, nothing changed / memcpy of the frame", ratio("bench_render", "BM_RenderFrameStill", "BM_FrameMemcpy"), 0.02)
     frame = time("bench_preview", "BM_PreviewFrame")
     add_ratio("preview frame, 780x1688 mid-slide (ms)", None if frame is None else frame * 1e3, 8.33, " ms")
     add_ratio("preview frame / copy of the picture", ratio("bench_preview", "BM_PreviewFrame", "BM_PreviewFrameCopy"), 4)
     add_ratio("check of 100 snapshots / drawing them", ratio("bench_check", "BM_HundredSnapshotsChecked", "BM_HundredSnapshotsRenderedOnly"), 1.5)
+    first = time("bench_first_banner", "BM_FirstBanner")
+    add_ratio("first banner of a fresh process, request to laid out (ms)", None if first is None else first * 1e3, 8.33, " ms")
 
     width = max(len(r[0]) for r in rows)
     print(f"{'what':<{width}}  {'measured':>12}  {'goal':>10}  met")

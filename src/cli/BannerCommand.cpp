@@ -14,7 +14,6 @@
 #include "uikit/DeviceProfile.h"
 #include "uikit/UIImage.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <memory>
@@ -71,20 +70,20 @@ ExitStatus banner(const BannerOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineBanner(CLI::App& app)
+CommandRun defineBanner(CommandLine& line)
 {
-    app.footer("Present one banner as SpringBoard does on a phone with the package installed, let it slide in, fill it, "
+    line.footer("Present one banner as SpringBoard does on a phone with the package installed, let it slide in, fill it, "
                     "lay it out and print one snapshot: window, colours, container, icon, labels, lower body, mask and grabber pill.");
     auto o = std::make_shared<BannerOptions>();
-    app.add_option("--device", o->device, "a model from `zovorudovu devices`")->capture_default_str();
-    app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
-    app.add_option("--safe-y", o->safeY, "where the status bar ends, less 15 points (default: the device's status-bar height - 15)")
-        ->check(CLI::Range(-1000.0, 1000.0));
-    app.add_option("--title", o->title, "the banner's title")->required();
-    app.add_option("--message", o->message, "the banner's message")->required();
-    app.add_option("--date", o->date, "the timestamp text, such as now");
-    app.add_option("--icon", o->icon, "a PNG for the app icon");
-    app.add_option("--png", o->png, "also draw the screen with the banner, at the device's scale, into this file");
+    line.option("--device", o->device, "a model from `zovorudovu devices`").showDefault();
+    line.option("--settings", o->settings, "a settings property list; - reads standard input");
+    line.option("--safe-y", o->safeY, "where the status bar ends, less 15 points (default: the device's status-bar height - 15)")
+        .check(numberRange(-1000.0, 1000.0));
+    line.option("--title", o->title, "the banner's title").required();
+    line.option("--message", o->message, "the banner's message").required();
+    line.option("--date", o->date, "the timestamp text, such as now");
+    line.option("--icon", o->icon, "a PNG for the app icon");
+    line.option("--png", o->png, "also draw the screen with the banner, at the device's scale, into this file");
     return [o](const ToolContext& tool) { return banner(*o, tool); };
 }
 

@@ -14,8 +14,6 @@
 
 #include "sim/ReferenceCheck.h"
 
-#include <CLI/CLI.hpp>
-
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,7 +38,7 @@ struct CheckOptions {
     std::string refs;
     std::optional<std::string> record;
     double threshold = 0;
-    std::uint64_t maxDiffPixels = 0;
+    std::size_t maxDiffPixels = 0;
     std::optional<std::string> report, junit, shard;
     int jobs = 1;
 };
@@ -322,25 +320,24 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineCheck(CLI::App& app)
+CommandRun defineCheck(CommandLine& line)
 {
-    app.footer("Play each scenario and compare the screen at each of its snapshot events with DIR/<scenario>/<label>.png. "
-               "Exit status 0 when every snapshot matches, 1 when one differs, is missing or was recorded.");
+    line.footer("Play each scenario and compare the screen at each of its snapshot events with DIR/<scenario>/<label>.png. "
+                "Exit status 0 when every snapshot matches, 1 when one differs, is missing or was recorded.");
     auto o = std::make_shared<CheckOptions>();
-    app.add_option("SCENARIO", o->scenarios, "scenario files, or folders of them")->required()->check(utf8Text());
-    app.add_option("--refs", o->refs, "the folder of reference images")->required()->check(utf8Text());
-    app.add_option("--record", o->record,
-                   "which references to write: missing (the default; never when CI is set), all, failed or never")
-        ->check(CLI::IsMember({"missing", "all", "failed", "never"}));
-    app.add_option("--threshold", o->threshold, "the colour distance, 0 to 1, beyond which a pixel counts as different (default 0)")
-        ->check(CLI::Range(0.0, 1.0));
-    app.add_option("--max-diff-pixels", o->maxDiffPixels, "how many differing pixels still pass (default 0)");
-    app.add_option("--report", o->report, "write DIR/index.html with the pictures of every snapshot that did not pass")->check(utf8Text());
-    app.add_option("--junit", o->junit, "write JUnit XML for CI, one test case per snapshot")->check(utf8Text());
-    app.add_option("-j,--jobs", o->jobs, "check this many scenarios at once (default 1)")->check(CLI::Range(1, 64));
-    app.add_option("--shard", o->shard, "check only the I-th of N equal slices of the scenario list, as I/N")->check([](const std::string& v) {
+    line.option("SCENARIO", o->scenarios, "scenario files, or folders of them").required().check(utf8Text());
+    line.option("--refs", o->refs, "the folder of reference images").required().check(utf8Text());
+    line.option("--record", o->record, "which references to write: missing (the default; never when CI is set), all, failed or never")
+        .check(oneOf({"missing", "all", "failed", "never"}));
+    line.option("--threshold", o->threshold, "the colour distance, 0 to 1, beyond which a pixel counts as different (default 0)")
+        .check(numberRange(0.0, 1.0));
+    line.option("--max-diff-pixels", o->maxDiffPixels, "how many differing pixels still pass (default 0)");
+    line.option("--report", o->report, "write DIR/index.html with the pictures of every snapshot that did not pass").check(utf8Text());
+    line.option("--junit", o->junit, "write JUnit XML for CI, one test case per snapshot").check(utf8Text());
+    line.option("-j,--jobs", o->jobs, "check this many scenarios at once (default 1)").check(wholeNumberRange(1, 64));
+    line.option("--shard", o->shard, "check only the I-th of N equal slices of the scenario list, as I/N").check(OptionCheck([](const std::string& v) {
         return parseShard(v) ? std::string() : std::string("expected I/N with 1 <= I <= N");
-    });
+    }));
     return [o](const ToolContext& tool) { return check(*o, tool); };
 }
 

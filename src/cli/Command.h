@@ -1,11 +1,11 @@
-// The commands of the zovorudovu tool. Each command file defines its options on a CLI11
-// subcommand and returns what runs the command once the command line is parsed, so that one
+// The commands of the zovorudovu tool. Each command file declares its options on its part of the
+// command line (cli/Options.h) and returns what runs the command once the command line is parsed, so that one
 // source gives both the parser and the help text:
 //
-//   CommandRun defineNotch(CLI::App& app)
+//   CommandRun defineNotch(CommandLine& line)
 //   {
 //       auto options = std::make_shared<NotchOptions>();
-//       app.add_option("--model", options->model, "a model identifier, such as iPhone14,2")->required();
+//       line.option("--model", options->model, "a model identifier, such as iPhone14,2").required();
 //       return [options](const ToolContext& tool) { return notch(*options, tool); };
 //   }
 //
@@ -20,11 +20,9 @@
 #include <string>
 #include <vector>
 
-namespace CLI {
-class App;
-}
-
 namespace zovo {
+
+class CommandLine;
 
 // What every command shares, settled by the command line before the command runs.
 struct ToolContext {
@@ -39,18 +37,18 @@ struct ToolContext {
 };
 
 using CommandRun = std::function<ExitStatus(const ToolContext&)>;
-using CommandDefine = CommandRun (*)(CLI::App& app);
+using CommandDefine = CommandRun (*)(CommandLine& line);
 
-CommandRun defineDemo(CLI::App& app);
-CommandRun defineRun(CLI::App& app);
-CommandRun defineCheck(CLI::App& app);
-CommandRun definePrefs(CLI::App& app);
-CommandRun defineDevices(CLI::App& app);
-CommandRun defineNotch(CLI::App& app);
-CommandRun defineBanner(CLI::App& app);
-CommandRun defineGallery(CLI::App& app);
-CommandRun defineSoak(CLI::App& app);
-CommandRun definePreview(CLI::App& app);
+CommandRun defineDemo(CommandLine& line);
+CommandRun defineRun(CommandLine& line);
+CommandRun defineCheck(CommandLine& line);
+CommandRun definePrefs(CommandLine& line);
+CommandRun defineDevices(CommandLine& line);
+CommandRun defineNotch(CommandLine& line);
+CommandRun defineBanner(CommandLine& line);
+CommandRun defineGallery(CommandLine& line);
+CommandRun defineSoak(CommandLine& line);
+CommandRun definePreview(CommandLine& line);
 
 // One entry of the tool's command table.
 struct CommandEntry {

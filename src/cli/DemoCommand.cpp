@@ -16,7 +16,6 @@
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -198,17 +197,17 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineDemo(CLI::App& app)
+CommandRun defineDemo(CommandLine& line)
 {
-    app.footer("The main job: play the built-in scenario (data/demo.json) on a simulated iPhone 13 Pro and write into the "
+    line.footer("The main job: play the built-in scenario (data/demo.json) on a simulated iPhone 13 Pro and write into the "
                     "output folder index.html to open (the animation, readable key frames, the events in plain words, the raw "
                     "trace), animation.webp with animation.gif as its fallback, keyframes/ and trace.jsonl.");
     auto o = std::make_shared<DemoOptions>();
-    app.add_option("--out", o->out, "where everything goes")->capture_default_str();
-    app.add_option("--scenario", o->scenario, "a scenario to play instead of the built-in one; - reads standard input");
-    app.add_option("--fps", o->fps, "frames a second, at most 50 (as fast as viewers show an animation)")->check(aboveAtMost(0, 50))->capture_default_str();
-    app.add_option("--scale", o->scale, "pixels a point of the animation (key frames use the device's scale)")->check(aboveAtMost(0, 4))->capture_default_str();
-    app.add_flag("--frames", o->frames, "also write every frame as a numbered PNG (frame-00001.png ...)");
+    line.option("--out", o->out, "where everything goes").showDefault();
+    line.option("--scenario", o->scenario, "a scenario to play instead of the built-in one; - reads standard input");
+    line.option("--fps", o->fps, "frames a second, at most 50 (as fast as viewers show an animation)").check(aboveAtMost(0, 50)).showDefault();
+    line.option("--scale", o->scale, "pixels a point of the animation (key frames use the device's scale)").check(aboveAtMost(0, 4)).showDefault();
+    line.flag("--frames", o->frames, "also write every frame as a numbered PNG (frame-00001.png ...)");
     return [o](const ToolContext& tool) { return demo(*o, tool); };
 }
 

@@ -1,17 +1,17 @@
 // zovorudovu devices: the built-in device profiles as a JSON array.
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 
 #include "uikit/DeviceProfile.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 namespace zovo {
 
-CommandRun defineDevices(CLI::App& app)
+CommandRun defineDevices(CommandLine& line)
 {
-    app.footer("Print the built-in device profiles: model identifier, name, screen size in points, scale, Face ID, iPad, "
+    line.footer("Print the built-in device profiles: model identifier, name, screen size in points, scale, Face ID, iPad, "
                     "status-bar height and the notch's drawn size, as a JSON array.");
     return [](const ToolContext& tool) {
         auto out = nlohmann::ordered_json::array();

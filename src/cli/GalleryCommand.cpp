@@ -14,7 +14,6 @@
 #include "sim/GalleryShot.h"
 #include "sim/HardText.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -111,20 +110,19 @@ std::string contactSheet(const std::vector<Shot>& shots, const std::string& lead
 struct GalleryOptions {
     std::string out;
     std::optional<std::string> settings;
-    std::string title = kDefaultTitle, message = kDefaultMessage;
+    std::optional<std::string> title, message; // as given; the defaults apply otherwise
     std::string text; // "hard": the hard-text set instead of one title and message
-    bool ownText = false; // --title or --message was given
     double scale = 0; // each device's own
 };
 
 ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
 {
     const fs::path out = o.out;
-    const std::string& title = o.title;
-    const std::string& message = o.message;
+    const std::string title = o.title.value_or(kDefaultTitle);
+    const std::string message = o.message.value_or(kDefaultMessage);
     const double scale = o.scale;
     auto inputError = [&](const std::string& problem) { return tool.fail(ExitStatus::InputUnusable, problem); };
-    if (o.text == "hard" && o.ownText) return tool.fail(ExitStatus::BadCommandLine, "--text hard draws texts of its own: leave out --title and --message");
+    if (o.text == "hard" && (o.title || o.message)) return tool.fail(ExitStatus::BadCommandLine, "--text hard draws texts of its own: leave out --title and --message");
     ProgressLine progress("zovorudovu gallery", tool.quiet);
 
     std::optional<InputFile> settingsFile;
@@ -218,23 +216,23 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineGallery(CLI::App& app)
+CommandRun defineGallery(CommandLine& line)
 {
-    app.footer("Render the same banner at rest on every built-in device, in portrait and in landscape, one PNG each, "
+    line.footer("Render the same banner at rest on every built-in device, in portrait and in landscape, one PNG each, "
                     "and an index.html contact sheet, and print a JSON summary.");
     auto o = std::make_shared<GalleryOptions>();
-    app.add_option("--out", o->out, "the folder for the images and index.html")->required()->check([](const std::string& v) {
+    line.option("--out", o->out, "the folder for the images and index.html").required().check(OptionCheck([](const std::string& v) {
         return v.empty() ? std::string("must name a folder") : std::string();
-    });
-    app.add_option("--settings", o->settings, "a settings property list; - reads standard input");
-    app.add_option("--title", o->title, "the banner's title")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
-    app.add_option("--message", o->message, "the banner's message")->capture_default_str()->each([o](const std::string&) { o->ownText = true; });
-    app.add_option("--text", o->text, "hard: each text of the hard-text set (emoji, every script, controls...) on each device, in portrait; "
-                                      "not with --title or --message")
-        ->check(CLI::IsMember({"hard"}));
+    }));
+    line.option("--settings", o->settings, "a settings property list; - reads standard input");
+    line.option("--title", o->title, std::string("the banner's title (default: ") + kDefaultTitle + ")");
+    line.option("--message", o->message, std::string("the banner's message (default: ") + kDefaultMessage + ")");
+    line.option("--text", o->text, "hard: each text of the hard-text set (emoji, every script, controls...) on each device, in portrait; "
+                                   "not with --title or --message")
+        .check(oneOf({"hard"}));
     // Tests and quick looks render small images; the gallery is meant to be seen at each
     // device's own scale, so the option stays out of the help.
-    app.add_option("--scale", o->scale, "pixels a point")->check(aboveAtMost(0, kMaxScale))->group("");
+    line.option("--scale", o->scale, "pixels a point").check(aboveAtMost(0, kMaxScale)).hidden();
     return [o](const ToolContext& tool) { return gallery(*o, tool); };
 }
 

@@ -10,7 +10,6 @@
 #include "tweak/BLNotificationBridge.h"
 #include "uikit/DeviceProfile.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <memory>
@@ -49,15 +48,15 @@ ExitStatus notch(const NotchOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineNotch(CLI::App& app)
+CommandRun defineNotch(CommandLine& line)
 {
-    app.footer("Print {\"model\": ID, \"notchWidth\": w}, the width the component records for a device in a fresh process. "
+    line.footer("Print {\"model\": ID, \"notchWidth\": w}, the width the component records for a device in a fresh process. "
                     "Flags not given come from the model's profile; a model without one needs all three.");
     auto o = std::make_shared<NotchOptions>();
-    app.add_option("--model", o->model, "a model identifier, such as iPhone14,2")->required();
-    app.add_option("--faceid", o->faceID, "whether the device has Face ID")->check(yesNoText());
-    app.add_option("--ipad", o->iPad, "whether the device is an iPad")->check(yesNoText());
-    app.add_option("--screen", o->screen, "the screen in points, such as 375x812")->check(sizeText());
+    line.option("--model", o->model, "a model identifier, such as iPhone14,2").required();
+    line.option("--faceid", o->faceID, "whether the device has Face ID").check(yesNoText());
+    line.option("--ipad", o->iPad, "whether the device is an iPad").check(yesNoText());
+    line.option("--screen", o->screen, "the screen in points, such as 375x812").check(sizeText());
     return [o](const ToolContext& tool) { return notch(*o, tool); };
 }
 

@@ -2,6 +2,8 @@
 
 #include "foundation/Json.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -10,37 +12,104 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 namespace zovo {
 
-CLI::Validator utf8Text()
+OptionCheck::OptionCheck(std::function<std::string(const std::string& value)> check, std::string description)
+    : validator_(std::make_shared<CLI::Validator>([check = std::move(check)](std::string& value) { return check(value); }, std::move(description)))
 {
-    return CLI::Validator([](std::string& value) { return isValidUtf8(value) ? std::string() : std::string("the value is not valid UTF-8"); }, "");
 }
 
-CLI::Validator aboveAtMost(double low, double high)
+OptionCheck utf8Text()
+{
+    return OptionCheck([](const std::string& value) { return isValidUtf8(value) ? std::string() : std::string("the value is not valid UTF-8"); });
+}
+
+OptionCheck aboveAtMost(double low, double high)
 {
     std::ostringstream description;
     description << "a number above " << low << " and at most " << high;
     const std::string wanted = description.str();
-    return CLI::Validator(
-        [=](std::string& value) {
-            auto n = parseNumber(value);
-            return n && *n > low && *n <= high ? std::string() : "must be " + wanted + ", not " + value;
-        },
-        "");
+    return OptionCheck([=](const std::string& value) {
+        auto n = parseNumber(value);
+        return n && *n > low && *n <= high ? std::string() : "must be " + wanted + ", not " + value;
+    });
 }
 
-CLI::Validator yesNoText()
+OptionCheck yesNoText()
 {
-    return CLI::Validator([](std::string& value) { return parseYesNo(value) ? std::string() : "must be yes or no, not " + value; }, "yes|no");
+    return OptionCheck([](const std::string& value) { return parseYesNo(value) ? std::string() : "must be yes or no, not " + value; }, "yes|no");
 }
 
-CLI::Validator sizeText()
+OptionCheck sizeText()
 {
-    return CLI::Validator(
-        [](std::string& value) { return parseSize(value) ? std::string() : "must be WIDTHxHEIGHT in points, such as 375x812, not " + value; }, "WxH");
+    return OptionCheck(
+        [](const std::string& value) { return parseSize(value) ? std::string() : "must be WIDTHxHEIGHT in points, such as 375x812, not " + value; },
+        "WxH");
 }
+
+OptionCheck numberRange(double low, double high)
+{
+    OptionCheck check;
+    check.validator_ = std::make_shared<CLI::Validator>(CLI::Range(low, high));
+    return check;
+}
+
+OptionCheck wholeNumberRange(long long low, long long high)
+{
+    OptionCheck check;
+    check.validator_ = std::make_shared<CLI::Validator>(CLI::Range(low, high));
+    return check;
+}
+
+OptionCheck oneOf(std::initializer_list<const char*> values)
+{
+    OptionCheck check;
+    check.validator_ = std::make_shared<CLI::Validator>(CLI::IsMember(std::vector<std::string>(values.begin(), values.end())));
+    return check;
+}
+
+CommandOption& CommandOption::required()
+{
+    option_->required();
+    return *this;
+}
+
+CommandOption& CommandOption::check(const OptionCheck& check)
+{
+    option_->check(check.validator());
+    return *this;
+}
+
+CommandOption& CommandOption::showDefault()
+{
+    option_->capture_default_str();
+    return *this;
+}
+
+CommandOption& CommandOption::hidden()
+{
+    option_->group("");
+    return *this;
+}
+
+void CommandLine::footer(const std::string& text) { app_.footer(text); }
+
+template <class T> CommandOption CommandLine::option(const std::string& name, T& value, const std::string& help)
+{
+    return CommandOption(app_.add_option(name, value, help));
+}
+
+template CommandOption CommandLine::option(const std::string&, std::string&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, std::optional<std::string>&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, double&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, std::optional<double>&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, int&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, std::size_t&, const std::string&);
+template CommandOption CommandLine::option(const std::string&, std::vector<std::string>&, const std::string&);
+
+CommandOption CommandLine::flag(const std::string& name, bool& value, const std::string& help) { return CommandOption(app_.add_flag(name, value, help)); }
 
 std::optional<bool> parseYesNo(const std::string& text)
 {

@@ -16,7 +16,6 @@
 #include "uikit/DeviceProfile.h"
 #include "uikit/UIKitClasses.h"
 
-#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
@@ -82,15 +81,15 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun definePrefs(CLI::App& app)
+CommandRun definePrefs(CommandLine& line)
 {
-    app.footer("Load FILE as the settings file of a fresh simulated process, run the component's start-up, and print the "
+    line.footer("Load FILE as the settings file of a fresh simulated process, run the component's start-up, and print the "
                     "settings as the component took them, with warnings that help fix the file. A file that cannot be read "
                     "still prints the settings the component falls back to, and exits 1.");
     auto o = std::make_shared<PrefsOptions>();
-    app.add_option("FILE", o->file, "the settings property list (XML or binary); - reads standard input")->required();
-    app.add_option("--defaults", o->defaults, "the package's defaults file to install beside it");
-    app.add_option("--device", o->device, "the phone whose screen a custom width should fit, a model from `zovorudovu devices`")->capture_default_str();
+    line.option("FILE", o->file, "the settings property list (XML or binary); - reads standard input").required();
+    line.option("--defaults", o->defaults, "the package's defaults file to install beside it");
+    line.option("--device", o->device, "the phone whose screen a custom width should fit, a model from `zovorudovu devices`").showDefault();
     return [o](const ToolContext& tool) { return prefs(*o, tool); };
 }
 

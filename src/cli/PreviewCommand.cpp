@@ -12,8 +12,6 @@
 #include "uikit/CGImage.h"
 #include "uikit/DeviceProfile.h"
 
-#include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -104,21 +102,21 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun definePreview(CLI::App& app)
+CommandRun definePreview(CommandLine& line)
 {
-    app.footer("Show the simulated phone live in a window: the mouse is the finger, keys post notifications and change "
+    line.footer("Show the simulated phone live in a window: the mouse is the finger, keys post notifications and change "
                "settings (H in the window lists them). Bad options are refused before the window opens (status 2); "
                "no display is status 1. Q, Esc or closing the window quits with status 0.");
     auto o = std::make_shared<PreviewCommandOptions>();
-    app.add_option("--device", o->device, "a model from `zovorudovu devices`")->capture_default_str();
-    app.add_option("--orientation", o->orientation, "portrait or landscape")->check(CLI::IsMember({"portrait", "landscape"}))->capture_default_str();
-    app.add_option("--settings", o->settings, "the settings file to use and edit in place (XML or binary property list); watched for changes");
-    app.add_option("--scale", o->scale, "window pixels a point (default: the largest of 1, 1.5 or 2 that fits the display)")->check(aboveAtMost(0, 4));
-    app.add_option("--trace", o->trace, "stream the trace into this file as JSON lines");
-    app.add_option("--record", o->record, "write what you did as scenarios that `zovorudovu run` replays, one a launch: FILE, then FILE numbered -2, -3 ... before its extension after each relaunch or device switch");
-    app.add_option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png")->capture_default_str();
-    app.add_option("--wallpaper", o->wallpaper, "dusk, dark, light, or a PNG to fill the screen with")->capture_default_str();
-    app.add_flag("--touches-in-screenshots", o->touchesInScreenshots, "screenshots show the finger's dot and gesture while F shows them");
+    line.option("--device", o->device, "a model from `zovorudovu devices`").showDefault();
+    line.option("--orientation", o->orientation, "portrait or landscape").check(oneOf({"portrait", "landscape"})).showDefault();
+    line.option("--settings", o->settings, "the settings file to use and edit in place (XML or binary property list); watched for changes");
+    line.option("--scale", o->scale, "window pixels a point (default: the largest of 1, 1.5 or 2 that fits the display)").check(aboveAtMost(0, 4));
+    line.option("--trace", o->trace, "stream the trace into this file as JSON lines");
+    line.option("--record", o->record, "write what you did as scenarios that `zovorudovu run` replays, one a launch: FILE, then FILE numbered -2, -3 ... before its extension after each relaunch or device switch");
+    line.option("--screenshot-dir", o->screenshotDir, "where S saves preview-NNNN.png").showDefault();
+    line.option("--wallpaper", o->wallpaper, "dusk, dark, light, or a PNG to fill the screen with").showDefault();
+    line.flag("--touches-in-screenshots", o->touchesInScreenshots, "screenshots show the finger's dot and gesture while F shows them");
     return [o](const ToolContext& tool) { return preview(*o, tool); };
 }
 

@@ -12,8 +12,6 @@
 #include "sim/Scenario.h"
 #include "sim/ScenarioRunner.h"
 
-#include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -116,18 +114,18 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
 
 } // namespace
 
-CommandRun defineRun(CLI::App& app)
+CommandRun defineRun(CommandLine& line)
 {
-    app.footer("Play a scenario in a fresh simulated process on the virtual clock and write its trace as JSON lines, one "
+    line.footer("Play a scenario in a fresh simulated process on the virtual clock and write its trace as JSON lines, one "
                     "record a line (standard output without --trace). A bad scenario is refused before it runs, naming the "
                     "event index and field.");
     auto o = std::make_shared<RunOptions>();
-    app.add_option("SCENARIO", o->scenario, "the scenario, a JSON file; - reads standard input")->required();
-    app.add_option("--trace", o->trace, "write the trace into this file");
-    app.add_option("--frames", o->frames, "write DIR/frame-NNNNN.png for the whole run and DIR/animation.gif");
-    app.add_option("--fps", o->fps, "frames a second of the run (default 30)")->check(aboveAtMost(0, 120));
-    app.add_option("--scale", o->scale, "pixels a point (default: the device's own scale)")->check(aboveAtMost(0, 4));
-    app.add_flag("--snapshot-png", o->snapshotPNG,
+    line.option("SCENARIO", o->scenario, "the scenario, a JSON file; - reads standard input").required();
+    line.option("--trace", o->trace, "write the trace into this file");
+    line.option("--frames", o->frames, "write DIR/frame-NNNNN.png for the whole run and DIR/animation.gif");
+    line.option("--fps", o->fps, "frames a second of the run (default 30)").check(aboveAtMost(0, 120));
+    line.option("--scale", o->scale, "pixels a point (default: the device's own scale)").check(aboveAtMost(0, 4));
+    line.flag("--snapshot-png", o->snapshotPNG,
                  "also write LABEL.png at each snapshot event, into the --frames folder when given, else beside the --trace file, else the current folder");
     return [o](const ToolContext& tool) { return run(*o, tool); };
 }

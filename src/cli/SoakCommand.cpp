@@ -2,28 +2,29 @@
 // summary as JSON and exits 1 when an invariant broke, so a script can gate on it.
 
 #include "cli/Command.h"
+#include "cli/Options.h"
 #include "cli/Progress.h"
 
 #include "sim/Soak.h"
 
-#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <memory>
 #include <string>
 
 namespace zovo {
 
-CommandRun defineSoak(CLI::App& app)
+CommandRun defineSoak(CommandLine& line)
 {
-    app.footer("Post N random notifications to one simulated phone while a random user taps, drags, holds, opens long "
+    line.footer("Post N random notifications to one simulated phone while a random user taps, drags, holds, opens long "
                "looks, turns the phone and changes settings; check after every step that at most two banner windows "
                "live, that every presented banner is dismissed, and that nothing piles up; print the counts, the "
                "invariant failures and the peak memory. Exits 1 when an invariant broke. The same seed gives the "
                "same run.");
     auto o = std::make_shared<SoakOptions>();
-    app.add_option("--notifications", o->notifications, "how many notifications to post (default 1000)")->check(CLI::Range(1, 10'000'000));
-    app.add_option("--seed", o->seed, "the random seed (default 1)");
-    app.add_option("--device", o->device, "the device model (default iPhone13,2; see `zovorudovu devices`)");
+    line.option("--notifications", o->notifications, "how many notifications to post (default 1000)").check(wholeNumberRange(1, 10'000'000));
+    line.option("--seed", o->seed, "the random seed (default 1)");
+    line.option("--device", o->device, "the device model (default iPhone13,2; see `zovorudovu devices`)");
     return [o](const ToolContext& tool) {
         ProgressLine progress("zovorudovu soak", tool.quiet);
         const std::size_t total = o->notifications;

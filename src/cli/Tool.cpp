@@ -88,13 +88,14 @@ ParsedToolArguments parseToolArguments(const std::vector<std::string>& args)
     std::map<CLI::App*, Defined> defined;
     for (const CommandEntry& entry : commandTable()) {
         CLI::App* sub = app.add_subcommand(entry.name, entry.summary);
-        Defined d{&entry, entry.define(*sub)};
+        CommandLine line(*sub);
+        Defined d{&entry, entry.define(line)};
         if (entry.printsJson)
             sub->add_option("--json-style", *d.jsonStyle, "pretty or compact (default: pretty on a terminal, compact otherwise)")
                 ->check(CLI::IsMember({"pretty", "compact"}));
         if (entry.showsProgress) sub->add_flag("-q,--quiet", *d.quiet, "no progress lines on standard error");
         // Text that is not UTF-8 cannot be shown or written as JSON: refused here, naming the option.
-        for (CLI::Option* option : sub->get_options()) option->check(utf8Text());
+        for (CLI::Option* option : sub->get_options()) option->check(utf8Text().validator());
         defined.emplace(sub, std::move(d));
     }
     CLI::App* help = app.add_subcommand("help", "print the help of the tool or of one command");

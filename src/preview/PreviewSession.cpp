@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -302,16 +303,21 @@ const Frame& PreviewSession::picture()
         RenderOptions render;
         render.scale = options_.scale;
         render.wallpaper = options_.wallpaper;
-        renderScreen(picture_, render);
-        drawOverlays();
+        changed_ = unionOf(changed_, renderScreen(picture_, render));
+        // The overlays are drawn over the picture: the renderer sees that and draws the next
+        // picture in full, and the window takes this one whole.
+        if (drawOverlays()) changed_ = PixelRect{0, 0, picture_.width(), picture_.height()};
         lastFrameTime_ = std::chrono::steady_clock::now() - start;
         dirty_ = false;
     }
     return picture_;
 }
 
-void PreviewSession::drawOverlays()
+PixelRect PreviewSession::takeChangedPixels() { return std::exchange(changed_, PixelRect{}); }
+
+bool PreviewSession::drawOverlays()
 {
+    const bool any = showInfo_ || paused_ || showHelp_ || showOutlines_ || showTouches_ || !noteText_.empty();
     if (showInfo_) {
         char line[160];
         std::snprintf(line, sizeof line, "frame %.1f ms  ·  %gx%s  ·  %s", lastFrameTime_.count(), timeScale(), paused_ ? " paused" : "",
@@ -324,6 +330,7 @@ void PreviewSession::drawOverlays()
     if (showTouches_) drawTouch(picture_, finger_, gestureLabel_, gestureAt_);
     if (!noteText_.empty()) drawNote(picture_, noteText_);
     if (showHelp_) drawHelp(picture_, previewKeys());
+    return any;
 }
 
 void PreviewSession::setScale(double scale)

@@ -177,6 +177,9 @@ public:
     // The window's picture: the screen at the window's scale with the overlays, drawn again only
     // when update() said so.
     const Frame& picture();
+    // The pixels of the picture that changed since the last call: what the window's copy of the
+    // picture needs to catch up (empty when nothing changed).
+    PixelRect takeChangedPixels();
     // Whether a slide or fade is under way, so the window should draw every display refresh.
     bool isMoving() const;
     // Wall seconds until the phone's next timer falls due (0 when something is due now), or
@@ -290,7 +293,7 @@ private:
     void screenshot();
     void touch(ScenarioTouch::Phase phase, double x, double y);
     void message(const std::string& text) { note(text); }
-    void drawOverlays();
+    bool drawOverlays(); // whether it drew any
     void trackFinger(ScenarioTouch::Phase phase, CGPoint p);
     std::filesystem::path nextFreeFile(const char* extension) const;
     void startVideo();
@@ -304,6 +307,7 @@ private:
     std::unique_ptr<Process> process_;
     std::unique_ptr<SpringBoardHost> host_;
     Frame picture_;
+    PixelRect changed_;
     Scenario recording_;
     std::optional<std::size_t> openTouches_; // the recorded touch sequence the finger is in
     std::size_t nextSample_ = 0;

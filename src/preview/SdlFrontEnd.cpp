@@ -272,6 +272,7 @@ void SdlFrontEnd::present()
         SDL_SetWindowTitle(w.window, w.title.c_str());
     }
     const bool panel = session_.panelShown();
+    PixelRect changed = session_.takeChangedPixels();
     if (!w.texture || w.textureWidth != picture.width() || w.textureHeight != picture.height() || w.panelShown != panel) {
         if (w.texture) SDL_DestroyTexture(w.texture);
         // Frames are B, G, R, A bytes: SDL's ARGB8888 words on a little-endian host.
@@ -281,9 +282,15 @@ void SdlFrontEnd::present()
         w.panelShown = panel;
         SDL_SetWindowSize(w.window, picture.width() + (panel ? kPanelWidth : 0), picture.height());
         keepOnScreen();
+        changed = PixelRect{0, 0, picture.width(), picture.height()};
     }
     if (!w.texture) return;
-    SDL_UpdateTexture(w.texture, nullptr, picture.data(), static_cast<int>(picture.stride()));
+    // The texture keeps the last picture: only the pixels that changed are copied into it.
+    if (!changed.empty()) {
+        const SDL_Rect area{changed.x, changed.y, changed.width, changed.height};
+        const std::uint8_t* first = picture.data() + static_cast<std::size_t>(changed.y) * picture.stride() + static_cast<std::size_t>(changed.x) * 4;
+        SDL_UpdateTexture(w.texture, &area, first, static_cast<int>(picture.stride()));
+    }
     SDL_RenderClear(w.renderer);
     const SDL_Rect phone{0, 0, picture.width(), picture.height()};
     SDL_RenderCopy(w.renderer, w.texture, nullptr, &phone);

@@ -232,6 +232,16 @@ struct CairoPainter::Impl {
 
     bool ok() const { return cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS; }
 
+    // Whether the clip leaves nothing of `rect` (current coordinates) to draw. A frame brought up
+    // to date in a small region skips the drawings elsewhere before they cost anything: laying
+    // text out, above all.
+    bool clippedAway(const CGRect& rect) const
+    {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        cairo_clip_extents(cr.get(), &x0, &y0, &x1, &y1);
+        return !(rect.origin.x < x1 && rect.origin.x + rect.size.width > x0 && rect.origin.y < y1 && rect.origin.y + rect.size.height > y0);
+    }
+
     void fill(RGBA colour)
     {
         cairo_set_source_rgba(cr.get(), unit(colour.red), unit(colour.green), unit(colour.blue), unit(colour.alpha));
@@ -292,6 +302,19 @@ void CairoPainter::clipToPath(const CGPath& path)
     cairo_clip(cr);
 }
 
+void CairoPainter::clipToPixels(const PixelRect& pixels)
+{
+    cairo_t* cr = impl_->cr.get();
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    // In device space, where the rectangle's edges fall exactly on pixel boundaries.
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, pixels.x, pixels.y, std::max(0, pixels.width), std::max(0, pixels.height));
+    cairo_clip(cr);
+    cairo_set_matrix(cr, &m);
+}
+
 CGRect CairoPainter::clipBounds() const
 {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -304,7 +327,7 @@ void CairoPainter::fillRect(CGRect rect, RGBA colour) { fillRoundedRect(rect, 0,
 
 void CairoPainter::fillRoundedRect(CGRect rect, double radius, RGBA colour)
 {
-    if (!drawable(rect) || !(colour.alpha > 0)) return;
+    if (!drawable(rect) || !(colour.alpha > 0) || impl_->clippedAway(rect)) return;
     roundedRectPath(impl_->cr.get(), rect, radius);
     impl_->fill(colour);
 }
@@ -362,7 +385,7 @@ bool CairoPainter::drawPrescaledImage(const std::shared_ptr<const CGImage>& imag
 
 void CairoPainter::drawImageInRoundedRect(const std::shared_ptr<const CGImage>& image, CGRect rect, double radius)
 {
-    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect) || impl_->clippedAway(rect)) return;
     cairo_t* cr = impl_->cr.get();
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
@@ -414,7 +437,7 @@ void CairoPainter::drawImageInRoundedRect(const std::shared_ptr<const CGImage>& 
 
 void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect rect)
 {
-    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect)) return;
+    if (!image || image->width() == 0 || image->height() == 0 || !drawable(rect) || impl_->clippedAway(rect)) return;
     if (impl_->images && drawPrescaledImage(image, rect)) return;
     Surface owned(nullptr, cairo_surface_destroy);
     cairo_surface_t* source = nullptr;
@@ -447,7 +470,7 @@ void CairoPainter::drawImage(const std::shared_ptr<const CGImage>& image, CGRect
 
 void CairoPainter::drawText(std::string_view text, const TextStyle& style, CGRect rect)
 {
-    if (!drawable(rect)) return;
+    if (!drawable(rect) || impl_->clippedAway(rect)) return;
     zovo::drawText(impl_->cr.get(), text, style, rect);
 }
 

@@ -11,6 +11,7 @@
 // rest of the screen.
 #pragma once
 
+#include "render/Frame.h"
 #include "render/Painter.h"
 
 #include <cstddef>
@@ -65,6 +66,10 @@ public:
     void drawBitmap(const Frame& bitmap, CGPoint origin, BitmapBlend blend) override;
     void beginGroup() override;
     void endGroup(double alpha) override;
+
+    // Narrows the clip to whole pixels of the frame, exactly: nothing is drawn outside them, and
+    // every pixel inside comes out as it would without this clip.
+    void clipToPixels(const PixelRect& pixels);
 
     // False once the drawing state has failed (Cairo reported an error); nothing more is drawn.
     bool ok() const;

@@ -2,10 +2,13 @@
 
 #include "render/PngWriter.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zovo {
 
@@ -34,11 +37,53 @@ std::uint8_t unpremultiply(std::uint8_t c, std::uint8_t a)
 
 } // namespace
 
+PixelRect unionOf(const PixelRect& a, const PixelRect& b)
+{
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    const int x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
+    return PixelRect{x0, y0, x1 - x0, y1 - y0};
+}
+
+std::uint64_t Frame::nextVersion()
+{
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 Frame::Frame(int width, int height, double scale) { reset(width, height, scale); }
+
+Frame::Frame(Frame&& other) noexcept
+    : version_(other.version_)
+    , width_(std::exchange(other.width_, 0))
+    , height_(std::exchange(other.height_, 0))
+    , stride_(std::exchange(other.stride_, 0))
+    , scale_(other.scale_)
+    , bytes_(std::move(other.bytes_))
+{
+    other.bytes_.clear();
+    other.touch();
+}
+
+Frame& Frame::operator=(Frame&& other) noexcept
+{
+    if (this == &other) return *this;
+    version_ = other.version_;
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    stride_ = std::exchange(other.stride_, 0);
+    scale_ = other.scale_;
+    bytes_ = std::move(other.bytes_);
+    other.bytes_.clear();
+    other.touch();
+    return *this;
+}
 
 void Frame::reset(int width, int height, double scale)
 {
     checkFrameSize(width, height, scale);
+    touch();
     const std::size_t stride = static_cast<std::size_t>(width) * 4;
     const std::size_t size = stride * static_cast<std::size_t>(height);
     if (width != width_ || height != height_) {
@@ -52,7 +97,11 @@ void Frame::reset(int width, int height, double scale)
     scale_ = scale;
 }
 
-void Frame::clear() { std::memset(bytes_.data(), 0, bytes_.size()); }
+void Frame::clear()
+{
+    touch();
+    std::memset(bytes_.data(), 0, bytes_.size());
+}
 
 RGBA8 Frame::pixelAt(int x, int y) const
 {

@@ -27,6 +27,16 @@ struct RGBA8 {
     friend bool operator==(const RGBA8&, const RGBA8&) = default;
 };
 
+// A rectangle of whole pixels, x and y from the top-left corner.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool empty() const { return width <= 0 || height <= 0; }
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// The smallest rectangle holding both; an empty one adds nothing.
+PixelRect unionOf(const PixelRect& a, const PixelRect& b);
+
 class Frame {
 public:
     // The channel order and alpha mode of every frame's bytes.
@@ -34,6 +44,12 @@ public:
 
     // An empty frame with no pixels.
     Frame() = default;
+    // A copy holds the same pixels, and so the same version; a frame moved from is empty and
+    // takes a version of its own.
+    Frame(const Frame&) = default;
+    Frame& operator=(const Frame&) = default;
+    Frame(Frame&& other) noexcept;
+    Frame& operator=(Frame&& other) noexcept;
     // A fully transparent frame. `scale` is how many pixels stand for a point. Throws
     // std::invalid_argument for a side of zero or over kMaxImageSide, or a scale that is not a
     // positive finite number.
@@ -45,8 +61,18 @@ public:
     double scale() const { return scale_; }
     bool empty() const { return width_ == 0 || height_ == 0; }
 
-    std::uint8_t* data() { return bytes_.data(); }
+    // Handing out the pixels for writing gives the frame a new version.
+    std::uint8_t* data()
+    {
+        touch();
+        return bytes_.data();
+    }
     const std::uint8_t* data() const { return bytes_.data(); }
+    // Changes whenever the pixels may have changed through this frame: at data(), clear() and
+    // reset(). Versions are unique in the program, so a renderer that finds the version it left
+    // knows the pixels are those it drew, and draws only what changed since. Whoever keeps the
+    // pointer from data() and writes through it later must call data() again first.
+    std::uint64_t version() const { return version_; }
     std::size_t byteCount() const { return bytes_.size(); }
 
     // The pixel at (x, y), unpremultiplied. Precondition: 0 <= x < width, 0 <= y < height.
@@ -67,6 +93,10 @@ public:
     std::shared_ptr<const CGImage> toImage() const;
 
 private:
+    void touch() { version_ = nextVersion(); }
+    static std::uint64_t nextVersion();
+
+    std::uint64_t version_ = nextVersion();
     int width_ = 0;
     int height_ = 0;
     std::size_t stride_ = 0;

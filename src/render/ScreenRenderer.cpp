@@ -74,7 +74,7 @@ Frame ScreenRenderer::render(const RenderOptions& options)
     return frame;
 }
 
-void ScreenRenderer::render(Frame& frame, const RenderOptions& options)
+PixelRect ScreenRenderer::render(Frame& frame, const RenderOptions& options)
 {
     UIScreen* screen = options.screen ? options.screen : UIScreen::mainScreen();
     const double scale = options.scale == 0 ? screen->scale() : options.scale;
@@ -91,24 +91,56 @@ void ScreenRenderer::render(Frame& frame, const RenderOptions& options)
     const ScreenOrientation orientation =
         screen->orientation() == UIScreen::Orientation::Landscape ? ScreenOrientation::Landscape : ScreenOrientation::Portrait;
     const ChromeLayout layout = chromeLayout(screen->device(), size, orientation);
+    Drawn drawn{screen, scale, width, height, layout, options.statusBar, options.showWallpaper, options.showStatusBar, options.showNotch, frame.version(),
+                options.wallpaper};
+
+    // What this frame draws, logged without drawing, to compare with what the last one drew.
+    nextLog_.restart(scale, width, height);
+    paintScreen(nextLog_, *screen, layout, scale, options, true);
+    const bool upToDate = last_ && *last_ == drawn && frame.width() == width && frame.height() == height && frame.scale() == scale;
+    const PixelRect whole{0, 0, width, height};
+    const PixelRect changed = upToDate ? nextLog_.changedSince(lastLog_) : whole;
+    std::swap(lastLog_, nextLog_);
+    if (changed.empty()) {
+        // Nothing changed: the frame already shows this moment, and stays untouched.
+        images_.sweep();
+        return changed;
+    }
 
     frame.reset(width, height, scale);
     // The wallpaper replaces every pixel; without it a reused frame's old pixels must go first.
-    if (!options.showWallpaper) frame.clear();
-    // The kept wallpaper has the frame's exact layout: it is copied in as plain memory, the
-    // cheapest way to replace every pixel.
+    if (!options.showWallpaper && changed == whole) frame.clear();
+    // The kept wallpaper has the frame's exact layout: what lies beneath the changed pixels is
+    // copied in as plain memory, the cheapest way to replace them.
     bool wallpaperCopied = false;
     if (options.showWallpaper) {
         const Frame& kept = *wallpaper(width, height, scale, options.wallpaper);
         wallpaperCopied = kept.stride() == frame.stride() && kept.byteCount() == frame.byteCount();
-        if (wallpaperCopied) std::memcpy(frame.data(), kept.data(), frame.byteCount());
+        if (wallpaperCopied) {
+            std::uint8_t* to = frame.data();
+            if (changed == whole) {
+                std::memcpy(to, kept.data(), frame.byteCount());
+            } else {
+                const std::size_t offset = static_cast<std::size_t>(changed.x) * 4, length = static_cast<std::size_t>(changed.width) * 4;
+                for (int y = changed.y; y < changed.y + changed.height; ++y) {
+                    const std::size_t row = static_cast<std::size_t>(y) * frame.stride() + offset;
+                    std::memcpy(to + row, kept.data() + row, length);
+                }
+            }
+        }
     }
     {
         CairoPainter painter(frame, &images_);
+        if (changed != whole) painter.clipToPixels(changed);
         paintScreen(painter, *screen, layout, scale, options, wallpaperCopied);
     }
     images_.sweep();
+    drawn.frameVersion = frame.version();
+    last_ = drawn;
+    return changed;
 }
+
+void ScreenRenderer::invalidate() { last_.reset(); }
 
 void ScreenRenderer::paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options,
                                  bool wallpaperCopied)
@@ -181,6 +213,6 @@ const ScreenRenderer::Piece* ScreenRenderer::notch(const ChromeLayout& layout, d
 
 Frame renderScreen(const RenderOptions& options) { return Process::current().local<ScreenRenderer>().render(options); }
 
-void renderScreen(Frame& frame, const RenderOptions& options) { Process::current().local<ScreenRenderer>().render(frame, options); }
+PixelRect renderScreen(Frame& frame, const RenderOptions& options) { return Process::current().local<ScreenRenderer>().render(frame, options); }
 
 } // namespace zovo

@@ -15,14 +15,23 @@
 // What does not change between frames (the wallpaper, the status bar, the notch) is drawn once
 // into bitmaps kept by the renderer and copied into each frame; a kept bitmap is redrawn when
 // what it shows changes (size, scale, orientation, device, status-bar content).
+//
+// Drawing into a frame that still holds the last frame this renderer drew into it (nothing has
+// written to it since: see Frame::version), with the same options, redraws only the pixels that
+// can have changed: the box around every drawing that differs from the last frame's (a view that
+// moved, resized, changed its look, came or went; a window that moved or changed level), over
+// the kept wallpaper, clipped to that box. The frame comes out pixel for pixel as a full redraw
+// would make it; a frame where nothing changed is not touched at all.
 #pragma once
 
 #include "render/CairoPainter.h"
 #include "render/Frame.h"
+#include "render/PaintLog.h"
 #include "render/Painter.h"
 #include "render/ScreenChrome.h"
 #include "uikit/Forward.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace zovo {
@@ -50,11 +59,28 @@ public:
     // number or a frame that would be empty or larger than kMaxImageSide pixels a side.
     Frame render(const RenderOptions& options = {});
     // Draws into `frame`, reusing its pixels when the size is unchanged: the way to make many
-    // frames without allocating a screenful of memory for each.
-    void render(Frame& frame, const RenderOptions& options = {});
+    // frames without allocating a screenful of memory for each. Returns the pixels it changed:
+    // the whole frame, only what changed since the last frame, or nothing.
+    PixelRect render(Frame& frame, const RenderOptions& options = {});
+
+    // Forgets the last frame: the next one is drawn in full.
+    void invalidate();
 
 private:
     struct Piece;
+    // What the last frame was drawn with; a frame is only ever brought up to date from one drawn
+    // with the same.
+    struct Drawn {
+        UIScreen* screen;
+        double scale;
+        int width, height;
+        ChromeLayout layout;
+        StatusBarContent statusBar;
+        bool showWallpaper, showStatusBar, showNotch;
+        std::uint64_t frameVersion = 0;
+        Wallpaper wallpaper; // what lies beneath every changed pixel
+        friend bool operator==(const Drawn&, const Drawn&) = default;
+    };
     // `wallpaperCopied`: the frame already holds the wallpaper.
     void paintScreen(Painter& painter, UIScreen& screen, const ChromeLayout& layout, double scale, const RenderOptions& options, bool wallpaperCopied);
     const Frame* wallpaper(int width, int height, double scale, const Wallpaper& wallpaper);
@@ -66,12 +92,16 @@ private:
     Wallpaper wallpaperKept_; // what wallpaper_ shows
     std::unique_ptr<Piece> statusBar_;
     std::unique_ptr<Piece> notch_;
+    // What the last frame drew, and the log the next frame is drawn into before it is compared.
+    PaintLog lastLog_{1, 1, 1};
+    PaintLog nextLog_{1, 1, 1};
+    std::optional<Drawn> last_;
 };
 
 // Renders with a renderer that belongs to the current process and keeps its bitmaps between
 // calls. Throws as ScreenRenderer::render does, and objc::RuntimeError without a process.
 Frame renderScreen(const RenderOptions& options = {});
-void renderScreen(Frame& frame, const RenderOptions& options = {});
+PixelRect renderScreen(Frame& frame, const RenderOptions& options = {});
 
 // The pixel size of a frame of `points` at `scale`: each side rounded up, after forgiving the
 // rounding noise of the multiplication.

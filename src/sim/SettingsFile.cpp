@@ -5,6 +5,8 @@
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 
 namespace zovo {

@@ -4,7 +4,7 @@
 #include "foundation/ErrorOr.h"
 #include "foundation/NSDictionary.h"
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <filesystem>
 #include <string>

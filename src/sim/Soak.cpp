@@ -18,6 +18,8 @@
 #include "uikit/UIScreen.h"
 #include "uikit/UIWindow.h"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <fstream>
 #include <random>

@@ -13,7 +13,7 @@
 
 #include "foundation/ErrorOr.h"
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstddef>
 #include <cstdint>

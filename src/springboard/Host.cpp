@@ -5,6 +5,7 @@
 #include "foundation/Process.h"
 #include "foundation/Trace.h"
 #include "objc/Message.h"
+#include "springboard/HostDefaults.h"
 #include "springboard/HostSupport.h"
 #include "springboard/NCNotificationRequest.h"
 #include "springboard/NCNotificationShortLookViewController.h"
@@ -12,6 +13,7 @@
 #include "springboard/SBNotificationBannerDestination.h"
 #include "springboard/SpringBoard.h"
 #include "uikit/UIDevice.h"
+#include "uikit/TextLayout.h"
 #include "uikit/UIKitClasses.h"
 
 #include <cmath>
@@ -51,6 +53,26 @@ SpringBoardHost::SpringBoardHost(Process& process, HostOptions options)
     if (options_.isIPad) facts_.isIPad = *options_.isIPad;
 }
 
+namespace {
+
+// The home screen lays its own text out as it launches, so the system font is loaded and its
+// common sizes made before the first notification arrives; without it the first banner's text
+// measurement would load the font configuration itself, a hitch of two frames. The sizes are the
+// banners' own: the host's header, title and message, and the 12 and 14 points that a banner
+// restyled on top of it commonly uses.
+void warmUpSystemFonts()
+{
+    const std::string& family = zovo::systemFontFamily();
+    const zovo::FontDescriptor fonts[] = {
+        {family, kHeaderFontSize, zovo::FontWeight::Regular}, {family, kTitleFontSize, zovo::FontWeight::Bold},
+        {family, kMessageFontSize, zovo::FontWeight::Regular}, {family, 12, zovo::FontWeight::Regular},
+        {family, 14, zovo::FontWeight::Regular},
+    };
+    zovo::warmUpText(fonts);
+}
+
+} // namespace
+
 void SpringBoardHost::launch()
 {
     if (&Process::current() != &process_) throw std::logic_error("SpringBoardHost: its process is not the current one");
@@ -70,6 +92,8 @@ void SpringBoardHost::launch()
     });
 
     for (const DynamicLibrary& library : options_.libraries) Loader::load(runtime, library);
+
+    warmUpSystemFonts();
 
     objc::StrongId app = objc::send<objc::StrongId>(host::alloc(host::classes().springBoard), "init");
     state().app = objc::retained(objc::cast<SpringBoard>(app));

@@ -374,6 +374,19 @@ TextMeasurement measureTextWithPango(std::string_view text, const FontDescriptor
 }
 } // namespace
 
+void warmUpText(std::span<const FontDescriptor> fonts)
+{
+    // Per thread, as the Pango state is.
+    thread_local std::vector<FontDescriptor> warmed;
+    for (const FontDescriptor& font : fonts) {
+        if (std::find(warmed.begin(), warmed.end(), font) != warmed.end()) continue;
+        // A word is enough to load the font; the glyphs of real text are loaded as it comes.
+        // Straight from Pango, past the cache of measurements.
+        measureTextWithPango("Hg", font, 0, 1, NSLineBreakByTruncatingTail);
+        warmed.push_back(font);
+    }
+}
+
 // Laying out with Pango is the expensive part of a banner's layout; the same labels are measured
 // again and again, so measurements are remembered.
 TextMeasurement measureText(std::string_view text, const FontDescriptor& font, double maxWidth, std::int64_t numberOfLines,

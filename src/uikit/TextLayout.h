@@ -24,6 +24,7 @@
 #include "uikit/CGGeometry.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +113,12 @@ struct TextStyle {
     NSLineBreakMode lineBreakMode = NSLineBreakByTruncatingTail;
     std::int64_t numberOfLines = 1;
 };
+
+// Loads ahead what the first measurement of text in these fonts would otherwise load when it is
+// asked for: the font configuration, the substitution that picks each font, and each font at its
+// size. A launch calls it so that the first banner does not pay for it. Measures nothing that is
+// kept, so results are the same with or without it; a font already warmed costs nothing again.
+void warmUpText(std::span<const FontDescriptor> fonts);
 
 // Draws `text` into `rect` of a cairo_t (passed as void*), in the context's current user space,
 // as a label draws its text: the lines that fit the style's limit, centred vertically (from the

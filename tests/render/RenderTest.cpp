@@ -146,4 +146,32 @@ TEST_F(Render, KeptBitmapsDrawTheSameAsAFreshRenderer)
     }
 }
 
+TEST_F(Render, UnchangedFrameIsLeftAloneAndAMoveRedrawsOnlyAroundIt)
+{
+    auto window = showWindow(CGRectMake(0, 0, 390, 844));
+    auto box = addView(window.get(), CGRectMake(40, 300, 100, 50), 0.3, 0.3, 0.9);
+    zovo::ScreenRenderer renderer;
+    zovo::Frame frame;
+    EXPECT_EQ(renderer.render(frame), (zovo::PixelRect{0, 0, 1170, 2532}));
+
+    const std::uint64_t version = frame.version();
+    EXPECT_TRUE(renderer.render(frame).empty());
+    EXPECT_EQ(frame.version(), version) << "nothing changed, so nothing was drawn";
+
+    box->setFrame(CGRectMake(60, 320, 100, 50));
+    const zovo::PixelRect changed = renderer.render(frame);
+    EXPECT_LE(changed.x, 120);
+    EXPECT_LE(changed.y, 900);
+    EXPECT_GE(changed.x + changed.width, 480);
+    EXPECT_GE(changed.y + changed.height, 1110);
+    EXPECT_LT(changed.width * changed.height, 1170 * 2532 / 20) << "only the box's old and new place";
+    const zovo::Frame fresh = zovo::ScreenRenderer().render();
+    EXPECT_EQ(std::memcmp(std::as_const(frame).data(), fresh.data(), fresh.byteCount()), 0);
+
+    // Whoever draws over the frame (the preview's overlays) gets a full frame next time.
+    frame.data()[0] ^= 0xFF;
+    EXPECT_EQ(renderer.render(frame).width, 1170);
+    EXPECT_EQ(std::memcmp(std::as_const(frame).data(), fresh.data(), fresh.byteCount()), 0);
+}
+
 } // namespace
