@@ -10,7 +10,7 @@ namespace {
 
 using Status = SnapshotCheck::Status;
 
-std::string seconds(double s)
+std::string junitSeconds(double s)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", s);
@@ -112,13 +112,13 @@ std::string checkJUnitXML(const std::vector<ScenarioCheck>& checks, const CheckT
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<testsuites name=\"zovorudovu check\" tests=\"" << totals.checked + errors << "\" failures=\"" << totals.failed - errors
-        << "\" errors=\"" << errors << "\" time=\"" << seconds(totals.seconds) << "\">\n";
+        << "\" errors=\"" << errors << "\" time=\"" << junitSeconds(totals.seconds) << "\">\n";
     for (const ScenarioCheck& c : checks) {
         std::size_t failures = 0;
         for (const SnapshotCheck& s : c.snapshots) failures += s.ok() ? 0 : 1;
         const std::string suite = escapeXML(c.name);
         xml << "  <testsuite name=\"" << suite << "\" tests=\"" << c.snapshots.size() + (c.error.empty() ? 0 : 1) << "\" failures=\"" << failures
-            << "\" errors=\"" << (c.error.empty() ? 0 : 1) << "\" skipped=\"0\" time=\"" << seconds(c.seconds) << "\" file=\""
+            << "\" errors=\"" << (c.error.empty() ? 0 : 1) << "\" skipped=\"0\" time=\"" << junitSeconds(c.seconds) << "\" file=\""
             << escapeXML(c.file.string()) << "\">\n";
         if (!c.error.empty())
             xml << "    <testcase classname=\"" << suite << "\" name=\"(scenario)\"><error message=\"" << escapeXML(c.error) << "\" type=\"scenario\"/></testcase>\n";
