@@ -53,13 +53,6 @@ bool usable(const CGPath& path)
     return true;
 }
 
-// A rectangle with a negative size covers the same area as its standardised form.
-CGRect standardised(CGRect r)
-{
-    if (r.size.width < 0) r = CGRectMake(r.origin.x + r.size.width, r.origin.y, -r.size.width, r.size.height);
-    if (r.size.height < 0) r = CGRectMake(r.origin.x, r.origin.y + r.size.height, r.size.width, -r.size.height);
-    return r;
-}
 
 CGRect intersection(const CGRect& a, const CGRect& b)
 {
@@ -117,7 +110,7 @@ std::uint64_t PaintLog::begin(std::uint64_t kind) const { return mix(mix(mix(sta
 
 void PaintLog::record(std::uint64_t fingerprint, CGRect area)
 {
-    area = standardised(area);
+    area = CGRectStandardize(area);
     if (!usable(area)) return;
     const CGRect visible = intersection(CGRectMake(area.origin.x + state_.tx, area.origin.y + state_.ty, area.size.width, area.size.height), state_.clip);
     if (isEmpty(visible)) return;
@@ -134,7 +127,7 @@ void PaintLog::record(std::uint64_t fingerprint, CGRect area)
 void PaintLog::narrowClip(std::uint64_t fingerprint, CGRect area)
 {
     state_.context = fingerprint;
-    area = standardised(area);
+    area = CGRectStandardize(area);
     if (!usable(area) || isEmpty(area)) {
         state_.clip = CGRectZero;
         return;

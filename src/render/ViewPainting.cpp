@@ -38,20 +38,6 @@ std::optional<CGRect> intersectionOf(const CGRect& a, const CGRect& b)
 
 CGRect offsetBy(const CGRect& r, CGPoint by) { return CGRectMake(r.origin.x + by.x, r.origin.y + by.y, r.size.width, r.size.height); }
 
-// A rectangle with a negative size, as a frame may be given, covers the same area as its
-// standardised form.
-CGRect standardised(CGRect r)
-{
-    if (r.size.width < 0) {
-        r.origin.x += r.size.width;
-        r.size.width = -r.size.width;
-    }
-    if (r.size.height < 0) {
-        r.origin.y += r.size.height;
-        r.size.height = -r.size.height;
-    }
-    return r;
-}
 
 RGBA colourOf(const UIColor& colour) { return RGBA{colour.red(), colour.green(), colour.blue(), colour.alpha()}; }
 
@@ -105,7 +91,7 @@ std::optional<CGRect> paintedExtent(const UIView& view)
     if (mask && !mask->path) return std::nullopt;
 
     // In the view's own coordinates first: its bounds and whatever its subviews reach.
-    const CGRect bounds = standardised(boundsOf(frame));
+    const CGRect bounds = CGRectStandardize(boundsOf(frame));
     CGRect extent = bounds;
     if (!layer->masksToBounds()) {
         for (const auto& subview : view.subviews())
@@ -143,10 +129,10 @@ void paintView(Painter& painter, const UIView& view)
     // drawn in one step, which lets the painter keep the clipped image between frames.
     if (const auto* imageView = dynamic_cast<const UIImageView*>(&view); imageView && layer->masksToBounds() && !mask && *alpha >= 1 &&
                                                                           view.subviews().empty() && !(view.backgroundColor() && view.backgroundColor()->alpha() > 0)) {
-        if (const auto* image = objc::cast<UIImage>(imageView->image())) painter.drawImageInRoundedRect(image->sharedCGImage(), standardised(bounds), radius);
+        if (const auto* image = objc::cast<UIImage>(imageView->image())) painter.drawImageInRoundedRect(image->sharedCGImage(), CGRectStandardize(bounds), radius);
         return;
     }
-    if (layer->masksToBounds()) painter.clipToRoundedRect(standardised(bounds), radius);
+    if (layer->masksToBounds()) painter.clipToRoundedRect(CGRectStandardize(bounds), radius);
 
     const bool group = *alpha < 1;
     if (group) {
@@ -162,7 +148,7 @@ void paintView(Painter& painter, const UIView& view)
     }
 
     if (const UIColor* background = view.backgroundColor(); background && background->alpha() > 0)
-        painter.fillRoundedRect(standardised(bounds), radius, colourOf(*background));
+        painter.fillRoundedRect(CGRectStandardize(bounds), radius, colourOf(*background));
     paintContent(painter, view, bounds);
     for (const auto& subview : view.subviews()) paintView(painter, *subview);
 
