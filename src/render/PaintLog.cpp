@@ -53,7 +53,6 @@ bool usable(const CGPath& path)
     return true;
 }
 
-
 CGRect intersection(const CGRect& a, const CGRect& b)
 {
     const double x0 = std::max(CGRectGetMinX(a), CGRectGetMinX(b)), y0 = std::max(CGRectGetMinY(a), CGRectGetMinY(b));
