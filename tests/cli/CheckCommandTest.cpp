@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -23,8 +24,32 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun check(std::vector<std::string> args)
+// CI's value for one run of the tool, whatever the environment running the tests says (a CI job
+// sets it), and the environment's own again afterwards.
+class CiVariable {
+public:
+    explicit CiVariable(const char* value)
+    {
+        if (const char* was = std::getenv("CI")) was_ = was;
+        if (value) ::setenv("CI", value, 1);
+        else ::unsetenv("CI");
+    }
+    ~CiVariable()
+    {
+        if (was_) ::setenv("CI", was_->c_str(), 1);
+        else ::unsetenv("CI");
+    }
+    CiVariable(const CiVariable&) = delete;
+    CiVariable& operator=(const CiVariable&) = delete;
+
+private:
+    std::optional<std::string> was_;
+};
+
+// Runs the check as on a developer's machine (CI unset) unless `ci` gives CI a value.
+ToolRun check(std::vector<std::string> args, const char* ci = nullptr)
 {
+    const CiVariable variable(ci);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     args.insert(args.begin(), "check");
@@ -153,9 +178,7 @@ TEST(CheckCommand, JobsAndShardsCheckTheSameSnapshotsAsOneAtATime)
     EXPECT_EQ(sharded, (std::vector<std::string>{"a", "b", "c"}));
 
     // Under CI nothing is recorded unless asked.
-    ::setenv("CI", "true", 1);
-    const ToolRun ci = check({scenario(folder, "d.json", "Dee"), "--refs", refs, "-q"});
-    ::unsetenv("CI");
+    const ToolRun ci = check({scenario(folder, "d.json", "Dee"), "--refs", refs, "-q"}, "true");
     EXPECT_EQ(ci.status, 1);
     EXPECT_EQ(ci.out["scenarios"][0]["snapshots"][0]["status"], "missing");
     EXPECT_FALSE(fs::exists(fs::path(refs) / "d"));
