@@ -17,20 +17,7 @@ namespace {
 // scenario that makes a new one each frame must not grow the cache without bound.
 constexpr std::size_t kMaxCachedImages = 256;
 
-bool usable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPaintCoordinate; }
-bool usable(CGPoint p) { return usable(p.x) && usable(p.y); }
-bool usable(const CGRect& r) { return usable(r.origin) && usable(r.size.width) && usable(r.size.height); }
-bool drawable(const CGRect& r) { return usable(r) && r.size.width > 0 && r.size.height > 0; }
-
-bool usable(const CGPath& path)
-{
-    for (const CGPathElement& e : path.elements) {
-        const int n = e.type == CGPathElement::Type::CurveTo ? 3 : e.type == CGPathElement::Type::Close ? 0 : 1;
-        for (int i = 0; i < n; ++i)
-            if (!usable(e.points[i])) return false;
-    }
-    return true;
-}
+bool drawable(const CGRect& r) { return paintable(r) && r.size.width > 0 && r.size.height > 0; }
 
 double unit(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
 
@@ -269,7 +256,7 @@ void CairoPainter::restore() { cairo_restore(impl_->cr.get()); }
 
 void CairoPainter::translate(double dx, double dy)
 {
-    if (usable(dx) && usable(dy)) cairo_translate(impl_->cr.get(), dx, dy);
+    if (paintable(dx) && paintable(dy)) cairo_translate(impl_->cr.get(), dx, dy);
 }
 
 void CairoPainter::clipToRect(CGRect rect) { clipToRoundedRect(rect, 0); }
@@ -291,7 +278,7 @@ void CairoPainter::clipToRoundedRect(CGRect rect, double radius)
 void CairoPainter::clipToPath(const CGPath& path)
 {
     cairo_t* cr = impl_->cr.get();
-    if (!usable(path)) {
+    if (!paintable(path)) {
         cairo_new_path(cr);
         cairo_rectangle(cr, 0, 0, 0, 0);
         cairo_clip(cr);
@@ -334,7 +321,7 @@ void CairoPainter::fillRoundedRect(CGRect rect, double radius, RGBA colour)
 
 void CairoPainter::fillPath(const CGPath& path, RGBA colour)
 {
-    if (!usable(path) || !(colour.alpha > 0)) return;
+    if (!paintable(path) || !(colour.alpha > 0)) return;
     pathOf(impl_->cr.get(), path);
     cairo_set_fill_rule(impl_->cr.get(), CAIRO_FILL_RULE_WINDING);
     impl_->fill(colour);
@@ -342,7 +329,7 @@ void CairoPainter::fillPath(const CGPath& path, RGBA colour)
 
 void CairoPainter::fillRectWithLinearGradient(CGRect rect, CGPoint start, CGPoint end, std::span<const GradientStop> stops)
 {
-    if (!drawable(rect) || !usable(start) || !usable(end) || stops.empty()) return;
+    if (!drawable(rect) || !paintable(start) || !paintable(end) || stops.empty()) return;
     cairo_t* cr = impl_->cr.get();
     cairo_pattern_t* gradient = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
     for (const GradientStop& stop : stops) {
@@ -476,7 +463,7 @@ void CairoPainter::drawText(std::string_view text, const TextStyle& style, CGRec
 
 void CairoPainter::drawBitmap(const Frame& bitmap, CGPoint origin, BitmapBlend blend)
 {
-    if (bitmap.empty() || !usable(origin) || bitmap.scale() != impl_->target.scale()) return;
+    if (bitmap.empty() || !paintable(origin) || bitmap.scale() != impl_->target.scale()) return;
     Surface source = wrap(bitmap);
     if (cairo_surface_status(source.get()) != CAIRO_STATUS_SUCCESS) return;
     cairo_t* cr = impl_->cr.get();

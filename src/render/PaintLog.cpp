@@ -39,20 +39,6 @@ std::uint64_t mix(std::uint64_t h, const CGPath& path)
     return h;
 }
 
-bool usable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPaintCoordinate; }
-bool usable(CGPoint p) { return usable(p.x) && usable(p.y); }
-bool usable(const CGRect& r) { return usable(r.origin) && usable(r.size.width) && usable(r.size.height); }
-
-bool usable(const CGPath& path)
-{
-    for (const CGPathElement& e : path.elements) {
-        const int n = e.type == CGPathElement::Type::CurveTo ? 3 : e.type == CGPathElement::Type::Close ? 0 : 1;
-        for (int i = 0; i < n; ++i)
-            if (!usable(e.points[i])) return false;
-    }
-    return true;
-}
-
 CGRect intersection(const CGRect& a, const CGRect& b)
 {
     const double x0 = std::max(CGRectGetMinX(a), CGRectGetMinX(b)), y0 = std::max(CGRectGetMinY(a), CGRectGetMinY(b));
@@ -110,7 +96,7 @@ std::uint64_t PaintLog::begin(std::uint64_t kind) const { return mix(mix(mix(sta
 void PaintLog::record(std::uint64_t fingerprint, CGRect area)
 {
     area = CGRectStandardize(area);
-    if (!usable(area)) return;
+    if (!paintable(area)) return;
     const CGRect visible = intersection(CGRectMake(area.origin.x + state_.tx, area.origin.y + state_.ty, area.size.width, area.size.height), state_.clip);
     if (isEmpty(visible)) return;
     // Antialiased edges reach into the pixels an edge crosses; one more pixel on each side allows
@@ -127,7 +113,7 @@ void PaintLog::narrowClip(std::uint64_t fingerprint, CGRect area)
 {
     state_.context = fingerprint;
     area = CGRectStandardize(area);
-    if (!usable(area) || isEmpty(area)) {
+    if (!paintable(area) || isEmpty(area)) {
         state_.clip = CGRectZero;
         return;
     }
@@ -146,7 +132,7 @@ void PaintLog::restore()
 void PaintLog::translate(double dx, double dy)
 {
     // As the painters do: a translation by garbage is ignored.
-    if (!usable(dx) || !usable(dy)) return;
+    if (!paintable(dx) || !paintable(dy)) return;
     state_.tx += dx;
     state_.ty += dy;
 }
@@ -157,7 +143,7 @@ void PaintLog::clipToRoundedRect(CGRect rect, double radius) { narrowClip(mix(mi
 
 void PaintLog::clipToPath(const CGPath& path)
 {
-    narrowClip(mix(begin(PathClip), path), usable(path) ? path.boundingBox() : CGRectZero);
+    narrowClip(mix(begin(PathClip), path), paintable(path) ? path.boundingBox() : CGRectZero);
 }
 
 CGRect PaintLog::clipBounds() const
@@ -176,7 +162,7 @@ void PaintLog::fillRoundedRect(CGRect rect, double radius, RGBA colour)
 
 void PaintLog::fillPath(const CGPath& path, RGBA colour)
 {
-    if (!(colour.alpha > 0) || !usable(path)) return;
+    if (!(colour.alpha > 0) || !paintable(path)) return;
     record(mix(mix(begin(FilledPath), path), colour), path.boundingBox());
 }
 
@@ -217,7 +203,7 @@ void PaintLog::drawText(std::string_view text, const TextStyle& style, CGRect re
 
 void PaintLog::drawBitmap(const Frame& bitmap, CGPoint origin, BitmapBlend blend)
 {
-    if (bitmap.empty() || !usable(origin) || bitmap.scale() != scale_) return;
+    if (bitmap.empty() || !paintable(origin) || bitmap.scale() != scale_) return;
     const std::uint64_t h = mix(mix(mix(mix(mix(begin(Bitmap), &bitmap), bitmap.data()), bitmap.version()), origin), static_cast<std::uint64_t>(blend));
     record(h, CGRectMake(origin.x, origin.y, bitmap.width() / scale_, bitmap.height() / scale_));
 }

@@ -21,6 +21,7 @@
 #include "uikit/CGPath.h"
 #include "uikit/TextLayout.h"
 
+#include <cmath>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -30,6 +31,21 @@ namespace zovo {
 // Coordinates beyond this many points from the origin are taken to be garbage (no screen is
 // that large): shapes that use them are not drawn, and a translation by them is ignored.
 inline constexpr double kMaxPaintCoordinate = 1.0e6;
+
+// Whether a value, point, rectangle or path keeps within that bound. The painters and the log that
+// predicts which pixels they touch judge by this one rule, so they agree on what is drawn.
+inline bool paintable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPaintCoordinate; }
+inline bool paintable(CGPoint p) { return paintable(p.x) && paintable(p.y); }
+inline bool paintable(const CGRect& r) { return paintable(r.origin) && paintable(r.size.width) && paintable(r.size.height); }
+inline bool paintable(const CGPath& path)
+{
+    for (const CGPathElement& e : path.elements) {
+        const int n = e.type == CGPathElement::Type::CurveTo ? 3 : e.type == CGPathElement::Type::Close ? 0 : 1;
+        for (int i = 0; i < n; ++i)
+            if (!paintable(e.points[i])) return false;
+    }
+    return true;
+}
 
 // A colour with components from 0 to 1 and straight alpha.
 struct RGBA {

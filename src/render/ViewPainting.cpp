@@ -16,9 +16,6 @@ namespace zovo {
 
 namespace {
 
-bool usable(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxPaintCoordinate; }
-bool usable(const CGRect& r) { return usable(r.origin.x) && usable(r.origin.y) && usable(r.size.width) && usable(r.size.height); }
-
 CGRect boundsOf(const CGRect& frame) { return CGRectMake(0, 0, frame.size.width, frame.size.height); }
 
 CGRect unionOf(const CGRect& a, const CGRect& b)
@@ -38,7 +35,6 @@ std::optional<CGRect> intersectionOf(const CGRect& a, const CGRect& b)
 
 CGRect offsetBy(const CGRect& r, CGPoint by) { return CGRectMake(r.origin.x + by.x, r.origin.y + by.y, r.size.width, r.size.height); }
 
-
 RGBA colourOf(const UIColor& colour) { return RGBA{colour.red(), colour.green(), colour.blue(), colour.alpha()}; }
 
 // What a view's layer cuts it to, beyond its own bounds.
@@ -55,7 +51,7 @@ std::optional<Mask> maskOf(const CALayer& layer)
     if (const auto* shape = dynamic_cast<const CAShapeLayer*>(mask)) result.path = shape->path();
     const CGRect frame = mask->frame();
     result.offset = frame.origin;
-    if (!usable(result.offset.x) || !usable(result.offset.y)) result.path = nullptr;
+    if (!paintable(result.offset.x) || !paintable(result.offset.y)) result.path = nullptr;
     return result;
 }
 
@@ -85,7 +81,7 @@ std::optional<CGRect> paintedExtent(const UIView& view)
 {
     if (!visibleAlpha(view)) return std::nullopt;
     const CGRect frame = view.presentationFrame();
-    if (!usable(frame)) return std::nullopt;
+    if (!paintable(frame)) return std::nullopt;
     const CALayer* layer = view.layer();
     const std::optional<Mask> mask = maskOf(*layer);
     if (mask && !mask->path) return std::nullopt;
@@ -110,7 +106,7 @@ void paintView(Painter& painter, const UIView& view)
     const std::optional<double> alpha = visibleAlpha(view);
     if (!alpha) return;
     const CGRect frame = view.presentationFrame();
-    if (!usable(frame)) return;
+    if (!paintable(frame)) return;
     const CALayer* layer = view.layer();
     const std::optional<Mask> mask = maskOf(*layer);
     if (mask && !mask->path) return;
