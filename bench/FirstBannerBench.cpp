@@ -18,6 +18,8 @@
 #include "tweak/Tweak.h"
 #include "uikit/UIImage.h"
 
+#include "BenchIcon.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -56,18 +58,6 @@ struct Clock {
     }
 };
 
-objc::StrongRef<UIImage> icon()
-{
-    std::vector<std::uint8_t> bytes(180 * 180 * 4);
-    for (std::size_t i = 0; i < 180 * 180; ++i) {
-        bytes[i * 4 + 0] = static_cast<std::uint8_t>(i / 180);
-        bytes[i * 4 + 1] = static_cast<std::uint8_t>(i % 180);
-        bytes[i * 4 + 2] = 90;
-        bytes[i * 4 + 3] = 255;
-    }
-    return UIImage::fromPixels(180, 180, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, std::move(bytes), 3.0);
-}
-
 // One sample, in this process: prints "launch-wall launch-cpu banner-wall banner-cpu".
 int sample()
 {
@@ -77,7 +67,7 @@ int sample()
     const Clock beforeLaunch;
     host.launch();
     const Times launch = Clock().since(beforeLaunch);
-    const objc::StrongRef<UIImage> appIcon = icon();
+    const objc::StrongRef<UIImage> appIcon = zovo::bench::gradientIcon();
     process.mainRunLoop().advance(1);
 
     const Clock beforeRequest;

@@ -12,6 +12,8 @@
 #include "tweak/Tweak.h"
 #include "uikit/UIImage.h"
 
+#include "BenchIcon.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,18 +22,6 @@
 #include <vector>
 
 namespace {
-
-objc::StrongRef<UIImage> icon()
-{
-    std::vector<std::uint8_t> bytes(180 * 180 * 4);
-    for (std::size_t i = 0; i < 180 * 180; ++i) {
-        bytes[i * 4 + 0] = static_cast<std::uint8_t>(i / 180);
-        bytes[i * 4 + 1] = static_cast<std::uint8_t>(i % 180);
-        bytes[i * 4 + 2] = 90;
-        bytes[i * 4 + 3] = 255;
-    }
-    return UIImage::fromPixels(180, 180, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, std::move(bytes), 3.0);
-}
 
 void BM_NotificationRoad(benchmark::State& state)
 {
@@ -45,7 +35,7 @@ void BM_NotificationRoad(benchmark::State& state)
             std::filesystem::copy_file(ZOVO_SHIPPED_DEFAULTS_FILE, process.hostPath(zovorudovu::kDefaultsPath), std::filesystem::copy_options::overwrite_existing);
             zovo::SpringBoardHost host(process, {.model = "iPhone13,2", .libraries = {zovorudovu::library()}});
             host.launch();
-            const objc::StrongRef<UIImage> appIcon = icon();
+            const objc::StrongRef<UIImage> appIcon = zovo::bench::gradientIcon();
             process.mainRunLoop().advance(1);
             state.ResumeTiming();
             for (std::int64_t i = 0; i < count; ++i) {
