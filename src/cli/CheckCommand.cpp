@@ -11,6 +11,7 @@
 #include "cli/Command.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "foundation/Json.h"
 
 #include "sim/ReferenceCheck.h"
 
@@ -310,8 +311,8 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
 
     std::cerr << "zovorudovu check: " << totals.checked << " checked, " << totals.passed << " passed, " << totals.failed << " failed, "
               << totals.recorded << " recorded" << (o.report ? " (report: " + (fs::path(*o.report) / "index.html").string() + ")" : std::string()) << '\n';
-    nlohmann::ordered_json summary{{"checked", totals.checked}, {"passed", totals.passed}, {"failed", totals.failed}, {"recorded", totals.recorded}};
-    nlohmann::ordered_json scenarios = nlohmann::ordered_json::array();
+    Json summary{{"checked", totals.checked}, {"passed", totals.passed}, {"failed", totals.failed}, {"recorded", totals.recorded}};
+    Json scenarios = Json::array();
     for (const ScenarioCheck& c : checks) scenarios.push_back(toJson(c));
     summary["scenarios"] = std::move(scenarios);
     tool.printJson(summary);

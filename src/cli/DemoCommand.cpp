@@ -9,6 +9,7 @@
 #include "cli/Html.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "foundation/Json.h"
 
 #include "render/ScreenRenderer.h"
 #include "render/WebPAnimation.h"
@@ -25,7 +26,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

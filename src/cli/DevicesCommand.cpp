@@ -2,6 +2,7 @@
 
 #include "cli/Command.h"
 #include "cli/Options.h"
+#include "foundation/Json.h"
 
 #include "uikit/DeviceProfile.h"
 
@@ -14,7 +15,7 @@ CommandRun defineDevices(CommandLine& line)
     line.footer("Print the built-in device profiles: model identifier, name, screen size in points, scale, Face ID, iPad, "
                     "status-bar height and the notch's drawn size, as a JSON array.");
     return [](const ToolContext& tool) {
-        auto out = nlohmann::ordered_json::array();
+        auto out = Json::array();
         for (const DeviceProfile& p : deviceProfiles()) {
             out.push_back({{"model", p.model},
                            {"name", p.name},

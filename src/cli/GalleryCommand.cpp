@@ -8,6 +8,7 @@
 #include "cli/Html.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "foundation/Json.h"
 
 #include "foundation/Process.h"
 #include "foundation/PropertyList.h"
@@ -24,7 +25,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

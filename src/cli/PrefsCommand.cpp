@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/Options.h"
+#include "foundation/Json.h"
 #include "sim/SettingsReport.h"
 
 #include "foundation/NSDictionary.h"
@@ -24,7 +25,6 @@
 #include <optional>
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

@@ -103,9 +103,8 @@ std::string reasonOf(std::string_view message)
 
 // Builds the value as the library's own reader does, and keeps where and why a parse stopped
 // instead of throwing, since a bad input file is an ordinary outcome here.
-class CapturingSax : public nlohmann::json_sax<nlohmann::ordered_json> {
+class CapturingSax : public nlohmann::json_sax<Json> {
 public:
-    using Json = nlohmann::ordered_json;
     explicit CapturingSax(Json& out) : dom_(out, false) {}
 
     bool null() override { return dom_.null(); }
@@ -142,7 +141,7 @@ std::string dump(const Json& value, JsonStyle style)
 
 } // namespace
 
-std::string toJsonText(const nlohmann::ordered_json& value, JsonStyle style) { return dump(value, style); }
+std::string toJsonText(const Json& value, JsonStyle style) { return dump(value, style); }
 std::string toJsonText(const nlohmann::json& value, JsonStyle style) { return dump(value, style); }
 
 bool isValidUtf8(std::string_view text)
@@ -172,7 +171,7 @@ std::string repairUtf8(std::string_view text)
     return out;
 }
 
-ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonLimits& limits)
+ErrorOr<Json> parseJsonText(std::string_view text, const JsonLimits& limits)
 {
     if (text.size() > limits.maxBytes)
         return Error{lineAndColumn(text, limits.maxBytes) + ": the text goes on past the limit of " + std::to_string(limits.maxBytes) + " bytes"};
@@ -182,9 +181,9 @@ ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonL
     // came before it; JSON text holds no NUL anywhere (inside a string it must be escaped).
     if (std::size_t nul = text.find('\0'); nul != std::string_view::npos)
         return Error{lineAndColumn(text, nul) + ": a NUL byte, which JSON text cannot hold"};
-    nlohmann::ordered_json parsed;
+    Json parsed;
     CapturingSax sax(parsed);
-    const bool ok = nlohmann::ordered_json::sax_parse(text.begin(), text.end(), &sax);
+    const bool ok = Json::sax_parse(text.begin(), text.end(), &sax);
     if (!ok || !sax.reason.empty()) {
         // The library counts the byte it stopped on as read; point at that byte.
         const std::size_t at = sax.failedAt > 0 ? sax.failedAt - 1 : 0;

@@ -6,7 +6,7 @@
 //   std::cout << zovo::toJsonText(summary, zovo::JsonStyle::Pretty) << '\n';
 //   std::string field = zovo::jsonString(userTitle);
 //
-//   zovo::ErrorOr<nlohmann::ordered_json> root = zovo::parseJsonText(text);
+//   zovo::ErrorOr<zovo::Json> root = zovo::parseJsonText(text);
 //   if (!root) report(root.error());
 //
 // Only the light forward declarations of the JSON library are included here.
@@ -22,10 +22,13 @@
 
 namespace zovo {
 
+// The JSON value of the project: objects keep their keys in the order they were written.
+using Json = nlohmann::ordered_json;
+
 enum class JsonStyle { Pretty, Compact };
 
 // The value as JSON text: two-space indentation when pretty, no spaces when compact.
-std::string toJsonText(const nlohmann::ordered_json& value, JsonStyle style);
+std::string toJsonText(const Json& value, JsonStyle style);
 std::string toJsonText(const nlohmann::json& value, JsonStyle style);
 // One value as compact JSON text, for callers that build records piece by piece (the trace): a
 // string literal with invalid UTF-8 repaired, and a number (whole numbers without a fraction, null
@@ -50,6 +53,6 @@ struct JsonLimits {
 // Parses `text`. An error says where and why it failed: "line 3, column 14: nested deeper than
 // 64 levels". Lines and columns count from 1; a column counts characters, not bytes. The reason
 // is valid UTF-8 whatever the text held.
-ErrorOr<nlohmann::ordered_json> parseJsonText(std::string_view text, const JsonLimits& limits = {});
+ErrorOr<Json> parseJsonText(std::string_view text, const JsonLimits& limits = {});
 
 } // namespace zovo

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

@@ -4,6 +4,7 @@
 // this file's source and the front end's.
 #pragma once
 
+#include "foundation/Json.h"
 #include "sim/Scenario.h"
 
 #include <nlohmann/json.hpp>
@@ -39,7 +40,7 @@ private:
     int builtIn_ = 0;
     float colour_[3] = {1.0f, 0.58f, 0.0f};
     std::string pngPath_;
-    std::optional<nlohmann::ordered_json> pending_; // settings being changed, written once let go
+    std::optional<Json> pending_; // settings being changed, written once let go
     double pointerX_ = -1, pointerY_ = -1;
     bool pinned_ = false;
 

@@ -30,7 +30,6 @@
 #include <utility>
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

@@ -2,6 +2,8 @@
 // panel itself only draws these and calls them.
 #include "preview/PreviewSession.h"
 
+#include "foundation/Json.h"
+
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 #include "preview/PreviewSettings.h"
@@ -21,7 +23,6 @@
 #include <cstdio>
 #include <fstream>
 
-using Json = nlohmann::ordered_json;
 
 namespace fs = std::filesystem;
 

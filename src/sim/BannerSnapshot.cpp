@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

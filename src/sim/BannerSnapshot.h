@@ -2,6 +2,7 @@
 // colours, texts, mask and pill. The banner command prints it; scenarios print it too.
 #pragma once
 
+#include "foundation/Json.h"
 #include "objc/Forward.h"
 
 #include <nlohmann/json_fwd.hpp>
@@ -9,6 +10,6 @@
 namespace zovo {
 
 // `banner` is a BLNotificationBanner; null gives null.
-nlohmann::ordered_json snapshotBanner(objc::id banner);
+Json snapshotBanner(objc::id banner);
 
 } // namespace zovo

@@ -210,18 +210,18 @@ const char* statusName(Status status)
     return "failed";
 }
 
-nlohmann::ordered_json toJson(const ScenarioCheck& check)
+Json toJson(const ScenarioCheck& check)
 {
-    nlohmann::ordered_json snapshots = nlohmann::ordered_json::array();
+    Json snapshots = Json::array();
     for (const SnapshotCheck& s : check.snapshots) {
-        nlohmann::ordered_json one{{"label", s.label}, {"status", statusName(s.status)}, {"message", s.message},
+        Json one{{"label", s.label}, {"status", statusName(s.status)}, {"message", s.message},
                                    {"reference", s.reference.string()}, {"differing", s.differing}, {"largest", s.largest}};
         if (!s.expected.empty()) one["expected"] = s.expected;
         if (!s.actual.empty()) one["actual"] = s.actual;
         if (!s.diff.empty()) one["diff"] = s.diff;
         snapshots.push_back(std::move(one));
     }
-    nlohmann::ordered_json out{{"name", check.name}, {"file", check.file.string()}};
+    Json out{{"name", check.name}, {"file", check.file.string()}};
     if (!check.error.empty()) out["error"] = check.error;
     out["warnings"] = check.warnings;
     out["seconds"] = check.seconds;

@@ -12,6 +12,8 @@
 // separate operating-system processes. Results travel between them as JSON.
 #pragma once
 
+#include "foundation/Json.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -74,7 +76,7 @@ std::string scenarioName(const std::filesystem::path& file);
 ScenarioCheck checkScenario(const std::filesystem::path& file, const CheckSettings& settings);
 
 const char* statusName(SnapshotCheck::Status status);
-nlohmann::ordered_json toJson(const ScenarioCheck& check);
+Json toJson(const ScenarioCheck& check);
 // The inverse of toJson, for results read back from a worker; fields that are missing keep their
 // defaults.
 ScenarioCheck scenarioCheckFromJson(const nlohmann::json& json);

@@ -10,7 +10,6 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "foundation/ErrorOr.h"
+#include "foundation/Json.h"
 #include "sim/AppIcons.h"
 
 #include <nlohmann/json.hpp>
@@ -41,7 +42,7 @@ struct ScenarioEvent {
     ScenarioNotify notify;
     double dy = 0, duration = 0;          // drag: dy and duration; hold: duration
     std::vector<ScenarioTouch> touches;
-    nlohmann::ordered_json settings;      // the new settings dictionary
+    Json settings;      // the new settings dictionary
     ScenarioOrientation rotate = ScenarioOrientation::Portrait;
     std::string label;                    // snapshot
 };
@@ -49,12 +50,12 @@ struct ScenarioEvent {
 struct Scenario {
     std::string device = "iPhone13,2";
     ScenarioOrientation orientation = ScenarioOrientation::Portrait;
-    std::optional<nlohmann::ordered_json> settings; // absent: no settings file
+    std::optional<Json> settings; // absent: no settings file
     // The package's defaults file. A scenario is a phone with the package installed unless it says
     // otherwise: without the key the shipped defaults are in place, `"defaults": null` asks for no
     // defaults file, and a dictionary is written as the file.
     enum class Defaults { Shipped, None, Given } defaultsFile = Defaults::Shipped;
-    std::optional<nlohmann::ordered_json> defaults; // the dictionary, when Given
+    std::optional<Json> defaults; // the dictionary, when Given
     double bannerDuration = 5.0;                    // the system banner's dismiss timer
     double until = 10.0;                            // when the run stops
     std::vector<ScenarioEvent> events;              // in time order (stable for equal times)
@@ -68,6 +69,6 @@ ErrorOr<Scenario> parseScenario(const std::string& text, const std::filesystem::
 // The scenario as a file would hold it, so that parseScenario gives the same scenario back. Every
 // field is written, defaults included, so a reader sees what the run will do. Icon files are
 // written with the path they were resolved to, so the written file finds them from any folder.
-nlohmann::ordered_json scenarioToJson(const Scenario& scenario);
+Json scenarioToJson(const Scenario& scenario);
 
 } // namespace zovo

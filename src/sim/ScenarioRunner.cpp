@@ -20,7 +20,6 @@
 
 #include <cmath>
 
-using Json = nlohmann::ordered_json;
 
 namespace zovo {
 namespace {

@@ -12,7 +12,7 @@
 namespace zovo {
 namespace {
 
-objc::StrongId convert(const nlohmann::ordered_json& value)
+objc::StrongId convert(const Json& value)
 {
     if (value.is_boolean()) return NSNumber::numberWithBool(value.get<bool>());
     if (value.is_number_integer()) return NSNumber::numberWithInteger(value.get<std::int64_t>());
@@ -29,7 +29,7 @@ objc::StrongId convert(const nlohmann::ordered_json& value)
 }
 
 // Null stands for a value with no JSON form; containers leave such values out.
-nlohmann::ordered_json toJson(objc::id value, const std::string& where, std::vector<std::string>* dropped)
+Json toJson(objc::id value, const std::string& where, std::vector<std::string>* dropped)
 {
     if (auto* number = objc::cast<NSNumber>(value)) {
         switch (number->kind()) {
@@ -42,16 +42,16 @@ nlohmann::ordered_json toJson(objc::id value, const std::string& where, std::vec
     } else if (auto* text = objc::cast<NSString>(value)) {
         return text->utf8();
     } else if (auto* array = objc::cast<NSArray>(value)) {
-        nlohmann::ordered_json out = nlohmann::ordered_json::array();
+        Json out = Json::array();
         for (std::size_t i = 0; i < array->elements().size(); ++i) {
-            nlohmann::ordered_json element = toJson(array->elements()[i].get(), where + "[" + std::to_string(i) + "]", dropped);
+            Json element = toJson(array->elements()[i].get(), where + "[" + std::to_string(i) + "]", dropped);
             if (!element.is_null()) out.push_back(std::move(element));
         }
         return out;
     } else if (auto* dictionary = objc::cast<NSDictionary>(value)) {
-        nlohmann::ordered_json out = nlohmann::ordered_json::object();
+        Json out = Json::object();
         for (const auto& [key, child] : dictionary->entries()) {
-            nlohmann::ordered_json v = toJson(child.get(), where.empty() ? key : where + "." + key, dropped);
+            Json v = toJson(child.get(), where.empty() ? key : where + "." + key, dropped);
             if (!v.is_null()) out[key] = std::move(v);
         }
         return out;
@@ -62,13 +62,13 @@ nlohmann::ordered_json toJson(objc::id value, const std::string& where, std::vec
 
 } // namespace
 
-nlohmann::ordered_json settingsToJson(const NSDictionary* dictionary, std::vector<std::string>* dropped)
+Json settingsToJson(const NSDictionary* dictionary, std::vector<std::string>* dropped)
 {
-    if (!dictionary) return nlohmann::ordered_json::object();
+    if (!dictionary) return Json::object();
     return toJson(const_cast<NSDictionary*>(dictionary), "", dropped);
 }
 
-objc::StrongRef<NSDictionary> propertyListFromJson(const nlohmann::ordered_json& object)
+objc::StrongRef<NSDictionary> propertyListFromJson(const Json& object)
 {
     std::vector<NSDictionary::Entry> entries;
     if (object.is_object())
@@ -77,7 +77,7 @@ objc::StrongRef<NSDictionary> propertyListFromJson(const nlohmann::ordered_json&
     return NSDictionary::from(std::move(entries));
 }
 
-ErrorOr<void> writeSettingsFile(const std::filesystem::path& hostPath, const nlohmann::ordered_json& object)
+ErrorOr<void> writeSettingsFile(const std::filesystem::path& hostPath, const Json& object)
 {
     std::error_code ec;
     std::filesystem::create_directories(hostPath.parent_path(), ec);

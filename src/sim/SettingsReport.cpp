@@ -16,7 +16,6 @@
 namespace zovo {
 namespace {
 
-using Json = nlohmann::ordered_json;
 
 enum class Expect { Flag, Colour, Number };
 struct Key {

@@ -8,6 +8,7 @@
 //   std::cout << report.effective.dump(2);
 #pragma once
 
+#include "foundation/Json.h"
 #include "foundation/NSDictionary.h"
 #include "uikit/DeviceProfile.h"
 
@@ -21,7 +22,7 @@ namespace zovo {
 struct SettingsReport {
     // isEnabled, bgColour, textColour, adaptiveColours, showGrabber, showTimestamp, customWidth,
     // customWidthValue, hooksInstalled, as the component holds them now.
-    nlohmann::ordered_json effective;
+    Json effective;
     // One sentence each, naming the key and what was done with its value.
     std::vector<std::string> warnings;
 };

@@ -275,7 +275,7 @@ ErrorOr<SoakSummary> runSoak(const SoakOptions& options)
     return summary;
 }
 
-nlohmann::ordered_json soakSummaryJson(const SoakSummary& s)
+Json soakSummaryJson(const SoakSummary& s)
 {
     return {{"notifications", s.notifications},
             {"presented", s.presented},

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "foundation/ErrorOr.h"
+#include "foundation/Json.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -55,6 +56,6 @@ struct SoakSummary {
 // an error, and nothing runs.
 ErrorOr<SoakSummary> runSoak(const SoakOptions& options);
 
-nlohmann::ordered_json soakSummaryJson(const SoakSummary& summary);
+Json soakSummaryJson(const SoakSummary& summary);
 
 } // namespace zovo
