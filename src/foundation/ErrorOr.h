@@ -9,6 +9,16 @@
 //
 //   return zovo::Error{path.string() + ": no such file"};   // how a function fails
 //
+//   zovo::ErrorOr<Scene> load(const fs::path& file)           // how a failure is passed up
+//   {
+//       std::string text = TRY(readWholeFile(file));          // the value, moved out, or return
+//       TRY(checkScene(text));                                // the error of an ErrorOr<void> too
+//       return Scene{std::move(text)};
+//   }
+//
+// A fallible object is made by a factory that returns an ErrorOr (`static ErrorOr<...> create(...)`,
+// or `open`, `start`), never by a constructor that keeps an error for later calls.
+//
 // The rule: reading and writing files, parsing what came from outside (scenarios, settings, options,
 // images, property lists, JSON) and anything else that can fail because of its input returns an
 // ErrorOr, whose message names the file, the key or the field and the problem. Exceptions are kept
@@ -85,4 +95,26 @@ private:
     bool failed_ = false;
 };
 
+namespace detail {
+
+template <typename T>
+T takeValue(ErrorOr<T>&& result)
+{
+    return std::move(result).value();
+}
+inline void takeValue(ErrorOr<void>&&) {}
+
+} // namespace detail
+
 } // namespace zovo
+
+// Evaluates `expression`, an ErrorOr. On failure, returns its error from the enclosing function
+// (which returns some ErrorOr, or anything made from an Error); otherwise the value, moved out (none
+// for ErrorOr<void>). A GNU statement expression, which g++ and clang both accept; __extension__
+// keeps -Wpedantic quiet about it.
+#define TRY(expression)                                                          \
+    __extension__({                                                              \
+        auto&& zovoTryResult_ = (expression);                                    \
+        if (!zovoTryResult_) return ::zovo::Error{zovoTryResult_.error()};       \
+        ::zovo::detail::takeValue(std::move(zovoTryResult_));                    \
+    })

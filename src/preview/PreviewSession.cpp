@@ -157,7 +157,7 @@ ErrorOr<std::unique_ptr<PreviewSession>> PreviewSession::start(PreviewOptions op
     if (!std::isfinite(options.scale) || options.scale <= 0) return Error{"the scale must be a positive number"};
     if (!options.wallClock) options.wallClock = steadySeconds;
     std::unique_ptr<PreviewSession> session(new PreviewSession(std::move(options)));
-    if (auto launched = session->launch(); !launched) return Error{launched.error()};
+    TRY(session->launch());
     return session;
 }
 
@@ -187,12 +187,12 @@ ErrorOr<void> PreviewSession::launch()
 
     const fs::path phoneSettings = process_->hostPath(zovorudovu::kSettingsPath);
     if (settings_->hasFile() && first) {
-        if (auto loaded = settings_->load(); !loaded) return loaded;
+        TRY(settings_->load());
     }
     // A fresh process has a fresh file system: the settings in force are carried over into it.
     // The very first launch without a file of the user's starts as a new install does.
     if (settings_->hasFile() || !first) {
-        if (auto written = writeSettingsFile(phoneSettings, settings_->current()); !written) return written;
+        TRY(writeSettingsFile(phoneSettings, settings_->current()));
     }
 
     PhoneOptions phone;
@@ -659,7 +659,7 @@ ErrorOr<fs::path> PreviewSession::finishRecording()
 {
     if (options_.recordFile.empty() || !process_) return fs::path();
     const fs::path file = recordingFile(options_.recordFile, launchNumber_);
-    if (auto written = writeRecording(file); !written) return Error{written.error()};
+    TRY(writeRecording(file));
     return file;
 }
 

@@ -27,13 +27,13 @@ ErrorOr<void> PreviewSettings::load()
     ErrorOr<PropertyList> read = readPropertyList(file_);
     broken_ = !read;
     problem_ = read ? std::string() : read.error();
-    if (!read) return Error{read.error()};
+    const PropertyList list = TRY(std::move(read));
     // The format is kept so that a person's XML file is not turned into a binary one by a toggle.
     std::ifstream in(file_, std::ios::binary);
     char magic[6] = {};
     in.read(magic, sizeof magic);
     binary_ = std::string(magic, static_cast<std::size_t>(in.gcount())) == "bplist";
-    current_ = settingsToJson(read->dictionary.get());
+    current_ = settingsToJson(list.dictionary.get());
     return {};
 }
 
@@ -58,8 +58,7 @@ std::optional<nlohmann::ordered_json> PreviewSettings::poll(std::string& problem
 ErrorOr<void> PreviewSettings::write(const nlohmann::ordered_json& settings)
 {
     if (hasFile()) {
-        auto written = writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml);
-        if (!written) return written;
+        TRY(writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml));
         seen_ = stamp();
         broken_ = false;
         problem_.clear();

@@ -170,7 +170,7 @@ ErrorOr<void> FrameRecorder::recordUntil(double time)
     for (;;) {
         const double due = lastCapture_ ? *lastCapture_ + frameInterval() : Process::current().mainRunLoop().now();
         if (due > time + kSameMoment) break;
-        if (ErrorOr<void> captured = captureAt(due); !captured) return captured;
+        TRY(captureAt(due));
     }
     advanceTo(time);
     if (ErrorOr<void> written = waitForWriter(); !written) return failed(written.error());

@@ -387,9 +387,8 @@ ErrorOr<void> writeReferencePNG(const Frame& frame, const fs::path& file)
 
 ErrorOr<Frame> loadReferencePNG(const fs::path& file, double scale)
 {
-    ErrorOr<std::shared_ptr<const CGImage>> image = loadPNG(file);
-    if (!image) return Error{image.error()};
-    const CGImage& pixels = **image;
+    const std::shared_ptr<const CGImage> image = TRY(loadPNG(file));
+    const CGImage& pixels = *image;
     Frame frame(static_cast<int>(pixels.width()), static_cast<int>(pixels.height()), scale);
     for (std::size_t y = 0; y < pixels.height(); ++y)
         std::memcpy(frame.data() + y * frame.stride(), pixels.bytes().data() + y * pixels.bytesPerRow(), pixels.width() * 4);

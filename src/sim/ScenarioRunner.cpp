@@ -51,7 +51,7 @@ ErrorOr<objc::StrongRef<UIImage>> notificationIcon(const ScenarioNotify& n)
     if (n.iconRGB) return solidIcon(*n.iconRGB);
     if (n.builtInIcon) return UIImage::imageWithCGImage(drawAppIcon(*n.builtInIcon), 3.0);
     if (n.iconFile.empty()) return objc::StrongRef<UIImage>();
-    if (auto loaded = loadPNG(n.iconFile); !loaded) return Error{loaded.error()};
+    TRY(loadPNG(n.iconFile));
     return UIImage::imageWithContentsOfFile(n.iconFile);
 }
 
@@ -86,10 +86,10 @@ ErrorOr<void> ScenarioRunner::run()
     if (options_.onEvent) trace().setListener(options_.onEvent);
 
     if (scenario_.settings) {
-        if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kSettingsPath), *scenario_.settings); !written) return written;
+        TRY(writeSettingsFile(process.hostPath(zovorudovu::kSettingsPath), *scenario_.settings));
     }
     if (scenario_.defaultsFile == Scenario::Defaults::Given && scenario_.defaults) {
-        if (ErrorOr<void> written = writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults); !written) return written;
+        TRY(writeSettingsFile(process.hostPath(zovorudovu::kDefaultsPath), *scenario_.defaults));
     }
 
     PhoneOptions phone;

@@ -58,8 +58,7 @@ const Loaded& loaded()
 
 ErrorOr<void*> loadFontConfig(const fs::path& path)
 {
-    ErrorOr<std::vector<std::string>> files = pinnedFontFiles(path);
-    if (!files) return Error{files.error()};
+    const std::vector<std::string> files = TRY(pinnedFontFiles(path));
 
     // A configuration of its own: not the machine's, and no sysroot from the environment.
     FcConfig* config = FcConfigCreate();
@@ -69,7 +68,7 @@ ErrorOr<void*> loadFontConfig(const fs::path& path)
         return Error{path.string() + ": not a usable fontconfig file"};
     }
     FcConfigBuildFonts(config);
-    for (const std::string& file : *files) {
+    for (const std::string& file : files) {
         std::error_code error;
         if (!fs::is_regular_file(file, error) || !FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str()))) {
             FcConfigDestroy(config);

@@ -16,23 +16,18 @@ ErrorOr<std::unique_ptr<int>> makeNumber(bool fail)
     return std::make_unique<int>(7);
 }
 
-} // namespace
-
-TEST(ErrorOr, HoldsEitherAMoveOnlyValueOrTheMessage)
+// Adds one to a number read by makeNumber, after a check that may fail; `steps` counts how far it got.
+ErrorOr<std::unique_ptr<int>> addOne(bool failRead, bool failCheck, int& steps)
 {
-    ErrorOr<std::unique_ptr<int>> good = makeNumber(false);
-    ASSERT_TRUE(good);
-    EXPECT_EQ(**good, 7);
-    std::unique_ptr<int> taken = std::move(good).value();
-    ASSERT_NE(taken, nullptr) << "the value moves out, not a copy";
-    EXPECT_EQ(*taken, 7);
-
-    ErrorOr<std::unique_ptr<int>> bad = makeNumber(true);
-    ASSERT_FALSE(bad);
-    EXPECT_EQ(bad.error(), "numbers.txt: line 2: not a number");
-    ErrorOr<std::unique_ptr<int>> moved = std::move(bad);
-    EXPECT_EQ(moved.error(), "numbers.txt: line 2: not a number");
+    std::unique_ptr<int> number = TRY(makeNumber(failRead));
+    ++steps;
+    TRY(failCheck ? ErrorOr<void>(Error{"numbers.txt: too large"}) : ErrorOr<void>());
+    ++steps;
+    ++*number;
+    return number;
 }
+
+} // namespace
 
 TEST(ErrorOr, AskingForTheWrongSideThrowsInsteadOfReadingIt)
 {
@@ -48,4 +43,26 @@ TEST(ErrorOr, AskingForTheWrongSideThrowsInsteadOfReadingIt)
     EXPECT_THROW((void)done.error(), std::logic_error);
     ASSERT_FALSE(failed);
     EXPECT_EQ(failed.error(), "out.png: cannot write");
+}
+
+TEST(ErrorOr, TryHandsOnTheValueOrReturnsTheFirstError)
+{
+    struct Case {
+        bool failRead, failCheck;
+        const char* error; // nullptr: 8 comes back
+        int steps;
+    };
+    for (const Case& c : {Case{false, false, nullptr, 2}, Case{true, false, "numbers.txt: line 2: not a number", 0},
+                          Case{false, true, "numbers.txt: too large", 1}}) {
+        int steps = 0;
+        ErrorOr<std::unique_ptr<int>> result = addOne(c.failRead, c.failCheck, steps);
+        EXPECT_EQ(steps, c.steps) << "nothing after a failed TRY runs";
+        if (c.error) {
+            ASSERT_FALSE(result);
+            EXPECT_EQ(result.error(), c.error);
+        } else {
+            ASSERT_TRUE(result);
+            EXPECT_EQ(**result, 8);
+        }
+    }
 }
