@@ -152,7 +152,12 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
         }
         const Frame& frame = recorder->lastFrame();
         if (!webp) {
-            webp = std::make_unique<WebPAnimationWriter>(out / "animation.webp", frame.width(), frame.height());
+            ErrorOr<std::unique_ptr<WebPAnimationWriter>> made = WebPAnimationWriter::create(out / "animation.webp", frame.width(), frame.height());
+            if (!made) {
+                problem = made.error();
+                return;
+            }
+            webp = std::move(made).value();
             screen = std::to_string(std::lround(frame.width() / frame.scale())) + " \u00d7 " + std::to_string(std::lround(frame.height() / frame.scale()));
         }
         if (auto added = webp->addFrame(frame, static_cast<int>(std::lround(index * 1000.0 / o.fps))); !added) problem = added.error();

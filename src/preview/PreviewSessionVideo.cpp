@@ -47,8 +47,11 @@ void PreviewSession::startVideo()
     video->stretch.orientation = options_.orientation;
     video->stretch.settings = settings_->current();
     video->firstEvent = recording_.events.size();
-    video->writer = std::make_unique<WebPAnimationWriter>(video->file, static_cast<int>(std::lround(points.width * kVideoScale)),
-                                                          static_cast<int>(std::lround(points.height * kVideoScale)), WebPAnimationOptions{.quality = 80, .method = 0});
+    ErrorOr<std::unique_ptr<WebPAnimationWriter>> writer =
+        WebPAnimationWriter::create(video->file, static_cast<int>(std::lround(points.width * kVideoScale)), static_cast<int>(std::lround(points.height * kVideoScale)),
+                                    WebPAnimationOptions{.quality = 80, .method = 0});
+    if (!writer) return note(writer.error());
+    video->writer = std::move(writer).value();
     video_ = std::move(video);
     filmUntil(video_->start);
     note("recording " + video_->file.filename().string() + "; V stops");

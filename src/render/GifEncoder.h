@@ -1,11 +1,12 @@
 // Animated GIF files, written a frame at a time.
 //
-//   zovo::GifWriter gif("/tmp/run.gif", 1170, 2532, 3, {.downscale = 3});   // 390 x 844 on disk
+//   auto gif = zovo::GifWriter::create("/tmp/run.gif", 1170, 2532, 3, {.downscale = 3});   // 390 x 844
+//   if (!gif) return report(gif.error());                                  // names the file
 //   for (...) {
 //       zovo::renderScreen(frame);
-//       if (auto added = gif.addFrame(frame); !added) std::cerr << added.error() << '\n';
+//       if (auto added = (*gif)->addFrame(frame); !added) std::cerr << added.error() << '\n';
 //   }
-//   if (auto done = gif.finish(); !done) std::cerr << done.error() << '\n';   // names the file
+//   if (auto done = (*gif)->finish(); !done) std::cerr << done.error() << '\n';
 //
 // The file is GIF89a with the NETSCAPE2.0 extension asking viewers to loop for ever. Each frame
 // is reduced to its own canvas size (a box average over whole source pixels), compared with the
@@ -20,6 +21,7 @@
 // composed over black.
 #pragma once
 
+#include "foundation/ErrorOr.h"
 #include "render/Frame.h"
 
 #include <cstdint>
@@ -41,19 +43,20 @@ public:
     // GIF sides are 16-bit numbers.
     static constexpr int kMaxSide = 65535;
 
-    // Opens `path` for frames of `width` × `height` pixels; the file's canvas is those sides
-    // divided by options.downscale, rounded up. `delayCentiseconds` is how long each frame shows
-    // unless addFrame says otherwise. Throws std::invalid_argument naming the problem for a side
-    // or delay outside 1...kMaxSide (0 is allowed for the delay) or a downscale below 1. A file
-    // that cannot be opened is not thrown: addFrame and finish report it.
-    GifWriter(std::filesystem::path path, int width, int height, int delayCentiseconds, GifOptions options = {});
+    // Opens `path` for frames of `width` × `height` pixels and writes the file's header; the
+    // canvas is those sides divided by options.downscale, rounded up. `delayCentiseconds` is how
+    // long each frame shows unless addFrame says otherwise. A file that cannot be opened or
+    // written is an error naming it. Sizes are the program's own choice: a side or delay outside
+    // 1...kMaxSide (0 is allowed for the delay) or a downscale below 1 throws
+    // std::invalid_argument naming the problem.
+    static ErrorOr<std::unique_ptr<GifWriter>> create(std::filesystem::path path, int width, int height, int delayCentiseconds, GifOptions options = {});
     // Finishes the file if finish() was not called, ignoring any error.
     ~GifWriter();
     GifWriter(const GifWriter&) = delete;
     GifWriter& operator=(const GifWriter&) = delete;
 
     // Appends a frame shown for `delayCentiseconds` (negative: the default delay). A frame of
-    // another size than the one given at construction is fitted inside the canvas, keeping its
+    // another size than the one given to create() is fitted inside the canvas, keeping its
     // proportions, centred on black. An empty frame is an error and adds nothing; a write that
     // fails is an error that every later call repeats. Messages name the file.
     ErrorOr<void> addFrame(const Frame& frame, int delayCentiseconds = -1);
@@ -71,9 +74,10 @@ private:
         int x = 0, y = 0, width = 0, height = 0;
     };
 
+    GifWriter(std::filesystem::path path, int width, int height, int delayCentiseconds, GifOptions options);
+    void writeHeader();
     void reduce(const Frame& frame);
     Rect changedRect() const;
-    void quantise(const Rect& rect, std::vector<std::uint8_t>& indices, std::vector<std::uint8_t>& table);
     void writeFrame(const Rect& rect, int delay);
     void write(const void* bytes, std::size_t count);
     void flush();
@@ -98,10 +102,5 @@ private:
     std::vector<std::uint8_t> previous_;
     std::vector<std::uint8_t> out_;
 };
-
-// Compresses palette indices, each below 2^minCodeSize, as GIF image data without the sub-block
-// framing: a clear code first, codes growing from minCodeSize + 1 to 12 bits, a clear code when
-// the table is full, and the end code last. Appends to `out`. minCodeSize is 2 to 8.
-void gifCompress(const std::vector<std::uint8_t>& indices, int minCodeSize, std::vector<std::uint8_t>& out);
 
 } // namespace zovo

@@ -3,7 +3,9 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,25 +22,45 @@ struct WebPAnimationWriter::Encoder {
     }
 };
 
-WebPAnimationWriter::WebPAnimationWriter(std::filesystem::path path, int width, int height, WebPAnimationOptions options)
-    : path_(std::move(path)), width_(width), height_(height), options_(options), encoder_(std::make_unique<Encoder>())
+ErrorOr<std::unique_ptr<WebPAnimationWriter>> WebPAnimationWriter::create(std::filesystem::path path, int width, int height, WebPAnimationOptions options)
 {
     // Sides and quality are the caller's choice, not input: out of range, they throw as broken programs
-    // do. A libwebp that cannot start is a broken installation, not a failed write, and throws too.
+    // do. A libwebp of another version than the headers is a broken installation and throws too.
     if (width < 1 || height < 1 || width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION)
         throw std::invalid_argument("WebP animation: a side of " + std::to_string(width) + " x " + std::to_string(height) + " is outside 1...16383");
     if (!(options.quality >= 0 && options.quality <= 100)) throw std::invalid_argument("WebP animation: quality must be 0...100");
+    std::unique_ptr<WebPAnimationWriter> webp(new WebPAnimationWriter(std::move(path), width, height, options));
     WebPAnimEncoderOptions anim;
-    if (!WebPAnimEncoderOptionsInit(&anim) || !WebPConfigInit(&encoder_->config)) throw std::runtime_error("WebP animation: libwebp version mismatch");
+    if (!WebPAnimEncoderOptionsInit(&anim) || !WebPConfigInit(&webp->encoder_->config)) throw std::runtime_error("WebP animation: libwebp version mismatch");
     anim.anim_params.loop_count = 0; // for ever, as the GIF
     anim.allow_mixed = 0;
-    encoder_->config.quality = options.quality;
-    encoder_->config.method = options.method;
-    encoder_->encoder = WebPAnimEncoderNew(width, height, &anim);
-    if (!encoder_->encoder) throw std::runtime_error("WebP animation: cannot make an encoder");
+    webp->encoder_->config.quality = options.quality;
+    webp->encoder_->config.method = options.method;
+    webp->encoder_->encoder = WebPAnimEncoderNew(width, height, &anim);
+    if (!webp->encoder_->encoder) return Error{webp->path_.string() + ": libwebp cannot start an encoder (out of memory)"};
+    // The file is made now, so that a path that cannot be written fails before the frames are
+    // encoded; a file already there is only replaced by a finished animation.
+    std::error_code ec;
+    webp->madeFile_ = !std::filesystem::exists(webp->path_, ec);
+    std::FILE* probe = std::fopen(webp->path_.c_str(), "ab");
+    if (!probe) return Error{webp->path_.string() + ": cannot open for writing: " + std::strerror(errno)};
+    std::fclose(probe);
+    return webp;
 }
 
-WebPAnimationWriter::~WebPAnimationWriter() = default;
+WebPAnimationWriter::WebPAnimationWriter(std::filesystem::path path, int width, int height, WebPAnimationOptions options)
+    : path_(std::move(path)), width_(width), height_(height), options_(options), encoder_(std::make_unique<Encoder>())
+{
+}
+
+WebPAnimationWriter::~WebPAnimationWriter()
+{
+    // An empty file made by create() and never filled is not left behind for a viewer to choke on.
+    if (madeFile_ && !(finished_ && result_)) {
+        std::error_code ignored;
+        if (std::filesystem::file_size(path_, ignored) == 0) std::filesystem::remove(path_, ignored);
+    }
+}
 
 ErrorOr<void> WebPAnimationWriter::addFrame(const Frame& frame, int milliseconds)
 {
@@ -74,7 +96,7 @@ ErrorOr<void> WebPAnimationWriter::finish(int endMilliseconds)
     const bool written = file && std::fwrite(data.bytes, 1, data.size, file) == data.size;
     const bool closed = file && std::fclose(file) == 0;
     WebPDataClear(&data);
-    if (!written || !closed) result_ = Error{"cannot write " + path_.string()};
+    if (!written || !closed) result_ = Error{path_.string() + ": cannot write"};
     return result_;
 }
 

@@ -133,7 +133,9 @@ ErrorOr<void> FrameRecorder::capture()
     if (frames_ % gifStride == 0) {
         if (!gif_) {
             const GifOptions gif{.downscale = (frame_.width() + options_.gifMaxWidth - 1) / options_.gifMaxWidth};
-            gif_ = std::make_unique<GifWriter>(gifPath(), frame_.width(), frame_.height(), 0, gif);
+            ErrorOr<std::unique_ptr<GifWriter>> made = GifWriter::create(gifPath(), frame_.width(), frame_.height(), 0, gif);
+            if (!made) return failed(made.error());
+            gif_ = std::move(made).value();
         }
         // Delays in whole centiseconds that add up to the frames' times, so that 30 frames a
         // second play as 3, 4, 3, 3, 4, 3 ... rather than drifting at 3 each.

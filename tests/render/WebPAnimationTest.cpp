@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -30,22 +30,31 @@ TEST(WebPAnimation, WritesALoopingAnimatedFileAndRefusesWhatItCannotEncode)
 {
     const zovo::TestFolder folder;
     const fs::path path = folder / "animation.webp";
+    auto open = [&] {
+        auto made = zovo::WebPAnimationWriter::create(path, 8, 6);
+        EXPECT_TRUE(made) << (made ? "" : made.error());
+        return made ? std::move(made).value() : nullptr;
+    };
     {
-        zovo::WebPAnimationWriter webp(path, 8, 6);
-        ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));
-        ASSERT_TRUE(webp.addFrame(solid(8, 6, 200), 100));
-        const zovo::ErrorOr<void> wrongSize = webp.addFrame(solid(4, 4, 0), 200);
+        const auto webp = open();
+        ASSERT_TRUE(webp->addFrame(solid(8, 6, 0), 0));
+        ASSERT_TRUE(webp->addFrame(solid(8, 6, 200), 100));
+        const zovo::ErrorOr<void> wrongSize = webp->addFrame(solid(4, 4, 0), 200);
         EXPECT_FALSE(wrongSize);
         EXPECT_NE(wrongSize.error().find(path.string()), std::string::npos) << "names the file";
-        EXPECT_FALSE(webp.finish(300)) << "the first error stays the result";
+        EXPECT_FALSE(webp->finish(300)) << "the first error stays the result";
     }
     EXPECT_FALSE(fs::exists(path)) << "a failed animation leaves no half-written file";
+    const fs::path nowhere = folder / "no-such-dir" / "a.webp";
+    const auto unmade = zovo::WebPAnimationWriter::create(nowhere, 8, 6);
+    ASSERT_FALSE(unmade) << "a file that cannot be made fails before any frame is encoded";
+    EXPECT_EQ(unmade.error().rfind(nowhere.string() + ": cannot open for writing", 0), 0u) << unmade.error();
 
     {
-        zovo::WebPAnimationWriter webp(path, 8, 6);
-        ASSERT_TRUE(webp.addFrame(solid(8, 6, 0), 0));
-        ASSERT_TRUE(webp.addFrame(solid(8, 6, 200), 100));
-        ASSERT_TRUE(webp.finish(200));
+        const auto webp = open();
+        ASSERT_TRUE(webp->addFrame(solid(8, 6, 0), 0));
+        ASSERT_TRUE(webp->addFrame(solid(8, 6, 200), 100));
+        ASSERT_TRUE(webp->finish(200));
     }
     std::ifstream file(path, std::ios::binary);
     char header[32] = {};
@@ -55,9 +64,9 @@ TEST(WebPAnimation, WritesALoopingAnimatedFileAndRefusesWhatItCannotEncode)
     EXPECT_TRUE(header[20] & 0x02) << "the animation flag is set";
     fs::remove(path);
 
-    EXPECT_FALSE(zovo::WebPAnimationWriter(path, 8, 6).finish(100)) << "no frames, no file a viewer could show";
-    EXPECT_THROW(zovo::WebPAnimationWriter(path, 0, 6), std::invalid_argument);
-    EXPECT_THROW(zovo::WebPAnimationWriter(path, 8, 6, {.quality = 101}), std::invalid_argument);
+    EXPECT_FALSE(open()->finish(100)) << "no frames, no file a viewer could show";
+    EXPECT_THROW((void)zovo::WebPAnimationWriter::create(path, 0, 6), std::invalid_argument);
+    EXPECT_THROW((void)zovo::WebPAnimationWriter::create(path, 8, 6, {.quality = 101}), std::invalid_argument);
 }
 
 } // namespace
