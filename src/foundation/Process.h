@@ -48,7 +48,10 @@ class Process {
 public:
     // Starts with the foundation's classes registered (the data classes, NSNotification and
     // NSNotificationCenter) and becomes current. Throws, leaving no process behind, when the
-    // file-system root cannot be made or laid out.
+    // file-system root cannot be made or laid out. That is a broken environment (no writable
+    // temporary directory) or a broken program (a root it chose that is not a root), never bad
+    // input, so a process is made by its constructor and not by a factory returning ErrorOr: it
+    // stays an ordinary object a test or a command puts on its stack.
     explicit Process(ProcessOptions options = {});
     ~Process();
     Process(const Process&) = delete;

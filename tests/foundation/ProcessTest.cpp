@@ -4,10 +4,10 @@
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 #include "objc/Message.h"
+#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -34,13 +34,6 @@ struct Tracked : objc::Object {
     static inline bool centreAliveAtEnd = false;
     Tracked() { ++live; }
     ~Tracked() override { centreAliveAtEnd = --live == 0 && Process::currentOrNull() && Process::currentOrNull()->defaultCenter(); }
-};
-
-// A directory given to a process as its root, removed at the end of the test.
-struct ScratchDirectory {
-    std::string pattern = (fs::temp_directory_path() / "zovorudovu-test-XXXXXX").string();
-    fs::path path = mkdtemp(pattern.data());
-    ~ScratchDirectory() { fs::remove_all(path); }
 };
 
 TEST(Process, NestsWithItsOwnClassesAndLocalsAndEndsLocalsNewestFirstWhileTheCentresLive)
@@ -90,19 +83,20 @@ TEST(Process, LaysOutAFreshRootAsOnThePhoneKeepsPathsInsideAndRemovesItAtTheEnd)
 
 TEST(Process, KeepsAGivenRootAndRefusesOneItCannotLayOut)
 {
-    ScratchDirectory scratch, bad;
-    fs::create_directories(scratch.path / "var/mobile/Library/Preferences");
-    std::ofstream(scratch.path / "var/mobile/Library/Preferences/kept.plist") << "settings";
+    const zovo::TestFolder folder;
+    const fs::path given = folder / "given", bad = folder / "bad";
+    fs::create_directories(given / "var/mobile/Library/Preferences");
+    std::ofstream(given / "var/mobile/Library/Preferences/kept.plist") << "settings";
     for (int run = 0; run < 2; ++run) { // the second time, the root is laid out already
-        Process process({scratch.path});
+        Process process({given});
         EXPECT_TRUE(fs::exists(process.hostPath("/User/Library/Preferences/kept.plist")));
     }
-    EXPECT_TRUE(fs::exists(scratch.path / "var/mobile/Library/Preferences/kept.plist"));
+    EXPECT_TRUE(fs::exists(given / "var/mobile/Library/Preferences/kept.plist"));
 
-    fs::create_directories(bad.path / "User");
+    fs::create_directories(bad / "User");
     std::string error;
-    try { Process process({bad.path}); } catch (const std::runtime_error& e) { error = e.what(); }
-    EXPECT_NE(error.find(bad.path.string()), std::string::npos) << "a root whose User is a directory is refused, naming it: " << error;
+    try { Process process({bad}); } catch (const std::runtime_error& e) { error = e.what(); }
+    EXPECT_NE(error.find(bad.string()), std::string::npos) << "a root whose User is a directory is refused, naming it: " << error;
     EXPECT_EQ(Process::currentOrNull(), nullptr);
     EXPECT_EQ(objc::Runtime::current(), nullptr);
 }
