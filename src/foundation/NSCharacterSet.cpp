@@ -1,6 +1,7 @@
 #include "foundation/NSCharacterSet.h"
 
 #include "foundation/NSString.h"
+#include "foundation/Unicode.h"
 
 #include <algorithm>
 
@@ -30,17 +31,10 @@ objc::StrongRef<NSCharacterSet> NSCharacterSet::whitespaceAndNewlineCharacterSet
 bool NSCharacterSet::characterIsMember(char32_t c) const
 {
     switch (builtin_) {
-    case Builtin::Whitespace: return isWhitespace(c);
-    case Builtin::Newline: return isNewline(c);
-    case Builtin::WhitespaceAndNewline: return isWhitespace(c) || isNewline(c);
+    case Builtin::Whitespace: return zovo::unicode::isWhitespace(c);
+    case Builtin::Newline: return zovo::unicode::isNewline(c);
+    case Builtin::WhitespaceAndNewline: return zovo::unicode::isWhitespace(c) || zovo::unicode::isNewline(c);
     case Builtin::None: break;
     }
     return std::binary_search(members_.begin(), members_.end(), c);
 }
-
-bool NSCharacterSet::isWhitespace(char32_t c)
-{
-    return c == U'\t' || c == U' ' || c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
-bool NSCharacterSet::isNewline(char32_t c) { return (c >= 0x000A && c <= 0x000D) || c == 0x0085 || c == 0x2028 || c == 0x2029; }

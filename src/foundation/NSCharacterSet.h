@@ -33,9 +33,6 @@ public:
 
     bool characterIsMember(char32_t c) const;
 
-    static bool isWhitespace(char32_t c);
-    static bool isNewline(char32_t c);
-
 private:
     Builtin builtin_ = Builtin::None;
     std::vector<char32_t> members_; // sorted, unique

@@ -1,5 +1,7 @@
 #include "foundation/NSScanner.h"
 
+#include "foundation/Unicode.h"
+
 #include <stdexcept>
 #include <string_view>
 

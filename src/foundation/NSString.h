@@ -59,18 +59,3 @@ private:
 // Convenience for the many places that only want the text of a possibly-null string object.
 // Anything that is not a string gives the empty text.
 std::string textOf(objc::id maybeString);
-
-namespace zovo::utf8 {
-
-// The code point starting at `offset`, advancing `offset` past it. A malformed or truncated
-// sequence yields U+FFFD and advances by one byte, so every byte is consumed exactly once.
-// Precondition: offset < text.size().
-char32_t decode(std::string_view text, std::size_t& offset);
-
-// UTF-16 code units taken by a decoded code point.
-inline std::uint64_t utf16Units(char32_t c) { return c >= 0x10000 ? 2 : 1; }
-
-// UTF-16 code units taken by `text`.
-std::uint64_t utf16Length(std::string_view text);
-
-} // namespace zovo::utf8

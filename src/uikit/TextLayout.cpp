@@ -1,6 +1,6 @@
 #include "uikit/TextLayout.h"
 
-#include "foundation/NSString.h"
+#include "foundation/Unicode.h"
 #include "uikit/PinnedFonts.h"
 #include "uikit/TextMeasurementCache.h"
 
