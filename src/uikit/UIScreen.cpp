@@ -38,12 +38,16 @@ CGRect UIScreen::bounds() const
     return CGRectMake(0, 0, portrait.width, portrait.height);
 }
 
-void UIScreen::addWindow(UIWindow* window)
+UIScreen::WindowPlace UIScreen::windowChanged(UIWindow& window, WindowChange change)
 {
+    if (change == WindowChange::BecameKey) {
+        key_ = &window;
+        return {window.showOrder(), window.windowId()};
+    }
     std::erase_if(windows_, [](const objc::WeakRef<UIWindow>& w) { return !w; });
-    for (const auto& w : windows_)
-        if (w.get() == window) return;
-    windows_.emplace_back(window);
+    if (std::none_of(windows_.begin(), windows_.end(), [&](const objc::WeakRef<UIWindow>& w) { return w.get() == &window; })) windows_.emplace_back(&window);
+    const std::uint64_t showOrder = ++showCounter_;
+    return {showOrder, window.windowId() != 0 ? window.windowId() : ++windowCounter_};
 }
 
 std::vector<UIWindow*> UIScreen::visibleWindows() const

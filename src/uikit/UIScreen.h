@@ -41,13 +41,17 @@ public:
     UIWindow* windowForTouchAt(CGPoint point) const;
     UIWindow* keyWindow() const { return key_.get(); }
 
-    // Called by UIWindow.
-    void addWindow(UIWindow* window);
-    void setKeyWindow(UIWindow* window) { key_ = window; }
-    std::uint64_t nextShowOrder() { return ++showCounter_; }
-    std::uint64_t nextWindowId() { return ++windowCounter_; }
-
 private:
+    friend class UIWindow;
+    enum class WindowChange { Shown, BecameKey };
+    struct WindowPlace {
+        std::uint64_t showOrder = 0; // higher is further front
+        std::uint64_t windowId = 0;  // the window's own, or a new one when it had none
+    };
+    // The one call a window makes to its screen: it was hidden and is shown now (it joins the list,
+    // in front of every other), or it becomes the key window (its place is unchanged).
+    WindowPlace windowChanged(UIWindow& window, WindowChange change);
+
     const zovo::DeviceProfile* device_ = nullptr;
     CGSize portraitSize_{};
     Orientation orientation_ = Orientation::Portrait;

@@ -30,8 +30,7 @@ UIWindow::~UIWindow()
 
 void UIWindow::makeKeyAndVisible()
 {
-    UIScreen* screen = UIScreen::mainScreen();
-    screen->setKeyWindow(this);
+    (void)UIScreen::mainScreen()->windowChanged(*this, UIScreen::WindowChange::BecameKey);
     setHidden(false);
 }
 
@@ -41,10 +40,9 @@ void UIWindow::setHidden(bool hidden)
     UIView::setHidden(hidden);
     if (wasHidden == hidden) return;
     if (!hidden) {
-        UIScreen* screen = UIScreen::mainScreen();
-        screen->addWindow(this);
-        showOrder_ = screen->nextShowOrder();
-        if (windowId_ == 0) windowId_ = screen->nextWindowId();
+        const UIScreen::WindowPlace place = UIScreen::mainScreen()->windowChanged(*this, UIScreen::WindowChange::Shown);
+        showOrder_ = place.showOrder;
+        windowId_ = place.windowId;
         setNeedsLayout();
     }
     record(*this, hidden ? "removed" : "shown");
