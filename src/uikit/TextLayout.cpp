@@ -478,9 +478,8 @@ bool drawsFromPrefix(NSLineBreakMode mode)
 
 } // namespace
 
-void drawText(void* cairoContext, std::string_view text, const TextStyle& style, CGRect rect)
+void drawText(cairo_t* cr, std::string_view text, const TextStyle& style, CGRect rect)
 {
-    auto* cr = static_cast<cairo_t*>(cairoContext);
     if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) return;
     if (!finite(rect) || !(rect.size.width > 0) || !(rect.size.height > 0)) return;
     const std::string laidOut = sanitizeText(text);

@@ -29,6 +29,9 @@
 #include <string_view>
 #include <vector>
 
+// Cairo's context, declared as cairo.h declares it, so this header does not pull Cairo in.
+typedef struct _cairo cairo_t;
+
 // The platform's paragraph values, with its names and numbers.
 enum NSLineBreakMode : std::int64_t {
     NSLineBreakByWordWrapping = 0,
@@ -120,13 +123,13 @@ struct TextStyle {
 // kept, so results are the same with or without it; a font already warmed costs nothing again.
 void warmUpText(std::span<const FontDescriptor> fonts);
 
-// Draws `text` into `rect` of a cairo_t (passed as void*), in the context's current user space,
+// Draws `text` into `rect` of a Cairo context, in the context's current user space,
 // as a label draws its text: the lines that fit the style's limit, centred vertically (from the
 // top when they are taller than the rect), aligned horizontally (justified as left; natural as
 // left, or right for a right-to-left line), truncated with an ellipsis where the mode says, and
 // clipped to the rect. The context's state is restored afterwards. Draws nothing for a null
 // context, empty text, or a rect that is empty or not finite.
-void drawText(void* cairoContext, std::string_view text, const TextStyle& style, CGRect rect);
+void drawText(cairo_t* cr, std::string_view text, const TextStyle& style, CGRect rect);
 
 // Draws as drawText into a bitmap of Cairo's ARGB32 layout (premultiplied, native-endian 32-bit
 // words, the layout of the platform's bitmap contexts), `scale` pixels per point. Draws nothing
