@@ -10,26 +10,11 @@
 namespace zovo {
 namespace {
 
-// Every frame brings its own table, so viewers never use the global one; it is still written, the
-// same 256 colours as always (six levels of red and blue, seven of green, four extra greys), so
-// that files stay byte for byte what earlier versions wrote.
-
+// The global table's levels.
 constexpr int kRedLevels = 6, kGreenLevels = 7, kBlueLevels = 6;
 constexpr std::array<std::uint8_t, 4> kExtraGreys = {51, 102, 153, 204};
 
 std::uint8_t levelValue(int level, int levels) { return static_cast<std::uint8_t>((level * 255 + (levels - 1) / 2) / (levels - 1)); }
-
-} // namespace
-
-void appendGifGlobalTable(std::vector<std::uint8_t>& out)
-{
-    for (int r = 0; r < kRedLevels; ++r)
-        for (int g = 0; g < kGreenLevels; ++g)
-            for (int b = 0; b < kBlueLevels; ++b) out.insert(out.end(), {levelValue(r, kRedLevels), levelValue(g, kGreenLevels), levelValue(b, kBlueLevels)});
-    for (std::uint8_t grey : kExtraGreys) out.insert(out.end(), {grey, grey, grey});
-}
-
-namespace {
 
 // Colours are counted in bins of 5 bits a channel; a palette colour is the mean of the exact
 // colours in its box of bins, so a frame of few colours keeps them exactly.
@@ -111,6 +96,14 @@ std::vector<Box> medianCut(const Histogram& histogram, std::size_t limit)
 }
 
 } // namespace
+
+void appendGifGlobalTable(std::vector<std::uint8_t>& out)
+{
+    for (int r = 0; r < kRedLevels; ++r)
+        for (int g = 0; g < kGreenLevels; ++g)
+            for (int b = 0; b < kBlueLevels; ++b) out.insert(out.end(), {levelValue(r, kRedLevels), levelValue(g, kGreenLevels), levelValue(b, kBlueLevels)});
+    for (std::uint8_t grey : kExtraGreys) out.insert(out.end(), {grey, grey, grey});
+}
 
 void gifQuantise(const std::uint8_t* canvas, int canvasWidth, const GifRect& rect, std::vector<std::uint8_t>& indices, std::vector<std::uint8_t>& table)
 {
