@@ -87,56 +87,6 @@ std::size_t countOf(const std::vector<std::string>& posts, const std::string& na
     return static_cast<std::size_t>(std::count_if(posts.begin(), posts.end(), [&](const std::string& p) { return p.find("\"" + name + "\"") != std::string::npos; }));
 }
 
-TEST(PreviewSession, MouseTapPullDownAndPushUpPostAsTheSameTouchesInAScenario)
-{
-    Preview preview({.device = "iPhone14,2", .scale = 2});
-    zovo::Scenario scenario = preview.session->recording(); // device, settings, timer as launched
-    auto touches = [&](double at, std::vector<zovo::ScenarioTouch> list) {
-        zovo::ScenarioEvent e{};
-        e.kind = zovo::ScenarioEvent::Kind::Touches;
-        e.at = at;
-        e.touches = std::move(list);
-        scenario.events.push_back(e);
-    };
-    auto now = [&] { return preview.session->process().mainRunLoop().now(); };
-
-    // A tap, then a push-up, then a pull-down into the long look, each on a new banner.
-    for (int gesture = 0; gesture < 3; ++gesture) {
-        preview.session->perform(zovo::PreviewAction::PostSample);
-        scenario.events.push_back(preview.session->recording().events.back());
-        preview.wait(0.5);
-        const CGPoint p = preview.bannerPixel();
-        const double x = p.x / 2, y = p.y / 2, at = now();
-        if (gesture == 0) {
-            preview.session->mouseDown(p.x, p.y);
-            preview.wait(0.05);
-            preview.session->mouseUp(p.x, p.y);
-            touches(at, {{zovo::ScenarioTouch::Phase::Down, x, y, 0}, {zovo::ScenarioTouch::Phase::Up, x, y, now() - at}});
-        } else {
-            const double dy = gesture == 1 ? -60 : 120;
-            std::vector<zovo::ScenarioTouch> list{{zovo::ScenarioTouch::Phase::Down, x, y, 0}};
-            preview.session->mouseDown(p.x, p.y);
-            for (int i = 1; i <= 10; ++i) {
-                preview.wait(0.02);
-                preview.session->mouseMove(p.x, p.y + dy * 2 * i / 10);
-                list.push_back({zovo::ScenarioTouch::Phase::Move, x, y + dy * i / 10, now() - at});
-            }
-            preview.session->mouseUp(p.x, p.y + dy * 2);
-            list.push_back({zovo::ScenarioTouch::Phase::Up, x, y + dy, now() - at});
-            touches(at, std::move(list));
-        }
-        preview.wait(1.2);
-    }
-    scenario.until = now();
-
-    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_ExecuteTapAction"), 1u);
-    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_StartBannerTimer"), 1u); // the push-up lets go
-    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_Dismiss"), 2u);          // after the tap and the push-up
-    EXPECT_EQ(countOf(preview.posts, "Zovorudovu_Expand"), 1u);
-    EXPECT_TRUE(preview.session->host().longLook());
-    EXPECT_EQ(replayPosts(scenario), preview.posts);
-}
-
 // Each launch's file replays with `zovorudovu run` to the posts the session made: a pull into the
 // long look, a settings key, a sticky banner, a touch cancelled by the mouse leaving, a rotation.
 TEST(PreviewSession, EveryLaunchIsRecordedInItsOwnFileThatReplays)
