@@ -18,11 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct ToolRun {
-    int status = -1;
-    Json out;
-    std::string err;
-};
+using zovo::ToolRun;
 
 // Runs the check as on a developer's machine (CI unset, whatever the environment running the
 // tests says) unless `ci` gives CI a value.
@@ -30,8 +26,7 @@ ToolRun check(std::vector<std::string> args, const char* ci = nullptr)
 {
     const zovo::ScopedEnv variable("CI", ci);
     args.insert(args.begin(), "check");
-    const zovo::ToolRun r = zovo::runCommand(args);
-    return {r.status, r.json(), r.err};
+    return zovo::runCommand(args);
 }
 
 // A one-banner scenario on an iPhone 11 with a snapshot labelled "shown".
@@ -83,7 +78,7 @@ TEST(CheckCommand, RefusesWhatCannotWorkBeforeAnythingRuns)
         const ToolRun r = check(c.args);
         EXPECT_EQ(r.status, c.status) << c.says << ": " << r.err;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-        EXPECT_TRUE(r.out.is_null()) << "nothing ran: " << c.says;
+        EXPECT_EQ(r.out, "") << "nothing ran: " << c.says;
     }
     EXPECT_FALSE(fs::exists(folder / "r/a")) << "no reference was written";
 }
@@ -93,12 +88,12 @@ TEST(CheckCommand, ReportAndJUnitNameTheSnapshotThatChanged)
     const zovo::TestFolder folder;
     const std::string refs = (folder / "refs").string(), report = (folder / "report").string(), junit = (folder / "junit.xml").string();
     const std::string a = scenario(folder, "a.json", "Anna"), b = scenario(folder, "b.json", "Ben");
-    ASSERT_EQ(check({a, b, "--refs", refs, "-q"}).out["recorded"], 2);
+    ASSERT_EQ(check({a, b, "--refs", refs, "-q"}).json()["recorded"], 2);
     scenario(folder, "b.json", "Bea");
     const ToolRun r = check({a, b, "--refs", refs, "--report", report, "--junit", junit, "--record", "never", "-q"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out["checked"], 2);
-    EXPECT_EQ(r.out["failed"], 1);
+    EXPECT_EQ(r.json()["checked"], 2);
+    EXPECT_EQ(r.json()["failed"], 1);
     EXPECT_NE(r.err.find("b/shown"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("2 checked, 1 passed, 1 failed, 0 recorded"), std::string::npos) << r.err;
 
@@ -129,25 +124,26 @@ TEST(CheckCommand, JobsAndShardsCheckTheSameSnapshotsAsOneAtATime)
         args.insert(args.end(), extra.begin(), extra.end());
         return check(args);
     };
-    ASSERT_EQ(run({}).out["recorded"], 3);
+    ASSERT_EQ(run({}).json()["recorded"], 3);
     const ToolRun one = run({"--record", "never"}), two = run({"--record", "never", "-j", "2"});
     EXPECT_EQ(two.status, 0) << two.err;
-    ASSERT_EQ(two.out["scenarios"].size(), 3u);
+    ASSERT_EQ(two.json()["scenarios"].size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(two.out["scenarios"][i]["name"], one.out["scenarios"][i]["name"]) << "results keep the list's order";
-        EXPECT_EQ(two.out["scenarios"][i]["snapshots"], one.out["scenarios"][i]["snapshots"]);
+        EXPECT_EQ(two.json()["scenarios"][i]["name"], one.json()["scenarios"][i]["name"]) << "results keep the list's order";
+        EXPECT_EQ(two.json()["scenarios"][i]["snapshots"], one.json()["scenarios"][i]["snapshots"]);
     }
     std::vector<std::string> sharded;
     for (const char* shard : {"1/2", "2/2"}) {
         const ToolRun slice = run({"--record", "never", "--shard", shard});
-        for (const Json& s : slice.out["scenarios"]) sharded.push_back(s["name"]);
+        const Json results = slice.json();
+        for (const Json& s : results["scenarios"]) sharded.push_back(s["name"]);
     }
     EXPECT_EQ(sharded, (std::vector<std::string>{"a", "b", "c"}));
 
     // Under CI nothing is recorded unless asked.
     const ToolRun ci = check({scenario(folder, "d.json", "Dee"), "--refs", refs, "-q"}, "true");
     EXPECT_EQ(ci.status, 1);
-    EXPECT_EQ(ci.out["scenarios"][0]["snapshots"][0]["status"], "missing");
+    EXPECT_EQ(ci.json()["scenarios"][0]["snapshots"][0]["status"], "missing");
     EXPECT_FALSE(fs::exists(fs::path(refs) / "d"));
 }
 
