@@ -219,26 +219,6 @@ TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
     EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
 }
 
-TEST(Tool, PicturesAreByteIdenticalWhateverFontsAndFontSettingsTheMachineHas)
-{
-    // The second run has a font of its own in ~/.fonts and the most hostile fontconfig file the
-    // references know, which puts a serif before every other: none of it may show.
-    const zovo::TestFolder folder;
-    fs::create_directories(folder / "plain");
-    fs::create_directories(folder / "home/.fonts");
-    fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", folder / "home/.fonts/Rogue.ttf");
-    const std::string banner = "\"$Z\" banner --device iPhone14,2 --title 'Mia \xF0\x9F\x8E\x89' --message "
-                               "'Party at 8 \xF0\x9F\x8D\x95 \xD8\xA3\xD8\xAD\xD9\x85\xD8\xAF \xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E' --png ";
-    const ToolRun plain = shell("HOME='" + (folder / "plain").string() + "' " + banner + "'" + (folder / "plain.png").string() + "'");
-    const ToolRun rogue = shell("HOME='" + (folder / "home").string() + "' FONTCONFIG_FILE='" ZOVO_SOURCE_DIR "/tests/fonts/rogue.conf' LANG=ja_JP.UTF-8 " +
-                                banner + "'" + (folder / "rogue.png").string() + "'");
-    ASSERT_EQ(plain.status, 0);
-    ASSERT_EQ(rogue.status, 0);
-    const std::string a = slurp(folder / "plain.png"), b = slurp(folder / "rogue.png");
-    EXPECT_FALSE(a.empty());
-    EXPECT_TRUE(a == b) << "the pictures differ";
-}
-
 TEST(Tool, ManualAndCompletionsKnowEveryCommand)
 {
     const std::string manual = slurp(ZOVO_SOURCE_DIR "/docs/zovorudovu.1");
