@@ -9,8 +9,9 @@
 //       return [options](const ToolContext& tool) { return notch(*options, tool); };
 //   }
 //
-// A command writes JSON for machines on standard output and messages for people on standard
-// error, prefixed "zovorudovu CMD:", and returns a status from ExitStatus.h.
+// A command writes JSON for machines on tool.out() and messages for people on tool.err(), prefixed
+// "zovorudovu CMD:", and returns a status from ExitStatus.h. It never writes to the process's own
+// streams: main() hands them over, and tests hand over string streams.
 #pragma once
 
 #include "cli/ExitStatus.h"

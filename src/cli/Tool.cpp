@@ -1,6 +1,6 @@
 // The tool's command table and its one entry point: parses the command line with CLI11, prints
-// help and the version on the output stream it is given, maps every parse error to ExitStatus::BadCommandLine
-// and runs the chosen command.
+// help and the version on the output stream it is given, maps every parse error to
+// ExitStatus::BadCommandLine and runs the chosen command.
 
 #include "cli/Command.h"
 #include "cli/Options.h"
@@ -11,9 +11,9 @@
 
 #include <algorithm>
 #include <exception>
-#include <ostream>
 #include <map>
 #include <memory>
+#include <ostream>
 
 namespace zovo {
 
