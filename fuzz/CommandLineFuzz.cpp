@@ -16,59 +16,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Standard output and standard error of the tool, held in memory for one call. The C stream is
-// swapped as well as the C++ ones, since messages go through fprintf(stderr, ...); sanitizer
-// reports go to the descriptor itself and still reach the terminal.
-class CapturedOutput {
-public:
-    CapturedOutput() : savedOut_(std::cout.rdbuf(out_.rdbuf())), savedErr_(std::cerr.rdbuf(errStream_.rdbuf())), savedC_(stderr)
-    {
-        memory_ = ::open_memstream(&buffer_, &length_);
-        if (!memory_) std::abort();
-        stderr = memory_;
-    }
-    ~CapturedOutput()
-    {
-        restore();
-        std::free(buffer_);
-    }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
-
-    // What was printed, once the streams are given back.
-    std::string out() const { return out_.str(); }
-    std::string err()
-    {
-        restore();
-        return errStream_.str() + std::string(buffer_ ? buffer_ : "", length_);
-    }
-
-private:
-    void restore()
-    {
-        if (!memory_) return;
-        std::cout.rdbuf(savedOut_);
-        std::cerr.rdbuf(savedErr_);
-        stderr = savedC_;
-        std::fclose(memory_);
-        memory_ = nullptr;
-    }
-
-    std::ostringstream out_, errStream_;
-    std::streambuf* savedOut_;
-    std::streambuf* savedErr_;
-    std::FILE* savedC_;
-    std::FILE* memory_ = nullptr;
-    char* buffer_ = nullptr;
-    std::size_t length_ = 0;
-};
 
 void check(bool condition, const char* what, const std::vector<std::string>& args)
 {
@@ -81,18 +33,12 @@ void check(bool condition, const char* what, const std::vector<std::string>& arg
 
 void parseAndCheck(const std::vector<std::string>& args)
 {
-    zovo::ParsedToolArguments parsed;
-    std::string out, err;
-    bool printedAtParse = false;
-    {
-        CapturedOutput captured;
-        parsed = zovo::parseToolArguments(args);
-        printedAtParse = !captured.out().empty();
-        // Running is left to the one command that neither writes files nor starts a process.
-        if (parsed.run && parsed.tool.command == "devices") parsed.status = zovo::code(parsed.run(parsed.tool));
-        out = captured.out();
-        err = captured.err();
-    }
+    std::ostringstream outStream, errStream;
+    zovo::ParsedToolArguments parsed = zovo::parseToolArguments(args, {outStream, errStream});
+    const bool printedAtParse = !outStream.str().empty();
+    // Running is left to the one command that neither writes files nor starts a process.
+    if (parsed.run && parsed.tool.command == "devices") parsed.status = zovo::code(parsed.run(parsed.tool));
+    const std::string out = outStream.str(), err = errStream.str();
     if (parsed.run) {
         check(!printedAtParse, "a parse that chose a command printed on standard output", args);
         check(parsed.tool.command == args.front(), "the command chosen is not the one named first", args);

@@ -21,13 +21,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
+#include <ostream>
 
 namespace zovo {
 namespace {
@@ -144,7 +145,7 @@ std::vector<ScenarioCheck> checkInWorkers(const std::vector<fs::path>& files, co
     std::vector<bool> finished(files.size(), false);
     std::vector<Worker> workers;
     std::size_t next = 0;
-    std::cout.flush();
+    // A worker is a fork: what is still buffered would be written twice.
     std::fflush(nullptr);
     auto give = [&](Worker& w) {
         if (next >= files.size()) return false;
@@ -276,7 +277,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
             return tool.fail(ExitStatus::InputUnusable, ok.error());
     }
 
-    ProgressLine progress("zovorudovu check", tool.quiet);
+    ProgressLine progress(tool);
     std::size_t finished = 0, failing = 0;
     auto done = [&](const ScenarioCheck& c) {
         ++finished;
@@ -297,10 +298,10 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     const CheckTotals totals = countChecks(checks);
     ExitStatus status = totals.failed + totals.recorded == 0 ? ExitStatus::Done : ExitStatus::InputUnusable;
     for (const ScenarioCheck& c : checks) {
-        for (const std::string& w : c.warnings) std::cerr << "zovorudovu check: warning: " << c.name << ": " << w << '\n';
-        if (!c.error.empty()) std::cerr << "zovorudovu check: " << c.error << '\n';
+        for (const std::string& w : c.warnings) tool.err() << "zovorudovu check: warning: " << c.name << ": " << w << '\n';
+        if (!c.error.empty()) tool.err() << "zovorudovu check: " << c.error << '\n';
         for (const SnapshotCheck& s : c.snapshots)
-            if (!s.ok()) std::cerr << "zovorudovu check: " << statusName(s.status) << ": " << c.name << "/" << s.label << ": " << s.message << '\n';
+            if (!s.ok()) tool.err() << "zovorudovu check: " << statusName(s.status) << ": " << c.name << "/" << s.label << ": " << s.message << '\n';
     }
     if (o.report) {
         const fs::path index = fs::path(*o.report) / "index.html";
@@ -309,7 +310,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     if (o.junit)
         if (ErrorOr<void> w = writeWholeFile(*o.junit, checkJUnitXML(checks, totals)); !w) status = tool.fail(ExitStatus::InputUnusable, w.error());
 
-    std::cerr << "zovorudovu check: " << totals.checked << " checked, " << totals.passed << " passed, " << totals.failed << " failed, "
+    tool.err() << "zovorudovu check: " << totals.checked << " checked, " << totals.passed << " passed, " << totals.failed << " failed, "
               << totals.recorded << " recorded" << (o.report ? " (report: " + (fs::path(*o.report) / "index.html").string() + ")" : std::string()) << '\n';
     Json summary{{"checked", totals.checked}, {"passed", totals.passed}, {"failed", totals.failed}, {"recorded", totals.recorded}};
     Json scenarios = Json::array();

@@ -9,14 +9,16 @@
 //       return [options](const ToolContext& tool) { return notch(*options, tool); };
 //   }
 //
-// A command writes JSON for machines on standard output and messages for people on standard
-// error, prefixed "zovorudovu CMD:", and returns a status from ExitStatus.h.
+// A command writes JSON for machines on tool.out() and messages for people on tool.err(), prefixed
+// "zovorudovu CMD:", and returns a status from ExitStatus.h. It never writes to the process's own
+// streams: main() hands them over, and tests hand over string streams.
 #pragma once
 
 #include "cli/ExitStatus.h"
 #include "foundation/Json.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,15 +26,27 @@ namespace zovo {
 
 class CommandLine;
 
+// Where one run of the tool writes: JSON for machines on `out`, messages and progress for people
+// on `err`. main() passes the process's standard output and error; tests pass string streams.
+struct ToolStreams {
+    std::ostream& out;
+    std::ostream& err;
+    bool outIsTerminal = false; // chooses the JSON style when --json-style is not given
+    bool errIsTerminal = false; // progress is one line rewritten in place on a terminal
+};
+
 // What every command shares, settled by the command line before the command runs.
 struct ToolContext {
+    ToolStreams streams;
     std::string command;                      // "demo"
-    JsonStyle jsonStyle = JsonStyle::Pretty;  // from --json-style, else by whether stdout is a terminal
+    JsonStyle jsonStyle = JsonStyle::Pretty;  // from --json-style, else by whether `out` is a terminal
     bool quiet = false;                       // --quiet: no progress lines
 
-    // Writes "zovorudovu CMD: message" to standard error and returns `status`.
+    std::ostream& out() const { return streams.out; }
+    std::ostream& err() const { return streams.err; }
+    // Writes "zovorudovu CMD: message" to the error stream and returns `status`.
     ExitStatus fail(ExitStatus status, const std::string& message) const;
-    // Prints `value` on standard output in the chosen style, followed by a newline.
+    // Prints `value` on the output stream in the chosen style, followed by a newline.
     void printJson(const nlohmann::ordered_json& value) const;
 };
 
@@ -72,11 +86,13 @@ struct ParsedToolArguments {
 };
 
 // Parses `args` (without the program name) as runTool does, without running the command: it
-// reads and writes no files, whatever the arguments name.
-ParsedToolArguments parseToolArguments(const std::vector<std::string>& args);
+// reads and writes no files, whatever the arguments name. Help, the version and refusals are
+// written to `streams`.
+ParsedToolArguments parseToolArguments(const std::vector<std::string>& args, const ToolStreams& streams);
 
-// Runs the tool on `args` (without the program name) and returns the exit status.
-int runTool(const std::vector<std::string>& args);
+// Runs the tool on `args` (without the program name), writing to `streams`, and returns the exit
+// status.
+int runTool(const std::vector<std::string>& args, const ToolStreams& streams);
 
 // The project's version, as CMake knows it.
 const char* toolVersion();

@@ -119,7 +119,7 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
     std::ofstream trace(out / "trace.jsonl", std::ios::binary | std::ios::trunc);
     if (!trace) return failure("cannot write " + (out / "trace.jsonl").string());
 
-    ProgressLine progress("zovorudovu demo", tool.quiet);
+    ProgressLine progress(tool);
     progress.update("playing " + source + " on " + device);
     std::vector<std::string> rawTrace, keyframes;
     std::unique_ptr<FrameRecorder> recorder;
@@ -196,7 +196,7 @@ ExitStatus demo(const DemoOptions& o, const ToolContext& tool)
                         {"trace", (out / "trace.jsonl").string()},
                         {"frames", webp ? webp->frameCount() : 0},
                         {"keyframes", keyframes}});
-    std::fprintf(stderr, "zovorudovu demo: done; open %s\n", (out / "index.html").string().c_str());
+    tool.err() << "zovorudovu demo: done; open " << (out / "index.html").string() << '\n';
     return ExitStatus::Done;
 }
 

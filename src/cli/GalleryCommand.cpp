@@ -18,10 +18,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <ostream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -123,7 +122,7 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
     const double scale = o.scale;
     auto inputError = [&](const std::string& problem) { return tool.fail(ExitStatus::InputUnusable, problem); };
     if (o.text == "hard" && (o.title || o.message)) return tool.fail(ExitStatus::BadCommandLine, "--text hard draws texts of its own: leave out --title and --message");
-    ProgressLine progress("zovorudovu gallery", tool.quiet);
+    ProgressLine progress(tool);
 
     std::optional<InputFile> settingsFile;
     if (o.settings) {

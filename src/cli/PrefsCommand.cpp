@@ -19,7 +19,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -75,7 +74,7 @@ ExitStatus prefs(const PrefsOptions& o, const ToolContext& tool)
     Json out = reportSettings(nullptr).effective;
     out["warnings"] = warnings;
     tool.printJson(out);
-    for (const auto& w : warnings) std::fprintf(stderr, "zovorudovu prefs: warning: %s\n", repairUtf8(w).c_str());
+    for (const auto& w : warnings) tool.err() << "zovorudovu prefs: warning: " << repairUtf8(w) << '\n';
     return read ? ExitStatus::Done : ExitStatus::InputUnusable;
 }
 

@@ -1,9 +1,9 @@
 #include "cli/Progress.h"
 
+#include "cli/Command.h"
 #include "foundation/Json.h"
 
 #include <streambuf>
-#include <unistd.h>
 
 namespace zovo {
 
@@ -29,12 +29,12 @@ private:
     std::string line_;
 };
 
-ProgressLine::ProgressLine(std::string prefix, bool quiet, std::FILE* out)
-    : ProgressLine(std::move(prefix), quiet, out, ::isatty(::fileno(out)) != 0)
+ProgressLine::ProgressLine(const ToolContext& tool)
+    : ProgressLine("zovorudovu " + tool.command, tool.quiet, tool.err(), tool.streams.errIsTerminal)
 {
 }
 
-ProgressLine::ProgressLine(std::string prefix, bool quiet, std::FILE* out, bool terminal)
+ProgressLine::ProgressLine(std::string prefix, bool quiet, std::ostream& out, bool terminal)
     : prefix_(std::move(prefix)), quiet_(quiet), out_(out), terminal_(terminal)
 {
 }
@@ -47,19 +47,18 @@ void ProgressLine::update(const std::string& text)
     const std::string line = prefix_ + ": " + repairUtf8(text);
     if (terminal_) {
         // Back to the start of the line and clear it, so a shorter text leaves nothing behind.
-        std::fprintf(out_, "\r\033[K%s", line.c_str());
+        out_ << "\r\033[K" << line;
         open_ = true;
     } else {
-        std::fprintf(out_, "%s\n", line.c_str());
+        out_ << line << '\n';
     }
-    std::fflush(out_);
+    out_.flush();
 }
 
 void ProgressLine::finish()
 {
     if (!open_) return;
-    std::fputc('\n', out_);
-    std::fflush(out_);
+    out_ << '\n' << std::flush;
     open_ = false;
 }
 

@@ -1,24 +1,26 @@
-// Progress of long work on standard error: one line rewritten in place on a terminal, plain lines
-// otherwise (a log keeps every step), nothing with --quiet.
+// Progress of long work on the tool's error stream: one line rewritten in place on a terminal,
+// plain lines otherwise (a log keeps every step), nothing with --quiet.
 //
-//   ProgressLine progress("zovorudovu demo", tool.quiet);
+//   ProgressLine progress(tool);                      // "zovorudovu demo: ..." on tool.err()
 //   recorderOptions.progress = progress.stream();   // each line written is one update
 //   progress.update("frame 30/421");
 //   progress.finish();                               // ends the in-place line
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <ostream>
 #include <string>
 
 namespace zovo {
 
+struct ToolContext;
+
 class ProgressLine {
 public:
-    // `terminal` says whether `out` is a terminal; by default it is asked of standard error.
-    ProgressLine(std::string prefix, bool quiet, std::FILE* out = stderr);
-    ProgressLine(std::string prefix, bool quiet, std::FILE* out, bool terminal);
+    // `terminal` says whether `out` is a terminal.
+    ProgressLine(std::string prefix, bool quiet, std::ostream& out, bool terminal);
+    // The running command's progress, as its context says.
+    explicit ProgressLine(const ToolContext& tool);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -34,7 +36,7 @@ private:
     class LineBuffer;
     std::string prefix_;
     bool quiet_;
-    std::FILE* out_;
+    std::ostream& out_;
     bool terminal_;
     bool open_ = false;
     std::unique_ptr<LineBuffer> buffer_;

@@ -14,8 +14,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
+#include <ostream>
 
 namespace zovo {
 namespace {
@@ -44,7 +44,7 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
     if (!loaded) return tool.fail(ExitStatus::InputUnusable, loaded.error());
 
     std::ofstream file;
-    std::ostream* out = &std::cout;
+    std::ostream* out = &tool.out();
     if (o.trace) {
         const std::filesystem::path tracePath = *o.trace;
         std::error_code ec;
@@ -56,12 +56,12 @@ ExitStatus run(const RunOptions& o, const ToolContext& tool)
 
     const double fps = o.fps.value_or(30), scale = o.scale.value_or(0);
     const double until = loaded->until;
-    ProgressLine progress("zovorudovu run", tool.quiet);
+    ProgressLine progress(tool);
     RunnerOptions options;
     options.onEvent = [out](const TraceEvent& e) { *out << e.toJson() << '\n'; };
     options.onWarning = [&](const std::string& warning) {
         progress.finish();
-        std::cerr << "zovorudovu run: warning: " << warning << '\n';
+        tool.err() << "zovorudovu run: warning: " << warning << '\n';
     };
     // The recorder belongs to the run's process: made at the first frame, ended when the run ends.
     std::unique_ptr<FrameRecorder> recorder;

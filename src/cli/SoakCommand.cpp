@@ -26,7 +26,7 @@ CommandRun defineSoak(CommandLine& line)
     line.option("--seed", o->seed, "the random seed (default 1)");
     line.option("--device", o->device, "the device model (default iPhone13,2; see `zovorudovu devices`)");
     return [o](const ToolContext& tool) {
-        ProgressLine progress("zovorudovu soak", tool.quiet);
+        ProgressLine progress(tool);
         const std::size_t total = o->notifications;
         const std::size_t every = total >= 100 ? total / 100 : 1;
         SoakOptions options = *o;

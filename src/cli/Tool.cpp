@@ -1,6 +1,6 @@
 // The tool's command table and its one entry point: parses the command line with CLI11, prints
-// help and the version on standard output, maps every parse error to ExitStatus::BadCommandLine
-// and runs the chosen command.
+// help and the version on the output stream it is given, maps every parse error to
+// ExitStatus::BadCommandLine and runs the chosen command.
 
 #include "cli/Command.h"
 #include "cli/Options.h"
@@ -10,22 +10,20 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
-#include <iostream>
 #include <map>
 #include <memory>
-#include <unistd.h>
+#include <ostream>
 
 namespace zovo {
 
 ExitStatus ToolContext::fail(ExitStatus status, const std::string& message) const
 {
-    std::fprintf(stderr, "zovorudovu %s: %s\n", command.c_str(), repairUtf8(message).c_str());
+    err() << "zovorudovu " << command << ": " << repairUtf8(message) << '\n' << std::flush;
     return status;
 }
 
-void ToolContext::printJson(const nlohmann::ordered_json& value) const { std::cout << toJsonText(value, jsonStyle) << '\n' << std::flush; }
+void ToolContext::printJson(const nlohmann::ordered_json& value) const { out() << toJsonText(value, jsonStyle) << '\n' << std::flush; }
 
 const char* toolVersion() { return ZOVO_VERSION; }
 
@@ -50,8 +48,6 @@ namespace {
 
 constexpr const char* kName = "zovorudovu";
 
-JsonStyle defaultJsonStyle() { return ::isatty(STDOUT_FILENO) ? JsonStyle::Pretty : JsonStyle::Compact; }
-
 // The subcommand the parser reached, if any.
 CLI::App* chosen(CLI::App& app)
 {
@@ -59,18 +55,19 @@ CLI::App* chosen(CLI::App& app)
     return subs.empty() ? nullptr : subs.front();
 }
 
-int badCommandLine(const std::string& who, const std::string& message)
+int badCommandLine(std::ostream& err, const std::string& who, const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\nRun '%s --help' for usage.\n", who.c_str(), repairUtf8(message).c_str(), who.c_str());
+    err << who << ": " << repairUtf8(message) << "\nRun '" << who << " --help' for usage.\n" << std::flush;
     return code(ExitStatus::BadCommandLine);
 }
 
 } // namespace
 
-ParsedToolArguments parseToolArguments(const std::vector<std::string>& args)
+ParsedToolArguments parseToolArguments(const std::vector<std::string>& args, const ToolStreams& streams)
 {
+    std::ostream &out = streams.out, &err = streams.err;
     // Every way out before the command is known finishes the job, with this status.
-    auto finished = [](int status) { return ParsedToolArguments{status, {}, {}}; };
+    auto finished = [&](int status) { return ParsedToolArguments{status, {}, {streams}}; };
 
     CLI::App app{"Zovorudovu: a notch-style notification banner running in a simulated home screen.\n"
                  "Exit status: 0 done, 1 an input could not be used, 2 the command line is wrong.",
@@ -105,25 +102,25 @@ ParsedToolArguments parseToolArguments(const std::vector<std::string>& args)
     // A first word that is neither an option nor a command is named plainly.
     if (!args.empty() && !args.front().empty() && args.front()[0] != '-' && args.front() != "help" &&
         std::none_of(commandTable().begin(), commandTable().end(), [&](const CommandEntry& e) { return args.front() == e.name; }))
-        return finished(badCommandLine(kName, "unknown command '" + args.front() + "'"));
+        return finished(badCommandLine(err, kName, "unknown command '" + args.front() + "'"));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes the arguments last first
     try {
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         CLI::App* sub = chosen(app);
-        std::cout << (sub ? sub->help(kName) : app.help());
+        out << (sub ? sub->help(kName) : app.help());
         return finished(code(ExitStatus::Done));
     } catch (const CLI::CallForVersion& e) {
-        std::cout << e.what() << '\n';
+        out << e.what() << '\n';
         return finished(code(ExitStatus::Done));
     } catch (const CLI::ParseError& e) {
         CLI::App* sub = chosen(app);
         if (!sub && args.empty()) {
-            std::cerr << app.help();
+            err << app.help();
             return finished(code(ExitStatus::BadCommandLine));
         }
-        return finished(badCommandLine(sub ? std::string(kName) + " " + sub->get_name() : std::string(kName), e.what()));
+        return finished(badCommandLine(err, sub ? std::string(kName) + " " + sub->get_name() : std::string(kName), e.what()));
     }
 
     CLI::App* sub = chosen(app);
@@ -131,28 +128,29 @@ ParsedToolArguments parseToolArguments(const std::vector<std::string>& args)
         if (helpTopic.empty()) {
             // The tool's help shows the chosen subcommand's once one is parsed: forget it first.
             app.clear();
-            std::cout << app.help();
+            out << app.help();
             return finished(code(ExitStatus::Done));
         }
         for (auto& [command, d] : defined)
             if (command->get_name() == helpTopic) {
-                std::cout << command->help(kName);
+                out << command->help(kName);
                 return finished(code(ExitStatus::Done));
             }
-        return finished(badCommandLine(std::string(kName) + " help", "unknown command '" + helpTopic + "'"));
+        return finished(badCommandLine(err, std::string(kName) + " help", "unknown command '" + helpTopic + "'"));
     }
 
     const Defined& d = defined.at(sub);
-    ParsedToolArguments parsed{code(ExitStatus::Done), d.run, {}};
+    ParsedToolArguments parsed{code(ExitStatus::Done), d.run, {streams}};
     parsed.tool.command = d.entry->name;
-    parsed.tool.jsonStyle = d.jsonStyle->empty() ? defaultJsonStyle() : (*d.jsonStyle == "compact" ? JsonStyle::Compact : JsonStyle::Pretty);
+    const bool pretty = d.jsonStyle->empty() ? streams.outIsTerminal : *d.jsonStyle == "pretty";
+    parsed.tool.jsonStyle = pretty ? JsonStyle::Pretty : JsonStyle::Compact;
     parsed.tool.quiet = *d.quiet;
     return parsed;
 }
 
-int runTool(const std::vector<std::string>& args)
+int runTool(const std::vector<std::string>& args, const ToolStreams& streams)
 {
-    const ParsedToolArguments parsed = parseToolArguments(args);
+    const ParsedToolArguments parsed = parseToolArguments(args, streams);
     if (!parsed.run) return parsed.status;
     // Every command lays out text, or may: a missing font is named before any work starts.
     if (const ErrorOr<void>& fonts = checkPinnedFonts(); !fonts) return code(parsed.tool.fail(ExitStatus::InputUnusable, fonts.error()));

@@ -575,12 +575,11 @@ void PreviewSession::settingsChanged(const Json& settings)
 
 void PreviewSession::watchSettings()
 {
-    std::string problem;
-    if (std::optional<Json> changed = settings_->poll(problem)) {
-        settingsChanged(*changed);
+    ErrorOr<std::optional<Json>> polled = settings_->poll();
+    if (!polled) return message(polled.error());
+    if (*polled) {
+        settingsChanged(**polled);
         dirty_ = true;
-    } else if (!problem.empty()) {
-        message(problem);
     }
 }
 

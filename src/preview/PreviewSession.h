@@ -162,9 +162,9 @@ struct PreviewPost {
 
 class PreviewSession {
 public:
-    // Checks the options and launches the phone. Null with `error` set (naming the device or the
-    // file) when the device is unknown, the scale is not a positive number or the settings file
-    // cannot be read as a settings property list.
+    // Checks the options and launches the phone. An error naming the device or the file when the
+    // device is unknown, the scale is not a positive number or the settings file cannot be read
+    // as a settings property list.
     static ErrorOr<std::unique_ptr<PreviewSession>> start(PreviewOptions options);
     ~PreviewSession();
     PreviewSession(const PreviewSession&) = delete;
@@ -255,7 +255,7 @@ public:
 
     // What the person did since the phone last launched, as a scenario that ends now.
     Scenario recording() const;
-    // Writes recording() as JSON; empty on success, else the problem naming the file.
+    // Writes recording() as JSON; an error names the file and the problem.
     ErrorOr<void> writeRecording(const std::filesystem::path& file) const;
     // Writes the running launch's recording to its numbered file (see recordFile), as a quit does;
     // the file written, or the problem. Nothing is written without a recordFile.
@@ -271,7 +271,8 @@ public:
 
 private:
     explicit PreviewSession(PreviewOptions options);
-    // Null on success, else the problem.
+    // Starts a fresh phone with the current options; an error names the settings file that could
+    // not be read or carried over.
     ErrorOr<void> launch();
     // `reason` names it in the trace: "respring" or "device".
     void relaunch(const char* reason);

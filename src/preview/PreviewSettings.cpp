@@ -37,22 +37,22 @@ ErrorOr<void> PreviewSettings::load()
     return {};
 }
 
-std::optional<nlohmann::ordered_json> PreviewSettings::poll(std::string& problem)
+ErrorOr<std::optional<nlohmann::ordered_json>> PreviewSettings::poll()
 {
-    problem.clear();
-    if (!hasFile()) return std::nullopt;
+    using Changed = std::optional<nlohmann::ordered_json>;
+    if (!hasFile()) return Changed{};
     if (stamp() == seen_) {
         // An editor that truncates and then writes shows an empty or half-written file for a
         // moment; a file is reported broken only when it stays so until the next look.
-        if (!unreported_.empty()) problem = std::exchange(unreported_, {}) + "; the last good settings stay";
-        return std::nullopt;
+        if (!unreported_.empty()) return Error{std::exchange(unreported_, {}) + "; the last good settings stay"};
+        return Changed{};
     }
     unreported_.clear();
     if (auto loaded = load(); !loaded) {
         unreported_ = loaded.error();
-        return std::nullopt;
+        return Changed{};
     }
-    return current_;
+    return Changed{current_};
 }
 
 ErrorOr<void> PreviewSettings::write(const nlohmann::ordered_json& settings)

@@ -28,10 +28,11 @@ public:
     // Reads the file as it is now. Needs a running process. An error names the file and
     // the problem; a file that does not parse leaves current() as it was.
     ErrorOr<void> load();
-    // When the file changed on disk since it was last read or written: its new settings. A file
-    // that no longer parses gives nothing, and `problem` names it at the next call if it is still
-    // the same broken file then (once per change). Needs a running process.
-    std::optional<nlohmann::ordered_json> poll(std::string& problem);
+    // When the file changed on disk since it was last read or written: its new settings; nothing
+    // when it did not. A file that no longer parses gives nothing at first, and an error naming
+    // the file and the problem at the next call if it is still the same broken file then (once
+    // per change). Needs a running process.
+    ErrorOr<std::optional<nlohmann::ordered_json>> poll();
     // Writes `settings` into the file in the format it had (binary for a new file), and makes
     // them current. An error names the file and the problem. Needs a running process.
     ErrorOr<void> write(const nlohmann::ordered_json& settings);

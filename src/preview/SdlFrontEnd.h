@@ -28,7 +28,7 @@ class SdlFrontEnd {
 public:
     // Opens a window for `session` at `scale` window pixels per point, or, when unset, at the
     // largest of 1, 1.5 and 2 that fits the display (the session takes that scale). A scale that
-    // does not fit is reduced, with a note. Null with `error` set when no display can be opened.
+    // does not fit is reduced, with a note. An error says why when no display can be opened.
     static ErrorOr<std::unique_ptr<SdlFrontEnd>> open(PreviewSession& session, std::optional<double> scale);
     ~SdlFrontEnd();
     SdlFrontEnd(const SdlFrontEnd&) = delete;

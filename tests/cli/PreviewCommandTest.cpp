@@ -1,42 +1,19 @@
 // The preview command's checks, all made before a window could open; and no display at all.
-#include "cli/Command.h"
+#include "cli/ToolRun.h"
+#include "ScopedEnv.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string err;
-};
-
-ToolRun preview(std::vector<std::string> args)
+zovo::ToolRun preview(std::vector<std::string> args)
 {
-    testing::internal::CaptureStderr();
     args.insert(args.begin(), "preview");
-    const int status = zovo::runTool(args);
-    return {status, testing::internal::GetCapturedStderr()};
+    return zovo::runCommand(args);
 }
-
-// Sets an environment variable for the length of a test, or removes it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(PreviewCommand, BadInputIsRefusedWithStatusTwoNamingIt)
 {
@@ -61,7 +38,7 @@ TEST(PreviewCommand, BadInputIsRefusedWithStatusTwoNamingIt)
         {{"--wallpaper", dir + "/file"}, "--wallpaper " + dir + "/file: not dark, light, dusk or a PNG"},
     };
     for (const auto& c : cases) {
-        const ToolRun run = preview(c.args);
+        const zovo::ToolRun run = preview(c.args);
         EXPECT_EQ(run.status, 2) << c.args[0] << ": " << run.err;
         EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
     }
@@ -70,9 +47,9 @@ TEST(PreviewCommand, BadInputIsRefusedWithStatusTwoNamingIt)
 TEST(PreviewCommand, NoDisplayIsStatusOneWithAMessage)
 {
     // The X11 driver with no display named: what a machine without a screen answers.
-    const ScopedEnv driver("SDL_VIDEODRIVER", "x11");
-    const ScopedEnv display("DISPLAY", nullptr);
-    const ToolRun run = preview({});
+    const zovo::ScopedEnv driver("SDL_VIDEODRIVER", "x11");
+    const zovo::ScopedEnv display("DISPLAY", nullptr);
+    const zovo::ToolRun run = preview({});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("zovorudovu preview: no display"), std::string::npos) << run.err;
 }

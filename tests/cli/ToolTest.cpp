@@ -1,4 +1,4 @@
-#include "cli/Command.h"
+#include "cli/ToolRun.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 constexpr auto npos = std::string::npos;
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-// The tool in this process, as main() runs it.
-ToolRun tool(const std::vector<std::string>& args)
-{
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    ToolRun r;
-    r.status = zovo::runTool(args);
-    r.out = testing::internal::GetCapturedStdout();
-    r.err = testing::internal::GetCapturedStderr();
-    return r;
-}
+using zovo::runCommand;
+using zovo::slurp;
+using zovo::ToolRun;
 
 // A shell command line, run with the built tool as "$Z"; its standard output and exit status.
 ToolRun shell(const std::string& command)
@@ -48,44 +35,43 @@ ToolRun shell(const std::string& command)
     return r;
 }
 
-std::string slurp(const fs::path& file)
-{
-    std::stringstream text;
-    text << std::ifstream(file).rdbuf();
-    return text.str();
-}
-
 TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
 {
-    const ToolRun version = tool({"--version"});
+    const ToolRun version = runCommand({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
 
-    const ToolRun global = tool({"--help"});
+    const ToolRun global = runCommand({"--help"});
     EXPECT_EQ(global.status, 0);
     EXPECT_TRUE(global.err.empty());
-    EXPECT_EQ(tool({"help"}).out, global.out);
+    EXPECT_EQ(runCommand({"help"}).out, global.out);
     for (const zovo::CommandEntry& command : zovo::commandTable()) {
         EXPECT_NE(global.out.find(command.name), npos) << command.name;
-        const ToolRun help = tool({command.name, "--help"});
+        const ToolRun help = runCommand({command.name, "--help"});
         EXPECT_EQ(help.status, 0) << command.name;
         EXPECT_TRUE(help.err.empty()) << command.name << ": " << help.err;
         EXPECT_NE(help.out.find(std::string("Usage: zovorudovu ") + command.name), npos) << help.out;
-        EXPECT_EQ(tool({"help", command.name}).out, help.out) << "one usage source: " << command.name;
+        EXPECT_EQ(runCommand({"help", command.name}).out, help.out) << "one usage source: " << command.name;
         EXPECT_EQ(help.out.find("--json-style") != npos, command.printsJson) << command.name;
     }
-    EXPECT_NE(tool({"banner", "--help"}).out.find("--png"), npos);
-    EXPECT_EQ(tool({"help", "frobnicate"}).status, 2);
+    EXPECT_NE(runCommand({"banner", "--help"}).out.find("--png"), npos);
+    EXPECT_EQ(runCommand({"help", "frobnicate"}).status, 2);
 }
 
+// Every command's refusals in one table: a wrong command line is status 2, an input that cannot be
+// used is status 1, and either message names what was wrong. Nothing is printed for machines and
+// nothing is made before the arguments are known to be good.
 TEST(Tool, ExitStatusesFollowTheOneTable)
 {
     const zovo::TestFolder folder;
-    const std::string missing = (folder / "no-such-file").string();
+    const std::string missing = (folder / "no-such-file").string(), unused = (folder / "unused").string(), file = (folder / "a-file").string();
+    const std::string off = (folder / "off.plist").string();
+    std::ofstream(file) << "not a folder";
+    std::ofstream(off) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>isEnabled</key><false/></dict></plist>";
     struct Case {
         std::vector<std::string> args;
         int status;
-        const char* named; // what the message must name
+        std::string named; // what the message must name
     };
     const Case cases[] = {
         {{}, 2, "Usage"},
@@ -93,30 +79,54 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"devices", "--frobnicate"}, 2, "--frobnicate"},
         {{"notch"}, 2, "--model"},
         {{"notch", "--model"}, 2, "--model"},
+        {{"notch", "--model", "a", "--model", "b"}, 2, "--model"},
         {{"notch", "--model", "iPhone14,2", "--screen", "wide"}, 2, "--screen"},
+        {{"notch", "--model", "x", "--screen", "0x5"}, 2, "--screen"},
+        {{"notch", "--model", "x", "--faceid", "maybe"}, 2, "--faceid"},
+        {{"banner", "--title", "T"}, 2, "--message"},
         {{"banner", "--title", "\xff", "--message", "M"}, 2, "--title"},
         {{"run", "--fps", "1", "x.json"}, 2, "--fps"},
         {{"demo", "--json-style", "loud"}, 2, "--json-style"},
-        {{"run", missing}, 1, missing.c_str()},
-        {{"prefs", missing}, 1, missing.c_str()},
-        {{"demo", "--scenario", missing}, 1, missing.c_str()},
-        {{"gallery", "--out", (folder / "gallery").string(), "--settings", missing}, 1, missing.c_str()},
-        {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing.c_str()},
-        {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
-        {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
+        {{"demo", "--fps", "0"}, 2, "--fps"},
+        {{"demo", "--fps", "60"}, 2, "--fps"}, // above what viewers show
+        {{"gallery"}, 2, "--out"},
+        {{"gallery", "--out", unused, "extra"}, 2, "extra"},
+        {{"gallery", "--out", unused, "--out", unused}, 2, "--out"},
+        {{"gallery", "--out", unused, "--scale", "0"}, 2, "above 0"},
+        {{"gallery", "--out", unused, "--scale", "100"}, 2, "at most 4"},
+        {{"prefs"}, 2, "prefs"},
+        {{"prefs", "a", "b"}, 2, "b"},
         {{"soak", "--notifications", "0"}, 2, "--notifications"},
+        {{"run", missing}, 1, missing},
+        {{"prefs", missing}, 1, missing},
+        {{"prefs", "a", "--defaults", missing}, 1, missing}, // a missing file is an input, not the command line's fault
+        {{"demo", "--scenario", missing}, 1, missing},
+        {{"demo", "--out", "/proc/zovo-cannot-write"}, 1, "/proc/zovo-cannot-write"},
+        {{"gallery", "--out", unused + "-1", "--settings", missing}, 1, missing},
+        {{"gallery", "--out", file, "--scale", "1"}, 1, file},
+        {{"gallery", "--out", unused + "-1", "--settings", off, "--scale", "1"}, 1, "isEnabled"},
+        {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing},
+        {{"banner", "--title", "T", "--message", "M", "--settings", off}, 1, "isEnabled"},
+        {{"banner", "--title", "T", "--message", "M", "--icon", missing}, 1, missing},
+        {{"banner", "--title", "T", "--message", "M", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
+        {{"notch", "--model", "iPhone99,9"}, 1, "iPhone99,9"},
+        {{"notch", "--model", "iPhone99,9", "--faceid", "no"}, 1, "iPhone99,9"}, // as banner --device: an unusable input
         {{"soak", "--notifications", "5", "--device", "iPhone99,9"}, 1, "iPhone99,9"},
     };
     for (const Case& c : cases) {
-        const ToolRun r = tool(c.args);
+        const ToolRun r = runCommand(c.args);
         std::string line;
         for (const auto& a : c.args) line += a + " ";
         EXPECT_EQ(r.status, c.status) << line << "\n" << r.err;
         EXPECT_NE(r.err.find(c.named), npos) << line << "\n" << r.err;
-        if (!c.args.empty() && c.status == 1) {
-            EXPECT_EQ(r.err.rfind("zovorudovu " + c.args.front() + ": ", 0), 0u) << r.err;
-        }
+        if (c.args.empty()) continue;
+        const std::string who = c.args.front() == "frobnicate" ? "zovorudovu: " : "zovorudovu " + c.args.front() + ": ";
+        EXPECT_EQ(r.err.rfind(who, 0), 0u) << r.err;
+        // prefs prints the settings it fell back to, for a script to read, as it refuses the file.
+        EXPECT_TRUE(r.out.empty() || c.args.front() == "prefs") << line << "\n" << r.out;
     }
+    EXPECT_FALSE(fs::exists(unused)) << "nothing is made before the arguments are known to be good";
+    EXPECT_NE(runCommand({"notch"}).err.find("Run 'zovorudovu notch --help'"), npos) << "a command line CLI11 refuses points to the help";
 }
 
 // The parse alone settles what a command line means and runs nothing: the folder the chosen
@@ -125,13 +135,13 @@ TEST(Tool, ParsingChoosesTheCommandAndItsContextWithoutRunningIt)
 {
     const zovo::TestFolder folder;
     const fs::path out = folder / "demo";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const zovo::ParsedToolArguments demo = zovo::parseToolArguments({"demo", "--out", out.string(), "--json-style", "compact", "-q"});
-    const zovo::ParsedToolArguments refused = zovo::parseToolArguments({"demo", "--fps", "0"});
-    const zovo::ParsedToolArguments version = zovo::parseToolArguments({"--version"});
-    const std::string printed = testing::internal::GetCapturedStdout();
-    const std::string err = testing::internal::GetCapturedStderr();
+    std::ostringstream printedStream, errStream;
+    const zovo::ToolStreams streams{printedStream, errStream, true, true};
+    const zovo::ParsedToolArguments demo = zovo::parseToolArguments({"demo", "--out", out.string(), "--json-style", "compact", "-q"}, streams);
+    const zovo::ParsedToolArguments refused = zovo::parseToolArguments({"demo", "--fps", "0"}, streams);
+    const zovo::ParsedToolArguments version = zovo::parseToolArguments({"--version"}, streams);
+    const zovo::ParsedToolArguments onTerminal = zovo::parseToolArguments({"devices"}, streams);
+    const std::string printed = printedStream.str(), err = errStream.str();
 
     EXPECT_EQ(demo.status, 0);
     ASSERT_TRUE(demo.run);
@@ -145,60 +155,52 @@ TEST(Tool, ParsingChoosesTheCommandAndItsContextWithoutRunningIt)
     EXPECT_EQ(version.status, 0);
     EXPECT_FALSE(version.run) << "the version is the whole job";
     EXPECT_EQ(printed, "zovorudovu " ZOVO_VERSION "\n");
+    EXPECT_EQ(onTerminal.tool.jsonStyle, zovo::JsonStyle::Pretty) << "pretty by default on a terminal";
 }
 
 // The endurance run as a script sees it: one JSON summary, no invariant broken, same seed same run.
-TEST(Tool, SoakPrintsItsSummaryAndRepeatsFromItsSeed)
+// The endurance run as a script sees it (that a seed repeats its run is the soak's own test).
+TEST(Tool, SoakPrintsItsSummary)
 {
-    const ToolRun first = tool({"soak", "--notifications", "40", "--seed", "9", "--quiet"});
-    const ToolRun again = tool({"soak", "--notifications", "40", "--seed", "9", "--quiet"});
-    ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_TRUE(first.err.empty()) << "quiet: " << first.err;
-    nlohmann::json a = nlohmann::json::parse(first.out), b = nlohmann::json::parse(again.out);
-    EXPECT_EQ(a["notifications"], 40);
-    EXPECT_EQ(a["invariantFailures"], 0) << a["failures"];
-    EXPECT_EQ(a["presented"], a["dismissed"]);
-    for (const char* key : {"presented", "taps", "drags", "steps", "traceRecords"}) EXPECT_EQ(a[key], b[key]) << key;
+    const ToolRun soak = runCommand({"soak", "--notifications", "40", "--seed", "9", "--quiet"});
+    ASSERT_EQ(soak.status, 0) << soak.err;
+    EXPECT_TRUE(soak.err.empty()) << "quiet: " << soak.err;
+    EXPECT_EQ(soak.json()["notifications"], 40);
+    EXPECT_EQ(soak.json()["invariantFailures"], 0) << soak.out;
 }
 
 TEST(Tool, JsonStyleIsChosenOnEveryJsonCommand)
 {
-    const ToolRun compact = tool({"devices", "--json-style=compact"});
-    const ToolRun pretty = tool({"devices", "--json-style", "pretty"});
+    const ToolRun compact = runCommand({"devices", "--json-style=compact"});
+    const ToolRun pretty = runCommand({"devices", "--json-style", "pretty"});
     ASSERT_EQ(compact.status, 0);
     EXPECT_EQ(std::count(compact.out.begin(), compact.out.end(), '\n'), 1);
     EXPECT_GT(std::count(pretty.out.begin(), pretty.out.end(), '\n'), 20);
     EXPECT_EQ(nlohmann::json::parse(compact.out), nlohmann::json::parse(pretty.out));
-    EXPECT_EQ(tool({"notch", "--model", "iPhone14,2"}).out.find('\n'), tool({"notch", "--model", "iPhone14,2"}).out.size() - 1)
+    EXPECT_EQ(runCommand({"notch", "--model", "iPhone14,2"}).out.find('\n'), runCommand({"notch", "--model", "iPhone14,2"}).out.size() - 1)
         << "not a terminal: compact by default";
 }
 
-TEST(Tool, StandardInputStandsForAFile)
+// The README's own line, in a folder that holds nothing but the scenario (its icons are the tool's
+// own), and the same scenario given on standard input.
+TEST(Tool, TheReadmeExampleRunsFromAnotherFolderAndStandardInputStandsForAFile)
 {
-    const ToolRun run = shell("\"$Z\" run - < '" ZOVO_SOURCE_DIR "/data/demo.json'");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("\"event\":\"longLookPresented\""), npos);
-
+    const zovo::TestFolder folder;
+    fs::create_directories(folder / "data");
+    fs::copy_file(ZOVO_SOURCE_DIR "/data/demo.json", folder / "data/demo.json");
+    for (const char* command : {"\"$Z\" run data/demo.json", "\"$Z\" run - < data/demo.json"}) {
+        const ToolRun run = shell("cd '" + folder.path().string() + "' && " + command);
+        EXPECT_EQ(run.status, 0) << command;
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);) EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+        EXPECT_NE(run.out.find("\"label\":\"5-pushed-up\""), npos) << command;
+        EXPECT_NE(run.out.find("\"event\":\"longLookPresented\""), npos) << command;
+    }
     const ToolRun prefs = shell("printf '<plist version=\"1.0\"><dict><key>customWidth</key><true/></dict></plist>' | \"$Z\" prefs - --json-style compact");
     EXPECT_EQ(prefs.status, 0);
     EXPECT_EQ(nlohmann::json::parse(prefs.out)["customWidth"], true);
     EXPECT_EQ(shell("printf 'not a plist' | \"$Z\" prefs -").status, 1);
     EXPECT_EQ(shell("printf '{\"events\": 3}' | \"$Z\" run -").status, 1);
-}
-
-TEST(Tool, TheReadmeExampleRunsFromAnotherFolder)
-{
-    // The README's own line, in a folder that holds nothing but the scenario: its icons are the
-    // tool's own.
-    const zovo::TestFolder folder;
-    const fs::path& dir = folder.path();
-    fs::create_directories(dir / "data");
-    fs::copy_file(ZOVO_SOURCE_DIR "/data/demo.json", dir / "data/demo.json");
-    const ToolRun run = shell("cd '" + dir.string() + "' && \"$Z\" run data/demo.json");
-    EXPECT_EQ(run.status, 0);
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) EXPECT_TRUE(nlohmann::json::accept(line)) << line;
-    EXPECT_NE(run.out.find("\"label\":\"5-pushed-up\""), npos);
 }
 
 TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
@@ -215,33 +217,6 @@ TEST(Tool, InstallsIntoAPrefixWhereItsFilesBelong)
     EXPECT_EQ(version.out, "zovorudovu " ZOVO_VERSION "\n");
     const ToolRun run = shell("cd / && '" + (prefix / "bin/zovorudovu").string() + "' run '" + (prefix / "share/zovorudovu/demo.json").string() + "'");
     EXPECT_EQ(run.status, 0) << "the installed scenario plays as installed";
-}
-
-TEST(Tool, PicturesAreByteIdenticalWhateverFontsAndFontSettingsTheMachineHas)
-{
-    // The second run has a font of its own in ~/.fonts and a fontconfig file that puts it before
-    // every other, with full hinting, subpixel order and no antialiasing: none of it may show.
-    const zovo::TestFolder folder;
-    fs::create_directories(folder / "plain");
-    fs::create_directories(folder / "home/.fonts");
-    fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", folder / "home/.fonts/Rogue.ttf");
-    std::ofstream(folder / "rogue.conf") << "<?xml version=\"1.0\"?><fontconfig><dir>" << (folder / "home/.fonts").string()
-                                         << "</dir><include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>"
-                                            "<match target=\"pattern\"><edit name=\"family\" mode=\"prepend\" binding=\"strong\">"
-                                            "<string>DejaVu Serif</string></edit></match><match target=\"font\">"
-                                            "<edit name=\"hintstyle\" mode=\"assign\"><const>hintfull</const></edit>"
-                                            "<edit name=\"rgba\" mode=\"assign\"><const>rgb</const></edit>"
-                                            "<edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>";
-    const std::string banner = "\"$Z\" banner --device iPhone14,2 --title 'Mia \xF0\x9F\x8E\x89' --message "
-                               "'Party at 8 \xF0\x9F\x8D\x95 \xD8\xA3\xD8\xAD\xD9\x85\xD8\xAF \xE7\x8E\x8B\xE5\xB0\x8F\xE6\x98\x8E' --png ";
-    const ToolRun plain = shell("HOME='" + (folder / "plain").string() + "' " + banner + "'" + (folder / "plain.png").string() + "'");
-    const ToolRun rogue = shell("HOME='" + (folder / "home").string() + "' FONTCONFIG_FILE='" + (folder / "rogue.conf").string() +
-                                "' LANG=ja_JP.UTF-8 " + banner + "'" + (folder / "rogue.png").string() + "'");
-    ASSERT_EQ(plain.status, 0);
-    ASSERT_EQ(rogue.status, 0);
-    const std::string a = slurp(folder / "plain.png"), b = slurp(folder / "rogue.png");
-    EXPECT_FALSE(a.empty());
-    EXPECT_TRUE(a == b) << "the pictures differ";
 }
 
 TEST(Tool, ManualAndCompletionsKnowEveryCommand)

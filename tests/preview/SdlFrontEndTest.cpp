@@ -1,5 +1,6 @@
 // The window glue under SDL's offscreen driver: events pushed as a person would make them reach
 // the session, and Q ends the loop. No display is needed.
+#include "ScopedEnv.h"
 #include "preview/PreviewSession.h"
 #include "preview/SdlFrontEnd.h"
 #include "render/Frame.h"
@@ -8,7 +9,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -41,10 +41,10 @@ SDL_Event mouse(Uint32 type, int x, int y)
 
 TEST(SdlFrontEnd, EventsReachTheSessionAndQuitEndsTheLoop)
 {
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    const zovo::ScopedEnv driver("SDL_VIDEODRIVER", "offscreen");
     // The offscreen driver would load Mesa's EGL, which keeps allocations past its unloading (a
     // leak report under AddressSanitizer that is not ours); the 2D renderer needs none of it.
-    ::setenv("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so", 1);
+    const zovo::ScopedEnv noEgl("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so");
     double wall = 0;
     std::vector<std::string> posts;
     auto started = zovo::PreviewSession::start({.device = "iPhone14,2",
@@ -110,8 +110,8 @@ TEST(SdlFrontEnd, NoDisplayIsRefusedUnlessAnInvisibleDriverIsAskedFor)
     }
 
     // SDL itself, left to choose with nothing to show on: the window is refused, not opened unseen.
-    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"}) ::unsetenv(name);
-    ::setenv("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so", 1);
+    const zovo::ScopedEnv driver("SDL_VIDEODRIVER", nullptr), display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr);
+    const zovo::ScopedEnv noEgl("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so");
     auto started = zovo::PreviewSession::start({.device = "iPhone14,2", .onMessage = [](const std::string&) {}});
     ASSERT_TRUE(started) << started.error();
     auto opened = zovo::SdlFrontEnd::open(*started.value(), std::nullopt);

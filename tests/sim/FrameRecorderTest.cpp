@@ -1,4 +1,5 @@
 #include "sim/FrameRecorder.h"
+#include "AnimationOutline.h"
 #include "TestFolder.h"
 
 #include "foundation/Process.h"
@@ -15,50 +16,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <numeric>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The screen size of a GIF and each frame's delay, found by walking its blocks without decoding
-// pixels. No delays unless the walk ends exactly at the trailer.
-struct GifOutline {
-    int width = 0, height = 0;
-    std::vector<int> delays;
-};
-
-GifOutline outline(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (b.size() < 13 || std::string(b.begin(), b.begin() + 6) != "GIF89a") return {};
-    auto table = [](std::size_t flags) { return (flags & 0x80) ? std::size_t{3} << ((flags & 7) + 1) : 0; };
-    auto skipBlocks = [&](std::size_t at) {
-        while (at < b.size() && b[at] != 0) at += b[at] + 1u;
-        return at + 1;
-    };
-    std::vector<int> delays;
-    for (std::size_t at = 13 + table(b[10]), delay = 0; at < b.size();) {
-        if (const std::uint8_t kind = b[at++]; kind == 0x3B && at == b.size()) {
-            return {b[6] | (b[7] << 8), b[8] | (b[9] << 8), delays};
-        } else if (kind == 0x21 && at + 5 < b.size()) {
-            if (b[at] == 0xF9) delay = b[at + 3] | (b[at + 4] << 8);
-            at = skipBlocks(at + 1);
-        } else if (kind == 0x2C && at + 9 < b.size()) {
-            at = skipBlocks(at + 9 + table(b[at + 8]) + 1);
-            delays.push_back(static_cast<int>(delay));
-        } else {
-            break;
-        }
-    }
-    return {};
-}
+using zovo::gifOutline;
 
 // An iPhone SE (375 x 667 points at 2x) with a red square window that jumps from the left edge
 // to the right when the clock reaches 0.25 s.
@@ -119,7 +86,7 @@ TEST_F(FrameRecorder, CapturesOnTheFrameGridAndNeverMovesTheClockBack)
     ASSERT_EQ(recorder.files().size(), 10u);
     EXPECT_EQ(recorder.files().front(), (dir / "frame-00001.png").string());
     EXPECT_EQ(recorder.files().back(), (dir / "animation.gif").string());
-    const GifOutline gif = outline(dir / "animation.gif");
+    const zovo::AnimationOutline gif = gifOutline(dir / "animation.gif");
     EXPECT_EQ(std::pair(gif.width, gif.height), std::pair(375, 667)) << "made smaller by a whole factor to fit 400 pixels";
     EXPECT_EQ(gif.delays, std::vector<int>(9, 10));
 }
@@ -136,7 +103,7 @@ TEST_F(FrameRecorder, GifDelaysAddUpToTheRunKeepViewersPaceAndProgressComesOnceA
         EXPECT_EQ(recorder.files(), std::vector<std::string>{(dir / "animation.gif").string()}) << "no PNGs when not asked for";
         EXPECT_FALSE(recorder.capture()) << "the animation is closed";
         EXPECT_TRUE(recorder.finish()) << "finishing again repeats the result";
-        const std::vector<int> delays = outline(dir / "animation.gif").delays;
+        const std::vector<int> delays = gifOutline(dir / "animation.gif").delays;
         ASSERT_EQ(delays.size(), 30u);
         EXPECT_EQ(std::ranges::count_if(delays, [](int d) { return d == 3 || d == 4; }), 30);
         EXPECT_EQ(std::accumulate(delays.begin(), delays.end(), 0), 100);
@@ -146,7 +113,7 @@ TEST_F(FrameRecorder, GifDelaysAddUpToTheRunKeepViewersPaceAndProgressComesOnceA
     zovo::FrameRecorder fast(options(100, 1, false));
     ASSERT_TRUE(fast.recordUntil(now() + 0.09));
     ASSERT_TRUE(fast.finish());
-    EXPECT_EQ(outline(dir / "animation.gif").delays, std::vector<int>(5, 2));
+    EXPECT_EQ(gifOutline(dir / "animation.gif").delays, std::vector<int>(5, 2));
     const std::string gif = (dir / "animation.gif").string();
     EXPECT_EQ(progress.str(), "frame 30/30\nfilmed 30 frames into " + gif + "\nfilmed 10 frames into " + gif + "\n")
         << "without PNG files the last line names the animation, not frames that were never written";

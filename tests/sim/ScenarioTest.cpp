@@ -53,9 +53,9 @@ struct Played {
     }
 };
 
-Played play(Json scenario, zovo::RunnerOptions options = {})
+Played play(Json scenario, zovo::RunnerOptions options = {}, const std::filesystem::path& folder = ".")
 {
-    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), ".", "test");
+    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), folder, "test");
     EXPECT_TRUE(loaded) << (loaded ? std::string() : loaded.error());
     Played run;
     if (!loaded) return run;
@@ -91,15 +91,6 @@ TEST(Scenario, OneNotificationTravelsTheWholeRoad)
     EXPECT_GT(shown["bridge"]["safeYPos"].get<double>(), 0) << "the status bar was laid out before the first banner";
 }
 
-TEST(Scenario, UserPushesTheBannerAway)
-{
-    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}}}, 3.0));
-    EXPECT_TRUE(run.postsInOrder({"Zovorudovu_CancelBannerTimer", "Zovorudovu_StartBannerTimer", "Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"}));
-    EXPECT_GE(run.count("call", "selector", "_cancelDismissTimer"), 1u);
-    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u);
-    EXPECT_LT(run.firstTime("host", "event", "bannerDismissed"), 2.0) << "well before the 5 s timer";
-}
-
 TEST(Scenario, NewNotificationDropsTheShownBannerAtOnce)
 {
     Played run = play(base({notify(0.1, "r1"), notify(1.0, "r2"), {{"at", 2.0}, {"snapshot", "second"}}}, 2.5));
@@ -127,87 +118,38 @@ TEST(Scenario, BannerDroppedWhileSlidingOutLeavesAtOnceAndSparesTheNewer)
     EXPECT_EQ(run.count("host", "event", "bannerPresented"), 2u);
 }
 
-TEST(Scenario, NotificationWithoutIconStillShowsItsContent)
+// What the banner shows of a notification: its own texts and icon, a built-in icon that needs no
+// file beside the scenario, and the header's title and the subtitle standing in for empty texts.
+TEST(Scenario, BannerShowsTheNotificationsContentWithItsFallbacks)
 {
+    struct Case {
+        Json change; // merged into the notification
+        bool icon;
+        const char *primary, *secondary, *date;
+    } cases[] = {
+        {{{"icon", nullptr}}, false, "Anna", "Lunch at one?", nullptr},
+        {{{"icon", "weather"}}, true, "Anna", "Lunch at one?", nullptr},
+        {{{"title", ""}, {"subtitle", "Invoice"}, {"message", ""}, {"date", "9:41"}}, true, "Messages", "Invoice", "9:41"},
+    };
+    for (const Case& c : cases) {
+        Json request = notify(0.1, "r1");
+        request["notify"].merge_patch(c.change);
+        const Json banner = play(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0), {}, "/nonexistent").snapshot("shown")["banner"];
+        EXPECT_EQ(banner["icon"]["hasImage"], c.icon) << c.change.dump();
+        EXPECT_EQ(banner["primary"]["text"], c.primary) << "the header's title stands in for an empty title";
+        EXPECT_EQ(banner["secondary"]["text"], c.secondary) << "the subtitle stands in for an empty message";
+        EXPECT_TRUE(!c.date || banner["date"]["text"] == c.date) << "the date comes from the header's date label: " << banner["date"];
+    }
     Json request = notify(0.1, "r1");
-    request["notify"].erase("icon");
-    Played run = play(base({request, {{"at", 1.0}, {"snapshot", "plain"}}}, 2.0));
-    Json plain = run.snapshot("plain");
-    EXPECT_FALSE(plain["banner"]["icon"]["hasImage"]);
-    EXPECT_EQ(plain["banner"]["primary"]["text"], "Anna");
-    EXPECT_EQ(plain["banner"]["secondary"]["text"], "Lunch at one?");
-}
-
-TEST(Scenario, BuiltInIconsNeedNoFileBesideTheScenario)
-{
-    Json request = notify(0.1, "r1");
-    request["notify"]["icon"] = "weather";
-    zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0).dump(), "/nonexistent", "test");
-    ASSERT_TRUE(loaded) << (loaded ? std::string() : loaded.error());
-    Played run;
-    zovo::RunnerOptions options;
-    options.onEvent = [&](const zovo::TraceEvent& e) { run.events.push_back(e); };
-    EXPECT_TRUE(zovo::ScenarioRunner(loaded.value(), options).run());
-    EXPECT_TRUE(run.snapshot("shown")["banner"]["icon"]["hasImage"]);
-
     request["notify"]["icon"] = "./weather";
     const std::string error = zovo::parseScenario(base({request}, 2.0).dump(), "/nonexistent", "test").error();
     EXPECT_NE(error.find("no icon file /nonexistent/./weather"), std::string::npos) << "a path is a path: " << error;
     EXPECT_NE(error.find("messages, weather or mail"), std::string::npos) << "the message names the built-in icons";
 }
 
-TEST(Scenario, EmptyTitleAndMessageFallBackToTheAppNameAndSubtitle)
-{
-    Json bare = notify(0.1, "r1");
-    bare["notify"]["title"] = "";
-    bare["notify"]["message"] = "";
-    bare["notify"]["subtitle"] = "From the team";
-    Json full = notify(0.1, "r1");
-    full["notify"]["subtitle"] = "From the team";
-    Json fallback = play(base({bare, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
-    EXPECT_EQ(fallback["primary"]["text"], "Messages") << "the header's app name stands in for the title";
-    EXPECT_EQ(fallback["secondary"]["text"], "From the team") << "the subtitle stands in for the message";
-    Json own = play(base({full, {{"at", 1.0}, {"snapshot", "s"}}}, 2.0)).snapshot("s")["banner"];
-    EXPECT_EQ(own["primary"]["text"], "Anna");
-    EXPECT_EQ(own["secondary"]["text"], "Lunch at one?");
-}
-
-TEST(Scenario, TapPerformsTheDefaultActionOnce)
-{
-    Played run = play(base({notify(0.1, "r1"), {{"at", 1.0}, {"tap", true}}}, 2.0));
-    EXPECT_EQ(run.count("post", "name", "Zovorudovu_ExecuteTapAction"), 1u);
-    EXPECT_EQ(run.count("call", "selector", "tapRecognizerRecognizedTap:"), 1u);
-    EXPECT_EQ(run.count("host", "event", "defaultAction"), 1u);
-}
-
-TEST(Scenario, PullDownAndHoldOpenTheLongLookAndCloseBack)
-{
-    for (Json gesture : {Json{{"drag", {{"dy", 60}, {"duration", 0.2}}}}, Json{{"hold", {{"duration", 0.8}}}}}) {
-        gesture["at"] = 1.0;
-        Played run = play(base({notify(0.1, "r1"), gesture, {{"at", 2.0}, {"snapshot", "open"}}, {{"at", 2.5}, {"closeLongLook", true}}}, 4.0));
-        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Expand"), 1u) << gesture.dump();
-        EXPECT_EQ(run.count("host", "event", "longLookPresented"), 1u) << gesture.dump();
-        EXPECT_EQ(run.count("host", "event", "longLookDismissed"), 1u) << gesture.dump();
-        Json open = run.snapshot("open");
-        EXPECT_TRUE(open["bridge"]["longLookActivated"]);
-        const auto& windows = open["windows"];
-        auto banner = std::find_if(windows.begin(), windows.end(), [](const Json& w) { return w["class"] == "BLNotificationBanner"; });
-        ASSERT_NE(banner, windows.end()) << "the component's window is on the screen under the long look";
-        EXPECT_EQ((*banner)["level"], 1000) << "lowered under the long look";
-        EXPECT_TRUE(run.postsInOrder({"Zovorudovu_Expand", "Zovorudovu_Dismiss"})) << gesture.dump();
-    }
-}
-
-// The system banner window's interaction, in the order the component sets it, from the trace.
-std::vector<std::string> systemWindowInteraction(const Played& run)
-{
-    std::vector<std::string> out;
-    for (const auto& e : run.where("call", "selector", "setUserInteractionEnabled:"))
-        if (e.text("receiver") == "SBBannerWindow") out.push_back(e.field("args"));
-    return out;
-}
-
-TEST(Scenario, ExpansionAsksForTheLongLookByTheGestureThatMadeIt)
+// The long look opens by a pull or a hold, asks the system by the gesture that made it, and closes
+// back to a dismissal.
+TEST(Scenario, PullDownAndHoldOpenTheLongLookByTheirOwnRequestAndCloseBack)
 {
     struct Case {
         Json gesture;
@@ -218,14 +160,27 @@ TEST(Scenario, ExpansionAsksForTheLongLookByTheGestureThatMadeIt)
                           Case{{{"hold", {{"duration", 0.8}}}}, "_presentLongLookViaClickPresentationInteraction:", "[null]"}}) {
         Json gesture = c.gesture;
         gesture["at"] = 1.0;
-        Played run = play(base({notify(0.1, "r1"), gesture, {{"at", 2.5}, {"closeLongLook", true}}}, 4.0));
+        Played run = play(base({notify(0.1, "r1"), gesture, {{"at", 2.0}, {"snapshot", "open"}}, {{"at", 2.5}, {"closeLongLook", true}}}, 4.0));
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Expand"), 1u) << gesture.dump();
+        EXPECT_EQ(run.count("host", "event", "longLookPresented"), 1u) << gesture.dump();
+        EXPECT_EQ(run.count("host", "event", "longLookDismissed"), 1u) << gesture.dump();
         ASSERT_EQ(run.count("call", "selector", c.selector), 1u) << gesture.dump();
         EXPECT_EQ(run.where("call", "selector", c.selector)[0].field("args"), c.args);
+        Json open = run.snapshot("open");
+        EXPECT_TRUE(open["bridge"]["longLookActivated"]);
+        const auto& windows = open["windows"];
+        auto banner = std::find_if(windows.begin(), windows.end(), [](const Json& w) { return w["class"] == "BLNotificationBanner"; });
+        ASSERT_NE(banner, windows.end()) << "the component's window is on the screen under the long look";
+        EXPECT_EQ((*banner)["level"], 1000) << "lowered under the long look";
         // Untouchable from creation, touchable for the long look, untouchable again as the short
         // look goes; the system window turns touchable before the component's window is lowered.
-        EXPECT_EQ(systemWindowInteraction(run), (std::vector<std::string>{"[false]", "[true]", "[false]"})) << gesture.dump();
+        std::vector<std::string> interaction;
+        for (const auto& e : run.where("call", "selector", "setUserInteractionEnabled:"))
+            if (e.text("receiver") == "SBBannerWindow") interaction.push_back(e.field("args"));
+        EXPECT_EQ(interaction, (std::vector<std::string>{"[false]", "[true]", "[false]"})) << gesture.dump();
         EXPECT_TRUE(run.postsInOrder({"Zovorudovu_SBBannerWindow_Touchable", "Zovorudovu_WindowLevel_SetLow", "Zovorudovu_SBBannerWindow_Untouchable",
                                       "Zovorudovu_WindowLevel_SetHigh"}));
+        EXPECT_TRUE(run.postsInOrder({"Zovorudovu_Expand", "Zovorudovu_Dismiss"})) << gesture.dump();
         EXPECT_EQ(run.count("post", "name", "Zovorudovu_Dismiss"), 1u);
     }
 }
@@ -234,24 +189,33 @@ TEST(Scenario, ExpansionAsksForTheLongLookByTheGestureThatMadeIt)
 // "Zovorudovu_Dismiss" and one request to the system, never a second chain.
 TEST(Scenario, EveryEndingRunsOneDismissalChain)
 {
-    for (Json ending : {Json(nullptr), Json{{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}}, Json{{"at", 1.0}, {"tap", true}}}) {
+    struct Case {
+        Json ending; // null: the system's timer
+        std::vector<std::string> posts;
+        std::string call; // a selector the ending calls
+        double dismissedBefore;
+    } cases[] = {
+        {nullptr, {"Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"}, "", 7.0},
+        {{{"at", 1.0}, {"drag", {{"dy", -60}, {"duration", 0.2}}}},
+         {"Zovorudovu_CancelBannerTimer", "Zovorudovu_StartBannerTimer", "Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"},
+         "_cancelDismissTimer",
+         2.0}, // well before the 5 s timer
+        {{{"at", 1.0}, {"tap", true}}, {"Zovorudovu_ExecuteTapAction", "Zovorudovu_Dismiss", "Zovorudovu_RequestBannerDismissal"}, "tapRecognizerRecognizedTap:", 7.0},
+    };
+    for (const Case& c : cases) {
         Json events = {notify(0.1, "r1")};
-        if (!ending.is_null()) events.push_back(ending);
+        if (!c.ending.is_null()) events.push_back(c.ending);
         Played run = play(base(events, 7.0));
-        EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << ending.dump();
-        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Dismiss"), 1u) << ending.dump();
-        EXPECT_EQ(run.count("post", "name", "Zovorudovu_RequestBannerDismissal"), 1u) << ending.dump();
+        EXPECT_TRUE(run.postsInOrder(c.posts)) << c.ending.dump();
+        EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << c.ending.dump();
+        EXPECT_LT(run.firstTime("host", "event", "bannerDismissed"), c.dismissedBefore) << c.ending.dump();
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_Dismiss"), 1u) << c.ending.dump();
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_RequestBannerDismissal"), 1u) << c.ending.dump();
+        EXPECT_TRUE(c.call.empty() || run.count("call", "selector", c.call) > 0) << c.call;
+        const std::size_t taps = c.ending.contains("tap") ? 1 : 0; // the default action runs once, for a tap only
+        EXPECT_EQ(run.count("post", "name", "Zovorudovu_ExecuteTapAction"), taps) << c.ending.dump();
+        EXPECT_EQ(run.count("host", "event", "defaultAction"), taps) << c.ending.dump();
     }
-}
-
-TEST(Scenario, CaptureFallsBackToTheHeaderTitleAndTheSubtitle)
-{
-    Json request = {{"at", 0.1}, {"notify", {{"id", "r1"}, {"app", "Mail"}, {"title", ""}, {"subtitle", "Invoice"}, {"message", ""}, {"date", "9:41"}}}};
-    Played run = play(base({request, {{"at", 1.0}, {"snapshot", "shown"}}}, 2.0));
-    Json shown = run.snapshot("shown");
-    EXPECT_EQ(shown["banner"]["primary"]["text"], "Mail") << "the header's title stands in for an empty title";
-    EXPECT_EQ(shown["banner"]["secondary"]["text"], "Invoice") << "the subtitle stands in for an empty message";
-    EXPECT_EQ(shown["banner"]["date"]["text"], "9:41") << "the date comes from the header's date label";
 }
 
 // The host lays every view out again after a turn, so the component meets each hook in the new
@@ -284,56 +248,49 @@ TEST(Scenario, RotationResizesTheSystemWindowsAndLaysEveryViewOutAgain)
     EXPECT_EQ(open.count("host", "event", "longLookDismissed"), 0u) << "turning closes nothing";
 }
 
-// Presented in landscape, the component left the banner to the system; turned to portrait, the
-// capture must not hide the system's view for a banner of its own that does not exist.
+// In landscape the component leaves banners to the system; turned to portrait, the capture must
+// not hide the system's view for a banner of its own that does not exist.
 TEST(Scenario, BannerFromLandscapeStaysTheSystemsAfterATurnToPortrait)
 {
-    Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"rotate", "portrait"}}, {{"at", 1.1}, {"snapshot", "turned"}}}, 7.0);
-    scenario["orientation"] = "landscape";
-    Played run = play(scenario);
-    EXPECT_EQ(run.count("post", "name", "Zovorudovu_Present"), 0u);
-    EXPECT_EQ(run.count("post", "name", "Zovorudovu_UpdateContent"), 0u) << "the system view was captured and hidden";
-    EXPECT_TRUE(run.snapshot("turned")["banner"].is_null());
-    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner runs its course";
-}
-
-TEST(Scenario, LandscapeLeavesTheSystemBannerAlone)
-{
-    Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"snapshot", "landscape"}}}, 2.0);
+    Json scenario = base({notify(0.1, "r1"), {{"at", 1.0}, {"snapshot", "landscape"}}, {{"at", 1.05}, {"rotate", "portrait"}}, {{"at", 1.15}, {"snapshot", "turned"}}},
+                         7.0);
     scenario["orientation"] = "landscape";
     Played run = play(scenario);
     EXPECT_EQ(run.count("post", "name", "Zovorudovu_Present"), 0u);
     EXPECT_EQ(run.count("window", "class", "BLNotificationBanner"), 0u);
-    Json shot = run.snapshot("landscape");
-    EXPECT_TRUE(shot["banner"].is_null());
+    EXPECT_EQ(run.count("post", "name", "Zovorudovu_UpdateContent"), 0u) << "the system view was captured and hidden";
+    const Json landscape = run.snapshot("landscape");
+    EXPECT_TRUE(landscape["banner"].is_null());
+    EXPECT_TRUE(run.snapshot("turned")["banner"].is_null());
     bool systemBanner = false;
-    for (const auto& w : shot["windows"]) systemBanner |= w["class"] == "SBBannerWindow" && w["userInteractionEnabled"] == true;
+    for (const auto& w : landscape["windows"]) systemBanner |= w["class"] == "SBBannerWindow" && w["userInteractionEnabled"] == true;
     EXPECT_TRUE(systemBanner);
+    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner runs its course";
 }
 
-TEST(Scenario, DisabledComponentShowsNothing)
-{
-    Json scenario = base({notify(0.1, "r1")}, 6.0);
-    scenario["settings"] = {{"isEnabled", false}};
-    Played run = play(scenario);
-    EXPECT_EQ(run.count("post"), 0u);
-    EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << "the system's own banner comes and goes";
-}
-
+// Off by the scenario's settings or by the package's defaults, the component shows nothing and the
+// system's own banner comes and goes.
 TEST(Scenario, APhoneHasThePackagesDefaultsUnlessTheScenarioSaysOtherwise)
 {
     struct Case {
         Json defaults; // the "defaults" key; a discarded value leaves it out
+        Json settings; // the "settings" key; null leaves it out
         bool active;
-    } cases[] = {{Json(Json::value_t::discarded), true}, {nullptr, false}, {{{"isEnabled", false}}, false}, {{{"isEnabled", true}}, true}};
+    } cases[] = {{Json(Json::value_t::discarded), nullptr, true},
+                 {nullptr, nullptr, false},
+                 {{{"isEnabled", false}}, nullptr, false},
+                 {{{"isEnabled", true}}, nullptr, true},
+                 {Json(Json::value_t::discarded), {{"isEnabled", false}}, false}};
     for (const Case& c : cases) {
-        Json scenario = base({notify(0.1, "r1")}, 2.0);
+        Json scenario = base({notify(0.1, "r1")}, 6.0);
         scenario.erase("settings");
+        if (!c.settings.is_null()) scenario["settings"] = c.settings;
         if (!c.defaults.is_discarded()) scenario["defaults"] = c.defaults;
         std::vector<std::string> warnings;
         Played run = play(scenario, {.onWarning = [&](const std::string& w) { warnings.push_back(w); }});
         EXPECT_EQ(run.count("post") > 0, c.active) << c.defaults.dump();
-        EXPECT_EQ(warnings.size(), c.active ? 0u : 1u) << c.defaults.dump();
+        EXPECT_EQ(run.count("host", "event", "bannerDismissed"), 1u) << c.defaults.dump();
+        EXPECT_EQ(warnings.size(), c.active ? 0u : 1u) << c.defaults.dump() << " " << c.settings.dump();
         // The written scenario keeps the choice.
         const zovo::ErrorOr<zovo::Scenario> loaded = zovo::parseScenario(scenario.dump(), ".", "s");
         ASSERT_TRUE(loaded);

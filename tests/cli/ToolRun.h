@@ -1,0 +1,45 @@
+// The tool run in this process on streams of the test's own, as main() runs it on the process's:
+//
+//   const zovo::ToolRun r = zovo::runCommand({"notch", "--model", "iPhone14,2"});
+//   EXPECT_EQ(r.status, 0) << r.err;
+//   EXPECT_EQ(r.json()["notchWidth"], 230);
+#pragma once
+
+#include "cli/Command.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace zovo {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+    // Standard output read as JSON; null when nothing was printed.
+    nlohmann::json json() const { return out.empty() ? nlohmann::json() : nlohmann::json::parse(out); }
+};
+
+inline ToolRun runCommand(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    ToolRun r;
+    r.status = runTool(args, {out, err});
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+// A file's bytes; empty when it cannot be read.
+inline std::string slurp(const std::filesystem::path& file)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(file, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+} // namespace zovo
