@@ -47,7 +47,7 @@ struct ToolContext {
     // Writes "zovorudovu CMD: message" to the error stream and returns `status`.
     ExitStatus fail(ExitStatus status, const std::string& message) const;
     // Prints `value` on the output stream in the chosen style, followed by a newline.
-    void printJson(const nlohmann::ordered_json& value) const;
+    void printJson(const Json& value) const;
 };
 
 using CommandRun = std::function<ExitStatus(const ToolContext&)>;

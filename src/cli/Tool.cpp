@@ -23,7 +23,7 @@ ExitStatus ToolContext::fail(ExitStatus status, const std::string& message) cons
     return status;
 }
 
-void ToolContext::printJson(const nlohmann::ordered_json& value) const { out() << toJsonText(value, jsonStyle) << '\n' << std::flush; }
+void ToolContext::printJson(const Json& value) const { out() << toJsonText(value, jsonStyle) << '\n' << std::flush; }
 
 const char* toolVersion() { return ZOVO_VERSION; }
 

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "foundation/ErrorOr.h"
+#include "foundation/Json.h"
 #include "foundation/Trace.h"
 #include "render/Frame.h"
 #include "render/ScreenChrome.h"
@@ -228,8 +229,8 @@ public:
     // The settings in force, and a change to them made as the toggle keys make theirs: the
     // settings file rewritten in its own format and the Darwin notification posted. Refused with
     // a note while the file does not parse, since that would throw away the edit under way.
-    const nlohmann::ordered_json& settings() const;
-    ErrorOr<void> changeSettings(nlohmann::ordered_json settings);
+    const Json& settings() const;
+    ErrorOr<void> changeSettings(Json settings);
     // What `zovorudovu prefs` warns about the settings in force, one sentence each.
     const std::vector<std::string>& settingsWarnings() const { return warnings_; }
     // Why the settings file does not parse now (naming its line where the parser knows it), or empty.
@@ -282,7 +283,7 @@ private:
     void recordEvent(ScenarioEvent event);
     void postSample(bool sticky);
     void toggleSetting(const char* key, bool fallback);
-    void settingsChanged(const nlohmann::ordered_json& settings);
+    void settingsChanged(const Json& settings);
     void stepFrame();
     void play(const Scenario& scenario);
     void playEvent(const ScenarioEvent& event);

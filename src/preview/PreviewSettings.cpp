@@ -37,9 +37,9 @@ ErrorOr<void> PreviewSettings::load()
     return {};
 }
 
-ErrorOr<std::optional<nlohmann::ordered_json>> PreviewSettings::poll()
+ErrorOr<std::optional<Json>> PreviewSettings::poll()
 {
-    using Changed = std::optional<nlohmann::ordered_json>;
+    using Changed = std::optional<Json>;
     if (!hasFile()) return Changed{};
     if (stamp() == seen_) {
         // An editor that truncates and then writes shows an empty or half-written file for a
@@ -55,7 +55,7 @@ ErrorOr<std::optional<nlohmann::ordered_json>> PreviewSettings::poll()
     return Changed{current_};
 }
 
-ErrorOr<void> PreviewSettings::write(const nlohmann::ordered_json& settings)
+ErrorOr<void> PreviewSettings::write(const Json& settings)
 {
     if (hasFile()) {
         TRY(writePropertyList(file_, propertyListFromJson(settings).get(), binary_ ? PropertyListFormat::Binary : PropertyListFormat::Xml));

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "foundation/ErrorOr.h"
+#include "foundation/Json.h"
 
 #include <nlohmann/json.hpp>
 
@@ -32,17 +33,17 @@ public:
     // when it did not. A file that no longer parses gives nothing at first, and an error naming
     // the file and the problem at the next call if it is still the same broken file then (once
     // per change). Needs a running process.
-    ErrorOr<std::optional<nlohmann::ordered_json>> poll();
+    ErrorOr<std::optional<Json>> poll();
     // Writes `settings` into the file in the format it had (binary for a new file), and makes
     // them current. An error names the file and the problem. Needs a running process.
-    ErrorOr<void> write(const nlohmann::ordered_json& settings);
+    ErrorOr<void> write(const Json& settings);
 
     // Whether the file failed to parse when it was last looked at.
     bool broken() const { return broken_; }
     // Why the file did not parse when it was last looked at, or empty.
     const std::string& problem() const { return problem_; }
-    const nlohmann::ordered_json& current() const { return current_; }
-    void setCurrent(nlohmann::ordered_json settings) { current_ = std::move(settings); }
+    const Json& current() const { return current_; }
+    void setCurrent(Json settings) { current_ = std::move(settings); }
 
 private:
     struct Stamp {
@@ -59,7 +60,7 @@ private:
     std::string problem_;
     std::string unreported_; // why the file as it is now does not parse, not yet reported
     Stamp seen_;
-    nlohmann::ordered_json current_ = nlohmann::ordered_json::object();
+    Json current_ = Json::object();
 };
 
 } // namespace zovo

@@ -16,7 +16,7 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using zovo::Json;
 
 // A session on a clock the test moves, keeping every post and message.
 struct Preview {

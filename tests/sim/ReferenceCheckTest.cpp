@@ -12,7 +12,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Json = nlohmann::ordered_json;
+using zovo::Json;
 using Status = zovo::SnapshotCheck::Status;
 
 Json notify(double at, const std::string& id, const std::string& title)

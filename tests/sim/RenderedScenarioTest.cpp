@@ -14,7 +14,7 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using zovo::Json;
 
 // A long random run (notifications, taps, drags, holds, long looks, turns and settings changes),
 // every frame drawn both by bringing the last frame up to date and in full: they must agree to

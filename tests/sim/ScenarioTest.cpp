@@ -18,7 +18,7 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using zovo::Json;
 
 struct Played {
     std::vector<zovo::TraceEvent> events;

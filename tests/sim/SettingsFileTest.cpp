@@ -7,7 +7,7 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using zovo::Json;
 
 TEST(SettingsFile, JsonAndPropertyListsConvertBothWaysKeepingEachValuesKind)
 {

@@ -26,7 +26,7 @@ TEST(Soak, ShortRunKeepsEveryInvariantAndIsReproducible)
     const zovo::ErrorOr<zovo::SoakSummary> again = zovo::runSoak({.notifications = 120, .seed = 3});
     ASSERT_TRUE(again);
     auto counts = [](const zovo::SoakSummary& s) {
-        nlohmann::ordered_json j = zovo::soakSummaryJson(s);
+        zovo::Json j = zovo::soakSummaryJson(s);
         j.erase("peakMemoryKiB");
         j.erase("warmMemoryKiB");
         return j;
