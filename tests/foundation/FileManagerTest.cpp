@@ -32,7 +32,7 @@ struct OutsideDirectory {
     ~OutsideDirectory() { fs::remove_all(path); }
 };
 
-class NSFileManagerTest : public ::testing::Test {
+class FileManager : public ::testing::Test {
 protected:
     zovo::Process process;
     NSFileManager* files = NSFileManager::defaultManager();
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(NSFileManagerTest, DefaultManagerIsOnePerProcess)
+TEST_F(FileManager, DefaultManagerIsOnePerProcess)
 {
     EXPECT_EQ(NSFileManager::defaultManager(), files);
     StrongId viaRuntime = send<StrongId>(objc::objc_getClass("NSFileManager"), "defaultManager");
@@ -60,7 +60,7 @@ TEST_F(NSFileManagerTest, DefaultManagerIsOnePerProcess)
     EXPECT_EQ(NSFileManager::defaultManager(), files);
 }
 
-TEST_F(NSFileManagerTest, FileExistsFollowsTheRootsLayoutAndItsUserLink)
+TEST_F(FileManager, FileExistsFollowsTheRootsLayoutAndItsUserLink)
 {
     EXPECT_TRUE(files->fileExistsAtPath("/var/mobile/Library/Preferences"));
     EXPECT_TRUE(files->fileExistsAtPath("/"));
@@ -71,7 +71,7 @@ TEST_F(NSFileManagerTest, FileExistsFollowsTheRootsLayoutAndItsUserLink)
     EXPECT_FALSE(send<bool>(files, "fileExistsAtPath:", nullptr));
 }
 
-TEST_F(NSFileManagerTest, PathsThatLeaveTheRootAreMissing)
+TEST_F(FileManager, PathsThatLeaveTheRootAreMissing)
 {
     OutsideDirectory outside;
     writeFile(outside.path / "secret", "outside");
@@ -90,7 +90,7 @@ TEST_F(NSFileManagerTest, PathsThatLeaveTheRootAreMissing)
     EXPECT_FALSE(fs::exists(outside.path / "stolen"));
 }
 
-TEST_F(NSFileManagerTest, CopyPutsTheDefaultsInPlaceOnce)
+TEST_F(FileManager, CopyPutsTheDefaultsInPlaceOnce)
 {
     writeFile(host(kDefaults), "defaults");
     EXPECT_TRUE(files->copyItemAtPath(kDefaults, kSettingsForCopy));
@@ -102,7 +102,7 @@ TEST_F(NSFileManagerTest, CopyPutsTheDefaultsInPlaceOnce)
     EXPECT_EQ(readFile(host(kSettingsForCopy)), "the user's own");
 }
 
-TEST_F(NSFileManagerTest, CopyFailsWithoutASourceOrADestinationDirectory)
+TEST_F(FileManager, CopyFailsWithoutASourceOrADestinationDirectory)
 {
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, kSettingsForCopy)) << "no defaults file";
     EXPECT_FALSE(files->fileExistsAtPath(kSettingsForCopy));
@@ -113,7 +113,7 @@ TEST_F(NSFileManagerTest, CopyFailsWithoutASourceOrADestinationDirectory)
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, "/var/mobile/dangling")) << "a dangling link is still something";
 }
 
-TEST_F(NSFileManagerTest, CopyTakesWholeDirectories)
+TEST_F(FileManager, CopyTakesWholeDirectories)
 {
     fs::create_directories(host("/Library/PreferenceBundles/zovorudovu.bundle/en.lproj"));
     writeFile(host("/Library/PreferenceBundles/zovorudovu.bundle/en.lproj/Root.strings"), "strings");
@@ -121,7 +121,7 @@ TEST_F(NSFileManagerTest, CopyTakesWholeDirectories)
     EXPECT_EQ(readFile(host("/var/mobile/bundle-copy/en.lproj/Root.strings")), "strings");
 }
 
-TEST_F(NSFileManagerTest, CopyThroughTheRuntimeSetsTheErrorToNil)
+TEST_F(FileManager, CopyThroughTheRuntimeSetsTheErrorToNil)
 {
     writeFile(host(kDefaults), "defaults");
     StrongId from = NSString::from(kDefaults);

@@ -15,7 +15,7 @@ using objc::send;
 
 namespace {
 
-class NSStringTest : public ::testing::Test {
+class String : public ::testing::Test {
 protected:
     zovo::Process process;
 
@@ -30,7 +30,7 @@ protected:
     }
 };
 
-TEST_F(NSStringTest, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
+TEST_F(String, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
 {
     for (const char* yes : {"YES", "yes", "Y", "true", "T", "t", "1", "9", "0001", "+1", "-1", "-0007", "+y", " \t y", "\u00A0Y", "1abc"})
         EXPECT_TRUE(s(yes)->boolValue()) << '"' << yes << '"';
@@ -38,7 +38,7 @@ TEST_F(NSStringTest, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
         EXPECT_FALSE(s(no)->boolValue()) << '"' << no << '"';
 }
 
-TEST_F(NSStringTest, FloatValueReadsTheDecimalNumberAtTheStart)
+TEST_F(String, FloatValueReadsTheDecimalNumberAtTheStart)
 {
     EXPECT_EQ(s("0.25")->floatValue(), 0.25f);
     EXPECT_EQ(s("0.5")->floatValue(), 0.5f);
@@ -57,14 +57,14 @@ TEST_F(NSStringTest, FloatValueReadsTheDecimalNumberAtTheStart)
     EXPECT_EQ(s("3,5")->floatValue(), 3.0f) << "no locale: a comma ends the number";
 }
 
-TEST_F(NSStringTest, FloatValueIsZeroWhenTheTextDoesNotStartWithANumber)
+TEST_F(String, FloatValueIsZeroWhenTheTextDoesNotStartWithANumber)
 {
     for (const char* text : {"", "abc", ".", "-", "+.", "e5", "- 5", "inf", "-infinity", "nan", "NaN", "x1"})
         EXPECT_EQ(s(text)->floatValue(), 0.0f) << '"' << text << '"';
     EXPECT_EQ(s("0x10")->floatValue(), 0.0f) << "hexadecimal floats are not read; the 0 is";
 }
 
-TEST_F(NSStringTest, FloatValueGoesToInfinityPastTheRangeAndToZeroBelowIt)
+TEST_F(String, FloatValueGoesToInfinityPastTheRangeAndToZeroBelowIt)
 {
     EXPECT_EQ(s("1e39")->floatValue(), std::numeric_limits<float>::infinity());
     EXPECT_EQ(s("-1e999")->floatValue(), -std::numeric_limits<float>::infinity());
@@ -74,7 +74,7 @@ TEST_F(NSStringTest, FloatValueGoesToInfinityPastTheRangeAndToZeroBelowIt)
     EXPECT_EQ(s("1e400")->doubleValue(), std::numeric_limits<double>::infinity());
 }
 
-TEST_F(NSStringTest, IntValueReadsTheIntegerAtTheStartAndClampsOnOverflow)
+TEST_F(String, IntValueReadsTheIntegerAtTheStartAndClampsOnOverflow)
 {
     EXPECT_EQ(s(" 42abc")->intValue(), 42);
     EXPECT_EQ(s("-7.9")->intValue(), -7);
@@ -85,7 +85,7 @@ TEST_F(NSStringTest, IntValueReadsTheIntegerAtTheStartAndClampsOnOverflow)
     EXPECT_EQ(s("9223372036854775808")->integerValue(), std::numeric_limits<std::int64_t>::max());
 }
 
-TEST_F(NSStringTest, ContainsStringIsFalseForTheEmptyStringAndNil)
+TEST_F(String, ContainsStringIsFalseForTheEmptyStringAndNil)
 {
     EXPECT_TRUE(s("FF8800:0.5")->containsString(s(":").get()));
     EXPECT_TRUE(s("FF8800:")->containsString(s(":").get()));
@@ -95,7 +95,7 @@ TEST_F(NSStringTest, ContainsStringIsFalseForTheEmptyStringAndNil)
     EXPECT_TRUE(s("grüße")->containsString(s("üß").get()));
 }
 
-TEST_F(NSStringTest, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
+TEST_F(String, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
 {
     using V = std::vector<std::string>;
     EXPECT_EQ(pieces("FF8800:0.5", ":"), (V{"FF8800", "0.5"}));
@@ -109,7 +109,7 @@ TEST_F(NSStringTest, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
     EXPECT_EQ(pieces("abc", ""), (V{"abc"}));
 }
 
-TEST_F(NSStringTest, LengthCountsUtf16CodeUnits)
+TEST_F(String, LengthCountsUtf16CodeUnits)
 {
     EXPECT_EQ(s("")->length(), 0u);
     EXPECT_EQ(s("abc")->length(), 3u);
