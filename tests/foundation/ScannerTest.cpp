@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(Scanner, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOtherCharacterSaturatingPast32Bits)
+TEST_F(Scanner, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOtherCharacterSaturatingPast32BitsOrChangesNothing)
 {
     EXPECT_EQ(scanHex("##ff8000"), (Scan{true, 0xFF8000, 8}));
     EXPECT_EQ(scanHex("#fF8000zz"), (Scan{true, 0xFF8000, 7}));
@@ -51,11 +51,7 @@ TEST_F(Scanner, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOtherChar
     // Without a digit after it, the prefix is not one: the "0" is the number.
     EXPECT_EQ(scanHex("0xg"), (Scan{true, 0, 1}));
     EXPECT_EQ(scanHex("0x0x1"), (Scan{true, 0, 3}));
-}
-
-TEST_F(Scanner, FailedScanLeavesValueAndLocationAlone)
-{
-    // Skipped characters are given back too.
+    // A failed scan leaves value and location alone, giving skipped characters back too.
     for (const char* text : {"", "##", "x12", " #FF8000", "-1"}) EXPECT_EQ(scanHex(text), (Scan{false, 0xDEADBEEF, 0})) << '"' << text << '"';
 }
 
