@@ -114,7 +114,7 @@ TEST_F(DataTypes, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHoldNi
     EXPECT_THROW(NSArray::from({StrongId(s("a")), StrongId()}), std::invalid_argument);
 }
 
-TEST_F(DataTypes, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlyStringKeysAndValues)
+TEST_F(DataTypes, DictionaryKeepsInsertionOrderReplacesInPlaceTakesOnlyStringKeysAndValuesAndReleasesWhatItHolds)
 {
     objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
     dictionary->setObject(s("1").get(), "b");
@@ -138,11 +138,8 @@ TEST_F(DataTypes, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlyString
     EXPECT_THROW(NSDictionary::from({{"a", StrongId()}}), std::invalid_argument);
     EXPECT_EQ(dictionary->count(), 0u);
     EXPECT_FALSE(objc::respondsTo(NSDictionary::from({}), objc::sel("setObject:forKey:"))) << "the immutable class cannot be changed";
-}
 
-TEST_F(DataTypes, ContainersReleaseWhatTheyHold)
-{
-    objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
+    // What it holds is released when replaced, cleared or ended with it.
     dictionary->setObject(objc::make<Tracked>().get(), "a");
     send(dictionary, "setObject:forKey:", NSArray::from({StrongId(objc::make<Tracked>())}), s("b"));
     EXPECT_EQ(Tracked::live, 2);

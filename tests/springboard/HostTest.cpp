@@ -249,7 +249,7 @@ TEST_F(ShortBanners, TimerDismissesWhenTheWholeDurationSinceItsLastStartRunsOut)
     EXPECT_EQ(presented(), "");
 }
 
-TEST_F(Host, DismissalTellsTheControllerThenRemovesTheWindowThenReportsCompletionOnce)
+TEST_F(Host, DismissalTellsTheControllersThenRemovesTheWindowThenReportsCompletionOnce)
 {
     dismiss(true);
     EXPECT_TRUE(records("host").empty()) << "nothing is presented";
@@ -271,6 +271,18 @@ TEST_F(Host, DismissalTellsTheControllerThenRemovesTheWindowThenReportsCompletio
     turn();
     dismiss(false, false);
     EXPECT_EQ(journal.back(), "_dismissBannerCompleted: r2 returns") << "without animation it completes inside the call";
+
+    // A forced dismissal closes an open long look first, and a banner on its way out opens none.
+    post("r3");
+    turn();
+    StrongId controller(destination()->shortLookController());
+    openLongLook();
+    EXPECT_EQ(records("call").back(), "_presentLongLookViaClickPresentationInteraction: [null]");
+    journal.clear();
+    dismiss(true);
+    EXPECT_EQ(journal, (Log{"longLook viewWillDisappear:", "shortLook viewWillDisappear:"}));
+    send(controller, "_presentLongLookViaClickPresentationInteraction:", nullptr);
+    EXPECT_FALSE(destination()->isLongLookOpen());
 }
 
 TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDismissesIt)
@@ -290,20 +302,6 @@ TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDism
     EXPECT_EQ(records("call"), (Log{"_startDismissTimer []", std::string(kDismiss) + " [true,\"timeout\",false]", "tapRecognizerRecognizedTap: [null]",
                                     std::string(kDismiss) + " [true,\"defaultAction\",true]", "tapRecognizerRecognizedTap: [null]"}))
         << "no timer started at presentation";
-}
-
-TEST_F(Host, ForcedDismissalClosesAnOpenLongLookFirstAndABannerOnItsWayOutOpensNone)
-{
-    post("r1");
-    turn();
-    StrongId controller(destination()->shortLookController());
-    openLongLook();
-    EXPECT_EQ(records("call").back(), "_presentLongLookViaClickPresentationInteraction: [null]");
-    journal.clear();
-    dismiss(true);
-    EXPECT_EQ(journal, (Log{"longLook viewWillDisappear:", "shortLook viewWillDisappear:"}));
-    send(controller, "_presentLongLookViaClickPresentationInteraction:", nullptr);
-    EXPECT_FALSE(destination()->isLongLookOpen());
 }
 
 int settingsCallbacks = 0;
