@@ -4,7 +4,8 @@
 # And for checking in depth:
 #   make sanitize   every test under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make tsan       the object runtime's tests under ThreadSanitizer
-#   make fuzz       every fuzzer for FUZZ_SECONDS seconds each, starting from its seed corpus
+#   make fuzz       every fuzzer for FUZZ_SECONDS seconds each, starting from its seed corpus; its clang
+#                   build also checks the lock annotations (-Wthread-safety), failing on a violation
 #   make coverage   line and branch coverage per source folder
 #   make bench      builds and runs the benchmarks and prints their ratios against the speed goals
 #   make refs       records the reference images of tests/scenarios again, into tests/refs

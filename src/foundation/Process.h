@@ -18,13 +18,13 @@
 // process that is not the current one stops the program with a message.
 #pragma once
 
+#include "objc/Lock.h"
 #include "objc/Object.h"
 #include "objc/Runtime.h"
 
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <typeindex>
@@ -85,7 +85,7 @@ public:
     template <class T>
     T& local()
     {
-        std::lock_guard lock(localsMutex_);
+        Locker lock(localsMutex_);
         for (auto& slot : locals_)
             if (slot.type == std::type_index(typeid(T))) return *static_cast<T*>(slot.value.get());
         auto value = std::make_unique<T>();
@@ -108,8 +108,8 @@ private:
     std::unique_ptr<RunLoop> runLoop_;
     objc::StrongRef<NSNotificationCenter> defaultCenter_;
     std::unique_ptr<DarwinNotifyCenter> darwin_;
-    std::mutex localsMutex_;
-    std::vector<Slot> locals_;
+    Mutex localsMutex_;
+    std::vector<Slot> locals_ GUARDED_BY(localsMutex_);
 };
 
 } // namespace zovo

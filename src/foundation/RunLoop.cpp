@@ -1,5 +1,7 @@
 #include "foundation/RunLoop.h"
 
+#include "objc/MainThread.h"
+
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -58,6 +60,7 @@ RunLoop::TimerId RunLoop::schedule(double delaySeconds, std::function<void()> bl
 
 bool RunLoop::cancel(TimerId timer)
 {
+    OBJC_ASSERT_MAIN_THREAD("cancelling a run loop timer");
     auto found = timers_.find(timer);
     if (found == timers_.end()) return false;
     Key key{found->second, timer};
@@ -72,6 +75,7 @@ void RunLoop::perform(std::function<void()> block) { enqueue(now_, std::move(blo
 
 std::uint64_t RunLoop::enqueue(Ticks due, std::function<void()> block)
 {
+    OBJC_ASSERT_MAIN_THREAD("queueing work on the run loop");
     if (!block) throw std::invalid_argument("RunLoop: an empty block cannot be queued");
     std::uint64_t sequence = nextSequence_++;
     items_.emplace(Key{due, sequence}, std::move(block));
@@ -93,6 +97,7 @@ void RunLoop::runUntilIdle() { runDue(now_); }
 
 void RunLoop::runDue(Ticks limit)
 {
+    OBJC_ASSERT_MAIN_THREAD("running the run loop");
     std::size_t atThisInstant = 0;
     while (!items_.empty() && items_.begin()->first.due <= limit) {
         Ticks due = items_.begin()->first.due;

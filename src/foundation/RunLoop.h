@@ -20,7 +20,7 @@
 // - The clock counts whole nanoseconds, so steps add up exactly: three steps of 0.1 s land on
 //   0.3 s, and a timer due at 0.3 s fires in the third.
 //
-// Main thread only, like the run loop it stands for.
+// Main thread only, like the run loop it stands for (checked in debug builds).
 #pragma once
 
 #include <compare>

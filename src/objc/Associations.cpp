@@ -1,5 +1,6 @@
 #include "objc/Associations.h"
 
+#include "objc/MainThread.h"
 #include "objc/Object.h"
 #include "objc/Runtime.h"
 
@@ -17,6 +18,7 @@ namespace objc {
 void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy)
 {
     if (!object) return;
+    OBJC_ASSERT_MAIN_THREAD("setting an associated object");
     bool owned = false;
     switch (policy) {
     case AssociationPolicy::Assign: break;
@@ -42,6 +44,7 @@ void objc_setAssociatedObject(id object, const void* key, id value, AssociationP
 
 StrongId objc_getAssociatedObject(id object, const void* key)
 {
+    OBJC_ASSERT_MAIN_THREAD("reading an associated object");
     if (!object || !object->associations_) return nullptr;
     for (const auto& a : *object->associations_)
         if (a.key == key) return StrongId(a.value);

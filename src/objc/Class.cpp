@@ -2,8 +2,6 @@
 
 #include "objc/Runtime.h"
 
-#include <mutex>
-
 namespace objc {
 
 ClassObject::ClassObject(Runtime& runtime, std::string name, Class superclass, bool isMeta)
@@ -14,13 +12,19 @@ ClassObject::ClassObject(Runtime& runtime, std::string name, Class superclass, b
 
 const Method* ClassObject::ownMethod(SEL sel) const
 {
+    zovo::Locker lock(detail::lookupMutex);
+    return ownMethodLocked(sel);
+}
+
+const Method* ClassObject::ownMethodLocked(SEL sel) const
+{
     auto it = methods_.find(sel);
     return it == methods_.end() ? nullptr : it->second.get();
 }
 
 std::vector<const Method*> ClassObject::ownMethods() const
 {
-    std::lock_guard lock(runtime_.lookupMutex());
+    zovo::Locker lock(detail::lookupMutex);
     std::vector<const Method*> out;
     out.reserve(methods_.size());
     for (const auto& [sel, method] : methods_) out.push_back(method.get());
@@ -34,13 +38,13 @@ MethodCache::MethodCache(std::uint64_t generation, unsigned bits)
 
 const Method* ClassObject::lookupAndCache(SEL sel, const char* literal)
 {
-    std::lock_guard lock(runtime_.lookupMutex());
+    zovo::Locker lock(detail::lookupMutex);
     const MethodCache* table = cache_.load(std::memory_order_relaxed);
     const bool current = table && table->generation == runtime_.generation();
     const MethodCache::Bucket* hit = current ? table->find(sel) : nullptr;
     const Method* found = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
     if (!hit) {
-        for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethod(sel);
+        for (const ClassObject* c = this; c && !found; c = c->superclass_) found = c->ownMethodLocked(sel);
         cacheLocked(sel, found); // misses are cached too: respondsToSelector: asks often
     }
     if (literal && found) {

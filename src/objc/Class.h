@@ -7,6 +7,7 @@
 #pragma once
 
 #include "objc/Forward.h"
+#include "objc/Lock.h"
 #include "objc/Object.h"
 
 #include <atomic>
@@ -42,12 +43,15 @@ namespace detail {
 // another refill once, and a send reads it from a fixed address. Read by any thread without a
 // lock.
 inline std::atomic<std::uint64_t> methodCacheGeneration{1};
+// The lookup lock, one for the whole program like the generation: it guards every class's
+// method table and cache refills. Sends that hit a cache never take it.
+inline constinit zovo::Mutex lookupMutex;
 } // namespace detail
 
 // One class's method cache. A bucket's key is a selector, or the address of a string literal
 // that names one (a send written with a literal finds its method in one probe). Selectors live
 // on the heap and literals in the program's constant data, so the two kinds of key never meet.
-// Buckets are written once each, by a lookup holding the runtime's lookup mutex: first the
+// Buckets are written once each, by a lookup holding the lookup mutex: first the
 // method, then the key with release order, so a reader that sees the key sees its method. A
 // bucket is never rewritten and a table never shrinks or clears in place; a full or stale table
 // is replaced by a new one and the old one is kept (readers may still be probing it) until the
@@ -75,12 +79,11 @@ struct MethodCache {
         return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     }
 
-    // Locking rule: generation, bits, mask and the buckets array are fixed before the table is
-    // published; each bucket is written once under the lookup mutex and read without a lock.
+    // Fixed before the table is published. Each bucket is an atomic pair, read without a lock.
     const std::uint64_t generation;
     const unsigned bits;
     const std::size_t mask;
-    std::size_t used = 0; // read and written only under the lookup mutex
+    std::size_t used GUARDED_BY(detail::lookupMutex) = 0;
     std::unique_ptr<Bucket[]> buckets;
 };
 
@@ -101,8 +104,8 @@ public:
     Runtime& runtime() const { return runtime_; }
 
     // Methods defined by this class itself (not inherited).
-    const Method* ownMethod(SEL sel) const;
-    std::vector<const Method*> ownMethods() const;
+    const Method* ownMethod(SEL sel) const EXCLUDES(detail::lookupMutex);
+    std::vector<const Method*> ownMethods() const EXCLUDES(detail::lookupMutex);
 
     // The method a message to an instance of this class reaches: own or inherited, or null.
     const Method* lookup(SEL sel)
@@ -122,7 +125,7 @@ public:
 
     // The slow lookup, which also files the method under `literal` (the string literal that
     // named `sel` at a call site) when one is given.
-    const Method* lookupAndCache(SEL sel, const char* literal = nullptr);
+    const Method* lookupAndCache(SEL sel, const char* literal = nullptr) EXCLUDES(detail::lookupMutex);
 
     bool isSubclassOf(Class other) const;
 
@@ -133,34 +136,30 @@ public:
 
 private:
     friend class Runtime;
-    // Files `method` under `key`; the lookup mutex must be held.
-    void cacheLocked(const void* key, const Method* method);
+    void cacheLocked(const void* key, const Method* method) REQUIRES(detail::lookupMutex);
+    const Method* ownMethodLocked(SEL sel) const REQUIRES(detail::lookupMutex);
     static std::uint64_t currentGeneration() { return detail::methodCacheGeneration.load(std::memory_order_acquire); }
 
     friend bool addMethodUnchecked(Class, SEL, IMP, const char*);
     friend IMP method_setImplementationUnchecked(Method*, IMP);
     friend bool class_addProperty(Class, const char*, const PropertyAttribute*, unsigned);
 
-    // Locking rule: runtime_, name_, superclass_, isMeta_ and allocator_ are set while the class
-    // is registered, before any other thread can reach it, and only read from then on.
+    // Set while the class is registered, before any other thread can reach it; read-only after.
     Runtime& runtime_;
     std::string name_;
     Class superclass_;
     bool isMeta_;
     InstanceAllocator allocator_ = nullptr;
-    // Locking rule: methods_ changes only with the runtime's lookup mutex held, and any thread
-    // other than the main thread reads it only with the mutex held (the slow lookup). A Method
-    // is never freed while its class lives. Its imp is replaced without the mutex, on the main
-    // thread: hooks are installed before any other thread sends the message they replace.
-    std::unordered_map<SEL, std::unique_ptr<Method>> methods_;
-    // Locking rule: properties_ is added to and read on the main thread only.
+    // A Method is never freed while its class lives. Its imp is replaced without the lock, on
+    // the main thread: hooks are installed before any other thread sends the message they replace.
+    std::unordered_map<SEL, std::unique_ptr<Method>> methods_ GUARDED_BY(detail::lookupMutex);
+    // Main thread only.
     std::vector<std::unique_ptr<Property>> properties_;
-    // Locking rule: cache_ is read by any thread without a lock; it is replaced, and tables are
-    // filled and retired, only with the runtime's lookup mutex held. Retired tables stay until
-    // the class ends, because a reader may still be probing one.
+    // Read by any thread without a lock; replaced only with the lookup mutex held.
     std::atomic<MethodCache*> cache_{nullptr};
-    // Locking rule: cacheTables_ is written only with the lookup mutex held and never read.
-    std::vector<std::unique_ptr<MethodCache>> cacheTables_;
+    // Every table cache_ has held: a retired one stays until the class ends, because a reader
+    // may still be probing it.
+    std::vector<std::unique_ptr<MethodCache>> cacheTables_ GUARDED_BY(detail::lookupMutex);
 };
 
 } // namespace objc

@@ -31,6 +31,7 @@ void Object::release() const noexcept
 
 void Object::unpin() const noexcept
 {
+    OBJC_ASSERT_MAIN_THREAD("unpinning an object");
     if (--pins_ == 0 && refs_.load(std::memory_order_acquire) == 0) dealloc();
 }
 
@@ -38,12 +39,14 @@ const char* Object::className() const noexcept { return isa ? isa->name().c_str(
 
 detail::WeakControl* Object::weakControl() const
 {
+    OBJC_ASSERT_MAIN_THREAD("making a weak reference");
     if (!weak_) weak_ = new detail::WeakControl{const_cast<Object*>(this), 0};
     return weak_;
 }
 
 void Object::dealloc() const noexcept
 {
+    if (weak_ || associations_) OBJC_ASSERT_MAIN_THREAD("ending an object with weak references or associated objects");
     // Weak references read null from here on, before anything the object holds is torn down.
     if (weak_) {
         weak_->object = nullptr;
@@ -65,6 +68,7 @@ Class classForCppType(const char* name)
 namespace detail {
 void dropWeakReference(WeakControl* control) noexcept
 {
+    OBJC_ASSERT_MAIN_THREAD("dropping a weak reference");
     if (--control->weakCount == 0 && !control->object) delete control;
 }
 } // namespace detail

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "objc/Forward.h"
+#include "objc/MainThread.h"
 
 #include <atomic>
 #include <cstddef>
@@ -57,8 +58,8 @@ public:
     Object& operator=(const Object&) = delete;
     virtual ~Object();
 
-    // The object's class. Locking rule: set once, when the object is made and before any other
-    // thread can reach it; read by any thread without a lock from then on.
+    // The object's class: set once, when the object is made and before any other thread can
+    // reach it; read by any thread without a lock from then on.
     Class isa = nullptr;
 
     void retain() const noexcept;
@@ -68,7 +69,11 @@ public:
     // Keeps the object from ending until the matching unpin(), as a strong reference would, but
     // without its atomic operations: a release that drops the count to zero while the object is
     // pinned leaves the end to the last unpin(). Main thread only (see pins_). Prefer Pinned.
-    void pin() const noexcept { ++pins_; }
+    void pin() const noexcept
+    {
+        OBJC_ASSERT_MAIN_THREAD("pinning an object");
+        ++pins_;
+    }
     void unpin() const noexcept;
 
     // True when the caller's reference is the only way to reach the object: one strong reference,
@@ -92,16 +97,14 @@ private:
     detail::WeakControl* weakControl() const;
     void dealloc() const noexcept;
 
-    // Locking rule: refs_ needs no lock; any thread may retain and release.
+    // Any thread may retain and release.
     mutable std::atomic<std::uint32_t> refs_{1};
-    // Locking rule: pins_ is read and written on the main thread only. Only main-thread code pins
-    // (a notification centre calling its observer), and an object the main thread has pinned ends
-    // on the main thread; a release on another thread reads pins_ only once the count reaches
-    // zero, when no pin can be taken or left on it any more.
+    // Main thread only. An object the main thread has pinned ends on the main thread; a release
+    // on another thread reads pins_ only once the count reaches zero, when no pin can be taken
+    // or left on it any more.
     mutable std::uint32_t pins_ = 0;
-    // Locking rule: weak_ and associations_ have no lock. They are made, changed and read on the
-    // main thread only, as weak references and associated objects are, and the final release
-    // tears them down: an object that has either must end on the main thread.
+    // Main thread only, as weak references and associated objects are; the final release tears
+    // them down, so an object that has either must end on the main thread.
     mutable detail::WeakControl* weak_ = nullptr;
     std::unique_ptr<std::vector<detail::Association>> associations_;
 };
@@ -189,7 +192,12 @@ public:
     ~WeakRef() { drop(); }
 
     // The object, or null once it has ended. Callers that use it across a call keep a StrongRef.
-    T* get() const noexcept { return control_ && control_->object ? static_cast<T*>(control_->object) : nullptr; }
+    T* get() const noexcept
+    {
+        if (!control_) return nullptr;
+        OBJC_ASSERT_MAIN_THREAD("reading a weak reference");
+        return control_->object ? static_cast<T*>(control_->object) : nullptr;
+    }
     StrongRef<T> lock() const { return StrongRef<T>(get()); }
     explicit operator bool() const noexcept { return get() != nullptr; }
     // True for a reference that was made to an object which has since ended.

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <sstream>
 
 namespace objc {
@@ -78,11 +77,8 @@ Class Runtime::registerClass(std::string_view name, Class superclass, InstanceAl
     meta->isa = rootMeta;
     if (!superclass) meta->superclass_ = cls.get();
     Class result = cls.get();
-    {
-        std::lock_guard lock(lookupMutex_);
-        metaclasses_.push_back(std::move(meta));
-        classes_.emplace(std::move(key), std::move(cls));
-    }
+    metaclasses_.push_back(std::move(meta));
+    classes_.emplace(std::move(key), std::move(cls));
     // No cache is invalidated: a new class has no subclasses yet, so no existing lookup can change.
     return result;
 }
@@ -119,7 +115,7 @@ bool addMethodUnchecked(Class cls, SEL sel, IMP imp, const char* types)
     if (!cls || !sel || !imp) return false;
     Runtime& rt = cls->runtime();
     {
-        std::lock_guard lock(rt.lookupMutex());
+        zovo::Locker lock(detail::lookupMutex);
         if (cls->methods_.count(sel)) return false;
         cls->methods_.emplace(sel, std::make_unique<Method>(Method{sel, imp, types}));
     }
@@ -201,9 +197,9 @@ LiteralSelectorSlot literalSelectors[std::size_t{1} << kLiteralSelectorBits];
 SEL selectorForLiteralSlow(const char* literal)
 {
     SEL sel = sel_registerName(literal);
-    static std::mutex claiming;
-    static std::size_t claimed = 0;
-    std::lock_guard lock(claiming);
+    static constinit zovo::Mutex claiming;
+    static std::size_t claimed GUARDED_BY(claiming) = 0;
+    zovo::Locker lock(claiming);
     constexpr std::size_t slots = std::size_t{1} << kLiteralSelectorBits;
     // A table three quarters full stops caching: probes stay short and always end at a free slot.
     if ((claimed + 1) * 4 > slots * 3) return sel;

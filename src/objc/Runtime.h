@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -68,18 +67,14 @@ public:
     // Registering a class changes no existing lookup and so does not call it.
     void invalidateCaches() { detail::methodCacheGeneration.fetch_add(1, std::memory_order_acq_rel); }
     std::uint64_t generation() const { return detail::methodCacheGeneration.load(std::memory_order_acquire); }
-    std::mutex& lookupMutex() { return lookupMutex_; }
 
 private:
-    // Locking rule: classes_ and metaclasses_ change on the main thread only, with the lookup
-    // mutex held, and are read on the main thread without it. images_ is main thread only.
+    // The class table is main thread only. Method tables and caches are guarded by
+    // detail::lookupMutex; the caches' generation is read without a lock and bumped after a
+    // method table changes.
     std::unordered_map<std::string, std::unique_ptr<ClassObject>> classes_;
     std::vector<std::unique_ptr<ClassObject>> metaclasses_;
     std::vector<std::string> images_;
-    // Locking rule: lookupMutex_ guards every class's method table and cache refills; the
-    // caches' generation (detail::methodCacheGeneration) is read without a lock and bumped after
-    // a method table changes.
-    std::mutex lookupMutex_;
 };
 
 // ---- The platform's runtime functions -------------------------------------------------------

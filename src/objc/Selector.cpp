@@ -1,9 +1,9 @@
 #include "objc/Selector.h"
 
+#include "objc/Lock.h"
+
 #include <algorithm>
 #include <memory>
-#include <mutex>
-#include <shared_mutex>
 #include <unordered_map>
 
 namespace objc {
@@ -15,13 +15,13 @@ template <class Entry>
 class InternTable {
 public:
     template <class Make>
-    const Entry* intern(std::string_view text, Make make)
+    const Entry* intern(std::string_view text, Make make) EXCLUDES(mutex_)
     {
         {
-            std::shared_lock lock(mutex_);
+            zovo::ReadLocker lock(mutex_);
             if (auto it = entries_.find(text); it != entries_.end()) return it->second;
         }
-        std::unique_lock lock(mutex_);
+        zovo::WriteLocker lock(mutex_);
         if (auto it = entries_.find(text); it != entries_.end()) return it->second;
         auto* entry = new Entry(make(text));
         entries_.emplace(keyOf(*entry), entry);
@@ -32,8 +32,8 @@ private:
     static std::string_view keyOf(const Selector& s) { return s.name; }
     static std::string_view keyOf(const std::string& s) { return s; }
 
-    std::shared_mutex mutex_;
-    std::unordered_map<std::string_view, const Entry*> entries_;
+    zovo::SharedMutex mutex_;
+    std::unordered_map<std::string_view, const Entry*> entries_ GUARDED_BY(mutex_);
 };
 
 InternTable<Selector>& selectors()

@@ -52,34 +52,35 @@ FrameRecorder::~FrameRecorder()
 {
     if (!writer_.joinable()) return;
     {
-        std::lock_guard lock(writerMutex_);
+        Locker lock(writerMutex_);
         writerStop_ = true;
     }
-    writerWake_.notify_all();
+    writerWake_.notifyAll();
     writer_.join();
 }
 
 void FrameRecorder::writerLoop()
 {
-    std::unique_lock lock(writerMutex_);
+    Locker lock(writerMutex_);
     for (;;) {
-        writerWake_.wait(lock, [this] { return writerBusy_ || writerStop_; });
+        while (!writerBusy_ && !writerStop_) writerWake_.wait(writerMutex_);
         if (!writerBusy_) return; // stopping with nothing left to write
         const fs::path file = pendingPath_;
+        const Frame* frame = &pending_; // ours until writerBusy_ is cleared
         lock.unlock();
-        const ErrorOr<void> written = writeFramePNG(pending_, file);
+        const ErrorOr<void> written = writeFramePNG(*frame, file);
         lock.lock();
         if (!written && writerError_.empty()) writerError_ = written.error();
         writerBusy_ = false;
-        writerWake_.notify_all();
+        writerWake_.notifyAll();
     }
 }
 
 ErrorOr<void> FrameRecorder::waitForWriter()
 {
     if (!writer_.joinable()) return {};
-    std::unique_lock lock(writerMutex_);
-    writerWake_.wait(lock, [this] { return !writerBusy_; });
+    Locker lock(writerMutex_);
+    while (writerBusy_) writerWake_.wait(writerMutex_);
     if (!writerError_.empty()) return Error{writerError_};
     return {};
 }
@@ -89,13 +90,13 @@ void FrameRecorder::writeInBackground(const fs::path& file)
     // The writer is idle here (waitForWriter ran first): its buffer becomes the next frame's,
     // which the renderer paints over entirely.
     {
-        std::lock_guard lock(writerMutex_);
+        Locker lock(writerMutex_);
         std::swap(pending_, frame_);
         pendingPath_ = file;
         writerBusy_ = true;
     }
     if (!writer_.joinable()) writer_ = std::thread([this] { writerLoop(); });
-    writerWake_.notify_all();
+    writerWake_.notifyAll();
 }
 
 ErrorOr<void> FrameRecorder::failed(std::string message)

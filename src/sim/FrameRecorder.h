@@ -24,16 +24,15 @@
 // written) name the path; the first one ends the recording, and every later call returns it.
 #pragma once
 
+#include "objc/Lock.h"
 #include "render/Frame.h"
 #include "render/GifEncoder.h"
 #include "render/ScreenRenderer.h"
 
-#include <condition_variable>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,20 +83,20 @@ private:
     void report(const std::string& line);
     // Hands frame_ to the writer thread (taking a spare buffer in its place), after the frame
     // before it is written.
-    void writeInBackground(const std::filesystem::path& file);
+    void writeInBackground(const std::filesystem::path& file) EXCLUDES(writerMutex_);
     // Waits until the writer thread is idle; the message of a write that failed is the error.
-    ErrorOr<void> waitForWriter();
-    void writerLoop();
+    ErrorOr<void> waitForWriter() EXCLUDES(writerMutex_);
+    void writerLoop() EXCLUDES(writerMutex_);
 
-    // The writer thread's hand-over. Locking rule: writerMutex_ guards pending_, pendingPath_,
-    // writerBusy_, writerStop_ and writerError_; the writer thread owns pending_ while busy.
-    std::mutex writerMutex_;
-    std::condition_variable writerWake_;
-    Frame pending_;
-    std::filesystem::path pendingPath_;
-    bool writerBusy_ = false;
-    bool writerStop_ = false;
-    std::string writerError_;
+    // The writer thread's hand-over. While writerBusy_ the writer thread owns pending_ and reads
+    // it without the lock.
+    Mutex writerMutex_;
+    Condition writerWake_;
+    Frame pending_ GUARDED_BY(writerMutex_);
+    std::filesystem::path pendingPath_ GUARDED_BY(writerMutex_);
+    bool writerBusy_ GUARDED_BY(writerMutex_) = false;
+    bool writerStop_ GUARDED_BY(writerMutex_) = false;
+    std::string writerError_ GUARDED_BY(writerMutex_);
     std::thread writer_; // last: it starts after, and is joined before, everything it reads
 
     Options options_;

@@ -35,7 +35,7 @@ TextMeasurementCache& TextMeasurementCache::shared()
 
 std::optional<TextMeasurement> TextMeasurementCache::find(const TextMeasurementKey& key)
 {
-    std::lock_guard lock(mutex_);
+    Locker lock(mutex_);
     auto it = entries_.find(key);
     if (it == entries_.end()) return std::nullopt;
     order_.splice(order_.begin(), order_, it->second.second);
@@ -44,7 +44,7 @@ std::optional<TextMeasurement> TextMeasurementCache::find(const TextMeasurementK
 
 void TextMeasurementCache::insert(TextMeasurementKey key, TextMeasurement measurement)
 {
-    std::lock_guard lock(mutex_);
+    Locker lock(mutex_);
     if (auto it = entries_.find(key); it != entries_.end()) {
         it->second.first = measurement;
         order_.splice(order_.begin(), order_, it->second.second);
@@ -60,13 +60,13 @@ void TextMeasurementCache::insert(TextMeasurementKey key, TextMeasurement measur
 
 std::size_t TextMeasurementCache::size() const
 {
-    std::lock_guard lock(mutex_);
+    Locker lock(mutex_);
     return entries_.size();
 }
 
 void TextMeasurementCache::clear()
 {
-    std::lock_guard lock(mutex_);
+    Locker lock(mutex_);
     entries_.clear();
     order_.clear();
 }

@@ -11,12 +11,12 @@
 // used first. Thread-safe: one mutex guards it.
 #pragma once
 
+#include "objc/Lock.h"
 #include "uikit/TextLayout.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <list>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -54,10 +54,10 @@ private:
     using Order = std::list<TextMeasurementKey>; // most recently used first
 
     const std::size_t capacity_;
-    // Locking rule: mutex_ guards order_ and entries_, which every thread may reach.
-    mutable std::mutex mutex_;
-    Order order_;
-    std::unordered_map<TextMeasurementKey, std::pair<TextMeasurement, Order::iterator>, KeyHash> entries_;
+    // Every thread may reach the cache.
+    mutable Mutex mutex_;
+    Order order_ GUARDED_BY(mutex_);
+    std::unordered_map<TextMeasurementKey, std::pair<TextMeasurement, Order::iterator>, KeyHash> entries_ GUARDED_BY(mutex_);
 };
 
 } // namespace zovo

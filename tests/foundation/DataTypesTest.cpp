@@ -27,9 +27,9 @@ struct Tracked : objc::Object {
     ~Tracked() override { --live; }
 };
 
-class DataTypesTest : public ::testing::Test {
+class DataTypes : public ::testing::Test {
 protected:
-    DataTypesTest() { process.runtime().registerClass(Tracked::kClassName, objc::objc_getClass("NSObject"), []() -> objc::Object* { return new Tracked(); }); }
+    DataTypes() { process.runtime().registerClass(Tracked::kClassName, objc::objc_getClass("NSObject"), []() -> objc::Object* { return new Tracked(); }); }
     static objc::StrongRef<NSString> s(std::string_view text) { return NSString::from(text); }
     // The keys in order, each followed by a space.
     static std::string keysOf(const NSDictionary& dictionary)
@@ -42,7 +42,7 @@ protected:
     zovo::Process process;
 };
 
-TEST_F(DataTypesTest, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswerByMessage)
+TEST_F(DataTypes, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswerByMessage)
 {
     EXPECT_TRUE(NSNumber::numberWithInteger(256)->boolValue()) << "not truncated to a byte";
     EXPECT_TRUE(NSNumber::numberWithDouble(0.5)->boolValue()) << "a fraction is non-zero";
@@ -77,7 +77,7 @@ TEST_F(DataTypesTest, NumbersConvertBetweenKindsSaturatingCompareExactlyAndAnswe
     EXPECT_EQ(send<float>(send<StrongId>(objc::objc_getClass("NSNumber"), "numberWithFloat:", 0.25f), "floatValue"), 0.25f);
 }
 
-TEST_F(DataTypesTest, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
+TEST_F(DataTypes, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
 {
     double height = 120.0;
     StrongId box = send<StrongId>(objc::objc_getClass("NSValue"), "valueWithBytes:objCType:", static_cast<const void*>(&height), "d");
@@ -101,7 +101,7 @@ TEST_F(DataTypesTest, ValuesKeepACopyOfTheirBytesAndRefuseSizesTheyCannotMatch)
     EXPECT_TRUE(objc::isKindOf(NSNumber::numberWithDouble(2.5).get(), objc::objc_getClass("NSValue")));
 }
 
-TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHoldNil)
+TEST_F(DataTypes, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHoldNil)
 {
     objc::StrongRef<NSArray> array = NSArray::from({StrongId(s("first")), StrongId(s("last"))});
     std::string message;
@@ -114,7 +114,7 @@ TEST_F(DataTypesTest, ArraysFailLoudlyPastTheEndAnswerNilEndsWhenEmptyAndNeverHo
     EXPECT_THROW(NSArray::from({StrongId(s("a")), StrongId()}), std::invalid_argument);
 }
 
-TEST_F(DataTypesTest, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlyStringKeysAndValues)
+TEST_F(DataTypes, DictionaryKeepsInsertionOrderReplacesInPlaceTakesOnlyStringKeysAndValuesAndReleasesWhatItHolds)
 {
     objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
     dictionary->setObject(s("1").get(), "b");
@@ -138,11 +138,8 @@ TEST_F(DataTypesTest, DictionaryKeepsInsertionOrderReplacesInPlaceAndTakesOnlySt
     EXPECT_THROW(NSDictionary::from({{"a", StrongId()}}), std::invalid_argument);
     EXPECT_EQ(dictionary->count(), 0u);
     EXPECT_FALSE(objc::respondsTo(NSDictionary::from({}), objc::sel("setObject:forKey:"))) << "the immutable class cannot be changed";
-}
 
-TEST_F(DataTypesTest, ContainersReleaseWhatTheyHold)
-{
-    objc::StrongRef<NSMutableDictionary> dictionary = NSMutableDictionary::dictionary();
+    // What it holds is released when replaced, cleared or ended with it.
     dictionary->setObject(objc::make<Tracked>().get(), "a");
     send(dictionary, "setObject:forKey:", NSArray::from({StrongId(objc::make<Tracked>())}), s("b"));
     EXPECT_EQ(Tracked::live, 2);

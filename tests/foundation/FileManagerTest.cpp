@@ -32,7 +32,7 @@ struct OutsideDirectory {
     ~OutsideDirectory() { fs::remove_all(path); }
 };
 
-class NSFileManagerTest : public ::testing::Test {
+class FileManager : public ::testing::Test {
 protected:
     zovo::Process process;
     NSFileManager* files = NSFileManager::defaultManager();
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(NSFileManagerTest, DefaultManagerIsOnePerProcess)
+TEST_F(FileManager, DefaultManagerIsOnePerProcessAndFileExistsFollowsTheRootsLayoutAndItsUserLink)
 {
     EXPECT_EQ(NSFileManager::defaultManager(), files);
     StrongId viaRuntime = send<StrongId>(objc::objc_getClass("NSFileManager"), "defaultManager");
@@ -58,10 +58,7 @@ TEST_F(NSFileManagerTest, DefaultManagerIsOnePerProcess)
         EXPECT_EQ(NSFileManager::defaultManager()->isa, objc::objc_getClass("NSFileManager"));
     }
     EXPECT_EQ(NSFileManager::defaultManager(), files);
-}
 
-TEST_F(NSFileManagerTest, FileExistsFollowsTheRootsLayoutAndItsUserLink)
-{
     EXPECT_TRUE(files->fileExistsAtPath("/var/mobile/Library/Preferences"));
     EXPECT_TRUE(files->fileExistsAtPath("/"));
     EXPECT_FALSE(files->fileExistsAtPath(kSettingsForCopy));
@@ -71,7 +68,7 @@ TEST_F(NSFileManagerTest, FileExistsFollowsTheRootsLayoutAndItsUserLink)
     EXPECT_FALSE(send<bool>(files, "fileExistsAtPath:", nullptr));
 }
 
-TEST_F(NSFileManagerTest, PathsThatLeaveTheRootAreMissing)
+TEST_F(FileManager, PathsThatLeaveTheRootAreMissing)
 {
     OutsideDirectory outside;
     writeFile(outside.path / "secret", "outside");
@@ -90,8 +87,10 @@ TEST_F(NSFileManagerTest, PathsThatLeaveTheRootAreMissing)
     EXPECT_FALSE(fs::exists(outside.path / "stolen"));
 }
 
-TEST_F(NSFileManagerTest, CopyPutsTheDefaultsInPlaceOnce)
+TEST_F(FileManager, CopyPutsTheDefaultsInPlaceOnceAndFailsWithoutASourceOrADestinationDirectory)
 {
+    EXPECT_FALSE(files->copyItemAtPath(kDefaults, kSettingsForCopy)) << "no defaults file";
+    EXPECT_FALSE(files->fileExistsAtPath(kSettingsForCopy));
     writeFile(host(kDefaults), "defaults");
     EXPECT_TRUE(files->copyItemAtPath(kDefaults, kSettingsForCopy));
     EXPECT_EQ(readFile(host("/var/mobile/Library/Preferences/com.tarvik.zovorudovu.plist")), "defaults");
@@ -100,29 +99,20 @@ TEST_F(NSFileManagerTest, CopyPutsTheDefaultsInPlaceOnce)
     writeFile(host(kSettingsForCopy), "the user's own");
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, kSettingsForCopy)) << "never overwrites";
     EXPECT_EQ(readFile(host(kSettingsForCopy)), "the user's own");
-}
-
-TEST_F(NSFileManagerTest, CopyFailsWithoutASourceOrADestinationDirectory)
-{
-    EXPECT_FALSE(files->copyItemAtPath(kDefaults, kSettingsForCopy)) << "no defaults file";
-    EXPECT_FALSE(files->fileExistsAtPath(kSettingsForCopy));
-    writeFile(host(kDefaults), "defaults");
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, "/var/mobile/Nowhere/x.plist"));
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, kDefaults)) << "the destination exists";
     fs::create_symlink("missing-target", host("/var/mobile/dangling"));
     EXPECT_FALSE(files->copyItemAtPath(kDefaults, "/var/mobile/dangling")) << "a dangling link is still something";
 }
 
-TEST_F(NSFileManagerTest, CopyTakesWholeDirectories)
+TEST_F(FileManager, CopyTakesWholeDirectoriesAndByMessageClearsTheError)
 {
     fs::create_directories(host("/Library/PreferenceBundles/zovorudovu.bundle/en.lproj"));
     writeFile(host("/Library/PreferenceBundles/zovorudovu.bundle/en.lproj/Root.strings"), "strings");
     EXPECT_TRUE(files->copyItemAtPath("/Library/PreferenceBundles/zovorudovu.bundle", "/var/mobile/bundle-copy"));
     EXPECT_EQ(readFile(host("/var/mobile/bundle-copy/en.lproj/Root.strings")), "strings");
-}
 
-TEST_F(NSFileManagerTest, CopyThroughTheRuntimeSetsTheErrorToNil)
-{
+    // Through the runtime a copy that succeeds sets the error to nil.
     writeFile(host(kDefaults), "defaults");
     StrongId from = NSString::from(kDefaults);
     StrongId to = NSString::from(kSettingsForCopy);

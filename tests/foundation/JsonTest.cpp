@@ -5,7 +5,7 @@
 
 namespace zovo {
 
-TEST(Json, Utf8ValidityRejectsOverlongSurrogatesAndTruncation)
+TEST(Json, Utf8ValidityRejectsOverlongSurrogatesAndTruncationAndInvalidTextIsRepairedAndWrittenValid)
 {
     EXPECT_TRUE(isValidUtf8("plain, caf\xC3\xA9, \xE2\x82\xAC, \xF0\x9F\x98\x80"));
     EXPECT_FALSE(isValidUtf8("\xC0\xAF"));         // overlong slash
@@ -13,10 +13,7 @@ TEST(Json, Utf8ValidityRejectsOverlongSurrogatesAndTruncation)
     EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80")); // past U+10FFFF
     EXPECT_FALSE(isValidUtf8("\xE2\x82"));         // cut short at the end
     EXPECT_FALSE(isValidUtf8("\xFF"));
-}
-
-TEST(Json, InvalidTextIsRepairedAndWrittenAsValidJson)
-{
+    // Invalid text is repaired, and written as valid JSON.
     EXPECT_EQ(repairUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD") << "a sequence cut short is one replacement";
     EXPECT_EQ(repairUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
     // The writer repairs alike, so text repaired first and text repaired on the way out agree.

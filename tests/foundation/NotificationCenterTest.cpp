@@ -38,9 +38,9 @@ std::string runtimeErrorOf(const std::function<void()>& step)
     return "";
 }
 
-class NotificationCenterTest : public ::testing::Test {
+class NotificationCenter : public ::testing::Test {
 protected:
-    NotificationCenterTest()
+    NotificationCenter()
     {
         log.clear();
         Listener::live = 0;
@@ -67,7 +67,7 @@ protected:
     NSNotificationCenter* centre = process.defaultCenter();
 };
 
-TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOncePerRegistrationToMatchingNamesAndSenders)
+TEST_F(NotificationCenter, DeliversAtOnceAfterTheTraceInRegistrationOrderOncePerRegistrationToMatchingNamesAndSenders)
 {
     StrongRef<Listener> a = listener("a"), any = listener("any"), b = listener("b"), other = listener("other"), sender = listener("sender");
     listen(a.get(), "X");
@@ -84,7 +84,7 @@ TEST_F(NotificationCenterTest, DeliversAtOnceAfterTheTraceInRegistrationOrderOnc
                         "any:Unheard"}));
 }
 
-TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntriesAreDropped)
+TEST_F(NotificationCenter, EndedObserversAndSendersMatchNothingAndTheirEntriesAreDropped)
 {
     StrongRef<Listener> kept = listener("kept"), gone = listener("gone"), sender = listener("sender");
     listen(gone.get(), "X");
@@ -100,7 +100,7 @@ TEST_F(NotificationCenterTest, EndedObserversAndSendersMatchNothingAndTheirEntri
 
 // Banners come and go by the thousand, each registering for names that are rarely posted: the
 // centre must not grow with them, and an observer ending inside a delivery must not disturb it.
-TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhenTheyEndMidDelivery)
+TEST_F(NotificationCenter, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhenTheyEndMidDelivery)
 {
     StrongRef<Listener> stays = listener("stays");
     listen(stays.get(), "Rare");
@@ -121,7 +121,7 @@ TEST_F(NotificationCenterTest, ObserversThatComeAndGoLeaveNoEntriesBehindEvenWhe
     stays->react = nullptr;
 }
 
-TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificationOrWithoutAsEncoded)
+TEST_F(NotificationCenter, ObserverMethodsAreSentByMessageWithTheNotificationOrWithoutAsEncoded)
 {
     StrongRef<Listener> with = listener("with"), without = listener("without"), sender = listener("sender");
     listen(with.get(), "X");
@@ -134,7 +134,7 @@ TEST_F(NotificationCenterTest, ObserverMethodsAreSentByMessageWithTheNotificatio
     EXPECT_EQ(log.at(2), "hooked") << "a replaced method is what runs";
 }
 
-TEST_F(NotificationCenterTest, BadObserversNamesAndMethodsAreRefused)
+TEST_F(NotificationCenter, BadObserversNamesAndMethodsAreRefused)
 {
     StrongRef<Listener> with = listener("with");
     EXPECT_THROW(centre->addObserver(nullptr, sel("heard:"), NSString::from("X").get(), nullptr), std::invalid_argument);
@@ -155,7 +155,7 @@ TEST_F(NotificationCenterTest, BadObserversNamesAndMethodsAreRefused)
     EXPECT_EQ(centre->entryCount(), 0u);
 }
 
-TEST_F(NotificationCenterTest, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOnesHearTheNextPostAndTheCallerLives)
+TEST_F(NotificationCenter, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOnesHearTheNextPostAndTheCallerLives)
 {
     StrongRef<Listener> a = listener("a"), b = listener("b"), c = listener("c"), d = listener("d"), late = listener("late");
     int liveDuringCall = -1;
@@ -182,7 +182,7 @@ TEST_F(NotificationCenterTest, EntriesRemovedOrEndedMidDeliveryAreSkippedAddedOn
     EXPECT_EQ(log, (Log{"a:X", "d:X", "d:X", "late:X", "b:Y", "late:Y"}));
 }
 
-TEST_F(NotificationCenterTest, NestedPostsAreDeliveredInFullFirstAndAThrowingObserverEndsOnlyItsPost)
+TEST_F(NotificationCenter, NestedPostsAreDeliveredInFullFirstAndAThrowingObserverEndsOnlyItsPost)
 {
     StrongRef<Listener> a = listener("a"), b = listener("b"), c = listener("c");
     bool nest = true, fail = false;
@@ -206,7 +206,7 @@ TEST_F(NotificationCenterTest, NestedPostsAreDeliveredInFullFirstAndAThrowingObs
 // Whether a post's notification is made anew or handed on from an earlier post, nobody can tell:
 // each carries its own name and sender, one kept by an observer stays as it was, one reached
 // weakly ends with its post, and the centre holds no sender once its post is over.
-TEST_F(NotificationCenterTest, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatchesOne)
+TEST_F(NotificationCenter, EachPostsNotificationIsItsOwnWhoeverKeepsOrWatchesOne)
 {
     static WeakRef<Object> watched;
     Class cls = objc_getClass("Listener");

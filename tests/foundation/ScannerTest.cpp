@@ -14,7 +14,7 @@ using objc::send;
 
 namespace {
 
-class NSScannerTest : public ::testing::Test {
+class Scanner : public ::testing::Test {
 protected:
     zovo::Process process;
 
@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(NSScannerTest, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOtherCharacterSaturatingPast32Bits)
+TEST_F(Scanner, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOtherCharacterSaturatingPast32BitsOrChangesNothing)
 {
     EXPECT_EQ(scanHex("##ff8000"), (Scan{true, 0xFF8000, 8}));
     EXPECT_EQ(scanHex("#fF8000zz"), (Scan{true, 0xFF8000, 7}));
@@ -51,15 +51,11 @@ TEST_F(NSScannerTest, ScanHexIntReadsAPrefixAndDigitsOfEitherCaseUpToTheFirstOth
     // Without a digit after it, the prefix is not one: the "0" is the number.
     EXPECT_EQ(scanHex("0xg"), (Scan{true, 0, 1}));
     EXPECT_EQ(scanHex("0x0x1"), (Scan{true, 0, 3}));
-}
-
-TEST_F(NSScannerTest, FailedScanLeavesValueAndLocationAlone)
-{
-    // Skipped characters are given back too.
+    // A failed scan leaves value and location alone, giving skipped characters back too.
     for (const char* text : {"", "##", "x12", " #FF8000", "-1"}) EXPECT_EQ(scanHex(text), (Scan{false, 0xDEADBEEF, 0})) << '"' << text << '"';
 }
 
-TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefault)
+TEST_F(Scanner, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefault)
 {
     objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(s(" \n\tFF 0x10 g").get());
     std::uint32_t first = 0, second = 0;
@@ -74,7 +70,7 @@ TEST_F(NSScannerTest, ScansContinueWhereTheLastStoppedSkippingWhiteSpaceByDefaul
     EXPECT_FALSE(skipsNothing->scanHexInt(&first));
 }
 
-TEST_F(NSScannerTest, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
+TEST_F(Scanner, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
 {
     objc::StrongRef<NSScanner> scanner = NSScanner::scannerWithString(s("😀éFFz").get());
     scanner->setCharactersToBeSkipped(NSCharacterSet::characterSetWithCharactersInString(s("é😀").get()).get());
@@ -90,7 +86,7 @@ TEST_F(NSScannerTest, LocationsCountUtf16UnitsAndSkipSetsHoldWholeCharacters)
     EXPECT_FALSE(NSCharacterSet::characterSetWithCharactersInString(nullptr)->characterIsMember(U'#'));
 }
 
-TEST_F(NSScannerTest, ScansThroughTheRuntimeAsTheColourParserDoes)
+TEST_F(Scanner, ScansThroughTheRuntimeAsTheColourParserDoes)
 {
     StrongId scanner = send<StrongId>(objc::objc_getClass("NSScanner"), "scannerWithString:", s("##FF8000"));
     send(scanner, "setCharactersToBeSkipped:", send<StrongId>(objc::objc_getClass("NSCharacterSet"), "characterSetWithCharactersInString:", s("#")));

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 using objc::StrongId;
@@ -15,7 +16,7 @@ using objc::send;
 
 namespace {
 
-class NSStringTest : public ::testing::Test {
+class String : public ::testing::Test {
 protected:
     zovo::Process process;
 
@@ -30,7 +31,7 @@ protected:
     }
 };
 
-TEST_F(NSStringTest, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
+TEST_F(String, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
 {
     for (const char* yes : {"YES", "yes", "Y", "true", "T", "t", "1", "9", "0001", "+1", "-1", "-0007", "+y", " \t y", "\u00A0Y", "1abc"})
         EXPECT_TRUE(s(yes)->boolValue()) << '"' << yes << '"';
@@ -38,54 +39,28 @@ TEST_F(NSStringTest, BoolValueIsTrueOnYTOrANonZeroDigitAfterSpaceSignAndZeros)
         EXPECT_FALSE(s(no)->boolValue()) << '"' << no << '"';
 }
 
-TEST_F(NSStringTest, FloatValueReadsTheDecimalNumberAtTheStart)
+// The decimal number at the start, after white space (newlines too); what follows is ignored, no
+// locale applies, hexadecimal and named values are not read, and out-of-range values saturate.
+TEST_F(String, NumericValuesReadTheNumberAtTheStart)
 {
-    EXPECT_EQ(s("0.25")->floatValue(), 0.25f);
-    EXPECT_EQ(s("0.5")->floatValue(), 0.5f);
-    EXPECT_EQ(s("250")->floatValue(), 250.0f);
-    EXPECT_EQ(s(" 12.5abc")->floatValue(), 12.5f) << "leading space skipped, the rest ignored";
-    EXPECT_EQ(s("\n\t 3")->floatValue(), 3.0f) << "newlines count as leading white space here";
-    EXPECT_EQ(s("-1.5")->floatValue(), -1.5f);
-    EXPECT_EQ(s("+2")->floatValue(), 2.0f);
-    EXPECT_EQ(s(".5")->floatValue(), 0.5f);
-    EXPECT_EQ(s("5.")->floatValue(), 5.0f);
-    EXPECT_EQ(s("1e3")->floatValue(), 1000.0f);
-    EXPECT_EQ(s("2E-1x")->floatValue(), 0.2f);
-    EXPECT_EQ(s("1e")->floatValue(), 1.0f) << "an exponent marker without digits is not part of the number";
-    EXPECT_EQ(s("1e+")->floatValue(), 1.0f);
-    EXPECT_EQ(s("0.1")->floatValue(), 0.1f) << "the nearest 32-bit float";
-    EXPECT_EQ(s("3,5")->floatValue(), 3.0f) << "no locale: a comma ends the number";
-}
-
-TEST_F(NSStringTest, FloatValueIsZeroWhenTheTextDoesNotStartWithANumber)
-{
-    for (const char* text : {"", "abc", ".", "-", "+.", "e5", "- 5", "inf", "-infinity", "nan", "NaN", "x1"})
-        EXPECT_EQ(s(text)->floatValue(), 0.0f) << '"' << text << '"';
-    EXPECT_EQ(s("0x10")->floatValue(), 0.0f) << "hexadecimal floats are not read; the 0 is";
-}
-
-TEST_F(NSStringTest, FloatValueGoesToInfinityPastTheRangeAndToZeroBelowIt)
-{
-    EXPECT_EQ(s("1e39")->floatValue(), std::numeric_limits<float>::infinity());
-    EXPECT_EQ(s("-1e999")->floatValue(), -std::numeric_limits<float>::infinity());
-    EXPECT_EQ(s("1e-999")->floatValue(), 0.0f);
-    EXPECT_EQ(s("0.0000000000000000000000000000000000000000000000001")->floatValue(), 0.0f);
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const std::pair<const char*, float> floats[] = {
+        {"0.25", 0.25f}, {"250", 250}, {" 12.5abc", 12.5f}, {"\n\t 3", 3}, {"-1.5", -1.5f}, {"+2", 2}, {".5", 0.5f}, {"5.", 5},
+        {"1e3", 1000}, {"2E-1x", 0.2f}, {"1e", 1}, {"1e+", 1}, {"0.1", 0.1f}, {"3,5", 3}, {"0x10", 0}, {"", 0}, {"abc", 0}, {".", 0},
+        {"-", 0}, {"+.", 0}, {"e5", 0}, {"- 5", 0}, {"inf", 0}, {"-infinity", 0}, {"nan", 0}, {"NaN", 0}, {"1e39", inf},
+        {"-1e999", -inf}, {"1e-999", 0}, {"0.0000000000000000000000000000000000000000000000001", 0}};
+    for (const auto& [text, value] : floats) EXPECT_EQ(s(text)->floatValue(), value) << '"' << text << '"';
     EXPECT_EQ(s("1e39")->doubleValue(), 1e39) << "in range for a double";
     EXPECT_EQ(s("1e400")->doubleValue(), std::numeric_limits<double>::infinity());
-}
 
-TEST_F(NSStringTest, IntValueReadsTheIntegerAtTheStartAndClampsOnOverflow)
-{
-    EXPECT_EQ(s(" 42abc")->intValue(), 42);
-    EXPECT_EQ(s("-7.9")->intValue(), -7);
-    EXPECT_EQ(s("abc")->intValue(), 0);
-    EXPECT_EQ(s("99999999999")->intValue(), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(s("-99999999999")->intValue(), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(s("-2147483648")->intValue(), std::numeric_limits<std::int32_t>::min());
+    constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max(), smallest = std::numeric_limits<std::int32_t>::min();
+    const std::pair<const char*, std::int32_t> ints[] = {
+        {" 42abc", 42}, {"-7.9", -7}, {"abc", 0}, {"99999999999", largest}, {"-99999999999", smallest}, {"-2147483648", smallest}};
+    for (const auto& [text, value] : ints) EXPECT_EQ(s(text)->intValue(), value) << '"' << text << '"';
     EXPECT_EQ(s("9223372036854775808")->integerValue(), std::numeric_limits<std::int64_t>::max());
 }
 
-TEST_F(NSStringTest, ContainsStringIsFalseForTheEmptyStringAndNil)
+TEST_F(String, ContainsStringIsFalseForTheEmptyStringAndNil)
 {
     EXPECT_TRUE(s("FF8800:0.5")->containsString(s(":").get()));
     EXPECT_TRUE(s("FF8800:")->containsString(s(":").get()));
@@ -95,7 +70,7 @@ TEST_F(NSStringTest, ContainsStringIsFalseForTheEmptyStringAndNil)
     EXPECT_TRUE(s("grüße")->containsString(s("üß").get()));
 }
 
-TEST_F(NSStringTest, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
+TEST_F(String, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
 {
     using V = std::vector<std::string>;
     EXPECT_EQ(pieces("FF8800:0.5", ":"), (V{"FF8800", "0.5"}));
@@ -109,7 +84,7 @@ TEST_F(NSStringTest, ComponentsSplitAtEveryOccurrenceKeepingEmptyPieces)
     EXPECT_EQ(pieces("abc", ""), (V{"abc"}));
 }
 
-TEST_F(NSStringTest, LengthCountsUtf16CodeUnits)
+TEST_F(String, LengthCountsUtf16CodeUnits)
 {
     EXPECT_EQ(s("")->length(), 0u);
     EXPECT_EQ(s("abc")->length(), 3u);

@@ -8,7 +8,7 @@
 
 namespace zovo {
 
-TEST(Trace, StreamsEveryRecordButKeepsOnlyTheRecentOnes)
+TEST(Trace, StreamsEveryRecordKeepsOnlyTheRecentOnesAndWritesValidJsonWhateverTheText)
 {
     Process process;
     Trace& t = trace();
@@ -25,11 +25,8 @@ TEST(Trace, StreamsEveryRecordButKeepsOnlyTheRecentOnes)
     t.setKept(1);
     EXPECT_EQ(t.events().size(), 1u);
     EXPECT_EQ(t.eventsOfKind("note").at(0).text("subject"), "n4");
-}
 
-TEST(Trace, RecordsAreValidJsonWhateverTheirText)
-{
-    Process process;
+    // Records are valid JSON whatever their text.
     process.mainRunLoop().advance(1.5);
     trace().record("post", {{"name", "bad \xFF\xC0 byte"}, {"quote", "say \"hi\"\n\ttab \x01"}, {"n", 3.0}, {"x", 0.1},
                             {"inf", 1.0 / 0.0}, {"big", 1e300}, {"ok", true}});

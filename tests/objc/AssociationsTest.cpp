@@ -28,9 +28,9 @@ TEST_F(Associations, RetainedValuesAreReleasedWithTheirObject)
     EXPECT_FALSE(value.get()) << "the value ends with its object";
 }
 
-TEST_F(Associations, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
+TEST_F(Associations, ReplacingOrStoringNoneReleasesTheOldValueAndAssignDoesNotOwn)
 {
-    static const char key = 0;
+    static const char key = 0, other = 0;
     StrongRef<Tracked> owner = make<Tracked>();
     WeakRef<Tracked> first;
     {
@@ -45,15 +45,8 @@ TEST_F(Associations, StoringNoneRemovesTheAssociationAndReleasesTheOldValue)
     objc_setAssociatedObject(owner.get(), &key, nullptr, AssociationPolicy::RetainNonatomic);
     EXPECT_FALSE(objc_getAssociatedObject(owner.get(), &key));
     EXPECT_EQ(second->retainCount(), 1u);
-}
-
-TEST_F(Associations, AssignAssociationsDoNotOwn)
-{
-    static const char key = 0;
-    StrongRef<Tracked> owner = make<Tracked>();
-    StrongRef<Tracked> v = make<Tracked>();
-    objc_setAssociatedObject(owner.get(), &key, v.get(), AssociationPolicy::Assign);
-    EXPECT_EQ(v->retainCount(), 1u);
+    objc_setAssociatedObject(owner.get(), &other, second.get(), AssociationPolicy::Assign);
+    EXPECT_EQ(second->retainCount(), 1u);
 }
 
 TEST_F(Associations, CopyPoliciesAreRefusedNamingTheClassAndChangeNothing)

@@ -67,10 +67,6 @@ TEST(ScreenChrome, LowBatteryShowsRedAndOutOfRangeContentIsClamped)
     EXPECT_EQ(redPixels({.signalBars = 99, .batteryLevel = std::numeric_limits<double>::quiet_NaN()}), 0);
 }
 
-} // namespace
-
-namespace {
-
 TEST(ScreenChrome, WallpapersDarkLightAndAnImageFillTheScreen)
 {
     auto paint = [](const zovo::Wallpaper& wallpaper) {

@@ -65,8 +65,7 @@ void installRecorder(int, char**, char**)
     record<3, void>("NCNotificationShortLookViewController", "viewDidLoad", "viewDidLoad");
     record<4, void>("NCNotificationShortLookView", "layoutSubviews", "card layoutSubviews");
     record<5, void, bool>("NCNotificationShortLookViewController", "viewWillDisappear:", "shortLook viewWillDisappear:");
-    record<6, void, bool>("NCNotificationLongLookViewController", "viewWillAppear:", "longLook viewWillAppear:");
-    record<7, void, bool>("NCNotificationLongLookViewController", "viewWillDisappear:", "longLook viewWillDisappear:");
+    record<6, void, bool>("NCNotificationLongLookViewController", "viewWillDisappear:", "longLook viewWillDisappear:");
     // The status bar's frame must be in place by the time its layoutSubviews runs.
     static void (*statusBarLayout)(id, SEL);
     MSHookMessageEx(objc::objc_getClass("_UIStatusBarForegroundView"), objc::sel("layoutSubviews"), +[](id s, SEL c) {
@@ -142,23 +141,10 @@ TEST_F(Host, LaunchRunsTheLoaderThenLaysOutTheStatusBarBeforeMakingTheDestinatio
     EXPECT_EQ(zovo::trace().eventsOfKind("post").size(), 1u) << "only traced names are recorded";
 }
 
-TEST_F(Host, RotationLaysTheStatusBarOutAgainAndInLandscapeTheSystemBannerTakesTheTap)
-{
-    host->rotate(UIScreen::Orientation::Landscape);
-    EXPECT_EQ(journal.back(), "statusBar 812x44");
-    post("r1");
-    turn();
-    advance(zovo::kBannerEntryDuration);
-    const CGRect card = host->shortLookView()->frameInWindow();
-    EXPECT_EQ(card.origin.y, zovo::kBannerMargin);
-    tap(CGPointMake(CGRectGetMidX(card), CGRectGetMidY(card)));
-    EXPECT_EQ(records("host").back(), "defaultAction r1");
-    EXPECT_EQ(records("call")[1], "tapRecognizerRecognizedTap: [\"NCNotificationTapGestureRecognizer\"]");
-}
-
-// Turned with a banner up, the banner's window follows the screen at once and every view is laid
-// out again on the next turn, even one whose size the turn did not change.
-TEST_F(Host, RotationResizesTheBannerWindowAndLaysEveryViewOutOnTheNextTurn)
+// Turned with a banner up, the status bar and the banner's window follow the screen at once and
+// every view is laid out again on the next turn, even one whose size the turn did not change. In
+// landscape the system banner takes the tap.
+TEST_F(Host, RotationResizesTheWindowsLaysEveryViewOutOnTheNextTurnAndTheBannerTakesTheTap)
 {
     post("r1");
     turn();
@@ -166,6 +152,7 @@ TEST_F(Host, RotationResizesTheBannerWindowAndLaysEveryViewOutOnTheNextTurn)
     auto cardPasses = [] { return std::count(journal.begin(), journal.end(), "card layoutSubviews"); };
     const auto before = cardPasses();
     host->rotate(UIScreen::Orientation::Landscape);
+    EXPECT_EQ(journal.back(), "statusBar 812x44");
     EXPECT_EQ(host->bannerWindow()->frame().size.width, 812);
     EXPECT_EQ(host->shortLookView()->frame().origin.y, zovo::kBannerMargin) << "placed for landscape";
     EXPECT_EQ(cardPasses(), before) << "laid out on the next turn, not inside the rotation";
@@ -175,6 +162,10 @@ TEST_F(Host, RotationResizesTheBannerWindowAndLaysEveryViewOutOnTheNextTurn)
     host->rotate(UIScreen::Orientation::Landscape);
     turn();
     EXPECT_EQ(cardPasses(), turned + 1) << "laid out again although nothing changed size";
+    const CGRect card = host->shortLookView()->frameInWindow();
+    tap(CGPointMake(CGRectGetMidX(card), CGRectGetMidY(card)));
+    EXPECT_EQ(records("host").back(), "defaultAction r1");
+    EXPECT_EQ(records("call")[1], "tapRecognizerRecognizedTap: [\"NCNotificationTapGestureRecognizer\"]");
     host->rotate(UIScreen::Orientation::Portrait);
     EXPECT_EQ(host->bannerWindow()->frame().size.width, 375);
 }
@@ -258,7 +249,7 @@ TEST_F(ShortBanners, TimerDismissesWhenTheWholeDurationSinceItsLastStartRunsOut)
     EXPECT_EQ(presented(), "");
 }
 
-TEST_F(Host, DismissalTellsTheControllerThenRemovesTheWindowThenReportsCompletionOnce)
+TEST_F(Host, DismissalTellsTheControllersThenRemovesTheWindowThenReportsCompletionOnce)
 {
     dismiss(true);
     EXPECT_TRUE(records("host").empty()) << "nothing is presented";
@@ -280,6 +271,18 @@ TEST_F(Host, DismissalTellsTheControllerThenRemovesTheWindowThenReportsCompletio
     turn();
     dismiss(false, false);
     EXPECT_EQ(journal.back(), "_dismissBannerCompleted: r2 returns") << "without animation it completes inside the call";
+
+    // A forced dismissal closes an open long look first, and a banner on its way out opens none.
+    post("r3");
+    turn();
+    StrongId controller(destination()->shortLookController());
+    openLongLook();
+    EXPECT_EQ(records("call").back(), "_presentLongLookViaClickPresentationInteraction: [null]");
+    journal.clear();
+    dismiss(true);
+    EXPECT_EQ(journal, (Log{"longLook viewWillDisappear:", "shortLook viewWillDisappear:"}));
+    send(controller, "_presentLongLookViaClickPresentationInteraction:", nullptr);
+    EXPECT_FALSE(destination()->isLongLookOpen());
 }
 
 TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDismissesIt)
@@ -299,20 +302,6 @@ TEST_F(Host, StickyBannerHasNoTimerAndIgnoresDismissalsThatDoNotForceButATapDism
     EXPECT_EQ(records("call"), (Log{"_startDismissTimer []", std::string(kDismiss) + " [true,\"timeout\",false]", "tapRecognizerRecognizedTap: [null]",
                                     std::string(kDismiss) + " [true,\"defaultAction\",true]", "tapRecognizerRecognizedTap: [null]"}))
         << "no timer started at presentation";
-}
-
-TEST_F(Host, ForcedDismissalClosesAnOpenLongLookFirstAndABannerOnItsWayOutOpensNone)
-{
-    post("r1");
-    turn();
-    StrongId controller(destination()->shortLookController());
-    openLongLook();
-    EXPECT_EQ(records("call").back(), "_presentLongLookViaClickPresentationInteraction: [null]");
-    journal.clear();
-    dismiss(true);
-    EXPECT_EQ(journal, (Log{"longLook viewWillDisappear:", "shortLook viewWillDisappear:"}));
-    send(controller, "_presentLongLookViaClickPresentationInteraction:", nullptr);
-    EXPECT_FALSE(destination()->isLongLookOpen());
 }
 
 int settingsCallbacks = 0;
