@@ -1,5 +1,6 @@
 #include "objc/Message.h"
 #include "objc/Runtime.h"
+#include "objc/TrackedObjects.h"
 
 #include <gtest/gtest.h>
 
@@ -86,18 +87,10 @@ TEST_F(ObjcRuntime, EncodingsAreCheckedAtAddAndAtSend)
     StrongId object = send<StrongId>(base, "new");
     EXPECT_DOUBLE_EQ(send<double>(object, "half:", 5.0), 2.5);
     // The message names the method (+ for a class method), its encoding and the caller's.
-    auto mismatch = [](const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const RuntimeError& e) {
-            return std::string(e.what());
-        }
-        return std::string("no signature mismatch");
-    };
-    EXPECT_EQ(mismatch([&] { send<double>(object, "half:", 5); }), // an int is not a double
+    EXPECT_EQ(runtimeErrorOf([&] { send<double>(object, "half:", 5); }), // an int is not a double
               "-[Base half:]: the method's type encoding is \"d@:d\" but the caller's signature is \"d@:i\"");
     addClassMethod(base, sel("answer"), answer42);
-    EXPECT_EQ(mismatch([&] { send<double>(derived, "answer"); }),
+    EXPECT_EQ(runtimeErrorOf([&] { send<double>(derived, "answer"); }),
               "+[Derived answer]: the method's type encoding is \"i@:\" but the caller's signature is \"d@:\"");
     EXPECT_THROW(send<float>(object, "half:", 5.0), RuntimeError);
     EXPECT_STREQ((encodingOf<void, id>()), "v@:@");
@@ -109,12 +102,7 @@ TEST_F(ObjcRuntime, EncodingsAreCheckedAtAddAndAtSend)
 TEST_F(ObjcRuntime, UnrecognizedSelectorNamesClassAndSelectorAndNilAnswersZero)
 {
     StrongId object = send<StrongId>(derived, "new");
-    try {
-        send(object, "frobnicate:", 1.0);
-        FAIL();
-    } catch (const RuntimeError& e) {
-        EXPECT_NE(std::string(e.what()).find("-[Derived frobnicate:]: unrecognized selector"), std::string::npos) << e.what();
-    }
+    EXPECT_NE(runtimeErrorOf([&] { send(object, "frobnicate:", 1.0); }).find("-[Derived frobnicate:]: unrecognized selector"), std::string::npos);
     EXPECT_THROW(send(derived, "frobnicate"), RuntimeError);
     id nothing = nullptr; // while a message to nil returns zero
     EXPECT_EQ(send<int>(nothing, "anything"), 0);
@@ -141,15 +129,12 @@ TEST_F(ObjcRuntime, ClassMethodsLiveOnTheMetaclassAndInstancesAnswerRespondsAndK
     EXPECT_EQ(send<Class>(object, "class"), derived);
 }
 
-TEST_F(ObjcRuntime, PropertiesKeepTheirAttributeListsReadableBack)
+TEST_F(ObjcRuntime, PropertiesAreAddedOnceAndFoundThroughSubclasses)
 {
-    PropertyAttribute strongObject[] = {{"T", "@\"BLNotificationBanner\""}, {"&", ""}, {"N", ""}};
     PropertyAttribute plainDouble[] = {{"T", "d"}, {"N", ""}};
-    EXPECT_TRUE(class_addProperty(base, "brimlight", strongObject, 3));
     EXPECT_TRUE(class_addProperty(base, "bannerHeight", plainDouble, 2));
     EXPECT_FALSE(class_addProperty(base, "bannerHeight", plainDouble, 2));
-    EXPECT_STREQ(property_getAttributes(class_getProperty(derived, "brimlight")), "T@\"BLNotificationBanner\",&,N");
-    EXPECT_STREQ(property_getAttributes(class_getProperty(base, "bannerHeight")), "Td,N");
+    EXPECT_STREQ(property_getAttributes(class_getProperty(derived, "bannerHeight")), "Td,N");
     EXPECT_EQ(class_getProperty(base, "missing"), nullptr);
 }
 

@@ -7,12 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 struct Tracked : objc::Object {
     static constexpr const char* kClassName = "Tracked";
     static inline int live = 0;
     Tracked() { ++live; }
     ~Tracked() override { --live; }
 };
+
+// The message of the objc::RuntimeError that `step` raises, or "" when it raises none.
+inline std::string runtimeErrorOf(const std::function<void()>& step)
+{
+    try { step(); } catch (const objc::RuntimeError& error) { return error.what(); }
+    return "";
+}
 
 class TrackedObjects : public ::testing::Test {
 protected:
