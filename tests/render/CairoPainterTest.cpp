@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstring>
 #include <vector>
 #include <limits>
@@ -58,16 +57,6 @@ TEST(CairoPainter, BitmapsLandOnWholePixelsAndReplaceTakesTransparencyAlong)
     EXPECT_EQ(frame.pixelAt(2, 0), kBlue);
     EXPECT_EQ(frame.pixelAt(2, 1), kRed);
     EXPECT_EQ(frame.pixelAt(3, 1), kClear);
-}
-
-TEST(CairoPainter, GradientRunsFromFirstToLastStopAndHoldsItsEndsBeyond)
-{
-    zovo::Frame frame(1, 100, 1.0);
-    const std::array<zovo::GradientStop, 2> stops{{{0, red}, {1, blue}}};
-    zovo::CairoPainter(frame).fillRectWithLinearGradient(CGRectMake(0, 0, 1, 100), CGPointMake(0, 10), CGPointMake(0, 90), stops);
-    EXPECT_EQ(frame.pixelAt(0, 0), kRed);
-    EXPECT_EQ(frame.pixelAt(0, 99), kBlue);
-    EXPECT_NEAR(frame.pixelAt(0, 50).red, 128, 4);
 }
 
 TEST(CairoPainter, ImageCacheConvertsEachImageOnceAndForgetsEndedOnes)
