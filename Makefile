@@ -30,7 +30,7 @@ test: build
 	ctest --preset default
 
 refs: configure
-	@cmake --build --preset default --target zovorudovu
+	@cmake --build --preset default --target zovorudovu hard_text_scenario_files
 	@scripts/record-refs.sh build/bin/zovorudovu
 
 package: build

@@ -1,17 +1,18 @@
 // Writes the reference suite's hard-text scenarios: every text of the hard-text set posted in turn
-// on one device, each held as a snapshot once its banner has slid in. Built and run by
-// scripts/record-refs.sh, so the scenarios follow the set whenever references are recorded.
-//   hard-text-scenarios MODEL > tests/scenarios/hard-text-NAME.json
+// on one device, each held as a snapshot once its banner has slid in. The build runs it (the
+// hard_text_scenarios target), so the scenarios always follow the set and are never kept in git.
+//   hard-text-scenarios MODEL FILE
 #include "sim/HardText.h"
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <iostream>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: hard-text-scenarios MODEL\n";
+    if (argc != 3) {
+        std::cerr << "usage: hard-text-scenarios MODEL FILE\n";
         return 2;
     }
     nlohmann::ordered_json events = nlohmann::ordered_json::array();
@@ -30,5 +31,10 @@ int main(int argc, char** argv)
         {"bannerDuration", 4},
         {"until", tenths / 10.0},
         {"events", events}};
-    std::cout << scenario.dump(2) << '\n';
+    std::ofstream file(argv[2]);
+    file << scenario.dump(2) << '\n';
+    if (!file.flush()) {
+        std::cerr << "hard-text-scenarios: " << argv[2] << ": cannot write\n";
+        return 1;
+    }
 }
