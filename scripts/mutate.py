@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Measures how many small faults a folder's tests catch (mutation testing).
 
-usage: mutate.py FOLDER [--target TEST] [--sample N] [--seed S] [--timeout SECONDS]
-                        [--build-dir DIR] [--json FILE] [--list]
+usage: mutate.py FOLDER [--target TEST] [--sample N] [--seed S] [--match REGEX]
+                        [--timeout SECONDS] [--build-dir DIR] [--json FILE] [--list]
 
 For each site in FOLDER's sources (a comparison flipped, a numeric constant changed by one, a
 statement dropped, && and || swapped, a condition negated, true and false turned) the script puts
@@ -191,6 +191,10 @@ def sites_in_file(path, rel):
     return sites
 
 
+def listing(site):
+    return f"{site['file']}:{site['line']}: {site['kind']}: {site['original']}  ->  {site['replacement']}"
+
+
 def all_sites(folder):
     files = sorted(p for p in (ROOT / folder).rglob("*") if p.suffix in SOURCE_SUFFIXES)
     sites = []
@@ -329,7 +333,7 @@ def text_report(report):
     if report["survivors"]:
         lines.append("  survivors:")
         for s in report["survivors"]:
-            lines.append(f"    {s['file']}:{s['line']}: {s['kind']}: {s['original']}  ->  {s['replacement']}")
+            lines.append("    " + listing(s))
     return "\n".join(lines)
 
 
@@ -345,6 +349,7 @@ def main():
     parser.add_argument("--build-dir", default="build-mutation")
     parser.add_argument("--jobs", type=int, default=2, help="parallel compile jobs")
     parser.add_argument("--json", help="JSON report path")
+    parser.add_argument("--match", help="only the sites whose listing line contains this regular expression")
     parser.add_argument("--list", action="store_true", help="print the chosen sites and stop")
     args = parser.parse_args()
 
@@ -356,11 +361,17 @@ def main():
 
     sites = all_sites(folder)
     chosen = sites
-    if args.sample and args.sample < len(sites):
-        chosen = sorted(random.Random(args.seed).sample(sites, args.sample), key=lambda s: s["id"])
+    if args.match:
+        try:
+            pattern = re.compile(args.match)
+        except re.error as error:
+            sys.exit(f"mutate: --match {args.match!r}: {error}")
+        chosen = [s for s in sites if pattern.search(listing(s))]
+    if args.sample and args.sample < len(chosen):
+        chosen = sorted(random.Random(args.seed).sample(chosen, min(args.sample, len(chosen))), key=lambda s: s["id"])
     if args.list:
         for s in chosen:
-            print(f"{s['file']}:{s['line']}: {s['kind']}: {s['original']}  ->  {s['replacement']}")
+            print(listing(s))
         print(f"{len(chosen)} of {len(sites)} sites", file=sys.stderr)
         return 0
 
