@@ -192,7 +192,7 @@ def sites_in_file(path, rel):
 
 
 def listing(site):
-    return f"{site['file']}:{site['line']}: {site['kind']}: {site['original']}  ->  {site['replacement']}"
+    return f"{site['file']}:{site['line']}:{site['column']}: {site['kind']}: {site['original']}  ->  {site['replacement']}"
 
 
 def all_sites(folder):
@@ -318,7 +318,7 @@ def summary(folder, results, seconds, sample, seed, total_sites):
         "timeouts": sum(1 for r in results if r["outcome"] == "timeout"),
         "score": round(len(caught) / len(compiled), 4) if compiled else None,
         "seconds": round(seconds, 1),
-        "survivors": [{k: r[k] for k in ("file", "line", "kind", "original", "replacement")} for r in survivors],
+        "survivors": [{k: r[k] for k in ("file", "line", "column", "kind", "original", "replacement")} for r in survivors],
         "results": results,
     }
 
@@ -409,8 +409,7 @@ def main():
         finally:
             restorer.restore()
         results.append(dict(site, outcome=outcome))
-        print(f"[{index}/{len(chosen)}] {site['file']}:{site['line']} {site['kind']} "
-              f"{site['original']!r} -> {site['replacement']!r}: {outcome} ({time.monotonic() - mutant_began:.1f} s)",
+        print(f"[{index}/{len(chosen)}] {listing(site)}: {outcome} ({time.monotonic() - mutant_began:.1f} s)",
               file=sys.stderr)
 
     # The last restore changed a time stamp; rebuild so the directory holds the clean program.
