@@ -20,7 +20,7 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     auto banner = makeBanner(CGRectMake(0, -120, 230, 120));
     ASSERT_TRUE(banner);
     EXPECT_TRUE(banner->isHidden());
-    EXPECT_GT(banner->windowLevel(), UIWindowLevelStatusBar) << "drawn over the status bar and the notch";
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100.0) << "drawn over the status bar and the notch";
     EXPECT_FALSE(banner->isSecure());
     EXPECT_EQ(frameOf(banner->container), CGRectMake(10, 0, 210, 110));
     EXPECT_EQ(frameOf(banner->iconView), CGRectMake(0, 34, 20, 20));
@@ -169,6 +169,7 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask, banner->bottomMaskLayer.get());
     EXPECT_EQ(mask->path()->roundedRect->corners, 12u);
+    EXPECT_EQ(mask->path()->roundedRect->radii, CGSizeMake(23, 23));
     EXPECT_EQ(mask->path()->roundedRect->rect, CGRectMake(0, 0, 209, body.size.height));
 
     bridge()->showGrabber = false;

@@ -85,22 +85,34 @@ TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 1);
 }
 
-TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
+// A banner's card lowers the window and opens the long look on expansion (animated, as after a
+// pull, when the banner was swiped down; through the press interaction otherwise), and raises the
+// window again when it goes; any other card does neither.
+TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
 {
     objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
     objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    for (objc::id delegate : {destination.get(), stranger.get()}) {
-        objc::StrongId controller = controllerWithCard(delegate);
+    const struct {
+        objc::id delegate;
+        bool swipe;
+        const char* call; // selector and arguments, or null for no call
+    } cases[] = {
+        {destination.get(), true, "_presentLongLookForScrollAnimated:completion: [true,null]"},
+        {destination.get(), false, "_presentLongLookViaClickPresentationInteraction: [null]"},
+        {stranger.get(), true, nullptr},
+    };
+    for (const auto& c : cases) {
+        objc::StrongId controller = controllerWithCard(c.delegate);
+        bridge()->longLookActivationMethodWasSwipe = c.swipe;
         posted.clear();
         zovo::trace().clear();
         objc::send(controller, "expandContent:", nullptr);
         objc::send(controller, "viewWillDisappear:", false);
-        const bool banner = delegate == destination.get();
-        // A banner's card lowers the window and opens the long look on expansion, and raises it
-        // again when it goes; any other card does neither.
-        EXPECT_EQ(count(zovorudovu::kWindowLevelSetLow), banner ? 1 : 0);
-        EXPECT_EQ(count(zovorudovu::kWindowLevelSetHigh), banner ? 1 : 0);
-        EXPECT_EQ(zovo::trace().eventsOfKind("call").empty(), !banner) << "the long look is asked for by a banner only";
+        std::vector<std::string> calls;
+        for (const auto& e : zovo::trace().eventsOfKind("call")) calls.push_back(e.text("selector") + " " + e.field("args"));
+        EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{});
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetLow), c.call ? 1 : 0);
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetHigh), c.call ? 1 : 0);
     }
 }
 

@@ -117,10 +117,15 @@ TEST_F(EveryHostClassMissing, StartUpSkipsEveryRowAndMakesNoHostClass)
 }
 
 int cancels = 0, starts = 0, dismissals = 0;
-bool lastForce = false;
+bool lastAnimated = false, lastForce = false;
 void countCancel(objc::id, objc::SEL) { ++cancels; }
 void countStart(objc::id, objc::SEL) { ++starts; }
-void countDismiss(objc::id, objc::SEL, bool, objc::id, bool force) { ++dismissals; lastForce = force; }
+void countDismiss(objc::id, objc::SEL, bool animated, objc::id, bool force)
+{
+    ++dismissals;
+    lastAnimated = animated;
+    lastForce = force;
+}
 
 TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
 {
@@ -140,6 +145,7 @@ TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(dismissals, 1);
+    EXPECT_TRUE(lastAnimated) << "the system's banner slides away as it would on its own";
     EXPECT_TRUE(lastForce);
     object = nullptr;
     objc::send(centre, "postNotificationName:object:", text(zovorudovu::kCancelBannerTimer), nullptr);
