@@ -61,19 +61,6 @@ TEST_F(AverageColor, AveragesTheStoredBytesOfEveryPixelInEitherByteOrder)
     expectColour(colourOf(UIImage::imageWithCGImage(CGImage::create(2, 3, kRGBAStraight, std::move(bytes), 12)).get()), 0, 1, 0);
 }
 
-// The colours near the light/dark threshold are judged with the factor 1 / (255 w h) held in
-// single precision; a double-precision factor lands 2.3e-8 away for this image.
-TEST_F(AverageColor, AveragingFactorIsSinglePrecision)
-{
-    const float factor = 1.0f / (255.0f * 3.0f * 1.0f);
-    const double expected = static_cast<double>(factor) * 600.0;
-    ASSERT_GT(std::abs(expected - 600.0 / 765.0), 1e-8);
-    const UIColor* colour = colourOf(filled(3, 1, {200, 200, 200, 255}).get());
-    ASSERT_NE(colour, nullptr);
-    EXPECT_NEAR(colour->red(), expected, 1e-12);
-    EXPECT_NEAR(colour->blue(), expected, 1e-12);
-}
-
 TEST(AverageOfBitmap, ChannelsAreFoundByTheBitmapsAlphaPlaceAndByteOrder)
 {
     // One pixel whose four bytes are all different, so that a channel read from the wrong place shows.

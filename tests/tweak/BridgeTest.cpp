@@ -47,16 +47,6 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
     EXPECT_EQ(seen[0]->isa, cls);
 }
 
-TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
-{
-    zovorudovu::registerClasses(process.runtime());
-    BLNotificationBridge* b = bridge();
-    EXPECT_FALSE(b->presented || b->adaptiveColours || b->showGrabber || b->showTimestamp || b->customWidth);
-    EXPECT_FALSE(b->longLookActivated || b->longLookActivationMethodWasSwipe);
-    EXPECT_EQ(b->customWidthValue + b->safeYPos + b->notchWidth, 0.0f);
-    EXPECT_FALSE(b->icon || b->primaryText || b->secondaryText || b->dateText || b->adaptive_backgroundColour || b->adaptive_textColour);
-}
-
 TEST_F(Bridge, FloatPropertiesNarrowToSinglePrecision)
 {
     zovorudovu::registerClasses(process.runtime());

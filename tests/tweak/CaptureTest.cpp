@@ -1,6 +1,6 @@
 // The component's hooks on the system's banner card decide from the card's ancestry whether it is
 // a banner at all: only a card whose controller was presented by the banner destination is one.
-#include "TweakFixture.h"
+#include "BannerFixture.h"
 
 #include "foundation/NSNotification.h"
 #include "foundation/Trace.h"
@@ -10,17 +10,8 @@
 
 namespace {
 
-class Capture : public TweakFixture {
+class Capture : public BannerFixture {
 protected:
-    Capture()
-    {
-        writeSettings({});
-        load();
-        NSNotificationCenter::defaultCenter()->setPostListener([this](const std::string& name) { posted.push_back(name); });
-    }
-    ~Capture() override { NSNotificationCenter::defaultCenter()->setPostListener({}); }
-
-    int count(const char* name) const { return static_cast<int>(std::count(posted.begin(), posted.end(), name)); }
     // A banner controller presented by `delegate`, with its card loaded.
     objc::StrongId controllerWithCard(objc::id delegate)
     {
@@ -29,8 +20,6 @@ protected:
         objc::send<objc::StrongId>(controller, "view");
         return controller;
     }
-
-    std::vector<std::string> posted;
 };
 
 TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
@@ -42,8 +31,15 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 
     // A card some other presenter shows (a list, a widget) is left alone.
     objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    controllerWithCard(stranger.get());
+    objc::StrongId other = controllerWithCard(stranger.get());
     EXPECT_FALSE(g().isBanner);
+    // Even when everything else would let the capture go ahead, its card keeps its view.
+    bridge()->presented = true;
+    g().presentingController = objc::WeakRef<objc::Object>(other.get());
+    objc::send(objc::send<objc::StrongId>(other, "view"), "layoutSubviews");
+    EXPECT_FALSE(objc::send<bool>(objc::send<objc::StrongId>(other, "view"), "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
+    bridge()->presented = false;
     controllerWithCard(nullptr);
     EXPECT_FALSE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kPresent), 1);

@@ -15,15 +15,12 @@ protected:
     objc::StrongId springBoard;
 };
 
-TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
+// Launch records the notch and the banner's height; the content's top follows the status bar's
+// bottom edge, wherever the bar stands.
+TEST_F(Presentation, LaunchAndStatusBarLayoutRecordTheBannersGeometry)
 {
     EXPECT_EQ(bridge()->notchWidth, 209.0f);
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
-}
-
-// The content's top follows the status bar's bottom edge, wherever the bar stands.
-TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
-{
     objc::StrongId bar = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
                                         CGRectMake(0, 10, 375, 44));
     objc::send(bar, "layoutSubviews");
@@ -108,24 +105,6 @@ TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
     EXPECT_TRUE(bridge()->presented);
     ASSERT_EQ(UIScreen::mainScreen()->visibleWindows().size(), 1u);
     EXPECT_EQ(UIScreen::mainScreen()->visibleWindows()[0], newer.get());
-}
-
-// A short look that something other than the banner destination presented keeps its view, even
-// when everything else would let the capture go ahead.
-TEST_F(Presentation, ShortLookOutsideABannerIsLeftAlone)
-{
-    objc::StrongId request = objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationRequest"), "new");
-    objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
-                                               "initWithNotificationRequest:", request);
-    objc::StrongId presenter = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    objc::send(controller, "setDelegate:", presenter);
-    objc::StrongId view = objc::send<objc::StrongId>(controller, "view");
-    EXPECT_EQ(count(zovorudovu::kPresent), 0);
-    bridge()->presented = true;
-    g().presentingController = objc::WeakRef<objc::Object>(controller.get());
-    objc::send(view, "layoutSubviews");
-    EXPECT_FALSE(objc::send<bool>(view, "isHidden"));
-    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
 }
 
 // The landscape test reads the screen's bounds as they stand in the current orientation.

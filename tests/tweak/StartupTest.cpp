@@ -35,25 +35,35 @@ constexpr Row kRows[] = {
     {"SpringBoard", "dismissBrimlight:", "v@:@"},
 };
 
-TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncoding)
+// Enabled, start-up replaces or adds every row with its encoding; disabled, it touches no class.
+TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncodingAndDisabledNone)
 {
-    std::vector<std::pair<const char*, objc::IMP>> before;
-    for (const auto& row : kRows) {
-        const objc::Method* m = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
-        before.emplace_back(row.selector, m ? m->imp : nullptr);
+    for (bool enabled : {true, false}) {
+        zovo::Process fresh;
+        registerClasses(fresh);
+        std::vector<objc::IMP> before;
+        for (const auto& row : kRows) {
+            const objc::Method* m = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
+            before.push_back(m ? m->imp : nullptr);
+        }
+        auto settings = NSDictionary::from({{"isEnabled", flag(enabled)}});
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), settings.get()));
+        load(fresh);
+        for (std::size_t i = 0; i < std::size(kRows); ++i) {
+            const auto& row = kRows[i];
+            SCOPED_TRACE(testing::Message() << row.cls << " " << row.selector << (enabled ? ", enabled" : ", disabled"));
+            const objc::Method* m = objc::objc_getClass(row.cls)->ownMethod(objc::sel(row.selector));
+            const objc::Method* found = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
+            EXPECT_EQ(found ? found->imp : nullptr, enabled ? (m ? m->imp : nullptr) : before[i]);
+            if (!enabled) continue;
+            ASSERT_NE(m, nullptr);
+            EXPECT_STREQ(m->types, row.types);
+            EXPECT_NE(m->imp, before[i]) << "not replaced";
+        }
+        objc::Class springBoard = objc::objc_getClass("SpringBoard");
+        EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "brimlight")), enabled ? "T@\"BLNotificationBanner\",&,N" : nullptr);
+        EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "bannerHeight")), enabled ? "Td,N" : nullptr);
     }
-    writeSettings({});
-    load();
-    for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        const auto& row = kRows[i];
-        const objc::Method* m = objc::objc_getClass(row.cls)->ownMethod(objc::sel(row.selector));
-        ASSERT_NE(m, nullptr) << row.cls << " " << row.selector;
-        EXPECT_STREQ(m->types, row.types) << row.cls << " " << row.selector;
-        EXPECT_NE(m->imp, before[i].second) << row.cls << " " << row.selector << " was not replaced";
-    }
-    objc::Class springBoard = objc::objc_getClass("SpringBoard");
-    EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "brimlight")), "T@\"BLNotificationBanner\",&,N");
-    EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "bannerHeight")), "Td,N");
 }
 
 TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
@@ -72,48 +82,27 @@ TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
     EXPECT_EQ(window->retainCount(), 1u) << "the window lost this owner";
 }
 
-TEST_F(Startup, DisabledStartUpTouchesNoClass)
+// A host class that is missing skips its rows and no other; with every one missing, start-up
+// makes none of them.
+TEST_F(Startup, RowsOfMissingHostClassesAreSkippedAndTheRestApplied)
 {
-    writeSettings({{"isEnabled", flag(false)}});
-    std::size_t methodsBefore = 0;
-    for (const auto& row : kRows) methodsBefore += objc::objc_getClass(row.cls)->ownMethods().size();
-    load();
-    std::size_t methodsAfter = 0;
-    for (const auto& row : kRows) methodsAfter += objc::objc_getClass(row.cls)->ownMethods().size();
-    EXPECT_EQ(methodsAfter, methodsBefore);
-    EXPECT_EQ(objc::class_getProperty(objc::objc_getClass("SpringBoard"), "brimlight"), nullptr);
-}
-
-class MissingHostClass : public TweakFixture {
-protected:
-    MissingHostClass() : TweakFixture({}, {"SBBannerWindow"}) {}
-};
-
-TEST_F(MissingHostClass, RowsOfAMissingClassAreSkippedAndTheRestApplied)
-{
-    writeSettings({});
-    load();
-    EXPECT_TRUE(g().hooksInstalled);
-    EXPECT_NE(objc::objc_getClass("SpringBoard")->ownMethod(objc::sel("showBrimlight:")), nullptr);
-    EXPECT_NE(objc::objc_getClass("NCNotificationShortLookView")->ownMethod(objc::sel("fakeActivateTapGesture:")), nullptr);
-}
-
-class EveryHostClassMissing : public TweakFixture {
-protected:
-    EveryHostClassMissing()
-        : TweakFixture({}, {"_UIStatusBarForegroundView", "SBBannerWindow", "NCNotificationShortLookViewController", "NCNotificationLongLookViewController",
-                            "NCNotificationShortLookView", "SBNotificationBannerDestination", "SpringBoard"})
-    {
+    std::vector<std::string> every;
+    for (const auto& row : kRows) every.emplace_back(row.cls);
+    for (const std::vector<std::string>& omit : {std::vector<std::string>{"SBBannerWindow"}, every}) {
+        zovo::Process fresh;
+        registerClasses(fresh, omit);
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        load(fresh);
+        EXPECT_TRUE(g().isEnabled);
+        EXPECT_TRUE(g().hooksInstalled);
+        for (const auto& row : kRows) {
+            const bool omitted = std::find(omit.begin(), omit.end(), row.cls) != omit.end();
+            objc::Class cls = objc::objc_getClass(row.cls);
+            EXPECT_EQ(cls == nullptr, omitted) << row.cls << (omitted ? " was made, not found" : " is missing");
+            if (cls) EXPECT_NE(cls->ownMethod(objc::sel(row.selector)), nullptr) << row.cls << " " << row.selector;
+        }
+        EXPECT_NE(objc::objc_getClass("BLNotificationBanner"), nullptr) << "the component's own classes are there";
     }
-};
-
-TEST_F(EveryHostClassMissing, StartUpSkipsEveryRowAndMakesNoHostClass)
-{
-    writeSettings({});
-    load();
-    EXPECT_TRUE(g().isEnabled);
-    for (const auto& row : kRows) EXPECT_EQ(objc::objc_getClass(row.cls), nullptr) << row.cls << " was made, not found";
-    EXPECT_NE(objc::objc_getClass("BLNotificationBanner"), nullptr) << "the component's own classes are there";
 }
 
 int cancels = 0, starts = 0, dismissals = 0;
