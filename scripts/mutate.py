@@ -2,7 +2,7 @@
 """Measures how many small faults a folder's tests catch (mutation testing).
 
 usage: mutate.py FOLDER [--target TEST] [--sample N] [--seed S] [--match REGEX]
-                        [--timeout SECONDS] [--build-dir DIR] [--json FILE] [--list]
+                        [--timeout SECONDS] [--build-dir DIR] [--json FILE] [--which-tests] [--list]
 
 For each site in FOLDER's sources (a comparison flipped, a numeric constant changed by one, a
 statement dropped, && and || swapped, a condition negated, true and false turned) the script puts
@@ -287,16 +287,18 @@ def build(build_dir, target, jobs):
     return result.returncode == 0, result.stdout[-4000:]
 
 
-def run_tests(build_dir, target, timeout):
-    """Returns 'passed', 'failed' or 'timeout'."""
+def run_tests(build_dir, target, timeout, which=False):
+    """Returns 'passed', 'failed' or 'timeout', and the names of the tests that failed when
+    `which` asks for them (the whole program runs then, rather than stopping at the first)."""
     binary = build_dir / "bin" / target
     try:
-        result = subprocess.run([str(binary), "--gtest_fail_fast", "--gtest_brief=1"], cwd=build_dir,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout,
+        result = subprocess.run([str(binary), "--gtest_brief=1"] + ([] if which else ["--gtest_fail_fast"]),
+                                cwd=build_dir, capture_output=True, text=True, errors="replace", timeout=timeout,
                                 check=False, start_new_session=True)
     except subprocess.TimeoutExpired:
-        return "timeout"
-    return "passed" if result.returncode == 0 else "failed"
+        return "timeout", []
+    failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+?)(?:,| \(|$)", result.stdout, re.M)))
+    return ("passed" if result.returncode == 0 else "failed"), failed
 
 
 # ---- Report ---------------------------------------------------------------------------------------
@@ -350,6 +352,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=2, help="parallel compile jobs")
     parser.add_argument("--json", help="JSON report path")
     parser.add_argument("--match", help="only the sites whose listing line contains this regular expression")
+    parser.add_argument("--which-tests", action="store_true",
+                        help="run every test for each fault and record which failed (slower; shows which tests earn their lines)")
     parser.add_argument("--list", action="store_true", help="print the chosen sites and stop")
     args = parser.parse_args()
 
@@ -387,7 +391,7 @@ def main():
     if not ok:
         sys.exit(f"mutate: {target} does not build without faults:\n{log}")
     started = time.monotonic()
-    if run_tests(build_dir, target, timeout=600) != "passed":
+    if run_tests(build_dir, target, timeout=600)[0] != "passed":
         sys.exit(f"mutate: {target} fails without faults; fix the tests first")
     clean_seconds = time.monotonic() - started
     timeout = args.timeout or max(20.0, 10 * clean_seconds)
@@ -401,14 +405,15 @@ def main():
         try:
             path.write_text(apply(restorer.original, site), encoding="utf-8")
             compiled, _ = build(build_dir, target, args.jobs)
+            failed = []
             if not compiled:
                 outcome = "not compiled"
             else:
-                outcome = {"failed": "caught", "timeout": "timeout", "passed": "survived"}[
-                    run_tests(build_dir, target, timeout)]
+                result, failed = run_tests(build_dir, target, timeout, args.which_tests)
+                outcome = {"failed": "caught", "timeout": "timeout", "passed": "survived"}[result]
         finally:
             restorer.restore()
-        results.append(dict(site, outcome=outcome))
+        results.append(dict(site, outcome=outcome, **({"failed_tests": failed} if args.which_tests else {})))
         print(f"[{index}/{len(chosen)}] {listing(site)}: {outcome} ({time.monotonic() - mutant_began:.1f} s)",
               file=sys.stderr)
 
