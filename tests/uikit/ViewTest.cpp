@@ -40,6 +40,16 @@ TEST_F(View, AnimationSetsModelAtOnceAndMovesPresentationAlongEaseInOut)
     EXPECT_EQ(v->presentationFrame().origin.y, 0);
     advance(1);
     EXPECT_EQ(completions, 1);
+
+    // A new animation starts from what the screen shows; a change outside a block jumps.
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(100, 0, 10, 10)); });
+    advance(0.5);
+    const double midway = v->presentationFrame().origin.x;
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(0, 0, 10, 10)); });
+    EXPECT_DOUBLE_EQ(v->presentationFrame().origin.x, midway);
+    v->setFrame(CGRectMake(5, 0, 10, 10));
+    EXPECT_EQ(v->presentationFrame().origin.x, 5);
+    EXPECT_FALSE(v->isAnimating());
 }
 
 TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
@@ -59,19 +69,6 @@ TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
     EXPECT_EQ(completions, 2);
     advance(0.3);
     EXPECT_EQ(completions, 12);
-}
-
-TEST_F(View, NewAnimationStartsFromWhatTheScreenShows)
-{
-    auto v = makeView<UIView>(CGRectMake(0, 0, 10, 10));
-    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(100, 0, 10, 10)); });
-    advance(0.5);
-    const double midway = v->presentationFrame().origin.x;
-    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(0, 0, 10, 10)); });
-    EXPECT_DOUBLE_EQ(v->presentationFrame().origin.x, midway);
-    v->setFrame(CGRectMake(5, 0, 10, 10)); // outside a block: jumps
-    EXPECT_EQ(v->presentationFrame().origin.x, 5);
-    EXPECT_FALSE(v->isAnimating());
 }
 
 TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
@@ -190,7 +187,7 @@ TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
     EXPECT_EQ(root->layouts, rootLayouts + 1);
 }
 
-TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
+TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrderAndFollowsDeviceAndOrientation)
 {
     UIScreen* screen = UIScreen::mainScreen();
     auto low = makeView<UIWindow>(CGRectMake(0, 0, 375, 812));
@@ -214,15 +211,12 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
     EXPECT_EQ(records[2].field("id"), records[0].field("id"));
     EXPECT_EQ(records[2].field("level"), "1100");
     EXPECT_EQ(records[2].field("frame"), "[0,0,100,100]");
-}
 
-TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
-{
     UIScreen::useDevice(*zovo::findDeviceProfile("iPhone13,2"));
-    StrongId screen = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
-    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 390, 844));
-    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
-    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 844, 390));
+    StrongId main = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
+    EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 390, 844));
+    screen->setOrientation(UIScreen::Orientation::Landscape);
+    EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 844, 390));
     for (const auto& profile : zovo::deviceProfiles()) {
         EXPECT_GT(profile.screen.width, 0) << profile.model;
         EXPECT_EQ(zovo::findDeviceProfile(profile.model), &profile);
