@@ -12,7 +12,7 @@ namespace {
 
 using Banner = BannerFixture;
 
-TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
+TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBarAndTheLevelFollowsItsNames)
 {
     bridge()->safeYPos = 29;
     bridge()->showTimestamp = false;
@@ -21,6 +21,13 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     ASSERT_TRUE(banner);
     EXPECT_TRUE(banner->isHidden());
     EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100.0) << "drawn over the status bar and the notch";
+    // Level with the status bar while the long look is up; other names change nothing.
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
+    objc::send(objc::StrongId(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100.0);
     EXPECT_FALSE(banner->isSecure());
     EXPECT_EQ(frameOf(banner->container), CGRectMake(10, 0, 210, 110));
     EXPECT_EQ(frameOf(banner->iconView), CGRectMake(0, 34, 20, 20));
@@ -89,18 +96,6 @@ TEST_F(Banner, AnEndedBannerHearsNothingMore)
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
     EXPECT_EQ(updates, 1);
     EXPECT_EQ(levelChanges, 1);
-}
-
-TEST_F(Banner, WindowLevelSwitchesByNotificationName)
-{
-    auto banner = makeBanner();
-    const double raised = banner->windowLevel();
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    objc::send(objc::StrongId(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
-    EXPECT_EQ(banner->windowLevel(), raised) << "back to where it was built";
 }
 
 TEST_F(Banner, GrabberPillFollowsTheBodySize)

@@ -27,32 +27,32 @@ TEST_F(Presentation, LaunchAndStatusBarLayoutRecordTheBannersGeometry)
     EXPECT_EQ(bridge()->safeYPos, 39.0f);
 }
 
-TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
+// A presented banner slides down from above the screen, centred, as wide as the notch; a custom
+// width wins over the notch, up to the screen's width.
+TEST_F(Presentation, PresentSlidesACentredWindowDownAsWideAsTheNotchOrTheCustomWidth)
 {
-    post(zovorudovu::kPresent);
-    auto window = objc::cast<BLNotificationBanner>(brimlight());
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(bridge()->presented);
-    EXPECT_FALSE(window->isHidden());
-    EXPECT_TRUE(window->isKeyWindow());
-    EXPECT_EQ(window->frame(), CGRectMake(83, 0, 209, 120));
-    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, -120, 209, 120));
-    process.mainRunLoop().advance(0.3);
-    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, 0, 209, 120));
-}
-
-TEST_F(Presentation, CustomWidthWinsOverTheNotchUpToTheScreensWidth)
-{
-    const std::pair<float, CGRect> cases[] = {
-        {250, CGRectMake(62.5, 0, 250, 120)}, {375, CGRectMake(0, 0, 375, 120)},
-        {500, CGRectMake(0, 0, 375, 120)},    {1366, CGRectMake(0, 0, 375, 120)},
+    const struct {
+        bool custom;
+        float width;
+        CGRect frame;
+    } cases[] = {
+        {false, 250, CGRectMake(83, 0, 209, 120)},  {true, 250, CGRectMake(62.5, 0, 250, 120)}, {true, 375, CGRectMake(0, 0, 375, 120)},
+        {true, 500, CGRectMake(0, 0, 375, 120)}, {true, 1366, CGRectMake(0, 0, 375, 120)},
     };
-    bridge()->customWidth = true;
-    for (const auto& [width, frame] : cases) {
-        bridge()->customWidthValue = width;
+    for (const auto& c : cases) {
+        bridge()->customWidth = c.custom;
+        bridge()->customWidthValue = c.width;
         post(zovorudovu::kPresent);
-        EXPECT_EQ(objc::cast<UIView>(brimlight())->frame(), frame) << width;
-        EXPECT_EQ(bridge()->customWidthValue, width) << "the setting itself is kept";
+        auto window = objc::cast<BLNotificationBanner>(brimlight());
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(bridge()->presented);
+        EXPECT_FALSE(window->isHidden());
+        EXPECT_TRUE(window->isKeyWindow());
+        EXPECT_EQ(window->frame(), c.frame) << c.width;
+        EXPECT_EQ(bridge()->customWidthValue, c.width) << "the setting itself is kept";
+        EXPECT_EQ(window->presentationFrame(), CGRectMake(c.frame.origin.x, -120, c.frame.size.width, 120));
+        process.mainRunLoop().advance(0.3);
+        EXPECT_EQ(window->presentationFrame(), c.frame);
     }
 }
 
