@@ -325,6 +325,30 @@ def summary(folder, results, seconds, sample, seed, total_sites):
     }
 
 
+def test_tally(results, names):
+    """For each test: how many faults it caught, and how many no other test caught."""
+    tally = {name: {"caught": 0, "alone": 0} for name in names}
+    for r in results:
+        failed = r.get("failed_tests", [])
+        for name in failed:
+            tally.setdefault(name, {"caught": 0, "alone": 0})["caught"] += 1
+        if len(failed) == 1:
+            tally[failed[0]]["alone"] += 1
+    return tally
+
+
+def list_tests(build_dir, target):
+    result = subprocess.run([str(build_dir / "bin" / target), "--gtest_list_tests"], capture_output=True, text=True,
+                            check=False)
+    names, suite = [], ""
+    for line in result.stdout.splitlines():
+        if not line.startswith(" ") and line.endswith("."):
+            suite = line
+        elif line.startswith("  ") and suite:
+            names.append(suite + line.split()[0])
+    return names
+
+
 def text_report(report):
     lines = [f"{report['folder']}: caught {report['caught']} of the {report['compiled']} faults that compiled"
              + (f" ({100 * report['score']:.1f}%)" if report["score"] is not None else ""),
@@ -336,6 +360,11 @@ def text_report(report):
         lines.append("  survivors:")
         for s in report["survivors"]:
             lines.append("    " + listing(s))
+    if "tests" in report:
+        idle = sorted(name for name, t in report["tests"].items() if t["caught"] == 0)
+        alone = sorted((name, t["alone"]) for name, t in report["tests"].items() if t["alone"])
+        lines.append(f"  tests that caught none of these faults: {', '.join(idle) or 'none'}")
+        lines.append("  tests that alone caught some: " + (", ".join(f"{n} ({k})" for n, k in alone) or "none"))
     return "\n".join(lines)
 
 
@@ -420,6 +449,8 @@ def main():
     # The last restore changed a time stamp; rebuild so the directory holds the clean program.
     build(build_dir, target, args.jobs)
     report = summary(folder, results, time.monotonic() - began, args.sample, args.seed, len(sites))
+    if args.which_tests:
+        report["tests"] = test_tally(results, list_tests(build_dir, target))
     json_path = Path(args.json) if args.json else build_dir / f"mutation-{Path(folder).name}.json"
     json_path.write_text(json.dumps(report, indent=2) + "\n", encoding="utf-8")
     print(text_report(report))
