@@ -38,6 +38,7 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBarAndTheLevelFo
     EXPECT_TRUE(objc::send<bool>(banner->bottomSection, "clipsToBounds"));
     EXPECT_FALSE(objc::send<bool>(banner->primary, "translatesAutoresizingMaskIntoConstraints"));
     EXPECT_TRUE(objc::send<bool>(banner->secondary, "translatesAutoresizingMaskIntoConstraints"));
+    EXPECT_EQ(objc::send<std::int64_t>(banner->secondary, "lineBreakMode"), NSLineBreakByWordWrapping) << "a cut message ends without an ellipsis";
     EXPECT_EQ(banner->gestureRecognizers().size(), 3u);
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(banner->bottomSection)->pill);
 
@@ -106,6 +107,8 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
     EXPECT_EQ(objc::send<double>(objc::send<objc::StrongId>(pill, "layer"), "cornerRadius"), frameOf(pill).size.height / 2) << "a capsule";
+    EXPECT_TRUE(objc::send<bool>(pill, "clipsToBounds"));
+    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(pill, "backgroundColor"))->red(), 0.5) << "grey";
     objc::send(body, "setFrame:", CGRectMake(0, 0, 300, 80));
     objc::send(body, "layoutIfNeeded");
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 65, 35, 5));
@@ -228,11 +231,13 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
     update(banner.get());
     EXPECT_EQ(objc::cast<UIColor>(banner->bgColour)->red(), 0.0) << "no icon: construction colours kept";
 
-    bridge()->icon = solidIcon(255, 0, 0);
+    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor"))->red(), 1.0) << "the construction's white text";
+
+    bridge()->icon = solidIcon(255, 255, 0);
     update(banner.get());
     auto* bg = objc::cast<UIColor>(banner->bgColour);
-    EXPECT_NEAR(bg->red(), 1.0, 1e-6);
-    EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 1.0) << "red is dark: white text";
+    EXPECT_NEAR(bg->red() + bg->green(), 2.0, 1e-6);
+    EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 0.0) << "yellow is light: black text";
     EXPECT_EQ(objc::cast<UIView>(banner->bottomSection)->backgroundColor(), bg);
     EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor")), objc::cast<UIColor>(banner->textColour));
 
