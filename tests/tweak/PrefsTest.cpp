@@ -15,7 +15,9 @@ TEST_F(Prefs, WithoutSettingsEveryValueIsItsDefaultAndOnlyAFileEnablesTheCompone
     for (bool file : {false, true}) {
         zovo::Process fresh;
         registerClasses(fresh);
-        if (file) ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        if (file) {
+            ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        }
         load(fresh);
         EXPECT_EQ(g().isEnabled, file);
         EXPECT_EQ(g().hooksInstalled, file);
