@@ -83,6 +83,9 @@ TEST(AverageOfBitmap, ChannelsAreFoundByTheBitmapsAlphaPlaceAndByteOrder)
     near(mean(kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little), bytes(40, 30, 20));
     // Three bytes a pixel with no alpha: the little-endian order applies to 32-bit words only.
     near(mean(kCGImageAlphaNone | kCGBitmapByteOrder32Little, 24), bytes(10, 20, 30));
+    // Two three-byte pixels: the second starts right after the first, not four bytes on.
+    const std::uint8_t two[6] = {10, 20, 30, 40, 50, 60};
+    near(zovorudovu::averageOfBitmap({2, 1, 6, 24, kCGImageAlphaNone, two, 6}), bytes(25, 35, 45));
 }
 
 TEST(AverageOfBitmap, DescriptionsThatCannotBeReadGiveNothing)
@@ -171,7 +174,7 @@ TEST_F(AverageColor, MergedColorOfASolidImageIsThatColourAndLeavesTheCallersCont
     UIGraphicsBeginImageContext(CGSizeMake(4, 4));
     CGContextRef callers = UIGraphicsGetCurrentContext();
     const std::size_t depth = zovo::imageContextDepth();
-    expectColour(colourOf(filled(1, 1, {0, 0, 255, 255}).get(), "mergedColor"), 0, 0, 1, step);
+    expectColour(colourOf(filled(1, 1, {0, 0, 255, 255}).get(), "mergedColor"), 0, 0, 1); // one pixel copies exactly
     EXPECT_EQ(zovo::imageContextDepth(), depth);
     EXPECT_EQ(UIGraphicsGetCurrentContext(), callers);
     EXPECT_EQ(static_cast<const std::uint8_t*>(CGBitmapContextGetData(callers))[3], 0) << "nothing was drawn into the caller's context";

@@ -47,6 +47,18 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
     EXPECT_EQ(seen[0]->isa, cls);
 }
 
+// Until the settings and the host's first layout reach it, nothing is presented or switched on and
+// no width or position is known: a banner built before then must not act on leftovers.
+TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
+{
+    zovorudovu::registerClasses(process.runtime());
+    BLNotificationBridge* b = bridge();
+    EXPECT_FALSE(b->presented || b->adaptiveColours || b->showGrabber || b->showTimestamp || b->customWidth);
+    EXPECT_FALSE(b->longLookActivated || b->longLookActivationMethodWasSwipe);
+    EXPECT_EQ(b->customWidthValue + b->safeYPos + b->notchWidth, 0.0f);
+    EXPECT_FALSE(b->icon || b->primaryText || b->secondaryText || b->dateText || b->adaptive_backgroundColour || b->adaptive_textColour);
+}
+
 TEST_F(Bridge, FloatPropertiesNarrowToSinglePrecision)
 {
     zovorudovu::registerClasses(process.runtime());
@@ -118,6 +130,7 @@ TEST_F(NotchWidth, EveryListedModelHasItsListsWidthAndOthersTheScreenLessEighty)
     UIScreen::mainScreen()->setPortraitSize(CGSizeMake(393, 852));
     EXPECT_EQ(widthFor("iPhone15,2", 0), 313.0f);
     EXPECT_EQ(widthFor("iphone14,3", 0), 313.0f);
+    EXPECT_EQ(widthFor("", 0), 313.0f) << "an empty identifier matches no unused place in a list";
 }
 
 } // namespace

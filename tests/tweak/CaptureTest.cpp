@@ -3,6 +3,8 @@
 #include "BannerFixture.h"
 
 #include "foundation/NSNotification.h"
+#include "springboard/NCNotificationRequest.h"
+#include "uikit/UIImage.h"
 #include "foundation/Trace.h"
 #include "uikit/CGGeometry.h"
 
@@ -102,7 +104,8 @@ TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
         bridge()->longLookActivationMethodWasSwipe = c.swipe;
         posted.clear();
         zovo::trace().clear();
-        objc::send(controller, "expandContent:", nullptr);
+        NSNotificationCenter::defaultCenter()->post(zovorudovu::kExpand); // a banner's controller listens for it
+        if (!c.call) objc::send(controller, "expandContent:", nullptr);   // any other is not even asked
         objc::send(controller, "viewWillDisappear:", false);
         std::vector<std::string> calls;
         for (const auto& e : zovo::trace().eventsOfKind("call")) calls.push_back(e.text("selector") + " " + e.field("args"));
@@ -112,17 +115,60 @@ TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
     }
 }
 
-TEST_F(Capture, BannerWindowTouchabilityAnswersOnlyItsTwoNames)
+// The system's banner window is made untouchable and follows the two names posted; in landscape,
+// where the component stands aside, it is left as the system made it, and a banner's card is
+// neither presented nor captured.
+TEST_F(Capture, BannerWindowTouchabilityFollowsItsTwoNamesAndLandscapeIsLeftAlone)
 {
     objc::StrongId window = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
     EXPECT_FALSE(objc::send<bool>(window, "isUserInteractionEnabled")) << "made untouchable";
-    const auto toggle = [&](const char* name) {
-        objc::send(window, "toggleInteraction:", NSNotification::make(NSString::from(name).get(), nullptr).get());
-        return objc::send<bool>(window, "isUserInteractionEnabled");
+    const auto after = [&](const char* name, const objc::StrongId& w) {
+        NSNotificationCenter::defaultCenter()->post(name);
+        return objc::send<bool>(w, "isUserInteractionEnabled");
     };
-    EXPECT_TRUE(toggle(zovorudovu::kBannerWindowTouchable));
-    EXPECT_TRUE(toggle(zovorudovu::kWindowLevelSetLow)) << "another name changes nothing";
-    EXPECT_FALSE(toggle(zovorudovu::kBannerWindowUntouchable));
+    EXPECT_TRUE(after(zovorudovu::kBannerWindowTouchable, window));
+    EXPECT_TRUE(after(zovorudovu::kWindowLevelSetLow, window)) << "another name changes nothing";
+    EXPECT_FALSE(after(zovorudovu::kBannerWindowUntouchable, window));
+
+    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
+    objc::StrongId sideways = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 812, 120));
+    EXPECT_TRUE(objc::send<bool>(sideways, "isUserInteractionEnabled"));
+    EXPECT_TRUE(after(zovorudovu::kBannerWindowUntouchable, sideways)) << "nor does it listen";
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    posted.clear();
+    objc::StrongId controller = controllerWithCard(destination.get());
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kExpand);
+    EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kExpand}) << "no presentation, no expansion";
+}
+
+// The captured content: the card's title, or the header's app name when it has none; the message,
+// or the subtitle when it has none; the header's date; the card's icon.
+TEST_F(Capture, CaptureTakesTheCardsTextsWithTheirFallbacksTheDateAndTheIcon)
+{
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    const struct {
+        const char *title, *subtitle, *message, *shownTitle, *shownMessage;
+    } cases[] = {{"Lunch?", "From Ana", "At one", "Lunch?", "At one"}, {"", "From Ana", "", "Mail", "From Ana"}};
+    for (const auto& c : cases) {
+        auto request = objc::make<NCNotificationRequest>();
+        request->appName = "Mail";
+        request->title = c.title;
+        request->subtitle = c.subtitle;
+        request->message = c.message;
+        request->dateText = "9:41";
+        request->icon = UIImage::fromPixels(1, 1, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, {1, 2, 3, 255});
+        objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
+                                                               "initWithNotificationRequest:", request);
+        objc::send(controller, "setDelegate:", destination);
+        objc::StrongId card = objc::send<objc::StrongId>(controller, "view");
+        bridge()->presented = true;
+        objc::send(card, "layoutSubviews");
+        ASSERT_TRUE(objc::send<bool>(card, "isHidden")) << c.title;
+        EXPECT_EQ(textOf(bridge()->primaryText.get()), c.shownTitle);
+        EXPECT_EQ(textOf(bridge()->secondaryText.get()), c.shownMessage);
+        EXPECT_EQ(textOf(bridge()->dateText.get()), "9:41");
+        EXPECT_EQ(bridge()->icon.get(), request->icon.get());
+    }
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include <algorithm>
+
 namespace {
 
 using Startup = TweakFixture;
@@ -138,9 +140,54 @@ TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
     EXPECT_EQ(dismissals, 1);
     EXPECT_TRUE(lastAnimated) << "the system's banner slides away as it would on its own";
     EXPECT_TRUE(lastForce);
+    // A new request while a banner is presented takes that banner down at once.
+    std::vector<std::string> posted;
+    NSNotificationCenter::defaultCenter()->setPostListener([&](const std::string& name) { posted.push_back(name); });
+    for (bool presented : {false, true}) {
+        bridge()->presented = presented;
+        posted.clear();
+        objc::send(object, "postNotificationRequest:", objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationRequest"), "new"));
+        EXPECT_EQ(std::count(posted.begin(), posted.end(), zovorudovu::kDismissAccelerated), presented ? 1 : 0);
+    }
     object = nullptr;
     objc::send(centre, "postNotificationName:object:", text(zovorudovu::kCancelBannerTimer), nullptr);
     EXPECT_EQ(cancels, 1) << "a destination that ended hears nothing";
+}
+
+// Every replaced method still runs the one it replaced; the long look's hooks track whether it is up.
+int previousRuns = 0;
+void previousWithFlag(objc::id, objc::SEL, bool) { ++previousRuns; }
+void previousWithObject(objc::id, objc::SEL, objc::id) { ++previousRuns; }
+
+TEST_F(Startup, ReplacedMethodsCallWhatTheyReplaced)
+{
+    const struct {
+        const char *cls, *selector;
+        bool flag;
+        int longLookUp; // longLookActivated afterwards, or -1 when not the long look's
+    } rows[] = {
+        {"NCNotificationLongLookViewController", "viewWillAppear:", true, 1},
+        {"NCNotificationLongLookViewController", "viewWillDisappear:", true, 0},
+        {"NCNotificationShortLookViewController", "viewWillDisappear:", true, -1},
+        {"SBNotificationBannerDestination", "_dismissBannerCompleted:", false, -1},
+        {"SBNotificationBannerDestination", "postNotificationRequest:", false, -1},
+    };
+    for (const auto& row : rows) {
+        if (row.flag) objc::class_replaceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector), previousWithFlag);
+        else objc::class_replaceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector), previousWithObject);
+    }
+    writeSettings({});
+    load();
+    for (const auto& row : rows) {
+        objc::StrongId object = objc::send<objc::StrongId>(objc::objc_getClass(row.cls), "new");
+        previousRuns = 0;
+        if (row.flag) objc::send(object, row.selector, true);
+        else objc::send(object, row.selector, objc::StrongId());
+        EXPECT_EQ(previousRuns, 1) << row.cls << " " << row.selector;
+        if (row.longLookUp >= 0) {
+            EXPECT_EQ(bridge()->longLookActivated, row.longLookUp == 1) << row.selector;
+        }
+    }
 }
 
 } // namespace
