@@ -32,8 +32,38 @@ std::vector<std::uint8_t> pixels(std::initializer_list<Pixel> list)
 
 // ---- CGImage ----------------------------------------------------------------------------------
 
-// How an image describes its layout (row length, pixel size, alpha and byte order) is checked
-// through the average colour of images in each layout, which is computed from that description.
+// What an image says of its layout is what a reader of its bytes (the component's average colour)
+// goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
+TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
+{
+    using zovo::AlphaMode, zovo::ChannelOrder;
+    const struct {
+        zovo::PixelFormat format;
+        CGImageAlphaInfo alpha;
+        CGBitmapInfo order;
+    } cases[] = {
+        {{ChannelOrder::RGBA, AlphaMode::Straight}, kCGImageAlphaLast, kCGBitmapByteOrder32Big},
+        {{ChannelOrder::RGBA, AlphaMode::Premultiplied}, kCGImageAlphaPremultipliedLast, kCGBitmapByteOrder32Big},
+        {{ChannelOrder::BGRA, AlphaMode::Straight}, kCGImageAlphaFirst, kCGBitmapByteOrder32Little},
+        {{ChannelOrder::BGRA, AlphaMode::Premultiplied}, kCGImageAlphaPremultipliedFirst, kCGBitmapByteOrder32Little},
+    };
+    for (const auto& c : cases) {
+        auto image = CGImage::create(3, 2, c.format, std::vector<std::uint8_t>(32), 16);
+        EXPECT_EQ(CGImageGetWidth(image.get()), 3u);
+        EXPECT_EQ(CGImageGetHeight(image.get()), 2u);
+        EXPECT_EQ(CGImageGetBytesPerRow(image.get()), 16u);
+        EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
+        EXPECT_EQ(CGImageGetAlphaInfo(image.get()), c.alpha);
+        EXPECT_EQ(CGImageGetBitmapInfo(image.get()), c.order | c.alpha);
+    }
+    EXPECT_EQ(CGImageGetWidth(nullptr) + CGImageGetHeight(nullptr) + CGImageGetBytesPerRow(nullptr) + CGImageGetBitsPerPixel(nullptr), 0u);
+    EXPECT_EQ(CGImageGetAlphaInfo(nullptr), kCGImageAlphaNone);
+    EXPECT_EQ(CGImageGetBitmapInfo(nullptr), 0u);
+    EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
+    EXPECT_EQ(CFDataGetLength(nullptr), 0);
+    CFRelease(nullptr);
+}
+
 TEST(CGImage, RefusesLayoutsThatDoNotAddUp)
 {
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(16), 7), std::invalid_argument) << "row narrower than its pixels";
@@ -70,12 +100,6 @@ TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
     EXPECT_EQ(CFDataGetBytePtr(data)[7], 8) << "the copy outlives the image";
     CFRelease(data);
     EXPECT_EQ(zovo::liveDataCopies(), before);
-
-    // Null is answered with nothing rather than a crash.
-    EXPECT_EQ(CGImageGetWidth(nullptr), 0u);
-    EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
-    EXPECT_EQ(CFDataGetLength(nullptr), 0);
-    CFRelease(nullptr);
 }
 
 // ---- PNG files and UIImage ------------------------------------------------------------------------
