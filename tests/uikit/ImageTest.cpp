@@ -32,6 +32,11 @@ std::vector<std::uint8_t> pixels(std::initializer_list<Pixel> list)
 
 // ---- CGImage ----------------------------------------------------------------------------------
 
+// The layout constants are the platform's published values, which a reader on a phone is given.
+static_assert(kCGImageAlphaPremultipliedLast == 1 && kCGImageAlphaPremultipliedFirst == 2 && kCGImageAlphaLast == 3 && kCGImageAlphaFirst == 4 &&
+              kCGImageAlphaNoneSkipLast == 5 && kCGImageAlphaNoneSkipFirst == 6 && kCGImageAlphaOnly == 7 && kCGBitmapAlphaInfoMask == 0x1F &&
+              kCGBitmapByteOrderMask == 0x7000 && kCGBitmapByteOrder32Little == 0x2000 && kCGBitmapByteOrder32Big == 0x4000);
+
 // What an image says of its layout is what a reader of its bytes (the component's average colour)
 // goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
 TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
