@@ -168,6 +168,18 @@ TEST_F(Pan, BeginsPastTheHysteresisAndCancelStopsARunningPanButFailsOneThatHadNo
     zovo::touchMove({103, 70});
     zovo::touchUp({103, 75});
     EXPECT_EQ(states(), (States{kBegan, kChanged, kEnded}));
+    EXPECT_EQ(pan->translationInView(window.get()), CGPointMake(3, 25)) << "up to where the finger lifted";
+
+    // Disabled while running, it is cancelled; attached again to its own view, it carries on.
+    actions->calls.clear();
+    press(80);
+    pan->setEnabled(false);
+    pan->setEnabled(true);
+    zovo::touchUp({100, 80});
+    press(80);
+    window->addGestureRecognizer(pan.get());
+    zovo::touchUp({100, 85});
+    EXPECT_EQ(states(), (States{kBegan, kCancelled, kBegan, kEnded}));
 
     actions->calls.clear();
     press(80);
@@ -239,7 +251,7 @@ TEST_F(TouchInput, TouchesGoToTheTopmostWindowThatTakesThemAndAreTraced)
     EXPECT_TRUE(zovo::touchDown({500, 700})); // on no window: taken, goes nowhere
     EXPECT_FALSE(zovo::touchDown({10, 10}));   // a second finger is ignored
     EXPECT_FALSE(zovo::touchMove({500, 700})); // no movement
-    zovo::touchMove({500, 650.5});
+    EXPECT_TRUE(zovo::touchMove({500, 650.5}));
     zovo::touchCancel();
     EXPECT_FALSE(zovo::touchUp({0, 0})); // no finger down
     std::vector<std::string> seen;

@@ -254,6 +254,9 @@ TEST(Geometry, RectangleSetOperationsStandardizeAndTreatNullAsTheEmptySet)
     EXPECT_TRUE(CGRectIsNull(CGRectInset(CGRectNull, -1, -1)));
 }
 
+static_assert(UIRectCornerTopLeft == 1 && UIRectCornerTopRight == 2 && UIRectCornerBottomLeft == 4 && UIRectCornerBottomRight == 8,
+              "the platform's published corner bits");
+
 TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 {
     StrongId path = objc::send<StrongId>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
