@@ -259,6 +259,53 @@ TEST_F(TouchInput, TouchesGoToTheTopmostWindowThatTakesThemAndAreTraced)
     EXPECT_EQ(seen, (std::vector<std::string>{"down 500,700", "move 500,650.5", "cancel 500,650.5"}));
 }
 
+// A delegate can stop a recogniser from beginning (it fails instead) or let two recognise at
+// once; a removed recogniser sees no more touches.
+TEST_F(Arbitration, DelegatesDecideWhoMayBeginAndWhoRecognisesTogether)
+{
+    attachTapHoldAndPan();
+    pan->setDelegate(actions.get());
+    hold->setDelegate(actions.get());
+    actions->allowBegin = false;
+    press(80);
+    EXPECT_EQ(pan->state(), kFailed);
+    zovo::touchUp({100, 80});
+    advance(1.0);
+
+    actions->allowBegin = true;
+    actions->simultaneous = true;
+    actions->calls.clear();
+    zovo::touchDown({100, 50});
+    advance(0.5);
+    zovo::touchMove({100, 90});
+    zovo::touchUp({100, 90});
+    EXPECT_EQ(hold->state(), kEnded);
+    EXPECT_EQ(pan->state(), kEnded) << "the hold did not make the pan fail";
+    advance(1.0);
+
+    window->removeGestureRecognizer(pan.get());
+    EXPECT_EQ(window->gestureRecognizers().size(), 2u);
+    actions->calls.clear();
+    press(80);
+    zovo::touchUp({100, 80});
+    EXPECT_EQ(pan->state(), UIGestureRecognizerStatePossible);
+}
+
+// Velocity is measured over the last tenth of a second (and the sample before it), not the drag.
+TEST_F(Pan, VelocityFollowsTheLatestMovement)
+{
+    pan = attach<UIPanGestureRecognizer>(window.get());
+    zovo::touchDown({100, 50});
+    advance(0.5);
+    zovo::touchMove({100, 65});
+    advance(0.3);
+    zovo::touchMove({100, 85});
+    advance(0.01);
+    zovo::touchMove({100, 105});
+    EXPECT_NEAR(objc::send<CGPoint>(pan, "velocityInView:", window).y, 40 / 0.31, 1e-6);
+    zovo::touchUp({100, 105});
+}
+
 TEST_F(GestureActions, ActionsAreSentInOrderOncePerPairAndTargetsAreHeldWeakly)
 {
     StrongId t = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UITapGestureRecognizer"), "alloc"), "initWithTarget:action:", actions, sel("handle"));

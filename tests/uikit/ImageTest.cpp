@@ -235,6 +235,7 @@ TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadA
     auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
     objc::Class cls = objc::objc_getClass("UIImage");
     auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
     objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
@@ -242,6 +243,9 @@ TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadA
     EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
     EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
     EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
+    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
+    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
+    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
 
     EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
     EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));

@@ -102,6 +102,8 @@ TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
     process.mainRunLoop().runUntilIdle();
     label->setTextString("Title, longer"); // the same text: nothing to do
     EXPECT_FALSE(parent->needsLayout());
+    label->setLineBreakMode(NSLineBreakByCharWrapping);
+    EXPECT_TRUE(parent->needsLayout());
 }
 
 // ---- Image views ----------------------------------------------------------------------------

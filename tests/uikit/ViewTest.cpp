@@ -4,6 +4,7 @@
 #include "objc/Message.h"
 #include "uikit/CAShapeLayer.h"
 #include "uikit/UIBezierPath.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
 #include "uikit/UIWindow.h"
@@ -130,6 +131,10 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     back->setHidden(true);
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), root.get());
     EXPECT_EQ(root->hitTest(CGPointMake(120, 20)), nullptr);
+    EXPECT_TRUE(objc::send<bool>(StrongId(root), "pointInside:withEvent:", CGPointMake(99, 99), nullptr));
+    EXPECT_FALSE(objc::send<bool>(StrongId(root), "pointInside:withEvent:", CGPointMake(100, 50), nullptr));
+    root->setBounds(CGRectMake(0, 0, 40, 20)); // around the same centre
+    EXPECT_EQ(root->frame(), CGRectMake(30, 40, 40, 20));
     auto inner = makeView<UIView>(CGRectMake(5, 5, 10, 10));
     back->addSubview(inner.get());
     const CGPoint p = inner->convertPointToView(CGPointMake(1, 1), root.get());
@@ -190,6 +195,7 @@ TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
 TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrderAndFollowsDeviceAndOrientation)
 {
     UIScreen* screen = UIScreen::mainScreen();
+    EXPECT_EQ(UIDevice::modelIdentifier(), zovo::defaultDeviceProfile().model) << "the screen's device is the one the device reports";
     auto low = makeView<UIWindow>(CGRectMake(0, 0, 375, 812));
     auto high = makeView<UIWindow>(CGRectMake(0, 0, 100, 100));
     EXPECT_TRUE(screen->visibleWindows().empty()); // new windows are hidden
@@ -276,8 +282,20 @@ TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 
     StrongId shape = objc::send<StrongId>(objc::objc_getClass("CAShapeLayer"), "layer");
     objc::send(shape, "setPath:", cg);
+    // Every corner's curve stays between the edges it joins.
+    CGPoint current{};
+    for (const auto& e : cg->elements) {
+        if (e.type == CGPathElement::Type::CurveTo)
+            for (int i = 0; i < 2; ++i) {
+                EXPECT_TRUE(std::min(current.x, e.points[2].x) <= e.points[i].x && e.points[i].x <= std::max(current.x, e.points[2].x));
+                EXPECT_TRUE(std::min(current.y, e.points[2].y) <= e.points[i].y && e.points[i].y <= std::max(current.y, e.points[2].y));
+            }
+        if (e.type != CGPathElement::Type::Close) current = e.points[e.type == CGPathElement::Type::CurveTo ? 2 : 0];
+    }
     path = nullptr; // the layer keeps its own copy
     EXPECT_EQ(objc::send<CGPathRef>(shape, "path")->roundedRect->radii, CGSizeMake(23, 23));
+    objc::send(shape, "setCornerRadius:", 2.5);
+    EXPECT_EQ(objc::send<double>(shape, "cornerRadius"), 2.5);
 }
 
 } // namespace
