@@ -76,6 +76,7 @@ TEST(TextLayout, LongWordsBreakBetweenCharactersAndTrailingSpaceDoesNotCount)
     EXPECT_LE(m.size.width, 50);
     const double word = measure("delivered", 0, 1).size.width;
     EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
+    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
     // The space at which the line wraps stays on the first line without widening it.
     const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
     EXPECT_EQ(wrapped.lines, 2);
@@ -256,6 +257,10 @@ TEST(TextLayout, DrawingRefusesBadTargets)
     zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", style, rect);
     zovo::drawText(nullptr, "x", style, rect);
     EXPECT_EQ(untouched.ink().size.width, 0);
+
+    std::vector<std::uint32_t> column(Bitmap::kHeight, 0); // one pixel wide is still a target
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", style, CGRectMake(0, 0, 10, Bitmap::kHeight));
+    EXPECT_TRUE(std::any_of(column.begin(), column.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 } // namespace
