@@ -174,7 +174,7 @@ TEST_F(AverageColor, MergedColorOfASolidImageIsThatColourAndLeavesTheCallersCont
     UIGraphicsBeginImageContext(CGSizeMake(4, 4));
     CGContextRef callers = UIGraphicsGetCurrentContext();
     const std::size_t depth = zovo::imageContextDepth();
-    expectColour(colourOf(filled(1, 1, {0, 0, 255, 255}).get(), "mergedColor"), 0, 0, 1); // one pixel copies exactly
+    expectColour(colourOf(filled(1, 1, {255, 255, 255, 255}).get(), "mergedColor"), 1, 1, 1); // one pixel copies exactly
     EXPECT_EQ(zovo::imageContextDepth(), depth);
     EXPECT_EQ(UIGraphicsGetCurrentContext(), callers);
     EXPECT_EQ(static_cast<const std::uint8_t*>(CGBitmapContextGetData(callers))[3], 0) << "nothing was drawn into the caller's context";
