@@ -40,6 +40,8 @@ TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
     objc::StrongRef<UIColor> colour = objc::cast<UIColor>(objc::send<StrongId>(label, "textColor"));
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->red() + colour->green() + colour->blue(), 0.0) << "black";
+    auto clear = UIColor::clearColor();
+    EXPECT_EQ(clear->red() + clear->green() + clear->blue() + clear->alpha(), 0.0);
     EXPECT_EQ(objc::send<double>(objc::send<StrongId>(label, "font"), "pointSize"), 17.0);
 
     // Something that is not a string or font would be read as the wrong thing: it fails loudly.
