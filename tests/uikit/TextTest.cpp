@@ -77,6 +77,9 @@ TEST(TextLayout, LongWordsBreakBetweenCharactersAndTrailingSpaceDoesNotCount)
     const double word = measure("delivered", 0, 1).size.width;
     EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
     EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
+    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
+    const std::string longest(256, 'a');
+    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
     // The space at which the line wraps stays on the first line without widening it.
     const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
     EXPECT_EQ(wrapped.lines, 2);
@@ -258,9 +261,11 @@ TEST(TextLayout, DrawingRefusesBadTargets)
     zovo::drawText(nullptr, "x", style, rect);
     EXPECT_EQ(untouched.ink().size.width, 0);
 
-    std::vector<std::uint32_t> column(Bitmap::kHeight, 0); // one pixel wide is still a target
+    // One pixel wide or high is still a target.
+    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
     zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", style, CGRectMake(0, 0, 10, Bitmap::kHeight));
-    EXPECT_TRUE(std::any_of(column.begin(), column.end(), [](std::uint32_t p) { return p != 0; }));
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", style, CGRectMake(0, -20, 40, 40));
+    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 } // namespace
