@@ -223,9 +223,16 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrderAndFollowsDeviceAndOrien
     EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 390, 844));
     screen->setOrientation(UIScreen::Orientation::Landscape);
     EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 844, 390));
+    // Facts every device shares: two or three pixels a point, an iPad named as one, and Face ID on
+    // every phone with a cut-out.
     for (const auto& profile : zovo::deviceProfiles()) {
         EXPECT_GT(profile.screen.width, 0) << profile.model;
         EXPECT_EQ(zovo::findDeviceProfile(profile.model), &profile);
+        EXPECT_TRUE(profile.scale == 2 || profile.scale == 3) << profile.model;
+        EXPECT_EQ(profile.isIPad, profile.model.starts_with("iPad")) << profile.model;
+        if (!profile.isIPad) {
+            EXPECT_EQ(profile.hasFaceID, profile.notch.width > 0) << profile.model;
+        }
     }
 }
 
