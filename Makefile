@@ -10,7 +10,8 @@
 #   make bench      builds and runs the benchmarks and prints their ratios against the speed goals
 #   make refs       records the reference images of tests/scenarios again, into tests/refs
 #   make package    a Debian package of the tool (build/zovorudovu_*.deb)
-.PHONY: deps configure build demo test refs package sanitize tsan fuzz coverage bench clean
+#   make mutation   the share of small faults in MUTATION_DIR that its tests catch (scripts/mutate.py)
+.PHONY: deps configure build demo test refs package sanitize tsan fuzz coverage bench mutation clean
 
 FUZZ_SECONDS ?= 60
 
@@ -73,5 +74,14 @@ bench: configure
 	done
 	@scripts/bench_table.py build/bench-results || true
 
+# One fault at a time in its own Debug build (build-mutation); MUTATION_SAMPLE faults chosen by
+# MUTATION_SEED (0: every site), so that runs before and after a change measure the same ones.
+MUTATION_DIR ?= src/tweak
+MUTATION_SAMPLE ?= 100
+MUTATION_SEED ?= 1
+
+mutation: deps
+	@nice scripts/mutate.py $(MUTATION_DIR) --sample $(MUTATION_SAMPLE) --seed $(MUTATION_SEED)
+
 clean:
-	rm -rf build build-sanitize build-tsan build-fuzz build-coverage
+	rm -rf build build-sanitize build-tsan build-fuzz build-coverage build-mutation

@@ -12,7 +12,7 @@ namespace {
 
 using Banner = BannerFixture;
 
-TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
+TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBarAndTheLevelFollowsItsNames)
 {
     bridge()->safeYPos = 29;
     bridge()->showTimestamp = false;
@@ -20,7 +20,14 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     auto banner = makeBanner(CGRectMake(0, -120, 230, 120));
     ASSERT_TRUE(banner);
     EXPECT_TRUE(banner->isHidden());
-    EXPECT_GT(banner->windowLevel(), UIWindowLevelStatusBar) << "drawn over the status bar and the notch";
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100.0) << "drawn over the status bar and the notch";
+    // Level with the status bar while the long look is up; other names change nothing.
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
+    objc::send(objc::StrongId(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
+    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar + 100.0);
     EXPECT_FALSE(banner->isSecure());
     EXPECT_EQ(frameOf(banner->container), CGRectMake(10, 0, 210, 110));
     EXPECT_EQ(frameOf(banner->iconView), CGRectMake(0, 34, 20, 20));
@@ -31,6 +38,7 @@ TEST_F(Banner, ConstructionBuildsTheViewTreeHiddenAboveTheStatusBar)
     EXPECT_TRUE(objc::send<bool>(banner->bottomSection, "clipsToBounds"));
     EXPECT_FALSE(objc::send<bool>(banner->primary, "translatesAutoresizingMaskIntoConstraints"));
     EXPECT_TRUE(objc::send<bool>(banner->secondary, "translatesAutoresizingMaskIntoConstraints"));
+    EXPECT_EQ(objc::send<std::int64_t>(banner->secondary, "lineBreakMode"), NSLineBreakByWordWrapping) << "a cut message ends without an ellipsis";
     EXPECT_EQ(banner->gestureRecognizers().size(), 3u);
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(banner->bottomSection)->pill);
 
@@ -91,18 +99,6 @@ TEST_F(Banner, AnEndedBannerHearsNothingMore)
     EXPECT_EQ(levelChanges, 1);
 }
 
-TEST_F(Banner, WindowLevelSwitchesByNotificationName)
-{
-    auto banner = makeBanner();
-    const double raised = banner->windowLevel();
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    objc::send(objc::StrongId(banner), "adjustWindowLevel:", NSNotification::make(objc::cast<NSString>(text("Other")).get(), nullptr));
-    EXPECT_EQ(banner->windowLevel(), UIWindowLevelStatusBar);
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetHigh);
-    EXPECT_EQ(banner->windowLevel(), raised) << "back to where it was built";
-}
-
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
 {
     bridge()->showGrabber = true;
@@ -111,6 +107,8 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
     EXPECT_EQ(objc::send<double>(objc::send<objc::StrongId>(pill, "layer"), "cornerRadius"), frameOf(pill).size.height / 2) << "a capsule";
+    EXPECT_TRUE(objc::send<bool>(pill, "clipsToBounds"));
+    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(pill, "backgroundColor"))->red(), 0.5) << "grey";
     objc::send(body, "setFrame:", CGRectMake(0, 0, 300, 80));
     objc::send(body, "layoutIfNeeded");
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 65, 35, 5));
@@ -169,6 +167,7 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     ASSERT_TRUE(mask);
     EXPECT_EQ(mask, banner->bottomMaskLayer.get());
     EXPECT_EQ(mask->path()->roundedRect->corners, 12u);
+    EXPECT_EQ(mask->path()->roundedRect->radii, CGSizeMake(23, 23));
     EXPECT_EQ(mask->path()->roundedRect->rect, CGRectMake(0, 0, 209, body.size.height));
 
     bridge()->showGrabber = false;
@@ -232,11 +231,13 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
     update(banner.get());
     EXPECT_EQ(objc::cast<UIColor>(banner->bgColour)->red(), 0.0) << "no icon: construction colours kept";
 
-    bridge()->icon = solidIcon(255, 0, 0);
+    EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor"))->red(), 1.0) << "the construction's white text";
+
+    bridge()->icon = solidIcon(255, 255, 0);
     update(banner.get());
     auto* bg = objc::cast<UIColor>(banner->bgColour);
-    EXPECT_NEAR(bg->red(), 1.0, 1e-6);
-    EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 1.0) << "red is dark: white text";
+    EXPECT_NEAR(bg->red() + bg->green(), 2.0, 1e-6);
+    EXPECT_EQ(objc::cast<UIColor>(banner->textColour)->red(), 0.0) << "yellow is light: black text";
     EXPECT_EQ(objc::cast<UIView>(banner->bottomSection)->backgroundColor(), bg);
     EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor")), objc::cast<UIColor>(banner->textColour));
 

@@ -47,6 +47,8 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
     EXPECT_EQ(seen[0]->isa, cls);
 }
 
+// Until the settings and the host's first layout reach it, nothing is presented or switched on and
+// no width or position is known: a banner built before then must not act on leftovers.
 TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
 {
     zovorudovu::registerClasses(process.runtime());
@@ -79,16 +81,22 @@ TEST_F(Bridge, ContentFieldsKeepTheirOwnReferences)
     EXPECT_EQ(textOf(objc::send<objc::StrongId>(objc::StrongId(bridge()), "primaryText").get()), "Title from a view that is about to go");
 }
 
+// Brightness is (299 r + 587 g + 114 b) / 1000; below 0.5 takes white text. Each colour just
+// below the line leans on one weight: a weight one larger would carry it over.
 TEST_F(Bridge, LightOrDarkUsesLumaWeights)
 {
     zovorudovu::registerClasses(process.runtime());
-    auto textFor = [&](double r, double g, double b) {
-        bridge()->determineWhetherUIColorIsLightOrDark(UIColor::colorWithRed(r, g, b, 1).get());
-        return objc::cast<UIColor>(bridge()->adaptive_textColour)->red();
+    const struct {
+        double r, g, b, text;
+    } cases[] = {
+        {0.5, 0.5, 0.5, 0.0}, // exactly 0.5 counts as light: black text
+        {1, 0, 0, 1.0},       {0, 1, 0, 0.0},
+        {1, 200.5 / 587, 0, 1.0}, {0, 499.5 / 587, 0, 1.0}, {0, 385.5 / 587, 1, 1.0},
     };
-    EXPECT_EQ(textFor(0.5, 0.5, 0.5), 0.0) << "exactly 0.5 counts as light: black text";
-    EXPECT_EQ(textFor(1, 0, 0), 1.0) << "0.299: white text";
-    EXPECT_EQ(textFor(0, 1, 0), 0.0) << "0.587: black text";
+    for (const auto& c : cases) {
+        bridge()->determineWhetherUIColorIsLightOrDark(UIColor::colorWithRed(c.r, c.g, c.b, 1).get());
+        EXPECT_EQ(objc::cast<UIColor>(bridge()->adaptive_textColour)->red(), c.text) << c.r << " " << c.g << " " << c.b;
+    }
     bridge()->determineWhetherUIColorIsLightOrDark(nullptr);
     EXPECT_EQ(objc::cast<UIColor>(bridge()->adaptive_textColour)->red(), 0.0) << "no colour counts as light: black text";
 }
@@ -122,6 +130,7 @@ TEST_F(NotchWidth, EveryListedModelHasItsListsWidthAndOthersTheScreenLessEighty)
     UIScreen::mainScreen()->setPortraitSize(CGSizeMake(393, 852));
     EXPECT_EQ(widthFor("iPhone15,2", 0), 313.0f);
     EXPECT_EQ(widthFor("iphone14,3", 0), 313.0f);
+    EXPECT_EQ(widthFor("", 0), 313.0f) << "an empty identifier matches no unused place in a list";
 }
 
 } // namespace

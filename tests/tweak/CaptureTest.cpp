@@ -1,8 +1,10 @@
 // The component's hooks on the system's banner card decide from the card's ancestry whether it is
 // a banner at all: only a card whose controller was presented by the banner destination is one.
-#include "TweakFixture.h"
+#include "BannerFixture.h"
 
 #include "foundation/NSNotification.h"
+#include "springboard/NCNotificationRequest.h"
+#include "uikit/UIImage.h"
 #include "foundation/Trace.h"
 #include "uikit/CGGeometry.h"
 
@@ -10,17 +12,8 @@
 
 namespace {
 
-class Capture : public TweakFixture {
+class Capture : public BannerFixture {
 protected:
-    Capture()
-    {
-        writeSettings({});
-        load();
-        NSNotificationCenter::defaultCenter()->setPostListener([this](const std::string& name) { posted.push_back(name); });
-    }
-    ~Capture() override { NSNotificationCenter::defaultCenter()->setPostListener({}); }
-
-    int count(const char* name) const { return static_cast<int>(std::count(posted.begin(), posted.end(), name)); }
     // A banner controller presented by `delegate`, with its card loaded.
     objc::StrongId controllerWithCard(objc::id delegate)
     {
@@ -29,8 +22,6 @@ protected:
         objc::send<objc::StrongId>(controller, "view");
         return controller;
     }
-
-    std::vector<std::string> posted;
 };
 
 TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
@@ -42,8 +33,15 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
 
     // A card some other presenter shows (a list, a widget) is left alone.
     objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    controllerWithCard(stranger.get());
+    objc::StrongId other = controllerWithCard(stranger.get());
     EXPECT_FALSE(g().isBanner);
+    // Even when everything else would let the capture go ahead, its card keeps its view.
+    bridge()->presented = true;
+    g().presentingController = objc::WeakRef<objc::Object>(other.get());
+    objc::send(objc::send<objc::StrongId>(other, "view"), "layoutSubviews");
+    EXPECT_FALSE(objc::send<bool>(objc::send<objc::StrongId>(other, "view"), "isHidden"));
+    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
+    bridge()->presented = false;
     controllerWithCard(nullptr);
     EXPECT_FALSE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
@@ -85,36 +83,92 @@ TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 1);
 }
 
-TEST_F(Capture, ACardThatIsNotABannerNeitherExpandsNorMovesTheBannerWindow)
+// A banner's card lowers the window and opens the long look on expansion (animated, as after a
+// pull, when the banner was swiped down; through the press interaction otherwise), and raises the
+// window again when it goes; any other card does neither.
+TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
 {
     objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
     objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    for (objc::id delegate : {destination.get(), stranger.get()}) {
-        objc::StrongId controller = controllerWithCard(delegate);
+    const struct {
+        objc::id delegate;
+        bool swipe;
+        const char* call; // selector and arguments, or null for no call
+    } cases[] = {
+        {destination.get(), true, "_presentLongLookForScrollAnimated:completion: [true,null]"},
+        {destination.get(), false, "_presentLongLookViaClickPresentationInteraction: [null]"},
+        {stranger.get(), true, nullptr},
+    };
+    for (const auto& c : cases) {
+        objc::StrongId controller = controllerWithCard(c.delegate);
+        bridge()->longLookActivationMethodWasSwipe = c.swipe;
         posted.clear();
         zovo::trace().clear();
-        objc::send(controller, "expandContent:", nullptr);
+        NSNotificationCenter::defaultCenter()->post(zovorudovu::kExpand); // a banner's controller listens for it
+        if (!c.call) objc::send(controller, "expandContent:", nullptr);   // any other is not even asked
         objc::send(controller, "viewWillDisappear:", false);
-        const bool banner = delegate == destination.get();
-        // A banner's card lowers the window and opens the long look on expansion, and raises it
-        // again when it goes; any other card does neither.
-        EXPECT_EQ(count(zovorudovu::kWindowLevelSetLow), banner ? 1 : 0);
-        EXPECT_EQ(count(zovorudovu::kWindowLevelSetHigh), banner ? 1 : 0);
-        EXPECT_EQ(zovo::trace().eventsOfKind("call").empty(), !banner) << "the long look is asked for by a banner only";
+        std::vector<std::string> calls;
+        for (const auto& e : zovo::trace().eventsOfKind("call")) calls.push_back(e.text("selector") + " " + e.field("args"));
+        EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{});
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetLow), c.call ? 1 : 0);
+        EXPECT_EQ(count(zovorudovu::kWindowLevelSetHigh), c.call ? 1 : 0);
     }
 }
 
-TEST_F(Capture, BannerWindowTouchabilityAnswersOnlyItsTwoNames)
+// The system's banner window is made untouchable and follows the two names posted; in landscape,
+// where the component stands aside, it is left as the system made it, and a banner's card is
+// neither presented nor captured.
+TEST_F(Capture, BannerWindowTouchabilityFollowsItsTwoNamesAndLandscapeIsLeftAlone)
 {
     objc::StrongId window = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
     EXPECT_FALSE(objc::send<bool>(window, "isUserInteractionEnabled")) << "made untouchable";
-    const auto toggle = [&](const char* name) {
-        objc::send(window, "toggleInteraction:", NSNotification::make(NSString::from(name).get(), nullptr).get());
-        return objc::send<bool>(window, "isUserInteractionEnabled");
+    const auto after = [&](const char* name, const objc::StrongId& w) {
+        NSNotificationCenter::defaultCenter()->post(name);
+        return objc::send<bool>(w, "isUserInteractionEnabled");
     };
-    EXPECT_TRUE(toggle(zovorudovu::kBannerWindowTouchable));
-    EXPECT_TRUE(toggle(zovorudovu::kWindowLevelSetLow)) << "another name changes nothing";
-    EXPECT_FALSE(toggle(zovorudovu::kBannerWindowUntouchable));
+    EXPECT_TRUE(after(zovorudovu::kBannerWindowTouchable, window));
+    EXPECT_TRUE(after(zovorudovu::kWindowLevelSetLow, window)) << "another name changes nothing";
+    EXPECT_FALSE(after(zovorudovu::kBannerWindowUntouchable, window));
+
+    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
+    objc::StrongId sideways = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 812, 120));
+    EXPECT_TRUE(objc::send<bool>(sideways, "isUserInteractionEnabled"));
+    EXPECT_TRUE(after(zovorudovu::kBannerWindowUntouchable, sideways)) << "nor does it listen";
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    posted.clear();
+    objc::StrongId controller = controllerWithCard(destination.get());
+    NSNotificationCenter::defaultCenter()->post(zovorudovu::kExpand);
+    EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kExpand}) << "no presentation, no expansion";
+}
+
+// The captured content: the card's title, or the header's app name when it has none; the message,
+// or the subtitle when it has none; the header's date; the card's icon.
+TEST_F(Capture, CaptureTakesTheCardsTextsWithTheirFallbacksTheDateAndTheIcon)
+{
+    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    const struct {
+        const char *title, *subtitle, *message, *shownTitle, *shownMessage;
+    } cases[] = {{"Lunch?", "From Ana", "At one", "Lunch?", "At one"}, {"", "From Ana", "", "Mail", "From Ana"}};
+    for (const auto& c : cases) {
+        auto request = objc::make<NCNotificationRequest>();
+        request->appName = "Mail";
+        request->title = c.title;
+        request->subtitle = c.subtitle;
+        request->message = c.message;
+        request->dateText = "9:41";
+        request->icon = UIImage::fromPixels(1, 1, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Straight}, {1, 2, 3, 255});
+        objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
+                                                               "initWithNotificationRequest:", request);
+        objc::send(controller, "setDelegate:", destination);
+        objc::StrongId card = objc::send<objc::StrongId>(controller, "view");
+        bridge()->presented = true;
+        objc::send(card, "layoutSubviews");
+        ASSERT_TRUE(objc::send<bool>(card, "isHidden")) << c.title;
+        EXPECT_EQ(textOf(bridge()->primaryText.get()), c.shownTitle);
+        EXPECT_EQ(textOf(bridge()->secondaryText.get()), c.shownMessage);
+        EXPECT_EQ(textOf(bridge()->dateText.get()), "9:41");
+        EXPECT_EQ(bridge()->icon.get(), request->icon.get());
+    }
 }
 
 } // namespace

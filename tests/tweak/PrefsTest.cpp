@@ -8,37 +8,30 @@ namespace {
 
 using Prefs = TweakFixture;
 
-void expectDefaults(TweakFixture& t, BLNotificationBridge* b)
+// Without a settings file (and no defaults to copy) the component stays inactive; an empty one
+// turns it on. Either way every setting holds its default.
+TEST_F(Prefs, WithoutSettingsEveryValueIsItsDefaultAndOnlyAFileEnablesTheComponent)
 {
-    (void)t;
-    const auto& g = zovorudovu::globals();
-    ASSERT_TRUE(g.bgColour && g.textColour);
-    EXPECT_EQ(g.bgColour->red() + g.bgColour->green() + g.bgColour->blue(), 0.0);
-    EXPECT_EQ(g.bgColour->alpha(), 1.0);
-    EXPECT_EQ(g.textColour->red() + g.textColour->green() + g.textColour->blue(), 3.0);
-    EXPECT_FALSE(b->adaptiveColours);
-    EXPECT_TRUE(b->showGrabber);
-    EXPECT_TRUE(b->showTimestamp);
-    EXPECT_FALSE(b->customWidth);
-    EXPECT_EQ(b->customWidthValue, 209.0f);
-}
-
-TEST_F(Prefs, NoSettingsAndNoDefaultsLeaveTheComponentInactiveWithDefaults)
-{
-    load();
-    EXPECT_FALSE(g().isEnabled);
-    EXPECT_FALSE(g().hooksInstalled);
-    expectDefaults(*this, bridge());
-    EXPECT_FALSE(objc::respondsTo(objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")));
-}
-
-TEST_F(Prefs, EmptyDictionaryCountsAsEnabledWithEveryDefault)
-{
-    writeSettings({});
-    load();
-    EXPECT_TRUE(g().isEnabled);
-    EXPECT_TRUE(g().hooksInstalled);
-    expectDefaults(*this, bridge());
+    for (bool file : {false, true}) {
+        zovo::Process fresh;
+        registerClasses(fresh);
+        if (file) {
+            ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        }
+        load(fresh);
+        EXPECT_EQ(g().isEnabled, file);
+        EXPECT_EQ(g().hooksInstalled, file);
+        EXPECT_EQ(objc::respondsTo(objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")), file);
+        ASSERT_TRUE(g().bgColour && g().textColour);
+        EXPECT_EQ(g().bgColour->red() + g().bgColour->green() + g().bgColour->blue(), 0.0);
+        EXPECT_EQ(g().bgColour->alpha(), 1.0);
+        EXPECT_EQ(g().textColour->red() + g().textColour->green() + g().textColour->blue(), 3.0);
+        EXPECT_FALSE(bridge()->adaptiveColours);
+        EXPECT_TRUE(bridge()->showGrabber);
+        EXPECT_TRUE(bridge()->showTimestamp);
+        EXPECT_FALSE(bridge()->customWidth);
+        EXPECT_EQ(bridge()->customWidthValue, 209.0f);
+    }
 }
 
 TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
@@ -49,13 +42,12 @@ TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
     EXPECT_EQ(bridge()->customWidthValue, 300.0f);
 
     zovo::Process other;
-    registerUIKitClasses(other.runtime());
-    zovo::registerHostClasses(other.runtime());
+    registerClasses(other);
     auto defaults = NSDictionary::from({{"customWidthValue", number(300)}});
     auto settings = NSDictionary::from({{"customWidthValue", number(250)}});
     ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kDefaultsPath), defaults.get()));
     ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kSettingsPath), settings.get()));
-    zovo::Loader::load(other.runtime(), zovorudovu::library());
+    load(other);
     EXPECT_EQ(BLNotificationBridge::sharedInstance()->customWidthValue, 250.0f) << "an existing settings file is never overwritten";
 }
 
@@ -82,20 +74,10 @@ TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
     EXPECT_EQ(g().bgColour->red(), 0.0);
 }
 
-TEST_F(Prefs, SettingsAreReadAgainOnlyWhenTheRunLoopDeliversTheChange)
-{
-    writeSettings({});
-    load();
-    writeSettings({{"customWidthValue", number(111)}});
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
-    EXPECT_EQ(bridge()->customWidthValue, 209.0f) << "delivery goes through the run loop";
-    process.mainRunLoop().runUntilIdle();
-    EXPECT_EQ(bridge()->customWidthValue, 111.0f);
-}
-
-// Changes posted in a burst are read once, after the last write: the registration coalesces, so
-// a second post queued behind the first adds no second read of a later file.
-TEST_F(Prefs, SettingsChangesPostedTogetherAreReadOnce)
+// Settings are read again when the run loop delivers the change, not inside the post; changes
+// posted in a burst are read once, after the last write: the registration coalesces, so a second
+// post queued behind the first adds no second read of a later file.
+TEST_F(Prefs, SettingsChangesAreReadOnTheRunLoopOnceForABurst)
 {
     writeSettings({});
     load();
@@ -104,6 +86,7 @@ TEST_F(Prefs, SettingsChangesPostedTogetherAreReadOnce)
         CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);
     };
     post();
+    EXPECT_EQ(bridge()->customWidthValue, 209.0f) << "delivery goes through the run loop";
     process.mainRunLoop().perform([this] { writeSettings({{"customWidthValue", number(222)}}); });
     post();
     process.mainRunLoop().runUntilIdle();
@@ -156,22 +139,17 @@ TEST_F(Prefs, AnUnreadableFileLeavesTheFlagAndResetsTheRest)
 
 TEST_F(Prefs, OversizedOrDeeplyNestedFilesCountAsUnreadable)
 {
-    std::string huge = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>pad</key><string>" + std::string(1 << 20, 'x') +
-                       "</string></dict></plist>";
-    writeRaw(huge);
-    load();
-    EXPECT_FALSE(g().isEnabled);
-
-    zovo::Process other;
-    registerUIKitClasses(other.runtime());
-    zovo::registerHostClasses(other.runtime());
-    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>";
-    for (int i = 0; i < 5000; ++i) deep += "<array>";
-    for (int i = 0; i < 5000; ++i) deep += "</array>";
-    deep += "</dict></plist>";
-    std::ofstream(other.hostPath(zovorudovu::kSettingsPath), std::ios::binary) << deep;
-    zovo::Loader::load(other.runtime(), zovorudovu::library());
-    EXPECT_FALSE(zovorudovu::globals().isEnabled);
+    std::string nested;
+    for (int i = 0; i < 5000; ++i) nested += "<array>";
+    for (int i = 0; i < 5000; ++i) nested += "</array>";
+    for (const std::string& value : {"<string>" + std::string(1 << 20, 'x') + "</string>", nested}) {
+        zovo::Process fresh;
+        registerClasses(fresh);
+        std::ofstream(fresh.hostPath(zovorudovu::kSettingsPath), std::ios::binary)
+            << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>" << value << "</dict></plist>";
+        load(fresh);
+        EXPECT_FALSE(g().isEnabled) << value.size() << " bytes";
+    }
 }
 
 TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)

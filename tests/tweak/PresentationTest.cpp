@@ -15,47 +15,44 @@ protected:
     objc::StrongId springBoard;
 };
 
-TEST_F(Presentation, LaunchRecordsTheNotchAndBannerHeight)
+// Launch records the notch and the banner's height; the content's top follows the status bar's
+// bottom edge, wherever the bar stands.
+TEST_F(Presentation, LaunchAndStatusBarLayoutRecordTheBannersGeometry)
 {
     EXPECT_EQ(bridge()->notchWidth, 209.0f);
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
-}
-
-// The content's top follows the status bar's bottom edge, wherever the bar stands.
-TEST_F(Presentation, StatusBarLayoutRecordsItsBottomLessFifteen)
-{
     objc::StrongId bar = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
                                         CGRectMake(0, 10, 375, 44));
     objc::send(bar, "layoutSubviews");
     EXPECT_EQ(bridge()->safeYPos, 39.0f);
 }
 
-TEST_F(Presentation, PresentSlidesACentredWindowDownFromAboveTheScreen)
+// A presented banner slides down from above the screen, centred, as wide as the notch; a custom
+// width wins over the notch, up to the screen's width.
+TEST_F(Presentation, PresentSlidesACentredWindowDownAsWideAsTheNotchOrTheCustomWidth)
 {
-    post(zovorudovu::kPresent);
-    auto window = objc::cast<BLNotificationBanner>(brimlight());
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(bridge()->presented);
-    EXPECT_FALSE(window->isHidden());
-    EXPECT_TRUE(window->isKeyWindow());
-    EXPECT_EQ(window->frame(), CGRectMake(83, 0, 209, 120));
-    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, -120, 209, 120));
-    process.mainRunLoop().advance(0.3);
-    EXPECT_EQ(window->presentationFrame(), CGRectMake(83, 0, 209, 120));
-}
-
-TEST_F(Presentation, CustomWidthWinsOverTheNotchUpToTheScreensWidth)
-{
-    const std::pair<float, CGRect> cases[] = {
-        {250, CGRectMake(62.5, 0, 250, 120)}, {375, CGRectMake(0, 0, 375, 120)},
-        {500, CGRectMake(0, 0, 375, 120)},    {1366, CGRectMake(0, 0, 375, 120)},
+    const struct {
+        bool custom;
+        float width;
+        CGRect frame;
+    } cases[] = {
+        {false, 250, CGRectMake(83, 0, 209, 120)},  {true, 250, CGRectMake(62.5, 0, 250, 120)}, {true, 375, CGRectMake(0, 0, 375, 120)},
+        {true, 500, CGRectMake(0, 0, 375, 120)}, {true, 1366, CGRectMake(0, 0, 375, 120)},
     };
-    bridge()->customWidth = true;
-    for (const auto& [width, frame] : cases) {
-        bridge()->customWidthValue = width;
+    for (const auto& c : cases) {
+        bridge()->customWidth = c.custom;
+        bridge()->customWidthValue = c.width;
         post(zovorudovu::kPresent);
-        EXPECT_EQ(objc::cast<UIView>(brimlight())->frame(), frame) << width;
-        EXPECT_EQ(bridge()->customWidthValue, width) << "the setting itself is kept";
+        auto window = objc::cast<BLNotificationBanner>(brimlight());
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(bridge()->presented);
+        EXPECT_FALSE(window->isHidden());
+        EXPECT_TRUE(window->isKeyWindow());
+        EXPECT_EQ(window->frame(), c.frame) << c.width;
+        EXPECT_EQ(bridge()->customWidthValue, c.width) << "the setting itself is kept";
+        EXPECT_EQ(window->presentationFrame(), CGRectMake(c.frame.origin.x, -120, c.frame.size.width, 120));
+        process.mainRunLoop().advance(0.3);
+        EXPECT_EQ(window->presentationFrame(), c.frame);
     }
 }
 
@@ -108,24 +105,6 @@ TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
     EXPECT_TRUE(bridge()->presented);
     ASSERT_EQ(UIScreen::mainScreen()->visibleWindows().size(), 1u);
     EXPECT_EQ(UIScreen::mainScreen()->visibleWindows()[0], newer.get());
-}
-
-// A short look that something other than the banner destination presented keeps its view, even
-// when everything else would let the capture go ahead.
-TEST_F(Presentation, ShortLookOutsideABannerIsLeftAlone)
-{
-    objc::StrongId request = objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationRequest"), "new");
-    objc::StrongId controller = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "alloc"),
-                                               "initWithNotificationRequest:", request);
-    objc::StrongId presenter = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    objc::send(controller, "setDelegate:", presenter);
-    objc::StrongId view = objc::send<objc::StrongId>(controller, "view");
-    EXPECT_EQ(count(zovorudovu::kPresent), 0);
-    bridge()->presented = true;
-    g().presentingController = objc::WeakRef<objc::Object>(controller.get());
-    objc::send(view, "layoutSubviews");
-    EXPECT_FALSE(objc::send<bool>(view, "isHidden"));
-    EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
 }
 
 // The landscape test reads the screen's bounds as they stand in the current orientation.

@@ -1,5 +1,7 @@
 #include "TweakFixture.h"
 
+#include <algorithm>
+
 namespace {
 
 using Startup = TweakFixture;
@@ -35,25 +37,35 @@ constexpr Row kRows[] = {
     {"SpringBoard", "dismissBrimlight:", "v@:@"},
 };
 
-TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncoding)
+// Enabled, start-up replaces or adds every row with its encoding; disabled, it touches no class.
+TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncodingAndDisabledNone)
 {
-    std::vector<std::pair<const char*, objc::IMP>> before;
-    for (const auto& row : kRows) {
-        const objc::Method* m = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
-        before.emplace_back(row.selector, m ? m->imp : nullptr);
+    for (bool enabled : {true, false}) {
+        zovo::Process fresh;
+        registerClasses(fresh);
+        std::vector<objc::IMP> before;
+        for (const auto& row : kRows) {
+            const objc::Method* m = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
+            before.push_back(m ? m->imp : nullptr);
+        }
+        auto settings = NSDictionary::from({{"isEnabled", flag(enabled)}});
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), settings.get()));
+        load(fresh);
+        for (std::size_t i = 0; i < std::size(kRows); ++i) {
+            const auto& row = kRows[i];
+            SCOPED_TRACE(testing::Message() << row.cls << " " << row.selector << (enabled ? ", enabled" : ", disabled"));
+            const objc::Method* m = objc::objc_getClass(row.cls)->ownMethod(objc::sel(row.selector));
+            const objc::Method* found = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
+            EXPECT_EQ(found ? found->imp : nullptr, enabled ? (m ? m->imp : nullptr) : before[i]);
+            if (!enabled) continue;
+            ASSERT_NE(m, nullptr);
+            EXPECT_STREQ(m->types, row.types);
+            EXPECT_NE(m->imp, before[i]) << "not replaced";
+        }
+        objc::Class springBoard = objc::objc_getClass("SpringBoard");
+        EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "brimlight")), enabled ? "T@\"BLNotificationBanner\",&,N" : nullptr);
+        EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "bannerHeight")), enabled ? "Td,N" : nullptr);
     }
-    writeSettings({});
-    load();
-    for (std::size_t i = 0; i < std::size(kRows); ++i) {
-        const auto& row = kRows[i];
-        const objc::Method* m = objc::objc_getClass(row.cls)->ownMethod(objc::sel(row.selector));
-        ASSERT_NE(m, nullptr) << row.cls << " " << row.selector;
-        EXPECT_STREQ(m->types, row.types) << row.cls << " " << row.selector;
-        EXPECT_NE(m->imp, before[i].second) << row.cls << " " << row.selector << " was not replaced";
-    }
-    objc::Class springBoard = objc::objc_getClass("SpringBoard");
-    EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "brimlight")), "T@\"BLNotificationBanner\",&,N");
-    EXPECT_STREQ(objc::property_getAttributes(objc::class_getProperty(springBoard, "bannerHeight")), "Td,N");
 }
 
 TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
@@ -72,55 +84,41 @@ TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
     EXPECT_EQ(window->retainCount(), 1u) << "the window lost this owner";
 }
 
-TEST_F(Startup, DisabledStartUpTouchesNoClass)
+// A host class that is missing skips its rows and no other; with every one missing, start-up
+// makes none of them.
+TEST_F(Startup, RowsOfMissingHostClassesAreSkippedAndTheRestApplied)
 {
-    writeSettings({{"isEnabled", flag(false)}});
-    std::size_t methodsBefore = 0;
-    for (const auto& row : kRows) methodsBefore += objc::objc_getClass(row.cls)->ownMethods().size();
-    load();
-    std::size_t methodsAfter = 0;
-    for (const auto& row : kRows) methodsAfter += objc::objc_getClass(row.cls)->ownMethods().size();
-    EXPECT_EQ(methodsAfter, methodsBefore);
-    EXPECT_EQ(objc::class_getProperty(objc::objc_getClass("SpringBoard"), "brimlight"), nullptr);
-}
-
-class MissingHostClass : public TweakFixture {
-protected:
-    MissingHostClass() : TweakFixture({}, {"SBBannerWindow"}) {}
-};
-
-TEST_F(MissingHostClass, RowsOfAMissingClassAreSkippedAndTheRestApplied)
-{
-    writeSettings({});
-    load();
-    EXPECT_TRUE(g().hooksInstalled);
-    EXPECT_NE(objc::objc_getClass("SpringBoard")->ownMethod(objc::sel("showBrimlight:")), nullptr);
-    EXPECT_NE(objc::objc_getClass("NCNotificationShortLookView")->ownMethod(objc::sel("fakeActivateTapGesture:")), nullptr);
-}
-
-class EveryHostClassMissing : public TweakFixture {
-protected:
-    EveryHostClassMissing()
-        : TweakFixture({}, {"_UIStatusBarForegroundView", "SBBannerWindow", "NCNotificationShortLookViewController", "NCNotificationLongLookViewController",
-                            "NCNotificationShortLookView", "SBNotificationBannerDestination", "SpringBoard"})
-    {
+    std::vector<std::string> every;
+    for (const auto& row : kRows) every.emplace_back(row.cls);
+    for (const std::vector<std::string>& omit : {std::vector<std::string>{"SBBannerWindow"}, every}) {
+        zovo::Process fresh;
+        registerClasses(fresh, omit);
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        load(fresh);
+        EXPECT_TRUE(g().isEnabled);
+        EXPECT_TRUE(g().hooksInstalled);
+        for (const auto& row : kRows) {
+            const bool omitted = std::find(omit.begin(), omit.end(), row.cls) != omit.end();
+            objc::Class cls = objc::objc_getClass(row.cls);
+            EXPECT_EQ(cls == nullptr, omitted) << row.cls << (omitted ? " was made, not found" : " is missing");
+            if (cls) {
+                EXPECT_NE(cls->ownMethod(objc::sel(row.selector)), nullptr) << row.cls << " " << row.selector;
+            }
+        }
+        EXPECT_NE(objc::objc_getClass("BLNotificationBanner"), nullptr) << "the component's own classes are there";
     }
-};
-
-TEST_F(EveryHostClassMissing, StartUpSkipsEveryRowAndMakesNoHostClass)
-{
-    writeSettings({});
-    load();
-    EXPECT_TRUE(g().isEnabled);
-    for (const auto& row : kRows) EXPECT_EQ(objc::objc_getClass(row.cls), nullptr) << row.cls << " was made, not found";
-    EXPECT_NE(objc::objc_getClass("BLNotificationBanner"), nullptr) << "the component's own classes are there";
 }
 
 int cancels = 0, starts = 0, dismissals = 0;
-bool lastForce = false;
+bool lastAnimated = false, lastForce = false;
 void countCancel(objc::id, objc::SEL) { ++cancels; }
 void countStart(objc::id, objc::SEL) { ++starts; }
-void countDismiss(objc::id, objc::SEL, bool, objc::id, bool force) { ++dismissals; lastForce = force; }
+void countDismiss(objc::id, objc::SEL, bool animated, objc::id, bool force)
+{
+    ++dismissals;
+    lastAnimated = animated;
+    lastForce = force;
+}
 
 TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
 {
@@ -140,10 +138,56 @@ TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(dismissals, 1);
+    EXPECT_TRUE(lastAnimated) << "the system's banner slides away as it would on its own";
     EXPECT_TRUE(lastForce);
+    // A new request while a banner is presented takes that banner down at once.
+    std::vector<std::string> posted;
+    NSNotificationCenter::defaultCenter()->setPostListener([&](const std::string& name) { posted.push_back(name); });
+    for (bool presented : {false, true}) {
+        bridge()->presented = presented;
+        posted.clear();
+        objc::send(object, "postNotificationRequest:", objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationRequest"), "new"));
+        EXPECT_EQ(std::count(posted.begin(), posted.end(), zovorudovu::kDismissAccelerated), presented ? 1 : 0);
+    }
     object = nullptr;
     objc::send(centre, "postNotificationName:object:", text(zovorudovu::kCancelBannerTimer), nullptr);
     EXPECT_EQ(cancels, 1) << "a destination that ended hears nothing";
+}
+
+// Every replaced method still runs the one it replaced; the long look's hooks track whether it is up.
+int previousRuns = 0;
+void previousWithFlag(objc::id, objc::SEL, bool) { ++previousRuns; }
+void previousWithObject(objc::id, objc::SEL, objc::id) { ++previousRuns; }
+
+TEST_F(Startup, ReplacedMethodsCallWhatTheyReplaced)
+{
+    const struct {
+        const char *cls, *selector;
+        bool flag;
+        int longLookUp; // longLookActivated afterwards, or -1 when not the long look's
+    } rows[] = {
+        {"NCNotificationLongLookViewController", "viewWillAppear:", true, 1},
+        {"NCNotificationLongLookViewController", "viewWillDisappear:", true, 0},
+        {"NCNotificationShortLookViewController", "viewWillDisappear:", true, -1},
+        {"SBNotificationBannerDestination", "_dismissBannerCompleted:", false, -1},
+        {"SBNotificationBannerDestination", "postNotificationRequest:", false, -1},
+    };
+    for (const auto& row : rows) {
+        if (row.flag) objc::class_replaceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector), previousWithFlag);
+        else objc::class_replaceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector), previousWithObject);
+    }
+    writeSettings({});
+    load();
+    for (const auto& row : rows) {
+        objc::StrongId object = objc::send<objc::StrongId>(objc::objc_getClass(row.cls), "new");
+        previousRuns = 0;
+        if (row.flag) objc::send(object, row.selector, true);
+        else objc::send(object, row.selector, objc::StrongId());
+        EXPECT_EQ(previousRuns, 1) << row.cls << " " << row.selector;
+        if (row.longLookUp >= 0) {
+            EXPECT_EQ(bridge()->longLookActivated, row.longLookUp == 1) << row.selector;
+        }
+    }
 }
 
 } // namespace

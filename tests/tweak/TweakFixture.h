@@ -26,10 +26,11 @@
 
 class TweakFixture : public ::testing::Test {
 protected:
-    explicit TweakFixture(zovo::DeviceFacts facts = {}, std::vector<std::string> omit = {})
+    TweakFixture() { registerClasses(process); }
+    static void registerClasses(zovo::Process& p, std::vector<std::string> omit = {})
     {
-        registerUIKitClasses(process.runtime());
-        zovo::registerHostClasses(process.runtime(), facts, omit);
+        registerUIKitClasses(p.runtime());
+        zovo::registerHostClasses(p.runtime(), {}, std::move(omit));
     }
 
     static objc::StrongId text(const char* s) { return NSString::from(s); }
@@ -45,7 +46,8 @@ protected:
     {
         std::ofstream(process.hostPath(path), std::ios::binary) << bytes;
     }
-    void load() { zovo::Loader::load(process.runtime(), zovorudovu::library()); }
+    static void load(zovo::Process& into) { zovo::Loader::load(into.runtime(), zovorudovu::library()); }
+    void load() { load(process); }
     void postPrefsChanged()
     {
         CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), CFSTR("com.tarvik.zovorudovu/prefsupdated"), nullptr, nullptr, true);

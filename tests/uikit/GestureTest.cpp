@@ -108,8 +108,9 @@ TEST_F(Tap, RecognisesOnlyWithinTheMovementAndTimeLimitsAndIsFreshForTheNextTouc
     auto t = attach<UITapGestureRecognizer>(window.get());
     zovo::touchDown({100, 50});
     zovo::touchMove({110, 50}); // exactly the allowance still taps
-    zovo::touchUp({110, 50});
+    zovo::touchUp({108, 50});
     EXPECT_EQ(states(), (States{kEnded}));
+    EXPECT_EQ(t->locationInView(nullptr), CGPointMake(108, 50)) << "where the finger lifted";
     EXPECT_EQ(t->state(), UIGestureRecognizerStateEnded); // until the run loop turns
     process.mainRunLoop().runUntilIdle();
     EXPECT_EQ(t->state(), UIGestureRecognizerStatePossible);
@@ -129,6 +130,12 @@ TEST_F(Tap, RecognisesOnlyWithinTheMovementAndTimeLimitsAndIsFreshForTheNextTouc
 TEST_F(LongPress, BeginsAtExactlyTheMinimumDurationUnlessMovedOrLiftedFirst)
 {
     auto h = attach<UILongPressGestureRecognizer>(window.get());
+    // Lifted early and down again (the process's first timer): the press counts from the second
+    // touch-down, and the first one's timer stays quiet.
+    zovo::touchDown({100, 50});
+    advance(0.1);
+    zovo::touchUp({100, 50});
+    advance(0.1);
     zovo::touchDown({100, 50});
     advance(0.4999);
     EXPECT_TRUE(actions->calls.empty());
@@ -145,17 +152,7 @@ TEST_F(LongPress, BeginsAtExactlyTheMinimumDurationUnlessMovedOrLiftedFirst)
     EXPECT_EQ(h->state(), kFailed);
     advance(0.5);
     zovo::touchUp({111, 50});
-    // Lifted early and down again: the press counts from the second touch-down, and the
-    // first one's timer stays quiet.
-    zovo::touchDown({100, 50});
-    advance(0.1);
-    zovo::touchUp({100, 50});
-    advance(0.1);
-    zovo::touchDown({100, 50});
-    advance(0.45);
     EXPECT_TRUE(actions->calls.empty());
-    advance(0.05);
-    EXPECT_EQ(states(), (States{kBegan}));
 }
 
 // How far the pan's messages move a view is checked end to end by the banner's drag tests.
@@ -168,6 +165,19 @@ TEST_F(Pan, BeginsPastTheHysteresisAndCancelStopsARunningPanButFailsOneThatHadNo
     zovo::touchMove({103, 70});
     zovo::touchUp({103, 75});
     EXPECT_EQ(states(), (States{kBegan, kChanged, kEnded}));
+    EXPECT_EQ(pan->translationInView(window.get()), CGPointMake(3, 25)) << "up to where the finger lifted";
+
+    // Disabled while running, it is cancelled; attached again to its own view, it carries on.
+    actions->calls.clear();
+    press(80);
+    pan->setEnabled(false);
+    EXPECT_EQ(pan->state(), kCancelled);
+    pan->setEnabled(true);
+    zovo::touchUp({100, 80});
+    press(80);
+    window->addGestureRecognizer(pan.get());
+    zovo::touchUp({100, 85});
+    EXPECT_EQ(states(), (States{kBegan, kCancelled, kBegan, kEnded}));
 
     actions->calls.clear();
     press(80);
@@ -239,12 +249,59 @@ TEST_F(TouchInput, TouchesGoToTheTopmostWindowThatTakesThemAndAreTraced)
     EXPECT_TRUE(zovo::touchDown({500, 700})); // on no window: taken, goes nowhere
     EXPECT_FALSE(zovo::touchDown({10, 10}));   // a second finger is ignored
     EXPECT_FALSE(zovo::touchMove({500, 700})); // no movement
-    zovo::touchMove({500, 650.5});
+    EXPECT_TRUE(zovo::touchMove({500, 650.5}));
     zovo::touchCancel();
     EXPECT_FALSE(zovo::touchUp({0, 0})); // no finger down
     std::vector<std::string> seen;
     for (const auto& e : zovo::trace().eventsOfKind("touch")) seen.push_back(e.text("phase") + " " + e.field("x") + "," + e.field("y"));
     EXPECT_EQ(seen, (std::vector<std::string>{"down 500,700", "move 500,650.5", "cancel 500,650.5"}));
+}
+
+// A delegate can stop a recogniser from beginning (it fails instead) or let two recognise at
+// once; a removed recogniser sees no more touches.
+TEST_F(Arbitration, DelegatesDecideWhoMayBeginAndWhoRecognisesTogether)
+{
+    attachTapHoldAndPan();
+    pan->setDelegate(actions.get());
+    hold->setDelegate(actions.get());
+    actions->allowBegin = false;
+    press(80);
+    EXPECT_EQ(pan->state(), kFailed);
+    zovo::touchUp({100, 80});
+    advance(1.0);
+
+    actions->allowBegin = true;
+    actions->simultaneous = true;
+    actions->calls.clear();
+    zovo::touchDown({100, 50});
+    advance(0.5);
+    zovo::touchMove({100, 90});
+    zovo::touchUp({100, 90});
+    EXPECT_EQ(hold->state(), kEnded);
+    EXPECT_EQ(pan->state(), kEnded) << "the hold did not make the pan fail";
+    advance(1.0);
+
+    window->removeGestureRecognizer(pan.get());
+    EXPECT_EQ(window->gestureRecognizers().size(), 2u);
+    actions->calls.clear();
+    press(80);
+    zovo::touchUp({100, 80});
+    EXPECT_EQ(pan->state(), UIGestureRecognizerStatePossible);
+}
+
+// Velocity is measured over the last tenth of a second (and the sample before it), not the drag.
+TEST_F(Pan, VelocityFollowsTheLatestMovement)
+{
+    pan = attach<UIPanGestureRecognizer>(window.get());
+    zovo::touchDown({100, 50});
+    advance(0.5);
+    zovo::touchMove({100, 65});
+    advance(0.3);
+    zovo::touchMove({100, 85});
+    advance(0.01);
+    zovo::touchMove({100, 105});
+    EXPECT_NEAR(objc::send<CGPoint>(pan, "velocityInView:", window).y, 40 / 0.31, 1e-6);
+    zovo::touchUp({100, 105});
 }
 
 TEST_F(GestureActions, ActionsAreSentInOrderOncePerPairAndTargetsAreHeldWeakly)

@@ -89,6 +89,12 @@ TEST_F(Graphics, PixelSizeIsPointsTimesScaleRoundedUp)
     EXPECT_EQ(CGBitmapContextGetWidth(UIGraphicsGetCurrentContext()), 1001u) << "rounding noise does not add a column";
     EXPECT_EQ(UIGraphicsGetImageFromCurrentImageContext()->size(), CGSizeMake(100.1, 1)) << "snapshots keep the scale";
     UIGraphicsEndImageContext();
+    // Drawing is in points: one point at scale 2 covers two by two pixels.
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(2, 2), false, 2);
+    image(1, 1, {255, 0, 0, 255})->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
+    EXPECT_EQ(pixelAt(1, 1), kRed);
+    EXPECT_EQ(pixelAt(2, 2), kClear);
+    UIGraphicsEndImageContext();
 }
 
 TEST_F(Graphics, ContextsStartTransparentAndCopyReplacesOnlyItsRectangleWhereNormalComposites)

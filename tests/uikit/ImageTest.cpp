@@ -32,8 +32,43 @@ std::vector<std::uint8_t> pixels(std::initializer_list<Pixel> list)
 
 // ---- CGImage ----------------------------------------------------------------------------------
 
-// How an image describes its layout (row length, pixel size, alpha and byte order) is checked
-// through the average colour of images in each layout, which is computed from that description.
+// The layout constants are the platform's published values, which a reader on a phone is given.
+static_assert(kCGImageAlphaPremultipliedLast == 1 && kCGImageAlphaPremultipliedFirst == 2 && kCGImageAlphaLast == 3 && kCGImageAlphaFirst == 4 &&
+              kCGImageAlphaNoneSkipLast == 5 && kCGImageAlphaNoneSkipFirst == 6 && kCGImageAlphaOnly == 7 && kCGBitmapAlphaInfoMask == 0x1F &&
+              kCGBitmapByteOrderMask == 0x7000 && kCGBitmapByteOrder32Little == 0x2000 && kCGBitmapByteOrder32Big == 0x4000);
+
+// What an image says of its layout is what a reader of its bytes (the component's average colour)
+// goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
+TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
+{
+    using zovo::AlphaMode, zovo::ChannelOrder;
+    const struct {
+        zovo::PixelFormat format;
+        CGImageAlphaInfo alpha;
+        CGBitmapInfo order;
+    } cases[] = {
+        {{ChannelOrder::RGBA, AlphaMode::Straight}, kCGImageAlphaLast, kCGBitmapByteOrder32Big},
+        {{ChannelOrder::RGBA, AlphaMode::Premultiplied}, kCGImageAlphaPremultipliedLast, kCGBitmapByteOrder32Big},
+        {{ChannelOrder::BGRA, AlphaMode::Straight}, kCGImageAlphaFirst, kCGBitmapByteOrder32Little},
+        {{ChannelOrder::BGRA, AlphaMode::Premultiplied}, kCGImageAlphaPremultipliedFirst, kCGBitmapByteOrder32Little},
+    };
+    for (const auto& c : cases) {
+        auto image = CGImage::create(3, 2, c.format, std::vector<std::uint8_t>(32), 16);
+        EXPECT_EQ(CGImageGetWidth(image.get()), 3u);
+        EXPECT_EQ(CGImageGetHeight(image.get()), 2u);
+        EXPECT_EQ(CGImageGetBytesPerRow(image.get()), 16u);
+        EXPECT_EQ(CGImageGetBitsPerPixel(image.get()), 32u);
+        EXPECT_EQ(CGImageGetAlphaInfo(image.get()), c.alpha);
+        EXPECT_EQ(CGImageGetBitmapInfo(image.get()), c.order | c.alpha);
+    }
+    EXPECT_EQ(CGImageGetWidth(nullptr) + CGImageGetHeight(nullptr) + CGImageGetBytesPerRow(nullptr) + CGImageGetBitsPerPixel(nullptr), 0u);
+    EXPECT_EQ(CGImageGetAlphaInfo(nullptr), kCGImageAlphaNone);
+    EXPECT_EQ(CGImageGetBitmapInfo(nullptr), 0u);
+    EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
+    EXPECT_EQ(CFDataGetLength(nullptr), 0);
+    CFRelease(nullptr);
+}
+
 TEST(CGImage, RefusesLayoutsThatDoNotAddUp)
 {
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(16), 7), std::invalid_argument) << "row narrower than its pixels";
@@ -70,12 +105,6 @@ TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
     EXPECT_EQ(CFDataGetBytePtr(data)[7], 8) << "the copy outlives the image";
     CFRelease(data);
     EXPECT_EQ(zovo::liveDataCopies(), before);
-
-    // Null is answered with nothing rather than a crash.
-    EXPECT_EQ(CGImageGetWidth(nullptr), 0u);
-    EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
-    EXPECT_EQ(CFDataGetLength(nullptr), 0);
-    CFRelease(nullptr);
 }
 
 // ---- PNG files and UIImage ------------------------------------------------------------------------
@@ -206,6 +235,7 @@ TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadA
     auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
     ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
     objc::Class cls = objc::objc_getClass("UIImage");
     auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
     objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
@@ -213,6 +243,9 @@ TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadA
     EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
     EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
     EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
+    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
+    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
+    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
 
     EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
     EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));

@@ -40,6 +40,8 @@ TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
     objc::StrongRef<UIColor> colour = objc::cast<UIColor>(objc::send<StrongId>(label, "textColor"));
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->red() + colour->green() + colour->blue(), 0.0) << "black";
+    auto clear = UIColor::clearColor();
+    EXPECT_EQ(clear->red() + clear->green() + clear->blue() + clear->alpha(), 0.0);
     EXPECT_EQ(objc::send<double>(objc::send<StrongId>(label, "font"), "pointSize"), 17.0);
 
     // Something that is not a string or font would be read as the wrong thing: it fails loudly.
@@ -47,14 +49,19 @@ TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
     EXPECT_THROW(objc::send(label, "setFont:", NSString::from("Inter")), std::invalid_argument);
 }
 
-TEST_F(Label, MultiLineSizeToFitWrapsAtItsWidthAndGrowsDown)
+// The banner's message label is placed by frame at width 189 with no height, then fitted: it wraps
+// at that width and grows down. A single-line label takes the whole text on one line, whatever its
+// frame; empty text takes no space.
+TEST_F(Label, SizeToFitAndIntrinsicSizeWrapAtTheFrameWidthOnlyWhenLinesAreUnlimited)
 {
-    // The banner's message label: placed by frame at width 189 with no height, then fitted.
     auto label = makeView<UILabel>(CGRectMake(0, 25, 189, 0));
     label->setFont(UIFont::systemFontOfSize(12).get());
-    label->setLineBreakMode(NSLineBreakByWordWrapping);
-    label->setNumberOfLines(0);
     label->setTextString(kMessage);
+    const CGSize oneLine = measured(kMessage, 12, 0, 1);
+    EXPECT_GT(oneLine.width, 189);
+    EXPECT_EQ(label->intrinsicContentSize(), oneLine);
+    label->setNumberOfLines(0);
+    EXPECT_EQ(label->intrinsicContentSize(), measured(kMessage, 12, 189, 0));
     objc::send(label, "sizeToFit");
     const CGRect frame = label->frame();
     EXPECT_EQ(frame.origin, CGPointMake(0, 25));
@@ -63,34 +70,17 @@ TEST_F(Label, MultiLineSizeToFitWrapsAtItsWidthAndGrowsDown)
     EXPECT_GE(frame.size.height, 3 * label->font()->lineHeight());
     label->sizeToFit(); // fitting again at the fitted width changes nothing
     EXPECT_EQ(label->frame(), frame);
-}
-
-TEST_F(Label, SingleLineSizeToFitTakesTheWholeTextOnOneLineAndEmptyTextNoSpace)
-{
-    auto label = makeView<UILabel>(CGRectMake(30, 5, 40, 100));
-    label->sizeToFit();
-    EXPECT_EQ(label->frame(), CGRectMake(30, 5, 0, 0));
-    label->setFont(UIFont::systemFontOfSize(14).get());
-    label->setTextString("Package delivered today");
-    label->sizeToFit();
-    const CGSize natural = measured("Package delivered today", 14, 0, 1);
-    EXPECT_GT(natural.width, 40);
-    EXPECT_EQ(label->frame(), CGRectMake(30, 5, natural.width, std::ceil(label->font()->lineHeight())));
-    label->setText(nullptr);
-    EXPECT_EQ(label->intrinsicContentSize(), CGSizeMake(0, 0));
-}
-
-TEST_F(Label, IntrinsicSizeWrapsAtTheFrameWidthOnlyWhenLinesAreUnlimited)
-{
-    auto label = makeView<UILabel>(CGRectMake(0, 0, 189, 0));
-    label->setFont(UIFont::systemFontOfSize(12).get());
-    label->setTextString(kMessage);
-    const CGSize oneLine = label->intrinsicContentSize();
-    EXPECT_GT(oneLine.width, 189); // one line: the frame's width does not matter
-    label->setNumberOfLines(0);
-    EXPECT_EQ(label->intrinsicContentSize(), measured(kMessage, 12, 189, 0));
     label->setFrame(CGRectMake(0, 0, 0, 0)); // no width to wrap at: the natural size
     EXPECT_EQ(label->intrinsicContentSize().width, oneLine.width);
+
+    label->setNumberOfLines(1);
+    label->setFrame(CGRectMake(30, 5, 40, 100));
+    label->sizeToFit();
+    EXPECT_EQ(label->frame(), CGRectMake(30, 5, oneLine.width, std::ceil(label->font()->lineHeight())));
+    label->setText(nullptr);
+    EXPECT_EQ(label->intrinsicContentSize(), CGSizeMake(0, 0));
+    label->sizeToFit();
+    EXPECT_EQ(label->frame(), CGRectMake(30, 5, 0, 0));
 }
 
 TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
@@ -114,6 +104,8 @@ TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
     process.mainRunLoop().runUntilIdle();
     label->setTextString("Title, longer"); // the same text: nothing to do
     EXPECT_FALSE(parent->needsLayout());
+    label->setLineBreakMode(NSLineBreakByCharWrapping);
+    EXPECT_TRUE(parent->needsLayout());
 }
 
 // ---- Image views ----------------------------------------------------------------------------

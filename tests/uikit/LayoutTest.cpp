@@ -152,6 +152,10 @@ TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
     // A view that translates its mask stays where it is; contradicting it is a conflict, and so
     // is a constraint whose solution is not finite.
     pin(icon.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 50);
+    auto flat = label(CGSizeMake(50, 0), CGRectMake(0, 90, 9, 9)); // an empty line is 0 high, not left as it was
+    objc::StrongRef<NSLayoutConstraint> dropped(pin(flat.get(), NSLayoutAttributeLeft, container.get(), NSLayoutAttributeLeft, 30));
+    dropped->setActive(false);
+    EXPECT_FALSE(dropped->isActive());
     auto huge = label(CGSizeMake(20, 20), CGRectMake(1, 1, 20, 20));
     pin(huge.get(), NSLayoutAttributeWidth, container.get(), NSLayoutAttributeWidth, 0, 1e308);
     window->layoutIfNeeded();
@@ -159,6 +163,7 @@ TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
     EXPECT_EQ(plain->frame(), CGRectMake(310, 6, 40, 30));
     EXPECT_EQ(icon->frame(), CGRectMake(0, 37, 20, 20));
     EXPECT_EQ(huge->frame(), CGRectMake(1, 1, 20, 20));
+    EXPECT_EQ(flat->frame(), CGRectMake(0, 90, 50, 0)) << "a deactivated constraint no longer places it";
     ASSERT_EQ(conflicts().size(), 2u);
     EXPECT_NE(conflicts()[1].text("detail").find("not finite"), std::string::npos);
 }
@@ -230,6 +235,7 @@ TEST_F(Layout, MalformedConstraintsAreRefused)
     };
     EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeWidth), std::invalid_argument) << "a second attribute alone";
     EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
     EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);

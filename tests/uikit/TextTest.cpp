@@ -76,6 +76,10 @@ TEST(TextLayout, LongWordsBreakBetweenCharactersAndTrailingSpaceDoesNotCount)
     EXPECT_LE(m.size.width, 50);
     const double word = measure("delivered", 0, 1).size.width;
     EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
+    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
+    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
+    const std::string longest(256, 'a');
+    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
     // The space at which the line wraps stays on the first line without widening it.
     const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
     EXPECT_EQ(wrapped.lines, 2);
@@ -136,7 +140,7 @@ TEST_F(Font, BoldFontsThroughMessagesAreNamedAndMeasuredAsBold)
 {
     // Sizes from outside (a scenario, a message) that no font can have fall back or clamp.
     for (double size : {0.0, -3.0, std::nan(""), HUGE_VAL}) EXPECT_EQ(UIFont::systemFontOfSize(size)->pointSize(), UIFont::kDefaultPointSize) << size;
-    EXPECT_EQ(UIFont::systemFontOfSize(1e9)->pointSize(), zovo::kMaxFontSize);
+    EXPECT_EQ(UIFont::systemFontOfSize(1e9)->pointSize(), 4096.0);
     objc::Class cls = objc::objc_getClass("UIFont");
     StrongId regular = objc::send<StrongId>(cls, "systemFontOfSize:", 12.0);
     StrongId bold = objc::send<StrongId>(cls, "boldSystemFontOfSize:", 12.0);
@@ -256,6 +260,12 @@ TEST(TextLayout, DrawingRefusesBadTargets)
     zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", style, rect);
     zovo::drawText(nullptr, "x", style, rect);
     EXPECT_EQ(untouched.ink().size.width, 0);
+
+    // One pixel wide or high is still a target.
+    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", style, CGRectMake(0, 0, 10, Bitmap::kHeight));
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", style, CGRectMake(0, -20, 40, 40));
+    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "objc/Message.h"
 #include "uikit/CAShapeLayer.h"
 #include "uikit/UIBezierPath.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
 #include "uikit/UIWindow.h"
@@ -40,6 +41,16 @@ TEST_F(View, AnimationSetsModelAtOnceAndMovesPresentationAlongEaseInOut)
     EXPECT_EQ(v->presentationFrame().origin.y, 0);
     advance(1);
     EXPECT_EQ(completions, 1);
+
+    // A new animation starts from what the screen shows; a change outside a block jumps.
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(100, 0, 10, 10)); });
+    advance(0.5);
+    const double midway = v->presentationFrame().origin.x;
+    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(0, 0, 10, 10)); });
+    EXPECT_DOUBLE_EQ(v->presentationFrame().origin.x, midway);
+    v->setFrame(CGRectMake(5, 0, 10, 10));
+    EXPECT_EQ(v->presentationFrame().origin.x, 5);
+    EXPECT_FALSE(v->isAnimating());
 }
 
 TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
@@ -59,19 +70,6 @@ TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
     EXPECT_EQ(completions, 2);
     advance(0.3);
     EXPECT_EQ(completions, 12);
-}
-
-TEST_F(View, NewAnimationStartsFromWhatTheScreenShows)
-{
-    auto v = makeView<UIView>(CGRectMake(0, 0, 10, 10));
-    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(100, 0, 10, 10)); });
-    advance(0.5);
-    const double midway = v->presentationFrame().origin.x;
-    UIView::animate(1.0, [&] { v->setFrame(CGRectMake(0, 0, 10, 10)); });
-    EXPECT_DOUBLE_EQ(v->presentationFrame().origin.x, midway);
-    v->setFrame(CGRectMake(5, 0, 10, 10)); // outside a block: jumps
-    EXPECT_EQ(v->presentationFrame().origin.x, 5);
-    EXPECT_FALSE(v->isAnimating());
 }
 
 TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
@@ -133,6 +131,10 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     back->setHidden(true);
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), root.get());
     EXPECT_EQ(root->hitTest(CGPointMake(120, 20)), nullptr);
+    EXPECT_TRUE(objc::send<bool>(StrongId(root), "pointInside:withEvent:", CGPointMake(99, 99), nullptr));
+    EXPECT_FALSE(objc::send<bool>(StrongId(root), "pointInside:withEvent:", CGPointMake(100, 50), nullptr));
+    root->setBounds(CGRectMake(0, 0, 40, 20)); // around the same centre
+    EXPECT_EQ(root->frame(), CGRectMake(30, 40, 40, 20));
     auto inner = makeView<UIView>(CGRectMake(5, 5, 10, 10));
     back->addSubview(inner.get());
     const CGPoint p = inner->convertPointToView(CGPointMake(1, 1), root.get());
@@ -190,9 +192,10 @@ TEST_F(View, LayoutRunsOnTheNextTurnParentsFirstAndOnceForManyChanges)
     EXPECT_EQ(root->layouts, rootLayouts + 1);
 }
 
-TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
+TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrderAndFollowsDeviceAndOrientation)
 {
     UIScreen* screen = UIScreen::mainScreen();
+    EXPECT_EQ(UIDevice::modelIdentifier(), zovo::defaultDeviceProfile().model) << "the screen's device is the one the device reports";
     auto low = makeView<UIWindow>(CGRectMake(0, 0, 375, 812));
     auto high = makeView<UIWindow>(CGRectMake(0, 0, 100, 100));
     EXPECT_TRUE(screen->visibleWindows().empty()); // new windows are hidden
@@ -214,18 +217,22 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrder)
     EXPECT_EQ(records[2].field("id"), records[0].field("id"));
     EXPECT_EQ(records[2].field("level"), "1100");
     EXPECT_EQ(records[2].field("frame"), "[0,0,100,100]");
-}
 
-TEST_F(View, ScreenBoundsFollowDeviceAndOrientation)
-{
     UIScreen::useDevice(*zovo::findDeviceProfile("iPhone13,2"));
-    StrongId screen = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
-    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 390, 844));
-    UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
-    EXPECT_EQ(objc::send<CGRect>(screen, "bounds"), CGRectMake(0, 0, 844, 390));
+    StrongId main = objc::send<StrongId>(objc::objc_getClass("UIScreen"), "mainScreen");
+    EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 390, 844));
+    screen->setOrientation(UIScreen::Orientation::Landscape);
+    EXPECT_EQ(objc::send<CGRect>(main, "bounds"), CGRectMake(0, 0, 844, 390));
+    // Facts every device shares: two or three pixels a point, an iPad named as one, and Face ID on
+    // every phone with a cut-out.
     for (const auto& profile : zovo::deviceProfiles()) {
         EXPECT_GT(profile.screen.width, 0) << profile.model;
         EXPECT_EQ(zovo::findDeviceProfile(profile.model), &profile);
+        EXPECT_TRUE(profile.scale == 2 || profile.scale == 3) << profile.model;
+        EXPECT_EQ(profile.isIPad, profile.model.starts_with("iPad")) << profile.model;
+        if (!profile.isIPad) {
+            EXPECT_EQ(profile.hasFaceID, profile.notch.width > 0) << profile.model;
+        }
     }
 }
 
@@ -260,6 +267,9 @@ TEST(Geometry, RectangleSetOperationsStandardizeAndTreatNullAsTheEmptySet)
     EXPECT_TRUE(CGRectIsNull(CGRectInset(CGRectNull, -1, -1)));
 }
 
+static_assert(UIRectCornerTopLeft == 1 && UIRectCornerTopRight == 2 && UIRectCornerBottomLeft == 4 && UIRectCornerBottomRight == 8,
+              "the platform's published corner bits");
+
 TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 {
     StrongId path = objc::send<StrongId>(objc::objc_getClass("UIBezierPath"), "bezierPathWithRoundedRect:byRoundingCorners:cornerRadii:",
@@ -279,8 +289,20 @@ TEST_F(View, RoundedRectPathRoundsOnlyTheChosenCornersWithClampedRadii)
 
     StrongId shape = objc::send<StrongId>(objc::objc_getClass("CAShapeLayer"), "layer");
     objc::send(shape, "setPath:", cg);
+    // Every corner's curve stays between the edges it joins.
+    CGPoint current{};
+    for (const auto& e : cg->elements) {
+        if (e.type == CGPathElement::Type::CurveTo)
+            for (int i = 0; i < 2; ++i) {
+                EXPECT_TRUE(std::min(current.x, e.points[2].x) <= e.points[i].x && e.points[i].x <= std::max(current.x, e.points[2].x));
+                EXPECT_TRUE(std::min(current.y, e.points[2].y) <= e.points[i].y && e.points[i].y <= std::max(current.y, e.points[2].y));
+            }
+        if (e.type != CGPathElement::Type::Close) current = e.points[e.type == CGPathElement::Type::CurveTo ? 2 : 0];
+    }
     path = nullptr; // the layer keeps its own copy
     EXPECT_EQ(objc::send<CGPathRef>(shape, "path")->roundedRect->radii, CGSizeMake(23, 23));
+    objc::send(shape, "setCornerRadius:", 2.5);
+    EXPECT_EQ(objc::send<double>(shape, "cornerRadius"), 2.5);
 }
 
 } // namespace
