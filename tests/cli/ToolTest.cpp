@@ -55,6 +55,7 @@ TEST(Tool, HelpAndVersionGoToStandardOutputWithStatusZero)
         EXPECT_EQ(help.out.find("--json-style") != npos, command.printsJson) << command.name;
     }
     EXPECT_NE(runCommand({"banner", "--help"}).out.find("--png"), npos);
+    EXPECT_EQ(runCommand({"gallery", "--help"}).out.find("--scale"), npos) << "a hidden option stays out of the help";
     EXPECT_EQ(runCommand({"help", "frobnicate"}).status, 2);
 }
 
@@ -92,7 +93,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"gallery"}, 2, "--out"},
         {{"gallery", "--out", unused, "extra"}, 2, "extra"},
         {{"gallery", "--out", unused, "--out", unused}, 2, "--out"},
-        {{"gallery", "--out", unused, "--scale", "0"}, 2, "above 0"},
+        {{"gallery", "--out", unused, "--scale", "0"}, 2, "--scale: must be a number above 0"}, // a hidden option is named too
         {{"gallery", "--out", unused, "--scale", "100"}, 2, "at most 4"},
         {{"prefs"}, 2, "prefs"},
         {{"prefs", "a", "b"}, 2, "b"},
