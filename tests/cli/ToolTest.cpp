@@ -105,7 +105,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"demo", "--out", "/proc/zovo-cannot-write"}, 1, "/proc/zovo-cannot-write"},
         {{"gallery", "--out", unused + "-1", "--settings", missing}, 1, missing},
         {{"gallery", "--out", file, "--scale", "1"}, 1, file},
-        {{"gallery", "--out", unused + "-1", "--settings", off, "--scale", "1"}, 1, "isEnabled"},
+        {{"gallery", "--out", unused, "--settings", off, "--scale", "1"}, 1, "isEnabled"},
         {{"banner", "--title", "T", "--message", "M", "--settings", missing}, 1, missing},
         {{"banner", "--title", "T", "--message", "M", "--settings", off}, 1, "isEnabled"},
         {{"banner", "--title", "T", "--message", "M", "--icon", missing}, 1, missing},
