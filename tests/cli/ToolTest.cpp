@@ -100,7 +100,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         {{"soak", "--notifications", "0"}, 2, "--notifications"},
         // preview checks every input before a window could open, and calls each a command-line fault
         {{"preview", "--device", "Nokia3310"}, 2, "--device: unknown device \"Nokia3310\""},
-        {{"preview", "--settings", missing}, 2, "--settings " + missing + ": no such file"},
+        {{"preview", "--screenshot-dir", unused, "--settings", missing}, 2, "--settings " + missing + ": no such file"},
         {{"preview", "--settings", bad}, 2, bad + ": not a valid XML property list"},
         {{"preview", "--settings", dir}, 2, "not a regular file"},
         {{"preview", "--record", missing + "/rec.json"}, 2, "--record " + missing + "/rec.json: its folder"},
