@@ -127,7 +127,6 @@ TEST(PreviewSession, EveryLaunchIsRecordedInItsOwnFileThatReplays)
                                              preview.posts.begin() + static_cast<std::ptrdiff_t>(starts[launch + 1]));
         EXPECT_EQ(replayPosts(*loaded), posts) << files[launch];
     }
-    EXPECT_EQ(zovo::PreviewSession::recordingFile("a/b.json", 12), std::filesystem::path("a/b-12.json"));
 }
 
 TEST(PreviewSession, ComposedNotificationPostsAsAScenariosNotifyAndABadIconPostsNothing)
@@ -144,13 +143,9 @@ TEST(PreviewSession, ComposedNotificationPostsAsAScenariosNotifyAndABadIconPosts
     composed.sticky = true;
     ASSERT_TRUE(preview.session->post(composed));
     preview.wait(1);
-    const CGPoint p = preview.bannerPixel();
-    preview.session->mouseDown(p.x, p.y);
-    preview.session->mouseUp(p.x, p.y); // a tap on a sticky banner
-    preview.wait(1);
 
     zovo::Scenario recorded = preview.session->recording();
-    ASSERT_EQ(recorded.events.size(), 2u);
+    ASSERT_EQ(recorded.events.size(), 1u);
     EXPECT_EQ(recorded.events[0].notify.title, "Design review");
     EXPECT_TRUE(recorded.events[0].notify.sticky);
     EXPECT_EQ(recorded.events[0].notify.iconRGB, 0xFF9500u);
@@ -162,30 +157,7 @@ TEST(PreviewSession, ComposedNotificationPostsAsAScenariosNotifyAndABadIconPosts
     composed.iconFile = folder / "icon.png";
     EXPECT_FALSE(preview.session->post(composed));
     EXPECT_NE(preview.messages.back().find("icon.png"), std::string::npos) << preview.messages.back();
-    EXPECT_EQ(preview.session->recording().events.size(), 2u) << "nothing posted, nothing recorded";
-}
-
-TEST(PreviewSession, PanelSettingsChangeIsTheFileEditWithWarningsAndTheParseError)
-{
-    const zovo::TestFolder folder;
-    const std::filesystem::path edited = folder / "edited.plist", panel = folder / "panel.plist";
-    for (const auto& file : {edited, panel})
-        std::ofstream(file) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>000000</string></dict></plist>)";
-    Preview byEditor({.settingsFile = edited}), byPanel({.settingsFile = panel});
-    const Json wanted = {{"bgColour", "zzzzzz"}, {"customWidth", true}, {"customWidthValue", 5000}};
-    std::ofstream(edited) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>bgColour</key><string>zzzzzz</string>)"
-                          << "<key>customWidth</key><true/><key>customWidthValue</key><integer>5000</integer></dict></plist>";
-    byEditor.wait(0.5); // the edit is noticed at the first look, a display frame on
-    byPanel.wait(1.0 / 120);
-    ASSERT_TRUE(byPanel.session->changeSettings(wanted));
-    byPanel.wait(0.5 - 1.0 / 120);
-    EXPECT_EQ(byPanel.session->settings(), wanted);
-    EXPECT_EQ(zovo::scenarioToJson(byPanel.session->recording())["events"], zovo::scenarioToJson(byEditor.session->recording())["events"]);
-    EXPECT_EQ(byPanel.posts, byEditor.posts);
-    const std::vector<std::string>& warnings = byPanel.session->settingsWarnings();
-    ASSERT_GE(warnings.size(), 2u);
-    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("bgColour") != std::string::npos; }));
-    EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [](const std::string& w) { return w.find("customWidthValue") != std::string::npos; }));
+    EXPECT_EQ(preview.session->recording().events.size(), 1u) << "nothing posted, nothing recorded";
 }
 
 TEST(PreviewSession, DroppedFilesAreTakenByWhatTheyHoldOrRefusedWithANote)
@@ -316,12 +288,18 @@ TEST(PreviewSession, VRecordsAWebPAtThePhonesFrameTimesAndTheScenarioOfThatStret
     EXPECT_NEAR(stretch->until, 1.0, 1e-9);
 }
 
-TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
+// An edit of the settings file and a change from the panel are one thing: the file changes, the
+// next banner shows it, the change is recorded and the warnings name what cannot be used.
+TEST(PreviewSession, SettingsFileEditedOnDiskOrByThePanelChangesTheNextBanner)
 {
     const zovo::TestFolder folder;
     const std::filesystem::path file = folder / "settings.plist";
     auto writeXml = [&](const std::string& body) {
         std::ofstream(file) << R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)" << body << "</dict></plist>";
+    };
+    auto fileText = [&] {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     };
     writeXml("<key>bgColour</key><string>000000</string>");
     Preview preview({.settingsFile = file, .scale = 1});
@@ -336,6 +314,16 @@ TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
     preview.wait(0.1);
     const Json red = nextBannerColour();
     EXPECT_NE(red, black);
+    EXPECT_EQ(preview.session->recording().events.at(1).settings, (Json{{"bgColour", "FF0000"}})) << "recorded between the two banners";
+
+    const Json wanted = {{"bgColour", "FF0000"}, {"customWidth", true}, {"customWidthValue", 5000}};
+    ASSERT_TRUE(preview.session->changeSettings(wanted));
+    EXPECT_EQ(preview.session->settings(), wanted);
+    EXPECT_EQ(preview.session->recording().events.back().settings, wanted);
+    EXPECT_NE(fileText().find("customWidthValue"), std::string::npos) << "the panel writes the file";
+    const std::vector<std::string>& warnings = preview.session->settingsWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("customWidthValue"), std::string::npos) << warnings[0];
 
     // A file that stops parsing is reported once, with the line; the last good settings stay.
     std::ofstream(file) << "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n<key>bgColour</string>\n</dict></plist>";
@@ -354,8 +342,7 @@ TEST(PreviewSession, SettingsFileEditedOnDiskChangesTheNextBannersColour)
     writeXml("<key>bgColour</key><string>FF0000</string>");
     preview.wait(0.1);
     preview.session->perform(zovo::PreviewAction::ToggleShowGrabber);
-    std::ifstream in(file);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string text = fileText();
     EXPECT_TRUE(text.starts_with("<?xml")) << text;
     EXPECT_NE(text.find("<key>showGrabber</key>"), std::string::npos);
     EXPECT_NE(text.find("FF0000"), std::string::npos);
@@ -532,8 +519,6 @@ TEST(PreviewSession, BadOptionsAreRefusedBeforeAnythingStarts)
     };
     EXPECT_NE(refusal({.device = "Nokia3310"}).find("unknown device \"Nokia3310\""), std::string::npos);
     EXPECT_NE(refusal({.settingsFile = folder / "none.plist"}).find((folder / "none.plist").string()), std::string::npos);
-    std::ofstream(folder / "bad.plist") << "{}";
-    EXPECT_NE(refusal({.settingsFile = folder / "bad.plist"}).find("bad.plist"), std::string::npos);
     EXPECT_NE(refusal({.scale = 0}).find("scale"), std::string::npos);
 }
 

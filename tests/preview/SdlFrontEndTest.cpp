@@ -9,7 +9,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-
 namespace {
 
 void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
@@ -108,15 +107,7 @@ TEST(SdlFrontEnd, NoDisplayIsRefusedUnlessAnInvisibleDriverIsAskedFor)
             EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
         }
     }
-
-    // SDL itself, left to choose with nothing to show on: the window is refused, not opened unseen.
-    const zovo::ScopedEnv driver("SDL_VIDEODRIVER", nullptr), display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr);
-    const zovo::ScopedEnv noEgl("SDL_VIDEO_EGL_DRIVER", "zovorudovu-no-egl.so");
-    auto started = zovo::PreviewSession::start({.device = "iPhone14,2", .onMessage = [](const std::string&) {}});
-    ASSERT_TRUE(started) << started.error();
-    auto opened = zovo::SdlFrontEnd::open(*started.value(), std::nullopt);
-    if (opened) GTEST_SKIP() << "a real video driver opened here";
-    EXPECT_NE(opened.error().find("no display"), std::string::npos) << opened.error();
+    // SDL's own refusal of a machine with no display is the preview command's no-display test.
 }
 
 } // namespace
