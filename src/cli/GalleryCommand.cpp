@@ -133,6 +133,9 @@ ExitStatus gallery(const GalleryOptions& o, const ToolContext& tool)
         Process reader;
         if (ErrorOr<PropertyList> settings = parsePropertyList(settingsFile->bytes, settingsFile->name); !settings) return inputError(settings.error());
     }
+    // Settings that turn the component off would fail every shot: refused before the folder is made.
+    if (settingsFile)
+        if (ErrorOr<void> usable = checkGallerySettings(settingsFile->bytes); !usable) return inputError(settingsFile->name + ": " + usable.error());
     std::error_code ec;
     fs::create_directories(out, ec);
     if (ec || !fs::is_directory(out))

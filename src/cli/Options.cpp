@@ -16,6 +16,24 @@
 
 namespace zovo {
 
+namespace {
+
+// Options the help leaves out sit in this group. CLI11's own way to hide one, the empty group,
+// also drops its name from every message about it ("zovorudovu gallery: : must be ..."); a
+// named group that only the help skips keeps the name where it belongs.
+constexpr const char* kHiddenGroup = "hidden";
+
+class HelpWithoutHidden : public CLI::Formatter {
+public:
+    std::string make_group(std::string group, bool isPositional, std::vector<const CLI::Option*> options) const override
+    {
+        std::erase_if(options, [](const CLI::Option* option) { return option->get_group() == kHiddenGroup; });
+        return options.empty() ? std::string() : CLI::Formatter::make_group(std::move(group), isPositional, std::move(options));
+    }
+};
+
+} // namespace
+
 OptionCheck::OptionCheck(std::function<std::string(const std::string& value)> check, std::string description)
     : validator_(std::make_shared<CLI::Validator>([check = std::move(check)](std::string& value) { return check(value); }, std::move(description)))
 {
@@ -90,9 +108,11 @@ CommandOption& CommandOption::showDefault()
 
 CommandOption& CommandOption::hidden()
 {
-    option_->group("");
+    option_->group(kHiddenGroup);
     return *this;
 }
+
+CommandLine::CommandLine(CLI::App& app) : app_(app) { app_.formatter(std::make_shared<HelpWithoutHidden>()); }
 
 void CommandLine::footer(const std::string& text) { app_.footer(text); }
 

@@ -76,7 +76,8 @@ private:
 // the help's closing paragraph.
 class CommandLine {
 public:
-    explicit CommandLine(CLI::App& app) : app_(app) {}
+    // The command's help leaves out the options declared hidden().
+    explicit CommandLine(CLI::App& app);
     void footer(const std::string& text);
     // The value is written when the option is given. Declared for std::string, double, int,
     // std::size_t, std::vector<std::string> (every value given) and std::optional of std::string or

@@ -44,12 +44,22 @@ std::string unwritableFile(const fs::path& path)
     return {};
 }
 
+// Whether screenshots can go in `dir`: it is a folder that can be written, or the nearest folder
+// that exists on the way to it is (the session makes it at the first screenshot).
+bool screenshotsCanGoIn(const fs::path& dir)
+{
+    std::error_code ec;
+    fs::path existing = fs::absolute(dir, ec);
+    while (!fs::exists(existing, ec) && existing.has_parent_path() && existing != existing.parent_path()) existing = existing.parent_path();
+    return fs::is_directory(existing, ec) && ::access(existing.c_str(), W_OK) == 0;
+}
+
 ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
 {
     if (!findDeviceProfile(o.device)) return tool.fail(ExitStatus::BadCommandLine, "--device: unknown device \"" + o.device + "\" (see `zovorudovu devices`)");
+    // Nothing is made before every input has been checked.
     std::error_code ec;
-    fs::create_directories(o.screenshotDir, ec);
-    if (!fs::is_directory(o.screenshotDir, ec) || ::access(o.screenshotDir.c_str(), W_OK) != 0)
+    if (!screenshotsCanGoIn(o.screenshotDir))
         return tool.fail(ExitStatus::BadCommandLine, "--screenshot-dir " + o.screenshotDir + ": not a folder that can be written");
     if (o.record) {
         if (std::string problem = unwritableFile(*o.record); !problem.empty())

@@ -12,24 +12,44 @@
 
 namespace zovo {
 
+namespace {
+
+// The phone, started with the component loaded and the settings in place; fails when they turn
+// the component off.
+ErrorOr<std::unique_ptr<SpringBoardHost>> startWithSettings(Process& process, const DeviceProfile& device, UIScreen::Orientation orientation,
+                                                            const std::optional<std::string>& settings)
+{
+    if (settings) {
+        const auto path = process.hostPath(zovorudovu::kSettingsPath);
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << *settings;
+        file.close();
+        if (!file) return Error{"cannot put the settings file in place at " + path.string()};
+    }
+    PhoneOptions phone;
+    phone.model = std::string(device.model);
+    phone.orientation = orientation;
+    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
+    if (!zovorudovu::globals().isEnabled) return Error{"the settings turn the component off (isEnabled is false): no banner is shown"};
+    return host;
+}
+
+} // namespace
+
+ErrorOr<void> checkGallerySettings(const std::optional<std::string>& settings)
+{
+    Process process;
+    TRY(startWithSettings(process, defaultDeviceProfile(), UIScreen::Orientation::Portrait, settings));
+    return {};
+}
+
 ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request)
 {
     GalleryShot shot;
     const DeviceProfile& device = *request.device;
     // The process comes first and ends last: everything below is made of its objects.
     Process process;
-    if (request.settings) {
-        const auto path = process.hostPath(zovorudovu::kSettingsPath);
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file << *request.settings;
-        file.close();
-        if (!file) return Error{"cannot put the settings file in place at " + path.string()};
-    }
-    PhoneOptions phone;
-    phone.model = std::string(device.model);
-    phone.orientation = request.orientation;
-    std::unique_ptr<SpringBoardHost> host = startPhone(process, phone, ComponentStart::Load);
-    if (!zovorudovu::globals().isEnabled) return Error{"the settings turn the component off (isEnabled is false): no banner is shown"};
+    const std::unique_ptr<SpringBoardHost> host = TRY(startWithSettings(process, device, request.orientation, request.settings));
 
     BannerContent content;
     content.icon = UIImage::imageWithCGImage(drawAppIcon(AppIcon::Messages), 3.0);

@@ -37,5 +37,8 @@ struct GalleryShot {
 // it settle and renders the screen. Fails when the settings turn the component off or the
 // settings file cannot be put in place.
 ErrorOr<GalleryShot> renderGalleryShot(const GalleryRequest& request);
+// Fails as every shot would when the settings turn the component off; for refusing them before
+// anything is rendered or written.
+ErrorOr<void> checkGallerySettings(const std::optional<std::string>& settings);
 
 } // namespace zovo

@@ -25,8 +25,7 @@ using zovo::ToolRun;
 ToolRun check(std::vector<std::string> args, const char* ci = nullptr)
 {
     const zovo::ScopedEnv variable("CI", ci);
-    args.insert(args.begin(), "check");
-    return zovo::runCommand(args);
+    return zovo::runCommand("check", std::move(args));
 }
 
 // A one-banner scenario on an iPhone 11 with a snapshot labelled "shown".
@@ -134,8 +133,7 @@ TEST(CheckCommand, JobsAndShardsCheckTheSameSnapshotsAsOneAtATime)
     }
     std::vector<std::string> sharded;
     for (const char* shard : {"1/2", "2/2"}) {
-        const ToolRun slice = run({"--record", "never", "--shard", shard});
-        const Json results = slice.json();
+        const Json results = run({"--record", "never", "--shard", shard}).json();
         for (const Json& s : results["scenarios"]) sharded.push_back(s["name"]);
     }
     EXPECT_EQ(sharded, (std::vector<std::string>{"a", "b", "c"}));

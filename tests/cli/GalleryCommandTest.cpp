@@ -30,9 +30,8 @@ TEST(GalleryCommand, RendersEveryBuiltInDeviceWithItsBannerWhereTheLayoutSays)
     const zovo::TestFolder folder;
     // A banner body of #3366CC, whose pixels cannot be mistaken for the wallpaper's or the notch's.
     const fs::path out = folder / "out", blue = folder / "blue.plist";
-    std::ofstream(blue) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>bgColour</key><string>3366CC</string></dict></plist>";
+    zovo::writePlist(blue, "<key>bgColour</key><string>3366CC</string>");
     const zovo::ToolRun run = zovo::runCommand({"gallery", "--out", out.string(), "--settings", blue.string(), "--scale", "1"});
-    fs::remove(blue);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string count = std::to_string(2 * zovo::deviceProfiles().size());
     EXPECT_NE(run.err.find(count + "/" + count), npos) << "progress on standard error: every device in both orientations";

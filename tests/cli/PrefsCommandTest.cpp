@@ -10,25 +10,9 @@
 namespace {
 
 using Prefs = zovo::ToolRun;
+using zovo::writePlist;
 
-Prefs prefs(std::vector<std::string> args)
-{
-    args.insert(args.begin(), "prefs");
-    return zovo::runCommand(args);
-}
-
-// Writes `body` to `name` in the running test's folder, which goes when the test ends.
-std::string writeTemp(const zovo::TestFolder& folder, const std::string& name, const std::string& body)
-{
-    auto path = folder / name;
-    std::ofstream(path) << body;
-    return path.string();
-}
-
-std::string plist(const std::string& dictBody)
-{
-    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + dictBody + "</dict></plist>";
-}
+Prefs prefs(std::vector<std::string> args) { return zovo::runCommand("prefs", std::move(args)); }
 
 TEST(PrefsCommand, ShippedDefaultsGiveTheDocumentedSettings)
 {
@@ -45,8 +29,8 @@ TEST(PrefsCommand, ShippedDefaultsGiveTheDocumentedSettings)
 TEST(PrefsCommand, WarningsNameWhatIsWrong)
 {
     const zovo::TestFolder folder;
-    Prefs r = prefs({writeTemp(folder, "warn.plist", plist("<key>bgColour</key><string> #FF8000</string><key>showGrabber</key><array/>"
-                                                 "<key>bogus</key><true/><key>customWidthValue</key><real>250</real>"))});
+    Prefs r = prefs({writePlist(folder / "warn.plist", "<key>bgColour</key><string> #FF8000</string><key>showGrabber</key><array/>"
+                                                  "<key>bogus</key><true/><key>customWidthValue</key><real>250</real>")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.json()["customWidthValue"], 250.0);
     EXPECT_EQ(r.json()["showGrabber"], true);
@@ -56,14 +40,14 @@ TEST(PrefsCommand, WarningsNameWhatIsWrong)
     EXPECT_NE(all.find("unknown key \\\"bogus\\\""), std::string::npos) << all;
 
     // The screen a width should fit is the chosen device's; an alpha JSON cannot hold is told in words.
-    r = prefs({writeTemp(folder, "wide.plist", plist("<key>customWidthValue</key><integer>500</integer><key>textColour</key><string>FFFFFF:1e999</string>")),
+    r = prefs({writePlist(folder / "wide.plist", "<key>customWidthValue</key><integer>500</integer><key>textColour</key><string>FFFFFF:1e999</string>"),
                "--device", "iPhone11,4"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.json()["textColour"]["alpha"], "infinity");
     all = r.json()["warnings"].dump();
     EXPECT_NE(all.find("wider than the screen of the iPhone XS Max (414 points)"), std::string::npos) << all;
     EXPECT_NE(all.find("alpha infinity is outside 0 to 1"), std::string::npos) << all;
-    EXPECT_EQ(prefs({writeTemp(folder, "wide.plist", plist("")), "--device", "iPhone99,9"}).status, 1);
+    EXPECT_EQ(prefs({writePlist(folder / "wide.plist", ""), "--device", "iPhone99,9"}).status, 1);
 }
 
 // An unreadable file is status 1, with the settings the component would fall back to: off, or
@@ -75,9 +59,10 @@ TEST(PrefsCommand, UnreadableFilesExitOneWithTheSettingsFallenBackTo)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.json()["isEnabled"], false);
     EXPECT_NE(missing.json()["warnings"].dump().find("/nonexistent/settings.plist"), std::string::npos);
-    EXPECT_EQ(prefs({writeTemp(folder, "array.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")}).status, 1);
+    std::ofstream(folder / "array.plist") << "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>";
+    EXPECT_EQ(prefs({(folder / "array.plist").string()}).status, 1);
 
-    const Prefs r = prefs({"/nonexistent/settings.plist", "--defaults", writeTemp(folder, "defaults.plist", plist("<key>customWidth</key><true/>"))});
+    const Prefs r = prefs({"/nonexistent/settings.plist", "--defaults", writePlist(folder / "defaults.plist", "<key>customWidth</key><true/>")});
     EXPECT_EQ(r.status, 1) << "the named file itself was not read";
     EXPECT_EQ(r.json()["isEnabled"], true);
     EXPECT_EQ(r.json()["customWidth"], true);
