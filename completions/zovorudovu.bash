@@ -12,7 +12,7 @@ _zovorudovu()
     case $command in
         demo) options="--out --scenario --fps --scale --frames --quiet --json-style --help" ;;
         run) options="--trace --frames --fps --scale --snapshot-png --quiet --help" ;;
-        check) options="--refs --record --threshold --max-diff-pixels --report --junit --jobs -j --shard --quiet --json-style --help" ;;
+        check) options="--refs --record --threshold --max-diff-pixels --report --junit --jobs -j --shard --device --quiet --json-style --help" ;;
         preview) options="--device --orientation --settings --scale --trace --record --screenshot-dir --wallpaper --touches-in-screenshots --help" ;;
         prefs) options="--defaults --device --json-style --help" ;;
         devices) options="--json-style --help" ;;

@@ -41,6 +41,7 @@ complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l report -r -a '(
 complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l junit -r -F -d 'JUnit XML file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from check" -s j -l jobs -x -d 'scenarios at once'
 complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l shard -x -d 'I/N: a slice of the list'
+complete -c zovorudovu -n "__fish_seen_subcommand_from check" -l device -x -a '(__zovorudovu_models)' -d 'play every scenario on this model'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -F -d 'settings file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l defaults -r -F -d 'defaults file'
 complete -c zovorudovu -n "__fish_seen_subcommand_from prefs" -l device -x -a '(__zovorudovu_models)' -d 'model'

@@ -14,6 +14,7 @@
 #include "foundation/Json.h"
 
 #include "sim/ReferenceCheck.h"
+#include "uikit/DeviceProfile.h"
 
 #include <poll.h>
 #include <sys/wait.h>
@@ -41,7 +42,7 @@ struct CheckOptions {
     std::optional<std::string> record;
     double threshold = 0;
     std::size_t maxDiffPixels = 0;
-    std::optional<std::string> report, junit, shard;
+    std::optional<std::string> report, junit, shard, device;
     int jobs = 1;
 };
 
@@ -250,6 +251,7 @@ ExitStatus check(const CheckOptions& o, const ToolContext& tool)
     if (o.record) settings.record = *recordModeNamed(*o.record);
     else if (const char* ci = std::getenv("CI"); ci && *ci) settings.record = RecordMode::Never;
     if (o.report) settings.report = *o.report;
+    if (o.device) settings.device = *o.device;
 
     std::vector<fs::path> files = expandScenarios(o.scenarios);
     if (files.empty()) return tool.fail(ExitStatus::InputUnusable, "the folders given hold no scenario (.json) files");
@@ -336,6 +338,10 @@ CommandRun defineCheck(CommandLine& line)
     line.option("--max-diff-pixels", o->maxDiffPixels, "how many differing pixels still pass (default 0)");
     line.option("--report", o->report, "write DIR/index.html with the pictures of every snapshot that did not pass").check(utf8Text());
     line.option("--junit", o->junit, "write JUnit XML for CI, one test case per snapshot").check(utf8Text());
+    line.option("--device", o->device, "play every scenario on this phone instead of its own, a model from `zovorudovu devices`")
+        .check(OptionCheck([](const std::string& v) {
+            return findDeviceProfile(v) ? std::string() : "unknown device \"" + v + "\" (see `zovorudovu devices`)";
+        }));
     line.option("-j,--jobs", o->jobs, "check this many scenarios at once (default 1)").check(wholeNumberRange(1, 64));
     line.option("--shard", o->shard, "check only the I-th of N equal slices of the scenario list, as I/N").check(OptionCheck([](const std::string& v) {
         return parseShard(v) ? std::string() : std::string("expected I/N with 1 <= I <= N");

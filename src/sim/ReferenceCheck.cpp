@@ -178,6 +178,7 @@ ScenarioCheck checkScenario(const fs::path& file, const CheckSettings& settings)
         result.error = loaded.error();
         return result;
     }
+    if (!settings.device.empty()) loaded->device = settings.device;
     bool anySnapshot = false;
     for (const ScenarioEvent& e : loaded->events) anySnapshot = anySnapshot || e.kind == ScenarioEvent::Kind::Snapshot;
     if (!anySnapshot) result.warnings.push_back("no snapshot events: nothing to check");

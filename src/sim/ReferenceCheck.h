@@ -39,6 +39,9 @@ struct CheckSettings {
     RecordMode record = RecordMode::Missing;
     double threshold = 0;            // the colour distance (0 to 1) a pixel may move and still match
     std::uint64_t maxDiffPixels = 0; // how many pixels may differ beyond it
+    // When set, every scenario plays on this phone model instead of the one it names, so one
+    // scenario holds its look on several phones (one reference folder for each).
+    std::string device;
     // Where the pictures of a report go (DIR/<scenario>/<label>.expected.png, .actual.png,
     // .diff.png); empty: no pictures.
     std::filesystem::path report;

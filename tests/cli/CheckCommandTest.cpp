@@ -71,6 +71,7 @@ TEST(CheckCommand, RefusesWhatCannotWorkBeforeAnythingRuns)
         {{a, "--refs", (folder / "r").string(), "--record", "sometimes"}, 2, "--record"},
         {{a, "--refs", (folder / "r").string(), "--shard", "3/2"}, 2, "--shard"},
         {{a, "--refs", (folder / "r").string(), "--threshold", "1.5"}, 2, "--threshold"},
+        {{a, "--refs", (folder / "r").string(), "--device", "iPhone0,0"}, 2, "--device"},
         {{a, twin, "--refs", (folder / "r").string()}, 2, "share the name"},
     };
     for (const Case& c : cases) {
@@ -131,6 +132,8 @@ TEST(CheckCommand, JobsAndShardsCheckTheSameSnapshotsAsOneAtATime)
         EXPECT_EQ(two.json()["scenarios"][i]["name"], one.json()["scenarios"][i]["name"]) << "results keep the list's order";
         EXPECT_EQ(two.json()["scenarios"][i]["snapshots"], one.json()["scenarios"][i]["snapshots"]);
     }
+    // Played on another phone, every snapshot is drawn at that phone's size and no longer matches.
+    EXPECT_EQ(run({"--record", "never", "-j", "2", "--device", "iPhone16,1"}).json()["failed"], 3);
     std::vector<std::string> sharded;
     for (const char* shard : {"1/2", "2/2"}) {
         const Json results = run({"--record", "never", "--shard", shard}).json();
