@@ -31,7 +31,7 @@ test: build
 	ctest --preset default
 
 refs: configure
-	@cmake --build --preset default --target zovorudovu hard_text_scenario_files
+	@cmake --build --preset default --target zovorudovu hard_text_scenario_file
 	@scripts/record-refs.sh build/bin/zovorudovu
 
 package: build
