@@ -78,12 +78,9 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
         if (!image) return tool.fail(ExitStatus::BadCommandLine, "--wallpaper " + o.wallpaper + ": not dark, light, dusk or a PNG that can be read (" + image.error() + ")");
         wallpaper = {Wallpaper::Kind::Image, *image};
     }
-    std::ofstream trace;
     if (o.trace) {
         if (std::string problem = unwritableFile(*o.trace); !problem.empty())
             return tool.fail(ExitStatus::BadCommandLine, "--trace " + *o.trace + ": " + problem);
-        trace.open(*o.trace, std::ios::binary | std::ios::trunc);
-        if (!trace) return tool.fail(ExitStatus::BadCommandLine, "--trace " + *o.trace + ": cannot be written");
     }
 
     PreviewOptions options;
@@ -95,11 +92,23 @@ ExitStatus preview(const PreviewCommandOptions& o, const ToolContext& tool)
     if (o.record) options.recordFile = *o.record;
     options.touchesInScreenshots = o.touchesInScreenshots;
     options.wallpaper = wallpaper;
-    if (o.trace) options.onTrace = [&trace](const TraceEvent& e) { trace << e.toJson() << '\n' << std::flush; };
+    // The trace file is opened once the session has started, so a refusal leaves an earlier trace
+    // as it was; what the launch traced before that waits in `early`.
+    std::ofstream trace;
+    std::string early;
+    if (o.trace)
+        options.onTrace = [&trace, &early](const TraceEvent& e) {
+            if (trace.is_open()) trace << e.toJson() << '\n' << std::flush;
+            else early += e.toJson() + '\n';
+        };
     options.onMessage = [&tool](const std::string& text) { tool.fail(ExitStatus::InputUnusable, text); };
     ErrorOr<std::unique_ptr<PreviewSession>> started = PreviewSession::start(std::move(options));
     if (!started) return tool.fail(ExitStatus::BadCommandLine, (o.settings ? "--settings: " : "") + started.error());
     std::unique_ptr<PreviewSession> session = std::move(started).value();
+    if (o.trace) {
+        trace.open(*o.trace, std::ios::binary | std::ios::trunc);
+        if (!(trace << early << std::flush)) return tool.fail(ExitStatus::BadCommandLine, "--trace " + *o.trace + ": cannot be written");
+    }
 
     ErrorOr<std::unique_ptr<SdlFrontEnd>> window = SdlFrontEnd::open(*session, o.scale);
     if (!window) return tool.fail(ExitStatus::InputUnusable, window.error());

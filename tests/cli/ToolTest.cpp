@@ -70,6 +70,8 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
     const std::string off = (folder / "off.plist").string(), dir = folder.path().string(), bad = (folder / "bad.plist").string();
     std::ofstream(file) << "not a folder";
     std::ofstream(bad) << "<plist";
+    const std::string kept = (folder / "kept.jsonl").string();
+    std::ofstream(kept) << "an earlier trace\n";
     zovo::writePlist(off, "<key>isEnabled</key><false/>");
     struct Case {
         std::vector<std::string> args;
@@ -101,7 +103,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         // preview checks every input before a window could open, and calls each a command-line fault
         {{"preview", "--device", "Nokia3310"}, 2, "--device: unknown device \"Nokia3310\""},
         {{"preview", "--screenshot-dir", unused, "--settings", missing}, 2, "--settings " + missing + ": no such file"},
-        {{"preview", "--settings", bad}, 2, bad + ": not a valid XML property list"},
+        {{"preview", "--settings", bad, "--trace", kept}, 2, bad + ": not a valid XML property list"},
         {{"preview", "--settings", dir}, 2, "not a regular file"},
         {{"preview", "--record", missing + "/rec.json"}, 2, "--record " + missing + "/rec.json: its folder"},
         {{"preview", "--record", dir}, 2, "is a folder"},
@@ -139,6 +141,7 @@ TEST(Tool, ExitStatusesFollowTheOneTable)
         EXPECT_TRUE(r.out.empty() || c.args.front() == "prefs") << line << "\n" << r.out;
     }
     EXPECT_FALSE(fs::exists(unused)) << "nothing is made before the arguments are known to be good";
+    EXPECT_EQ(zovo::slurp(kept), "an earlier trace\n") << "a refused preview leaves an earlier trace as it was";
     EXPECT_NE(runCommand({"notch"}).err.find("Run 'zovorudovu notch --help'"), npos) << "a command line CLI11 refuses points to the help";
 }
 
