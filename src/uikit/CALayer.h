@@ -16,8 +16,8 @@ public:
     void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
     CALayer* mask() const { return mask_.get(); }
     void setMask(CALayer* mask) { mask_ = objc::retained(mask); }
-    // The layer's own frame; a view's layer follows the view instead.
-    CGRect frame() const;
+    // The layer's frame. A view keeps its own layer's frame equal to the view's frame.
+    CGRect frame() const { return frame_; }
     void setFrame(CGRect frame) { frame_ = frame; }
     // The view this layer draws for, or null for a free-standing layer.
     UIView* delegate() const { return delegate_.get(); }

@@ -78,6 +78,7 @@ void UIView::setFrame(CGRect frame)
     const CGRect shown = presentationFrame();
     const CGSize before = frame_.size;
     frame_ = frame;
+    if (layer_) layer_->setFrame(frame);
     if (auto duration = startAnimationInCurrentBlock())
         frameAnimation_ = Animation{clockNow(), *duration, shown, 0};
     else
@@ -195,6 +196,7 @@ CALayer* UIView::layer() const
     if (!layer_) {
         layer_ = objc::make<CALayer>();
         layer_->setDelegate(const_cast<UIView*>(this));
+        layer_->setFrame(frame_);
     }
     return layer_.get();
 }
