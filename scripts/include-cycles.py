@@ -28,7 +28,7 @@ KNOWN = [
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
         ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
-        ("uikit", "LayoutEngine NSLayoutConstraint UIGestureRecognizer UIScreen UIView UIWindow"),
+        ("uikit", "LayoutEngine NSLayoutConstraint UIGestureRecognizer UIView"),
         ("uikit", "TextLayout TextMeasurementCache"),
     ]
 ]

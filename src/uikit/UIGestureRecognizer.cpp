@@ -4,7 +4,6 @@
 #include "foundation/RunLoop.h"
 #include "objc/Message.h"
 #include "uikit/UIView.h"
-#include "uikit/UIWindow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,15 +93,17 @@ std::size_t UIGestureRecognizer::targetCount() const
 
 CGPoint UIGestureRecognizer::locationInView(const UIView* view) const
 {
+    // For a null view: the nearest ancestor of the recogniser's view that is a window, as window() finds it.
     const UIView* target = view;
-    if (!target && view_) target = view_.get()->window();
+    for (const UIView* v = view ? nullptr : view_.get(); v && !target; v = v->superview())
+        if (v->asWindow()) target = v;
     if (!target) return latest_.location;
     // Screen points become the root's coordinates by taking off the window's own origin; a tree
     // that is not in a window stands at the screen's origin.
     const UIView* root = target;
     while (root->superview()) root = root->superview();
     CGPoint inRoot = latest_.location;
-    if (dynamic_cast<const UIWindow*>(root)) {
+    if (root->asWindow()) {
         inRoot.x -= root->frame().origin.x;
         inRoot.y -= root->frame().origin.y;
     }

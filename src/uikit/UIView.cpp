@@ -8,7 +8,6 @@
 #include "uikit/NSLayoutConstraint.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIGestureRecognizer.h"
-#include "uikit/UIWindow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,7 +181,7 @@ bool UIView::isDescendantOfView(const UIView* view) const
 UIWindow* UIView::window() const
 {
     for (const UIView* v = this; v; v = v->superview())
-        if (auto* w = dynamic_cast<const UIWindow*>(v)) return const_cast<UIWindow*>(w);
+        if (UIWindow* w = v->asWindow()) return w;
     return nullptr;
 }
 
@@ -222,7 +221,7 @@ CGPoint originOnScreen(const UIView* view)
 {
     CGPoint origin{};
     for (const UIView* v = view; v; v = v->superview()) {
-        if (!v->superview() && !dynamic_cast<const UIWindow*>(v)) break;
+        if (!v->superview() && !v->asWindow()) break;
         origin.x += v->frame().origin.x;
         origin.y += v->frame().origin.y;
     }
@@ -251,7 +250,7 @@ CGRect UIView::convertRectToView(CGRect rect, const UIView* view) const
 
 CGRect UIView::frameInWindow() const
 {
-    if (dynamic_cast<const UIWindow*>(this)) return frame_;
+    if (asWindow()) return frame_;
     return superview() ? superview()->convertRectToView(frame_, nullptr) : frame_;
 }
 

@@ -64,6 +64,9 @@ public:
     bool isDescendantOfView(const UIView* view) const;
     // The window this view is in, or null.
     UIWindow* window() const;
+    // This view as a window, or null when it is not one. Windows are the roots the screen places
+    // by their frames.
+    virtual UIWindow* asWindow() const { return nullptr; }
 
     // Appearance.
     bool isHidden() const { return hidden_; }

@@ -17,6 +17,8 @@ public:
     UIWindow();
     ~UIWindow() override;
 
+    UIWindow* asWindow() const override { return const_cast<UIWindow*>(this); }
+
     double windowLevel() const { return windowLevel_; }
     void setWindowLevel(double level) { windowLevel_ = level; }
     // Shows the window in front of the others of its level and makes it the key window.
