@@ -28,6 +28,7 @@ KNOWN = [
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
         ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
+        # Mutual, as on the platform: a view owns its constraints and recognisers, which act on it; its layout pass runs the solver.
         ("uikit", "LayoutEngine NSLayoutConstraint UIGestureRecognizer UIView"),
         ("uikit", "TextLayout TextMeasurementCache"),
     ]
