@@ -25,7 +25,6 @@ KNOWN = [
         ("foundation", "FoundationDataClasses NSFileManager Process"),
         ("objc", "Associations Class Encoding Message Object Runtime"),
         ("preview", "PreviewOverlay PreviewSession PreviewSessionVideo"),
-        ("render", "Frame PngWriter"),
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
