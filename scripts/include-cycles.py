@@ -24,7 +24,6 @@ KNOWN = [
         # files under the root of the process it runs in.
         ("foundation", "FoundationDataClasses NSFileManager Process"),
         ("objc", "Associations Class Encoding Message Object Runtime"),
-        ("preview", "PreviewOverlay PreviewSession PreviewSessionVideo"),
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
