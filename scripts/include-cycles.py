@@ -24,9 +24,6 @@ KNOWN = [
         # files under the root of the process it runs in.
         ("foundation", "FoundationDataClasses NSFileManager Process"),
         ("objc", "Associations Class Encoding Message Object Runtime"),
-        ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
-                        "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
-                        "SBNotificationBannerDestination SpringBoard"),
         ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
         ("uikit", "CALayer LayoutEngine NSLayoutConstraint UIGestureRecognizer UIScreen UIView UIWindow"),
         ("uikit", "TextLayout TextMeasurementCache"),
