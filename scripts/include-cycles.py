@@ -26,7 +26,6 @@ KNOWN = [
         ("objc", "Associations Class Encoding Message Object Runtime"),
         ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
         ("uikit", "CALayer LayoutEngine NSLayoutConstraint UIGestureRecognizer UIScreen UIView UIWindow"),
-        ("uikit", "TextLayout TextMeasurementCache"),
     ]
 ]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
