@@ -1,6 +1,5 @@
 #include "foundation/DarwinNotifyCenter.h"
 
-#include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 
 #include <stdexcept>
@@ -23,8 +22,6 @@ zovo::DarwinNotifyCenter& centreOf(const char* function, CFNotificationCenterRef
 }
 
 } // namespace
-
-CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() { return &zovo::Process::current().darwinCenter(); }
 
 void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer, CFNotificationCallback callback, CFStringRef name,
                                      const void*, CFNotificationSuspensionBehavior suspensionBehavior)

@@ -1,9 +1,7 @@
 #include "foundation/NSDictionary.h"
 
 #include "foundation/NSArray.h"
-#include "foundation/NSFileManager.h"
 #include "foundation/NSString.h"
-#include "foundation/PropertyList.h"
 
 #include <stdexcept>
 
@@ -29,17 +27,6 @@ objc::StrongRef<NSArray> NSDictionary::allKeys() const
     keys.reserve(entries_.size());
     for (const auto& entry : entries_) keys.emplace_back(NSString::from(entry.first));
     return NSArray::from(std::move(keys));
-}
-
-bool NSDictionary::initWithContentsOfFile(std::string_view processPath)
-{
-    std::filesystem::path host = zovo::hostPathInCurrentProcess(processPath);
-    if (host.empty()) return false;
-    zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host);
-    if (!read) return false;
-    std::vector<Entry> entries = read->dictionary->entries();
-    replaceAll(std::move(entries));
-    return true;
 }
 
 void NSDictionary::set(std::string key, objc::StrongId value)

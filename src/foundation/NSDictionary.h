@@ -48,7 +48,7 @@ public:
     // Initialiser for a freshly made dictionary: replaces its contents with the property list at
     // a path inside the current process. Returns false, leaving the contents alone, for a missing
     // file, one that is not a property list, one whose root is not a dictionary, one larger than
-    // 1 MiB or one nested deeper than 32 levels.
+    // 1 MiB or one nested deeper than 32 levels. Made with the property-list reader.
     bool initWithContentsOfFile(std::string_view processPath);
 
 protected:

@@ -1,7 +1,6 @@
 #include "foundation/NSNotificationCenter.h"
 
 #include "foundation/NSNotification.h"
-#include "foundation/Process.h"
 #include "objc/Message.h"
 
 #include <algorithm>
@@ -104,8 +103,6 @@ objc::Class NSNotificationCenter::registerIn(objc::Runtime& runtime)
     objc::addMethod(cls, objc::sel("removeObserver:name:object:"), removeObserverNameObjectImp);
     return cls;
 }
-
-NSNotificationCenter* NSNotificationCenter::defaultCenter() { return zovo::Process::current().defaultCenter(); }
 
 void NSNotificationCenter::addObserver(objc::id observer, objc::SEL selector, const NSString* name, objc::id object)
 {

@@ -130,3 +130,9 @@ fs::path Process::hostPath(std::string_view processPath) const
 }
 
 } // namespace zovo
+
+// The platform's accessors for the process-wide centres sit beside the process that owns them, so
+// the centres themselves need not know about processes.
+NSNotificationCenter* NSNotificationCenter::defaultCenter() { return zovo::Process::current().defaultCenter(); }
+
+CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() { return &zovo::Process::current().darwinCenter(); }

@@ -5,6 +5,7 @@
 #include "foundation/Json.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSDate.h"
+#include "foundation/NSFileManager.h"
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 
@@ -199,3 +200,16 @@ ErrorOr<PropertyList> readPropertyList(const std::filesystem::path& hostPath)
 }
 
 } // namespace zovo
+
+// A dictionary read from a file inside the process is made here, with the reader it relies on, so
+// that the dictionary class itself stays a plain container.
+bool NSDictionary::initWithContentsOfFile(std::string_view processPath)
+{
+    std::filesystem::path host = zovo::hostPathInCurrentProcess(processPath);
+    if (host.empty()) return false;
+    zovo::ErrorOr<zovo::PropertyList> read = zovo::readPropertyList(host);
+    if (!read) return false;
+    std::vector<Entry> entries = read->dictionary->entries();
+    replaceAll(std::move(entries));
+    return true;
+}

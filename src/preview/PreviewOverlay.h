@@ -2,8 +2,8 @@
 // bottom and the key list in the middle. Sizes are in points, so they read the same at any scale.
 #pragma once
 
-#include "preview/PreviewSession.h"
 #include "render/Frame.h"
+#include "uikit/CGGeometry.h"
 
 #include <optional>
 #include <span>
@@ -13,6 +13,12 @@
 class UIWindow;
 
 namespace zovo {
+
+// One row of the help panel: a key and what it does.
+struct PreviewKeyHelp {
+    const char* keys;
+    const char* what;
+};
 
 // One line of text on a dark strip along the bottom edge.
 void drawInfoLine(Frame& picture, std::string_view text);

@@ -19,6 +19,7 @@
 #include "foundation/ErrorOr.h"
 #include "foundation/Json.h"
 #include "foundation/Trace.h"
+#include "preview/PreviewOverlay.h"
 #include "render/Frame.h"
 #include "render/ScreenChrome.h"
 #include "sim/Scenario.h"
@@ -39,6 +40,7 @@ namespace zovo {
 class Process;
 class SpringBoardHost;
 class PreviewSettings;
+struct PreviewVideoRecording;
 
 enum class PreviewAction {
     PostSample,       // N: the next built-in sample notification
@@ -70,10 +72,6 @@ inline constexpr char kEscape = 27;
 std::optional<PreviewAction> actionForKey(char key, bool shift, bool ctrl);
 
 // Every key with what it does, in the order the help overlay and the manual list them.
-struct PreviewKeyHelp {
-    const char* keys;
-    const char* what;
-};
 std::span<const PreviewKeyHelp> previewKeys();
 
 // The moving picture V records: frames a second of phone time, and pixels a point.
@@ -335,8 +333,7 @@ private:
     bool playing_ = false; // inside a dropped scenario's event, on the run loop: the clock is not moved
     bool showTouches_ = false;
     bool showOutlines_ = false;
-    struct Video;
-    std::unique_ptr<Video> video_;
+    std::unique_ptr<PreviewVideoRecording> video_;
     std::optional<CGPoint> finger_;      // points, while down
     CGPoint touchStart_{}, gestureAt_{}; // points
     double touchStartTime_ = 0;          // phone seconds

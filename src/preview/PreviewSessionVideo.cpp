@@ -2,13 +2,13 @@
 // drawn at the phone's own frame times as its clock passes them, whatever the window's pace, so
 // a slide keeps its length and no frame is dropped or shown twice.
 #include "preview/PreviewSession.h"
-#include "preview/PreviewSessionVideo.h"
 
 #include "foundation/Json.h"
 #include "foundation/Process.h"
 #include "foundation/RunLoop.h"
 #include "preview/PreviewOverlay.h"
 #include "preview/PreviewSettings.h"
+#include "preview/PreviewVideoRecording.h"
 #include "render/ScreenRenderer.h"
 
 #include <cmath>
@@ -37,7 +37,7 @@ fs::path PreviewSession::nextFreeFile(const char* extension) const
 
 void PreviewSession::startVideo()
 {
-    auto video = std::make_unique<Video>();
+    auto video = std::make_unique<PreviewVideoRecording>();
     video->file = nextFreeFile(".webp");
     const CGSize points = screenPoints();
     video->start = process_->mainRunLoop().now();
@@ -59,7 +59,7 @@ void PreviewSession::startVideo()
 
 void PreviewSession::filmUntil(double phoneTime)
 {
-    Video& v = *video_;
+    PreviewVideoRecording& v = *video_;
     RunLoop& loop = process_->mainRunLoop();
     for (;;) {
         const double at = v.start + v.frame / kVideoFps;
@@ -79,7 +79,7 @@ void PreviewSession::filmUntil(double phoneTime)
 
 void PreviewSession::stopVideo()
 {
-    std::unique_ptr<Video> video = std::move(video_);
+    std::unique_ptr<PreviewVideoRecording> video = std::move(video_);
     const double now = process_->mainRunLoop().now();
     const int end = std::max(static_cast<int>(std::lround((now - video->start) * 1000)), static_cast<int>(std::lround(video->frame * 1000 / kVideoFps)));
     if (auto written = video->writer->finish(end); !written) return note(written.error());

@@ -128,7 +128,7 @@ ErrorOr<void> writeFramePNG(const Frame& frame, const std::filesystem::path& hos
     if (frame.empty()) return Error{hostPath.string() + ": the frame has no pixels to write"};
     // One writer per thread keeps its buffers from frame to frame.
     thread_local PngWriter writer;
-    return writer.write(frame, hostPath);
+    return writer.write(FramePixels{frame.data(), frame.width(), frame.height(), frame.stride()}, hostPath);
 }
 
 } // namespace zovo

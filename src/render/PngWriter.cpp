@@ -1,5 +1,7 @@
 #include "render/PngWriter.h"
 
+#include "uikit/CGImage.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -45,10 +47,10 @@ void straightRGBA(const std::uint8_t* in, std::uint8_t* out, int width)
 }
 
 // libpng reports errors by jumping out; nothing here owns anything that a jump would leak.
-bool encodeRows(png_structp png, png_infop info, const Frame& frame, std::uint8_t* row)
+bool encodeRows(png_structp png, png_infop info, const FramePixels& frame, std::uint8_t* row)
 {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(frame.width()), static_cast<png_uint_32>(frame.height()), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(frame.width), static_cast<png_uint_32>(frame.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, kCompressionLevel);
     png_set_compression_strategy(png, Z_RLE);
@@ -56,8 +58,8 @@ bool encodeRows(png_structp png, png_infop info, const Frame& frame, std::uint8_
     // and gradients it turns rows into runs, which is what the run-length matching needs.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     png_write_info(png, info);
-    for (int y = 0; y < frame.height(); ++y) {
-        straightRGBA(frame.data() + static_cast<std::size_t>(y) * frame.stride(), row, frame.width());
+    for (int y = 0; y < frame.height; ++y) {
+        straightRGBA(frame.data + static_cast<std::size_t>(y) * frame.stride, row, frame.width);
         png_write_row(png, row);
     }
     png_write_end(png, info);
@@ -66,7 +68,7 @@ bool encodeRows(png_structp png, png_infop info, const Frame& frame, std::uint8_
 
 } // namespace
 
-ErrorOr<void> PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>& out)
+ErrorOr<void> PngWriter::encode(const FramePixels& frame, std::vector<std::uint8_t>& out)
 {
     if (frame.empty()) return Error{"the frame has no pixels to encode"};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -75,7 +77,7 @@ ErrorOr<void> PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>& o
         png_destroy_write_struct(&png, nullptr);
         return Error{"cannot start a PNG encoder: out of memory"};
     }
-    row_.resize(static_cast<std::size_t>(frame.width()) * 4);
+    row_.resize(static_cast<std::size_t>(frame.width) * 4);
     out.clear();
     png_set_write_fn(png, &out, appendBytes, flushNothing);
     const bool done = encodeRows(png, info, frame, row_.data());
@@ -84,7 +86,7 @@ ErrorOr<void> PngWriter::encode(const Frame& frame, std::vector<std::uint8_t>& o
     return {};
 }
 
-ErrorOr<void> PngWriter::write(const Frame& frame, const std::filesystem::path& hostPath)
+ErrorOr<void> PngWriter::write(const FramePixels& frame, const std::filesystem::path& hostPath)
 {
     const ErrorOr<void> encoded = encode(frame, encoded_);
     return writeEncodedFile(encoded, encoded_, hostPath);

@@ -4,27 +4,39 @@
 //
 //   zovo::PngWriter writer;
 //   std::vector<std::uint8_t> png;
-//   if (auto written = writer.encode(frame, png); !written) std::cerr << written.message;
+//   zovo::FramePixels pixels{frame.data(), frame.width(), frame.height(), frame.stride()};
+//   if (auto written = writer.encode(pixels, png); !written) std::cerr << written.error();
 //
 // The pixels are those of any PNG encoder: straight red, green, blue and alpha, unpremultiplied
 // with the rounding Cairo uses, so frames decode to the same colours as before.
 #pragma once
 
-#include "render/Frame.h"
+#include "foundation/ErrorOr.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
 namespace zovo {
 
+// A frame's pixels as the writer reads them: four bytes each, B, G, R, A with premultiplied alpha,
+// rows `stride` bytes apart. The writer only borrows them.
+struct FramePixels {
+    const std::uint8_t* data = nullptr;
+    int width = 0;
+    int height = 0;
+    std::size_t stride = 0;
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
 class PngWriter {
 public:
     // Replaces `out` with the PNG file's bytes (its allocation is reused). An empty frame is an
     // error.
-    ErrorOr<void> encode(const Frame& frame, std::vector<std::uint8_t>& out);
+    ErrorOr<void> encode(const FramePixels& frame, std::vector<std::uint8_t>& out);
     // Encodes and writes the file; errors name the file.
-    ErrorOr<void> write(const Frame& frame, const std::filesystem::path& hostPath);
+    ErrorOr<void> write(const FramePixels& frame, const std::filesystem::path& hostPath);
 
 private:
     std::vector<std::uint8_t> row_;

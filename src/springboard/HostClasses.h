@@ -11,16 +11,12 @@
 #pragma once
 
 #include "objc/Runtime.h"
+#include "springboard/DeviceFacts.h"
 
 #include <string>
 #include <vector>
 
 namespace zovo {
-
-struct DeviceFacts {
-    bool hasFaceID = true;
-    bool isIPad = false;
-};
 
 // Registers SpringBoard, SBNotificationBannerDestination, NCNotificationRequest,
 // NCNotificationShortLookViewController, NCNotificationLongLookViewController,

@@ -5,7 +5,7 @@
 #include "objc/Message.h"
 #include "objc/Object.h"
 #include "objc/Runtime.h"
-#include "springboard/HostClasses.h"
+#include "springboard/DeviceFacts.h"
 #include "springboard/HostDefaults.h"
 #include "springboard/NCNotificationRequest.h"
 #include "uikit/CGGeometry.h"

@@ -3,10 +3,10 @@
 #include "foundation/NSString.h"
 #include "objc/Message.h"
 #include "springboard/HostDefaults.h"
+#include "springboard/BannerControllerDelegate.h"
 #include "springboard/HostSupport.h"
 #include "springboard/NCNotificationRequest.h"
 #include "springboard/PLPlatterHeaderContentView.h"
-#include "springboard/SBNotificationBannerDestination.h"
 #include "uikit/CALayer.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
@@ -94,7 +94,7 @@ objc::Class registerLongLookViewController(objc::Runtime& runtime, const char* n
         auto* longLook = controller(self);
         auto* tap = objc::cast<UIGestureRecognizer>(recognizer);
         if (tap && longLook->card() && CGRectContainsPoint(longLook->card()->frame(), tap->locationInView(longLook->viewIfLoaded()))) return;
-        if (auto* destination = objc::cast<SBNotificationBannerDestination>(longLook->delegate())) destination->closeLongLook();
+        if (auto* destination = objc::cast<BannerControllerDelegate>(longLook->delegate())) destination->closeLongLook();
     });
     return cls;
 }

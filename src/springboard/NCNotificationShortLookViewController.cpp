@@ -1,10 +1,10 @@
 #include "springboard/NCNotificationShortLookViewController.h"
 
 #include "objc/Message.h"
+#include "springboard/BannerControllerDelegate.h"
 #include "springboard/HostSupport.h"
 #include "springboard/NCNotificationRequest.h"
 #include "springboard/NCNotificationShortLookView.h"
-#include "springboard/SBNotificationBannerDestination.h"
 #include "uikit/UIScreen.h"
 
 #include <stdexcept>
@@ -20,7 +20,7 @@ NCNotificationShortLookViewController* controller(id self) { return static_cast<
 
 bool NCNotificationShortLookViewController::presentLongLook(bool animated, std::function<void()> completion)
 {
-    auto* destination = objc::cast<SBNotificationBannerDestination>(delegate());
+    auto* destination = objc::cast<zovo::host::BannerControllerDelegate>(delegate());
     return destination && destination->presentLongLook(this, animated, std::move(completion));
 }
 

@@ -1,9 +1,9 @@
 #include "springboard/NCNotificationTapGestureRecognizer.h"
 
 #include "objc/Message.h"
+#include "springboard/BannerControllerDelegate.h"
 #include "springboard/HostSupport.h"
 #include "springboard/NCNotificationShortLookViewController.h"
-#include "springboard/SBNotificationBannerDestination.h"
 #include "uikit/UIView.h"
 #include "uikit/UIViewController.h"
 
@@ -14,7 +14,7 @@ void NCNotificationTapGestureRecognizer::recognizedTap()
 {
     auto* controller = objc::cast<NCNotificationShortLookViewController>(UIViewController::controllerForAncestor(view()));
     if (!controller) return;
-    if (auto* destination = objc::cast<SBNotificationBannerDestination>(controller->delegate()))
+    if (auto* destination = objc::cast<zovo::host::BannerControllerDelegate>(controller->delegate()))
         destination->performDefaultAction(controller);
 }
 

@@ -37,6 +37,7 @@
 
 #include "foundation/RunLoop.h"
 #include "objc/Object.h"
+#include "springboard/BannerControllerDelegate.h"
 
 #include <cstdint>
 #include <deque>
@@ -48,7 +49,7 @@ class NCNotificationRequest;
 class NCNotificationShortLookViewController;
 class SBBannerWindow;
 
-class SBNotificationBannerDestination : public objc::Object {
+class SBNotificationBannerDestination : public objc::Object, public zovo::host::BannerControllerDelegate {
 public:
     static constexpr const char* kClassName = "SBNotificationBannerDestination";
 
@@ -68,13 +69,10 @@ public:
     void dismissPresentedBanner(bool animated, objc::id reason, bool forceIfSticky);
 
     // ---- The host's own entry points -----------------------------------------------------------
-    // From the presented banner's card; any other controller is ignored.
-    void performDefaultAction(NCNotificationShortLookViewController* from);
-    // From a short-look controller; false when it is not the presented banner's or a long look is
-    // already open. `completion` runs once the long look has appeared.
-    bool presentLongLook(NCNotificationShortLookViewController* from, bool animated, std::function<void()> completion);
-    // Closes the long look and then dismisses the banner. False when no long look is open.
-    bool closeLongLook();
+    // What the banner's controllers ask of it (see BannerControllerDelegate).
+    void performDefaultAction(NCNotificationShortLookViewController* from) override;
+    bool presentLongLook(NCNotificationShortLookViewController* from, bool animated, std::function<void()> completion) override;
+    bool closeLongLook() override;
     // The screen has turned: the banner's window follows it (across the new width, the card
     // placed and sized for it, or the whole screen while the long look is open), without an
     // animation. Laying the views out again is left to the caller.

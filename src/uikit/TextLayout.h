@@ -22,6 +22,7 @@
 #pragma once
 
 #include "uikit/CGGeometry.h"
+#include "uikit/TextValues.h"
 
 #include <cstdint>
 #include <span>
@@ -32,35 +33,7 @@
 // Cairo's context, declared as cairo.h declares it, so this header does not pull Cairo in.
 typedef struct _cairo cairo_t;
 
-// The platform's paragraph values, with its names and numbers.
-enum NSLineBreakMode : std::int64_t {
-    NSLineBreakByWordWrapping = 0,
-    NSLineBreakByCharWrapping = 1,
-    NSLineBreakByClipping = 2,
-    NSLineBreakByTruncatingHead = 3,
-    NSLineBreakByTruncatingTail = 4,
-    NSLineBreakByTruncatingMiddle = 5,
-};
-
-// The phone's values (another platform swaps centre and right).
-enum NSTextAlignment : std::int64_t {
-    NSTextAlignmentLeft = 0,
-    NSTextAlignmentCenter = 1,
-    NSTextAlignmentRight = 2,
-    NSTextAlignmentJustified = 3,
-    NSTextAlignmentNatural = 4,
-};
-
 namespace zovo {
-
-enum class FontWeight { Regular, Bold };
-
-struct FontDescriptor {
-    std::string family;
-    double pointSize = 17.0;
-    FontWeight weight = FontWeight::Regular;
-    friend bool operator==(const FontDescriptor&, const FontDescriptor&) = default;
-};
 
 // Font sizes outside this range are clamped when text is laid out: Pango needs a positive size,
 // and nothing on a phone screen is legible beyond a few hundred points.
@@ -91,11 +64,6 @@ struct FontMetrics {
     double lineHeight = 0; // the height of one laid-out line
 };
 FontMetrics measureFont(const FontDescriptor& font);
-
-struct TextMeasurement {
-    CGSize size;   // whole points, rounded up; 0 by 0 for empty text
-    int lines = 0; // lines within the limit, 0 for empty text
-};
 
 // Lays out `text` and measures its first `numberOfLines` lines (0 or less: all of them).
 // A limited width wraps the text: by characters for NSLineBreakByCharWrapping, else by words

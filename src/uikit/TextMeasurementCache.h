@@ -12,7 +12,7 @@
 #pragma once
 
 #include "objc/Lock.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextValues.h"
 
 #include <cstddef>
 #include <cstdint>

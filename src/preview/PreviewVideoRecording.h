@@ -1,16 +1,16 @@
 // What V is recording: private to the session's sources, which need its size.
 #pragma once
 
-#include "preview/PreviewSession.h"
 #include "render/Frame.h"
 #include "render/WebPAnimation.h"
+#include "sim/Scenario.h"
 
 #include <filesystem>
 #include <memory>
 
 namespace zovo {
 
-struct PreviewSession::Video {
+struct PreviewVideoRecording {
     std::filesystem::path file;
     std::unique_ptr<WebPAnimationWriter> writer;
     Scenario stretch;           // device, orientation and settings as the recording began
