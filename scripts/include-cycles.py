@@ -27,7 +27,7 @@ KNOWN = [
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
-        ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
+        ("tweak", "BLNotificationBanner Tweak"),
         ("uikit", "CALayer LayoutEngine NSLayoutConstraint UIGestureRecognizer UIScreen UIView UIWindow"),
         ("uikit", "TextLayout TextMeasurementCache"),
     ]

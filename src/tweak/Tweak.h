@@ -5,8 +5,6 @@
 #include "objc/Runtime.h"
 #include "substrate/Loader.h"
 
-#include <mutex>
-
 class UIColor;
 
 namespace zovorudovu {
@@ -58,8 +56,6 @@ struct Globals {
     // The short-look controller whose banner the component presented last: only its view is
     // captured and hidden.
     objc::WeakRef<objc::Object> presentingController;
-    std::once_flag bridgeOnce;
-    objc::StrongRef<objc::Object> bridge;
 };
 Globals& globals();
 
