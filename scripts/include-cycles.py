@@ -27,7 +27,6 @@ KNOWN = [
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
                         "NCNotificationShortLookViewController NCNotificationTapGestureRecognizer SBBannerWindow "
                         "SBNotificationBannerDestination SpringBoard"),
-        ("tweak", "BLNotificationBanner Tweak"),
         ("uikit", "CALayer LayoutEngine NSLayoutConstraint UIGestureRecognizer UIScreen UIView UIWindow"),
         ("uikit", "TextLayout TextMeasurementCache"),
     ]
