@@ -21,7 +21,7 @@ KNOWN = [
     {f"{folder}/{unit}" for unit in units.split()}
     for folder, units in [
         ("foundation", "DarwinNotifyCenter FoundationDataClasses NSDictionary NSFileManager NSNotificationCenter Process PropertyList"),
-        ("objc", "Associations Class Encoding Message Object Runtime"),
+        ("objc", "Associations Class Message Object Runtime"),
         ("preview", "PreviewOverlay PreviewSession PreviewSessionVideo"),
         ("render", "Frame PngWriter"),
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "
