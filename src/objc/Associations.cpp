@@ -2,7 +2,7 @@
 
 #include "objc/MainThread.h"
 #include "objc/Object.h"
-#include "objc/Runtime.h"
+#include "objc/RuntimeError.h"
 
 #include <algorithm>
 #include <memory>

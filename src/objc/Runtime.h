@@ -12,23 +12,16 @@
 #include "objc/Class.h"
 #include "objc/Encoding.h"
 #include "objc/Forward.h"
+#include "objc/RuntimeError.h"
 
 #include <atomic>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace objc {
-
-// A broken rule of the runtime: an unrecognised selector, a signature that does not match a
-// method's encoding, an unknown class. Always names the class and the selector.
-class RuntimeError : public std::logic_error {
-public:
-    using std::logic_error::logic_error;
-};
 
 class Runtime {
 public:
