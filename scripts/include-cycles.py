@@ -21,7 +21,7 @@ KNOWN = [
     {f"{folder}/{unit}" for unit in units.split()}
     for folder, units in [
         ("foundation", "DarwinNotifyCenter FoundationDataClasses NSDictionary NSFileManager NSNotificationCenter Process PropertyList"),
-        ("objc", "Associations Class Message Object Runtime"),
+        ("objc", "Associations Class Message Object Runtime"),  # an object names its class, a class is an object; make<T> (Object.h) finds its class in Runtime
         ("preview", "PreviewOverlay PreviewSession PreviewSessionVideo"),
         ("render", "Frame PngWriter"),
         ("springboard", "HostClasses HostSupport NCNotificationLongLookViewController NCNotificationShortLookView "

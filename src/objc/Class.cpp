@@ -99,6 +99,8 @@ InstanceAllocator ClassObject::allocator() const
     return nullptr;
 }
 
+const char* class_getName(Class cls) { return cls ? cls->name().c_str() : "nil"; }
+
 const Property* ClassObject::property(const std::string& name) const
 {
     for (const auto& p : properties_)
