@@ -23,8 +23,9 @@ KNOWN = [
         # By design: the process registers the data classes, and the file manager among them works in
         # the current process's root.
         ("foundation", "FoundationDataClasses NSFileManager Process"),
-        ("objc", "Associations Class Encoding Message Object Runtime"),
-        ("tweak", "BLBottomGrabberView BLNotificationBanner BLNotificationBridge Helpers Tweak"),
+        # An object names its class and a class is an object; make<T> (Object.h) finds its class in
+        # the runtime.
+        ("objc", "Associations Class Message Object Runtime"),
         # Mutual, as on the platform: a view owns its constraints and recognisers, which act on it;
         # its layout pass runs the solver.
         ("uikit", "LayoutEngine NSLayoutConstraint UIGestureRecognizer UIView"),

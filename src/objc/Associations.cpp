@@ -2,7 +2,7 @@
 
 #include "objc/MainThread.h"
 #include "objc/Object.h"
-#include "objc/Runtime.h"
+#include "objc/RuntimeError.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,8 +12,8 @@
 namespace objc {
 
 // The table lives in the object itself (Object::associations_), made on the first association,
-// so an object that never carries one pays one null pointer. The object ends its table through
-// objc_removeAssociatedObjects as it deallocates.
+// so an object that never carries one pays one null pointer. The object ends its table itself as
+// it deallocates (Object::removeAssociations).
 
 void objc_setAssociatedObject(id object, const void* key, id value, AssociationPolicy policy)
 {
@@ -53,10 +53,7 @@ StrongId objc_getAssociatedObject(id object, const void* key)
 
 void objc_removeAssociatedObjects(id object)
 {
-    if (!object || !object->associations_) return;
-    auto list = std::move(object->associations_);
-    for (const auto& a : *list)
-        if (a.owned && a.value) a.value->release();
+    if (object) object->removeAssociations();
 }
 
 } // namespace objc

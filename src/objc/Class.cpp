@@ -1,7 +1,5 @@
 #include "objc/Class.h"
 
-#include "objc/Runtime.h"
-
 namespace objc {
 
 ClassObject::ClassObject(Runtime& runtime, std::string name, Class superclass, bool isMeta)
@@ -40,7 +38,7 @@ const Method* ClassObject::lookupAndCache(SEL sel, const char* literal)
 {
     zovo::Locker lock(detail::lookupMutex);
     const MethodCache* table = cache_.load(std::memory_order_relaxed);
-    const bool current = table && table->generation == runtime_.generation();
+    const bool current = table && table->generation == currentGeneration();
     const MethodCache::Bucket* hit = current ? table->find(sel) : nullptr;
     const Method* found = hit ? hit->method.load(std::memory_order_relaxed) : nullptr;
     if (!hit) {
@@ -56,7 +54,7 @@ const Method* ClassObject::lookupAndCache(SEL sel, const char* literal)
 
 void ClassObject::cacheLocked(const void* key, const Method* method)
 {
-    const std::uint64_t generation = runtime_.generation();
+    const std::uint64_t generation = currentGeneration();
     MethodCache* table = cache_.load(std::memory_order_relaxed);
     // A stale table starts afresh at its size; a table three quarters full doubles, keeping
     // what it knows, so that probes stay short.
@@ -100,6 +98,8 @@ InstanceAllocator ClassObject::allocator() const
         if (c->allocator_) return c->allocator_;
     return nullptr;
 }
+
+const char* class_getName(Class cls) { return cls ? cls->name().c_str() : "nil"; }
 
 const Property* ClassObject::property(const std::string& name) const
 {

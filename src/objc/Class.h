@@ -162,4 +162,7 @@ private:
     std::vector<std::unique_ptr<MethodCache>> cacheTables_ GUARDED_BY(detail::lookupMutex);
 };
 
+// The class's name, or "nil".
+const char* class_getName(Class cls);
+
 } // namespace objc

@@ -8,7 +8,6 @@
 #pragma once
 
 #include "objc/Forward.h"
-#include "objc/Object.h"
 #include "objc/Selector.h"
 
 #include <atomic>
@@ -52,7 +51,9 @@ struct TypeEncoding<std::function<R(A...)>> {
 };
 
 // The type a value of type T is passed as: objects (raw pointers to objects, strong references,
-// nullptr) are passed as `id`, classes as `Class`, everything else as itself.
+// nullptr) are passed as `id`, classes as `Class`, everything else as itself. Object and
+// ClassObject are only declared here: whether T is one is asked where a send names T, and T is
+// complete there.
 template <class T, class = void>
 struct CanonicalArgument { using type = std::remove_cv_t<std::remove_reference_t<T>>; };
 template <class T>

@@ -12,15 +12,22 @@
 
 #include "objc/Class.h"
 #include "objc/Encoding.h"
-#include "objc/Runtime.h"
+#include "objc/RuntimeError.h"
 #include "objc/Selector.h"
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
 namespace objc {
+
+// Stops a call whose C++ signature does not match the method: names the method as -[Class selector]
+// (+ for a class method) with the method's encoding and the caller's.
+[[noreturn]] void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes);
+[[noreturn]] void throwUnrecognizedSelector(id receiver, SEL sel);
+std::string describeMethod(Class cls, SEL sel);
 
 namespace detail {
 SEL selectorForLiteralSlow(const char* literal);

@@ -1,6 +1,5 @@
 #include "objc/Object.h"
 
-#include "objc/Associations.h"
 #include "objc/Class.h"
 #include "objc/Runtime.h"
 
@@ -54,8 +53,16 @@ void Object::dealloc() const noexcept
         weak_ = nullptr;
     }
     auto* self = const_cast<Object*>(this);
-    objc_removeAssociatedObjects(self);
+    self->removeAssociations();
     delete self;
+}
+
+void Object::removeAssociations() noexcept
+{
+    if (!associations_) return;
+    auto list = std::move(associations_);
+    for (const auto& a : *list)
+        if (a.owned && a.value) a.value->release();
 }
 
 Class classForCppType(const char* name)

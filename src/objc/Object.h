@@ -96,6 +96,9 @@ private:
 
     detail::WeakControl* weakControl() const;
     void dealloc() const noexcept;
+    // Releases the retained associated values and ends the table: as the object ends, and for
+    // objc_removeAssociatedObjects.
+    void removeAssociations() noexcept;
 
     // Any thread may retain and release.
     mutable std::atomic<std::uint32_t> refs_{1};

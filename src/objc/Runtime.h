@@ -12,23 +12,17 @@
 #include "objc/Class.h"
 #include "objc/Encoding.h"
 #include "objc/Forward.h"
+#include "objc/Message.h"
+#include "objc/RuntimeError.h"
 
 #include <atomic>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace objc {
-
-// A broken rule of the runtime: an unrecognised selector, a signature that does not match a
-// method's encoding, an unknown class. Always names the class and the selector.
-class RuntimeError : public std::logic_error {
-public:
-    using std::logic_error::logic_error;
-};
 
 class Runtime {
 public:
@@ -80,7 +74,6 @@ private:
 // ---- The platform's runtime functions -------------------------------------------------------
 
 Class objc_getClass(std::string_view name);
-const char* class_getName(Class cls);
 
 const Method* class_getInstanceMethod(Class cls, SEL sel);
 const Method* class_getClassMethod(Class cls, SEL sel);
@@ -110,14 +103,10 @@ const char* property_getAttributes(const Property* property);
 StrongId class_createInstance(Class cls);
 
 // ---- Unchecked building blocks, used by the typed templates above and by the hooking library --
+// (A signature that does not match is reported by throwSignatureMismatch, in objc/Message.h.)
 
 bool addMethodUnchecked(Class cls, SEL sel, IMP imp, const char* types);
 IMP method_setImplementationUnchecked(Method* method, IMP imp);
-// Stops a call whose C++ signature does not match the method: names the method as -[Class selector]
-// (+ for a class method) with the method's encoding and the caller's.
-[[noreturn]] void throwSignatureMismatch(Class cls, SEL sel, const char* methodTypes, const char* callerTypes);
-[[noreturn]] void throwUnrecognizedSelector(id receiver, SEL sel);
-std::string describeMethod(Class cls, SEL sel);
 
 template <class R, class... A>
 bool class_addMethod(Class cls, SEL sel, R (*body)(id, SEL, A...), const char* types)

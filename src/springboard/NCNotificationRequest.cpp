@@ -2,6 +2,7 @@
 
 #include "foundation/NSString.h"
 #include "objc/Message.h"
+#include "objc/Runtime.h"
 
 using objc::StrongId;
 using objc::id;

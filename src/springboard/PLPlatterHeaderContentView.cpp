@@ -2,6 +2,7 @@
 
 #include "foundation/NSString.h"
 #include "objc/Message.h"
+#include "objc/Runtime.h"
 #include "springboard/HostDefaults.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"

@@ -1,6 +1,7 @@
 #include "springboard/UIStatusBarForegroundView.h"
 
 #include "objc/Message.h"
+#include "objc/Runtime.h"
 
 namespace zovo::host {
 

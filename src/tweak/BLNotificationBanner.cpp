@@ -2,7 +2,7 @@
 
 #include "objc/Message.h"
 #include "tweak/Helpers.h"
-#include "tweak/Tweak.h"
+#include "tweak/NotificationNames.h"
 #include "uikit/CGPath.h"
 #include "uikit/NSLayoutConstraint.h"
 #include "uikit/UIGestureRecognizer.h"

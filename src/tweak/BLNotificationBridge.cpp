@@ -1,27 +1,39 @@
 #include "tweak/BLNotificationBridge.h"
 
+#include "foundation/Process.h"
 #include "objc/Message.h"
-#include "tweak/Tweak.h"
 #include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 
 using objc::StrongId;
 using objc::id;
 using objc::SEL;
 
+namespace {
+
+// The shared instance and its once-only flag. On a phone these are two statics of this file;
+// here each simulated process has its own.
+struct Shared {
+    std::once_flag once;
+    objc::StrongRef<objc::Object> instance;
+};
+
+} // namespace
+
 BLNotificationBridge* BLNotificationBridge::sharedInstance()
 {
-    auto& g = zovorudovu::globals();
-    std::call_once(g.bridgeOnce, [&] {
+    auto& shared = zovo::Process::current().local<Shared>();
+    std::call_once(shared.once, [&] {
         // Whatever class asks, the instance is a plain BLNotificationBridge.
-        g.bridge = objc::class_createInstance(objc::objc_getClass(kClassName));
+        shared.instance = objc::class_createInstance(objc::objc_getClass(kClassName));
     });
-    return static_cast<BLNotificationBridge*>(g.bridge.get());
+    return static_cast<BLNotificationBridge*>(shared.instance.get());
 }
 
 namespace {

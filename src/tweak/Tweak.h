@@ -1,34 +1,15 @@
-// The component's start-up, its process-wide values and the names by which its parts talk.
+// The component's start-up and its process-wide values; with them, the names by which its parts
+// talk (tweak/NotificationNames.h).
 #pragma once
 
 #include "objc/Object.h"
 #include "objc/Runtime.h"
 #include "substrate/Loader.h"
-
-#include <mutex>
+#include "tweak/NotificationNames.h"
 
 class UIColor;
 
 namespace zovorudovu {
-
-// The internal notification names, posted on the default centre with no object.
-inline constexpr const char* kPresent = "Zovorudovu_Present";
-inline constexpr const char* kUpdateContent = "Zovorudovu_UpdateContent";
-inline constexpr const char* kExecuteTapAction = "Zovorudovu_ExecuteTapAction";
-inline constexpr const char* kExpand = "Zovorudovu_Expand";
-inline constexpr const char* kBannerWindowTouchable = "Zovorudovu_SBBannerWindow_Touchable";
-inline constexpr const char* kWindowLevelSetLow = "Zovorudovu_WindowLevel_SetLow";
-inline constexpr const char* kBannerWindowUntouchable = "Zovorudovu_SBBannerWindow_Untouchable";
-inline constexpr const char* kWindowLevelSetHigh = "Zovorudovu_WindowLevel_SetHigh";
-inline constexpr const char* kCancelBannerTimer = "Zovorudovu_CancelBannerTimer";
-inline constexpr const char* kStartBannerTimer = "Zovorudovu_StartBannerTimer";
-inline constexpr const char* kDismissAccelerated = "Zovorudovu_Dismiss_Accelerated";
-inline constexpr const char* kDismiss = "Zovorudovu_Dismiss";
-inline constexpr const char* kRequestBannerDismissal = "Zovorudovu_RequestBannerDismissal";
-// The settings pane's system-wide notification. Spelt as a macro too, because CFSTR makes its
-// constant string from a literal only.
-#define ZOVORUDOVU_PREFS_UPDATED "com.tarvik.zovorudovu/prefsupdated"
-inline constexpr const char* kPrefsUpdated = ZOVORUDOVU_PREFS_UPDATED;
 
 inline constexpr const char* kSettingsPath = "/var/mobile/Library/Preferences/com.tarvik.zovorudovu.plist";
 inline constexpr const char* kSettingsPathForCopy = "/User/Library/Preferences/com.tarvik.zovorudovu.plist";
@@ -58,8 +39,6 @@ struct Globals {
     // The short-look controller whose banner the component presented last: only its view is
     // captured and hidden.
     objc::WeakRef<objc::Object> presentingController;
-    std::once_flag bridgeOnce;
-    objc::StrongRef<objc::Object> bridge;
 };
 Globals& globals();
 

@@ -1,6 +1,7 @@
 #include "uikit/UIImageView.h"
 
 #include "objc/Message.h"
+#include "objc/Runtime.h"
 
 #include <optional>
 #include <stdexcept>
