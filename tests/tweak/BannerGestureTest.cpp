@@ -108,18 +108,6 @@ TEST_F(Gestures, MessagesInOtherStatesOrUnderTheLongLookNeitherMoveNorSettle)
     EXPECT_TRUE(posted.empty());
 }
 
-TEST_F(Gestures, SettlingActsOnlyBeyondTheThresholds)
-{
-    banner->setFrame(CGRectMake(83, 25, 209, 120));
-    objc::send(objc::StrongId(banner), "updateFramesToFitInBounds");
-    EXPECT_EQ(y(), 25.0);
-    EXPECT_TRUE(posted.empty());
-    banner->setFrame(CGRectMake(83, 30, 209, 120));
-    objc::send(objc::StrongId(banner), "updateFramesToFitInBounds");
-    EXPECT_TRUE(bridge()->longLookActivationMethodWasSwipe);
-    EXPECT_EQ(count(zovorudovu::kExpand), 1);
-}
-
 // The same behaviours through the touch screen and the window's real recognisers: a quick tap
 // asks for the tap action only; a hold expands once, when recognised, and moving or lifting the
 // held finger does not ask again; a drag follows the finger exactly, vertically only.

@@ -66,7 +66,7 @@ TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
     MSHookMessageEx(objc::objc_getClass("UIView"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::StrongId { return nullptr; },
                     reinterpret_cast<objc::StrongId (**)(objc::id, objc::SEL, CGRect)>(&previous));
     bridge()->showGrabber = true;
-    EXPECT_FALSE(objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
+    EXPECT_FALSE(withFrame("BLBottomGrabberView", CGRectZero));
 }
 
 // Deliveries to the banner's observer methods, counted by hooks that run before the component's
@@ -102,7 +102,7 @@ TEST_F(Banner, AnEndedBannerHearsNothingMore)
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
 {
     bridge()->showGrabber = true;
-    objc::StrongId body = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero);
+    objc::StrongId body = withFrame("BLBottomGrabberView", CGRectZero);
     objc::StrongId pill = objc::cast<BLBottomGrabberView>(body)->pill;
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
@@ -117,7 +117,7 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 105, 35, 5));
 
     bridge()->showGrabber = false;
-    objc::StrongId bare = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 300, 80));
+    objc::StrongId bare = withFrame("BLBottomGrabberView", CGRectMake(0, 0, 300, 80));
     objc::send(bare, "layoutIfNeeded");
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(bare)->pill);
     EXPECT_EQ(objc::send<std::uint64_t>(objc::send<objc::StrongId>(bare, "subviews"), "count"), 0u) << "no pill without the grabber setting";

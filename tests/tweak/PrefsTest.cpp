@@ -15,9 +15,7 @@ TEST_F(Prefs, WithoutSettingsEveryValueIsItsDefaultAndOnlyAFileEnablesTheCompone
     for (bool file : {false, true}) {
         zovo::Process fresh;
         registerClasses(fresh);
-        if (file) {
-            ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
-        }
+        if (file) writeSettings(fresh, {});
         load(fresh);
         EXPECT_EQ(g().isEnabled, file);
         EXPECT_EQ(g().hooksInstalled, file);
@@ -43,10 +41,8 @@ TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
 
     zovo::Process other;
     registerClasses(other);
-    auto defaults = NSDictionary::from({{"customWidthValue", number(300)}});
-    auto settings = NSDictionary::from({{"customWidthValue", number(250)}});
-    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kDefaultsPath), defaults.get()));
-    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kSettingsPath), settings.get()));
+    writeSettings(other, {{"customWidthValue", number(300)}}, zovorudovu::kDefaultsPath);
+    writeSettings(other, {{"customWidthValue", number(250)}});
     load(other);
     EXPECT_EQ(BLNotificationBridge::sharedInstance()->customWidthValue, 250.0f) << "an existing settings file is never overwritten";
 }

@@ -7,7 +7,7 @@ protected:
     Presentation()
     {
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,3")); // 375 wide, notch 209
-        springBoard = objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new");
+        springBoard = newObject("SpringBoard");
         objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
     }
     void post(const char* name) { NSNotificationCenter::defaultCenter()->post(name); }
@@ -21,8 +21,7 @@ TEST_F(Presentation, LaunchAndStatusBarLayoutRecordTheBannersGeometry)
 {
     EXPECT_EQ(bridge()->notchWidth, 209.0f);
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
-    objc::StrongId bar = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
-                                        CGRectMake(0, 10, 375, 44));
+    objc::StrongId bar = withFrame("_UIStatusBarForegroundView", CGRectMake(0, 10, 375, 44));
     objc::send(bar, "layoutSubviews");
     EXPECT_EQ(bridge()->safeYPos, 39.0f);
 }

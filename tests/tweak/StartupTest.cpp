@@ -48,8 +48,7 @@ TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncodingAndDisabledNone)
             const objc::Method* m = objc::class_getInstanceMethod(objc::objc_getClass(row.cls), objc::sel(row.selector));
             before.push_back(m ? m->imp : nullptr);
         }
-        auto settings = NSDictionary::from({{"isEnabled", flag(enabled)}});
-        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), settings.get()));
+        writeSettings(fresh, {{"isEnabled", flag(enabled)}});
         load(fresh);
         for (std::size_t i = 0; i < std::size(kRows); ++i) {
             const auto& row = kRows[i];
@@ -93,7 +92,7 @@ TEST_F(Startup, RowsOfMissingHostClassesAreSkippedAndTheRestApplied)
     for (const std::vector<std::string>& omit : {std::vector<std::string>{"SBBannerWindow"}, every}) {
         zovo::Process fresh;
         registerClasses(fresh, omit);
-        ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
+        writeSettings(fresh, {});
         load(fresh);
         EXPECT_TRUE(g().isEnabled);
         EXPECT_TRUE(g().hooksInstalled);
@@ -131,10 +130,8 @@ TEST_F(Startup, BannerDestinationAnswersTheTimerAndDismissalNames)
     load();
     objc::StrongId object = objc::send<objc::StrongId>(destination, "new");
     auto* centre = process.defaultCenter();
-    objc::send(centre, "postNotificationName:object:", text(zovorudovu::kCancelBannerTimer), nullptr);
-    objc::send(centre, "postNotificationName:object:", text(zovorudovu::kStartBannerTimer), nullptr);
-    objc::send(centre, "postNotificationName:object:", text(zovorudovu::kRequestBannerDismissal), nullptr);
-    objc::send(centre, "postNotificationName:object:", text("Zovorudovu_Unknown"), nullptr);
+    for (const char* name : {zovorudovu::kCancelBannerTimer, zovorudovu::kStartBannerTimer, zovorudovu::kRequestBannerDismissal, "Zovorudovu_Unknown"})
+        objc::send(centre, "postNotificationName:object:", text(name), nullptr);
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(dismissals, 1);

@@ -15,6 +15,7 @@
 #include "substrate/Loader.h"
 #include "tweak/BLNotificationBridge.h"
 #include "tweak/Tweak.h"
+#include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIKitClasses.h"
@@ -33,14 +34,23 @@ protected:
         zovo::registerHostClasses(p.runtime(), {}, std::move(omit));
     }
 
+    static objc::StrongId newObject(const char* cls) { return objc::send<objc::StrongId>(objc::objc_getClass(cls), "new"); }
+    static objc::StrongId withFrame(const char* cls, CGRect frame)
+    {
+        return objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass(cls), "alloc"), "initWithFrame:", frame);
+    }
     static objc::StrongId text(const char* s) { return NSString::from(s); }
     static objc::StrongId flag(bool b) { return NSNumber::numberWithBool(b); }
     static objc::StrongId number(double d) { return NSNumber::numberWithDouble(d); }
 
-    void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
+    static void writeSettings(zovo::Process& into, std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
     {
         auto dictionary = NSDictionary::from(std::move(entries));
-        ASSERT_TRUE(zovo::writeBinaryPropertyList(process.hostPath(path), dictionary.get()));
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(into.hostPath(path), dictionary.get()));
+    }
+    void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
+    {
+        writeSettings(process, std::move(entries), path);
     }
     void writeRaw(const std::string& bytes, const char* path = zovorudovu::kSettingsPath)
     {
