@@ -52,15 +52,14 @@ protected:
     // Adds view.a == multiplier * other.b + constant to the container.
     NSLayoutConstraint* pin(UIView* view, NSLayoutAttribute a, UIView* other, NSLayoutAttribute b, double constant, double multiplier = 1)
     {
-        auto c = NSLayoutConstraint::constraintWithItem(view, a, NSLayoutRelationEqual, other, b, multiplier, constant);
-        container->addConstraint(c.get());
-        return c.get();
+        return bound(view, a, NSLayoutRelationEqual, other, b, constant, multiplier);
     }
     void fix(UIView* view, NSLayoutAttribute a, double constant) { pin(view, a, nullptr, NSLayoutAttributeNotAnAttribute, constant); }
-    // Adds view.a (<= or >=) other.b + constant to the container; other may be null for a size.
-    NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant)
+    // Adds view.a (==, <= or >=) multiplier * other.b + constant to the container; other may be null for a size.
+    NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant,
+                              double multiplier = 1)
     {
-        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, 1, constant);
+        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, multiplier, constant);
         container->addConstraint(c.get());
         return c.get();
     }
