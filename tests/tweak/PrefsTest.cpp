@@ -109,24 +109,19 @@ TEST_F(Prefs, UnusableCustomWidthsTakeTheDefault)
     }
 }
 
+// The enable switch is read once, at start-up: turning it on later installs nothing, and an
+// unreadable file later leaves it as it was while the other settings return to their defaults.
 TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
 {
-    writeSettings({{"isEnabled", flag(false)}});
+    writeSettings({{"isEnabled", flag(false)}, {"showGrabber", flag(false)}});
     load();
     EXPECT_FALSE(g().hooksInstalled);
-    writeSettings({{"isEnabled", flag(true)}, {"customWidthValue", number(260)}});
+    writeSettings({{"isEnabled", flag(true)}, {"customWidthValue", number(260)}, {"showGrabber", flag(false)}});
     postPrefsChanged();
     EXPECT_TRUE(g().isEnabled);
     EXPECT_EQ(bridge()->customWidthValue, 260.0f) << "the settings are still read again";
     EXPECT_FALSE(g().hooksInstalled) << "turning it on later installs nothing";
     EXPECT_EQ(objc::objc_getClass("SpringBoard")->ownMethod(objc::sel("showBrimlight:")), nullptr);
-}
-
-TEST_F(Prefs, AnUnreadableFileLeavesTheFlagAndResetsTheRest)
-{
-    writeSettings({{"showGrabber", flag(false)}});
-    load();
-    ASSERT_TRUE(g().isEnabled);
     writeRaw("this is not a property list");
     postPrefsChanged();
     EXPECT_TRUE(g().isEnabled) << "an unreadable file leaves isEnabled as it was";

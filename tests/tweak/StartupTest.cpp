@@ -67,22 +67,6 @@ TEST_F(Startup, EnabledStartUpAppliesEveryRowWithItsEncodingAndDisabledNone)
     }
 }
 
-TEST_F(Startup, SpringBoardPropertiesStoreThroughAssociations)
-{
-    writeSettings({});
-    load();
-    objc::StrongId app = objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new");
-    objc::send(app, "setBannerHeight:", 120.0);
-    EXPECT_EQ(objc::send<double>(app, "bannerHeight"), 120.0);
-    objc::StrongId window = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
-    objc::send(app, "setBrimlight:", window);
-    EXPECT_EQ(objc::send<objc::StrongId>(app, "brimlight").get(), window.get());
-    EXPECT_EQ(window->retainCount(), 2u);
-    objc::send(app, "setBrimlight:", nullptr);
-    EXPECT_FALSE(objc::send<objc::StrongId>(app, "brimlight"));
-    EXPECT_EQ(window->retainCount(), 1u) << "the window lost this owner";
-}
-
 // A host class that is missing skips its rows and no other; with every one missing, start-up
 // makes none of them.
 TEST_F(Startup, RowsOfMissingHostClassesAreSkippedAndTheRestApplied)
