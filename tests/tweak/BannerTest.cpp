@@ -136,12 +136,6 @@ protected:
         NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
         objc::send(objc::StrongId(banner), "layoutIfNeeded");
     }
-    objc::StrongRef<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
-    {
-        std::vector<std::uint8_t> bytes;
-        for (int i = 0; i < 60 * 60; ++i) bytes.insert(bytes.end(), {r, g, b, 255});
-        return UIImage::fromPixels(60, 60, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Premultiplied}, bytes, 3.0);
-    }
 };
 
 TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
@@ -233,7 +227,9 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
 
     EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor"))->red(), 1.0) << "the construction's white text";
 
-    bridge()->icon = solidIcon(255, 255, 0);
+    std::vector<std::uint8_t> yellow;
+    for (int i = 0; i < 60 * 60; ++i) yellow.insert(yellow.end(), {255, 255, 0, 255});
+    bridge()->icon = UIImage::fromPixels(60, 60, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Premultiplied}, yellow, 3.0);
     update(banner.get());
     auto* bg = objc::cast<UIColor>(banner->bgColour);
     EXPECT_NEAR(bg->red() + bg->green(), 2.0, 1e-6);
