@@ -3,23 +3,32 @@
 #include "foundation/NSDate.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
 using Prefs = TweakFixture;
 
-// Without a settings file (and no defaults to copy) the component stays inactive; an empty one
-// turns it on. Either way every setting holds its default.
-TEST_F(Prefs, WithoutSettingsEveryValueIsItsDefaultAndOnlyAFileEnablesTheComponent)
+// Without a settings file (and no defaults to copy) the component stays inactive, as it does with
+// a file too large or nested too deep to read; an empty one turns it on. Every setting holds its
+// default.
+TEST_F(Prefs, WithoutAReadableSettingsFileEveryValueIsItsDefaultAndOnlyAFileEnablesTheComponent)
 {
-    for (bool file : {false, true}) {
+    std::string nested;
+    for (int i = 0; i < 5000; ++i) nested += "<array>";
+    for (int i = 0; i < 5000; ++i) nested += "</array>";
+    const std::optional<std::string> files[] = {std::nullopt, "", "<key>k</key><string>" + std::string(1 << 20, 'x') + "</string>",
+                                                "<key>k</key>" + nested};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file ? std::to_string(file->size()) + " bytes" : "no file");
         zovo::Process fresh;
         registerClasses(fresh);
-        if (file) writeSettings(fresh, {});
+        if (file) writeRaw(fresh, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + *file + "</dict></plist>");
         load(fresh);
-        EXPECT_EQ(g().isEnabled, file);
-        EXPECT_EQ(g().hooksInstalled, file);
-        EXPECT_EQ(objc::respondsTo(objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")), file);
+        const bool readable = file && file->empty();
+        EXPECT_EQ(g().isEnabled, readable);
+        EXPECT_EQ(g().hooksInstalled, readable);
+        EXPECT_EQ(objc::respondsTo(newObject("SpringBoard"), objc::sel("brimlight")), readable);
         ASSERT_TRUE(g().bgColour && g().textColour);
         EXPECT_EQ(g().bgColour->red() + g().bgColour->green() + g().bgColour->blue(), 0.0);
         EXPECT_EQ(g().bgColour->alpha(), 1.0);
@@ -126,21 +135,6 @@ TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
     postPrefsChanged();
     EXPECT_TRUE(g().isEnabled) << "an unreadable file leaves isEnabled as it was";
     EXPECT_TRUE(bridge()->showGrabber);
-}
-
-TEST_F(Prefs, OversizedOrDeeplyNestedFilesCountAsUnreadable)
-{
-    std::string nested;
-    for (int i = 0; i < 5000; ++i) nested += "<array>";
-    for (int i = 0; i < 5000; ++i) nested += "</array>";
-    for (const std::string& value : {"<string>" + std::string(1 << 20, 'x') + "</string>", nested}) {
-        zovo::Process fresh;
-        registerClasses(fresh);
-        std::ofstream(fresh.hostPath(zovorudovu::kSettingsPath), std::ios::binary)
-            << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>" << value << "</dict></plist>";
-        load(fresh);
-        EXPECT_FALSE(g().isEnabled) << value.size() << " bytes";
-    }
 }
 
 TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)

@@ -52,10 +52,8 @@ protected:
     {
         writeSettings(process, std::move(entries), path);
     }
-    void writeRaw(const std::string& bytes, const char* path = zovorudovu::kSettingsPath)
-    {
-        std::ofstream(process.hostPath(path), std::ios::binary) << bytes;
-    }
+    static void writeRaw(zovo::Process& into, const std::string& bytes) { std::ofstream(into.hostPath(zovorudovu::kSettingsPath), std::ios::binary) << bytes; }
+    void writeRaw(const std::string& bytes) { writeRaw(process, bytes); }
     static void load(zovo::Process& into) { zovo::Loader::load(into.runtime(), zovorudovu::library()); }
     void load() { load(process); }
     void postPrefsChanged()
