@@ -2,13 +2,9 @@
 // a banner at all: only a card whose controller was presented by the banner destination is one.
 #include "BannerFixture.h"
 
-#include "foundation/NSNotification.h"
+#include "foundation/Trace.h"
 #include "springboard/NCNotificationRequest.h"
 #include "uikit/UIImage.h"
-#include "foundation/Trace.h"
-#include "uikit/CGGeometry.h"
-
-#include <algorithm>
 
 namespace {
 
