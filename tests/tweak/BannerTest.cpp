@@ -69,36 +69,6 @@ TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
     EXPECT_FALSE(withFrame("BLBottomGrabberView", CGRectZero));
 }
 
-// Deliveries to the banner's observer methods, counted by hooks that run before the component's
-// own bodies (and so would count a delivery to a banner that has ended).
-int updates = 0;
-int levelChanges = 0;
-void (*previousUpdate)(objc::id, objc::SEL) = nullptr;
-void (*previousAdjustLevel)(objc::id, objc::SEL, objc::id) = nullptr;
-
-TEST_F(Banner, AnEndedBannerHearsNothingMore)
-{
-    updates = levelChanges = 0;
-    objc::Class cls = objc::objc_getClass("BLNotificationBanner");
-    MSHookMessageEx(cls, objc::sel("updateContent"), +[](objc::id self, objc::SEL cmd) { ++updates; previousUpdate(self, cmd); }, &previousUpdate);
-    MSHookMessageEx(cls, objc::sel("adjustWindowLevel:"), +[](objc::id self, objc::SEL cmd, objc::id n) { ++levelChanges; previousAdjustLevel(self, cmd, n); },
-                    &previousAdjustLevel);
-    objc::WeakRef<BLNotificationBanner> weak;
-    {
-        auto banner = makeBanner();
-        weak = banner.get();
-        NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
-        NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-        ASSERT_EQ(updates, 1) << "a live banner hears the update";
-        ASSERT_EQ(levelChanges, 1) << "a live banner hears the level change";
-    }
-    EXPECT_FALSE(weak) << "nothing but its owner keeps a banner alive";
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-    EXPECT_EQ(updates, 1);
-    EXPECT_EQ(levelChanges, 1);
-}
-
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
 {
     bridge()->showGrabber = true;
