@@ -53,7 +53,7 @@ protected:
     zovo::Process process;
 };
 
-TEST_F(Graphics, ContextsNestAndEachBeginPairsWithOneEndEvenWithoutABitmap)
+TEST_F(Graphics, ContextsNestEachBeginPairsWithOneEndEvenWithoutABitmapAndPixelsArePointsTimesScale)
 {
     UIGraphicsBeginImageContext(CGSizeMake(2, 2));
     CGContextRef outer = UIGraphicsGetCurrentContext();
@@ -78,10 +78,8 @@ TEST_F(Graphics, ContextsNestAndEachBeginPairsWithOneEndEvenWithoutABitmap)
     UIGraphicsEndImageContext();
     EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
     EXPECT_EQ(CGBitmapContextGetData(nullptr), nullptr);
-}
 
-TEST_F(Graphics, PixelSizeIsPointsTimesScaleRoundedUp)
-{
+    // The pixel size is points times scale, rounded up.
     UIGraphicsBeginImageContext(CGSizeMake(2.5, 1));
     EXPECT_EQ(CGBitmapContextGetWidth(UIGraphicsGetCurrentContext()), 3u);
     UIGraphicsEndImageContext();
