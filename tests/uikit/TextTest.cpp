@@ -31,7 +31,7 @@ zovo::TextMeasurement measure(std::string_view text, double width, std::int64_t 
 
 // ---- Measurement --------------------------------------------------------------------------
 
-TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePoints)
+TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePointsAndBreaksLongWordsBetweenCharacters)
 {
     const double lineHeight = zovo::measureFont(systemFont()).lineHeight;
     int previousLines = 0;
@@ -46,6 +46,21 @@ TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePoints)
     EXPECT_EQ(measure(kMessage, 1000).lines, 1);
     EXPECT_EQ(measure("", 189).size, CGSizeMake(0, 0));
     EXPECT_EQ(measure("", 189).lines, 0);
+
+    // Long words break between characters, and trailing space does not count.
+    const zovo::TextMeasurement m = measure("Supercalifragilisticexpialidocious", 50);
+    EXPECT_GT(m.lines, 1);
+    EXPECT_LE(m.size.width, 50);
+    const double word = measure("delivered", 0, 1).size.width;
+    EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
+    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
+    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
+    const std::string longest(256, 'a');
+    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
+    // The space at which the line wraps stays on the first line without widening it.
+    const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
+    EXPECT_EQ(wrapped.lines, 2);
+    EXPECT_EQ(wrapped.size.width, word);
 }
 
 TEST(TextLayout, LineLimitKeepsTheFirstLinesAndSingleLinesCutInsteadOfWrapping)
@@ -67,23 +82,6 @@ TEST(TextLayout, LineLimitKeepsTheFirstLinesAndSingleLinesCutInsteadOfWrapping)
     const zovo::TextMeasurement oneOfTwo = measure("short\nthe second line is longer", 0, 1, NSLineBreakByTruncatingTail);
     EXPECT_EQ(oneOfTwo.lines, 1);
     EXPECT_EQ(oneOfTwo.size.width, measure("short", 0, 1).size.width);
-}
-
-TEST(TextLayout, LongWordsBreakBetweenCharactersAndTrailingSpaceDoesNotCount)
-{
-    const zovo::TextMeasurement m = measure("Supercalifragilisticexpialidocious", 50);
-    EXPECT_GT(m.lines, 1);
-    EXPECT_LE(m.size.width, 50);
-    const double word = measure("delivered", 0, 1).size.width;
-    EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
-    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
-    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
-    const std::string longest(256, 'a');
-    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
-    // The space at which the line wraps stays on the first line without widening it.
-    const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
-    EXPECT_EQ(wrapped.lines, 2);
-    EXPECT_EQ(wrapped.size.width, word);
 }
 
 TEST(TextLayout, UntrustedTextAndArgumentsNeverCrash)
