@@ -1,10 +1,8 @@
-#include "foundation/Process.h"
+#include "UIKitFixture.h"
+
 #include "objc/Message.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
-#include "uikit/UIKitClasses.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -20,9 +18,8 @@ constexpr zovo::PixelFormat kRGBAStraight{zovo::ChannelOrder::RGBA, zovo::AlphaM
 constexpr Pixel kClear{0, 0, 0, 0};
 constexpr Pixel kRed{0, 0, 255, 255};
 
-class Graphics : public ::testing::Test {
+class Graphics : public UIKitFixture {
 protected:
-    Graphics() { registerUIKitClasses(process.runtime()); }
     ~Graphics() override
     {
         // A case that leaves contexts behind would hand them to the next one on this thread.
@@ -49,8 +46,6 @@ protected:
         const std::uint8_t* p = data + y * CGBitmapContextGetBytesPerRow(context) + x * 4;
         return {p[0], p[1], p[2], p[3]};
     }
-
-    zovo::Process process;
 };
 
 TEST_F(Graphics, ContextsNestEachBeginPairsWithOneEndEvenWithoutABitmapAndPixelsArePointsTimesScale)

@@ -1,12 +1,11 @@
+#include "UIKitFixture.h"
+
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
-#include "foundation/Process.h"
 #include "objc/Message.h"
 #include "uikit/CGImage.h"
 #include "uikit/UIImage.h"
-#include "uikit/UIKitClasses.h"
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -109,10 +108,8 @@ TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
 
 // ---- PNG files and UIImage ------------------------------------------------------------------------
 
-class ImageFiles : public ::testing::Test {
+class ImageFiles : public UIKitFixture {
 protected:
-    ImageFiles() { registerUIKitClasses(process.runtime()); }
-
     // Inside the process's own temporary root, removed with the process.
     std::filesystem::path file(const std::string& name) const { return process.root() / name; }
 
@@ -141,8 +138,6 @@ protected:
         for (std::size_t i = 0; i < 4; ++i) png.at(start + 4 + length + i) = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
         return png;
     }
-
-    zovo::Process process;
 };
 
 TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
