@@ -23,7 +23,7 @@ protected:
     objc::StrongId stranger = newObject("NSObject");
 };
 
-TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
+TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABannerAndOnlyThePresentingControllersIsCaptured)
 {
     objc::StrongId banner = controllerWithCard(destination.get());
     EXPECT_TRUE(g().isBanner);
@@ -49,12 +49,9 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
     EXPECT_FALSE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
     EXPECT_FALSE(objc::send<bool>(loose, "isHidden")) << "only a banner's own card is hidden";
-}
 
-// Only the card of the banner the component presented is captured: a card whose controller was
-// presented earlier (a newer banner has taken its place) keeps its view and sends no content.
-TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
-{
+    // Only the card of the banner the component presented is captured: a card whose controller was
+    // presented earlier (a newer banner has taken its place) keeps its view and sends no content.
     objc::StrongId older = controllerWithCard(destination.get());
     objc::StrongId newer = controllerWithCard(destination.get());
     ASSERT_EQ(g().presentingController.get(), newer.get());

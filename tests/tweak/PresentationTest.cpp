@@ -55,7 +55,7 @@ TEST_F(Presentation, PresentSlidesACentredWindowDownAsWideAsTheNotchOrTheCustomW
     }
 }
 
-TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
+TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnceAndANormalOneSlidesItOutFirstButSparesANewerOne)
 {
     post(zovorudovu::kPresent);
     objc::WeakRef<objc::Object> weak(brimlight().get());
@@ -66,10 +66,8 @@ TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
     EXPECT_TRUE(bridge()->presented);
     EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kDismissAccelerated});
     EXPECT_TRUE(UIScreen::mainScreen()->visibleWindows().empty());
-}
 
-TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindowButSparesANewerOne)
-{
+    // A normal dismissal slides the window out, then drops it.
     post(zovorudovu::kPresent);
     process.mainRunLoop().advance(0.3);
     auto window = objc::cast<BLNotificationBanner>(brimlight());
