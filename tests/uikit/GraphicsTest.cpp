@@ -90,7 +90,7 @@ TEST_F(Graphics, ContextsNestEachBeginPairsWithOneEndEvenWithoutABitmapAndPixels
     UIGraphicsEndImageContext();
 }
 
-TEST_F(Graphics, ContextsStartTransparentAndCopyReplacesOnlyItsRectangleWhereNormalComposites)
+TEST_F(Graphics, ContextsStartTransparentCopyReplacesOnlyItsRectangleAndUnusableDrawingsChangeNothing)
 {
     auto blue = image(1, 1, {0, 0, 255, 255});
     auto halfRed = image(1, 1, {255, 0, 0, 128});
@@ -109,6 +109,24 @@ TEST_F(Graphics, ContextsStartTransparentAndCopyReplacesOnlyItsRectangleWhereNor
     blue->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeNormal, 0.5);
     EXPECT_NEAR(pixelAt(0, 0)[0], 191, 2) << "alpha scales the drawing";
     UIGraphicsEndImageContext();
+
+    // Unusable drawings change nothing and leave the context working.
+    auto red = image(2, 2, {255, 0, 0, 255});
+    UIGraphicsBeginImageContext(CGSizeMake(2, 2));
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const CGRect& rect : {CGRectMake(0, 0, -2, 2), CGRectMake(std::nan(""), 0, 2, 2), CGRectMake(0, 0, inf, 2),
+                               CGRectMake(0, 0, 1e300, 1e300), CGRectMake(0, 0, 1e-300, 1e-300)})
+        red->drawInRect(rect, kCGBlendModeCopy, 1.0);
+    red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, std::nan(""));
+    zovo::drawImage(UIGraphicsGetCurrentContext(), nullptr, CGRectMake(0, 0, 2, 2), kCGBlendModeCopy, 1.0);
+    EXPECT_THROW(objc::send(red, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 2, 2), std::int64_t{17}, 1.0), objc::RuntimeError)
+        << "the blend mode is a 32-bit integer";
+    EXPECT_EQ(pixelAt(0, 0), kClear);
+
+    objc::send(red, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0);
+    EXPECT_EQ(pixelAt(1, 1), kRed);
+    UIGraphicsEndImageContext();
+    red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0); // no context: nothing happens
 }
 
 TEST_F(Graphics, InterpolationQualityDecidesHowImagesShrink)
@@ -128,26 +146,6 @@ TEST_F(Graphics, InterpolationQualityDecidesHowImagesShrink)
     EXPECT_NEAR(mixed[2], 128, 8);
     EXPECT_NEAR(mixed[0], 128, 8);
     EXPECT_EQ(mixed[3], 255) << "edges are not faded into transparency";
-}
-
-TEST_F(Graphics, UnusableDrawingsChangeNothingAndLeaveTheContextWorking)
-{
-    auto red = image(2, 2, {255, 0, 0, 255});
-    UIGraphicsBeginImageContext(CGSizeMake(2, 2));
-    const double inf = std::numeric_limits<double>::infinity();
-    for (const CGRect& rect : {CGRectMake(0, 0, -2, 2), CGRectMake(std::nan(""), 0, 2, 2), CGRectMake(0, 0, inf, 2),
-                               CGRectMake(0, 0, 1e300, 1e300), CGRectMake(0, 0, 1e-300, 1e-300)})
-        red->drawInRect(rect, kCGBlendModeCopy, 1.0);
-    red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, std::nan(""));
-    zovo::drawImage(UIGraphicsGetCurrentContext(), nullptr, CGRectMake(0, 0, 2, 2), kCGBlendModeCopy, 1.0);
-    EXPECT_THROW(objc::send(red, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 2, 2), std::int64_t{17}, 1.0), objc::RuntimeError)
-        << "the blend mode is a 32-bit integer";
-    EXPECT_EQ(pixelAt(0, 0), kClear);
-
-    objc::send(red, "drawInRect:blendMode:alpha:", CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0);
-    EXPECT_EQ(pixelAt(1, 1), kRed);
-    UIGraphicsEndImageContext();
-    red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0); // no context: nothing happens
 }
 
 } // namespace

@@ -38,7 +38,7 @@ static_assert(kCGImageAlphaPremultipliedLast == 1 && kCGImageAlphaPremultipliedF
 
 // What an image says of its layout is what a reader of its bytes (the component's average colour)
 // goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
-TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
+TEST(CGImage, DescribesItsLayoutAsItsBytesAreStoredAndRefusesLayoutsThatDoNotAddUp)
 {
     using zovo::AlphaMode, zovo::ChannelOrder;
     const struct {
@@ -66,10 +66,7 @@ TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
     EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
     EXPECT_EQ(CFDataGetLength(nullptr), 0);
     CFRelease(nullptr);
-}
 
-TEST(CGImage, RefusesLayoutsThatDoNotAddUp)
-{
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(16), 7), std::invalid_argument) << "row narrower than its pixels";
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(15)), std::invalid_argument) << "one byte short";
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(17)), std::invalid_argument) << "one byte over";
@@ -167,7 +164,7 @@ TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
     EXPECT_EQ(widest.value()->rgbaAt(zovo::kMaxPNGSide - 1, 0), (Pixel{9, 8, 7, 255}));
 }
 
-TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
+TEST_F(ImageFiles, LoadAndWriteErrorsNameTheFileAndTheProblem)
 {
     const auto valid = encoded(1, {1, 2, 3, 255});
     std::filesystem::create_directory(file("folder.png"));
@@ -210,10 +207,7 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
         EXPECT_EQ(result.error().rfind(c.path.string() + ": " + c.kind, 0), 0u) << result.error();
         EXPECT_NE(result.error().find(c.says), std::string::npos) << result.error();
     }
-}
 
-TEST_F(ImageFiles, WritingReportsWhatCannotBeWritten)
-{
     zovo::ErrorOr<void> empty = zovo::writePNG(CGImage::create(0, 3, kRGBAStraight, {}).get(), file("none.png"));
     EXPECT_NE(empty.error().find("none.png"), std::string::npos) << empty.error();
     EXPECT_FALSE(std::filesystem::exists(file("none.png")));

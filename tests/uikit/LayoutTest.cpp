@@ -167,7 +167,7 @@ TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
     EXPECT_NE(conflicts()[1].text("detail").find("not finite"), std::string::npos);
 }
 
-TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
+TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossItAndMoveWhatTheNextSees)
 {
     // Titles after the icon, kept 10 inside the container's right edge (345 in its coordinates):
     // a long one is narrowed to the room there is, a short one keeps its own width.
@@ -188,10 +188,7 @@ TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
     EXPECT_EQ(narrow->frame(), CGRectMake(0, 60, 60, 17));
     EXPECT_EQ(wide->frame(), CGRectMake(0, 80, 90, 17));
     EXPECT_TRUE(conflicts().empty());
-}
 
-TEST_F(Layout, HoldingOneInequalityMovesWhatTheNextSees)
-{
     // The badge is checked first, while the name is still at its intrinsic 50 and so clear of it;
     // the name's minimum width then pushes its right edge to 100, and the badge must follow.
     auto name = label(CGSizeMake(50, 17));

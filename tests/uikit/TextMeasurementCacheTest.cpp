@@ -18,7 +18,7 @@ TextMeasurementKey key(std::string text)
 TextMeasurement measurement(double width) { return TextMeasurement{CGSizeMake(width, 17), 1}; }
 
 // A stale answer is a wrong label size: every part of the key must tell measurements apart.
-TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApart)
+TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApartAndTheLeastRecentlyUsedGoesFirst)
 {
     TextMeasurementCache cache;
     cache.insert(key("Lunch?"), measurement(40));
@@ -40,23 +40,21 @@ TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApart)
     cache.insert(nan, measurement(50));
     ASSERT_TRUE(cache.find(nan));
     EXPECT_EQ(cache.find(nan)->size.width, 50);
-}
 
-TEST(TextMeasurementCache, HoldsAtMostItsCapacityAndForgetsTheLeastRecentlyUsedFirst)
-{
-    TextMeasurementCache cache(3);
-    cache.insert(key("a"), measurement(1));
-    cache.insert(key("b"), measurement(2));
-    cache.insert(key("c"), measurement(3));
-    ASSERT_TRUE(cache.find(key("a"))); // "b" is now the least recently used
-    cache.insert(key("d"), measurement(4));
-    EXPECT_EQ(cache.size(), 3u);
-    EXPECT_FALSE(cache.find(key("b")));
-    EXPECT_TRUE(cache.find(key("a")));
-    EXPECT_TRUE(cache.find(key("c")));
-    cache.insert(key("c"), measurement(30)); // a second insert replaces, it does not add
-    EXPECT_EQ(cache.size(), 3u);
-    EXPECT_EQ(cache.find(key("c"))->size.width, 30);
+    // At most its capacity is held, and the least recently used entry is forgotten first.
+    TextMeasurementCache small(3);
+    small.insert(key("a"), measurement(1));
+    small.insert(key("b"), measurement(2));
+    small.insert(key("c"), measurement(3));
+    ASSERT_TRUE(small.find(key("a"))); // "b" is now the least recently used
+    small.insert(key("d"), measurement(4));
+    EXPECT_EQ(small.size(), 3u);
+    EXPECT_FALSE(small.find(key("b")));
+    EXPECT_TRUE(small.find(key("a")));
+    EXPECT_TRUE(small.find(key("c")));
+    small.insert(key("c"), measurement(30)); // a second insert replaces, it does not add
+    EXPECT_EQ(small.size(), 3u);
+    EXPECT_EQ(small.find(key("c"))->size.width, 30);
 }
 
 } // namespace

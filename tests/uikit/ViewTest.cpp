@@ -90,7 +90,7 @@ TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
     EXPECT_EQ(outer->presentationFrame().origin.x, 0);
 }
 
-TEST_F(View, TreeOrderDecidesHitTestingWhichSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
+TEST_F(View, HitTestingFollowsTreeOrderEachViewClassesDefaultsAndTheAlphaThresholdAndConvertsCoordinates)
 {
     auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
     auto back = makeView<UIView>(CGRectMake(10, 10, 50, 50));
@@ -126,10 +126,7 @@ TEST_F(View, TreeOrderDecidesHitTestingWhichSkipsHiddenAndUntouchableViewsAndCon
     front.get()->removeFromSuperview();
     EXPECT_FALSE(front);
     EXPECT_EQ(root->subviews().size(), 1u);
-}
 
-TEST_F(View, HitTestingFollowsEachViewClassesDefaultsAndTheAlphaThreshold)
-{
     // A view of the class under test, in front of a sibling of the same frame: a view that does not
     // take the touch leaves it to the sibling behind, whose recognisers then see it.
     struct Case {
