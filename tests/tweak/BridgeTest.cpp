@@ -49,7 +49,7 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
 
 // Until the settings and the host's first layout reach it, nothing is presented or switched on and
 // no width or position is known: a banner built before then must not act on leftovers.
-TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
+TEST_F(Bridge, StartsEmptyAndItsPropertiesKeepTheirTypesAndTheirOwnReferences)
 {
     zovorudovu::registerClasses(process.runtime());
     BLNotificationBridge* b = bridge();
@@ -57,13 +57,9 @@ TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
     EXPECT_FALSE(b->longLookActivated || b->longLookActivationMethodWasSwipe);
     EXPECT_EQ(b->customWidthValue + b->safeYPos + b->notchWidth, 0.0f);
     EXPECT_FALSE(b->icon || b->primaryText || b->secondaryText || b->dateText || b->adaptive_backgroundColour || b->adaptive_textColour);
-}
 
-// Properties keep their declared types (a float setter takes a float) and the content fields their
-// own references.
-TEST_F(Bridge, PropertiesKeepTheirTypesAndTheirOwnReferences)
-{
-    zovorudovu::registerClasses(process.runtime());
+    // Properties keep their declared types (a float setter takes a float) and the content fields their
+    // own references.
     objc::StrongId shared = objc::send<objc::StrongId>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance");
     objc::send(shared, "setSafeYPos:", static_cast<float>(100.7));
     EXPECT_EQ(static_cast<double>(objc::send<float>(shared, "safeYPos")), 100.69999694824219);
