@@ -76,7 +76,7 @@ TEST(CGImage, DescribesItsLayoutAsItsBytesAreStoredAndRefusesLayoutsThatDoNotAdd
     EXPECT_THROW(CGImage::create(1, 4, kRGBAStraight, std::vector<std::uint8_t>(4), (SIZE_MAX / 4) + 2), std::invalid_argument);
 }
 
-TEST(CGImage, ReadsPixelsByChannelOrderAndPremultipliesStraightColour)
+TEST(CGImage, ReadsPixelsByChannelOrderPremultipliesStraightColourAndCountsDataCopiesUntilReleased)
 {
     auto rgba = CGImage::create(2, 1, kRGBAStraight, pixels({{255, 128, 0, 128}, {10, 20, 30, 255}}));
     auto bgra = CGImage::create(2, 1, kBGRAPremultiplied, pixels({{0, 64, 128, 128}, {30, 20, 10, 255}}));
@@ -87,10 +87,8 @@ TEST(CGImage, ReadsPixelsByChannelOrderAndPremultipliesStraightColour)
     EXPECT_EQ(words[1], 0xFF0A141Eu) << "RGBA bytes become an ARGB word";
     bgra->copyAsPremultipliedARGB32(reinterpret_cast<std::uint8_t*>(words.data()), 8);
     EXPECT_EQ(words[0], 0x80804000u) << "premultiplied colour is copied as it is";
-}
 
-TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
-{
+    // Data copies outlive the image and are counted until released.
     auto image = CGImage::create(1, 2, kRGBAStraight, pixels({{1, 2, 3, 4}, {5, 6, 7, 8}}));
     const long before = zovo::liveDataCopies();
     CFDataRef data = CGDataProviderCopyData(CGImageGetDataProvider(image.get()));

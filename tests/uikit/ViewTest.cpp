@@ -22,7 +22,7 @@ public:
     int layouts = 0;
 };
 
-TEST_F(View, AnimationSetsModelAtOnceMovesPresentationAlongEaseInOutAndCompletesOnTheRunLoop)
+TEST_F(View, AnimationSetsModelAtOnceMovesPresentationAlongEaseInOutCompletesOnTheRunLoopAndStaysInItsProcess)
 {
     auto v = makeView<UIView>(CGRectMake(0, -120, 209, 120));
     bool finished = false;
@@ -65,10 +65,8 @@ TEST_F(View, AnimationSetsModelAtOnceMovesPresentationAlongEaseInOutAndCompletes
     EXPECT_EQ(completions, 2);
     advance(0.3);
     EXPECT_EQ(completions, 12);
-}
 
-TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
-{
+    // An animation block open in one process does not animate another.
     auto outer = makeView<UIView>(CGRectZero);
     UIView::animate(1.0, [&] {
         // A process made while the block is open (as a test that leaves a block open hands over
