@@ -108,7 +108,7 @@ protected:
     }
 };
 
-TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
+TEST_F(Content, LaysOutTitleTimestampMessageAndBodyAndClampsALongMessage)
 {
     auto banner = makeBanner(CGRectMake(83, 0, 209, 120));
     setContent("Messages", "See you at eight", "now");
@@ -137,6 +137,15 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     bridge()->showGrabber = false;
     update(banner.get());
     EXPECT_EQ(frameOf(banner->bottomSection).size.height, body.size.height - 10) << "no grabber: 10 shorter";
+
+    // A long message is clamped to the container.
+    bridge()->showGrabber = true;
+    std::string longText;
+    for (int i = 0; i < 60; ++i) longText += "many words that wrap ";
+    setContent("Title", longText.c_str());
+    update(banner.get());
+    EXPECT_EQ(CGRectGetMaxY(frameOf(banner->secondary)), 110.0) << "clamped to the container's height";
+    EXPECT_EQ(frameOf(banner->bottomSection).size.height, 130.0);
 }
 
 TEST_F(Content, RepeatedUpdatesReplaceTheirConstraints)
@@ -173,18 +182,6 @@ TEST_F(Content, TimestampStepsNeedBothTheSettingAndTheLabel)
     update(labelled.get());
     EXPECT_NEAR(frameOf(labelled->primary).size.width, 189.0 - 20.0 - 5.0, 1e-9) << "setting off after construction";
     EXPECT_FALSE(objc::send<objc::StrongId>(labelled->date, "text")) << "the label is left unfilled";
-}
-
-TEST_F(Content, LongMessageIsClampedToTheContainer)
-{
-    auto banner = makeBanner();
-    std::string longText;
-    for (int i = 0; i < 60; ++i) longText += "many words that wrap ";
-    setContent("Title", longText.c_str());
-    update(banner.get());
-    const CGRect message = frameOf(banner->secondary);
-    EXPECT_EQ(CGRectGetMaxY(message), 110.0) << "clamped to the container's height";
-    EXPECT_EQ(frameOf(banner->bottomSection).size.height, 130.0);
 }
 
 TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)

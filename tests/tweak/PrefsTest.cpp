@@ -56,7 +56,7 @@ TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
     EXPECT_EQ(BLNotificationBridge::sharedInstance()->customWidthValue, 250.0f) << "an existing settings file is never overwritten";
 }
 
-TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
+TEST_F(Prefs, EveryKeyIsReadRemovingOneRestoresItsDefaultOnTheNextReadAndAColoursAlphaFollowsTheColon)
 {
     writeSettings({{"isEnabled", flag(true)}, {"bgColour", text("FF8000:0.5")}, {"textColour", text("#00FF00")},
                    {"adaptiveColours", flag(true)}, {"showGrabber", flag(false)}, {"showTimestamp", flag(false)},
@@ -77,6 +77,19 @@ TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
     EXPECT_FALSE(bridge()->customWidth);
     EXPECT_FALSE(bridge()->showGrabber);
     EXPECT_EQ(g().bgColour->red(), 0.0);
+
+    // A colour's alpha follows the colon.
+    auto alphaOf = [&](const char* setting) {
+        writeSettings({{"bgColour", text(setting)}});
+        postPrefsChanged();
+        return g().bgColour->alpha();
+    };
+    EXPECT_EQ(alphaOf("000000"), 1.0);
+    EXPECT_EQ(alphaOf("000000:0.25"), 0.25);
+    EXPECT_EQ(alphaOf("000000:abc"), 0.0);
+    EXPECT_EQ(alphaOf("000000:"), 0.0);
+    EXPECT_EQ(alphaOf("FF0000:0.5:0.9"), 0.5);
+    EXPECT_EQ(g().bgColour->red(), 1.0);
 }
 
 // Settings are read again when the run loop delivers the change, not inside the post; changes
@@ -161,23 +174,6 @@ TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
     postPrefsChanged();
     EXPECT_TRUE(bridge()->adaptiveColours);
     EXPECT_TRUE(bridge()->showGrabber);
-}
-
-TEST_F(Prefs, ColourAlphaFollowsTheColon)
-{
-    auto alphaOf = [&](const char* setting) {
-        writeSettings({{"bgColour", text(setting)}});
-        postPrefsChanged();
-        return g().bgColour->alpha();
-    };
-    writeSettings({});
-    load();
-    EXPECT_EQ(alphaOf("000000"), 1.0);
-    EXPECT_EQ(alphaOf("000000:0.25"), 0.25);
-    EXPECT_EQ(alphaOf("000000:abc"), 0.0);
-    EXPECT_EQ(alphaOf("000000:"), 0.0);
-    EXPECT_EQ(alphaOf("FF0000:0.5:0.9"), 0.5);
-    EXPECT_EQ(g().bgColour->red(), 1.0);
 }
 
 } // namespace
