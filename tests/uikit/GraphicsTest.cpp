@@ -90,7 +90,7 @@ TEST_F(Graphics, ContextsNestEachBeginPairsWithOneEndEvenWithoutABitmapAndPixels
     UIGraphicsEndImageContext();
 }
 
-TEST_F(Graphics, ContextsStartTransparentCopyReplacesOnlyItsRectangleAndUnusableDrawingsChangeNothing)
+TEST_F(Graphics, ContextsStartTransparentCopyReplacesOnlyItsRectangleUnusableDrawingsChangeNothingAndQualityDecidesShrinking)
 {
     auto blue = image(1, 1, {0, 0, 255, 255});
     auto halfRed = image(1, 1, {255, 0, 0, 128});
@@ -127,10 +127,8 @@ TEST_F(Graphics, ContextsStartTransparentCopyReplacesOnlyItsRectangleAndUnusable
     EXPECT_EQ(pixelAt(1, 1), kRed);
     UIGraphicsEndImageContext();
     red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0); // no context: nothing happens
-}
 
-TEST_F(Graphics, InterpolationQualityDecidesHowImagesShrink)
-{
+    // Interpolation quality decides how images shrink.
     auto split = image(8, 8, {255, 0, 0, 255}, Pixel{0, 0, 255, 255});
     auto shrink = [&](CGInterpolationQuality quality) {
         UIGraphicsBeginImageContext(CGSizeMake(1, 1));

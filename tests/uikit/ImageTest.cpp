@@ -135,7 +135,7 @@ protected:
     }
 };
 
-TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
+TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColoursAndImagesFromFilesTakeTheirScaleFromTheName)
 {
     auto original = CGImage::create(3, 1, kRGBAStraight, pixels({{10, 20, 30, 255}, {200, 100, 50, 0}, {255, 128, 0, 128}}));
     ASSERT_TRUE(zovo::writePNG(original.get(), file("round.png")));
@@ -160,6 +160,30 @@ TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
     const auto widest = zovo::decodePNG(encoded(zovo::kMaxPNGSide, {9, 8, 7, 255}));
     ASSERT_TRUE(widest) << "the size limit is inclusive: " << widest.error();
     EXPECT_EQ(widest.value()->rgbaAt(zovo::kMaxPNGSide - 1, 0), (Pixel{9, 8, 7, 255}));
+
+    // An image read with imageWithContentsOfFile: takes its scale from the name and refuses bad
+    // arguments.
+    auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
+    objc::Class cls = objc::objc_getClass("UIImage");
+    auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
+    objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
+    ASSERT_TRUE(triple);
+    EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
+    EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
+    EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
+    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
+    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
+    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
+
+    EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
+    EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));
+    EXPECT_FALSE(load(nullptr));
+    EXPECT_EQ(objc::send<CGSize>(objc::class_createInstance(cls), "size"), CGSizeMake(0, 0)) << "an image without a bitmap is empty";
+    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), 0.0), std::invalid_argument);
+    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), std::nan("")), std::invalid_argument);
 }
 
 TEST_F(ImageFiles, LoadAndWriteErrorsNameTheFileAndTheProblem)
@@ -215,31 +239,6 @@ TEST_F(ImageFiles, LoadAndWriteErrorsNameTheFileAndTheProblem)
     zovo::ErrorOr<void> noBitmap = zovo::writePNG(*objc::make<UIImage>(), file("bare.png"));
     EXPECT_NE(noBitmap.error().find("no bitmap"), std::string::npos) << noBitmap.error();
     EXPECT_FALSE(empty || noDirectory || noBitmap);
-}
-
-TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadArguments)
-{
-    auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
-    objc::Class cls = objc::objc_getClass("UIImage");
-    auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
-    objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
-    ASSERT_TRUE(triple);
-    EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
-    EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
-    EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
-    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
-    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
-    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
-
-    EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
-    EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));
-    EXPECT_FALSE(load(nullptr));
-    EXPECT_EQ(objc::send<CGSize>(objc::class_createInstance(cls), "size"), CGSizeMake(0, 0)) << "an image without a bitmap is empty";
-    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), 0.0), std::invalid_argument);
-    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), std::nan("")), std::invalid_argument);
 }
 
 } // namespace

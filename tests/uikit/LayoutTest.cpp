@@ -100,7 +100,7 @@ TEST_F(Layout, ConflictingWidthIsTracedOnceAndBrokenWhileRepeatsAreAccepted)
     EXPECT_EQ(conflicts()[1].text("constraint"), "<NSLayoutConstraint SizedView.width == UIView.width - 90>");
 }
 
-TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
+TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnoredAndMalformedOnesAreRefused)
 {
     auto title = label(CGSizeMake(80, 17), CGRectMake(1, 2, 3, 4));
     NSLayoutConstraint* toEnded = nullptr;
@@ -116,6 +116,21 @@ TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
     window->layoutIfNeeded();
     EXPECT_EQ(title->frame(), CGRectMake(1, 2, 80, 17));
     EXPECT_TRUE(conflicts().empty());
+
+    // Malformed constraints are refused.
+    auto make = [&](const objc::StrongRef<UIView>& a, NSLayoutAttribute aa, const objc::StrongRef<UIView>& b, NSLayoutAttribute ba, double m = 1) {
+        return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
+    };
+    EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeWidth), std::invalid_argument) << "a second attribute alone";
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight)->setConstant(INFINITY), std::invalid_argument);
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 11, 0, container.get(), 7, 1, 0), std::invalid_argument) << "no such attribute";
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
 TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns)
@@ -222,23 +237,6 @@ TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
                                         "    \"<NSLayoutConstraint SizedView.width >= 100>\"\n)\n\n"
                                         "Will attempt to recover by breaking constraint \n<NSLayoutConstraint SizedView.width >= 100>");
     EXPECT_EQ(events[1].text("constraint"), "<NSLayoutConstraint SizedView.width <= UIView.width - 300>");
-}
-
-TEST_F(Layout, MalformedConstraintsAreRefused)
-{
-    auto make = [&](const objc::StrongRef<UIView>& a, NSLayoutAttribute aa, const objc::StrongRef<UIView>& b, NSLayoutAttribute ba, double m = 1) {
-        return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
-    };
-    EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeWidth), std::invalid_argument) << "a second attribute alone";
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight)->setConstant(INFINITY), std::invalid_argument);
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 11, 0, container.get(), 7, 1, 0), std::invalid_argument) << "no such attribute";
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
 } // namespace

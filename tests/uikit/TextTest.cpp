@@ -173,7 +173,7 @@ struct Bitmap {
     }
 };
 
-TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
+TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourFollowsTheAlignmentAndRefusesBadTargets)
 {
     zovo::TextStyle style{.font = systemFont(), .rgba = {1, 0, 0, 1}, .lineBreakMode = NSLineBreakByWordWrapping, .numberOfLines = 0};
     Bitmap clipped;
@@ -206,6 +206,23 @@ TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
         bitmap.draw(text, style, CGRectMake(0, 0, Bitmap::kWidth, Bitmap::kHeight));
         EXPECT_EQ(bitmap.ink().origin.x < 4, fromLeft) << text;
     }
+
+    // Bad targets are refused.
+    const zovo::TextStyle plain{.font = systemFont()};
+    const CGRect small = CGRectMake(0, 0, 10, 10);
+    Bitmap untouched;
+    untouched.draw("x", plain, small, 8); // rows too short
+    untouched.draw("x", plain, small, Bitmap::kWidth * 4, std::nan(""));
+    untouched.draw("x", plain, CGRectMake(0, 0, HUGE_VAL, 10));
+    zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", plain, small);
+    zovo::drawText(nullptr, "x", plain, small);
+    EXPECT_EQ(untouched.ink().size.width, 0);
+
+    // One pixel wide or high is still a target.
+    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", plain, CGRectMake(0, 0, 10, Bitmap::kHeight));
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", plain, CGRectMake(0, -20, 40, 40));
+    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 // A label draws only the lines its height holds, never the top of one more; under tail
@@ -245,25 +262,6 @@ TEST(TextLayout, DrawingShowsWholeLinesAndEndsCutTextInAnEllipsis)
         return right;
     };
     EXPECT_GT(secondLineRight("Lunch\nat one\nor two"), secondLineRight("Lunch\nat one") + 4);
-}
-
-TEST(TextLayout, DrawingRefusesBadTargets)
-{
-    const zovo::TextStyle style{.font = systemFont()};
-    const CGRect rect = CGRectMake(0, 0, 10, 10);
-    Bitmap untouched;
-    untouched.draw("x", style, rect, 8); // rows too short
-    untouched.draw("x", style, rect, Bitmap::kWidth * 4, std::nan(""));
-    untouched.draw("x", style, CGRectMake(0, 0, HUGE_VAL, 10));
-    zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", style, rect);
-    zovo::drawText(nullptr, "x", style, rect);
-    EXPECT_EQ(untouched.ink().size.width, 0);
-
-    // One pixel wide or high is still a target.
-    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
-    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", style, CGRectMake(0, 0, 10, Bitmap::kHeight));
-    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", style, CGRectMake(0, -20, 40, 40));
-    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 } // namespace
