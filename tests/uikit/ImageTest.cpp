@@ -38,7 +38,7 @@ static_assert(kCGImageAlphaPremultipliedLast == 1 && kCGImageAlphaPremultipliedF
 
 // What an image says of its layout is what a reader of its bytes (the component's average colour)
 // goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
-TEST(CGImage, DescribesItsLayoutAsItsBytesAreStoredAndRefusesLayoutsThatDoNotAddUp)
+TEST(CGImage, DescribesItsLayoutRefusesLayoutsThatDoNotAddUpReadsPixelsByChannelOrderAndCountsDataCopies)
 {
     using zovo::AlphaMode, zovo::ChannelOrder;
     const struct {
@@ -74,10 +74,8 @@ TEST(CGImage, DescribesItsLayoutAsItsBytesAreStoredAndRefusesLayoutsThatDoNotAdd
     EXPECT_THROW(CGImage::create(3, 0, kRGBAStraight, std::vector<std::uint8_t>(4)), std::invalid_argument) << "bytes for no rows";
     // A row length so large that rows × height would wrap around must not pass for a small total.
     EXPECT_THROW(CGImage::create(1, 4, kRGBAStraight, std::vector<std::uint8_t>(4), (SIZE_MAX / 4) + 2), std::invalid_argument);
-}
 
-TEST(CGImage, ReadsPixelsByChannelOrderPremultipliesStraightColourAndCountsDataCopiesUntilReleased)
-{
+    // Pixels are read by channel order, and straight colour is premultiplied.
     auto rgba = CGImage::create(2, 1, kRGBAStraight, pixels({{255, 128, 0, 128}, {10, 20, 30, 255}}));
     auto bgra = CGImage::create(2, 1, kBGRAPremultiplied, pixels({{0, 64, 128, 128}, {30, 20, 10, 255}}));
     EXPECT_EQ(bgra->rgbaAt(1, 0), (Pixel{10, 20, 30, 255}));

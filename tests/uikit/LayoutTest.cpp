@@ -133,7 +133,7 @@ TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnoredAndMalformedOnes
     EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
-TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns)
+TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsFirstAndIntrinsicSizeFillsWhatConstraintsLeaveOpen)
 {
     auto outer = makeView<WatchingView>(CGRectZero);
     auto inner = makeView<UIView>(CGRectZero);
@@ -154,10 +154,8 @@ TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns
     // Container centre 10 + 177.5 in the window; inner's left edge there is 10 + 10 + x.
     EXPECT_EQ(inner->frame(), CGRectMake(142.5, 37, 50, 10));
     EXPECT_EQ(outer->seen, inner->frame());
-}
 
-TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
-{
+    // Intrinsic size fills what constraints leave open, and otherwise frames stay.
     auto sized = label(CGSizeMake(50, 17), CGRectMake(7, 9, 1, 1));
     fix(sized.get(), NSLayoutAttributeWidth, 80);
     pin(sized.get(), NSLayoutAttributeTop, container.get(), NSLayoutAttributeTop, 4);
