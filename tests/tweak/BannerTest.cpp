@@ -66,43 +66,13 @@ TEST_F(Banner, NullFromTheBaseInitialiserBuildsNothing)
     MSHookMessageEx(objc::objc_getClass("UIView"), objc::sel("initWithFrame:"), +[](objc::id, objc::SEL, CGRect) -> objc::StrongId { return nullptr; },
                     reinterpret_cast<objc::StrongId (**)(objc::id, objc::SEL, CGRect)>(&previous));
     bridge()->showGrabber = true;
-    EXPECT_FALSE(objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero));
-}
-
-// Deliveries to the banner's observer methods, counted by hooks that run before the component's
-// own bodies (and so would count a delivery to a banner that has ended).
-int updates = 0;
-int levelChanges = 0;
-void (*previousUpdate)(objc::id, objc::SEL) = nullptr;
-void (*previousAdjustLevel)(objc::id, objc::SEL, objc::id) = nullptr;
-
-TEST_F(Banner, AnEndedBannerHearsNothingMore)
-{
-    updates = levelChanges = 0;
-    objc::Class cls = objc::objc_getClass("BLNotificationBanner");
-    MSHookMessageEx(cls, objc::sel("updateContent"), +[](objc::id self, objc::SEL cmd) { ++updates; previousUpdate(self, cmd); }, &previousUpdate);
-    MSHookMessageEx(cls, objc::sel("adjustWindowLevel:"), +[](objc::id self, objc::SEL cmd, objc::id n) { ++levelChanges; previousAdjustLevel(self, cmd, n); },
-                    &previousAdjustLevel);
-    objc::WeakRef<BLNotificationBanner> weak;
-    {
-        auto banner = makeBanner();
-        weak = banner.get();
-        NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
-        NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-        ASSERT_EQ(updates, 1) << "a live banner hears the update";
-        ASSERT_EQ(levelChanges, 1) << "a live banner hears the level change";
-    }
-    EXPECT_FALSE(weak) << "nothing but its owner keeps a banner alive";
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
-    NSNotificationCenter::defaultCenter()->post(zovorudovu::kWindowLevelSetLow);
-    EXPECT_EQ(updates, 1);
-    EXPECT_EQ(levelChanges, 1);
+    EXPECT_FALSE(withFrame("BLBottomGrabberView", CGRectZero));
 }
 
 TEST_F(Banner, GrabberPillFollowsTheBodySize)
 {
     bridge()->showGrabber = true;
-    objc::StrongId body = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectZero);
+    objc::StrongId body = withFrame("BLBottomGrabberView", CGRectZero);
     objc::StrongId pill = objc::cast<BLBottomGrabberView>(body)->pill;
     ASSERT_TRUE(pill);
     EXPECT_EQ(frameOf(pill), CGRectMake(-17, -15, 35, 5)) << "placed for a zero size until sized";
@@ -117,7 +87,7 @@ TEST_F(Banner, GrabberPillFollowsTheBodySize)
     EXPECT_EQ(frameOf(pill), CGRectMake(133, 105, 35, 5));
 
     bridge()->showGrabber = false;
-    objc::StrongId bare = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("BLBottomGrabberView"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 300, 80));
+    objc::StrongId bare = withFrame("BLBottomGrabberView", CGRectMake(0, 0, 300, 80));
     objc::send(bare, "layoutIfNeeded");
     EXPECT_FALSE(objc::cast<BLBottomGrabberView>(bare)->pill);
     EXPECT_EQ(objc::send<std::uint64_t>(objc::send<objc::StrongId>(bare, "subviews"), "count"), 0u) << "no pill without the grabber setting";
@@ -136,15 +106,9 @@ protected:
         NSNotificationCenter::defaultCenter()->post(zovorudovu::kUpdateContent);
         objc::send(objc::StrongId(banner), "layoutIfNeeded");
     }
-    objc::StrongRef<UIImage> solidIcon(std::uint8_t r, std::uint8_t g, std::uint8_t b)
-    {
-        std::vector<std::uint8_t> bytes;
-        for (int i = 0; i < 60 * 60; ++i) bytes.insert(bytes.end(), {r, g, b, 255});
-        return UIImage::fromPixels(60, 60, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Premultiplied}, bytes, 3.0);
-    }
 };
 
-TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
+TEST_F(Content, LaysOutTitleTimestampMessageAndBodyAndClampsALongMessage)
 {
     auto banner = makeBanner(CGRectMake(83, 0, 209, 120));
     setContent("Messages", "See you at eight", "now");
@@ -173,6 +137,15 @@ TEST_F(Content, LaysOutTitleTimestampMessageAndBody)
     bridge()->showGrabber = false;
     update(banner.get());
     EXPECT_EQ(frameOf(banner->bottomSection).size.height, body.size.height - 10) << "no grabber: 10 shorter";
+
+    // A long message is clamped to the container.
+    bridge()->showGrabber = true;
+    std::string longText;
+    for (int i = 0; i < 60; ++i) longText += "many words that wrap ";
+    setContent("Title", longText.c_str());
+    update(banner.get());
+    EXPECT_EQ(CGRectGetMaxY(frameOf(banner->secondary)), 110.0) << "clamped to the container's height";
+    EXPECT_EQ(frameOf(banner->bottomSection).size.height, 130.0);
 }
 
 TEST_F(Content, RepeatedUpdatesReplaceTheirConstraints)
@@ -211,18 +184,6 @@ TEST_F(Content, TimestampStepsNeedBothTheSettingAndTheLabel)
     EXPECT_FALSE(objc::send<objc::StrongId>(labelled->date, "text")) << "the label is left unfilled";
 }
 
-TEST_F(Content, LongMessageIsClampedToTheContainer)
-{
-    auto banner = makeBanner();
-    std::string longText;
-    for (int i = 0; i < 60; ++i) longText += "many words that wrap ";
-    setContent("Title", longText.c_str());
-    update(banner.get());
-    const CGRect message = frameOf(banner->secondary);
-    EXPECT_EQ(CGRectGetMaxY(message), 110.0) << "clamped to the container's height";
-    EXPECT_EQ(frameOf(banner->bottomSection).size.height, 130.0);
-}
-
 TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
 {
     bridge()->adaptiveColours = true;
@@ -233,7 +194,9 @@ TEST_F(Content, AdaptiveColoursComeFromTheIconAndStayWithoutOne)
 
     EXPECT_EQ(objc::cast<UIColor>(objc::send<objc::StrongId>(banner->primary, "textColor"))->red(), 1.0) << "the construction's white text";
 
-    bridge()->icon = solidIcon(255, 255, 0);
+    std::vector<std::uint8_t> yellow;
+    for (int i = 0; i < 60 * 60; ++i) yellow.insert(yellow.end(), {255, 255, 0, 255});
+    bridge()->icon = UIImage::fromPixels(60, 60, {zovo::ChannelOrder::RGBA, zovo::AlphaMode::Premultiplied}, yellow, 3.0);
     update(banner.get());
     auto* bg = objc::cast<UIColor>(banner->bgColour);
     EXPECT_NEAR(bg->red() + bg->green(), 2.0, 1e-6);

@@ -49,7 +49,7 @@ TEST_F(Bridge, SharedInstanceIsMadeOnceEvenUnderConcurrentFirstCalls)
 
 // Until the settings and the host's first layout reach it, nothing is presented or switched on and
 // no width or position is known: a banner built before then must not act on leftovers.
-TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
+TEST_F(Bridge, StartsEmptyAndItsPropertiesKeepTheirTypesAndTheirOwnReferences)
 {
     zovorudovu::registerClasses(process.runtime());
     BLNotificationBridge* b = bridge();
@@ -57,28 +57,21 @@ TEST_F(Bridge, StartsEmptyBeforeAnyWriter)
     EXPECT_FALSE(b->longLookActivated || b->longLookActivationMethodWasSwipe);
     EXPECT_EQ(b->customWidthValue + b->safeYPos + b->notchWidth, 0.0f);
     EXPECT_FALSE(b->icon || b->primaryText || b->secondaryText || b->dateText || b->adaptive_backgroundColour || b->adaptive_textColour);
-}
 
-TEST_F(Bridge, FloatPropertiesNarrowToSinglePrecision)
-{
-    zovorudovu::registerClasses(process.runtime());
+    // Properties keep their declared types (a float setter takes a float) and the content fields their
+    // own references.
     objc::StrongId shared = objc::send<objc::StrongId>(objc::objc_getClass("BLNotificationBridge"), "sharedInstance");
     objc::send(shared, "setSafeYPos:", static_cast<float>(100.7));
     EXPECT_EQ(static_cast<double>(objc::send<float>(shared, "safeYPos")), 100.69999694824219);
     EXPECT_THROW(objc::send(shared, "setSafeYPos:", 100.7), objc::RuntimeError) << "a double is not the setter's type";
-}
-
-TEST_F(Bridge, ContentFieldsKeepTheirOwnReferences)
-{
-    zovorudovu::registerClasses(process.runtime());
     objc::WeakRef<objc::Object> weak;
     {
         objc::StrongId title = text("Title from a view that is about to go");
         weak = title.get();
-        objc::send(objc::StrongId(bridge()), "setPrimaryText:", title);
+        objc::send(shared, "setPrimaryText:", title);
     }
     ASSERT_TRUE(weak.get()) << "the bridge keeps the text alive after its owner let go";
-    EXPECT_EQ(textOf(objc::send<objc::StrongId>(objc::StrongId(bridge()), "primaryText").get()), "Title from a view that is about to go");
+    EXPECT_EQ(textOf(objc::send<objc::StrongId>(shared, "primaryText").get()), "Title from a view that is about to go");
 }
 
 // Brightness is (299 r + 587 g + 114 b) / 1000; below 0.5 takes white text. Each colour just

@@ -2,13 +2,9 @@
 // a banner at all: only a card whose controller was presented by the banner destination is one.
 #include "BannerFixture.h"
 
-#include "foundation/NSNotification.h"
+#include "foundation/Trace.h"
 #include "springboard/NCNotificationRequest.h"
 #include "uikit/UIImage.h"
-#include "foundation/Trace.h"
-#include "uikit/CGGeometry.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -17,22 +13,23 @@ protected:
     // A banner controller presented by `delegate`, with its card loaded.
     objc::StrongId controllerWithCard(objc::id delegate)
     {
-        objc::StrongId controller = objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookViewController"), "new");
+        objc::StrongId controller = newObject("NCNotificationShortLookViewController");
         objc::send(controller, "setDelegate:", delegate);
         objc::send<objc::StrongId>(controller, "view");
         return controller;
     }
+
+    objc::StrongId destination = newObject("SBNotificationBannerDestination");
+    objc::StrongId stranger = newObject("NSObject");
 };
 
-TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
+TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABannerAndOnlyThePresentingControllersIsCaptured)
 {
-    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
     objc::StrongId banner = controllerWithCard(destination.get());
     EXPECT_TRUE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
 
     // A card some other presenter shows (a list, a widget) is left alone.
-    objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     objc::StrongId other = controllerWithCard(stranger.get());
     EXPECT_FALSE(g().isBanner);
     // Even when everything else would let the capture go ahead, its card keeps its view.
@@ -47,19 +44,14 @@ TEST_F(Capture, OnlyACardPresentedByTheBannerDestinationIsABanner)
     EXPECT_EQ(count(zovorudovu::kPresent), 1);
 
     // A card outside any controller has no ancestry to ask: its layout captures nothing.
-    objc::StrongId loose = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("NCNotificationShortLookView"), "alloc"), "initWithFrame:",
-                                          CGRectMake(0, 0, 300, 100));
+    objc::StrongId loose = withFrame("NCNotificationShortLookView", CGRectMake(0, 0, 300, 100));
     objc::send(loose, "layoutSubviews");
     EXPECT_FALSE(g().isBanner);
     EXPECT_EQ(count(zovorudovu::kUpdateContent), 0);
     EXPECT_FALSE(objc::send<bool>(loose, "isHidden")) << "only a banner's own card is hidden";
-}
 
-// Only the card of the banner the component presented is captured: a card whose controller was
-// presented earlier (a newer banner has taken its place) keeps its view and sends no content.
-TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
-{
-    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
+    // Only the card of the banner the component presented is captured: a card whose controller was
+    // presented earlier (a newer banner has taken its place) keeps its view and sends no content.
     objc::StrongId older = controllerWithCard(destination.get());
     objc::StrongId newer = controllerWithCard(destination.get());
     ASSERT_EQ(g().presentingController.get(), newer.get());
@@ -88,8 +80,6 @@ TEST_F(Capture, OnlyThePresentingControllersCardIsCaptured)
 // window again when it goes; any other card does neither.
 TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
 {
-    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
-    objc::StrongId stranger = objc::send<objc::StrongId>(objc::objc_getClass("NSObject"), "new");
     const struct {
         objc::id delegate;
         bool swipe;
@@ -120,7 +110,7 @@ TEST_F(Capture, ExpandingABannersCardOpensTheLongLookTheWayItWasAskedFor)
 // neither presented nor captured.
 TEST_F(Capture, BannerWindowTouchabilityFollowsItsTwoNamesAndLandscapeIsLeftAlone)
 {
-    objc::StrongId window = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 375, 120));
+    objc::StrongId window = withFrame("SBBannerWindow", CGRectMake(0, 0, 375, 120));
     EXPECT_FALSE(objc::send<bool>(window, "isUserInteractionEnabled")) << "made untouchable";
     const auto after = [&](const char* name, const objc::StrongId& w) {
         NSNotificationCenter::defaultCenter()->post(name);
@@ -131,10 +121,9 @@ TEST_F(Capture, BannerWindowTouchabilityFollowsItsTwoNamesAndLandscapeIsLeftAlon
     EXPECT_FALSE(after(zovorudovu::kBannerWindowUntouchable, window));
 
     UIScreen::mainScreen()->setOrientation(UIScreen::Orientation::Landscape);
-    objc::StrongId sideways = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("SBBannerWindow"), "alloc"), "initWithFrame:", CGRectMake(0, 0, 812, 120));
+    objc::StrongId sideways = withFrame("SBBannerWindow", CGRectMake(0, 0, 812, 120));
     EXPECT_TRUE(objc::send<bool>(sideways, "isUserInteractionEnabled"));
     EXPECT_TRUE(after(zovorudovu::kBannerWindowUntouchable, sideways)) << "nor does it listen";
-    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
     posted.clear();
     objc::StrongId controller = controllerWithCard(destination.get());
     NSNotificationCenter::defaultCenter()->post(zovorudovu::kExpand);
@@ -145,7 +134,6 @@ TEST_F(Capture, BannerWindowTouchabilityFollowsItsTwoNamesAndLandscapeIsLeftAlon
 // or the subtitle when it has none; the header's date; the card's icon.
 TEST_F(Capture, CaptureTakesTheCardsTextsWithTheirFallbacksTheDateAndTheIcon)
 {
-    objc::StrongId destination = objc::send<objc::StrongId>(objc::objc_getClass("SBNotificationBannerDestination"), "new");
     const struct {
         const char *title, *subtitle, *message, *shownTitle, *shownMessage;
     } cases[] = {{"Lunch?", "From Ana", "At one", "Lunch?", "At one"}, {"", "From Ana", "", "Mail", "From Ana"}};

@@ -3,25 +3,32 @@
 #include "foundation/NSDate.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
 using Prefs = TweakFixture;
 
-// Without a settings file (and no defaults to copy) the component stays inactive; an empty one
-// turns it on. Either way every setting holds its default.
-TEST_F(Prefs, WithoutSettingsEveryValueIsItsDefaultAndOnlyAFileEnablesTheComponent)
+// Without a settings file (and no defaults to copy) the component stays inactive, as it does with
+// a file too large or nested too deep to read; an empty one turns it on. Every setting holds its
+// default.
+TEST_F(Prefs, WithoutAReadableSettingsFileEveryValueIsItsDefaultAndOnlyAFileEnablesTheComponent)
 {
-    for (bool file : {false, true}) {
+    std::string nested;
+    for (int i = 0; i < 5000; ++i) nested += "<array>";
+    for (int i = 0; i < 5000; ++i) nested += "</array>";
+    const std::optional<std::string> files[] = {std::nullopt, "", "<key>k</key><string>" + std::string(1 << 20, 'x') + "</string>",
+                                                "<key>k</key>" + nested};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file ? std::to_string(file->size()) + " bytes" : "no file");
         zovo::Process fresh;
         registerClasses(fresh);
-        if (file) {
-            ASSERT_TRUE(zovo::writeBinaryPropertyList(fresh.hostPath(zovorudovu::kSettingsPath), NSDictionary::from({}).get()));
-        }
+        if (file) writeRaw(fresh, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + *file + "</dict></plist>");
         load(fresh);
-        EXPECT_EQ(g().isEnabled, file);
-        EXPECT_EQ(g().hooksInstalled, file);
-        EXPECT_EQ(objc::respondsTo(objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new"), objc::sel("brimlight")), file);
+        const bool readable = file && file->empty();
+        EXPECT_EQ(g().isEnabled, readable);
+        EXPECT_EQ(g().hooksInstalled, readable);
+        EXPECT_EQ(objc::respondsTo(newObject("SpringBoard"), objc::sel("brimlight")), readable);
         ASSERT_TRUE(g().bgColour && g().textColour);
         EXPECT_EQ(g().bgColour->red() + g().bgColour->green() + g().bgColour->blue(), 0.0);
         EXPECT_EQ(g().bgColour->alpha(), 1.0);
@@ -43,15 +50,13 @@ TEST_F(Prefs, DefaultsFileIsCopiedOnlyWhenNoSettingsFileExists)
 
     zovo::Process other;
     registerClasses(other);
-    auto defaults = NSDictionary::from({{"customWidthValue", number(300)}});
-    auto settings = NSDictionary::from({{"customWidthValue", number(250)}});
-    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kDefaultsPath), defaults.get()));
-    ASSERT_TRUE(zovo::writeBinaryPropertyList(other.hostPath(zovorudovu::kSettingsPath), settings.get()));
+    writeSettings(other, {{"customWidthValue", number(300)}}, zovorudovu::kDefaultsPath);
+    writeSettings(other, {{"customWidthValue", number(250)}});
     load(other);
     EXPECT_EQ(BLNotificationBridge::sharedInstance()->customWidthValue, 250.0f) << "an existing settings file is never overwritten";
 }
 
-TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
+TEST_F(Prefs, EveryKeyIsReadRemovingOneRestoresItsDefaultOnTheNextReadAndAColoursAlphaFollowsTheColon)
 {
     writeSettings({{"isEnabled", flag(true)}, {"bgColour", text("FF8000:0.5")}, {"textColour", text("#00FF00")},
                    {"adaptiveColours", flag(true)}, {"showGrabber", flag(false)}, {"showTimestamp", flag(false)},
@@ -72,6 +77,19 @@ TEST_F(Prefs, EveryKeyIsReadAndRemovingOneRestoresItsDefaultOnTheNextRead)
     EXPECT_FALSE(bridge()->customWidth);
     EXPECT_FALSE(bridge()->showGrabber);
     EXPECT_EQ(g().bgColour->red(), 0.0);
+
+    // A colour's alpha follows the colon.
+    auto alphaOf = [&](const char* setting) {
+        writeSettings({{"bgColour", text(setting)}});
+        postPrefsChanged();
+        return g().bgColour->alpha();
+    };
+    EXPECT_EQ(alphaOf("000000"), 1.0);
+    EXPECT_EQ(alphaOf("000000:0.25"), 0.25);
+    EXPECT_EQ(alphaOf("000000:abc"), 0.0);
+    EXPECT_EQ(alphaOf("000000:"), 0.0);
+    EXPECT_EQ(alphaOf("FF0000:0.5:0.9"), 0.5);
+    EXPECT_EQ(g().bgColour->red(), 1.0);
 }
 
 // Settings are read again when the run loop delivers the change, not inside the post; changes
@@ -113,43 +131,23 @@ TEST_F(Prefs, UnusableCustomWidthsTakeTheDefault)
     }
 }
 
+// The enable switch is read once, at start-up: turning it on later installs nothing, and an
+// unreadable file later leaves it as it was while the other settings return to their defaults.
 TEST_F(Prefs, EnableSwitchIsReadOnceAtStartUp)
 {
-    writeSettings({{"isEnabled", flag(false)}});
+    writeSettings({{"isEnabled", flag(false)}, {"showGrabber", flag(false)}});
     load();
     EXPECT_FALSE(g().hooksInstalled);
-    writeSettings({{"isEnabled", flag(true)}, {"customWidthValue", number(260)}});
+    writeSettings({{"isEnabled", flag(true)}, {"customWidthValue", number(260)}, {"showGrabber", flag(false)}});
     postPrefsChanged();
     EXPECT_TRUE(g().isEnabled);
     EXPECT_EQ(bridge()->customWidthValue, 260.0f) << "the settings are still read again";
     EXPECT_FALSE(g().hooksInstalled) << "turning it on later installs nothing";
     EXPECT_EQ(objc::objc_getClass("SpringBoard")->ownMethod(objc::sel("showBrimlight:")), nullptr);
-}
-
-TEST_F(Prefs, AnUnreadableFileLeavesTheFlagAndResetsTheRest)
-{
-    writeSettings({{"showGrabber", flag(false)}});
-    load();
-    ASSERT_TRUE(g().isEnabled);
     writeRaw("this is not a property list");
     postPrefsChanged();
     EXPECT_TRUE(g().isEnabled) << "an unreadable file leaves isEnabled as it was";
     EXPECT_TRUE(bridge()->showGrabber);
-}
-
-TEST_F(Prefs, OversizedOrDeeplyNestedFilesCountAsUnreadable)
-{
-    std::string nested;
-    for (int i = 0; i < 5000; ++i) nested += "<array>";
-    for (int i = 0; i < 5000; ++i) nested += "</array>";
-    for (const std::string& value : {"<string>" + std::string(1 << 20, 'x') + "</string>", nested}) {
-        zovo::Process fresh;
-        registerClasses(fresh);
-        std::ofstream(fresh.hostPath(zovorudovu::kSettingsPath), std::ios::binary)
-            << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>" << value << "</dict></plist>";
-        load(fresh);
-        EXPECT_FALSE(g().isEnabled) << value.size() << " bytes";
-    }
 }
 
 TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
@@ -176,23 +174,6 @@ TEST_F(Prefs, ValuesOfTheWrongKindTakeTheirDefaults)
     postPrefsChanged();
     EXPECT_TRUE(bridge()->adaptiveColours);
     EXPECT_TRUE(bridge()->showGrabber);
-}
-
-TEST_F(Prefs, ColourAlphaFollowsTheColon)
-{
-    auto alphaOf = [&](const char* setting) {
-        writeSettings({{"bgColour", text(setting)}});
-        postPrefsChanged();
-        return g().bgColour->alpha();
-    };
-    writeSettings({});
-    load();
-    EXPECT_EQ(alphaOf("000000"), 1.0);
-    EXPECT_EQ(alphaOf("000000:0.25"), 0.25);
-    EXPECT_EQ(alphaOf("000000:abc"), 0.0);
-    EXPECT_EQ(alphaOf("000000:"), 0.0);
-    EXPECT_EQ(alphaOf("FF0000:0.5:0.9"), 0.5);
-    EXPECT_EQ(g().bgColour->red(), 1.0);
 }
 
 } // namespace

@@ -7,7 +7,7 @@ protected:
     Presentation()
     {
         UIScreen::useDevice(*zovo::findDeviceProfile("iPhone12,3")); // 375 wide, notch 209
-        springBoard = objc::send<objc::StrongId>(objc::objc_getClass("SpringBoard"), "new");
+        springBoard = newObject("SpringBoard");
         objc::send(springBoard, "applicationDidFinishLaunching:", springBoard);
     }
     void post(const char* name) { NSNotificationCenter::defaultCenter()->post(name); }
@@ -21,8 +21,7 @@ TEST_F(Presentation, LaunchAndStatusBarLayoutRecordTheBannersGeometry)
 {
     EXPECT_EQ(bridge()->notchWidth, 209.0f);
     EXPECT_EQ(objc::send<double>(springBoard, "bannerHeight"), 120.0);
-    objc::StrongId bar = objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass("_UIStatusBarForegroundView"), "alloc"), "initWithFrame:",
-                                        CGRectMake(0, 10, 375, 44));
+    objc::StrongId bar = withFrame("_UIStatusBarForegroundView", CGRectMake(0, 10, 375, 44));
     objc::send(bar, "layoutSubviews");
     EXPECT_EQ(bridge()->safeYPos, 39.0f);
 }
@@ -56,7 +55,7 @@ TEST_F(Presentation, PresentSlidesACentredWindowDownAsWideAsTheNotchOrTheCustomW
     }
 }
 
-TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
+TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnceAndANormalOneSlidesItOutFirstButSparesANewerOne)
 {
     post(zovorudovu::kPresent);
     objc::WeakRef<objc::Object> weak(brimlight().get());
@@ -67,10 +66,8 @@ TEST_F(Presentation, AcceleratedDismissalDropsTheWindowAtOnce)
     EXPECT_TRUE(bridge()->presented);
     EXPECT_EQ(posted, std::vector<std::string>{zovorudovu::kDismissAccelerated});
     EXPECT_TRUE(UIScreen::mainScreen()->visibleWindows().empty());
-}
 
-TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
-{
+    // A normal dismissal slides the window out, then drops it.
     post(zovorudovu::kPresent);
     process.mainRunLoop().advance(0.3);
     auto window = objc::cast<BLNotificationBanner>(brimlight());
@@ -79,6 +76,7 @@ TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
     EXPECT_FALSE(bridge()->presented);
     EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 1);
     EXPECT_EQ(window->frame().origin.y, -120.0);
+    window = nullptr; // left to the component alone
     // A body taller than the window (a long message) slides out by its own height.
     post(zovorudovu::kPresent);
     objc::cast<UIView>(objc::cast<BLNotificationBanner>(brimlight())->bottomSection)->setFrame(CGRectMake(0, 0, 209, 130));
@@ -91,10 +89,8 @@ TEST_F(Presentation, NormalDismissalSlidesOutThenDropsTheWindow)
 
     post(zovorudovu::kDismiss); // nothing presented: still clears and asks the system
     EXPECT_EQ(count(zovorudovu::kRequestBannerDismissal), 3);
-}
 
-TEST_F(Presentation, DismissalCompletionSparesANewerBanner)
-{
+    // The end of a slide-out spares a banner presented while it ran.
     post(zovorudovu::kPresent);
     post(zovorudovu::kDismiss);
     process.mainRunLoop().advance(0.1);

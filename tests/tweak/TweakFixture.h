@@ -15,6 +15,7 @@
 #include "substrate/Loader.h"
 #include "tweak/BLNotificationBridge.h"
 #include "tweak/Tweak.h"
+#include "uikit/CGGeometry.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIKitClasses.h"
@@ -33,19 +34,26 @@ protected:
         zovo::registerHostClasses(p.runtime(), {}, std::move(omit));
     }
 
+    static objc::StrongId newObject(const char* cls) { return objc::send<objc::StrongId>(objc::objc_getClass(cls), "new"); }
+    static objc::StrongId withFrame(const char* cls, CGRect frame)
+    {
+        return objc::send<objc::StrongId>(objc::send<objc::StrongId>(objc::objc_getClass(cls), "alloc"), "initWithFrame:", frame);
+    }
     static objc::StrongId text(const char* s) { return NSString::from(s); }
     static objc::StrongId flag(bool b) { return NSNumber::numberWithBool(b); }
     static objc::StrongId number(double d) { return NSNumber::numberWithDouble(d); }
 
-    void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
+    static void writeSettings(zovo::Process& into, std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
     {
         auto dictionary = NSDictionary::from(std::move(entries));
-        ASSERT_TRUE(zovo::writeBinaryPropertyList(process.hostPath(path), dictionary.get()));
+        ASSERT_TRUE(zovo::writeBinaryPropertyList(into.hostPath(path), dictionary.get()));
     }
-    void writeRaw(const std::string& bytes, const char* path = zovorudovu::kSettingsPath)
+    void writeSettings(std::vector<NSDictionary::Entry> entries, const char* path = zovorudovu::kSettingsPath)
     {
-        std::ofstream(process.hostPath(path), std::ios::binary) << bytes;
+        writeSettings(process, std::move(entries), path);
     }
+    static void writeRaw(zovo::Process& into, const std::string& bytes) { std::ofstream(into.hostPath(zovorudovu::kSettingsPath), std::ios::binary) << bytes; }
+    void writeRaw(const std::string& bytes) { writeRaw(process, bytes); }
     static void load(zovo::Process& into) { zovo::Loader::load(into.runtime(), zovorudovu::library()); }
     void load() { load(process); }
     void postPrefsChanged()

@@ -156,7 +156,7 @@ TEST_F(LongPress, BeginsAtExactlyTheMinimumDurationUnlessMovedOrLiftedFirst)
 }
 
 // How far the pan's messages move a view is checked end to end by the banner's drag tests.
-TEST_F(Pan, BeginsPastTheHysteresisAndCancelStopsARunningPanButFailsOneThatHadNotBegun)
+TEST_F(Pan, BeginsPastTheHysteresisCancelStopsARunningPanButFailsOneThatHadNotBegunAndVelocityFollowsTheLatestMovement)
 {
     pan = attach<UIPanGestureRecognizer>(window.get());
     press(60); // exactly the hysteresis: not yet
@@ -186,6 +186,17 @@ TEST_F(Pan, BeginsPastTheHysteresisAndCancelStopsARunningPanButFailsOneThatHadNo
     zovo::touchCancel();
     EXPECT_EQ(pan->state(), kFailed);
     EXPECT_EQ(states(), (States{kBegan, kCancelled}));
+
+    // Velocity is measured over the last tenth of a second (and the sample before it), not the drag.
+    zovo::touchDown({100, 50});
+    advance(0.5);
+    zovo::touchMove({100, 65});
+    advance(0.3);
+    zovo::touchMove({100, 85});
+    advance(0.01);
+    zovo::touchMove({100, 105});
+    EXPECT_NEAR(objc::send<CGPoint>(pan, "velocityInView:", window).y, 40 / 0.31, 1e-6);
+    zovo::touchUp({100, 105});
 }
 
 TEST_F(Arbitration, TheFirstGestureRecognisedMakesTheOthersFailAndInnerViewsComeFirst)
@@ -287,21 +298,6 @@ TEST_F(Arbitration, DelegatesDecideWhoMayBeginAndWhoRecognisesTogether)
     press(80);
     zovo::touchUp({100, 80});
     EXPECT_EQ(pan->state(), UIGestureRecognizerStatePossible);
-}
-
-// Velocity is measured over the last tenth of a second (and the sample before it), not the drag.
-TEST_F(Pan, VelocityFollowsTheLatestMovement)
-{
-    pan = attach<UIPanGestureRecognizer>(window.get());
-    zovo::touchDown({100, 50});
-    advance(0.5);
-    zovo::touchMove({100, 65});
-    advance(0.3);
-    zovo::touchMove({100, 85});
-    advance(0.01);
-    zovo::touchMove({100, 105});
-    EXPECT_NEAR(objc::send<CGPoint>(pan, "velocityInView:", window).y, 40 / 0.31, 1e-6);
-    zovo::touchUp({100, 105});
 }
 
 TEST_F(GestureActions, ActionsAreSentInOrderOncePerPairAndTargetsAreHeldWeakly)

@@ -1,10 +1,8 @@
-#include "foundation/Process.h"
+#include "UIKitFixture.h"
+
 #include "objc/Message.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
-#include "uikit/UIKitClasses.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -20,9 +18,8 @@ constexpr zovo::PixelFormat kRGBAStraight{zovo::ChannelOrder::RGBA, zovo::AlphaM
 constexpr Pixel kClear{0, 0, 0, 0};
 constexpr Pixel kRed{0, 0, 255, 255};
 
-class Graphics : public ::testing::Test {
+class Graphics : public UIKitFixture {
 protected:
-    Graphics() { registerUIKitClasses(process.runtime()); }
     ~Graphics() override
     {
         // A case that leaves contexts behind would hand them to the next one on this thread.
@@ -49,11 +46,9 @@ protected:
         const std::uint8_t* p = data + y * CGBitmapContextGetBytesPerRow(context) + x * 4;
         return {p[0], p[1], p[2], p[3]};
     }
-
-    zovo::Process process;
 };
 
-TEST_F(Graphics, ContextsNestAndEachBeginPairsWithOneEndEvenWithoutABitmap)
+TEST_F(Graphics, ContextsNestEachBeginPairsWithOneEndEvenWithoutABitmapAndPixelsArePointsTimesScale)
 {
     UIGraphicsBeginImageContext(CGSizeMake(2, 2));
     CGContextRef outer = UIGraphicsGetCurrentContext();
@@ -78,10 +73,8 @@ TEST_F(Graphics, ContextsNestAndEachBeginPairsWithOneEndEvenWithoutABitmap)
     UIGraphicsEndImageContext();
     EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
     EXPECT_EQ(CGBitmapContextGetData(nullptr), nullptr);
-}
 
-TEST_F(Graphics, PixelSizeIsPointsTimesScaleRoundedUp)
-{
+    // The pixel size is points times scale, rounded up.
     UIGraphicsBeginImageContext(CGSizeMake(2.5, 1));
     EXPECT_EQ(CGBitmapContextGetWidth(UIGraphicsGetCurrentContext()), 3u);
     UIGraphicsEndImageContext();
@@ -97,7 +90,7 @@ TEST_F(Graphics, PixelSizeIsPointsTimesScaleRoundedUp)
     UIGraphicsEndImageContext();
 }
 
-TEST_F(Graphics, ContextsStartTransparentAndCopyReplacesOnlyItsRectangleWhereNormalComposites)
+TEST_F(Graphics, ContextsStartTransparentCopyReplacesOnlyItsRectangleUnusableDrawingsChangeNothingAndQualityDecidesShrinking)
 {
     auto blue = image(1, 1, {0, 0, 255, 255});
     auto halfRed = image(1, 1, {255, 0, 0, 128});
@@ -116,29 +109,8 @@ TEST_F(Graphics, ContextsStartTransparentAndCopyReplacesOnlyItsRectangleWhereNor
     blue->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeNormal, 0.5);
     EXPECT_NEAR(pixelAt(0, 0)[0], 191, 2) << "alpha scales the drawing";
     UIGraphicsEndImageContext();
-}
 
-TEST_F(Graphics, InterpolationQualityDecidesHowImagesShrink)
-{
-    auto split = image(8, 8, {255, 0, 0, 255}, Pixel{0, 0, 255, 255});
-    auto shrink = [&](CGInterpolationQuality quality) {
-        UIGraphicsBeginImageContext(CGSizeMake(1, 1));
-        CGContextSetInterpolationQuality(UIGraphicsGetCurrentContext(), quality);
-        split->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
-        const Pixel p = pixelAt(0, 0);
-        UIGraphicsEndImageContext();
-        return p;
-    };
-    const Pixel nearest = shrink(kCGInterpolationNone);
-    EXPECT_TRUE(nearest == kRed || nearest == (Pixel{255, 0, 0, 255})) << "one source pixel, unblended";
-    const Pixel mixed = shrink(kCGInterpolationMedium);
-    EXPECT_NEAR(mixed[2], 128, 8);
-    EXPECT_NEAR(mixed[0], 128, 8);
-    EXPECT_EQ(mixed[3], 255) << "edges are not faded into transparency";
-}
-
-TEST_F(Graphics, UnusableDrawingsChangeNothingAndLeaveTheContextWorking)
-{
+    // Unusable drawings change nothing and leave the context working.
     auto red = image(2, 2, {255, 0, 0, 255});
     UIGraphicsBeginImageContext(CGSizeMake(2, 2));
     const double inf = std::numeric_limits<double>::infinity();
@@ -155,6 +127,23 @@ TEST_F(Graphics, UnusableDrawingsChangeNothingAndLeaveTheContextWorking)
     EXPECT_EQ(pixelAt(1, 1), kRed);
     UIGraphicsEndImageContext();
     red->drawInRect(CGRectMake(0, 0, 2, 2), kCGBlendModeNormal, 1.0); // no context: nothing happens
+
+    // Interpolation quality decides how images shrink.
+    auto split = image(8, 8, {255, 0, 0, 255}, Pixel{0, 0, 255, 255});
+    auto shrink = [&](CGInterpolationQuality quality) {
+        UIGraphicsBeginImageContext(CGSizeMake(1, 1));
+        CGContextSetInterpolationQuality(UIGraphicsGetCurrentContext(), quality);
+        split->drawInRect(CGRectMake(0, 0, 1, 1), kCGBlendModeCopy, 1.0);
+        const Pixel p = pixelAt(0, 0);
+        UIGraphicsEndImageContext();
+        return p;
+    };
+    const Pixel nearest = shrink(kCGInterpolationNone);
+    EXPECT_TRUE(nearest == kRed || nearest == (Pixel{255, 0, 0, 255})) << "one source pixel, unblended";
+    const Pixel mixed = shrink(kCGInterpolationMedium);
+    EXPECT_NEAR(mixed[2], 128, 8);
+    EXPECT_NEAR(mixed[0], 128, 8);
+    EXPECT_EQ(mixed[3], 255) << "edges are not faded into transparency";
 }
 
 } // namespace

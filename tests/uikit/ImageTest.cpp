@@ -1,12 +1,11 @@
+#include "UIKitFixture.h"
+
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
-#include "foundation/Process.h"
 #include "objc/Message.h"
 #include "uikit/CGImage.h"
 #include "uikit/UIImage.h"
-#include "uikit/UIKitClasses.h"
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -39,7 +38,7 @@ static_assert(kCGImageAlphaPremultipliedLast == 1 && kCGImageAlphaPremultipliedF
 
 // What an image says of its layout is what a reader of its bytes (the component's average colour)
 // goes by: row length, 32 bits a pixel, and where alpha sits in which byte order. Null says nothing.
-TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
+TEST(CGImage, DescribesItsLayoutRefusesLayoutsThatDoNotAddUpReadsPixelsByChannelOrderAndCountsDataCopies)
 {
     using zovo::AlphaMode, zovo::ChannelOrder;
     const struct {
@@ -67,10 +66,7 @@ TEST(CGImage, DescribesItsLayoutAsItsBytesAreStored)
     EXPECT_EQ(CGDataProviderCopyData(CGImageGetDataProvider(nullptr)), nullptr);
     EXPECT_EQ(CFDataGetLength(nullptr), 0);
     CFRelease(nullptr);
-}
 
-TEST(CGImage, RefusesLayoutsThatDoNotAddUp)
-{
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(16), 7), std::invalid_argument) << "row narrower than its pixels";
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(15)), std::invalid_argument) << "one byte short";
     EXPECT_THROW(CGImage::create(2, 2, kRGBAStraight, std::vector<std::uint8_t>(17)), std::invalid_argument) << "one byte over";
@@ -78,10 +74,8 @@ TEST(CGImage, RefusesLayoutsThatDoNotAddUp)
     EXPECT_THROW(CGImage::create(3, 0, kRGBAStraight, std::vector<std::uint8_t>(4)), std::invalid_argument) << "bytes for no rows";
     // A row length so large that rows × height would wrap around must not pass for a small total.
     EXPECT_THROW(CGImage::create(1, 4, kRGBAStraight, std::vector<std::uint8_t>(4), (SIZE_MAX / 4) + 2), std::invalid_argument);
-}
 
-TEST(CGImage, ReadsPixelsByChannelOrderAndPremultipliesStraightColour)
-{
+    // Pixels are read by channel order, and straight colour is premultiplied.
     auto rgba = CGImage::create(2, 1, kRGBAStraight, pixels({{255, 128, 0, 128}, {10, 20, 30, 255}}));
     auto bgra = CGImage::create(2, 1, kBGRAPremultiplied, pixels({{0, 64, 128, 128}, {30, 20, 10, 255}}));
     EXPECT_EQ(bgra->rgbaAt(1, 0), (Pixel{10, 20, 30, 255}));
@@ -91,10 +85,8 @@ TEST(CGImage, ReadsPixelsByChannelOrderAndPremultipliesStraightColour)
     EXPECT_EQ(words[1], 0xFF0A141Eu) << "RGBA bytes become an ARGB word";
     bgra->copyAsPremultipliedARGB32(reinterpret_cast<std::uint8_t*>(words.data()), 8);
     EXPECT_EQ(words[0], 0x80804000u) << "premultiplied colour is copied as it is";
-}
 
-TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
-{
+    // Data copies outlive the image and are counted until released.
     auto image = CGImage::create(1, 2, kRGBAStraight, pixels({{1, 2, 3, 4}, {5, 6, 7, 8}}));
     const long before = zovo::liveDataCopies();
     CFDataRef data = CGDataProviderCopyData(CGImageGetDataProvider(image.get()));
@@ -109,10 +101,8 @@ TEST(CGImage, DataCopiesOutliveTheImageAndAreCountedUntilReleased)
 
 // ---- PNG files and UIImage ------------------------------------------------------------------------
 
-class ImageFiles : public ::testing::Test {
+class ImageFiles : public UIKitFixture {
 protected:
-    ImageFiles() { registerUIKitClasses(process.runtime()); }
-
     // Inside the process's own temporary root, removed with the process.
     std::filesystem::path file(const std::string& name) const { return process.root() / name; }
 
@@ -141,11 +131,9 @@ protected:
         for (std::size_t i = 0; i < 4; ++i) png.at(start + 4 + length + i) = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
         return png;
     }
-
-    zovo::Process process;
 };
 
-TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
+TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColoursAndImagesFromFilesTakeTheirScaleFromTheName)
 {
     auto original = CGImage::create(3, 1, kRGBAStraight, pixels({{10, 20, 30, 255}, {200, 100, 50, 0}, {255, 128, 0, 128}}));
     ASSERT_TRUE(zovo::writePNG(original.get(), file("round.png")));
@@ -170,9 +158,33 @@ TEST_F(ImageFiles, PNGRoundTripKeepsSizeAndColours)
     const auto widest = zovo::decodePNG(encoded(zovo::kMaxPNGSide, {9, 8, 7, 255}));
     ASSERT_TRUE(widest) << "the size limit is inclusive: " << widest.error();
     EXPECT_EQ(widest.value()->rgbaAt(zovo::kMaxPNGSide - 1, 0), (Pixel{9, 8, 7, 255}));
+
+    // An image read with imageWithContentsOfFile: takes its scale from the name and refuses bad
+    // arguments.
+    auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
+    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
+    objc::Class cls = objc::objc_getClass("UIImage");
+    auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
+    objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
+    ASSERT_TRUE(triple);
+    EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
+    EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
+    EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
+    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
+    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
+    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
+
+    EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
+    EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));
+    EXPECT_FALSE(load(nullptr));
+    EXPECT_EQ(objc::send<CGSize>(objc::class_createInstance(cls), "size"), CGSizeMake(0, 0)) << "an image without a bitmap is empty";
+    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), 0.0), std::invalid_argument);
+    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), std::nan("")), std::invalid_argument);
 }
 
-TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
+TEST_F(ImageFiles, LoadAndWriteErrorsNameTheFileAndTheProblem)
 {
     const auto valid = encoded(1, {1, 2, 3, 255});
     std::filesystem::create_directory(file("folder.png"));
@@ -215,10 +227,7 @@ TEST_F(ImageFiles, LoadErrorsNameTheFileAndTheProblem)
         EXPECT_EQ(result.error().rfind(c.path.string() + ": " + c.kind, 0), 0u) << result.error();
         EXPECT_NE(result.error().find(c.says), std::string::npos) << result.error();
     }
-}
 
-TEST_F(ImageFiles, WritingReportsWhatCannotBeWritten)
-{
     zovo::ErrorOr<void> empty = zovo::writePNG(CGImage::create(0, 3, kRGBAStraight, {}).get(), file("none.png"));
     EXPECT_NE(empty.error().find("none.png"), std::string::npos) << empty.error();
     EXPECT_FALSE(std::filesystem::exists(file("none.png")));
@@ -228,31 +237,6 @@ TEST_F(ImageFiles, WritingReportsWhatCannotBeWritten)
     zovo::ErrorOr<void> noBitmap = zovo::writePNG(*objc::make<UIImage>(), file("bare.png"));
     EXPECT_NE(noBitmap.error().find("no bitmap"), std::string::npos) << noBitmap.error();
     EXPECT_FALSE(empty || noDirectory || noBitmap);
-}
-
-TEST_F(ImageFiles, ImageWithContentsOfFileTakesItsScaleFromTheNameAndRefusesBadArguments)
-{
-    auto image = CGImage::create(6, 3, kRGBAStraight, std::vector<std::uint8_t>(6 * 3 * 4, 255));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon@3x.png")));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("icon.png")));
-    ASSERT_TRUE(zovo::writePNG(image.get(), file("@2x.png")));
-    objc::Class cls = objc::objc_getClass("UIImage");
-    auto load = [&](const objc::StrongId& path) { return objc::send<objc::StrongId>(cls, "imageWithContentsOfFile:", path); };
-    objc::StrongId triple = load(NSString::from(file("icon@3x.png").string()));
-    ASSERT_TRUE(triple);
-    EXPECT_EQ(objc::send<double>(triple, "scale"), 3.0);
-    EXPECT_EQ(objc::send<CGSize>(triple, "size"), CGSizeMake(2, 1));
-    EXPECT_EQ(objc::send<CGSize>(load(NSString::from(file("icon.png").string())), "size"), CGSizeMake(6, 3));
-    EXPECT_EQ(objc::send<double>(load(NSString::from(file("@2x.png").string())), "scale"), 2.0);
-    EXPECT_EQ(UIImage::imageWithCGImage(image)->scale(), 1.0);
-    EXPECT_THROW(UIImage::imageWithCGImage(image, 0.0), std::invalid_argument);
-
-    EXPECT_FALSE(load(NSString::from(file("absent.png").string())));
-    EXPECT_FALSE(load(NSNumber::numberWithDouble(1)));
-    EXPECT_FALSE(load(nullptr));
-    EXPECT_EQ(objc::send<CGSize>(objc::class_createInstance(cls), "size"), CGSizeMake(0, 0)) << "an image without a bitmap is empty";
-    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), 0.0), std::invalid_argument);
-    EXPECT_THROW(UIImage::fromPixels(1, 1, kRGBAStraight, std::vector<std::uint8_t>(4), std::nan("")), std::invalid_argument);
 }
 
 } // namespace

@@ -26,27 +26,50 @@ CGSize measured(const char* text, double size, double width, std::int64_t lines)
 using Label = UIKitFixture;
 using ImageView = UIKitFixture;
 
-TEST_F(Label, NilRestoresTheDefaultsAndOtherTypesAreRefused)
+TEST_F(Label, NilRestoresTheDefaultsOtherTypesAreRefusedAndChangesRemeasureAndAskForLayout)
 {
-    StrongId label = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRectZero);
-    objc::send(label, "setText:", NSString::from("Delivered"));
-    objc::send(label, "setTextColor:", UIColor::whiteColor());
-    objc::send(label, "setFont:", UIFont::boldSystemFontOfSize(14));
-    objc::send(label, "setText:", nullptr);
-    objc::send(label, "setTextColor:", nullptr);
-    objc::send(label, "setFont:", nullptr);
-    EXPECT_FALSE(objc::send<StrongId>(label, "text"));
-    EXPECT_EQ(objc::cast<UILabel>(label)->textString(), "");
-    objc::StrongRef<UIColor> colour = objc::cast<UIColor>(objc::send<StrongId>(label, "textColor"));
+    StrongId fresh = objc::send<StrongId>(objc::send<StrongId>(objc::objc_getClass("UILabel"), "alloc"), "initWithFrame:", CGRectZero);
+    objc::send(fresh, "setText:", NSString::from("Delivered"));
+    objc::send(fresh, "setTextColor:", UIColor::whiteColor());
+    objc::send(fresh, "setFont:", UIFont::boldSystemFontOfSize(14));
+    objc::send(fresh, "setText:", nullptr);
+    objc::send(fresh, "setTextColor:", nullptr);
+    objc::send(fresh, "setFont:", nullptr);
+    EXPECT_FALSE(objc::send<StrongId>(fresh, "text"));
+    EXPECT_EQ(objc::cast<UILabel>(fresh)->textString(), "");
+    objc::StrongRef<UIColor> colour = objc::cast<UIColor>(objc::send<StrongId>(fresh, "textColor"));
     ASSERT_TRUE(colour);
     EXPECT_EQ(colour->red() + colour->green() + colour->blue(), 0.0) << "black";
     auto clear = UIColor::clearColor();
     EXPECT_EQ(clear->red() + clear->green() + clear->blue() + clear->alpha(), 0.0);
-    EXPECT_EQ(objc::send<double>(objc::send<StrongId>(label, "font"), "pointSize"), 17.0);
+    EXPECT_EQ(objc::send<double>(objc::send<StrongId>(fresh, "font"), "pointSize"), 17.0);
 
     // Something that is not a string or font would be read as the wrong thing: it fails loudly.
-    EXPECT_THROW(objc::send(label, "setText:", UIColor::blackColor()), std::invalid_argument);
-    EXPECT_THROW(objc::send(label, "setFont:", NSString::from("Inter")), std::invalid_argument);
+    EXPECT_THROW(objc::send(fresh, "setText:", UIColor::blackColor()), std::invalid_argument);
+    EXPECT_THROW(objc::send(fresh, "setFont:", NSString::from("Inter")), std::invalid_argument);
+
+    // Text and font changes remeasure and ask for layout.
+    auto parent = makeView<UIView>(CGRectMake(0, 0, 300, 100));
+    auto label = makeView<UILabel>(CGRectMake(0, 0, 100, 20));
+    parent->addSubview(label.get());
+    label->setTextString("Title");
+    const CGSize before = label->intrinsicContentSize();
+    process.mainRunLoop().runUntilIdle();
+    ASSERT_FALSE(parent->needsLayout());
+
+    label->setFont(UIFont::systemFontOfSize(30).get());
+    EXPECT_TRUE(label->needsLayout() && parent->needsLayout());
+    const CGSize larger = label->intrinsicContentSize();
+    EXPECT_GT(larger.height, before.height);
+    process.mainRunLoop().runUntilIdle();
+    label->setTextString("Title, longer");
+    EXPECT_TRUE(parent->needsLayout());
+    EXPECT_GT(label->intrinsicContentSize().width, larger.width);
+    process.mainRunLoop().runUntilIdle();
+    label->setTextString("Title, longer"); // the same text: nothing to do
+    EXPECT_FALSE(parent->needsLayout());
+    label->setLineBreakMode(NSLineBreakByCharWrapping);
+    EXPECT_TRUE(parent->needsLayout());
 }
 
 // The banner's message label is placed by frame at width 189 with no height, then fitted: it wraps
@@ -81,31 +104,6 @@ TEST_F(Label, SizeToFitAndIntrinsicSizeWrapAtTheFrameWidthOnlyWhenLinesAreUnlimi
     EXPECT_EQ(label->intrinsicContentSize(), CGSizeMake(0, 0));
     label->sizeToFit();
     EXPECT_EQ(label->frame(), CGRectMake(30, 5, 0, 0));
-}
-
-TEST_F(Label, TextAndFontChangesRemeasureAndAskForLayout)
-{
-    auto parent = makeView<UIView>(CGRectMake(0, 0, 300, 100));
-    auto label = makeView<UILabel>(CGRectMake(0, 0, 100, 20));
-    parent->addSubview(label.get());
-    label->setTextString("Title");
-    const CGSize before = label->intrinsicContentSize();
-    process.mainRunLoop().runUntilIdle();
-    ASSERT_FALSE(parent->needsLayout());
-
-    label->setFont(UIFont::systemFontOfSize(30).get());
-    EXPECT_TRUE(label->needsLayout() && parent->needsLayout());
-    const CGSize larger = label->intrinsicContentSize();
-    EXPECT_GT(larger.height, before.height);
-    process.mainRunLoop().runUntilIdle();
-    label->setTextString("Title, longer");
-    EXPECT_TRUE(parent->needsLayout());
-    EXPECT_GT(label->intrinsicContentSize().width, larger.width);
-    process.mainRunLoop().runUntilIdle();
-    label->setTextString("Title, longer"); // the same text: nothing to do
-    EXPECT_FALSE(parent->needsLayout());
-    label->setLineBreakMode(NSLineBreakByCharWrapping);
-    EXPECT_TRUE(parent->needsLayout());
 }
 
 // ---- Image views ----------------------------------------------------------------------------

@@ -52,15 +52,14 @@ protected:
     // Adds view.a == multiplier * other.b + constant to the container.
     NSLayoutConstraint* pin(UIView* view, NSLayoutAttribute a, UIView* other, NSLayoutAttribute b, double constant, double multiplier = 1)
     {
-        auto c = NSLayoutConstraint::constraintWithItem(view, a, NSLayoutRelationEqual, other, b, multiplier, constant);
-        container->addConstraint(c.get());
-        return c.get();
+        return bound(view, a, NSLayoutRelationEqual, other, b, constant, multiplier);
     }
     void fix(UIView* view, NSLayoutAttribute a, double constant) { pin(view, a, nullptr, NSLayoutAttributeNotAnAttribute, constant); }
-    // Adds view.a (<= or >=) other.b + constant to the container; other may be null for a size.
-    NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant)
+    // Adds view.a (==, <= or >=) multiplier * other.b + constant to the container; other may be null for a size.
+    NSLayoutConstraint* bound(UIView* view, NSLayoutAttribute a, NSLayoutRelation relation, UIView* other, NSLayoutAttribute b, double constant,
+                              double multiplier = 1)
     {
-        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, 1, constant);
+        auto c = NSLayoutConstraint::constraintWithItem(view, a, relation, other, b, multiplier, constant);
         container->addConstraint(c.get());
         return c.get();
     }
@@ -101,7 +100,7 @@ TEST_F(Layout, ConflictingWidthIsTracedOnceAndBrokenWhileRepeatsAreAccepted)
     EXPECT_EQ(conflicts()[1].text("constraint"), "<NSLayoutConstraint SizedView.width == UIView.width - 90>");
 }
 
-TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
+TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnoredAndMalformedOnesAreRefused)
 {
     auto title = label(CGSizeMake(80, 17), CGRectMake(1, 2, 3, 4));
     NSLayoutConstraint* toEnded = nullptr;
@@ -117,9 +116,24 @@ TEST_F(Layout, ConstraintsWhoseItemsEndedOrLeftTheTreeAreIgnored)
     window->layoutIfNeeded();
     EXPECT_EQ(title->frame(), CGRectMake(1, 2, 80, 17));
     EXPECT_TRUE(conflicts().empty());
+
+    // Malformed constraints are refused.
+    auto make = [&](const objc::StrongRef<UIView>& a, NSLayoutAttribute aa, const objc::StrongRef<UIView>& b, NSLayoutAttribute ba, double m = 1) {
+        return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
+    };
+    EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeWidth), std::invalid_argument) << "a second attribute alone";
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
+    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight)->setConstant(INFINITY), std::invalid_argument);
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 11, 0, container.get(), 7, 1, 0), std::invalid_argument) << "no such attribute";
+    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
-TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns)
+TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsFirstAndIntrinsicSizeFillsWhatConstraintsLeaveOpen)
 {
     auto outer = makeView<WatchingView>(CGRectZero);
     auto inner = makeView<UIView>(CGRectZero);
@@ -140,10 +154,8 @@ TEST_F(Layout, NestedViewsAreSolvedAgainstTheRootsBoundsBeforeLayoutSubviewsRuns
     // Container centre 10 + 177.5 in the window; inner's left edge there is 10 + 10 + x.
     EXPECT_EQ(inner->frame(), CGRectMake(142.5, 37, 50, 10));
     EXPECT_EQ(outer->seen, inner->frame());
-}
 
-TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
-{
+    // Intrinsic size fills what constraints leave open, and otherwise frames stay.
     auto sized = label(CGSizeMake(50, 17), CGRectMake(7, 9, 1, 1));
     fix(sized.get(), NSLayoutAttributeWidth, 80);
     pin(sized.get(), NSLayoutAttributeTop, container.get(), NSLayoutAttributeTop, 4);
@@ -168,7 +180,7 @@ TEST_F(Layout, IntrinsicSizeFillsWhatConstraintsLeaveOpenAndOtherwiseFramesStay)
     EXPECT_NE(conflicts()[1].text("detail").find("not finite"), std::string::npos);
 }
 
-TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
+TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossItAndMoveWhatTheNextSees)
 {
     // Titles after the icon, kept 10 inside the container's right edge (345 in its coordinates):
     // a long one is narrowed to the room there is, a short one keeps its own width.
@@ -189,10 +201,7 @@ TEST_F(Layout, InequalitiesHoldAtTheirBoundOnlyWhereTheLayoutWouldCrossIt)
     EXPECT_EQ(narrow->frame(), CGRectMake(0, 60, 60, 17));
     EXPECT_EQ(wide->frame(), CGRectMake(0, 80, 90, 17));
     EXPECT_TRUE(conflicts().empty());
-}
 
-TEST_F(Layout, HoldingOneInequalityMovesWhatTheNextSees)
-{
     // The badge is checked first, while the name is still at its intrinsic 50 and so clear of it;
     // the name's minimum width then pushes its right edge to 100, and the badge must follow.
     auto name = label(CGSizeMake(50, 17));
@@ -226,23 +235,6 @@ TEST_F(Layout, InequalitiesThatCannotHoldAreBrokenAndTraced)
                                         "    \"<NSLayoutConstraint SizedView.width >= 100>\"\n)\n\n"
                                         "Will attempt to recover by breaking constraint \n<NSLayoutConstraint SizedView.width >= 100>");
     EXPECT_EQ(events[1].text("constraint"), "<NSLayoutConstraint SizedView.width <= UIView.width - 300>");
-}
-
-TEST_F(Layout, MalformedConstraintsAreRefused)
-{
-    auto make = [&](const objc::StrongRef<UIView>& a, NSLayoutAttribute aa, const objc::StrongRef<UIView>& b, NSLayoutAttribute ba, double m = 1) {
-        return NSLayoutConstraint::constraintWithItem(a.get(), aa, NSLayoutRelationEqual, b.get(), ba, m, 10);
-    };
-    EXPECT_THROW(make(nullptr, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, nullptr, NSLayoutAttributeNotAnAttribute), std::invalid_argument) << "a position alone";
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, nullptr, NSLayoutAttributeWidth), std::invalid_argument) << "a second attribute alone";
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeTop), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeft, container, NSLayoutAttributeWidth), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeLeading, container, NSLayoutAttributeRight), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeWidth, NAN), std::invalid_argument);
-    EXPECT_THROW(make(icon, NSLayoutAttributeWidth, container, NSLayoutAttributeHeight)->setConstant(INFINITY), std::invalid_argument);
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 11, 0, container.get(), 7, 1, 0), std::invalid_argument) << "no such attribute";
-    EXPECT_THROW(NSLayoutConstraint::constraintWithValues(icon.get(), 7, 2, container.get(), 7, 1, 0), std::invalid_argument) << "no such relation";
 }
 
 } // namespace

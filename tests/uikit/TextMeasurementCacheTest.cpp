@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -19,21 +18,19 @@ TextMeasurementKey key(std::string text)
 TextMeasurement measurement(double width) { return TextMeasurement{CGSizeMake(width, 17), 1}; }
 
 // A stale answer is a wrong label size: every part of the key must tell measurements apart.
-TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApart)
+TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApartAndTheLeastRecentlyUsedGoesFirst)
 {
     TextMeasurementCache cache;
     cache.insert(key("Lunch?"), measurement(40));
-    std::vector<TextMeasurementKey> others(6, key("Lunch?"));
+    std::vector<TextMeasurementKey> others(7, key("Lunch?"));
     others[0].text = "Lunch!";
     others[1].font.family = "DejaVu Sans";
     others[2].font.pointSize = 15;
     others[3].font.weight = zovo::FontWeight::Bold;
     others[4].maxWidth = 190;
     others[5].numberOfLines = 1;
-    for (const auto& other : others) EXPECT_FALSE(cache.find(other)) << other.text << " " << other.font.family;
-    TextMeasurementKey otherMode = key("Lunch?");
-    otherMode.mode = NSLineBreakByCharWrapping;
-    EXPECT_FALSE(cache.find(otherMode));
+    others[6].mode = NSLineBreakByCharWrapping;
+    for (std::size_t i = 0; i < others.size(); ++i) EXPECT_FALSE(cache.find(others[i])) << "key " << i;
     ASSERT_TRUE(cache.find(key("Lunch?")));
     EXPECT_EQ(cache.find(key("Lunch?"))->size.width, 40);
 
@@ -43,23 +40,21 @@ TEST(TextMeasurementCache, EveryPartOfTheKeyTellsMeasurementsApart)
     cache.insert(nan, measurement(50));
     ASSERT_TRUE(cache.find(nan));
     EXPECT_EQ(cache.find(nan)->size.width, 50);
-}
 
-TEST(TextMeasurementCache, HoldsAtMostItsCapacityAndForgetsTheLeastRecentlyUsedFirst)
-{
-    TextMeasurementCache cache(3);
-    cache.insert(key("a"), measurement(1));
-    cache.insert(key("b"), measurement(2));
-    cache.insert(key("c"), measurement(3));
-    ASSERT_TRUE(cache.find(key("a"))); // "b" is now the least recently used
-    cache.insert(key("d"), measurement(4));
-    EXPECT_EQ(cache.size(), 3u);
-    EXPECT_FALSE(cache.find(key("b")));
-    EXPECT_TRUE(cache.find(key("a")));
-    EXPECT_TRUE(cache.find(key("c")));
-    cache.insert(key("c"), measurement(30)); // a second insert replaces, it does not add
-    EXPECT_EQ(cache.size(), 3u);
-    EXPECT_EQ(cache.find(key("c"))->size.width, 30);
+    // At most its capacity is held, and the least recently used entry is forgotten first.
+    TextMeasurementCache small(3);
+    small.insert(key("a"), measurement(1));
+    small.insert(key("b"), measurement(2));
+    small.insert(key("c"), measurement(3));
+    ASSERT_TRUE(small.find(key("a"))); // "b" is now the least recently used
+    small.insert(key("d"), measurement(4));
+    EXPECT_EQ(small.size(), 3u);
+    EXPECT_FALSE(small.find(key("b")));
+    EXPECT_TRUE(small.find(key("a")));
+    EXPECT_TRUE(small.find(key("c")));
+    small.insert(key("c"), measurement(30)); // a second insert replaces, it does not add
+    EXPECT_EQ(small.size(), 3u);
+    EXPECT_EQ(small.find(key("c"))->size.width, 30);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ zovo::TextMeasurement measure(std::string_view text, double width, std::int64_t 
 
 // ---- Measurement --------------------------------------------------------------------------
 
-TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePoints)
+TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePointsAndBreaksLongWordsBetweenCharacters)
 {
     const double lineHeight = zovo::measureFont(systemFont()).lineHeight;
     int previousLines = 0;
@@ -46,6 +46,21 @@ TEST(TextLayout, WrappingGivesMoreLinesAtNarrowerWidthsInWholePoints)
     EXPECT_EQ(measure(kMessage, 1000).lines, 1);
     EXPECT_EQ(measure("", 189).size, CGSizeMake(0, 0));
     EXPECT_EQ(measure("", 189).lines, 0);
+
+    // Long words break between characters, and trailing space does not count.
+    const zovo::TextMeasurement m = measure("Supercalifragilisticexpialidocious", 50);
+    EXPECT_GT(m.lines, 1);
+    EXPECT_LE(m.size.width, 50);
+    const double word = measure("delivered", 0, 1).size.width;
+    EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
+    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
+    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
+    const std::string longest(256, 'a');
+    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
+    // The space at which the line wraps stays on the first line without widening it.
+    const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
+    EXPECT_EQ(wrapped.lines, 2);
+    EXPECT_EQ(wrapped.size.width, word);
 }
 
 TEST(TextLayout, LineLimitKeepsTheFirstLinesAndSingleLinesCutInsteadOfWrapping)
@@ -67,23 +82,6 @@ TEST(TextLayout, LineLimitKeepsTheFirstLinesAndSingleLinesCutInsteadOfWrapping)
     const zovo::TextMeasurement oneOfTwo = measure("short\nthe second line is longer", 0, 1, NSLineBreakByTruncatingTail);
     EXPECT_EQ(oneOfTwo.lines, 1);
     EXPECT_EQ(oneOfTwo.size.width, measure("short", 0, 1).size.width);
-}
-
-TEST(TextLayout, LongWordsBreakBetweenCharactersAndTrailingSpaceDoesNotCount)
-{
-    const zovo::TextMeasurement m = measure("Supercalifragilisticexpialidocious", 50);
-    EXPECT_GT(m.lines, 1);
-    EXPECT_LE(m.size.width, 50);
-    const double word = measure("delivered", 0, 1).size.width;
-    EXPECT_EQ(measure("delivered   ", 0, 1).size.width, word);
-    EXPECT_EQ(measure("   ", 0, 1).size.width, 0);
-    // A word of up to 256 characters still wraps by word: it starts on a line of its own.
-    const std::string longest(256, 'a');
-    EXPECT_EQ(measure("x " + longest, 100).lines, measure(longest, 100).lines + 1);
-    // The space at which the line wraps stays on the first line without widening it.
-    const zovo::TextMeasurement wrapped = measure("delivered now", word + 4);
-    EXPECT_EQ(wrapped.lines, 2);
-    EXPECT_EQ(wrapped.size.width, word);
 }
 
 TEST(TextLayout, UntrustedTextAndArgumentsNeverCrash)
@@ -175,7 +173,7 @@ struct Bitmap {
     }
 };
 
-TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
+TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourFollowsTheAlignmentAndRefusesBadTargets)
 {
     zovo::TextStyle style{.font = systemFont(), .rgba = {1, 0, 0, 1}, .lineBreakMode = NSLineBreakByWordWrapping, .numberOfLines = 0};
     Bitmap clipped;
@@ -208,6 +206,23 @@ TEST(TextLayout, DrawingStaysInsideTheRectInTheTextColourAndFollowsTheAlignment)
         bitmap.draw(text, style, CGRectMake(0, 0, Bitmap::kWidth, Bitmap::kHeight));
         EXPECT_EQ(bitmap.ink().origin.x < 4, fromLeft) << text;
     }
+
+    // Bad targets are refused.
+    const zovo::TextStyle plain{.font = systemFont()};
+    const CGRect small = CGRectMake(0, 0, 10, 10);
+    Bitmap untouched;
+    untouched.draw("x", plain, small, 8); // rows too short
+    untouched.draw("x", plain, small, Bitmap::kWidth * 4, std::nan(""));
+    untouched.draw("x", plain, CGRectMake(0, 0, HUGE_VAL, 10));
+    zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", plain, small);
+    zovo::drawText(nullptr, "x", plain, small);
+    EXPECT_EQ(untouched.ink().size.width, 0);
+
+    // One pixel wide or high is still a target.
+    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", plain, CGRectMake(0, 0, 10, Bitmap::kHeight));
+    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", plain, CGRectMake(0, -20, 40, 40));
+    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 // A label draws only the lines its height holds, never the top of one more; under tail
@@ -247,25 +262,6 @@ TEST(TextLayout, DrawingShowsWholeLinesAndEndsCutTextInAnEllipsis)
         return right;
     };
     EXPECT_GT(secondLineRight("Lunch\nat one\nor two"), secondLineRight("Lunch\nat one") + 4);
-}
-
-TEST(TextLayout, DrawingRefusesBadTargets)
-{
-    const zovo::TextStyle style{.font = systemFont()};
-    const CGRect rect = CGRectMake(0, 0, 10, 10);
-    Bitmap untouched;
-    untouched.draw("x", style, rect, 8); // rows too short
-    untouched.draw("x", style, rect, Bitmap::kWidth * 4, std::nan(""));
-    untouched.draw("x", style, CGRectMake(0, 0, HUGE_VAL, 10));
-    zovo::drawTextIntoBitmap(nullptr, 10, 10, 40, 1, "x", style, rect);
-    zovo::drawText(nullptr, "x", style, rect);
-    EXPECT_EQ(untouched.ink().size.width, 0);
-
-    // One pixel wide or high is still a target.
-    std::vector<std::uint32_t> column(Bitmap::kHeight, 0), row(Bitmap::kWidth, 0);
-    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(column.data()), 1, Bitmap::kHeight, 4, 1, "W", style, CGRectMake(0, 0, 10, Bitmap::kHeight));
-    zovo::drawTextIntoBitmap(reinterpret_cast<std::uint8_t*>(row.data()), Bitmap::kWidth, 1, Bitmap::kWidth * 4, 1, "W", style, CGRectMake(0, -20, 40, 40));
-    for (const auto& pixels : {column, row}) EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 } // namespace

@@ -22,7 +22,7 @@ public:
     int layouts = 0;
 };
 
-TEST_F(View, AnimationSetsModelAtOnceAndMovesPresentationAlongEaseInOut)
+TEST_F(View, AnimationSetsModelAtOnceMovesPresentationAlongEaseInOutCompletesOnTheRunLoopAndStaysInItsProcess)
 {
     auto v = makeView<UIView>(CGRectMake(0, -120, 209, 120));
     bool finished = false;
@@ -51,29 +51,22 @@ TEST_F(View, AnimationSetsModelAtOnceAndMovesPresentationAlongEaseInOut)
     v->setFrame(CGRectMake(5, 0, 10, 10));
     EXPECT_EQ(v->presentationFrame().origin.x, 5);
     EXPECT_FALSE(v->isAnimating());
-}
 
-TEST_F(View, CompletionRunsOnTheRunLoopNeverInsideTheCall)
-{
-    auto v = makeView<UIView>(CGRectZero);
-    int completions = 0;
+    // A zero duration changes at once, yet its completion runs on the run loop, never inside the
+    // call; so does that of a block that changes nothing (the frame is already there). One with an
+    // animating nested block waits for its own.
+    completions = 0;
     UIView::animate(0, [&] { v->setAlpha(0); }, [&](bool) { ++completions; });
-    EXPECT_EQ(completions, 0);
-    EXPECT_EQ(v->presentationAlpha(), 0); // a zero duration changes at once
-    process.mainRunLoop().runUntilIdle();
-    EXPECT_EQ(completions, 1);
-    // A block that changes nothing (the frame is already there) completes on the next turn, not
-    // after its duration; one with an animating nested block waits for its own.
-    UIView::animate(0.3, [&] { v->setFrame(CGRectZero); }, [&](bool) { ++completions; });
+    EXPECT_EQ(v->presentationAlpha(), 0);
+    UIView::animate(0.3, [&] { v->setFrame(CGRectMake(5, 0, 10, 10)); }, [&](bool) { ++completions; });
     UIView::animate(0.3, [&] { UIView::animate(0.1, [&] { v->setAlpha(1); }); }, [&](bool) { completions += 10; });
+    EXPECT_EQ(completions, 0);
     process.mainRunLoop().runUntilIdle();
     EXPECT_EQ(completions, 2);
     advance(0.3);
     EXPECT_EQ(completions, 12);
-}
 
-TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
-{
+    // An animation block open in one process does not animate another.
     auto outer = makeView<UIView>(CGRectZero);
     UIView::animate(1.0, [&] {
         // A process made while the block is open (as a test that leaves a block open hands over
@@ -95,38 +88,21 @@ TEST_F(View, AnAnimationBlockOpenInOneProcessDoesNotAnimateAnother)
     EXPECT_EQ(outer->presentationFrame().origin.x, 0);
 }
 
-TEST_F(View, TreeOrderAndOwnership)
-{
-    auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
-    objc::WeakRef<UIView> weakChild;
-    {
-        auto a = makeView<UIView>(CGRectZero);
-        auto b = makeView<UIView>(CGRectZero);
-        root->addSubview(a.get());
-        root->addSubview(b.get());
-        root->sendSubviewToBack(b.get());
-        ASSERT_EQ(root->subviews().size(), 2u);
-        EXPECT_EQ(root->subviews()[0].get(), b.get());
-        root->addSubview(root.get()); // a view never contains itself
-        a->addSubview(root.get());    // nor its own ancestor
-        EXPECT_EQ(root->superview(), nullptr);
-        weakChild = a.get();
-    }
-    ASSERT_TRUE(weakChild); // the parent keeps its children
-    weakChild.get()->removeFromSuperview();
-    EXPECT_FALSE(weakChild);
-    EXPECT_EQ(root->subviews().size(), 1u);
-}
-
-TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
+TEST_F(View, HitTestingFollowsTreeOrderEachViewClassesDefaultsAndTheAlphaThresholdAndConvertsCoordinates)
 {
     auto root = makeView<UIView>(CGRectMake(0, 0, 100, 100));
     auto back = makeView<UIView>(CGRectMake(10, 10, 50, 50));
-    auto front = makeView<UIView>(CGRectMake(10, 10, 50, 50));
-    root->addSubview(back.get());
-    root->addSubview(front.get());
+    objc::WeakRef<UIView> front;
+    {
+        auto made = makeView<UIView>(CGRectMake(10, 10, 50, 50));
+        front = made.get();
+        root->addSubview(made.get());
+        root->addSubview(back.get());
+    }
+    ASSERT_TRUE(front) << "the parent keeps its children";
+    root->sendSubviewToBack(back.get());
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), front.get());
-    front->setUserInteractionEnabled(false);
+    front.get()->setUserInteractionEnabled(false);
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), back.get());
     back->setHidden(true);
     EXPECT_EQ(root->hitTest(CGPointMake(20, 20)), root.get());
@@ -141,10 +117,14 @@ TEST_F(View, HitTestingSkipsHiddenAndUntouchableViewsAndConvertsCoordinates)
     EXPECT_EQ(p.x, 16);
     EXPECT_EQ(p.y, 16);
     EXPECT_EQ(inner->convertPointFromView(p, root.get()).x, 1);
-}
 
-TEST_F(View, HitTestingFollowsEachViewClassesDefaultsAndTheAlphaThreshold)
-{
+    root->addSubview(root.get()); // a view never contains itself
+    inner->addSubview(root.get()); // nor its own ancestor
+    EXPECT_EQ(root->superview(), nullptr);
+    front.get()->removeFromSuperview();
+    EXPECT_FALSE(front);
+    EXPECT_EQ(root->subviews().size(), 1u);
+
     // A view of the class under test, in front of a sibling of the same frame: a view that does not
     // take the touch leaves it to the sibling behind, whose recognisers then see it.
     struct Case {
@@ -207,8 +187,6 @@ TEST_F(View, ScreenListsWindowsWeaklyByLevelAndShowOrderAndFollowsDeviceAndOrien
     EXPECT_EQ(screen->windowForTouchAt(CGPointMake(50, 50)), high.get());
     EXPECT_EQ(screen->windowForTouchAt(CGPointMake(200, 50)), low.get());
     EXPECT_TRUE(low->isKeyWindow());
-    high->setUserInteractionEnabled(false);
-    EXPECT_EQ(screen->windowForTouchAt(CGPointMake(50, 50)), low.get());
     high = nullptr; // a window that ends leaves the screen
     EXPECT_EQ(screen->visibleWindows().size(), 1u);
     const auto records = zovo::trace().eventsOfKind("window");
