@@ -215,6 +215,13 @@ UIView* UIView::hitTest(CGPoint point)
 bool UIView::pointInside(CGPoint point) const { return CGRectContainsPoint(bounds(), point); }
 
 namespace {
+// The window holding `view` (or `view` itself), as a view; null when it is in none.
+const UIView* enclosingWindow(const UIView* view)
+{
+    while (view && !view->asWindow()) view = view->superview();
+    return view;
+}
+
 // The origin of a view's coordinate space in its root's, plus the root's own origin when the root
 // is a window (windows are placed on the screen by their frames).
 CGPoint originOnScreen(const UIView* view)
@@ -232,13 +239,13 @@ CGPoint originOnScreen(const UIView* view)
 CGPoint UIView::convertPointToView(CGPoint point, const UIView* view) const
 {
     const CGPoint from = originOnScreen(this);
-    const CGPoint to = view ? originOnScreen(view) : originOnScreen(window());
+    const CGPoint to = view ? originOnScreen(view) : originOnScreen(enclosingWindow(this));
     return CGPointMake(point.x + from.x - to.x, point.y + from.y - to.y);
 }
 
 CGPoint UIView::convertPointFromView(CGPoint point, const UIView* view) const
 {
-    const CGPoint from = view ? originOnScreen(view) : originOnScreen(window());
+    const CGPoint from = view ? originOnScreen(view) : originOnScreen(enclosingWindow(this));
     const CGPoint to = originOnScreen(this);
     return CGPointMake(point.x + from.x - to.x, point.y + from.y - to.y);
 }

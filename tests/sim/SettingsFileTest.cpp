@@ -4,6 +4,7 @@
 #include "sim/SettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include "sim/Soak.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
